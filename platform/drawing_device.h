@@ -1,0 +1,34 @@
+#pragma once
+#include <string_view>
+
+#include "platform/colorref.h"
+
+// The device context that a CChartDC draws on: our stand-in for a GDI device context in
+// MM_HIENGLISH. Coordinates are surface units of 0.001 inch, y growing upwards, origin at the
+// top-left corner of the surface (so the visible 8.5 x 11 inch page spans x 0..8500 and
+// y 0..-11000). Implementations: the QPainter device (screen, printer, PDF, PNG, SVG) and the
+// trace recorder.
+class CDrawingDevice {
+public:
+    virtual ~CDrawingDevice() = default;
+
+    // A CChartDC starts: mapping mode MM_HIENGLISH, transparent text background, a solid
+    // black pen one unit wide.
+    virtual void Begin() = 0;
+    // The CChartDC ends: the previous pen and mapping mode come back; the font stays.
+    virtual void End() = 0;
+
+    // The solid pen changes colour / width; the other stays.
+    virtual void SetPenColor(COLORREF color) = 0;
+    // Pen width in surface units (20 = 0.02 inch); every device draws at least one pixel.
+    virtual void SetPenWidth(int width) = 0;
+    // A new chart font: height is the character-cell height (ascent + descent) in surface
+    // units; bold as the caller passed it (1 bold, anything else normal).
+    virtual void SelectFont(std::string_view face, int height, int bold) = 0;
+
+    virtual void Line(int x1, int y1, int x2, int y2) = 0;
+    // fill 0: outline only, the inside stays as it was; fill 1: a disc in the pen colour.
+    virtual void Circle(int x, int y, int radius, int fill) = 0;
+    // Single-byte text in the pen colour, the top-left corner of its character cell at (x, y).
+    virtual void Text(int x, int y, std::string_view text) = 0;
+};
