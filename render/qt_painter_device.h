@@ -1,0 +1,33 @@
+#pragma once
+#include <QFont>
+#include <QPainter>
+#include <QPen>
+
+#include "platform/drawing_device.h"
+
+// Draws chart pages on any QPainter: screen widget, QPrinter, QPdfWriter, QImage,
+// QSvgGenerator. Surface units of 0.001 inch with y up are mapped onto the device with the
+// surface's top-left corner at the painter's current origin, at the given device resolution
+// (pixels per inch). Pen widths are page units with a minimum of one device pixel; "Arial" is
+// matched by the font system with the given character-cell height; antialiased.
+class CQtPainterDevice : public CDrawingDevice {
+public:
+    CQtPainterDevice(QPainter& painter, double dotsPerInchX, double dotsPerInchY);
+
+    void Begin() override;
+    void End() override;
+    void SetPenColor(COLORREF color) override;
+    void SetPenWidth(int width) override;
+    void SelectFont(std::string_view face, int height, int bold) override;
+    void Line(int x1, int y1, int x2, int y2) override;
+    void Circle(int x, int y, int radius, int fill) override;
+    void Text(int x, int y, std::string_view text) override;
+
+private:
+    QPainter& m_painter;
+    double m_scaleX;  // device pixels per surface unit
+    double m_scaleY;
+    QColor m_color;
+    int m_width = 1;
+    QFont m_font;
+};

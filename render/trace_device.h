@@ -1,0 +1,32 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "platform/drawing_device.h"
+
+// Records a page as its display list in page coordinates, one drawing-context operation per
+// line, in drawing order: begin, end, color, width, font, line, circle, text, message.
+// The trace is a product feature (diffable regression goldens and bug reports): keep it exact.
+class CTraceDevice : public CDrawingDevice {
+public:
+    void Begin() override;
+    void End() override;
+    void SetPenColor(COLORREF color) override;
+    void SetPenWidth(int width) override;
+    void SelectFont(std::string_view face, int height, int bold) override;
+    void Line(int x1, int y1, int x2, int y2) override;
+    void Circle(int x, int y, int radius, int fill) override;
+    void Text(int x, int y, std::string_view text) override;
+    // A message box shown while drawing.
+    void Message(std::string_view text);
+
+    const std::string& Trace() const { return m_trace; }
+    void Clear() { m_trace.clear(); }
+
+    // Quotes text as the trace does: \ and " escaped with a backslash, bytes below 0x20 and
+    // from 0x7F up as \xHH (lower-case hex).
+    static std::string Quote(std::string_view text);
+
+private:
+    std::string m_trace;
+};
