@@ -21,6 +21,9 @@ public:
     void SetAllColorsToBlack();
     void SetStandardDefaultColors();
 
+    // Copies all 31 fields (saved or not); the title, path, modified flag and views stay.
+    void CopyFieldsFrom(const CCaelvaneDoc& other);
+
     std::int32_t m_jobType;           // 0 TODAY, 1 start date, 2 TODAY -/+, 3 start..end
     std::uint8_t m_includeAspects;    // 0/1
     std::uint8_t m_includeNatal;      // 0/1
@@ -73,6 +76,9 @@ public:
     std::int32_t m_priceHour;         // not saved; meaningful while m_priceMonitorOn is 1
     std::int32_t m_priceMinute;       // not saved
     double m_price;                   // not saved
+
+private:
+    void SetDefaults();  // the construction defaults, shared with OnNewDocument
 };
 
 // The angle in degrees of each index of m_aspectSelected.
