@@ -36,3 +36,5 @@ double geoLongitude[16] = {};
 double natalHelioLongitude[16] = {};
 double natalGeoLongitude[16] = {};
 double daylightOffset = 0.0;
+double priceAngle = 0.0;
+double timeAngle = 0.0;

@@ -46,6 +46,10 @@ extern double natalGeoLongitude[16];
 // -15 when the page is in daylight time (and the job asks for it), else 0; set by the hour
 // dial and used by the price marks.
 extern double daylightOffset;
+// The price display's two angles in degrees, set by the price marks while the display is on
+// and read later in the same drawing by the aspect tables (entries 13 and 14).
+extern double priceAngle;
+extern double timeAngle;
 
 // The element colour rule: the document colour when "Use Color" is on, black otherwise.
 inline COLORREF ElementColor(COLORREF documentColor) { return g_useColor == 1 ? documentColor : 0; }

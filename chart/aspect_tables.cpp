@@ -1,0 +1,205 @@
+// The latitude column, the extra entries' labels and the two triangular aspect tables.
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "chart/chart_dc.h"
+#include "chart/chart_math.h"
+#include "chart/chart_state.h"
+#include "chart/page_elements.h"
+#include "ephemeris/positions.h"
+#include "job/caelvane_doc.h"
+
+namespace {
+
+constexpr const char* kHelioGlyphs = "-MVERJSUNPTOC1234";
+constexpr const char* kGeoGlyphs = "-MVHRJSUNPTOC1234";
+constexpr int kEntries = 15;  // twelve bodies and three extra entries
+
+// A label is printed as a C string: it ends at its first NUL byte.
+std::string_view AsCString(const std::string& text) {
+    return std::string_view(text.c_str());
+}
+
+// ---- significant aspects -------------------------------------------------------------------
+
+struct AspectSlot {
+    double angle;
+    unsigned char wanted;  // the job's flag cut to a byte, as the slot holds it
+};
+
+constexpr int kSlotCount = 25;
+constexpr double kOrb = 3.0;
+// The fixed angles of slots 4..24 (slot 24, 360, shares the 0-degree flag).
+constexpr int kFixedAngles[21] = {0,   30,  45,  60,  72,  90,  120, 135, 144, 150, 180,
+                                  210, 216, 225, 240, 270, 288, 300, 315, 330, 360};
+
+int SelectedFlag(const CCaelvaneDoc& doc, int angle) {
+    if (angle == 360) angle = 0;
+    for (int index = 0; index < 20; ++index)
+        if (kAspectAngleByIndex[index] == angle) return doc.m_aspectSelected[index];
+    return 0;
+}
+
+void BuildSlots(const CCaelvaneDoc& doc, AspectSlot (&slots)[kSlotCount]) {
+    for (int s = 0; s < 4; ++s)
+        slots[s] = {doc.m_customAspect[s],
+                    static_cast<unsigned char>(doc.m_customAspectEnabled[s])};
+    for (int s = 4; s < kSlotCount; ++s)
+        slots[s] = {static_cast<double>(kFixedAngles[s - 4]),
+                    static_cast<unsigned char>(SelectedFlag(doc, kFixedAngles[s - 4]))};
+}
+
+// Within the orb, both ends open. At exactly 0 the window starts at 0 and at exactly 360 it
+// ends at 360, so an arc of 0 is never an aspect and the conjunction is caught from both sides.
+bool IsSignificant(const AspectSlot (&slots)[kSlotCount], double arc) {
+    for (const AspectSlot& slot : slots) {
+        if (slot.wanted != 1) continue;
+        const double lower = slot.angle == 0.0 ? 0.0 : slot.angle - kOrb;
+        const double upper = slot.angle == 360.0 ? 360.0 : slot.angle + kOrb;
+        if (lower < arc && arc < upper) return true;
+    }
+    return false;
+}
+
+// ---- the tables ----------------------------------------------------------------------------
+
+enum class Table { kUpperCurrent, kLowerCurrent, kUpperNatal, kLowerNatal };
+
+double Period(int entry) {
+    return OrbitalPeriod(entry);
+}
+
+// The arc of cell (row i, column j), in degrees.
+double CellArc(Table table, int i, int j) {
+    const double* L = helioLongitude;
+    const double* G = geoLongitude;
+    const double* NL = natalHelioLongitude;
+    const double* NG = natalGeoLongitude;
+    switch (table) {
+        case Table::kUpperCurrent:
+            // From the slower body to the faster one; on equal periods from row to column.
+            return Period(j) > Period(i) ? ArcForward(L[j], L[i]) : ArcForward(L[i], L[j]);
+        case Table::kLowerCurrent:
+            return Period(j) == Period(i) ? ArcForward(G[j], G[i]) : ArcForward(G[i], G[j]);
+        case Table::kUpperNatal:
+            return ArcForward(L[j], NL[i]);
+        case Table::kLowerNatal:
+            return Period(j) == Period(i) ? ArcForward(G[j], NG[i]) : ArcForward(G[i], NG[j]);
+    }
+    return 0.0;
+}
+
+void DrawNumber(CChartDC& dc, int x, int y, double value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%3d", TruncToInt(value));
+    dc.DrawText(x, y, text);
+}
+
+// Bottom, right, top, left.
+void OutlineCell(CChartDC& dc, int x0, int y0, int x1, int y1) {
+    dc.DrawLine(x0, y0, x1, y0);
+    dc.DrawLine(x1, y0, x1, y1);
+    dc.DrawLine(x1, y1, x0, y1);
+    dc.DrawLine(x0, y1, x0, y0);
+}
+
+void DrawTable(CChartDC& dc, const CCaelvaneDoc& doc, Table table,
+               const AspectSlot (&slots)[kSlotCount]) {
+    const bool upper = table == Table::kUpperCurrent || table == Table::kUpperNatal;
+    const bool natal = table == Table::kUpperNatal || table == Table::kLowerNatal;
+    const int base = upper ? 4500 : 0;
+    const char* glyphs = upper ? kHelioGlyphs : kGeoGlyphs;
+    const double* own = upper ? helioLongitude : geoLongitude;
+
+    dc.SelectChartFont("Arial", 160, 1);
+    for (int i = 1; i <= kEntries; ++i) {
+        const int rowY = base + 3620 - 200 * (i - 1);
+        const std::string_view glyph(glyphs + i, 1);
+        dc.SetColor(ElementColor(doc.m_colorAspectText));
+        dc.DrawText(550, rowY, glyph);
+        dc.DrawText(830 + 400 * (i - 1), base + 650, glyph);
+
+        // Cells above the diagonal stay empty.
+        for (int j = 1; j <= i; ++j) {
+            const double arc = CellArc(table, i, j);
+            const int x0 = 700 + 400 * (j - 1);
+            const int x1 = 1100 + 400 * (j - 1);
+            const int y0 = base + 3450 - 200 * (i - 1);
+            const int y1 = base + 3650 - 200 * (i - 1);
+            const int numberX = 750 + 400 * (j - 1);
+            if (j == i) {
+                dc.SetPenWidth(8);
+                dc.SelectChartFont("Arial", 160, 1);
+                dc.SetColor(ElementColor(doc.m_colorAspectText));
+                DrawNumber(dc, numberX, rowY, natal ? arc + 0.5 : own[i]);
+                dc.SetColor(ElementColor(doc.m_colorAspectLines));
+            } else {
+                const bool significant = IsSignificant(slots, arc);
+                dc.SelectChartFont("Arial", 160, significant ? 1 : 0);
+                dc.SetColor(ElementColor(doc.m_colorAspectText));
+                DrawNumber(dc, numberX, rowY, arc + 0.5);
+                if (significant) {
+                    dc.SetPenWidth(30);
+                    dc.SetColor(ElementColor(doc.m_colorAspectHighlights));
+                } else {
+                    dc.SetPenWidth(8);
+                    dc.SetColor(ElementColor(doc.m_colorAspectLines));
+                }
+            }
+            OutlineCell(dc, x0, y0, x1, y1);
+        }
+    }
+}
+
+}  // namespace
+
+void DrawLatitudeColumnAndEntryLabels(CChartDC& dc, const CCaelvaneDoc& doc) {
+    dc.SelectChartFont("Arial", 150, 0);
+    if (g_includeAspects != 1) return;
+
+    for (int k = 1; k <= 12; ++k) {
+        double v = BodyLatitude(g_pageJed, k);
+        if (v > 180.0) v -= 360.0;
+        char text[32];
+        std::snprintf(text, sizeof text, "%5.1lf", v);
+        dc.SetColor(ElementColor(doc.m_colorCurrentText));
+        dc.DrawText(1100 + 400 * (k - 1), 8110 - 200 * (k - 1), text);
+    }
+
+    // While the price display is on, entries 13 and 14 of the tables show the price and the
+    // time instead of the first two hot spots (for this drawing only).
+    const bool priceOn = doc.m_priceMonitorOn == 1;
+    const std::string_view labels[3] = {
+        priceOn ? std::string_view("SP_PRICE") : AsCString(g_hotSpotLabel[0]),
+        priceOn ? std::string_view("SP_TIME") : AsCString(g_hotSpotLabel[1]),
+        AsCString(g_hotSpotLabel[2])};
+    for (int e = 0; e < 3; ++e) {
+        dc.DrawText(5925 + 400 * e, 5710 - 200 * e, labels[e]);
+        dc.DrawText(5925 + 400 * e, 1210 - 200 * e, labels[e]);
+    }
+    if (priceOn) {
+        g_hotSpotDegree2[0] = priceAngle;
+        g_hotSpotDegree2[1] = timeAngle;
+    }
+}
+
+void DrawAspectTables(CChartDC& dc, const CCaelvaneDoc& doc) {
+    for (int e = 0; e < 3; ++e) {
+        helioLongitude[13 + e] = g_hotSpotDegree2[e];
+        geoLongitude[13 + e] = g_hotSpotDegree2[e];
+        natalHelioLongitude[13 + e] = g_hotSpotDegree2[e];
+        natalGeoLongitude[13 + e] = g_hotSpotDegree2[e];
+    }
+    if (g_includeAspects != 1) return;
+
+    AspectSlot slots[kSlotCount];
+    BuildSlots(doc, slots);
+    if (g_includeNatal == 1) {
+        DrawTable(dc, doc, Table::kUpperNatal, slots);
+        DrawTable(dc, doc, Table::kLowerNatal, slots);
+    } else {
+        DrawTable(dc, doc, Table::kUpperCurrent, slots);
+        DrawTable(dc, doc, Table::kLowerCurrent, slots);
+    }
+}

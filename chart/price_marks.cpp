@@ -1,0 +1,137 @@
+// Price and time marks (while the price display is on) and the overlay ring, on both wheels.
+#include <cstdio>
+
+#include "chart/chart_dc.h"
+#include "chart/chart_math.h"
+#include "chart/chart_state.h"
+#include "chart/page_elements.h"
+#include "ephemeris/calendar.h"
+#include "ephemeris/positions.h"
+#include "job/caelvane_doc.h"
+
+namespace {
+
+constexpr int kCentreX = 5700;
+constexpr int kUpperCentreY = 7800;
+constexpr int kLowerCentreY = 3300;
+
+constexpr COLORREF kPriceSpokeColor = 0x0000FF;  // red
+constexpr COLORREF kTimeSpokeColor = 0xFF0000;   // blue
+
+// The dialog allows 1..90 parts; a job file may hold any count. Beyond this many the ticks
+// and labels would merge into a solid ring anyway, and an unbounded count would keep a page
+// drawing for minutes, so larger counts draw this many parts.
+constexpr int kMaxOverlayParts = 3600;
+
+void DrawSpokes(CChartDC& dc, double radius, double angle) {
+    dc.DrawLine(PolarX(kCentreX, radius, angle), PolarY(kUpperCentreY, radius, angle), kCentreX,
+                kUpperCentreY);
+    dc.DrawLine(PolarX(kCentreX, radius, angle), PolarY(kLowerCentreY, radius, angle), kCentreX,
+                kLowerCentreY);
+}
+
+// "$" and "X" sit at radius 700, lifted 25 above the spoke so the letter straddles it.
+void DrawMarkLetters(CChartDC& dc, double angle, const char* letter) {
+    dc.DrawText(PolarX(kCentreX, 700, angle), PolarY(kUpperCentreY + 25, 700, angle), letter);
+    dc.DrawText(PolarX(kCentreX, 700, angle), PolarY(kLowerCentreY + 25, 700, angle), letter);
+}
+
+void DrawPriceAndTimeMarks(CChartDC& dc, const CCaelvaneDoc& doc) {
+    dc.SetPenWidth(15);
+    priceAngle = doc.m_priceDegree;
+    dc.SetColor(ElementColor(kPriceSpokeColor));
+    DrawSpokes(dc, 1100, priceAngle);
+
+    dc.SetColor(ElementColor(doc.m_colorCurrentText));
+    dc.SelectChartFont("Arial", 200, 1);
+    DrawMarkLetters(dc, priceAngle, "$");
+
+    // The daily point turns 0.25 degree a minute with the Earth's longitude at 0h UT; the
+    // dial's daylight turn and a fixed 30 degrees bring it onto the hour dial's reading.
+    double t = BodyLongitude(
+                   JulianDate(g_pageMonth, g_pageDay, g_pageYear, g_pageHour, g_pageMinute), 2000) +
+               daylightOffset + 30.0;
+    if (t > 360.0) t -= 360.0;
+    timeAngle = t;
+    if (t < 0.0) t += 360.0;
+
+    dc.SetColor(ElementColor(kTimeSpokeColor));
+    DrawSpokes(dc, 900, t);
+
+    dc.SetColor(ElementColor(doc.m_colorCurrentText));
+    DrawMarkLetters(dc, t, "X");
+
+    dc.SelectChartFont("Arial", 200, 1);
+    char line[100];
+    std::snprintf(line, sizeof line, "Price=%8.3lf at %6.2lf degrees", doc.m_price,
+                  doc.m_priceDegree);
+    dc.DrawText(550, 4100, line);
+    // The page hour is the price hour less 7; adding 2 shows it on the exchange's clock.
+    // Summed in 64 bits so that no stored hour can overflow.
+    std::snprintf(line, sizeof line, "Time= %02lld:%02d Eastern =  %6.2lf degrees ",
+                  static_cast<long long>(g_pageHour) + 2, g_pageMinute, t);
+    dc.DrawText(550, 3900, line);
+}
+
+void DrawOverlayLabel(CChartDC& dc, double a, long long value) {
+    int x;
+    int lowerY;
+    int upperY;
+    if (a >= 0.0 && a < 90.0) {
+        x = 5600, lowerY = 3330, upperY = 7830;
+    } else if (a >= 90.0 && a < 180.0) {
+        x = 5670, lowerY = 3330, upperY = 7830;
+    } else if (a >= 180.0 && a < 270.0) {
+        x = 5670, lowerY = 3380, upperY = 7880;
+    } else if (a >= 270.0 && a < 360.0) {
+        x = 5600, lowerY = 3380, upperY = 7880;
+    } else {
+        return;  // outside [0, 360): no label
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld", value);
+    dc.DrawText(PolarX(x, 1600, a), PolarY(lowerY, 1600, a), text);
+    dc.DrawText(PolarX(x, 1600, a), PolarY(upperY, 1600, a), text);
+}
+
+void DrawOverlayRing(CChartDC& dc, const CCaelvaneDoc& doc) {
+    dc.SetColor(ElementColor(doc.m_colorOverlayCircle));
+    if (g_overlayEnabled != 1) return;
+
+    dc.SetPenWidth(8);
+    dc.DrawCircle(kCentreX, kLowerCentreY, 1710, 0);
+    dc.DrawCircle(kCentreX, kUpperCentreY, 1710, 0);
+
+    const int parts = g_overlayParts > kMaxOverlayParts ? kMaxOverlayParts : g_overlayParts;
+    if (parts < 1) return;
+    const double step = 360.0 / parts;
+
+    // The tick angle is left to grow past 360: only its sine and cosine are used.
+    double a = g_overlayStartDegree;
+    for (int i = 1; i <= parts; ++i) {
+        dc.SetPenWidth(i == 1 ? 18 : 8);
+        dc.DrawLine(PolarX(kCentreX, 1710, a), PolarY(kUpperCentreY, 1710, a),
+                    PolarX(kCentreX, 1650, a), PolarY(kUpperCentreY, 1650, a));
+        dc.DrawLine(PolarX(kCentreX, 1710, a), PolarY(kLowerCentreY, 1710, a),
+                    PolarX(kCentreX, 1650, a), PolarY(kLowerCentreY, 1650, a));
+        a += step;
+    }
+
+    // Label values in 64 bits: a large step size over many parts must count on, not wrap.
+    dc.SelectChartFont("Arial", 110, 0);
+    a = g_overlayStartDegree;
+    long long value = g_overlayFirstValue;
+    for (int i = 1; i <= parts; ++i) {
+        DrawOverlayLabel(dc, a, value);
+        a += step;
+        value += g_overlayStepSize;
+        if (a >= 360.0) a -= 360.0;
+    }
+}
+
+}  // namespace
+
+void DrawPriceMarksAndOverlay(CChartDC& dc, const CCaelvaneDoc& doc) {
+    if (doc.m_priceMonitorOn == 1) DrawPriceAndTimeMarks(dc, doc);
+    DrawOverlayRing(dc, doc);
+}
