@@ -2,6 +2,7 @@
 #include <QFont>
 #include <QPainter>
 #include <QPen>
+#include <string>
 
 #include "platform/drawing_device.h"
 
@@ -24,10 +25,20 @@ public:
     void Text(int x, int y, std::string_view text) override;
 
 private:
+    void ApplyPen();
+    double X(int x) const { return x * m_scaleX; }
+    double Y(int y) const { return -static_cast<double>(y) * m_scaleY; }
+
     QPainter& m_painter;
     double m_scaleX;  // device pixels per surface unit
     double m_scaleY;
     QColor m_color;
     int m_width = 1;
     QFont m_font;
+    bool m_fontSelected = false;
+    double m_ascent = 0.0;  // of m_font on this device, in device pixels
+    // The last font request, so that selecting the same font again costs nothing.
+    std::string m_fontFace;
+    int m_fontHeight = 0;
+    int m_fontBold = -1;
 };

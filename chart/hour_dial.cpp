@@ -1,0 +1,71 @@
+// The hour dial inside both wheels: 24 ticks, hour 0 pointing at the Earth's heliocentric
+// longitude (so hour 12 points at the Sun), hours running anticlockwise 15 degrees apart, the
+// whole ring turned back one hour while the page is in daylight time.
+#include <cstdio>
+
+#include "chart/chart_dc.h"
+#include "chart/chart_math.h"
+#include "chart/chart_state.h"
+#include "chart/page_elements.h"
+#include "ephemeris/calendar.h"
+#include "ephemeris/positions.h"
+#include "job/caelvane_doc.h"
+
+namespace {
+
+constexpr int kCentreX = 5700;
+constexpr int kUpperCentreY = 7800;
+constexpr int kLowerCentreY = 3300;
+
+// Brings an angle into 0..360 with at most one turn, as the dial does.
+double FoldOnce(double angle) {
+    if (angle < 0) return angle + 360;
+    if (angle >= 360) return angle - 360;
+    return angle;
+}
+
+// Whether the page lies in the zone's daylight period of its year. A zone whose daylight time
+// spans the new year (southern hemisphere: the start comes after the end within one year) is
+// in daylight time from the start to the year's end and from the year's start to the end.
+// A zone without daylight saving has its start after its end too, but never counts.
+bool InDaylightTime(const caelvane::TimeZoneRule& rule) {
+    const bool hasDaylightSaving = rule.standardDate.month != 0;
+    if (hasDaylightSaving && g_daylightStartJed > g_daylightEndJed) {
+        return g_pageJed >= g_daylightStartJed || g_pageJed < g_daylightEndJed;
+    }
+    return g_pageJed >= g_daylightStartJed && g_pageJed < g_daylightEndJed;
+}
+
+}  // namespace
+
+void DrawHourDial(CChartDC& dc, const CCaelvaneDoc& doc, const caelvane::TimeZoneRule& rule) {
+    dc.SetColor(ElementColor(doc.m_colorCurrentLines));
+    dc.SetPenWidth(8);
+    dc.DrawCircle(kCentreX, kLowerCentreY, 450, 0);
+    dc.DrawCircle(kCentreX, kUpperCentreY, 450, 0);
+
+    g_daylightEndJed = DaylightEndDate(g_pageYear, rule);
+    g_daylightStartJed = DaylightStartDate(g_pageYear, rule);
+    daylightOffset = (g_useDaylightTime != 0 && InDaylightTime(rule)) ? -15.0 : 0.0;
+
+    const double hourZero = FoldOnce(BodyLongitude(g_pageJed, 3) + daylightOffset);
+    double dialAngle = FoldOnce(hourZero - 15);
+
+    dc.SetColor(ElementColor(doc.m_colorWheelLines));
+    for (int hour = 0; hour < 24; ++hour) {
+        dialAngle += 15;  // hour i stands at hourZero + 15 i, past 360 where it comes to that
+        dc.SetPenWidth(hour % 3 == 0 ? 18 : 8);
+        for (int cy : {kUpperCentreY, kLowerCentreY}) {
+            dc.DrawLine(PolarX(kCentreX, 450, dialAngle), PolarY(cy, 450, dialAngle),
+                        PolarX(kCentreX, 400, dialAngle), PolarY(cy, 400, dialAngle));
+        }
+        dc.SelectChartFont("Arial", 110, 0);
+        if (hour % 6 == 0) {
+            char number[8];
+            std::snprintf(number, sizeof number, "%d", hour);
+            const int x = PolarX(5670, 300, dialAngle);
+            dc.DrawText(x, PolarY(3330, 300, dialAngle), number);
+            dc.DrawText(x, PolarY(7830, 300, dialAngle), number);
+        }
+    }
+}

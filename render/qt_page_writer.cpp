@@ -1,0 +1,164 @@
+#include "render/qt_page_writer.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QString>
+#include <QSvgGenerator>
+#include <cmath>
+#include <cstdio>
+
+#include "render/qt_painter_device.h"
+
+namespace {
+
+// The vector resolution of PDF pages: fine enough that a one-unit pen (0.001 inch) is a
+// geometric line rather than a hairline.
+constexpr int kPdfDpi = 1200;
+// SVG user units are page units: one per 0.001 inch.
+constexpr int kSvgDpi = 1000;
+
+// Where the bytes go: a save file renamed into place on success, or standard output written
+// only once everything has been produced.
+class COutput {
+public:
+    explicit COutput(const std::string& path)
+        : m_path(path), m_file(QString::fromStdString(path)) {}
+
+    QIODevice* Open(std::string& error) {
+        if (ToStdout()) {
+            m_buffer.setBuffer(&m_bytes);
+            m_buffer.open(QIODevice::WriteOnly);
+            return &m_buffer;
+        }
+        if (!m_file.open(QIODevice::WriteOnly)) {
+            error = "cannot write " + m_path + ": " + m_file.errorString().toStdString();
+            return nullptr;
+        }
+        return &m_file;
+    }
+
+    bool Commit(std::string& error) {
+        if (ToStdout()) {
+            m_buffer.close();
+            const std::size_t size = static_cast<std::size_t>(m_bytes.size());
+            if (std::fwrite(m_bytes.constData(), 1, size, stdout) != size || std::fflush(stdout)) {
+                error = "cannot write to standard output";
+                return false;
+            }
+            return true;
+        }
+        if (!m_file.commit()) {
+            error = "cannot write " + m_path + ": " + m_file.errorString().toStdString();
+            return false;
+        }
+        return true;
+    }
+
+    // Drops a half-written file.
+    void Cancel() {
+        if (!ToStdout()) m_file.cancelWriting();
+    }
+
+private:
+    bool ToStdout() const { return m_path == "-"; }
+
+    std::string m_path;
+    QSaveFile m_file;
+    QByteArray m_bytes;
+    QBuffer m_buffer;
+};
+
+}  // namespace
+
+bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
+                  std::string& error) {
+    COutput output(path);
+    QIODevice* device = output.Open(error);
+    if (!device) return false;
+    {
+        QPdfWriter writer(device);
+        writer.setResolution(kPdfDpi);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                         QMarginsF(0, 0, 0, 0), QPageLayout::Inch));
+        writer.setTitle(QString::fromStdString(title));
+        writer.setCreator(QStringLiteral("Caelvane"));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            output.Cancel();
+            error = "cannot start a PDF document for " + path;
+            return false;
+        }
+        CQtPainterDevice surface(painter, kPdfDpi, kPdfDpi);
+        for (int index = 0;; ++index) {
+            if (!draw(index, surface)) break;
+            writer.newPage();
+        }
+        painter.end();
+    }
+    return output.Commit(error);
+}
+
+bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer& draw,
+                  std::string& error) {
+    if (dpi < 1 || dpi > kMaxPngDpi) {
+        error = "the resolution must lie between 1 and " + std::to_string(kMaxPngDpi) + " dpi";
+        return false;
+    }
+    const int width = static_cast<int>(std::lround(kPageWidthMils / 1000.0 * dpi));
+    const int height = static_cast<int>(std::lround(kPageHeightMils / 1000.0 * dpi));
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull()) {
+        error = "not enough memory for a page at " + std::to_string(dpi) + " dpi";
+        return false;
+    }
+    const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        CQtPainterDevice surface(painter, dpi, dpi);
+        draw(index, surface);
+    }
+    COutput output(path);
+    QIODevice* device = output.Open(error);
+    if (!device) return false;
+    if (!image.save(device, "PNG")) {
+        output.Cancel();
+        error = "cannot encode the PNG image for " + path;
+        return false;
+    }
+    return output.Commit(error);
+}
+
+bool WriteSvgFile(const std::string& path, const std::string& title, int index,
+                  const PageDrawer& draw, std::string& error) {
+    COutput output(path);
+    QIODevice* device = output.Open(error);
+    if (!device) return false;
+    {
+        QSvgGenerator generator;
+        generator.setOutputDevice(device);
+        generator.setResolution(kSvgDpi);
+        generator.setSize(QSize(kPageWidthMils, kPageHeightMils));
+        generator.setViewBox(QRect(0, 0, kPageWidthMils, kPageHeightMils));
+        generator.setTitle(QString::fromStdString(title));
+        QPainter painter;
+        if (!painter.begin(&generator)) {
+            output.Cancel();
+            error = "cannot start an SVG drawing for " + path;
+            return false;
+        }
+        CQtPainterDevice surface(painter, kSvgDpi, kSvgDpi);
+        draw(index, surface);
+        painter.end();
+    }
+    return output.Commit(error);
+}

@@ -1,0 +1,31 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "platform/drawing_device.h"
+
+// Writes chart pages to files: PDF (US Letter, no margins, vector, selectable text, one page
+// per chart page), PNG (a white 8.5 x 11 inch raster) and SVG (8.5 x 11 inches). Every file is
+// written to a temporary file beside it and renamed into place once complete, so a failure
+// leaves nothing behind; the path "-" writes to standard output once the whole output exists.
+
+// Draws page `index` (0-based, in output order) on `device` and says whether another page
+// follows it. The device's surface is the whole 8.5 x 11 inch page.
+using PageDrawer = std::function<bool(int index, CDrawingDevice& device)>;
+
+// The PDF page surface and the raster default.
+inline constexpr int kPageWidthMils = 8500;
+inline constexpr int kPageHeightMils = 11000;
+inline constexpr int kDefaultPngDpi = 150;
+inline constexpr int kMaxPngDpi = 1200;
+
+// Pages from index 0 on, as long as `draw` says another follows, into one PDF document.
+// `title` becomes the document's title in its metadata.
+bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
+                  std::string& error);
+// Page `index` as a PNG at `dpi` (1..kMaxPngDpi) dots per inch on white.
+bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer& draw,
+                  std::string& error);
+// Page `index` as an SVG drawing of 8.5 x 11 inches.
+bool WriteSvgFile(const std::string& path, const std::string& title, int index,
+                  const PageDrawer& draw, std::string& error);

@@ -1,0 +1,131 @@
+#include "render/qt_painter_device.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QPaintDevice>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <cmath>
+
+namespace {
+
+// A GDI font of positive height asks for a character cell (ascent + descent) of that height,
+// while Qt sizes a font by its em. The ratio em / cell is a property of the face: measured
+// once at a large size and kept.
+double EmPerCellHeight(const QString& face, bool bold) {
+    static QHash<QString, double> ratios;
+    const QString key = face + (bold ? QStringLiteral("/b") : QStringLiteral("/n"));
+    auto found = ratios.constFind(key);
+    if (found != ratios.constEnd()) return *found;
+    QFont probe(face);
+    probe.setStyleHint(QFont::SansSerif);
+    probe.setWeight(bold ? QFont::Bold : QFont::Normal);
+    probe.setPixelSize(1000);
+    const QFontMetricsF metrics(probe);
+    const double cell = metrics.ascent() + metrics.descent();
+    const double ratio = cell > 0 ? 1000.0 / cell : 1.0;
+    ratios.insert(key, ratio);
+    return ratio;
+}
+
+QColor ToQColor(COLORREF color) {
+    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
+}  // namespace
+
+CQtPainterDevice::CQtPainterDevice(QPainter& painter, double dotsPerInchX, double dotsPerInchY)
+    : m_painter(painter),
+      m_scaleX(dotsPerInchX / 1000.0),
+      m_scaleY(dotsPerInchY / 1000.0),
+      m_color(Qt::black),
+      m_font(QStringLiteral("Arial")) {}
+
+void CQtPainterDevice::Begin() {
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+    m_painter.setBackgroundMode(Qt::TransparentMode);
+    m_painter.setBrush(Qt::NoBrush);
+    m_color = Qt::black;
+    m_width = 1;
+    ApplyPen();
+    if (m_fontSelected) m_painter.setFont(m_font);
+}
+
+void CQtPainterDevice::End() {
+    m_painter.restore();
+}
+
+void CQtPainterDevice::SetPenColor(COLORREF color) {
+    m_color = ToQColor(color);
+    ApplyPen();
+}
+
+void CQtPainterDevice::SetPenWidth(int width) {
+    m_width = width;
+    ApplyPen();
+}
+
+// A geometric pen of `width` surface units with GDI's round ends and joins; below one device
+// pixel it becomes a cosmetic one-pixel pen, as GDI never draws thinner than a pixel.
+void CQtPainterDevice::ApplyPen() {
+    QPen pen(m_color);
+    pen.setStyle(Qt::SolidLine);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    const double pixels = std::abs(static_cast<double>(m_width)) * m_scaleX;
+    if (pixels < 1.0) {
+        pen.setCosmetic(true);
+        pen.setWidthF(1.0);
+    } else {
+        pen.setWidthF(pixels);
+    }
+    m_painter.setPen(pen);
+}
+
+void CQtPainterDevice::SelectFont(std::string_view face, int height, int bold) {
+    if (m_fontSelected && face == m_fontFace && height == m_fontHeight && bold == m_fontBold) {
+        return;
+    }
+    m_fontFace = std::string(face);
+    m_fontHeight = height;
+    m_fontBold = bold;
+    const QString family = QString::fromLatin1(face.data(), static_cast<qsizetype>(face.size()));
+    const bool isBold = bold == 1;
+    QFont font(family);
+    font.setStyleHint(QFont::SansSerif);
+    font.setWeight(isBold ? QFont::Bold : QFont::Normal);
+    font.setKerning(false);
+    // Sized in points against the device's own resolution, so that the em comes out as a
+    // fractional pixel size on every device (QFont's pixel sizes are whole pixels).
+    const double cellPixels = std::abs(static_cast<double>(height)) * m_scaleY;
+    const double emPixels = cellPixels * EmPerCellHeight(family, isBold);
+    const int deviceDpi = m_painter.device() ? m_painter.device()->logicalDpiY() : 96;
+    const double points = emPixels * 72.0 / (deviceDpi > 0 ? deviceDpi : 96);
+    if (points > 0) font.setPointSizeF(points);
+    m_font = font;
+    m_fontSelected = true;
+    m_painter.setFont(m_font);
+    m_ascent = QFontMetricsF(m_font, m_painter.device()).ascent();
+}
+
+void CQtPainterDevice::Line(int x1, int y1, int x2, int y2) {
+    m_painter.drawLine(QPointF(X(x1), Y(y1)), QPointF(X(x2), Y(y2)));
+}
+
+void CQtPainterDevice::Circle(int x, int y, int radius, int fill) {
+    const double r = std::abs(static_cast<double>(radius));
+    m_painter.setBrush(fill == 1 ? QBrush(m_color) : QBrush(Qt::NoBrush));
+    m_painter.drawEllipse(QPointF(X(x), Y(y)), r * m_scaleX, r * m_scaleY);
+    m_painter.setBrush(Qt::NoBrush);
+}
+
+void CQtPainterDevice::Text(int x, int y, std::string_view text) {
+    if (text.empty()) return;
+    // Chart texts are single-byte; the page's characters are those of Latin-1.
+    const QString string = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    // Text takes the pen's colour; (x, y) is the top left corner of its character cell.
+    m_painter.drawText(QPointF(X(x), Y(y) + m_ascent), string);
+}
