@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMarginsF>
 #include <QPageLayout>
@@ -13,6 +14,7 @@
 #include <QSvgGenerator>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "render/qt_painter_device.h"
 
@@ -76,6 +78,18 @@ private:
 };
 
 }  // namespace
+
+void EnsureGuiApplication() {
+    if (QGuiApplication::instance()) return;
+    const bool hasDisplay = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+    if (!hasDisplay && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "caelvane-cli";
+    static char* argv[] = {name, nullptr};
+    // Kept to the end of the process: destroying it during static destruction is unsafe.
+    static QGuiApplication* application = new QGuiApplication(argc, argv);
+    (void)application;
+}
 
 bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
                   std::string& error) {

@@ -19,6 +19,11 @@ inline constexpr int kPageHeightMils = 11000;
 inline constexpr int kDefaultPngDpi = 150;
 inline constexpr int kMaxPngDpi = 1200;
 
+// Makes sure a Qt GUI application object exists for painting (fonts need one). Without a
+// display (no DISPLAY or WAYLAND_DISPLAY and no QT_QPA_PLATFORM) it uses the offscreen platform.
+// For command-line programs that otherwise have no Qt application.
+void EnsureGuiApplication();
+
 // Pages from index 0 on, as long as `draw` says another follows, into one PDF document.
 // `title` becomes the document's title in its metadata.
 bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
