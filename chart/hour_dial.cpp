@@ -1,6 +1,8 @@
 // The hour dial inside both wheels: 24 ticks, hour 0 pointing at the Earth's heliocentric
 // longitude (so hour 12 points at the Sun), hours running anticlockwise 15 degrees apart, the
 // whole ring turned back one hour while the page is in daylight time.
+#include "chart/hour_dial.h"
+
 #include <cstdio>
 
 #include "chart/chart_dc.h"
@@ -24,33 +26,20 @@ double FoldOnce(double angle) {
     return angle;
 }
 
-// Whether the page lies in the zone's daylight period of its year. A zone whose daylight time
-// spans the new year (southern hemisphere: the start comes after the end within one year) is
-// in daylight time from the start to the year's end and from the year's start to the end.
-// A zone without daylight saving has its start after its end too, but never counts.
-bool InDaylightTime(const caelvane::TimeZoneRule& rule) {
-    const bool hasDaylightSaving = rule.standardDate.month != 0;
-    if (hasDaylightSaving && g_daylightStartJed > g_daylightEndJed) {
-        return g_pageJed >= g_daylightStartJed || g_pageJed < g_daylightEndJed;
-    }
-    return g_pageJed >= g_daylightStartJed && g_pageJed < g_daylightEndJed;
-}
-
 }  // namespace
 
-void DrawHourDial(CChartDC& dc, const CCaelvaneDoc& doc, const caelvane::TimeZoneRule& rule) {
-    dc.SetColor(ElementColor(doc.m_colorCurrentLines));
-    dc.SetPenWidth(8);
-    dc.DrawCircle(kCentreX, kLowerCentreY, 450, 0);
-    dc.DrawCircle(kCentreX, kUpperCentreY, 450, 0);
+double DaylightOffsetForPage(double pageJed, double startJed, double endJed, bool useDaylightTime,
+                             const caelvane::TimeZoneRule& rule) {
+    if (!useDaylightTime) return 0.0;
+    const bool hasDaylightSaving = rule.standardDate.month != 0;
+    const bool inDaylightTime = hasDaylightSaving && startJed > endJed
+                                    ? pageJed >= startJed || pageJed < endJed
+                                    : pageJed >= startJed && pageJed < endJed;
+    return inDaylightTime ? -15.0 : 0.0;
+}
 
-    g_daylightEndJed = DaylightEndDate(g_pageYear, rule);
-    g_daylightStartJed = DaylightStartDate(g_pageYear, rule);
-    daylightOffset = (g_useDaylightTime != 0 && InDaylightTime(rule)) ? -15.0 : 0.0;
-
-    const double hourZero = FoldOnce(BodyLongitude(g_pageJed, 3) + daylightOffset);
+void DrawHourRing(CChartDC& dc, const CCaelvaneDoc& doc, double hourZero) {
     double dialAngle = FoldOnce(hourZero - 15);
-
     dc.SetColor(ElementColor(doc.m_colorWheelLines));
     for (int hour = 0; hour < 24; ++hour) {
         dialAngle += 15;  // hour i stands at hourZero + 15 i, past 360 where it comes to that
@@ -68,4 +57,19 @@ void DrawHourDial(CChartDC& dc, const CCaelvaneDoc& doc, const caelvane::TimeZon
             dc.DrawText(x, PolarY(7830, 300, dialAngle), number);
         }
     }
+}
+
+void DrawHourDial(CChartDC& dc, const CCaelvaneDoc& doc, const caelvane::TimeZoneRule& rule) {
+    dc.SetColor(ElementColor(doc.m_colorCurrentLines));
+    dc.SetPenWidth(8);
+    dc.DrawCircle(kCentreX, kLowerCentreY, 450, 0);
+    dc.DrawCircle(kCentreX, kUpperCentreY, 450, 0);
+
+    g_daylightEndJed = DaylightEndDate(g_pageYear, rule);
+    g_daylightStartJed = DaylightStartDate(g_pageYear, rule);
+    daylightOffset = DaylightOffsetForPage(g_pageJed, g_daylightStartJed, g_daylightEndJed,
+                                           g_useDaylightTime != 0, rule);
+
+    // Hour 0 points at the Earth's heliocentric longitude, the direction opposite the Sun.
+    DrawHourRing(dc, doc, FoldOnce(BodyLongitude(g_pageJed, 3) + daylightOffset));
 }
