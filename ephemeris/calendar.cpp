@@ -1,0 +1,138 @@
+#include "ephemeris/calendar.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+using Wide = std::int64_t;
+
+// The day count below is defined for 32-bit fields. It is worked out in 64 bits, where no
+// field of 32 bits can overflow it, so every date whose 32-bit sums fit gives the same
+// number, and the others get the count an unbounded integer would give.
+double JulianDateWide(Wide month, Wide day, Wide year, Wide hour, Wide minute) {
+    Wide y = year;
+    Wide m = month;
+    if (month < 3) {
+        y = year - 1;
+        m = month + 12;
+    }
+    const Wide a = y / 100;  // C++ division truncates toward zero
+    const Wide b = 2 - a + a / 4;
+    // Both products are exact in double for 33-bit operands and fit 64 bits after truncation.
+    const Wide n = static_cast<Wide>(365.25 * static_cast<double>(y)) +
+                   static_cast<Wide>(30.6001 * static_cast<double>(m + 1)) + day + b;
+    return ((static_cast<double>(minute) * (1.0 / 1440) + static_cast<double>(hour) * (1.0 / 24)) +
+            static_cast<double>(n)) +
+           1720994.5;
+}
+
+int ClampToInt(Wide value) {
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+// Truncation toward zero of a double that is known to lie well inside the 64-bit range.
+Wide Int(double value) {
+    return static_cast<Wide>(value);
+}
+
+// The day number of the first reformed (Gregorian) day.
+constexpr Wide kReformDay = 2299161;
+// Beyond this many days from the epoch the year no longer fits 32 bits anyway; the split is
+// worked out at this distance so every intermediate stays exact and inside 64 bits.
+constexpr double kJedLimit = 1e15;
+
+// A weekday search that finds no match within a week has a rule that names no weekday.
+constexpr int kDaysInWeek = 7;
+
+}  // namespace
+
+double JulianDate(int month, int day, int year, int hour, int minute) {
+    return JulianDateWide(month, day, year, hour, minute);
+}
+
+void CalendarDate(double jed, int& month, int& day, int& year, int& hour, int& minute) {
+    if (std::isnan(jed)) {
+        month = 1;
+        day = 1;
+        year = 0;
+        hour = 0;
+        minute = 0;
+        return;
+    }
+    if (jed > kJedLimit) jed = kJedLimit;
+    if (jed < -kJedLimit) jed = -kJedLimit;
+
+    double whole = 0;
+    const double f = std::modf(jed + 0.5, &whole);
+    const Wide z = Int(whole);
+    Wide a = z;
+    if (z >= kReformDay) {
+        const Wide alpha = Int((static_cast<double>(z) - 1867216.25) * 2.7379070069885075e-05);
+        a = z + 1 + alpha - Int(static_cast<double>(alpha) * 0.25);
+    }
+    const Wide b = a + 1524;
+    const Wide y1 = Int((static_cast<double>(b) - 122.1) * 0.0027378507871321013);
+    const Wide d1 = Int(365.25 * static_cast<double>(y1));
+    const Wide m1 = Int(static_cast<double>(b - d1) * 0.03267963176590926);
+    day = ClampToInt(Int(static_cast<double>(b - d1 - Int(30.6001 * static_cast<double>(m1))) + f));
+    const Wide monthWide = m1 < 13.5 ? m1 - 1 : m1 - 13;
+    month = ClampToInt(monthWide);
+    year = ClampToInt(monthWide > 2.5 ? y1 - 4716 : y1 - 4715);
+    hour = static_cast<int>(f * 24);
+    minute = static_cast<int>((f * 24 - hour) * 60);
+}
+
+int DayOfWeek(double jed) {
+    double rest = std::fmod(jed + 1.5, 7);
+    if (std::isnan(rest)) return 0;
+    // Before JED -1.5 the remainder is negative; the weekday still counts from Sunday.
+    if (rest < 0) rest += 7;
+    const int weekday = static_cast<int>(rest);
+    return weekday > 6 ? 6 : weekday;
+}
+
+namespace {
+
+double TransitionDate(int year, const caelvane::SystemTime& record) {
+    if (record.year != 0) {
+        return JulianDateWide(record.month, record.day, year, record.hour, record.minute);
+    }
+    const bool validWeekday = record.dayOfWeek >= 0 && record.dayOfWeek < kDaysInWeek;
+    if (record.day >= 5) {
+        // The last such weekday: from the last day of the month backwards.
+        double x = JulianDateWide(Wide{record.month} + 1, 1, year, 0, 0) - 1;
+        for (int step = 0; step < kDaysInWeek && validWeekday; ++step) {
+            if (DayOfWeek(x) == record.dayOfWeek) break;
+            x = x - 1;
+        }
+        return x + 0.5;
+    }
+    double x = JulianDateWide(record.month, 1, year, 0, 0);
+    if (record.day < 1 || !validWeekday) {
+        // Not a rule a host supplies: the first day of the month, never an endless search.
+        return x + 0.5;
+    }
+    int count = 0;
+    for (;;) {
+        if (DayOfWeek(x) == record.dayOfWeek) ++count;
+        if (count == record.day) break;
+        x = x + 1;
+    }
+    return x + 0.5;
+}
+
+}  // namespace
+
+double DaylightStartDate(int year, const caelvane::TimeZoneRule& rule) {
+    if (rule.standardDate.month == 0) return JulianDate(12, 31, year, 0, 0) + 0.5;
+    return TransitionDate(year, rule.daylightDate);
+}
+
+double DaylightEndDate(int year, const caelvane::TimeZoneRule& rule) {
+    if (rule.standardDate.month == 0) return JulianDate(1, 1, year, 0, 0);
+    return TransitionDate(year, rule.standardDate);
+}

@@ -1,0 +1,210 @@
+#include "ephemeris/positions.h"
+
+#include <cmath>
+
+#include "ephemeris/calendar.h"
+#include "ephemeris/chiron.h"
+#include "ephemeris/latitudes.h"
+#include "ephemeris/moon.h"
+#include "ephemeris/planets.h"
+
+namespace {
+
+constexpr double kDegreesPerRadian = 57.29577951;
+constexpr double kRadiansPerDegree = 0.017453292520882225;  // 1 / 57.29577951
+
+struct HeliocentricPlace {
+    double longitude;  // degrees
+    double radius;     // AU
+};
+
+// Heliocentric longitude and radius vector of the planets and Chiron (codes 1, 2, 4..9, 12).
+bool HeliocentricPlaceOf(double jed, int code, HeliocentricPlace& place) {
+    switch (code) {
+        case 1:
+            place = {MercuryLongitude(jed), MercuryRadius(jed)};
+            return true;
+        case 2:
+            place = {VenusLongitude(jed), VenusRadius(jed)};
+            return true;
+        case 4:
+            place = {MarsLongitude(jed), MarsRadius(jed)};
+            return true;
+        case 5:
+            place = {JupiterLongitude(jed), JupiterRadius(jed)};
+            return true;
+        case 6:
+            place = {SaturnLongitude(jed), SaturnRadius(jed)};
+            return true;
+        case 7:
+            place = {UranusLongitude(jed), UranusRadius(jed)};
+            return true;
+        case 8:
+            place = {NeptuneLongitude(jed), NeptuneRadius(jed)};
+            return true;
+        case 9:
+            place = {PlutoLongitude(jed), PlutoRadius(jed)};
+            return true;
+        case 12:
+            place = {ChironLongitude(jed), ChironRadius(jed)};
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The body seen from the Earth: both positions in the ecliptic plane, latitudes ignored, no
+// light-time, aberration, nutation or parallax.
+double GeocentricLongitude(double jed, const HeliocentricPlace& body) {
+    const double earthLongitude = EarthLongitude(jed) * kRadiansPerDegree;
+    const double earthRadius = EarthRadius(jed);
+    const double longitude = body.longitude * kRadiansPerDegree;
+    const double y = body.radius * std::sin(longitude) - earthRadius * std::sin(earthLongitude);
+    const double x = body.radius * std::cos(longitude) - earthRadius * std::cos(earthLongitude);
+    double lambda = std::atan2(y, x) * kDegreesPerRadian;
+    if (lambda < 0) lambda += 360;
+    return lambda;
+}
+
+// The daily point turns a quarter degree per minute of the UT day: on the Earth's heliocentric
+// longitude at 0h UT, on the Sun's geocentric longitude at 12h UT.
+double DailyPoint(double jed) {
+    int month = 0, day = 0, year = 0, hour = 0, minute = 0;
+    CalendarDate(jed, month, day, year, hour, minute);
+    const int minutes = 60 * hour + minute;
+    return std::fmod(EarthLongitude(jed) + 0.25 * minutes, 360);
+}
+
+}  // namespace
+
+double BodyLongitude(double jed, int code) {
+    switch (code) {
+        case 3:
+            return EarthLongitude(jed);
+        case 10:
+        case -10:
+            return MoonLongitude(jed);
+        case 11:
+        case -11:
+            return MeanNodeLongitude(jed);
+        case 13:
+        case -13:
+            return MoonLatitude(jed);
+        case 20:
+            return std::fmod(MoonLongitude(jed) + 90, 360);
+        case 30:
+            return std::fmod(MoonLongitude(jed) + 180, 360);
+        case 40:
+            return std::fmod(MoonLongitude(jed) + 270, 360);
+        case 2000:
+            return DailyPoint(jed);
+        case -3:
+            return std::fmod(EarthLongitude(jed) + 180, 360);
+        case -100:
+            return 0;
+        case -101:
+            return 90;
+        case -102:
+            return 180;
+        case -103:
+            return 270;
+        default:
+            break;
+    }
+    HeliocentricPlace place{};
+    if (code > 0) return HeliocentricPlaceOf(jed, code, place) ? place.longitude : 0;
+    // The negation cannot overflow: a code below -12 is never a planet.
+    if (code >= -12 && HeliocentricPlaceOf(jed, -code, place)) {
+        return GeocentricLongitude(jed, place);
+    }
+    return 0;
+}
+
+double BodyLatitude(double jed, int code) {
+    switch (code) {
+        case 1:
+        case -1:
+            return MercuryLatitude(jed);
+        case 2:
+        case -2:
+            return VenusLatitude(jed);
+        case 4:
+        case -4:
+            return MarsLatitude(jed);
+        case 5:
+        case -5:
+            return JupiterLatitude(jed);
+        case 6:
+        case -6:
+            return SaturnLatitude(jed);
+        case 7:
+        case -7:
+            return UranusLatitude(jed);
+        case 8:
+        case -8:
+            return NeptuneLatitude(jed);
+        case 9:
+        case -9:
+            return PlutoLatitude(jed);
+        case 10:
+        case -10:
+        case 13:
+        case -13:
+        case 20:
+        case 30:
+        case 40:
+            return MoonLatitude(jed);
+        case 12:
+        case -12:
+            return ChironInclination(jed);
+        default:
+            return 0;
+    }
+}
+
+double OrbitalPeriod(int code) {
+    switch (code) {
+        case 1:
+            return 87.96856;
+        case 2:
+            return 224.6988;
+        case 3:
+            return 365.25636;
+        case 4:
+            return 686.9895;
+        case 5:
+            return 4332.59;
+        case 6:
+            return 10759.2;
+        case 7:
+            return 30685.93;
+        case 8:
+            return 60187.64;
+        case 9:
+            return 90885;
+        case 10:
+        case 13:
+        case 20:
+        case 30:
+        case 40:
+            return 27.321582;
+        case 11:
+            return 6798.375;
+        case 12:
+            return 18335.55;
+        case 2000:
+            return 1;
+        default:
+            break;
+    }
+    // A geocentric code moves, on average, with its heliocentric counterpart; the Sun (-3) with
+    // the Earth. Other codes count as the slowest.
+    if (code < 0 && code >= -40) return OrbitalPeriod(-code);
+    return 1000000;
+}
+
+double ArcForward(double from, double to) {
+    double arc = to - from;
+    if (arc < 0) arc += 360;
+    return arc;
+}

@@ -1,0 +1,148 @@
+#include "ephemeris/calendar.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct CivilDate {
+    int month, day, year, hour, minute;
+};
+
+bool operator==(const CivilDate& a, const CivilDate& b) {
+    return a.month == b.month && a.day == b.day && a.year == b.year && a.hour == b.hour &&
+           a.minute == b.minute;
+}
+
+std::ostream& operator<<(std::ostream& out, const CivilDate& d) {
+    return out << d.month << '/' << d.day << '/' << d.year << ' ' << d.hour << ':' << d.minute;
+}
+
+CivilDate Split(double jed) {
+    CivilDate d{};
+    CalendarDate(jed, d.month, d.day, d.year, d.hour, d.minute);
+    return d;
+}
+
+TEST(JulianDate, GregorianRuleForEveryDate) {
+    struct Case {
+        CivilDate date;
+        double jed;
+    };
+    const Case cases[] = {
+        {{1, 1, 2000, 12, 0}, 2451545.0},
+        {{1, 1, 2000, 0, 0}, 2451544.5},
+        {{10, 15, 1582, 0, 0}, 2299160.5},
+        // Proleptic Gregorian below the reform.
+        {{10, 4, 1582, 0, 0}, 2299149.5},
+        // Month 13 is January of the next year; the December rules rely on it.
+        {{13, 1, 2000, 0, 0}, 2451910.5},
+        {{1, 1, 2001, 0, 0}, 2451910.5},
+        {{2, 29, 2000, 0, 0}, 2451603.5},
+        {{3, 1, 1900, 0, 0}, 2415079.5},
+    };
+    for (const Case& c : cases) {
+        const CivilDate& d = c.date;
+        EXPECT_DOUBLE_EQ(JulianDate(d.month, d.day, d.year, d.hour, d.minute), c.jed) << d;
+    }
+}
+
+TEST(CalendarDate, SplitsAfterAndBeforeTheReform) {
+    struct Case {
+        double jed;
+        CivilDate expected;
+    };
+    const Case cases[] = {
+        {2451545.0, {1, 1, 2000, 12, 0}},
+        {2451544.5, {1, 1, 2000, 0, 0}},
+        {2299160.5, {10, 15, 1582, 0, 0}},
+        // Julian calendar below the reform: the directions disagree there.
+        {2299149.5, {9, 24, 1582, 0, 0}},
+        {2299159.5, {10, 4, 1582, 0, 0}},
+        {2415020.0, {12, 31, 1899, 12, 0}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Split(c.jed), c.expected) << "JED " << c.jed;
+}
+
+TEST(CalendarDate, TruncatesTheTimeOfDayNeverRounds) {
+    // 10:00 lands a hair below the whole minute in double precision and splits as 9:59.
+    EXPECT_EQ(Split(JulianDate(6, 15, 1999, 10, 0)), (CivilDate{6, 15, 1999, 9, 59}));
+    EXPECT_EQ(Split(JulianDate(6, 15, 1999, 17, 0)), (CivilDate{6, 15, 1999, 17, 0}));
+}
+
+TEST(CalendarDate, RoundTripsEveryDayOfFourCenturies) {
+    // 12h UT keeps the time of day clear of the truncation; the weekday advances by one a day.
+    const double first = JulianDate(1, 1, 1600, 12, 0);
+    int expectedWeekday = DayOfWeek(first);
+    for (int offset = 0; offset < 146097; ++offset) {
+        const double jed = first + offset;
+        const CivilDate d = Split(jed);
+        ASSERT_EQ(JulianDate(d.month, d.day, d.year, 12, 0), jed) << d;
+        ASSERT_EQ(d.hour, 12) << d;
+        ASSERT_EQ(DayOfWeek(jed), expectedWeekday) << d;
+        expectedWeekday = (expectedWeekday + 1) % 7;
+    }
+}
+
+TEST(DayOfWeek, AnyTimeOfADayGivesThatDay) {
+    EXPECT_EQ(DayOfWeek(2451544.5), 6);  // 2000-01-01 0h: Saturday
+    EXPECT_EQ(DayOfWeek(2451545.4), 6);
+    EXPECT_EQ(DayOfWeek(2451545.5), 0);  // Sunday
+    EXPECT_EQ(DayOfWeek(2451547.0), 1);  // Monday noon
+}
+
+caelvane::SystemTime Relative(int month, int dayOfWeek, int day) {
+    caelvane::SystemTime record;
+    record.month = month;
+    record.dayOfWeek = dayOfWeek;
+    record.day = day;
+    record.hour = 2;
+    return record;
+}
+
+TEST(DaylightRule, NorthernRuleGivesNoonOfTheTransitionDays) {
+    // Daylight from the first Sunday of April to the last Sunday of October.
+    caelvane::TimeZoneRule rule;
+    rule.daylightDate = Relative(4, 0, 1);
+    rule.standardDate = Relative(10, 0, 5);
+    EXPECT_EQ(DaylightStartDate(2000, rule), 2451637.0);  // April 2, 12h UT
+    EXPECT_EQ(DaylightEndDate(2000, rule), 2451847.0);    // October 29, 12h UT
+}
+
+TEST(DaylightRule, NthWeekdayCountsFromTheFirstOfTheMonth) {
+    // Second Sunday of March 2024 is the 10th; first Sunday of November the 3rd.
+    caelvane::TimeZoneRule rule;
+    rule.daylightDate = Relative(3, 0, 2);
+    rule.standardDate = Relative(11, 0, 1);
+    EXPECT_EQ(DaylightStartDate(2024, rule), JulianDate(3, 10, 2024, 12, 0));
+    EXPECT_EQ(DaylightEndDate(2024, rule), JulianDate(11, 3, 2024, 12, 0));
+    // The fourth Saturday of a month that starts on a Saturday (June 2024) is the 22nd.
+    rule.daylightDate = Relative(6, 6, 4);
+    EXPECT_EQ(DaylightStartDate(2024, rule), JulianDate(6, 22, 2024, 12, 0));
+}
+
+TEST(DaylightRule, LastWeekdayOfDecemberStepsBackFromNewYear) {
+    caelvane::TimeZoneRule rule;
+    rule.standardDate = Relative(12, 0, 5);
+    rule.daylightDate = Relative(12, 0, 5);
+    EXPECT_EQ(DaylightEndDate(2000, rule), 2451910.0);  // Sunday, December 31, 12h UT
+    EXPECT_EQ(DaylightEndDate(2001, rule), JulianDate(12, 30, 2001, 12, 0));
+}
+
+TEST(DaylightRule, AbsoluteRecordUsesTheCallersYearAndItsTime) {
+    caelvane::TimeZoneRule rule;
+    rule.standardDate = {1999, 10, 3, 28, 3, 30};
+    rule.daylightDate = {1987, 3, 0, 21, 2, 0};
+    EXPECT_EQ(DaylightEndDate(2000, rule), JulianDate(10, 28, 2000, 3, 30));
+    EXPECT_EQ(DaylightStartDate(2000, rule), JulianDate(3, 21, 2000, 2, 0));
+}
+
+TEST(DaylightRule, ZoneWithoutDaylightTimeNeverMatches) {
+    const caelvane::TimeZoneRule rule;  // standard month 0
+    EXPECT_EQ(DaylightEndDate(2000, rule), 2451544.5);
+    EXPECT_EQ(DaylightStartDate(2000, rule), 2451910.0);
+    EXPECT_GT(DaylightStartDate(2000, rule), DaylightEndDate(2000, rule));
+}
+
+}  // namespace
