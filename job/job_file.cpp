@@ -96,7 +96,7 @@ bool LoadJobBytes(std::span<const std::uint8_t> bytes, CCaelvaneDoc& doc, std::s
 
 std::vector<std::uint8_t> SaveJobBytes(CCaelvaneDoc& doc) {
     std::vector<std::uint8_t> bytes;
-    CArchive ar(bytes);
+    CArchive ar(bytes, CArchive::store);
     doc.Serialize(ar);
     return bytes;
 }

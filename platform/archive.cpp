@@ -18,7 +18,14 @@ T GetLittleEndian(const std::uint8_t* bytes) {
 }
 }  // namespace
 
-CArchive::CArchive(std::vector<std::uint8_t>& out) : m_out(&out), m_start(out.size()) {}
+CArchive::CArchive(std::vector<std::uint8_t>& buffer, Mode mode) {
+    if (mode == store) {
+        m_out = &buffer;
+        m_start = buffer.size();
+    } else {
+        m_in = buffer;
+    }
+}
 
 CArchive::CArchive(std::span<const std::uint8_t> in) : m_in(in) {}
 

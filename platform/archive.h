@@ -28,9 +28,11 @@ private:
 // prefix of the same form gives the character count. Such text is never written.
 class CArchive {
 public:
-    // Storing: appends to `out`, which must outlive the archive.
-    explicit CArchive(std::vector<std::uint8_t>& out);
-    // Loading: reads from `in`, which must outlive the archive.
+    enum Mode { store, load };
+    // store: appends to `buffer`; load: reads `buffer` from its start. The buffer must outlive
+    // the archive and, while loading, stay unchanged.
+    CArchive(std::vector<std::uint8_t>& buffer, Mode mode);
+    // Loading from `in`, which must outlive the archive.
     explicit CArchive(std::span<const std::uint8_t> in);
     CArchive(const CArchive&) = delete;
     CArchive& operator=(const CArchive&) = delete;
