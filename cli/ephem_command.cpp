@@ -1,0 +1,224 @@
+// caelvane-cli ephem: positions as CSV, either every body code for given JEDs or a daily table
+// with named columns for spreadsheets.
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/command_registry.h"
+#include "ephemeris/calendar.h"
+#include "ephemeris/positions.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "ephem --jed J [--jed J ...] | ephem --from YYYY-MM-DD --to YYYY-MM-DD [--time HH:MM]";
+
+// Every code the engine serves, in the order of the --jed table.
+constexpr int kJedCodes[] = {1,  2,  3,   4,   5,    6,   7,    8,    9,    10,  11, 12,
+                             13, 20, 30,  40,  2000, -1,  -2,   -3,   -4,   -5,  -6, -7,
+                             -8, -9, -10, -11, -12,  -13, -100, -101, -102, -103};
+
+struct Column {
+    const char* name;
+    int code;
+    bool latitude;
+};
+
+// The daily table: heliocentric wheel, geocentric wheel, then the latitudes (signed, degrees).
+constexpr Column kDailyColumns[] = {
+    {"helio_mercury", 1, false}, {"helio_venus", 2, false},   {"helio_earth", 3, false},
+    {"helio_mars", 4, false},    {"helio_jupiter", 5, false}, {"helio_saturn", 6, false},
+    {"helio_uranus", 7, false},  {"helio_neptune", 8, false}, {"helio_pluto", 9, false},
+    {"helio_moon", 10, false},   {"helio_node", 11, false},   {"helio_chiron", 12, false},
+    {"geo_mercury", -1, false},  {"geo_venus", -2, false},    {"geo_sun", -3, false},
+    {"geo_mars", -4, false},     {"geo_jupiter", -5, false},  {"geo_saturn", -6, false},
+    {"geo_uranus", -7, false},   {"geo_neptune", -8, false},  {"geo_pluto", -9, false},
+    {"geo_moon", -10, false},    {"geo_node", -11, false},    {"geo_chiron", -12, false},
+    {"lat_mercury", 1, true},    {"lat_venus", 2, true},      {"lat_mars", 4, true},
+    {"lat_jupiter", 5, true},    {"lat_saturn", 6, true},     {"lat_uranus", 7, true},
+    {"lat_neptune", 8, true},    {"lat_pluto", 9, true},      {"lat_moon", 10, true},
+    {"incl_chiron", 12, true},
+};
+
+struct Date {
+    int year;
+    int month;
+    int day;
+};
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "caelvane-cli ephem: %s\n", message.c_str());
+    return kCliUsageError;
+}
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// Exactly `count` decimal digits at text[pos..].
+std::optional<int> Digits(const std::string& text, std::size_t pos, std::size_t count) {
+    if (pos + count > text.size()) return std::nullopt;
+    int value = 0;
+    for (std::size_t i = pos; i < pos + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+std::optional<Date> ParseDate(const std::string& text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    const auto year = Digits(text, 0, 4);
+    const auto month = Digits(text, 5, 2);
+    const auto day = Digits(text, 8, 2);
+    if (!year || !month || !day || *month < 1 || *month > 12) return std::nullopt;
+    if (*day < 1 || *day > DaysInMonth(*year, *month)) return std::nullopt;
+    return Date{*year, *month, *day};
+}
+
+struct TimeOfDay {
+    int hour;
+    int minute;
+};
+
+std::optional<TimeOfDay> ParseTime(const std::string& text) {
+    if (text.size() != 5 || text[2] != ':') return std::nullopt;
+    const auto hour = Digits(text, 0, 2);
+    const auto minute = Digits(text, 3, 2);
+    if (!hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
+    return TimeOfDay{*hour, *minute};
+}
+
+std::optional<double> ParseJed(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+Date NextDay(Date date) {
+    if (++date.day > DaysInMonth(date.year, date.month)) {
+        date.day = 1;
+        if (++date.month > 12) {
+            date.month = 1;
+            ++date.year;
+        }
+    }
+    return date;
+}
+
+bool Before(const Date& a, const Date& b) {
+    if (a.year != b.year) return a.year < b.year;
+    if (a.month != b.month) return a.month < b.month;
+    return a.day < b.day;
+}
+
+std::string JedTable(const std::vector<double>& jeds) {
+    std::string out = "jed,code,longitude,latitude\n";
+    char line[128];
+    for (double jed : jeds) {
+        for (int code : kJedCodes) {
+            std::snprintf(line, sizeof line, "%.6f,%d,%.9f,%.9f\n", jed, code,
+                          BodyLongitude(jed, code), BodyLatitude(jed, code));
+            out += line;
+        }
+    }
+    return out;
+}
+
+// A folded latitude as a signed value.
+double SignedLatitude(double folded) {
+    return folded > 180 ? folded - 360 : folded;
+}
+
+std::string DailyTable(Date from, const Date& to, const TimeOfDay& time) {
+    std::string out = "date,time_ut,jed,weekday";
+    for (const Column& column : kDailyColumns) {
+        out += ',';
+        out += column.name;
+    }
+    out += '\n';
+    static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    char cell[64];
+    for (Date date = from; !Before(to, date); date = NextDay(date)) {
+        const double jed = JulianDate(date.month, date.day, date.year, time.hour, time.minute);
+        std::snprintf(cell, sizeof cell, "%04d-%02d-%02d,%02d:%02d,%.6f,%s", date.year, date.month,
+                      date.day, time.hour, time.minute, jed, kWeekdays[DayOfWeek(jed)]);
+        out += cell;
+        for (const Column& column : kDailyColumns) {
+            const double value = column.latitude ? SignedLatitude(BodyLatitude(jed, column.code))
+                                                 : BodyLongitude(jed, column.code);
+            std::snprintf(cell, sizeof cell, ",%.6f", value);
+            out += cell;
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+int Write(const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "caelvane-cli ephem: cannot write the table\n");
+        return 1;
+    }
+    return 0;
+}
+
+int RunEphem(const std::vector<std::string>& args) {
+    std::vector<double> jeds;
+    std::optional<Date> from;
+    std::optional<Date> to;
+    std::optional<TimeOfDay> time;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (option != "--jed" && option != "--from" && option != "--to" && option != "--time") {
+            return UsageError("unknown argument '" + option + "'; usage: " + kUsage);
+        }
+        if (i + 1 >= args.size()) return UsageError(option + " needs a value");
+        const std::string& value = args[++i];
+        if (option == "--jed") {
+            const auto jed = ParseJed(value);
+            if (!jed) return UsageError("--jed needs a finite number, not '" + value + "'");
+            jeds.push_back(*jed);
+        } else if (option == "--time") {
+            if (time) return UsageError("--time given twice");
+            time = ParseTime(value);
+            if (!time)
+                return UsageError("--time needs HH:MM (00:00 to 23:59), not '" + value + "'");
+        } else {
+            std::optional<Date>& slot = option == "--from" ? from : to;
+            if (slot) return UsageError(option + " given twice");
+            slot = ParseDate(value);
+            if (!slot) return UsageError(option + " needs a date YYYY-MM-DD, not '" + value + "'");
+        }
+    }
+    if (!jeds.empty()) {
+        if (from || to || time)
+            return UsageError("--jed cannot be combined with --from, --to or --time");
+        return Write(JedTable(jeds));
+    }
+    if (!from || !to)
+        return UsageError(std::string("needs --jed, or --from and --to; usage: ") + kUsage);
+    if (Before(*to, *from)) return UsageError("--to lies before --from");
+    // 17:00 UT is the time of the chart's pages.
+    return Write(DailyTable(*from, *to, time.value_or(TimeOfDay{17, 0})));
+}
+
+const CliCommandRegistration reg("ephem", kUsage, &RunEphem);
+
+}  // namespace
