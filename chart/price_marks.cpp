@@ -30,7 +30,7 @@ void DrawSpokes(CChartDC& dc, double radius, double angle) {
                 kLowerCentreY);
 }
 
-// "$" and "X" sit at radius 700, lifted 25 above the spoke so the letter straddles it.
+// "$" and "X" stand at radius 700 around a point 25 above the wheel centre.
 void DrawMarkLetters(CChartDC& dc, double angle, const char* letter) {
     dc.DrawText(PolarX(kCentreX, 700, angle), PolarY(kUpperCentreY + 25, 700, angle), letter);
     dc.DrawText(PolarX(kCentreX, 700, angle), PolarY(kLowerCentreY + 25, 700, angle), letter);
@@ -46,8 +46,8 @@ void DrawPriceAndTimeMarks(CChartDC& dc, const CCaelvaneDoc& doc) {
     dc.SelectChartFont("Arial", 200, 1);
     DrawMarkLetters(dc, priceAngle, "$");
 
-    // The daily point turns 0.25 degree a minute with the Earth's longitude at 0h UT; the
-    // dial's daylight turn and a fixed 30 degrees bring it onto the hour dial's reading.
+    // The daily point stands where the hour dial shows the UT time of day; the time mark turns
+    // with the dial's daylight offset and two hours (30 degrees) further on.
     double t = BodyLongitude(
                    JulianDate(g_pageMonth, g_pageDay, g_pageYear, g_pageHour, g_pageMinute), 2000) +
                daylightOffset + 30.0;
@@ -66,32 +66,27 @@ void DrawPriceAndTimeMarks(CChartDC& dc, const CCaelvaneDoc& doc) {
     std::snprintf(line, sizeof line, "Price=%8.3lf at %6.2lf degrees", doc.m_price,
                   doc.m_priceDegree);
     dc.DrawText(550, 4100, line);
-    // The page hour is the price hour less 7; adding 2 shows it on the exchange's clock.
-    // Summed in 64 bits so that no stored hour can overflow.
+    // The page hour is the price hour less 7; the line shows it two hours on, as Eastern
+    // time. Summed in 64 bits so that no stored hour can overflow.
     std::snprintf(line, sizeof line, "Time= %02lld:%02d Eastern =  %6.2lf degrees ",
                   static_cast<long long>(g_pageHour) + 2, g_pageMinute, t);
     dc.DrawText(550, 3900, line);
 }
 
+// Label anchors by quadrant, so that each number stands clear outside its tick.
+struct LabelAnchor {
+    int x, lowerY, upperY;
+};
+constexpr LabelAnchor kLabelAnchors[4] = {
+    {5600, 3330, 7830}, {5670, 3330, 7830}, {5670, 3380, 7880}, {5600, 3380, 7880}};
+
 void DrawOverlayLabel(CChartDC& dc, double a, long long value) {
-    int x;
-    int lowerY;
-    int upperY;
-    if (a >= 0.0 && a < 90.0) {
-        x = 5600, lowerY = 3330, upperY = 7830;
-    } else if (a >= 90.0 && a < 180.0) {
-        x = 5670, lowerY = 3330, upperY = 7830;
-    } else if (a >= 180.0 && a < 270.0) {
-        x = 5670, lowerY = 3380, upperY = 7880;
-    } else if (a >= 270.0 && a < 360.0) {
-        x = 5600, lowerY = 3380, upperY = 7880;
-    } else {
-        return;  // outside [0, 360): no label
-    }
+    if (!(a >= 0.0 && a < 360.0)) return;  // no label outside [0, 360)
+    const LabelAnchor& anchor = kLabelAnchors[a < 90.0 ? 0 : a < 180.0 ? 1 : a < 270.0 ? 2 : 3];
     char text[32];
     std::snprintf(text, sizeof text, "%lld", value);
-    dc.DrawText(PolarX(x, 1600, a), PolarY(lowerY, 1600, a), text);
-    dc.DrawText(PolarX(x, 1600, a), PolarY(upperY, 1600, a), text);
+    dc.DrawText(PolarX(anchor.x, 1600, a), PolarY(anchor.lowerY, 1600, a), text);
+    dc.DrawText(PolarX(anchor.x, 1600, a), PolarY(anchor.upperY, 1600, a), text);
 }
 
 void DrawOverlayRing(CChartDC& dc, const CCaelvaneDoc& doc) {
