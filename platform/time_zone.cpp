@@ -180,12 +180,14 @@ constexpr std::streamsize kMaxZoneFileSize = 1 << 20;
 std::optional<std::string> ReadSmallFile(const std::string& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    if (info.st_size > kMaxZoneFileSize) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    std::string data(static_cast<std::size_t>(kMaxZoneFileSize) + 1, '\0');
-    in.read(data.data(), kMaxZoneFileSize + 1);
+    // One byte more than the size seen, to notice a file that grew in between.
+    std::string data(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    in.read(data.data(), static_cast<std::streamsize>(data.size()));
     const std::streamsize got = in.gcount();
-    if (got > kMaxZoneFileSize || in.bad()) return std::nullopt;
+    if (in.bad() || got > info.st_size) return std::nullopt;
     data.resize(static_cast<std::size_t>(got));
     return data;
 }
