@@ -81,6 +81,16 @@ private:
 
 void EnsureGuiApplication() {
     if (QGuiApplication::instance()) return;
+    // Qt's own notes (a missing runtime folder, font substitutions) are no business of a
+    // command-line user; only its errors pass. CAELVANE_QT_MESSAGES=1 shows them all.
+    const char* showAll = std::getenv("CAELVANE_QT_MESSAGES");
+    if (!showAll || std::string(showAll) != "1") {
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg) {
+                std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+            }
+        });
+    }
     const bool hasDisplay = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
     if (!hasDisplay && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static int argc = 1;

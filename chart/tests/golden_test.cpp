@@ -1,0 +1,128 @@
+// Whole pages against their reviewed display lists. Each folder under the cases folder holds
+// job.cvj, expected.trace and optionally an args file of key=value lines:
+//   today=YYYY-MM-DD   the host's local date (default 2000-01-18)
+//   title=TEXT         the document title (default job.cvj)
+//   tz=RULE            the time-zone rule as a POSIX TZ string (default: no daylight saving)
+//   page=N             the page to draw (default: the job's own, 1)
+//   price=TEXT         a price file's text, applied as the price monitor's Start and poll
+// CAELVANE_UPDATE_GOLDENS=1 rewrites every expected.trace from the current code: review the
+// differences by eye before committing them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "chart/price_poll.h"
+#include "chart/tests/test_host.h"
+#include "job/caelvane_doc.h"
+#include "job/job_file.h"
+#include "platform/time_zone.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool ParseDate(const std::string& text, caelvane::LocalDate& date) {
+    int year = 0, month = 0, day = 0;
+    if (std::sscanf(text.c_str(), "%d-%d-%d", &year, &month, &day) != 3) return false;
+    date = {month, day, year};
+    return true;
+}
+
+// Applies one args line; false with a reason when it is not understood.
+bool ApplyArg(const std::string& line, CCaelvaneDoc& doc, chart_test::CTestHost& host,
+              std::string& error) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) {
+        error = "no '=' in \"" + line + "\"";
+        return false;
+    }
+    const std::string key = line.substr(0, equals);
+    const std::string value = line.substr(equals + 1);
+    if (key == "today") {
+        if (!ParseDate(value, host.today)) error = "bad date " + value;
+    } else if (key == "title") {
+        doc.SetTitle(value);
+    } else if (key == "tz") {
+        const std::optional<caelvane::TimeZoneRule> rule = caelvane::ParsePosixTimeZone(value);
+        if (rule)
+            host.rule = *rule;
+        else
+            error = "not a POSIX TZ rule: " + value;
+    } else if (key == "page") {
+        doc.m_currentPage = std::atoi(value.c_str());
+    } else if (key == "price") {
+        PriceReading reading;
+        if (ParsePriceText(value, reading, error)) {
+            StartPriceDisplay(doc);
+            ApplyPriceReading(doc, reading);
+        }
+    } else {
+        error = "unknown key " + key;
+    }
+    return error.empty();
+}
+
+std::vector<fs::path> CaseFolders() {
+    std::vector<fs::path> folders;
+    for (const fs::directory_entry& entry : fs::directory_iterator(CAELVANE_CHART_CASES))
+        if (entry.is_directory()) folders.push_back(entry.path());
+    std::sort(folders.begin(), folders.end());
+    return folders;
+}
+
+TEST(GoldenPages, EveryCaseMatchesItsReviewedTrace) {
+    const bool update = [] {
+        const char* value = std::getenv("CAELVANE_UPDATE_GOLDENS");
+        return value && std::string(value) == "1";
+    }();
+    const std::vector<fs::path> folders = CaseFolders();
+    ASSERT_GE(folders.size(), 4u) << "one case per job type at least";
+    for (const fs::path& folder : folders) {
+        SCOPED_TRACE(folder.filename().string());
+        CCaelvaneDoc doc;
+        std::string error;
+        ASSERT_TRUE(LoadJobFile((folder / "job.cvj").string(), doc, error)) << error;
+        doc.SetTitle("job.cvj");
+        chart_test::CTestHost host;
+        if (fs::exists(folder / "args")) {
+            std::istringstream args(ReadFile(folder / "args"));
+            for (std::string line; std::getline(args, line);) {
+                if (line.empty() || line[0] == '#') continue;
+                ASSERT_TRUE(ApplyArg(line, doc, host, error)) << error;
+            }
+        }
+        const std::string actual = chart_test::DrawToTrace(doc, host);
+        const fs::path expectedPath = folder / "expected.trace";
+        if (update) {
+            std::ofstream(expectedPath, std::ios::binary) << actual;
+            continue;
+        }
+        ASSERT_TRUE(fs::exists(expectedPath)) << "no expected.trace; run with "
+                                                 "CAELVANE_UPDATE_GOLDENS=1 and review it";
+        const std::vector<std::string> expectedLines =
+            chart_test::SplitLines(ReadFile(expectedPath));
+        const std::vector<std::string> actualLines = chart_test::SplitLines(actual);
+        const std::size_t common = std::min(expectedLines.size(), actualLines.size());
+        for (std::size_t i = 0; i < common; ++i) {
+            ASSERT_EQ(actualLines[i], expectedLines[i]) << "first difference at line " << i + 1;
+        }
+        EXPECT_EQ(actualLines.size(), expectedLines.size());
+    }
+}
+
+}  // namespace

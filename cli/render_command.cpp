@@ -1,0 +1,416 @@
+// caelvane-cli render FILE.cvj [--page N | --all] [--format pdf|png|svg|trace] [-o OUT|-]
+//                    [--today YYYY-MM-DD] [--title TEXT] [--price-file PATH] [--dpi N]
+// Draws chart pages exactly as the desktop program prints them.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "chart/chart_state.h"
+#include "chart/draw_page.h"
+#include "chart/price_poll.h"
+#include "cli/command_registry.h"
+#include "job/caelvane_doc.h"
+#include "job/job_file.h"
+#include "platform/host_services.h"
+#include "platform/time_zone.h"
+#include "render/trace_device.h"
+#ifdef CAELVANE_HAVE_QT_RENDER
+#include "render/qt_page_writer.h"
+#endif
+
+namespace {
+
+constexpr const char* kUsage =
+    "render FILE.cvj [--page N | --all] [--format pdf|png|svg|trace] [-o OUT|-] "
+    "[--today YYYY-MM-DD] [--title TEXT] [--price-file PATH] [--dpi N]";
+
+// The printing range of the desktop program is 16-bit; --all writes no more pages than that.
+constexpr int kMaxAllPages = 65535;
+constexpr int kDefaultDpi = 150;
+constexpr int kMaxDpi = 1200;
+
+enum class Format { Pdf, Png, Svg, Trace };
+
+struct Options {
+    std::string jobPath;
+    std::optional<int> page;
+    bool all = false;
+    std::optional<Format> format;
+    std::string output;
+    std::optional<caelvane::LocalDate> today;
+    std::optional<std::string> title;
+    std::optional<std::string> priceFile;
+    std::optional<int> dpi;
+};
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "caelvane-cli render: %s\nusage: caelvane-cli %s\n", message.c_str(),
+                 kUsage);
+    return kCliUsageError;
+}
+
+int Failure(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return 1;
+}
+
+// A whole decimal number within [low, high], nothing else.
+bool ParseInt(const std::string& text, long long low, long long high, int& value) {
+    if (text.empty() || text.size() > 12) return false;
+    std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    if (i == text.size()) return false;
+    long long number = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        number = number * 10 + (text[i] - '0');
+    }
+    if (text[0] == '-') number = -number;
+    if (number < low || number > high) return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+// YYYY-MM-DD, a real day of the Gregorian calendar.
+bool ParseDate(const std::string& text, caelvane::LocalDate& date) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    int year = 0, month = 0, day = 0;
+    if (!ParseInt(text.substr(0, 4), 1, 9999, year) || !ParseInt(text.substr(5, 2), 1, 12, month) ||
+        !ParseInt(text.substr(8, 2), 1, 31, day)) {
+        return false;
+    }
+    static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int last = kDaysInMonth[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+    if (day > last) return false;
+    date = {month, day, year};
+    return true;
+}
+
+bool ParseFormat(const std::string& text, Format& format) {
+    if (text == "pdf")
+        format = Format::Pdf;
+    else if (text == "png")
+        format = Format::Png;
+    else if (text == "svg")
+        format = Format::Svg;
+    else if (text == "trace")
+        format = Format::Trace;
+    else
+        return false;
+    return true;
+}
+
+const char* Extension(Format format) {
+    switch (format) {
+        case Format::Pdf:
+            return "pdf";
+        case Format::Png:
+            return "png";
+        case Format::Svg:
+            return "svg";
+        case Format::Trace:
+            return "trace";
+    }
+    return "";
+}
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string StemOf(const std::string& name) {
+    const std::size_t dot = name.find_last_of('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+// The format named by an output file's extension, if any.
+std::optional<Format> FormatOfPath(const std::string& path) {
+    const std::string name = BaseName(path);
+    const std::size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos) return std::nullopt;
+    Format format;
+    if (ParseFormat(name.substr(dot + 1), format)) return format;
+    return std::nullopt;
+}
+
+// "year.png", page 7 of 366 -> "year-007.png".
+std::string NumberedPath(const std::string& path, int page, int pageCount) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    const std::string stem = hasExtension ? path.substr(0, dot) : path;
+    const std::string extension = hasExtension ? path.substr(dot) : "";
+    const int digits = static_cast<int>(std::to_string(pageCount).size());
+    char number[16];
+    std::snprintf(number, sizeof number, "-%0*d", digits < 3 ? 3 : digits, page);
+    return stem + number + extension;
+}
+
+std::optional<int> ParseArguments(const std::vector<std::string>& args, Options& options) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool takesValue = arg == "--page" || arg == "--format" || arg == "-o" ||
+                                arg == "--today" || arg == "--title" || arg == "--price-file" ||
+                                arg == "--dpi";
+        if (arg == "--all") {
+            if (options.all) return UsageError("--all given twice");
+            options.all = true;
+            continue;
+        }
+        if (!takesValue) {
+            if (!arg.empty() && arg[0] == '-' && arg != "-") {
+                return UsageError("unknown option \"" + arg + "\"");
+            }
+            if (!options.jobPath.empty()) return UsageError("unexpected argument \"" + arg + "\"");
+            options.jobPath = arg;
+            continue;
+        }
+        if (i + 1 >= args.size()) return UsageError(arg + " needs a value");
+        const std::string& value = args[++i];
+        if (arg == "--page") {
+            int page = 0;
+            if (options.page) return UsageError("--page given twice");
+            if (!ParseInt(value, 1, 2147483647LL, page)) {
+                return UsageError("--page needs a page number from 1 on");
+            }
+            options.page = page;
+        } else if (arg == "--format") {
+            Format format;
+            if (options.format) return UsageError("--format given twice");
+            if (!ParseFormat(value, format)) return UsageError("unknown format \"" + value + "\"");
+            options.format = format;
+        } else if (arg == "-o") {
+            if (!options.output.empty()) return UsageError("-o given twice");
+            if (value.empty()) return UsageError("-o needs a file name or -");
+            options.output = value;
+        } else if (arg == "--today") {
+            caelvane::LocalDate date;
+            if (options.today) return UsageError("--today given twice");
+            if (!ParseDate(value, date)) return UsageError("--today needs a date YYYY-MM-DD");
+            options.today = date;
+        } else if (arg == "--title") {
+            if (options.title) return UsageError("--title given twice");
+            options.title = value;
+        } else if (arg == "--price-file") {
+            if (options.priceFile) return UsageError("--price-file given twice");
+            options.priceFile = value;
+        } else if (arg == "--dpi") {
+            int dpi = 0;
+            if (options.dpi) return UsageError("--dpi given twice");
+            if (!ParseInt(value, 1, kMaxDpi, dpi)) {
+                return UsageError("--dpi needs a resolution from 1 to " + std::to_string(kMaxDpi));
+            }
+            options.dpi = dpi;
+        }
+    }
+    if (options.jobPath.empty()) return UsageError("missing FILE.cvj");
+    if (options.all && options.page) return UsageError("--page and --all exclude each other");
+    if (!options.format) {
+        options.format = options.output.empty()
+                             ? Format::Pdf
+                             : FormatOfPath(options.output).value_or(Format::Pdf);
+    }
+    if (options.dpi && *options.format != Format::Png)
+        return UsageError("--dpi applies to png only");
+    if (options.output.empty()) {
+        // Trace goes to standard output; files are named after the job, in the current folder.
+        options.output = *options.format == Format::Trace
+                             ? "-"
+                             : StemOf(BaseName(options.jobPath)) + "." + Extension(*options.format);
+    }
+    if (options.all && options.output == "-" &&
+        (*options.format == Format::Png || *options.format == Format::Svg)) {
+        return UsageError("--all writes numbered files for png and svg; give -o FILE");
+    }
+    return std::nullopt;
+}
+
+caelvane::LocalDate HostToday() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return {local.tm_mon + 1, local.tm_mday, local.tm_year + 1900};
+}
+
+// The command line's host: the local date from --today or the clock, the zone rule of the
+// environment (TZ), and message boxes on standard error and in the trace.
+class CCliHost : public caelvane::CHostServices {
+public:
+    CCliHost(caelvane::LocalDate today, caelvane::TimeZoneRule rule)
+        : m_today(today), m_rule(rule) {}
+    caelvane::LocalDate Today() const override { return m_today; }
+    caelvane::TimeZoneRule ZoneRule() const override { return m_rule; }
+    void MessageBox(const std::string& text) override {
+        if (m_quiet) return;
+        std::fprintf(stderr, "%s\n", text.c_str());
+        if (m_trace) m_trace->Message(text);
+    }
+    void SetTrace(CTraceDevice* trace) { m_trace = trace; }
+    // While counting pages nothing is shown.
+    void SetQuiet(bool quiet) { m_quiet = quiet; }
+
+private:
+    caelvane::LocalDate m_today;
+    caelvane::TimeZoneRule m_rule;
+    CTraceDevice* m_trace = nullptr;
+    bool m_quiet = false;
+};
+
+// Draws nowhere: used to learn the page count before writing every page.
+class CNullDevice : public CDrawingDevice {
+public:
+    void Begin() override {}
+    void End() override {}
+    void SetPenColor(COLORREF) override {}
+    void SetPenWidth(int) override {}
+    void SelectFont(std::string_view, int, int) override {}
+    void Line(int, int, int, int) override {}
+    void Circle(int, int, int, int) override {}
+    void Text(int, int, std::string_view) override {}
+};
+
+// Pages of --all: every page of the job in date order, as printing all pages does. The count
+// is that of page 1's drawing; a page that the date-order check ends early still counts as one.
+bool CountPages(CCaelvaneDoc& doc, CCliHost& host, int& pageCount, std::string& error) {
+    CNullDevice device;
+    doc.m_currentPage = 1;
+    host.SetQuiet(true);
+    DrawChartPage(doc, device, host);
+    host.SetQuiet(false);
+    pageCount = g_pageCount < 1 ? 1 : g_pageCount;
+    if (pageCount > kMaxAllPages) {
+        error = "caelvane-cli render: the job has " + std::to_string(pageCount) +
+                " pages; --all writes at most " + std::to_string(kMaxAllPages);
+        return false;
+    }
+    return true;
+}
+
+mode_t CurrentUmask() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+
+bool WriteText(const std::string& path, const std::string& text, std::string& error) {
+    if (path == "-") {
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+            std::fflush(stdout) != 0) {
+            error = "caelvane-cli render: cannot write to standard output";
+            return false;
+        }
+        return true;
+    }
+    // A temporary file beside the target, renamed over it once complete.
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const char* data = text.data();
+    std::size_t left = text.size();
+    bool ok = true;
+    while (left > 0) {
+        const ssize_t written = write(fd, data, left);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            ok = false;
+            break;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    // mkstemp makes the file private; a written trace is an ordinary file.
+    ok = ok && fchmod(fd, 0666 & ~CurrentUmask()) == 0;
+    ok = close(fd) == 0 && ok;
+    if (!ok || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+int RunRender(const std::vector<std::string>& args) {
+    Options options;
+    if (const std::optional<int> status = ParseArguments(args, options)) return *status;
+
+    CCaelvaneDoc doc;
+    std::string error;
+    if (!LoadJobFile(options.jobPath, doc, error)) return Failure(error);
+    // The desktop program titles a job after its file name.
+    doc.SetTitle(options.title ? *options.title : BaseName(options.jobPath));
+
+    if (options.priceFile) {
+        // The monitor's Start: the display goes on and the file is polled once, without the
+        // page step.
+        PriceReading reading;
+        if (!ReadPriceFile(*options.priceFile, reading, error)) return Failure(error);
+        StartPriceDisplay(doc);
+        ApplyPriceReading(doc, reading);
+    }
+
+    CCliHost host(options.today ? *options.today : HostToday(), caelvane::HostTimeZoneRule());
+    int firstPage = options.page.value_or(doc.m_currentPage);
+    int pageCount = 1;
+    if (options.all) {
+        firstPage = 1;
+        if (!CountPages(doc, host, pageCount, error)) return Failure(error);
+    }
+    const Format format = *options.format;
+
+    if (format == Format::Trace) {
+        CTraceDevice trace;
+        host.SetTrace(&trace);
+        for (int i = 0; i < pageCount; ++i) {
+            doc.m_currentPage = firstPage + i;
+            DrawChartPage(doc, trace, host);
+        }
+        if (!WriteText(options.output, trace.Trace(), error)) return Failure(error);
+        return 0;
+    }
+
+#ifdef CAELVANE_HAVE_QT_RENDER
+    EnsureGuiApplication();
+    const PageDrawer drawPage = [&](int index, CDrawingDevice& device) {
+        doc.m_currentPage = firstPage + index;
+        DrawChartPage(doc, device, host);
+        return index + 1 < pageCount;
+    };
+    const std::string& title = doc.GetTitle();
+    if (format == Format::Pdf) {
+        if (!WritePdfFile(options.output, title, drawPage, error)) return Failure(error);
+        return 0;
+    }
+    for (int i = 0; i < pageCount; ++i) {
+        const std::string path =
+            options.all ? NumberedPath(options.output, i + 1, pageCount) : options.output;
+        const bool written =
+            format == Format::Png
+                ? WritePngFile(path, i, options.dpi.value_or(kDefaultDpi), drawPage, error)
+                : WriteSvgFile(path, title, i, drawPage, error);
+        if (!written) return Failure(error);
+    }
+    return 0;
+#else
+    return Failure("caelvane-cli render: this build writes traces only (built without Qt)");
+#endif
+}
+
+const CliCommandRegistration reg("render", kUsage, &RunRender);
+
+}  // namespace
