@@ -16,7 +16,7 @@ namespace {
 
 constexpr char kTitle[] = "Caelvane-THE Graphical Ephemeris";
 constexpr char kNotice[] =
-    "Caelvane 1.1 - a graphical ephemeris: positions from its own series, all at 17:00 UT";
+    "Caelvane 1.1 - a graphical ephemeris: positions computed from its own series, times in UT";
 constexpr char kDateOrderMessage[] =
     "The ending date is before the starting date\nGo to Job Options Menu and Reenter";
 
