@@ -1,6 +1,8 @@
 // The Moon inclination scale with its ball, and the new-Moon, full-Moon and eclipse notes.
 #include "chart/moon_scale.h"
 
+#include <algorithm>
+
 #include "chart/chart_dc.h"
 #include "chart/chart_math.h"
 #include "chart/chart_state.h"
@@ -22,9 +24,11 @@ void DrawMoonScaleFor(CChartDC& dc, const CCaelvaneDoc& doc, double latitude, do
     for (int y : {700, 1700, 2700}) dc.DrawLine(7250, y, 7450, y);
     for (int y : {900, 1100, 1300, 1500, 1900, 2100, 2300, 2500}) dc.DrawLine(7300, y, 7400, y);
 
-    // Not clamped: beyond 5 degrees the ball lies past the end ticks.
+    // Not clamped to the scale: beyond 5 degrees the ball lies past the end ticks. Only an
+    // impossible latitude is held within reach of the page so that the sum stays an int.
     dc.SetColor(ElementColor(doc.m_colorMoonBall));
-    dc.DrawCircle(kAxisX, kZeroY + TruncToInt(kUnitsPerDegree * latitude), 50, 1);
+    const double offset = std::clamp(kUnitsPerDegree * latitude, -1e6, 1e6);
+    dc.DrawCircle(kAxisX, kZeroY + TruncToInt(offset), 50, 1);
 
     dc.SetColor(ElementColor(doc.m_colorWheelText));
     dc.SelectChartFont("Arial", 160, 1);

@@ -1,6 +1,8 @@
 // Moon inclination scale, phase and eclipse notes.
 #include "chart/moon_scale.h"
 
+#include <cmath>
+
 #include "chart/page_elements.h"
 #include "chart/tests/element_fixture.h"
 #include "ephemeris/calendar.h"
@@ -53,10 +55,11 @@ struct BallCase {
 
 TEST_F(MoonScaleTest, BallStandsTwoHundredUnitsADegree) {
     const BallCase cases[] = {
-        {0.0, "circle 7350 1700 50 1"},    {0.5, "circle 7350 1800 50 1"},
-        {-2.25, "circle 7350 1250 50 1"},  {-5.2, "circle 7350 660 50 1"},
+        {0.0, "circle 7350 1700 50 1"},         {0.5, "circle 7350 1800 50 1"},
+        {-2.25, "circle 7350 1250 50 1"},       {-5.2, "circle 7350 660 50 1"},
         {0.004, "circle 7350 1700 50 1"},  // 0.8 units: cut toward zero
-        {-0.004, "circle 7350 1700 50 1"},
+        {-0.004, "circle 7350 1700 50 1"},      {std::nan(""), "circle 7350 1700 50 1"},
+        {HUGE_VAL, "circle 7350 1001700 50 1"},
     };
     for (const BallCase& c : cases) {
         SCOPED_TRACE(c.latitude);

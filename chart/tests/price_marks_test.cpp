@@ -269,4 +269,47 @@ TEST_F(PriceMarksTest, HugePriceLinesAreCutToTheLineBuffer) {
     EXPECT_EQ(price[0].size(), std::string("text 550 4100 \"\"").size() + 99);
 }
 
+// Values a job file may hold but no dialog allows: every element draws, in bounded time, with
+// no undefined arithmetic (run under the sanitizers).
+TEST_F(PriceMarksTest, ExtremeJobValuesDrawEveryElementWithoutFault) {
+    const double odd[] = {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e308, -1e308, 0.0};
+    for (double value : odd) {
+        SCOPED_TRACE(value);
+        SetUp();
+        doc.m_priceMonitorOn = 1;
+        doc.m_price = value;
+        doc.m_priceDegree = value;
+        for (int i = 0; i < 4; ++i) {
+            doc.m_hotSpotDegree[i] = value;
+            doc.m_customAspect[i] = value;
+            doc.m_customAspectEnabled[i] = INT_MIN + i;
+            doc.m_hotSpotLabel[i] = std::string(300, 'L');
+        }
+        for (std::int32_t& flag : doc.m_aspectSelected) flag = INT_MAX;
+        doc.m_includeAspects = 1;
+        doc.m_includeNatal = 1;
+        doc.m_overlayEnabled = 1;
+        doc.m_overlayParts = INT_MAX;
+        doc.m_overlayStartDegree = value;
+        doc.m_overlayFirstValue = INT_MIN;
+        doc.m_overlayStepSize = INT_MIN;
+        LoadStateFromDoc();
+        g_pageHour = INT_MAX - 7;
+        g_pageMinute = INT_MIN;
+        daylightOffset = value;
+        g_natalJed = 1e12;
+        for (int k = 1; k <= 12; ++k) helioLongitude[k] = geoLongitude[k] = value;
+        const std::vector<std::string> lines = Run([](CChartDC& dc, const CCaelvaneDoc& d) {
+            DrawPriceMarksAndOverlay(dc, d);
+            DrawLatitudeColumnAndEntryLabels(dc, d);
+            DrawHotSpotsAndNatalMarks(dc, d);
+            DrawAspectTables(dc, d);
+            DrawMoonScale(dc, d);
+        });
+        EXPECT_EQ(Count(lines, "circle 5700 3300 1710 0"), 1);
+        EXPECT_EQ(Count(lines, "line "), 4 + 2 * 3600 + 2 * 120 * 4 + 12);
+        EXPECT_EQ(Count(lines, "text 550 3900 \"Time= 2147483642:"), 1);
+    }
+}
+
 }  // namespace
