@@ -1,0 +1,233 @@
+// caelvane-cli pricefeed [--file PATH] (--csv FILE [--speed X] | --random-walk [--start P]
+//     [--step S] [--interval SECONDS] [--seed N]) [--count N]
+//
+// Keeps the price file up to date the way an outside feed does, one atomic replacement per
+// update, so that the price monitor of the desktop program can be used without one.
+#include <signal.h>
+#include <time.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/command_registry.h"
+#include "tools/price_feed.h"
+#include "tools/price_file_path.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "pricefeed [--file PATH] (--csv FILE [--speed X] | --random-walk [--start P] [--step S] "
+    "[--interval SECONDS] [--seed N]) [--count N]";
+
+volatile sig_atomic_t g_stopRequested = 0;
+
+void RequestStop(int) {
+    g_stopRequested = 1;
+}
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "caelvane-cli pricefeed: %s\n", message.c_str());
+    return kCliUsageError;
+}
+
+int Failure(const std::string& message) {
+    std::fprintf(stderr, "caelvane-cli pricefeed: %s\n", message.c_str());
+    return 1;
+}
+
+std::optional<double> ParseNumber(const std::string& text) {
+    double value = 0.0;
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (begin != end && *begin == '+') ++begin;
+    const auto [next, ec] = std::from_chars(begin, end, value, std::chars_format::general);
+    if (begin == end || ec != std::errc() || next != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::uint64_t> ParseCount(const std::string& text) {
+    std::uint64_t value = 0;
+    const auto [next, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || next != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+struct Options {
+    std::string file;
+    std::string csv;
+    bool randomWalk = false;
+    std::optional<double> speed, start, step, interval;
+    std::optional<std::uint64_t> seed, count;
+};
+
+// Sleeps up to `seconds`, waking early when a stop is requested.
+void Wait(double seconds) {
+    if (seconds <= 0.0) return;
+    timespec left{};
+    left.tv_sec = static_cast<time_t>(seconds);
+    left.tv_nsec = static_cast<long>((seconds - static_cast<double>(left.tv_sec)) * 1e9);
+    // The handlers are installed without SA_RESTART, so a signal ends the sleep with EINTR.
+    while (!g_stopRequested && nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+}
+
+void InstallStopHandlers() {
+    struct sigaction action {};
+    action.sa_handler = &RequestStop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+bool Publish(const std::string& path, const PriceQuote& quote) {
+    const std::string line = FormatPriceLine(quote);
+    std::string error;
+    if (!WriteFileAtomically(path, line, error)) {
+        std::fprintf(stderr, "caelvane-cli pricefeed: %s\n", error.c_str());
+        return false;
+    }
+    std::fputs(line.c_str(), stdout);
+    std::fflush(stdout);
+    return true;
+}
+
+int ReplayCsv(const Options& options, const std::string& path) {
+    std::ifstream in(options.csv, std::ios::binary);
+    if (!in) return Failure("cannot open " + options.csv);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) return Failure("cannot read " + options.csv);
+    std::vector<TimedQuote> quotes;
+    std::string error;
+    if (!ParsePriceCsv(text.str(), quotes, error)) return Failure(options.csv + ": " + error);
+
+    const double speed = options.speed.value_or(1.0);
+    const std::uint64_t limit = options.count.value_or(quotes.size());
+    for (std::uint64_t n = 0; n < limit && n < quotes.size() && !g_stopRequested; ++n) {
+        if (n > 0) {
+            Wait(static_cast<double>(quotes[n].seconds - quotes[n - 1].seconds) / speed);
+            if (g_stopRequested) break;
+        }
+        if (!Publish(path, quotes[n].quote)) return 1;
+    }
+    return 0;
+}
+
+int RandomWalk(const Options& options, const std::string& path) {
+    const std::uint64_t seed = options.seed ? *options.seed : std::random_device{}();
+    if (!options.seed) {
+        std::fprintf(stderr, "caelvane-cli pricefeed: random walk with --seed %llu\n",
+                     static_cast<unsigned long long>(seed));
+    }
+    CRandomWalk walk(options.start.value_or(1000.0), options.step.value_or(0.25), seed);
+    CDayRange dayRange;
+    const double interval = options.interval.value_or(10.0);
+    for (std::uint64_t n = 0; !options.count || n < *options.count; ++n) {
+        if (n > 0) Wait(interval);
+        if (g_stopRequested) break;
+        // A live feed stamps each price with the local clock.
+        const time_t now = time(nullptr);
+        tm local{};
+        localtime_r(&now, &local);
+        PriceQuote quote;
+        quote.month = local.tm_mon + 1;
+        quote.day = local.tm_mday;
+        quote.year = local.tm_year + 1900;
+        quote.hour = local.tm_hour;
+        quote.minute = local.tm_min;
+        quote.price = walk.Next();
+        dayRange.Update(quote);
+        if (!Publish(path, quote)) return 1;
+    }
+    return 0;
+}
+
+int RunPriceFeed(const std::vector<std::string>& args) {
+    Options options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--random-walk") {
+            if (options.randomWalk) return UsageError("--random-walk given twice");
+            options.randomWalk = true;
+            continue;
+        }
+        const bool takesValue = arg == "--file" || arg == "--csv" || arg == "--speed" ||
+                                arg == "--start" || arg == "--step" || arg == "--interval" ||
+                                arg == "--seed" || arg == "--count";
+        if (!takesValue) return UsageError("unexpected argument \"" + arg + "\"");
+        if (i + 1 >= args.size()) return UsageError(arg + " needs a value");
+        const std::string& value = args[++i];
+        auto duplicate = [&] { return UsageError(arg + " given twice"); };
+        if (arg == "--file" || arg == "--csv") {
+            std::string& target = arg == "--file" ? options.file : options.csv;
+            if (!target.empty()) return duplicate();
+            if (value.empty()) return UsageError(arg + " needs a file name");
+            target = value;
+        } else if (arg == "--seed" || arg == "--count") {
+            std::optional<std::uint64_t>& target = arg == "--seed" ? options.seed : options.count;
+            if (target) return duplicate();
+            target = ParseCount(value);
+            if (!target) return UsageError(arg + " needs a whole number, not \"" + value + "\"");
+            if (arg == "--count" && *target == 0) return UsageError("--count must be at least 1");
+        } else {
+            std::optional<double>& target = arg == "--speed"   ? options.speed
+                                            : arg == "--start" ? options.start
+                                            : arg == "--step"  ? options.step
+                                                               : options.interval;
+            if (target) return duplicate();
+            target = ParseNumber(value);
+            if (!target) return UsageError(arg + " needs a number, not \"" + value + "\"");
+            // --start stays below the largest price the monitor accepts.
+            const double limit = arg == "--interval" ? 86400.0 : arg == "--speed" ? 1e9 : 1e14;
+            if (!(*target > 0.0) || *target > limit) {
+                return UsageError(arg + " must be above 0 and at most " +
+                                  (arg == "--start" || arg == "--step" ? std::string("1e14")
+                                   : arg == "--speed"                  ? std::string("1e9")
+                                                                       : std::string("86400")));
+            }
+        }
+    }
+    if (options.randomWalk == !options.csv.empty()) {
+        return UsageError("give either --csv FILE or --random-walk; usage: caelvane-cli " +
+                          std::string(kUsage));
+    }
+    if (options.randomWalk && options.speed) return UsageError("--speed goes with --csv");
+    if (!options.randomWalk &&
+        (options.start || options.step || options.interval || options.seed)) {
+        return UsageError("--start, --step, --interval and --seed go with --random-walk");
+    }
+
+    PriceFileLocation location;
+    if (options.file.empty()) {
+        location = CurrentPriceFileLocation();
+    } else {
+        location.path = options.file;
+    }
+    std::fprintf(stderr, "caelvane-cli pricefeed: writing %s%s%s%s\n", location.path.c_str(),
+                 options.file.empty() ? " (" : "",
+                 options.file.empty() ? DescribePriceFileSource(location.source) : "",
+                 options.file.empty() ? ")" : "");
+
+    g_stopRequested = 0;
+    InstallStopHandlers();
+    return options.randomWalk ? RandomWalk(options, location.path)
+                              : ReplayCsv(options, location.path);
+}
+
+const CliCommandRegistration reg("pricefeed", kUsage, &RunPriceFeed);
+
+}  // namespace

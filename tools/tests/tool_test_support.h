@@ -1,0 +1,100 @@
+#pragma once
+// Shared pieces of the tool tests: a timer the test fires itself, a job view that really draws
+// its page (so the chart state is what the desktop's view leaves), and captured messages.
+#include <QString>
+#include <QStringList>
+#include <string>
+
+#include "chart/chart_state.h"
+#include "chart/draw_page.h"
+#include "ephemeris/calendar.h"
+#include "job/caelvane_doc.h"
+#include "platform/host_services.h"
+#include "platform/qt/data_exchange.h"
+#include "render/trace_device.h"
+#include "tools/tool_timer.h"
+
+namespace tools_test {
+
+class CFakeTimer : public CToolTimer {
+public:
+    bool Start(int periodMs) override {
+        ++starts;
+        if (refuse) return false;
+        running = true;
+        period = periodMs;
+        return true;
+    }
+    void Stop() override { running = false; }
+    bool IsRunning() const override { return running; }
+    // One period has passed.
+    void Fire() {
+        if (running) Tick();
+    }
+
+    bool refuse = false;
+    bool running = false;
+    int period = 0;
+    int starts = 0;
+};
+
+class CFixedHost : public caelvane::CHostServices {
+public:
+    caelvane::LocalDate Today() const override { return {1, 18, 2000}; }
+    caelvane::TimeZoneRule ZoneRule() const override { return {}; }
+    void MessageBox(const std::string& text) override { messages.push_back(text); }
+    std::vector<std::string> messages;
+};
+
+// A view of a job that draws the page whenever it is told to repaint, as the desktop's view
+// does, and remembers which page and date it drew last.
+class CDrawingView : public CView {
+public:
+    explicit CDrawingView(CCaelvaneDoc& doc) : m_doc(doc) {
+        doc.AddView(this);
+        Draw();
+    }
+    ~CDrawingView() override { m_doc.RemoveView(this); }
+
+    void OnUpdate(CView*, long) override { Draw(); }
+    void Draw() {
+        CTraceDevice device;
+        DrawChartPage(m_doc, device, m_host);
+        ++draws;
+        page = g_currentPage;
+        day = g_pageDay;
+        trace = device.Trace();
+    }
+
+    int draws = 0;
+    int page = 0;
+    int day = 0;
+    std::string trace;
+
+private:
+    CCaelvaneDoc& m_doc;
+    CFixedHost m_host;
+};
+
+// A date-range job (type 3) from January 1, 2000 over `days` days.
+inline void MakeDateRange(CCaelvaneDoc& doc, int days) {
+    doc.m_jobType = 3;
+    doc.m_startMonth = 1, doc.m_startDay = 1, doc.m_startYear = 2000;
+    doc.m_endMonth = 1, doc.m_endDay = days, doc.m_endYear = 2000;
+}
+
+// Captures every message box of the dialogs while it lives.
+class CMessageCapture {
+public:
+    CMessageCapture() {
+        m_previous = caelvane::SetExchangeMessageHook(
+            [this](QWidget*, const QString& text) { messages << text; });
+    }
+    ~CMessageCapture() { caelvane::SetExchangeMessageHook(m_previous); }
+    QStringList messages;
+
+private:
+    caelvane::ExchangeMessageHook m_previous;
+};
+
+}  // namespace tools_test
