@@ -1,0 +1,66 @@
+#include "job/ui/dialog_template.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace caelvane {
+
+std::map<int, QWidget*> BuildControls(QDialog* dialog, const CDialogUnits& units,
+                                      std::span<const ControlTemplate> controls) {
+    std::map<int, QWidget*> byId;
+    QLineEdit* lastEdit = nullptr;
+    for (const ControlTemplate& control : controls) {
+        const QString caption = QString::fromLatin1(control.caption);
+        QWidget* widget = nullptr;
+        bool hidden = control.hidden;
+        switch (control.kind) {
+            case ControlKind::DefaultButton:
+            case ControlKind::Button: {
+                auto* button = new QPushButton(caption, dialog);
+                button->setDefault(control.kind == ControlKind::DefaultButton);
+                widget = button;
+                break;
+            }
+            case ControlKind::Radio:
+                widget = new QRadioButton(caption, dialog);
+                break;
+            case ControlKind::Check:
+                widget = new QCheckBox(caption, dialog);
+                break;
+            case ControlKind::Edit:
+                lastEdit = new QLineEdit(dialog);
+                widget = lastEdit;
+                break;
+            case ControlKind::Spin: {
+                auto* spin = new CSpinButtonCtrl(dialog);
+                spin->SetBuddy(lastEdit);
+                if (lastEdit != nullptr && lastEdit->isHidden()) hidden = true;
+                widget = spin;
+                break;
+            }
+            case ControlKind::Label: {
+                // Static text: top-left in its rectangle, blanks kept as typed.
+                auto* label = new QLabel(caption, dialog);
+                label->setTextFormat(Qt::PlainText);
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                widget = label;
+                break;
+            }
+            case ControlKind::Group:
+                widget = new QGroupBox(caption, dialog);
+                break;
+        }
+        widget->setObjectName(QString::fromLatin1(control.name));
+        PlaceControl(widget, units, control.x, control.y, control.cx, control.cy);
+        if (hidden) widget->hide();
+        if (control.id != 0) byId[control.id] = widget;
+    }
+    return byId;
+}
+
+}  // namespace caelvane
