@@ -8,76 +8,100 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 #include <variant>
 
 namespace {
 using FieldRef = std::variant<std::int32_t*, std::uint8_t*, std::uint32_t*, double*, std::string*>;
+using Doc = CCaelvaneDoc;
+
+// Where a field lives in a job: a member, or an element of an array member.
+using Member = std::variant<std::int32_t Doc::*, std::uint8_t Doc::*, std::uint32_t Doc::*,
+                            double Doc::*, std::string Doc::*, std::int32_t (Doc::*)[4],
+                            std::int32_t (Doc::*)[20], double (Doc::*)[4], std::string (Doc::*)[4]>;
 
 struct Field {
     std::string name;
-    FieldRef ref;
+    Member member;
+    int index;  // element of an array member; -1 for a plain member
 };
+
+FieldRef Resolve(const Field& field, Doc& doc) {
+    return std::visit(
+        [&](auto member) -> FieldRef {
+            auto& value = doc.*member;
+            if constexpr (std::is_array_v<std::remove_reference_t<decltype(value)>>) {
+                return &value[field.index];
+            } else {
+                return &value;
+            }
+        },
+        field.member);
+}
+
+std::vector<Field> BuildFields() {
+    std::vector<Field> fields;
+    auto add = [&fields](const char* name, Member member) { fields.push_back({name, member, -1}); };
+    auto addArray = [&fields](const char* name, Member member, int count) {
+        for (int i = 0; i < count; ++i) {
+            fields.push_back({std::string(name) + "[" + std::to_string(i) + "]", member, i});
+        }
+    };
+    add("jobType", &Doc::m_jobType);
+    add("includeAspects", &Doc::m_includeAspects);
+    add("includeNatal", &Doc::m_includeNatal);
+    add("note", &Doc::m_note);
+    add("daysBefore", &Doc::m_daysBefore);
+    add("daysAfter", &Doc::m_daysAfter);
+    add("startMonth", &Doc::m_startMonth);
+    add("startDay", &Doc::m_startDay);
+    add("startYear", &Doc::m_startYear);
+    add("endMonth", &Doc::m_endMonth);
+    add("endDay", &Doc::m_endDay);
+    add("endYear", &Doc::m_endYear);
+    add("natalMonth", &Doc::m_natalMonth);
+    add("natalDay", &Doc::m_natalDay);
+    add("natalYear", &Doc::m_natalYear);
+    addArray("hotSpotDegree", &Doc::m_hotSpotDegree, 4);
+    add("reversePrintOrder", &Doc::m_reversePrintOrder);
+    add("useColor", &Doc::m_useColor);
+    // Seventeen colours here; the overlay circle's comes after the overlay settings.
+    add("colorTitleText", &Doc::m_colorTitleText);
+    add("colorHeaderText", &Doc::m_colorHeaderText);
+    add("colorBorder", &Doc::m_colorBorder);
+    add("colorWheelLines", &Doc::m_colorWheelLines);
+    add("colorWheelText", &Doc::m_colorWheelText);
+    add("colorCurrentText", &Doc::m_colorCurrentText);
+    add("colorCurrentLines", &Doc::m_colorCurrentLines);
+    add("colorNatalText", &Doc::m_colorNatalText);
+    add("colorSpare", &Doc::m_colorSpare);
+    add("colorNatalDots", &Doc::m_colorNatalDots);
+    add("colorJobData", &Doc::m_colorJobData);
+    add("colorNoteText", &Doc::m_colorNoteText);
+    add("colorAspectLines", &Doc::m_colorAspectLines);
+    add("colorAspectText", &Doc::m_colorAspectText);
+    add("colorAspectHighlights", &Doc::m_colorAspectHighlights);
+    add("colorNotice", &Doc::m_colorNotice);
+    add("colorMoonBall", &Doc::m_colorMoonBall);
+    addArray("aspectSelected", &Doc::m_aspectSelected, 20);
+    addArray("customAspect", &Doc::m_customAspect, 4);
+    addArray("customAspectEnabled", &Doc::m_customAspectEnabled, 4);
+    addArray("hotSpotLabel", &Doc::m_hotSpotLabel, 4);
+    add("useDaylightTime", &Doc::m_useDaylightTime);
+    add("overlayEnabled", &Doc::m_overlayEnabled);
+    add("overlayParts", &Doc::m_overlayParts);
+    add("overlayStartDegree", &Doc::m_overlayStartDegree);
+    add("overlayFirstValue", &Doc::m_overlayFirstValue);
+    add("overlayStepSize", &Doc::m_overlayStepSize);
+    add("colorOverlayCircle", &Doc::m_colorOverlayCircle);
+    add("printToDib", &Doc::m_printToDib);
+    return fields;
+}
 
 // The saved fields in file order. Must follow CCaelvaneDoc::Serialize; the tests compare the
 // two byte by byte.
-std::vector<Field> Fields(CCaelvaneDoc& doc) {
-    std::vector<Field> fields = {
-        {"jobType", &doc.m_jobType},
-        {"includeAspects", &doc.m_includeAspects},
-        {"includeNatal", &doc.m_includeNatal},
-        {"note", &doc.m_note},
-        {"daysBefore", &doc.m_daysBefore},
-        {"daysAfter", &doc.m_daysAfter},
-        {"startMonth", &doc.m_startMonth},
-        {"startDay", &doc.m_startDay},
-        {"startYear", &doc.m_startYear},
-        {"endMonth", &doc.m_endMonth},
-        {"endDay", &doc.m_endDay},
-        {"endYear", &doc.m_endYear},
-        {"natalMonth", &doc.m_natalMonth},
-        {"natalDay", &doc.m_natalDay},
-        {"natalYear", &doc.m_natalYear},
-    };
-    auto addArray = [&fields](const char* name, auto* values, int count) {
-        for (int i = 0; i < count; ++i) {
-            fields.push_back({std::string(name) + "[" + std::to_string(i) + "]", &values[i]});
-        }
-    };
-    addArray("hotSpotDegree", doc.m_hotSpotDegree, 4);
-    fields.push_back({"reversePrintOrder", &doc.m_reversePrintOrder});
-    fields.push_back({"useColor", &doc.m_useColor});
-    const std::pair<const char*, COLORREF*> colors[] = {
-        {"colorTitleText", &doc.m_colorTitleText},
-        {"colorHeaderText", &doc.m_colorHeaderText},
-        {"colorBorder", &doc.m_colorBorder},
-        {"colorWheelLines", &doc.m_colorWheelLines},
-        {"colorWheelText", &doc.m_colorWheelText},
-        {"colorCurrentText", &doc.m_colorCurrentText},
-        {"colorCurrentLines", &doc.m_colorCurrentLines},
-        {"colorNatalText", &doc.m_colorNatalText},
-        {"colorSpare", &doc.m_colorSpare},
-        {"colorNatalDots", &doc.m_colorNatalDots},
-        {"colorJobData", &doc.m_colorJobData},
-        {"colorNoteText", &doc.m_colorNoteText},
-        {"colorAspectLines", &doc.m_colorAspectLines},
-        {"colorAspectText", &doc.m_colorAspectText},
-        {"colorAspectHighlights", &doc.m_colorAspectHighlights},
-        {"colorNotice", &doc.m_colorNotice},
-        {"colorMoonBall", &doc.m_colorMoonBall},
-    };
-    for (const auto& [name, color] : colors) fields.push_back({name, color});
-    addArray("aspectSelected", doc.m_aspectSelected, 20);
-    addArray("customAspect", doc.m_customAspect, 4);
-    addArray("customAspectEnabled", doc.m_customAspectEnabled, 4);
-    addArray("hotSpotLabel", doc.m_hotSpotLabel, 4);
-    fields.push_back({"useDaylightTime", &doc.m_useDaylightTime});
-    fields.push_back({"overlayEnabled", &doc.m_overlayEnabled});
-    fields.push_back({"overlayParts", &doc.m_overlayParts});
-    fields.push_back({"overlayStartDegree", &doc.m_overlayStartDegree});
-    fields.push_back({"overlayFirstValue", &doc.m_overlayFirstValue});
-    fields.push_back({"overlayStepSize", &doc.m_overlayStepSize});
-    fields.push_back({"colorOverlayCircle", &doc.m_colorOverlayCircle});
-    fields.push_back({"printToDib", &doc.m_printToDib});
+const std::vector<Field>& Fields() {
+    static const std::vector<Field> fields = BuildFields();
     return fields;
 }
 
@@ -237,19 +261,18 @@ bool UnescapeJobText(const std::string& escaped, std::string& text) {
 
 std::string JobToText(CCaelvaneDoc& doc) {
     std::string text;
-    for (const Field& field : Fields(doc)) {
+    for (const Field& field : Fields()) {
         text += field.name;
         text += '=';
-        text += FormatValue(field.ref);
+        text += FormatValue(Resolve(field, doc));
         text += '\n';
     }
     return text;
 }
 
 std::vector<std::string> JobFieldNames() {
-    CCaelvaneDoc doc;
     std::vector<std::string> names;
-    for (const Field& field : Fields(doc)) names.push_back(field.name);
+    for (const Field& field : Fields()) names.push_back(field.name);
     return names;
 }
 
@@ -261,9 +284,9 @@ bool SetJobField(CCaelvaneDoc& doc, const std::string& assignment, std::string& 
     }
     const std::string name = assignment.substr(0, equals);
     const std::string value = assignment.substr(equals + 1);
-    for (const Field& field : Fields(doc)) {
+    for (const Field& field : Fields()) {
         if (field.name != name) continue;
-        if (!ParseValue(value, field.ref)) {
+        if (!ParseValue(value, Resolve(field, doc))) {
             error = "malformed value for " + name + ": \"" + value + "\"";
             return false;
         }

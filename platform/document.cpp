@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+CView::~CView() {
+    if (m_document != nullptr) m_document->RemoveView(this);
+}
+
 CDocument::~CDocument() {
     for (CView* view : m_views) view->m_document = nullptr;
 }
@@ -27,9 +31,12 @@ void CDocument::RemoveView(CView* view) {
 }
 
 void CDocument::UpdateAllViews(CView* sender, long hint) {
-    // A view may close itself while updating; walk a copy.
+    // A view may close itself, or another view, while updating: walk a copy and skip the views
+    // that have left in the meantime.
     const std::vector<CView*> views = m_views;
     for (CView* view : views) {
-        if (view != sender) view->OnUpdate(sender, hint);
+        if (view == sender) continue;
+        if (std::find(m_views.begin(), m_views.end(), view) == m_views.end()) continue;
+        view->OnUpdate(sender, hint);
     }
 }

@@ -9,7 +9,8 @@ class CDocument;
 // refresh through OnUpdate; nothing else keeps views in step with a document.
 class CView {
 public:
-    virtual ~CView() = default;
+    // A view that goes away first leaves its document, which would otherwise call it later.
+    virtual ~CView();
     // sender: the view that caused the change (nullptr: none); hint: 0 = repaint everything.
     virtual void OnUpdate(CView* sender, long hint) = 0;
     CDocument* GetDocument() const { return m_document; }

@@ -91,6 +91,35 @@ TEST(Document, ViewRemovingItselfDuringUpdate) {
     EXPECT_EQ(doc.GetViews().size(), 2u);
 }
 
+// One view closing another (its window goes) while the document updates them.
+TEST(Document, ViewDestroyedByAnotherDuringUpdateIsNotCalled) {
+    TestDocument doc;
+    RecordingView first;
+    auto second = std::make_unique<RecordingView>();
+    RecordingView third;
+    doc.AddView(&first);
+    doc.AddView(second.get());
+    doc.AddView(&third);
+    first.onUpdate = [&] { second.reset(); };
+    doc.UpdateAllViews(nullptr);
+    EXPECT_EQ(first.updates.size(), 1u);
+    EXPECT_EQ(third.updates.size(), 1u);
+    EXPECT_EQ(doc.GetViews().size(), 2u);
+}
+
+TEST(Document, DestroyedViewLeavesItsDocument) {
+    TestDocument doc;
+    RecordingView kept;
+    doc.AddView(&kept);
+    {
+        RecordingView gone;
+        doc.AddView(&gone);
+    }
+    ASSERT_EQ(doc.GetViews().size(), 1u);
+    doc.UpdateAllViews(nullptr);
+    EXPECT_EQ(kept.updates.size(), 1u);
+}
+
 TEST(Document, DestroyedDocumentDetachesItsViews) {
     RecordingView view;
     {
