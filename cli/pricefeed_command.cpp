@@ -156,7 +156,30 @@ int RandomWalk(const Options& options, const std::string& path) {
     return 0;
 }
 
+constexpr const char* kHelp =
+    "Keeps the price file of the desktop program's price monitor up to date, replacing it\n"
+    "whole on every update (month day year hour minute open high low price).\n"
+    "  --file PATH        the price file (default: $CAELVANE_PRICE_FILE, else the profile's\n"
+    "                     Settings/PriceFile, else $XDG_DATA_HOME/Caelvane/sp1last.can)\n"
+    "  --csv FILE         replay timed prices: DATETIME,PRICE or DATETIME,OPEN,HIGH,LOW,PRICE\n"
+    "                     (or DATE,TIME,...; a header naming the columns is allowed)\n"
+    "  --speed X          replay X times faster than the time stamps (default 1)\n"
+    "  --random-walk      a price moving one step up or down per update, stamped with the\n"
+    "                     local time\n"
+    "  --start P          first price of the walk (default 1000)\n"
+    "  --step S           size of a step (default 0.25)\n"
+    "  --interval SECONDS time between updates (default 10)\n"
+    "  --seed N           the same seed gives the same walk\n"
+    "  --count N          stop after N updates (otherwise at the end of the CSV, or on\n"
+    "                     Ctrl+C / SIGTERM)\n";
+
 int RunPriceFeed(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::printf("usage: caelvane-cli %s\n%s", kUsage, kHelp);
+            return 0;
+        }
+    }
     Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];

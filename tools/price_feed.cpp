@@ -245,7 +245,11 @@ bool WriteFileAtomically(const std::string& path, std::string_view text, std::st
         error = "cannot create the folder " + folder.string() + ": " + ec.message();
         return false;
     }
-    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    // Hidden, beside the target, so that the rename stays within one file system.
+    std::string hiddenName(1, '.');
+    hiddenName += target.filename().string();
+    hiddenName += ".XXXXXX";
+    std::string temporary = (folder / hiddenName).string();
     const int fd = mkstemp(temporary.data());
     if (fd < 0) {
         error = "cannot write in " + folder.string() + ": " + std::strerror(errno);
