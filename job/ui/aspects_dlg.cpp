@@ -26,12 +26,12 @@ constexpr int kHeight = 198;
 
 // clang-format off
 constexpr ControlTemplate kTemplate[] = {
-    {0, kLabel, "checkHeading", "Check Desired Significant Aspects", 25, 7, 130, 8, false},
-    {0, kLabel, "customHeading", "Enter Custom Significant Aspects Below", 25, 140, 150, 8, false},
-    {0, kLabel, "custom1Label", "Custom 1", 25, 180, 32, 8, false},
-    {0, kLabel, "custom2Label", "Custom 2", 71, 180, 32, 8, false},
-    {0, kLabel, "custom3Label", "Custom 3", 116, 180, 32, 8, false},
-    {0, kLabel, "custom4Label", "Custom 4", 166, 180, 32, 8, false},
+    {0, kLabel, "checkHeading", "Check Desired Significant Aspects", 25, 7, 0, 0, false},
+    {0, kLabel, "customHeading", "Enter Custom Significant Aspects Below", 25, 140, 0, 0, false},
+    {0, kLabel, "custom1Label", "Custom 1", 25, 180, 0, 0, false},
+    {0, kLabel, "custom2Label", "Custom 2", 71, 180, 0, 0, false},
+    {0, kLabel, "custom3Label", "Custom 3", 116, 180, 0, 0, false},
+    {0, kLabel, "custom4Label", "Custom 4", 166, 180, 0, 0, false},
 
     {1, kButton, "ok", "OK", 225, 5, 50, 15, false},
     {2, kButton, "cancel", "Cancel", 225, 24, 50, 14, false},

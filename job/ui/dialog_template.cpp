@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 namespace caelvane {
 
@@ -57,6 +58,15 @@ std::map<int, QWidget*> BuildControls(QDialog* dialog, const CDialogUnits& units
         }
         widget->setObjectName(QString::fromLatin1(control.name));
         PlaceControl(widget, units, control.x, control.y, control.cx, control.cy);
+        if (control.cx == 0) {
+            // A label placed by its corner only: as large as its text.
+            widget->adjustSize();
+        } else if (control.kind == ControlKind::Radio || control.kind == ControlKind::Check ||
+                   control.kind == ControlKind::Label) {
+            // The template's widths fit the original platform's box and font; never cut a
+            // caption short where this style's box or font is wider.
+            widget->resize(std::max(widget->width(), widget->sizeHint().width()), widget->height());
+        }
         if (hidden) widget->hide();
         if (control.id != 0) byId[control.id] = widget;
     }
