@@ -102,7 +102,9 @@ std::vector<std::uint8_t> SaveJobBytes(CCaelvaneDoc& doc) {
 }
 
 bool LoadJobFile(const std::string& path, CCaelvaneDoc& doc, std::string& error) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a pipe given by mistake is refused below instead of waiting for a
+    // writer; reads of a regular file are not affected.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.Get() < 0) {
         error = FileError("Cannot open", path, errno);
         return false;
@@ -149,7 +151,13 @@ bool SaveJobFile(const std::string& path, CCaelvaneDoc& doc, std::string& error)
         char resolved[PATH_MAX];
         if (::realpath(path.c_str(), resolved) != nullptr) target = resolved;
     }
-    if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+    if (::stat(target.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode)) {
+            // Renaming over a folder fails anyway; over a device or a pipe it would replace
+            // the device node itself.
+            error = "Cannot save \"" + path + "\": not a regular file.";
+            return false;
+        }
         mode = info.st_mode & 07777;
         keepMode = true;
     }

@@ -137,18 +137,6 @@ TEST(CaelvaneDoc, ColourCommandsSetAllEighteenIncludingTheSpare) {
     for (const ColorCase& c : kColors) EXPECT_EQ(doc.*c.field, c.standard) << c.name;
 }
 
-TEST(CaelvaneDoc, ColourCommandsTouchNothingButColours) {
-    CCaelvaneDoc doc;
-    ChangeEverything(doc);
-    doc.SetStandardDefaultColors();
-    doc.SetAllColorsToBlack();
-    EXPECT_EQ(doc.m_useColor, 0);
-    EXPECT_EQ(doc.m_note, "changed");
-    EXPECT_EQ(doc.m_overlayParts, 90);
-    EXPECT_EQ(doc.m_aspectSelected[0], 0);
-    EXPECT_FALSE(doc.IsModified());  // the menu command marks it, not the operation
-}
-
 TEST(CaelvaneDoc, CopyFieldsFromCopiesAllFieldsButNotTheFrameworkState) {
     CCaelvaneDoc source;
     ChangeEverything(source);
@@ -175,9 +163,4 @@ TEST(CaelvaneDoc, CopyFieldsFromCopiesAllFieldsButNotTheFrameworkState) {
     EXPECT_EQ(target.GetPathName(), "/target.cvj");
 }
 
-TEST(CaelvaneDoc, AspectIndexOrderIsTheTextOrderOfTheAngles) {
-    EXPECT_EQ(kAspectAngleByIndex[12], 30);
-    EXPECT_EQ(kAspectAngleByIndex[19], 90);
-    EXPECT_EQ(kAspectAngleByIndex[1], 120);
-}
 }  // namespace

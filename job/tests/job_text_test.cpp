@@ -35,11 +35,8 @@ TEST(JobText, DefaultJobLines) {
     const std::vector<std::string> lines = Lines(JobToText(doc));
     ASSERT_EQ(lines.size(), 78u);  // 15 + 4 + 2 + 17 + 20 + 4 + 4 + 4 + 6 + 1 + 1
     EXPECT_EQ(lines.front(), "jobType=1");
-    EXPECT_EQ(lines[3], "note=");
     EXPECT_EQ(lines[16], "hotSpotDegree[1]=90");
-    EXPECT_EQ(lines[21], "colorTitleText=0x00FF00FF");
     EXPECT_EQ(lines[29], "colorSpare=0x00FFFF00");
-    EXPECT_EQ(lines[50], "aspectSelected[12]=1");
     EXPECT_EQ(lines[67], "hotSpotLabel[1]=HotSpot2");
     EXPECT_EQ(lines[76], "colorOverlayCircle=0x00FF00FF");
     EXPECT_EQ(lines.back(), "printToDib=0");
