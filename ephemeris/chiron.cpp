@@ -66,18 +66,23 @@ KeplerSolution SolveKepler(double meanAnomaly, double e) {
     return {nu, eccentric};
 }
 
-double ChironLongitude(double jed) {
+HeliocentricPosition ChironPosition(double jed) {
     const Elements elements = ElementsAt(jed);
-    const double lambda =
-        SolveAt(elements).trueAnomaly * kDegreesPerRadian + elements.perihelion + elements.node;
+    const KeplerSolution solution = SolveAt(elements);
     // The sum can fall below 0 far before the epochs, where subtracting alone would leave it
     // outside 0..360; the reduction adds 360 there as well.
-    return caelvane::series::ReduceDegrees(lambda);
+    const double lambda =
+        solution.trueAnomaly * kDegreesPerRadian + elements.perihelion + elements.node;
+    return {caelvane::series::ReduceDegrees(lambda),
+            elements.a * (1 - elements.e * std::cos(solution.eccentricAnomaly))};
+}
+
+double ChironLongitude(double jed) {
+    return ChironPosition(jed).longitude;
 }
 
 double ChironRadius(double jed) {
-    const Elements elements = ElementsAt(jed);
-    return elements.a * (1 - elements.e * std::cos(SolveAt(elements).eccentricAnomaly));
+    return ChironPosition(jed).radius;
 }
 
 double ChironInclination(double jed) {

@@ -2,6 +2,8 @@
 // Chiron on a Kepler ellipse with polynomial elements, two element sets split at
 // JED 2451400.5 (1999 August 10, 0h). The orbit's inclination is not applied to the longitude.
 
+#include "ephemeris/planets.h"
+
 struct KeplerSolution {
     double trueAnomaly;       // radians, 0..2 pi
     double eccentricAnomaly;  // radians
@@ -17,5 +19,7 @@ KeplerSolution SolveKepler(double meanAnomaly, double e);
 double ChironLongitude(double jed);
 // Radius vector, AU.
 double ChironRadius(double jed);
+// Longitude and radius from one solution of Kepler's equation.
+HeliocentricPosition ChironPosition(double jed);
 // Inclination of the orbit, degrees (about 6.94), not folded; stands in for a latitude.
 double ChironInclination(double jed);

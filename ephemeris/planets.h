@@ -26,3 +26,17 @@ double SaturnRadius(double jed);
 double UranusRadius(double jed);
 double NeptuneRadius(double jed);
 double PlutoRadius(double jed);
+
+// Longitude and radius vector together, sharing their sines and cosines (the geocentric
+// conversion needs both); the same values as the two functions give separately.
+struct HeliocentricPosition {
+    double longitude;  // degrees, 0..360
+    double radius;     // AU
+};
+
+HeliocentricPosition EarthPosition(double jed);
+
+// The Earth's and a planet's (code 1, 2, 4..9) positions from one evaluation that shares the
+// arguments and angles the four series have in common; false for any other code.
+bool EarthAndPlanetPositions(double jed, int code, HeliocentricPosition& earth,
+                             HeliocentricPosition& planet);

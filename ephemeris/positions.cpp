@@ -13,51 +13,11 @@ namespace {
 constexpr double kDegreesPerRadian = 57.29577951;
 constexpr double kRadiansPerDegree = 0.017453292520882225;  // 1 / 57.29577951
 
-struct HeliocentricPlace {
-    double longitude;  // degrees
-    double radius;     // AU
-};
-
-// Heliocentric longitude and radius vector of the planets and Chiron (codes 1, 2, 4..9, 12).
-bool HeliocentricPlaceOf(double jed, int code, HeliocentricPlace& place) {
-    switch (code) {
-        case 1:
-            place = {MercuryLongitude(jed), MercuryRadius(jed)};
-            return true;
-        case 2:
-            place = {VenusLongitude(jed), VenusRadius(jed)};
-            return true;
-        case 4:
-            place = {MarsLongitude(jed), MarsRadius(jed)};
-            return true;
-        case 5:
-            place = {JupiterLongitude(jed), JupiterRadius(jed)};
-            return true;
-        case 6:
-            place = {SaturnLongitude(jed), SaturnRadius(jed)};
-            return true;
-        case 7:
-            place = {UranusLongitude(jed), UranusRadius(jed)};
-            return true;
-        case 8:
-            place = {NeptuneLongitude(jed), NeptuneRadius(jed)};
-            return true;
-        case 9:
-            place = {PlutoLongitude(jed), PlutoRadius(jed)};
-            return true;
-        case 12:
-            place = {ChironLongitude(jed), ChironRadius(jed)};
-            return true;
-        default:
-            return false;
-    }
-}
-
 // The body seen from the Earth: both positions in the ecliptic plane, latitudes ignored, no
 // light-time, aberration, nutation or parallax.
-double GeocentricLongitude(double jed, const HeliocentricPlace& body) {
-    const double earthLongitude = EarthLongitude(jed) * kRadiansPerDegree;
-    const double earthRadius = EarthRadius(jed);
+double GeocentricLongitude(const HeliocentricPosition& earth, const HeliocentricPosition& body) {
+    const double earthLongitude = earth.longitude * kRadiansPerDegree;
+    const double earthRadius = earth.radius;
     const double longitude = body.longitude * kRadiansPerDegree;
     const double y = body.radius * std::sin(longitude) - earthRadius * std::sin(earthLongitude);
     const double x = body.radius * std::cos(longitude) - earthRadius * std::cos(earthLongitude);
@@ -111,11 +71,36 @@ double BodyLongitude(double jed, int code) {
         default:
             break;
     }
-    HeliocentricPlace place{};
-    if (code > 0) return HeliocentricPlaceOf(jed, code, place) ? place.longitude : 0;
+    if (code > 0) {
+        switch (code) {
+            case 1:
+                return MercuryLongitude(jed);
+            case 2:
+                return VenusLongitude(jed);
+            case 4:
+                return MarsLongitude(jed);
+            case 5:
+                return JupiterLongitude(jed);
+            case 6:
+                return SaturnLongitude(jed);
+            case 7:
+                return UranusLongitude(jed);
+            case 8:
+                return NeptuneLongitude(jed);
+            case 9:
+                return PlutoLongitude(jed);
+            case 12:
+                return ChironLongitude(jed);
+            default:
+                return 0;
+        }
+    }
+    if (code == -12) return GeocentricLongitude(EarthPosition(jed), ChironPosition(jed));
+    HeliocentricPosition earth{};
+    HeliocentricPosition planet{};
     // The negation cannot overflow: a code below -12 is never a planet.
-    if (code >= -12 && HeliocentricPlaceOf(jed, -code, place)) {
-        return GeocentricLongitude(jed, place);
+    if (code > -12 && EarthAndPlanetPositions(jed, -code, earth, planet)) {
+        return GeocentricLongitude(earth, planet);
     }
     return 0;
 }

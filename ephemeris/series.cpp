@@ -10,8 +10,7 @@ Arguments ComputeArguments(double jed, std::uint32_t mask) {
     args.T = args.t * kCenturiesPerDay + 1;
     for (int i = 0; i < kArgumentCount; ++i) {
         if ((mask & (1u << i)) == 0) continue;
-        const ArgumentDefinition& def = kArguments[i];
-        args.value[i] = std::fmod(kRevolution * (def.a + def.b * args.t), kRevolution);
+        args.value[i] = ArgumentAngle(static_cast<Argument>(i), args.t);
     }
     return args;
 }
