@@ -62,23 +62,6 @@ private slots:
         for (int i = 0; i < 20; ++i) QCOMPARE(opened.dlg->m_aspectSelected[i], i == index ? 0 : 1);
     }
 
-    void boxesStandInNumericColumns() {
-        OpenedAspects opened;
-        QWidget* dlg = opened.dlg.get();
-        const int numeric[20] = {0,   30,  45,  60,  72,  90,  120, 135, 144, 150,
-                                 180, 210, 216, 225, 240, 270, 288, 300, 315, 330};
-        for (int i = 0; i < 20; ++i) {
-            const QPoint here = AngleBox(dlg, numeric[i])->pos();
-            if (i % 5 != 0) {
-                const QPoint above = AngleBox(dlg, numeric[i - 1])->pos();
-                QCOMPARE(here.x(), above.x());
-                QVERIFY(here.y() > above.y());
-            } else if (i > 0) {
-                QVERIFY(here.x() > AngleBox(dlg, numeric[i - 5])->pos().x());
-            }
-        }
-    }
-
     void customAngleChecks_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
@@ -108,20 +91,6 @@ private slots:
             QCOMPARE(dlg->focusWidget()->objectName(), QString("customAspect3"));
             QVERIFY(dlg->isVisible());
         }
-    }
-
-    // Angles are checked in order and before the enable boxes are read.
-    void firstBadAngleStopsThePass() {
-        OpenedAspects opened;
-        QWidget* dlg = opened.dlg.get();
-        SetText(dlg, "customAspect2", "400");
-        SetText(dlg, "customAspect4", "x");
-        Child<QCheckBox>(dlg, "enable1")->click();
-        MessageCapture capture;
-        opened.dlg->accept();
-        QCOMPARE(capture.messages, QStringList{"Please enter a number between 0 and 359."});
-        QCOMPARE(dlg->focusWidget()->objectName(), QString("customAspect2"));
-        QCOMPARE(opened.dlg->m_customAspectEnabled[0], 0);
     }
 
     void customAngleKeptWhileDisabled() {

@@ -57,27 +57,6 @@ const ColorItem kColorItems[] = {
     {32796, &CCaelvaneDoc::m_colorOverlayCircle},
 };
 
-COLORREF CCaelvaneDoc::*const kAllColors[] = {
-    &CCaelvaneDoc::m_colorTitleText,
-    &CCaelvaneDoc::m_colorHeaderText,
-    &CCaelvaneDoc::m_colorBorder,
-    &CCaelvaneDoc::m_colorWheelLines,
-    &CCaelvaneDoc::m_colorWheelText,
-    &CCaelvaneDoc::m_colorCurrentText,
-    &CCaelvaneDoc::m_colorCurrentLines,
-    &CCaelvaneDoc::m_colorNatalText,
-    &CCaelvaneDoc::m_colorSpare,
-    &CCaelvaneDoc::m_colorNatalDots,
-    &CCaelvaneDoc::m_colorJobData,
-    &CCaelvaneDoc::m_colorNoteText,
-    &CCaelvaneDoc::m_colorAspectLines,
-    &CCaelvaneDoc::m_colorAspectText,
-    &CCaelvaneDoc::m_colorAspectHighlights,
-    &CCaelvaneDoc::m_colorNotice,
-    &CCaelvaneDoc::m_colorMoonBall,
-    &CCaelvaneDoc::m_colorOverlayCircle,
-};
-
 }  // namespace
 
 class JobCommandsTest : public QObject {
@@ -112,8 +91,11 @@ private slots:
 
     void allToBlackThenStandardDefault() {
         ViewedJob job;
+        CCaelvaneDoc black;
+        black.SetAllColorsToBlack();
+        QCOMPARE(black.m_colorSpare, COLORREF{0});
         QVERIFY(RunJobCommand(nullptr, job.doc, 32790));
-        for (auto field : kAllColors) QCOMPARE(job.doc.*field, COLORREF{0});
+        QCOMPARE(JobToText(job.doc), JobToText(black));
         QVERIFY(job.doc.IsModified());
         QVERIFY(job.RepaintedOnceFully());
 
@@ -122,7 +104,7 @@ private slots:
         QVERIFY(RunJobCommand(nullptr, job.doc, 32791));
         QCOMPARE(job.doc.m_colorSpare, COLORREF{0x00FFFF00});
         CCaelvaneDoc fresh;
-        for (auto field : kAllColors) QCOMPARE(job.doc.*field, fresh.*field);
+        QCOMPARE(JobToText(job.doc), JobToText(fresh));
         QVERIFY(job.doc.IsModified());
         QVERIFY(job.RepaintedOnceFully());
     }
