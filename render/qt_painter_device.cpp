@@ -3,9 +3,12 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPointF>
 #include <QRectF>
+#include <QStaticText>
 #include <QString>
+#include <QTransform>
 #include <cmath>
 
 namespace {
@@ -50,22 +53,43 @@ void CQtPainterDevice::Begin() {
     m_painter.setBrush(Qt::NoBrush);
     m_color = Qt::black;
     m_width = 1;
-    ApplyPen();
+    m_lines.clear();
+    m_penDirty = true;
     if (m_fontSelected) m_painter.setFont(m_font);
 }
 
 void CQtPainterDevice::End() {
+    FlushLines();
     m_painter.restore();
 }
 
 void CQtPainterDevice::SetPenColor(COLORREF color) {
     m_color = ToQColor(color);
-    ApplyPen();
+    m_penDirty = true;
 }
 
 void CQtPainterDevice::SetPenWidth(int width) {
     m_width = width;
+    m_penDirty = true;
+}
+
+// Horizontal and vertical lines are drawn without antialiasing: on a raster it would only
+// smear them over two rows of pixels (and it costs more than the rest of the page); on vector
+// devices it makes no difference. Oblique lines keep it.
+void CQtPainterDevice::FlushLines() {
+    if (m_lines.empty()) return;
+    if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, false);
+    m_painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
+    if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_lines.clear();
+}
+
+// Lines already queued were drawn with the pen in effect then; they go out first.
+void CQtPainterDevice::PreparePen() {
+    if (!m_penDirty) return;
+    FlushLines();
     ApplyPen();
+    m_penDirty = false;
 }
 
 // A geometric pen of `width` surface units with GDI's round ends and joins; below one device
@@ -92,6 +116,28 @@ void CQtPainterDevice::SelectFont(std::string_view face, int height, int bold) {
     m_fontFace = std::string(face);
     m_fontHeight = height;
     m_fontBold = bold;
+    const int deviceDpi = m_painter.device() ? m_painter.device()->logicalDpiY() : 96;
+    m_fontKey = QString::number(m_scaleY) + u'/' + QString::number(deviceDpi) + u'/' +
+                QString::fromLatin1(face.data(), static_cast<qsizetype>(face.size())) + u'/' +
+                QString::number(height) + u'/' + QString::number(bold) + u'/';
+    const FontEntry& entry = ChartFont(m_fontKey, face, height, bold, deviceDpi);
+    m_font = entry.font;
+    m_ascent = entry.ascent;
+    m_fontSelected = true;
+    FlushLines();
+    m_painter.setFont(m_font);
+}
+
+// Fonts are looked up once per device resolution and request: finding a font and measuring
+// it costs more than drawing a page's worth of text with it.
+const CQtPainterDevice::FontEntry& CQtPainterDevice::ChartFont(const QString& key,
+                                                               std::string_view face, int height,
+                                                               int bold, int deviceDpi) {
+    static QHash<QString, FontEntry> fonts;
+    auto found = fonts.constFind(key);
+    if (found != fonts.constEnd()) return *found;
+    if (fonts.size() > 256) fonts.clear();
+
     const QString family = QString::fromLatin1(face.data(), static_cast<qsizetype>(face.size()));
     const bool isBold = bold == 1;
     QFont font(family);
@@ -102,20 +148,25 @@ void CQtPainterDevice::SelectFont(std::string_view face, int height, int bold) {
     // fractional pixel size on every device (QFont's pixel sizes are whole pixels).
     const double cellPixels = std::abs(static_cast<double>(height)) * m_scaleY;
     const double emPixels = cellPixels * EmPerCellHeight(family, isBold);
-    const int deviceDpi = m_painter.device() ? m_painter.device()->logicalDpiY() : 96;
     const double points = emPixels * 72.0 / (deviceDpi > 0 ? deviceDpi : 96);
     if (points > 0) font.setPointSizeF(points);
-    m_font = font;
-    m_fontSelected = true;
-    m_painter.setFont(m_font);
-    m_ascent = QFontMetricsF(m_font, m_painter.device()).ascent();
+    const double ascent = QFontMetricsF(font, m_painter.device()).ascent();
+    return *fonts.insert(key, FontEntry{font, ascent});
 }
 
 void CQtPainterDevice::Line(int x1, int y1, int x2, int y2) {
-    m_painter.drawLine(QPointF(X(x1), Y(y1)), QPointF(X(x2), Y(y2)));
+    PreparePen();
+    const bool axisAligned = x1 == x2 || y1 == y2;
+    if (axisAligned != m_linesAxisAligned) {
+        FlushLines();
+        m_linesAxisAligned = axisAligned;
+    }
+    m_lines.emplace_back(QPointF(X(x1), Y(y1)), QPointF(X(x2), Y(y2)));
 }
 
 void CQtPainterDevice::Circle(int x, int y, int radius, int fill) {
+    PreparePen();
+    FlushLines();
     const double r = std::abs(static_cast<double>(radius));
     m_painter.setBrush(fill == 1 ? QBrush(m_color) : QBrush(Qt::NoBrush));
     m_painter.drawEllipse(QPointF(X(x), Y(y)), r * m_scaleX, r * m_scaleY);
@@ -123,9 +174,29 @@ void CQtPainterDevice::Circle(int x, int y, int radius, int fill) {
 }
 
 void CQtPainterDevice::Text(int x, int y, std::string_view text) {
-    if (text.empty()) return;
+    // A transparent background: blanks leave no mark.
+    if (text.find_first_not_of(' ') == std::string_view::npos) return;
+    PreparePen();
+    FlushLines();
     // Chart texts are single-byte; the page's characters are those of Latin-1.
     const QString string = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     // Text takes the pen's colour; (x, y) is the top left corner of its character cell.
+    if (m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Raster) {
+        // On rasters a laid-out text is reused across pages and devices: the chart repeats
+        // its numbers and letters on every page.
+        static QHash<QString, QStaticText> texts;
+        if (texts.size() > 20000) texts.clear();
+        const QString key = m_fontKey + string;
+        auto found = texts.constFind(key);
+        if (found == texts.constEnd()) {
+            QStaticText laidOut(string);
+            laidOut.setTextFormat(Qt::PlainText);
+            laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+            laidOut.prepare(m_painter.transform(), m_font);
+            found = texts.insert(key, laidOut);
+        }
+        m_painter.drawStaticText(QPointF(X(x), Y(y)), *found);
+        return;
+    }
     m_painter.drawText(QPointF(X(x), Y(y) + m_ascent), string);
 }

@@ -1,8 +1,12 @@
 #pragma once
 #include <QFont>
+#include <QHash>
+#include <QLineF>
 #include <QPainter>
 #include <QPen>
+#include <QString>
 #include <string>
+#include <vector>
 
 #include "platform/drawing_device.h"
 
@@ -25,7 +29,11 @@ public:
     void Text(int x, int y, std::string_view text) override;
 
 private:
+    // Drawing state is handed to the painter only when something is drawn with it, and
+    // consecutive lines with one pen go to the painter together.
     void ApplyPen();
+    void FlushLines();
+    void PreparePen();
     double X(int x) const { return x * m_scaleX; }
     double Y(int y) const { return -static_cast<double>(y) * m_scaleY; }
 
@@ -41,4 +49,15 @@ private:
     std::string m_fontFace;
     int m_fontHeight = 0;
     int m_fontBold = -1;
+    bool m_penDirty = true;
+    std::vector<QLineF> m_lines;      // drawn with the painter's current pen, not yet painted
+    bool m_linesAxisAligned = false;  // the kind of every line in m_lines
+    QString m_fontKey;                // resolution and request of the current font
+
+    struct FontEntry {
+        QFont font;
+        double ascent;  // device pixels
+    };
+    const FontEntry& ChartFont(const QString& key, std::string_view face, int height, int bold,
+                               int deviceDpi);
 };

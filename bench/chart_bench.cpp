@@ -1,0 +1,107 @@
+// Chart page drawing speed: the display list alone, a screen-resolution raster (what the view
+// and AutoRun's fastest step draw) and a year of pages into one PDF.
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <string>
+
+#include "chart/draw_page.h"
+#include "job/caelvane_doc.h"
+#include "platform/host_services.h"
+#include "render/qt_page_writer.h"
+#include "render/qt_painter_device.h"
+#include "render/trace_device.h"
+
+namespace {
+
+class CBenchHost : public caelvane::CHostServices {
+public:
+    caelvane::LocalDate Today() const override { return {1, 18, 2000}; }
+    caelvane::TimeZoneRule ZoneRule() const override {
+        caelvane::TimeZoneRule rule;
+        rule.standardDate = {0, 10, 0, 5, 2, 0};
+        rule.daylightDate = {0, 4, 0, 1, 2, 0};
+        return rule;
+    }
+    void MessageBox(const std::string&) override {}
+};
+
+// The default job with the natal date on: every element except the price display.
+CCaelvaneDoc& BenchJob() {
+    static CCaelvaneDoc doc;
+    static bool ready = false;
+    if (!ready) {
+        doc.SetTitle("bench.cvj");
+        doc.m_includeNatal = 1;
+        doc.m_overlayEnabled = 1;
+        ready = true;
+    }
+    return doc;
+}
+
+void BM_PageToTrace(benchmark::State& state) {
+    CBenchHost host;
+    CTraceDevice trace;
+    for (auto _ : state) {
+        trace.Clear();
+        DrawChartPage(BenchJob(), trace, host);
+        benchmark::DoNotOptimize(trace.Trace().size());
+    }
+}
+BENCHMARK(BM_PageToTrace)->Unit(benchmark::kMillisecond);
+
+void BM_PageToImage96Dpi(benchmark::State& state) {
+    CBenchHost host;
+    QImage image(816, 1056, QImage::Format_RGB32);
+    const int dotsPerMeter = 3780;  // 96 dpi
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        CQtPainterDevice device(painter, 96, 96);
+        DrawChartPage(BenchJob(), device, host);
+    }
+}
+BENCHMARK(BM_PageToImage96Dpi)->Unit(benchmark::kMillisecond);
+
+void BM_YearToPdf(benchmark::State& state) {
+    CBenchHost host;
+    CCaelvaneDoc doc;
+    doc.SetTitle("year.cvj");
+    doc.m_jobType = 3;
+    doc.m_startMonth = 1;
+    doc.m_startDay = 1;
+    doc.m_startYear = 2024;
+    doc.m_endMonth = 12;
+    doc.m_endDay = 31;
+    doc.m_endYear = 2024;
+    QTemporaryDir folder;
+    const std::string path = folder.filePath("year.pdf").toStdString();
+    for (auto _ : state) {
+        std::string error;
+        const bool written = WritePdfFile(
+            path, doc.GetTitle(),
+            [&](int index, CDrawingDevice& device) {
+                doc.m_currentPage = index + 1;
+                DrawChartPage(doc, device, host);
+                return index + 1 < 366;
+            },
+            error);
+        if (!written) state.SkipWithError(error.c_str());
+    }
+}
+BENCHMARK(BM_YearToPdf)->Unit(benchmark::kSecond)->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    EnsureGuiApplication();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
