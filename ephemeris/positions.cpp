@@ -182,9 +182,9 @@ double OrbitalPeriod(int code) {
         default:
             break;
     }
-    // A geocentric code moves, on average, with its heliocentric counterpart; the Sun (-3) with
+    // A geocentric body moves, on average, with its heliocentric counterpart; the Sun (-3) with
     // the Earth. Other codes count as the slowest.
-    if (code < 0 && code >= -40) return OrbitalPeriod(-code);
+    if (code <= -1 && code >= -13) return OrbitalPeriod(-code);
     return 1000000;
 }
 

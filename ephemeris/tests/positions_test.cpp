@@ -97,6 +97,8 @@ TEST(OrbitalPeriod, KnownCodesAndTheSlowestDefault) {
     // A geocentric code moves with its heliocentric counterpart.
     EXPECT_EQ(OrbitalPeriod(-5), 4332.59);
     EXPECT_EQ(OrbitalPeriod(-3), 365.25636);
+    EXPECT_EQ(OrbitalPeriod(-13), 27.321582);
+    EXPECT_EQ(OrbitalPeriod(-20), 1000000);
     EXPECT_EQ(OrbitalPeriod(-100), 1000000);
 }
 
