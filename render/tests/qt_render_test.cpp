@@ -8,8 +8,12 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <string>
 
+#include "chart/draw_page.h"
+#include "job/caelvane_doc.h"
+#include "platform/host_services.h"
 #include "render/qt_page_writer.h"
 #include "render/qt_painter_device.h"
 
@@ -248,6 +252,48 @@ TEST_F(QtRenderTest, FailedWritesLeaveNothingBehind) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("old contents"));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({"keep.png"}));
+}
+
+class CFixedHost : public caelvane::CHostServices {
+public:
+    caelvane::LocalDate Today() const override { return {1, 18, 2000}; }
+    caelvane::TimeZoneRule ZoneRule() const override { return {}; }
+    void MessageBox(const std::string&) override {}
+};
+
+// The default job's page at 150 dpi, kept where CAELVANE_RENDER_OUT points for a look.
+TEST_F(QtRenderTest, DefaultPageHasItsColouredLandmarks) {
+    CCaelvaneDoc doc;
+    doc.SetTitle("job.cvj");
+    CFixedHost host;
+    QTemporaryDir folder;
+    const char* keep = std::getenv("CAELVANE_RENDER_OUT");
+    const std::string path = keep ? std::string(keep) + "/default-page.png"
+                                  : folder.filePath("default-page.png").toStdString();
+    std::string error;
+    ASSERT_TRUE(WritePngFile(
+        path, 0, kDefaultPngDpi,
+        [&](int, CDrawingDevice& device) {
+            DrawChartPage(doc, device, host);
+            return false;
+        },
+        error))
+        << error;
+    const QImage image(QString::fromStdString(path));
+    ASSERT_FALSE(image.isNull());
+    auto count = [&image](QRect area, QColor colour) {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (QColor(image.pixel(x, y)) == colour) ++n;
+        return n;
+    };
+    // Page (x, y) is pixel ((x + 200) * 0.15, (10300 - y) * 0.15).
+    EXPECT_GT(count(QRect(180, 53, 1000, 63), QColor(255, 0, 255)), 2000);  // the title
+    EXPECT_GT(count(QRect(105, 1469, 1050, 3), QColor(0, 0, 255)), 1000);   // bottom border
+    EXPECT_EQ(count(QRect(0, 0, 1275, 45), QColor(255, 0, 255)), 0);      // nothing above the title
+    EXPECT_EQ(count(QRect(105, 1500, 1050, 100), QColor(0, 0, 255)), 0);  // below the border
+    EXPECT_GT(count(QRect(540, 135, 220, 40), QColor(0, 255, 0)), 200);   // HELIOCENTRIC
 }
 
 }  // namespace
