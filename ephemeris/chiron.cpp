@@ -60,7 +60,10 @@ KeplerSolution SolveKepler(double meanAnomaly, double e) {
         if (std::fabs(d) < 1e-6) break;
         eccentric = eccentric + 0.5 * d;
     }
-    const double cosE = std::cos(eccentric);
+    // Read through a volatile copy so that the compiler does not turn every sine of the loop into
+    // a sine-and-cosine for the sake of this one cosine. Same value, fewer cosines.
+    const volatile double solved = eccentric;
+    const double cosE = std::cos(solved);
     double nu = std::acos((e - cosE) / (e * cosE - 1));
     if (m > kHalfCircle) nu = kFullCircle - nu;
     return {nu, eccentric};
