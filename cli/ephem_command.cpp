@@ -127,17 +127,14 @@ bool Before(const Date& a, const Date& b) {
     return a.day < b.day;
 }
 
-std::string JedTable(const std::vector<double>& jeds) {
-    std::string out = "jed,code,longitude,latitude\n";
-    char line[128];
+void WriteJedTable(const std::vector<double>& jeds, std::FILE* out) {
+    std::fputs("jed,code,longitude,latitude\n", out);
     for (double jed : jeds) {
         for (int code : kJedCodes) {
-            std::snprintf(line, sizeof line, "%.6f,%d,%.9f,%.9f\n", jed, code,
-                          BodyLongitude(jed, code), BodyLatitude(jed, code));
-            out += line;
+            std::fprintf(out, "%.6f,%d,%.9f,%.9f\n", jed, code, BodyLongitude(jed, code),
+                         BodyLatitude(jed, code));
         }
     }
-    return out;
 }
 
 // A folded latitude as a signed value.
@@ -145,34 +142,27 @@ double SignedLatitude(double folded) {
     return folded > 180 ? folded - 360 : folded;
 }
 
-std::string DailyTable(Date from, const Date& to, const TimeOfDay& time) {
-    std::string out = "date,time_ut,jed,weekday";
-    for (const Column& column : kDailyColumns) {
-        out += ',';
-        out += column.name;
-    }
-    out += '\n';
+void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE* out) {
+    std::fputs("date,time_ut,jed,weekday", out);
+    for (const Column& column : kDailyColumns) std::fprintf(out, ",%s", column.name);
+    std::fputc('\n', out);
     static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    char cell[64];
     for (Date date = from; !Before(to, date); date = NextDay(date)) {
         const double jed = JulianDate(date.month, date.day, date.year, time.hour, time.minute);
-        std::snprintf(cell, sizeof cell, "%04d-%02d-%02d,%02d:%02d,%.6f,%s", date.year, date.month,
-                      date.day, time.hour, time.minute, jed, kWeekdays[DayOfWeek(jed)]);
-        out += cell;
+        std::fprintf(out, "%04d-%02d-%02d,%02d:%02d,%.6f,%s", date.year, date.month, date.day,
+                     time.hour, time.minute, jed, kWeekdays[DayOfWeek(jed)]);
         for (const Column& column : kDailyColumns) {
             const double value = column.latitude ? SignedLatitude(BodyLatitude(jed, column.code))
                                                  : BodyLongitude(jed, column.code);
-            std::snprintf(cell, sizeof cell, ",%.6f", value);
-            out += cell;
+            std::fprintf(out, ",%.6f", value);
         }
-        out += '\n';
+        std::fputc('\n', out);
     }
-    return out;
 }
 
-int Write(const std::string& text) {
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
-        std::fflush(stdout) != 0) {
+// Every argument has been checked before the first row, so rows go out as they are made.
+int Finish(std::FILE* out) {
+    if (std::fflush(out) != 0 || std::ferror(out)) {
         std::fprintf(stderr, "caelvane-cli ephem: cannot write the table\n");
         return 1;
     }
@@ -210,13 +200,15 @@ int RunEphem(const std::vector<std::string>& args) {
     if (!jeds.empty()) {
         if (from || to || time)
             return UsageError("--jed cannot be combined with --from, --to or --time");
-        return Write(JedTable(jeds));
+        WriteJedTable(jeds, stdout);
+        return Finish(stdout);
     }
     if (!from || !to)
         return UsageError(std::string("needs --jed, or --from and --to; usage: ") + kUsage);
     if (Before(*to, *from)) return UsageError("--to lies before --from");
     // 17:00 UT is the time of the chart's pages.
-    return Write(DailyTable(*from, *to, time.value_or(TimeOfDay{17, 0})));
+    WriteDailyTable(*from, *to, time.value_or(TimeOfDay{17, 0}), stdout);
+    return Finish(stdout);
 }
 
 const CliCommandRegistration reg("ephem", kUsage, &RunEphem);
