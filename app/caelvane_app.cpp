@@ -1,0 +1,297 @@
+#include "app/caelvane_app.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QPageLayout>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <QSettings>
+#include <cstdio>
+
+#include "app/about_dialog.h"
+#include "app/caelvane_view.h"
+#include "app/child_frame.h"
+#include "app/command_actions.h"
+#include "app/command_ids.h"
+#include "app/command_line.h"
+#include "app/help_window.h"
+#include "app/instance_channel.h"
+#include "app/main_frame.h"
+#include "app/menu_bars.h"
+#include "app/recent_file_list.h"
+#include "job/caelvane_doc.h"
+#include "platform/qt/qt_host_services.h"
+
+namespace {
+
+CCaelvaneApp* g_application = nullptr;
+
+const char* const kFileFilter = "Caelvane Jobs (*.cvj);;All Files (*)";
+const char* const kCannotStartPrint = "Could not start print job.";
+
+// US Letter, portrait, the whole sheet: the chart page is 8.5 x 11 inches from the corner.
+void SetUpLetterPage(QPrinter& printer) {
+    printer.setPageSize(QPageSize(QPageSize::Letter));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
+    printer.setFullPage(true);
+}
+
+bool RunPrintDialog(QPrinter& printer, QWidget* parent, int minPage, int maxPage) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setMinMax(minPage, maxPage);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintShowPageSize);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace
+
+// Resources of a static library are brought in by name (outside any namespace).
+static void InitResources() {
+    Q_INIT_RESOURCE(caelvane_resources);
+}
+
+CCaelvaneApp* CCaelvaneApp::Instance() {
+    return g_application;
+}
+
+CCaelvaneDoc* GetActiveJobDocument() {
+    CCaelvaneApp* app = CCaelvaneApp::Instance();
+    return app != nullptr ? app->MainFrame().GetActiveJobDocument() : nullptr;
+}
+
+CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) {
+    InitResources();
+    QCoreApplication::setOrganizationName(QStringLiteral("Caelvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Caelvane"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Caelvane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.brightwold.Caelvane"));
+    QApplication::setAttribute(Qt::AA_DontShowIconsInMenus, true);
+
+    if (m_options.host != nullptr) {
+        m_host = m_options.host;
+    } else {
+        m_ownHost = std::make_unique<caelvane::CQtHostServices>();
+        m_host = m_ownHost.get();
+    }
+    if (m_options.profilePath.isEmpty()) {
+        m_profile =
+            std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                        QStringLiteral("Caelvane"), QStringLiteral("Caelvane"));
+    } else {
+        m_profile = std::make_unique<QSettings>(m_options.profilePath, QSettings::IniFormat);
+    }
+    m_recentFiles = std::make_unique<CRecentFileList>(*m_profile);
+
+    m_environment.host = m_host;
+    m_environment.printer = [this]() -> QPrinter& { return Printer(); };
+    m_environment.profile = m_profile.get();
+    m_environment.printDialog =
+        m_options.printDialog ? m_options.printDialog : PrintDialogFunction(&RunPrintDialog);
+    m_filePrompts.openFileName = m_options.filePrompts.openFileName
+                                     ? m_options.filePrompts.openFileName
+                                     : [this](QWidget* parent) { return AskOpenFileName(parent); };
+    m_filePrompts.saveFileName = m_options.filePrompts.saveFileName
+                                     ? m_options.filePrompts.saveFileName
+                                     : [this](QWidget* parent, const QString& suggested) {
+                                           return AskSaveFileName(parent, suggested);
+                                       };
+
+    m_mainFrame = new CMainFrame;
+    m_host->SetParentWidget(m_mainFrame);
+    m_template = new CJobTemplate(*m_mainFrame->MdiArea(), m_environment, m_filePrompts, this);
+    m_mainFrame->SetCloseCheck([this] { return CanExit(); });
+    connect(&m_mainFrame->Actions(), &CCommandActions::commandTriggered, this,
+            &CCaelvaneApp::OnCommand);
+    connect(m_template, &CJobTemplate::framesChanged, m_mainFrame, &CMainFrame::UpdateFrameState);
+    connect(m_template, &CJobTemplate::documentFileUsed, this, [this](const QString& path) {
+        m_recentFiles->Add(path);
+        UpdateRecentFileMenu();
+    });
+    connect(m_mainFrame, &CMainFrame::filesDropped, this, [this](const QStringList& paths) {
+        for (const QString& path : paths) OpenDocumentFile(path);
+    });
+    UpdateRecentFileMenu();
+    g_application = this;
+}
+
+CCaelvaneApp::~CCaelvaneApp() {
+    if (g_application == this) g_application = nullptr;
+    delete m_helpWindow;
+    m_mainFrame->SetCloseCheck(nullptr);
+    disconnect(m_template, nullptr, m_mainFrame, nullptr);
+    // The windows (and their views) go before the jobs they show.
+    delete m_mainFrame;
+    m_mainFrame = nullptr;
+    delete m_template;
+    m_template = nullptr;
+}
+
+CHelpWindow* CCaelvaneApp::HelpWindow() const {
+    return m_helpWindow;
+}
+
+QPrinter& CCaelvaneApp::Printer() {
+    // Made on first use: asking the print system for its printers takes time at start-up.
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        SetUpLetterPage(*m_printer);
+    }
+    return *m_printer;
+}
+
+std::optional<int> CCaelvaneApp::InitInstance(const QStringList& arguments) {
+    const CommandLine line = ParseCommandLine(arguments);
+    switch (line.action) {
+        case CommandLine::Action::Help:
+            std::fputs(CommandLineUsage().toLocal8Bit().constData(), stdout);
+            return 0;
+        case CommandLine::Action::Version:
+            std::printf("Caelvane %s\n", kVersion);
+            return 0;
+        case CommandLine::Action::Invalid:
+            std::fprintf(stderr, "caelvane: %s\n%s", line.error.toLocal8Bit().constData(),
+                         CommandLineUsage().toLocal8Bit().constData());
+            return 2;
+        case CommandLine::Action::Print:
+        case CommandLine::Action::PrintTo:
+            return PrintFromCommandLine(line.file, line.printer);
+        case CommandLine::Action::Open:
+            if (!m_options.instanceName.isEmpty() &&
+                CInstanceChannel::HandOver(m_options.instanceName, {line.file})) {
+                return 0;
+            }
+            break;
+        case CommandLine::Action::NewJob:
+            break;
+    }
+
+    if (!m_options.instanceName.isEmpty()) {
+        m_instanceChannel = new CInstanceChannel(this);
+        if (m_instanceChannel->Listen(m_options.instanceName)) {
+            connect(m_instanceChannel, &CInstanceChannel::filesReceived, this,
+                    [this](const QStringList& files) {
+                        for (const QString& file : files) OpenDocumentFile(file);
+                        if (m_mainFrame->isMinimized()) m_mainFrame->showNormal();
+                        m_mainFrame->raise();
+                        m_mainFrame->activateWindow();
+                    });
+        }
+    }
+
+    // The main window first, so that the first job window gets the area's real size.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        m_mainFrame->resize(available.width() * 4 / 5, available.height() * 9 / 10);
+    }
+    m_mainFrame->show();
+    if (line.action == CommandLine::Action::Open) {
+        if (OpenDocumentFile(line.file) == nullptr) return 1;
+    } else if (OnFileNew() == nullptr) {
+        return 1;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> CCaelvaneApp::PrintFromCommandLine(const QString& file,
+                                                      const QString& printerName) {
+    // Printing from the command line shows no main window: the job is opened in a hidden one.
+    CCaelvaneDoc* doc = OpenDocumentFile(file);
+    if (doc == nullptr) return 1;
+    QPrinter& printer = Printer();
+    if (!printerName.isEmpty()) {
+        if (!QPrinterInfo::availablePrinterNames().contains(printerName)) {
+            m_host->ShowMessage(QString::fromLatin1(kCannotStartPrint));
+            return 1;
+        }
+        printer.setPrinterName(printerName);
+        SetUpLetterPage(printer);
+    }
+    const std::vector<CChildFrame*> frames = m_template->FramesOf(*doc);
+    if (frames.empty()) return 1;
+    return frames.front()->View()->OnFilePrintDirect() ? 0 : 1;
+}
+
+void CCaelvaneApp::UpdateRecentFileMenu() {
+    const QStringList& paths = m_recentFiles->Paths();
+    for (int i = 0; i < cmd::kRecentFileCount; ++i) {
+        QAction* action = m_mainFrame->Actions().Action(cmd::kFileMruFile1 + i);
+        const bool used = i < paths.size();
+        action->setVisible(used);
+        action->setEnabled(used);
+        action->setText(used ? m_recentFiles->MenuText(i) : QString());
+    }
+    m_mainFrame->MenuBars().RecentFilePlaceholder()->setVisible(paths.isEmpty());
+}
+
+CCaelvaneDoc* CCaelvaneApp::OnFileNew() {
+    return m_template->OpenNewDocument();
+}
+
+void CCaelvaneApp::OnFileOpen() {
+    const QString path = m_filePrompts.openFileName(m_mainFrame);
+    if (!path.isEmpty()) OpenDocumentFile(path);
+}
+
+CCaelvaneDoc* CCaelvaneApp::OpenDocumentFile(const QString& path) {
+    return m_template->OpenDocumentFile(path);
+}
+
+CCaelvaneDoc* CCaelvaneApp::OnOpenRecentFile(int index) {
+    const QStringList& paths = m_recentFiles->Paths();
+    if (index < 0 || index >= paths.size()) return nullptr;
+    const QString path = paths.at(index);
+    CCaelvaneDoc* doc = OpenDocumentFile(path);
+    if (doc == nullptr) {
+        m_recentFiles->Remove(path);
+        UpdateRecentFileMenu();
+    }
+    return doc;
+}
+
+void CCaelvaneApp::OnFilePrintSetup() {
+    QPageSetupDialog dialog(&Printer(), m_mainFrame);
+    dialog.exec();
+}
+
+void CCaelvaneApp::OnAppAbout() {
+    CAboutDlg dialog(m_mainFrame);
+    dialog.exec();
+}
+
+void CCaelvaneApp::OnAppExit() {
+    m_mainFrame->close();
+}
+
+bool CCaelvaneApp::CanExit() {
+    if (!m_template->SaveAllModified()) return false;
+    m_template->CloseAllDocuments();
+    if (m_helpWindow) m_helpWindow->close();
+    return true;
+}
+
+void CCaelvaneApp::OnHelpContents() {
+    if (!m_helpWindow) m_helpWindow = new CHelpWindow(m_mainFrame);
+    m_helpWindow->ShowContents();
+}
+
+QString CCaelvaneApp::AskOpenFileName(QWidget* parent) {
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QString(),
+                                        QString::fromLatin1(kFileFilter));
+}
+
+QString CCaelvaneApp::AskSaveFileName(QWidget* parent, const QString& suggested) {
+    QFileDialog dialog(parent, QStringLiteral("Save As"), suggested,
+                       QString::fromLatin1(kFileFilter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("cvj"));
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}

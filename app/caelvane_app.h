@@ -1,0 +1,104 @@
+#pragma once
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+#include "app/job_template.h"
+#include "app/view_environment.h"
+
+class CCaelvaneDoc;
+class CHelpWindow;
+class CInstanceChannel;
+class CMainFrame;
+class CRecentFileList;
+class QPrinter;
+class QSettings;
+
+namespace caelvane {
+class CQtHostServices;
+}
+
+// What a start of the program may change; the defaults are those of a user's start.
+struct CAppOptions {
+    QString profilePath;   // empty: the per-user profile (INI, organisation/application "Caelvane")
+    QString instanceName;  // empty: no hand-over of files between starts
+    caelvane::CQtHostServices* host = nullptr;  // nullptr: message boxes on the screen
+    PrintDialogFunction printDialog;            // empty: the system's print dialog
+    CFilePrompts filePrompts;                   // empty members: the file dialogs
+};
+
+// The application: the profile and recent-file list, the job template, the main window, the
+// printer, the command line, and the application's commands.
+class CCaelvaneApp : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char* kVersion = "1.1.0.0";
+
+    explicit CCaelvaneApp(CAppOptions options = {});
+    ~CCaelvaneApp() override;
+
+    // The application of this process (the last one constructed), or nullptr.
+    static CCaelvaneApp* Instance();
+
+    // Acts on the command line (arguments without the program name). Returns the exit status
+    // when the program ends at once (printed, failed to start, handed the file to the running
+    // program, --help), std::nullopt when the main window is up and the event loop should run.
+    std::optional<int> InitInstance(const QStringList& arguments);
+
+    CMainFrame& MainFrame() const { return *m_mainFrame; }
+    CJobTemplate& Template() const { return *m_template; }
+    CRecentFileList& RecentFiles() const { return *m_recentFiles; }
+    caelvane::CQtHostServices& Host() const { return *m_host; }
+    QSettings& Profile() const { return *m_profile; }
+    QPrinter& Printer();
+    CHelpWindow* HelpWindow() const;
+    CInstanceChannel* InstanceChannel() const { return m_instanceChannel; }
+
+    // Every command of the menus, the toolbar and the keys, by number.
+    void OnCommand(int id);
+
+    // Application commands.
+    CCaelvaneDoc* OnFileNew();
+    void OnFileOpen();
+    // Opens as File Open does; nullptr after a reported failure.
+    CCaelvaneDoc* OpenDocumentFile(const QString& path);
+    void OnFilePrintSetup();
+    // Recent file `index` (0-based); an entry that no longer opens leaves the list.
+    CCaelvaneDoc* OnOpenRecentFile(int index);
+    void OnAppAbout();
+    void OnAppExit();
+    // Asks to save each modified job; true when every job may close.
+    bool CanExit();
+    // The help pages at their contents.
+    void OnHelpContents();
+
+private:
+    void RunDocumentCommand(int id, CCaelvaneDoc& doc);
+    void RunViewCommand(int id);
+    void RunFrameCommand(int id);
+    void UpdateRecentFileMenu();
+    std::optional<int> PrintFromCommandLine(const QString& file, const QString& printerName);
+    QString AskOpenFileName(QWidget* parent);
+    QString AskSaveFileName(QWidget* parent, const QString& suggested);
+
+    CAppOptions m_options;
+    std::unique_ptr<caelvane::CQtHostServices> m_ownHost;
+    caelvane::CQtHostServices* m_host;
+    std::unique_ptr<QSettings> m_profile;
+    std::unique_ptr<CRecentFileList> m_recentFiles;
+    std::unique_ptr<QPrinter> m_printer;
+    CViewEnvironment m_environment;
+    CFilePrompts m_filePrompts;
+    // Owned by Qt's parent chain: the template by this object, the rest by the main window.
+    CMainFrame* m_mainFrame;
+    CJobTemplate* m_template;
+    QPointer<CHelpWindow> m_helpWindow;
+    CInstanceChannel* m_instanceChannel = nullptr;
+};
+
+// The document of the main window's active job window, or nullptr (no job window, or a window
+// whose document is not a job).
+CCaelvaneDoc* GetActiveJobDocument();

@@ -1,0 +1,72 @@
+#include "app/command_line.h"
+
+namespace {
+
+bool Is(const QString& argument, const char* longForm, const char* shortForm) {
+    return argument == QLatin1String(longForm) ||
+           argument.compare(QLatin1String(shortForm), Qt::CaseInsensitive) == 0;
+}
+
+CommandLine Invalid(const QString& error) {
+    CommandLine line;
+    line.action = CommandLine::Action::Invalid;
+    line.error = error;
+    return line;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+    CommandLine line;
+    if (arguments.isEmpty()) return line;
+    const QString& first = arguments.at(0);
+    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+        line.action = CommandLine::Action::Help;
+        return line;
+    }
+    if (first == QLatin1String("--version")) {
+        line.action = CommandLine::Action::Version;
+        return line;
+    }
+    if (Is(first, "--print", "/p")) {
+        if (arguments.size() != 2) return Invalid(QStringLiteral("--print needs one job file"));
+        line.action = CommandLine::Action::Print;
+        line.file = arguments.at(1);
+        return line;
+    }
+    if (Is(first, "--print-to", "/pt")) {
+        if (arguments.size() != 3) {
+            return Invalid(QStringLiteral("--print-to needs a printer name and one job file"));
+        }
+        line.action = CommandLine::Action::PrintTo;
+        line.printer = arguments.at(1);
+        line.file = arguments.at(2);
+        return line;
+    }
+    // "--" ends the options, so that a job file may start with a dash.
+    qsizetype index = 0;
+    if (first == QLatin1String("--")) index = 1;
+    if (index < arguments.size() && index + 1 == arguments.size()) {
+        const QString& file = arguments.at(index);
+        if (index == 0 && file.startsWith(QLatin1Char('-')) && file.size() > 1) {
+            return Invalid(QStringLiteral("unknown option %1").arg(file));
+        }
+        line.action = CommandLine::Action::Open;
+        line.file = file;
+        return line;
+    }
+    if (index == arguments.size()) return line;
+    return Invalid(QStringLiteral("one job file at most"));
+}
+
+QString CommandLineUsage() {
+    return QStringLiteral(
+        "usage: caelvane [FILE.cvj]\n"
+        "       caelvane --print FILE.cvj              (also /p FILE.cvj)\n"
+        "       caelvane --print-to PRINTER FILE.cvj   (also /pt PRINTER FILE.cvj)\n"
+        "       caelvane --version | --help\n"
+        "\n"
+        "Without a file, starts with a new job. With a file, opens it (in the running\n"
+        "program when there is one). --print prints every page of the job on the default\n"
+        "printer, --print-to on the named printer, and ends.\n");
+}

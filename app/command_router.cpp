@@ -1,0 +1,127 @@
+// Where each command of the menus, the toolbar and the keys goes: the application, the active
+// job, its view or the main window (the route that also decides which commands are enabled).
+#include "app/caelvane_app.h"
+#include "app/caelvane_view.h"
+#include "app/command_ids.h"
+#include "app/command_table.h"
+#include "app/main_frame.h"
+#include "job/caelvane_doc.h"
+#include "job/ui/job_commands.h"
+#include "tools/tool_commands.h"
+
+void CCaelvaneApp::OnCommand(int id) {
+    switch (RouteOf(id)) {
+        case CommandRoute::App:
+            if (id >= cmd::kFileMruFile1 && id < cmd::kFileMruFile1 + cmd::kRecentFileCount) {
+                OnOpenRecentFile(id - cmd::kFileMruFile1);
+                return;
+            }
+            switch (id) {
+                case cmd::kFileNew:
+                    OnFileNew();
+                    return;
+                case cmd::kFileOpen:
+                    OnFileOpen();
+                    return;
+                case cmd::kFilePrintSetup:
+                    OnFilePrintSetup();
+                    return;
+                case cmd::kAppAbout:
+                    OnAppAbout();
+                    return;
+                case cmd::kAppExit:
+                    OnAppExit();
+                    return;
+                default:
+                    return;
+            }
+        case CommandRoute::Document:
+            if (CCaelvaneDoc* doc = m_mainFrame->GetActiveJobDocument()) {
+                RunDocumentCommand(id, *doc);
+            }
+            return;
+        case CommandRoute::View:
+            RunViewCommand(id);
+            return;
+        case CommandRoute::Frame:
+            RunFrameCommand(id);
+            return;
+        case CommandRoute::Nobody:
+            return;
+    }
+}
+
+void CCaelvaneApp::RunDocumentCommand(int id, CCaelvaneDoc& doc) {
+    const ActiveDocumentProvider activeDocument = [this] {
+        return m_mainFrame->GetActiveJobDocument();
+    };
+    switch (id) {
+        case cmd::kFileClose:
+            m_template->OnFileClose(doc);
+            return;
+        case cmd::kFileSave:
+            m_template->OnFileSave(doc);
+            return;
+        case cmd::kFileSaveAs:
+            m_template->OnFileSaveAs(doc);
+            return;
+        case cmd::kAutoRun:
+            RunAutoRun(m_mainFrame, activeDocument);
+            return;
+        case cmd::kPriceMonitor:
+            RunPriceMonitor(m_mainFrame, activeDocument);
+            return;
+        case cmd::kOnLineHelp:
+            OnHelpContents();
+            return;
+        default:
+            // The "&Job" menu: the job data and aspects dialogs and the colour commands.
+            RunJobCommand(m_mainFrame, doc, id);
+            return;
+    }
+}
+
+void CCaelvaneApp::RunViewCommand(int id) {
+    CCaelvaneView* view = m_mainFrame->ActiveView();
+    if (view == nullptr) return;
+    switch (id) {
+        case cmd::kFilePrint:
+            view->OnFilePrint();
+            return;
+        case cmd::kFilePrintDirect:
+            view->OnFilePrintDirect();
+            return;
+        case cmd::kFilePrintPreview:
+            view->OnFilePrintPreview();
+            return;
+        default:
+            return;
+    }
+}
+
+void CCaelvaneApp::RunFrameCommand(int id) {
+    switch (id) {
+        case cmd::kViewToolbar:
+            m_mainFrame->OnViewToolbar();
+            return;
+        case cmd::kViewStatusBar:
+            m_mainFrame->OnViewStatusBar();
+            return;
+        case cmd::kWindowNew:
+            if (CCaelvaneDoc* doc = m_mainFrame->GetActiveJobDocument()) {
+                m_template->CreateNewFrame(*doc);
+            }
+            return;
+        case cmd::kWindowCascade:
+            m_mainFrame->OnWindowCascade();
+            return;
+        case cmd::kWindowTile:
+            m_mainFrame->OnWindowTile();
+            return;
+        case cmd::kWindowArrange:
+            m_mainFrame->OnWindowArrangeIcons();
+            return;
+        default:
+            return;
+    }
+}

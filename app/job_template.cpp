@@ -1,0 +1,266 @@
+#include "app/job_template.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QScrollBar>
+#include <QTimer>
+#include <algorithm>
+
+#include "app/caelvane_view.h"
+#include "app/child_frame.h"
+#include "job/caelvane_doc.h"
+#include "job/job_file.h"
+#include "platform/qt/qt_host_services.h"
+
+namespace {
+
+const char* const kDocumentName = "Job";
+const char* const kFileExtension = ".cvj";
+
+QString CannotFindMessage(const QString& path) {
+    return QStringLiteral(
+               "%1\nCannot find this file.\nPlease verify that the correct path and file name "
+               "are given.")
+        .arg(path);
+}
+
+// Paths as the file system names them; titles as the chart prints them (single-byte text).
+std::string FileSystemPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+QString FromFileLayer(const std::string& text) {
+    return QString::fromLocal8Bit(text);
+}
+std::string TitleFor(const QString& path) {
+    return QFileInfo(path).fileName().toLatin1().toStdString();
+}
+QString TitleText(const CCaelvaneDoc& doc) {
+    return QString::fromLatin1(doc.GetTitle());
+}
+
+// The same file under any spelling of its path.
+QString CanonicalPath(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+}  // namespace
+
+CJobTemplate::CJobTemplate(QMdiArea& mdiArea, CViewEnvironment& environment, CFilePrompts& prompts,
+                           QObject* parent)
+    : QObject(parent), m_mdiArea(mdiArea), m_environment(environment), m_prompts(prompts) {}
+
+CJobTemplate::~CJobTemplate() {
+    // Views still on screen must not outlive their documents' view lists.
+    for (const auto& doc : m_documents) {
+        const std::vector<CView*> views = doc->GetViews();
+        for (CView* view : views) doc->RemoveView(view);
+    }
+}
+
+CCaelvaneDoc* CJobTemplate::OpenNewDocument() {
+    auto doc = std::make_unique<CCaelvaneDoc>();
+    if (!doc->OnNewDocument()) {
+        m_environment.host->ShowMessage(QStringLiteral("Failed to create empty document."));
+        return nullptr;
+    }
+    ++m_untitledCount;
+    doc->SetTitle(kDocumentName + std::to_string(m_untitledCount));
+    CCaelvaneDoc* result = doc.get();
+    m_documents.push_back(std::move(doc));
+    CreateNewFrame(*result);
+    return result;
+}
+
+CCaelvaneDoc* CJobTemplate::OpenDocumentFile(const QString& path) {
+    const QString canonical = CanonicalPath(path);
+    if (CCaelvaneDoc* open = FindByPath(canonical)) {
+        const std::vector<CChildFrame*> frames = FramesOf(*open);
+        if (!frames.empty()) Activate(frames.front());
+        emit documentFileUsed(canonical);
+        return open;
+    }
+    if (!QFileInfo::exists(path)) {
+        m_environment.host->ShowMessage(CannotFindMessage(QFileInfo(path).absoluteFilePath()));
+        return nullptr;
+    }
+    auto doc = std::make_unique<CCaelvaneDoc>();
+    std::string error;
+    if (!LoadJobFile(FileSystemPath(path), *doc, error)) {
+        m_environment.host->ShowMessage(FromFileLayer(error));
+        return nullptr;
+    }
+    doc->SetPathName(FileSystemPath(canonical));
+    doc->SetTitle(TitleFor(canonical));
+    doc->SetModifiedFlag(false);
+    CCaelvaneDoc* result = doc.get();
+    m_documents.push_back(std::move(doc));
+    CreateNewFrame(*result);
+    emit documentFileUsed(canonical);
+    return result;
+}
+
+CChildFrame* CJobTemplate::CreateNewFrame(CCaelvaneDoc& doc) {
+    auto* view = new CCaelvaneView(doc, m_environment);
+    auto* frame =
+        new CChildFrame(view, [this](CChildFrame& closing) { return CanCloseFrame(closing); });
+    connect(frame, &CChildFrame::frameClosing, this, &CJobTemplate::OnFrameClosing);
+    m_mdiArea.addSubWindow(frame);
+    // Wide enough for the page where the main window allows, most of the area high.
+    const QSize area = m_mdiArea.viewport()->size();
+    const QSize page = view->ScrollSize();
+    const int chrome = frame->width() - frame->contentsRect().width() +
+                       view->verticalScrollBar()->sizeHint().width() + 8;
+    frame->resize(std::clamp(page.width() + chrome, 200, std::max(200, area.width() * 9 / 10)),
+                  std::max(200, area.height() * 17 / 20));
+    frame->show();
+    Activate(frame);
+    UpdateFrameTitles(doc);
+    emit framesChanged();
+    return frame;
+}
+
+void CJobTemplate::Activate(CChildFrame* frame) {
+    if (frame->isMinimized()) frame->showNormal();
+    m_mdiArea.setActiveSubWindow(frame);
+    frame->widget()->setFocus();
+}
+
+bool CJobTemplate::SaveModified(CCaelvaneDoc& doc) {
+    if (!doc.IsModified()) return true;
+    const QString question = QStringLiteral("Save changes to %1?").arg(TitleText(doc));
+    switch (m_environment.host->AskYesNoCancel(question)) {
+        case caelvane::CQtHostServices::Answer::Cancel:
+            return false;
+        case caelvane::CQtHostServices::Answer::No:
+            return true;
+        case caelvane::CQtHostServices::Answer::Yes:
+            break;
+    }
+    return OnFileSave(doc);
+}
+
+bool CJobTemplate::OnFileSave(CCaelvaneDoc& doc) {
+    return DoSave(doc, doc.GetPathName().empty());
+}
+
+bool CJobTemplate::OnFileSaveAs(CCaelvaneDoc& doc) {
+    return DoSave(doc, true);
+}
+
+bool CJobTemplate::DoSave(CCaelvaneDoc& doc, bool askForName) {
+    QString path = QFile::decodeName(QByteArray::fromStdString(doc.GetPathName()));
+    if (askForName) {
+        QString suggested = path;
+        if (suggested.isEmpty()) {
+            suggested = TitleText(doc);
+            if (QFileInfo(suggested).suffix().isEmpty()) suggested += QLatin1String(kFileExtension);
+        }
+        QWidget* parent = m_mdiArea.window();
+        path = m_prompts.saveFileName(parent, suggested);
+        if (path.isEmpty()) return false;
+    }
+    std::string error;
+    if (!SaveJobFile(FileSystemPath(path), doc, error)) {
+        m_environment.host->ShowMessage(FromFileLayer(error));
+        return false;
+    }
+    const QString canonical = CanonicalPath(path);
+    doc.SetPathName(FileSystemPath(canonical));
+    doc.SetTitle(TitleFor(canonical));
+    doc.SetModifiedFlag(false);
+    UpdateFrameTitles(doc);
+    emit documentFileUsed(canonical);
+    emit framesChanged();
+    return true;
+}
+
+bool CJobTemplate::OnFileClose(CCaelvaneDoc& doc) {
+    if (!SaveModified(doc)) return false;
+    for (CChildFrame* frame : FramesOf(doc)) frame->CloseWithoutAsking();
+    return true;
+}
+
+bool CJobTemplate::SaveAllModified() {
+    for (CCaelvaneDoc* doc : Documents()) {
+        if (!SaveModified(*doc)) return false;
+    }
+    return true;
+}
+
+void CJobTemplate::CloseAllDocuments() {
+    for (CCaelvaneDoc* doc : Documents()) {
+        for (CChildFrame* frame : FramesOf(*doc)) frame->CloseWithoutAsking();
+    }
+}
+
+std::vector<CCaelvaneDoc*> CJobTemplate::Documents() const {
+    std::vector<CCaelvaneDoc*> documents;
+    for (const auto& doc : m_documents) documents.push_back(doc.get());
+    return documents;
+}
+
+std::vector<CChildFrame*> CJobTemplate::FramesOf(const CCaelvaneDoc& doc) const {
+    std::vector<CChildFrame*> frames;
+    for (CView* view : doc.GetViews()) {
+        auto* chartView = dynamic_cast<CCaelvaneView*>(view);
+        if (chartView == nullptr) continue;
+        for (QWidget* w = chartView->parentWidget(); w != nullptr; w = w->parentWidget()) {
+            if (auto* frame = qobject_cast<CChildFrame*>(w)) {
+                frames.push_back(frame);
+                break;
+            }
+        }
+    }
+    return frames;
+}
+
+CCaelvaneDoc* CJobTemplate::FindByPath(const QString& path) const {
+    const std::string wanted = FileSystemPath(CanonicalPath(path));
+    for (const auto& doc : m_documents) {
+        if (!doc->GetPathName().empty() && doc->GetPathName() == wanted) return doc.get();
+    }
+    return nullptr;
+}
+
+CCaelvaneDoc* CJobTemplate::DocumentOf(const QMdiSubWindow* frame) {
+    const auto* child = qobject_cast<const CChildFrame*>(frame);
+    if (child == nullptr || child->View() == nullptr) return nullptr;
+    return child->View()->GetJobDocument();
+}
+
+QString CJobTemplate::FrameTitle(const CCaelvaneDoc& doc, int windowNumber, int windowCount) {
+    const QString title = TitleText(doc);
+    return windowCount > 1 ? QStringLiteral("%1:%2").arg(title).arg(windowNumber) : title;
+}
+
+void CJobTemplate::UpdateFrameTitles(const CCaelvaneDoc& doc) {
+    const std::vector<CChildFrame*> frames = FramesOf(doc);
+    const int count = static_cast<int>(frames.size());
+    for (int i = 0; i < count; ++i) frames[i]->setWindowTitle(FrameTitle(doc, i + 1, count));
+}
+
+bool CJobTemplate::CanCloseFrame(CChildFrame& frame) {
+    CCaelvaneDoc* doc = DocumentOf(&frame);
+    if (doc == nullptr) return true;
+    if (FramesOf(*doc).size() > 1) return true;
+    return SaveModified(*doc);
+}
+
+void CJobTemplate::OnFrameClosing(CChildFrame* frame) {
+    CCaelvaneDoc* doc = DocumentOf(frame);
+    if (doc != nullptr) {
+        doc->RemoveView(frame->View());
+        if (doc->GetViews().empty()) {
+            const auto it = std::find_if(m_documents.begin(), m_documents.end(),
+                                         [doc](const auto& owned) { return owned.get() == doc; });
+            if (it != m_documents.end()) m_documents.erase(it);
+        } else {
+            UpdateFrameTitles(*doc);
+        }
+    }
+    // The window leaves the MDI area once its close has run.
+    QTimer::singleShot(0, this, &CJobTemplate::framesChanged);
+}

@@ -1,0 +1,226 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/caelvane_view.h"
+#include "app/child_frame.h"
+#include "app/command_actions.h"
+#include "app/command_ids.h"
+#include "app/command_table.h"
+#include "app/menu_bars.h"
+#include "app/status_bar.h"
+#include "job/caelvane_doc.h"
+
+namespace {
+const char* const kProgramTitle = "Caelvane";
+}
+
+CMainFrame::CMainFrame() {
+    setObjectName(QStringLiteral("MainFrame"));
+    setWindowTitle(QString::fromLatin1(kProgramTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/caelvane.svg")));
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setBackground(palette().dark());
+    setCentralWidget(m_mdiArea);
+
+    m_actions = new CCommandActions(*this);
+    m_menuBars = new CMenuBars(*m_actions, *this);
+    CreateToolBar();
+    m_statusBar = new CMainStatusBar(this);
+    setStatusBar(m_statusBar);
+    setAcceptDrops(true);
+
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateFrameState(); });
+    connect(m_menuBars->WindowMenu(), &QMenu::aboutToShow, this, &CMainFrame::FillWindowList);
+    UpdateFrameState();
+}
+
+CMainFrame::~CMainFrame() {
+    // Windows closing during destruction change nothing any more.
+    disconnect(m_mdiArea, nullptr, this, nullptr);
+    m_canClose = nullptr;
+}
+
+void CMainFrame::CreateToolBar() {
+    m_toolBar = new QToolBar(QStringLiteral("Toolbar"), this);
+    m_toolBar->setObjectName(QStringLiteral("Toolbar"));
+    m_toolBar->setIconSize(QSize(16, 15));
+    m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    m_toolBar->setMovable(true);
+    m_toolBar->setFloatable(true);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileSave, 0, cmd::kEditCut, cmd::kEditCopy,
+                   cmd::kEditPaste, 0, cmd::kFilePrint, cmd::kAppAbout}) {
+        if (id == 0) {
+            m_toolBar->addSeparator();
+        } else {
+            m_toolBar->addAction(m_actions->Action(id));
+        }
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    connect(m_toolBar, &QToolBar::visibilityChanged, this,
+            [this] { m_actions->Action(cmd::kViewToolbar)->setChecked(!m_toolBar->isHidden()); });
+}
+
+CChildFrame* CMainFrame::ActiveChildFrame() const {
+    // currentSubWindow() stays on the last active window while a dialog has the focus.
+    return qobject_cast<CChildFrame*>(m_mdiArea->currentSubWindow());
+}
+
+CCaelvaneView* CMainFrame::ActiveView() const {
+    CChildFrame* frame = ActiveChildFrame();
+    return frame != nullptr ? frame->View() : nullptr;
+}
+
+CCaelvaneDoc* CMainFrame::GetActiveJobDocument() const {
+    CCaelvaneView* view = ActiveView();
+    return view != nullptr ? view->GetJobDocument() : nullptr;
+}
+
+void CMainFrame::UpdateFrameState() {
+    CChildFrame* active = ActiveChildFrame();
+    const bool hasJob = active != nullptr && GetActiveJobDocument() != nullptr;
+    if (hasJob != m_menuBars->JobMenuShown() || menuBar()->actions().isEmpty()) {
+        if (hasJob) {
+            m_menuBars->ShowJobMenu(*menuBar());
+        } else {
+            m_menuBars->ShowMainMenu(*menuBar());
+        }
+    }
+    for (const auto& [id, action] : m_actions->All()) {
+        if (id >= cmd::kFileMruFile1 && id < cmd::kFileMruFile1 + cmd::kRecentFileCount) continue;
+        switch (RouteOf(id)) {
+            case CommandRoute::App:
+                action->setEnabled(true);
+                break;
+            case CommandRoute::Document:
+            case CommandRoute::View:
+                action->setEnabled(hasJob);
+                break;
+            case CommandRoute::Frame:
+                action->setEnabled(id == cmd::kViewToolbar || id == cmd::kViewStatusBar || hasJob);
+                break;
+            case CommandRoute::Nobody:
+                action->setEnabled(false);
+                break;
+        }
+    }
+    m_actions->Action(cmd::kViewToolbar)->setChecked(!m_toolBar->isHidden());
+    m_actions->Action(cmd::kViewStatusBar)->setChecked(!m_statusBar->isHidden());
+    const QString title = QString::fromLatin1(kProgramTitle);
+    setWindowTitle(active != nullptr ? title + QStringLiteral(" - ") + active->windowTitle()
+                                     : title);
+}
+
+void CMainFrame::OnViewToolbar() {
+    m_toolBar->setVisible(m_toolBar->isHidden());
+    m_actions->Action(cmd::kViewToolbar)->setChecked(!m_toolBar->isHidden());
+}
+
+void CMainFrame::OnViewStatusBar() {
+    m_statusBar->setVisible(m_statusBar->isHidden());
+    m_actions->Action(cmd::kViewStatusBar)->setChecked(!m_statusBar->isHidden());
+}
+
+void CMainFrame::OnWindowCascade() {
+    m_mdiArea->cascadeSubWindows();
+}
+
+void CMainFrame::OnWindowTile() {
+    m_mdiArea->tileSubWindows();
+}
+
+void CMainFrame::OnWindowArrangeIcons() {
+    // Minimized windows in rows along the bottom of the area, left to right.
+    const QRect area = m_mdiArea->viewport()->rect();
+    int x = 0;
+    int y = area.bottom() + 1;
+    int rowHeight = 0;
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (!window->isMinimized()) continue;
+        const QSize size = window->size();
+        if (x > 0 && x + size.width() > area.width()) {
+            x = 0;
+            y -= rowHeight;
+            rowHeight = 0;
+        }
+        rowHeight = std::max(rowHeight, size.height());
+        window->move(x, y - size.height());
+        x += size.width();
+    }
+}
+
+void CMainFrame::FillWindowList() {
+    QMenu* menu = m_menuBars->WindowMenu();
+    for (QAction* action : m_windowListActions) {
+        menu->removeAction(action);
+        action->deleteLater();
+    }
+    m_windowListActions.clear();
+    const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty()) return;
+    m_windowListActions.append(menu->addSeparator());
+    QMdiSubWindow* current = m_mdiArea->currentSubWindow();
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows.at(i);
+        QString title = window->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        const QString text = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
+                                   : QStringLiteral("%1 %2").arg(i + 1).arg(title);
+        QAction* action = menu->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(window == current);
+        action->setStatusTip(QStringLiteral("Activate this window"));
+        connect(action, &QAction::triggered, this, [this, window] {
+            if (window->isMinimized()) window->showNormal();
+            m_mdiArea->setActiveSubWindow(window);
+        });
+        m_windowListActions.append(action);
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_canClose && !m_canClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+QStringList CMainFrame::DroppedJobFiles(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        if (QFileInfo(path).suffix().compare(QLatin1String("cvj"), Qt::CaseInsensitive) == 0) {
+            paths.append(path);
+        }
+    }
+    return paths;
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedJobFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QStringList paths = DroppedJobFiles(event->mimeData());
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    activateWindow();
+    // The drag source waits for the drop to end; the files open after it.
+    QTimer::singleShot(0, this, [this, paths] { emit filesDropped(paths); });
+}

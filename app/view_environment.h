@@ -1,0 +1,24 @@
+#pragma once
+#include <functional>
+
+class QPrinter;
+class QSettings;
+class QWidget;
+
+namespace caelvane {
+class CQtHostServices;
+}
+
+// Shows the print dialog for a run whose pages are minPage..maxPage; false when cancelled.
+// The chosen printer, range and options are left in `printer`.
+using PrintDialogFunction =
+    std::function<bool(QPrinter& printer, QWidget* parent, int minPage, int maxPage)>;
+
+// What every chart view shares with the application: the message boxes and host clock, the
+// printer chosen in Print Setup, the profile, and the print dialog (tests supply their own).
+struct CViewEnvironment {
+    caelvane::CQtHostServices* host = nullptr;
+    std::function<QPrinter&()> printer;  // the printer of Print Setup, made on first use
+    QSettings* profile = nullptr;
+    PrintDialogFunction printDialog;
+};
