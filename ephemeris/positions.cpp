@@ -35,18 +35,45 @@ double DailyPoint(double jed) {
     return std::fmod(EarthLongitude(jed) + 0.25 * minutes, 360);
 }
 
+// The planets seen from the Earth (codes -1, -2, -4 .. -9), the Earth's and the planet's series
+// evaluated together.
+double GeocentricPlanet(double jed, int planetCode) {
+    HeliocentricPosition earth{};
+    HeliocentricPosition planet{};
+    if (!EarthAndPlanetPositions(jed, planetCode, earth, planet)) return 0;
+    return GeocentricLongitude(earth, planet);
+}
+
 }  // namespace
 
 double BodyLongitude(double jed, int code) {
     switch (code) {
+        case 1:
+            return MercuryLongitude(jed);
+        case 2:
+            return VenusLongitude(jed);
         case 3:
             return EarthLongitude(jed);
+        case 4:
+            return MarsLongitude(jed);
+        case 5:
+            return JupiterLongitude(jed);
+        case 6:
+            return SaturnLongitude(jed);
+        case 7:
+            return UranusLongitude(jed);
+        case 8:
+            return NeptuneLongitude(jed);
+        case 9:
+            return PlutoLongitude(jed);
         case 10:
         case -10:
             return MoonLongitude(jed);
         case 11:
         case -11:
             return MeanNodeLongitude(jed);
+        case 12:
+            return ChironLongitude(jed);
         case 13:
         case -13:
             return MoonLatitude(jed);
@@ -58,8 +85,19 @@ double BodyLongitude(double jed, int code) {
             return std::fmod(MoonLongitude(jed) + 270, 360);
         case 2000:
             return DailyPoint(jed);
+        case -1:
+        case -2:
+        case -4:
+        case -5:
+        case -6:
+        case -7:
+        case -8:
+        case -9:
+            return GeocentricPlanet(jed, -code);
         case -3:
             return std::fmod(EarthLongitude(jed) + 180, 360);
+        case -12:
+            return GeocentricLongitude(EarthPosition(jed), ChironPosition(jed));
         case -100:
             return 0;
         case -101:
@@ -69,40 +107,9 @@ double BodyLongitude(double jed, int code) {
         case -103:
             return 270;
         default:
-            break;
+            // Unknown codes, heliocentric or geocentric, have no position.
+            return 0;
     }
-    if (code > 0) {
-        switch (code) {
-            case 1:
-                return MercuryLongitude(jed);
-            case 2:
-                return VenusLongitude(jed);
-            case 4:
-                return MarsLongitude(jed);
-            case 5:
-                return JupiterLongitude(jed);
-            case 6:
-                return SaturnLongitude(jed);
-            case 7:
-                return UranusLongitude(jed);
-            case 8:
-                return NeptuneLongitude(jed);
-            case 9:
-                return PlutoLongitude(jed);
-            case 12:
-                return ChironLongitude(jed);
-            default:
-                return 0;
-        }
-    }
-    if (code == -12) return GeocentricLongitude(EarthPosition(jed), ChironPosition(jed));
-    HeliocentricPosition earth{};
-    HeliocentricPosition planet{};
-    // The negation cannot overflow: a code below -12 is never a planet.
-    if (code > -12 && EarthAndPlanetPositions(jed, -code, earth, planet)) {
-        return GeocentricLongitude(earth, planet);
-    }
-    return 0;
 }
 
 double BodyLatitude(double jed, int code) {
