@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# caelvane-cli render: formats, pages, the date-order message, the price file, the host's
+# zone rule, and refusals that write nothing.
+# Usage: cli_render_test.sh CAELVANE_CLI CHART_CASES_FOLDER
+set -u
+cli=$1
+cases=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+export QT_QPA_PLATFORM=offscreen TZ=UTC0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+run() {
+    "$cli" "$@" >"$work/out" 2>"$work/err"
+    status=$?
+}
+
+pdf_pages() {  # the page objects of a PDF file
+    grep -a -o "/Type /Page\b" "$1" | wc -l
+}
+
+"$cli" job new --set jobType=3 --set endDay=20 -o "$work/range.cvj" || fail "job new"
+"$cli" job new --set jobType=3 --set endDay=17 -o "$work/reversed.cvj" || fail "job new"
+"$cli" job new --set jobType=0 -o "$work/today.cvj" || fail "job new"
+
+# A golden page drawn by the command line is the same display list.
+run render "$cases/type3-range/job.cvj" --page 2 --format trace --title job.cvj
+[ "$status" -eq 0 ] || fail "trace: status $status"
+cmp -s "$work/out" "$cases/type3-range/expected.trace" || fail "trace differs from the golden page"
+
+# The default title is the file name.
+run render "$work/range.cvj" --format trace
+grep -q '^text 550 9400 "Job: range.cvj "$' "$work/out" || fail "default title"
+run render "$work/range.cvj" --format trace --title "My Job"
+grep -q '^text 550 9400 "Job: My Job "$' "$work/out" || fail "--title"
+
+# --all: every page in date order, in one PDF.
+run render "$work/range.cvj" --all -o "$work/all.pdf"
+[ "$status" -eq 0 ] || fail "--all pdf: status $status: $(cat "$work/err")"
+[ "$(pdf_pages "$work/all.pdf")" -eq 3 ] || fail "--all pdf: $(pdf_pages "$work/all.pdf") pages"
+run render "$work/range.cvj" --all --format trace
+[ "$(grep -c '^begin$' "$work/out")" -eq 3 ] || fail "--all trace: not three pages"
+[ "$(grep -c '^text 550 9000 "01 20 2000 17:00 UT"$' "$work/out")" -eq 1 ] || fail "--all trace: last day"
+run render "$work/range.cvj" --all --format png --dpi 10 -o "$work/day.png"
+for n in 001 002 003; do [ -s "$work/day-$n.png" ] || fail "--all png: no day-$n.png"; done
+[ ! -e "$work/day-004.png" ] || fail "--all png: a fourth page"
+
+# The date-order message: on standard error, in the trace, and the page is still written.
+run render "$work/reversed.cvj" --format trace
+[ "$status" -eq 0 ] || fail "reversed: status $status"
+[ "$(cat "$work/err")" = "The ending date is before the starting date
+Go to Job Options Menu and Reenter" ] || fail "reversed: message on stderr: $(cat "$work/err")"
+[ "$(tail -n 2 "$work/out" | head -n 1)" = 'message "The ending date is before the starting date\x0aGo to Job Options Menu and Reenter"' ] ||
+    fail "reversed: no message line before the end"
+run render "$work/reversed.cvj" -o "$work/reversed.pdf"
+[ "$(pdf_pages "$work/reversed.pdf")" -eq 1 ] || fail "reversed: page not written"
+
+# --price-file: the monitor's Start and one poll.
+echo "1 2 3 14 30 0 0 0 1000.0" >"$work/price.txt"
+run render "$work/today.cvj" --format trace --today 2003-07-10 --price-file "$work/price.txt"
+grep -q '^text 550 4100 "Price=1000.000 at 320.00 degrees"$' "$work/out" || fail "price line"
+grep -q '^text 5925 5710 "SP_PRICE"$' "$work/out" || fail "price label"
+grep -q '^text 550 9000 "07 10 2003 07:30 UT"$' "$work/out" || fail "price time"
+
+# The zone rule comes from TZ: a July page turns the hour dial back in a daylight-saving zone.
+run render "$work/today.cvj" --format trace --today 2003-07-10
+grep '"0"$' "$work/out" >"$work/utc"
+TZ=EST5EDT,M4.1.0,M10.5.0 "$cli" render "$work/today.cvj" --format trace --today 2003-07-10 |
+    grep '"0"$' >"$work/est"
+[ -s "$work/utc" ] || fail "no hour number 0"
+cmp -s "$work/utc" "$work/est" && fail "TZ did not turn the hour dial"
+
+# Formats to standard output.
+run render "$work/range.cvj" -o - --format pdf
+head -c 5 "$work/out" | grep -q '%PDF-' || fail "pdf to stdout"
+run render "$work/range.cvj" -o - --format svg
+grep -q 'viewBox="0 0 8500 11000"' "$work/out" || fail "svg to stdout"
+
+# Refusals write nothing.
+head -c 100 "$work/range.cvj" >"$work/short.cvj"
+run render "$work/short.cvj" -o "$work/short.pdf"
+[ "$status" -eq 1 ] && [ "$(cat "$work/err")" = "Unexpected file format." ] || fail "damaged job: $status $(cat "$work/err")"
+[ ! -e "$work/short.pdf" ] || fail "damaged job: wrote a file"
+echo "1 2 3" >"$work/bad.txt"
+run render "$work/today.cvj" --price-file "$work/bad.txt" -o "$work/bad.pdf"
+[ "$status" -eq 1 ] || fail "bad price file: status $status"
+[ ! -e "$work/bad.pdf" ] || fail "bad price file: wrote a file"
+"$cli" job new --set jobType=2 --set daysBefore=2147483647 --set daysAfter=2147483647 -o "$work/huge.cvj"
+run render "$work/huge.cvj" --all -o "$work/huge.pdf"
+[ "$status" -eq 1 ] && [ ! -e "$work/huge.pdf" ] || fail "--all of 2^31 pages: status $status"
+for args in "--page 0" "--page 2 --all" "--format gif" "--dpi 0 --format png" "--today 2023-02-30" "--bogus"; do
+    # shellcheck disable=SC2086
+    run render "$work/range.cvj" $args -o "$work/usage.pdf"
+    [ "$status" -eq 2 ] || fail "$args: status $status"
+    [ ! -e "$work/usage.pdf" ] || fail "$args: wrote a file"
+done
+
+if [ "$failures" -ne 0 ]; then
+    echo "0 passed, $failures failed"
+    exit 1
+fi
+echo "1 passed, 0 failed"
