@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -153,10 +154,10 @@ std::string NumberedPath(const std::string& path, int page, int pageCount) {
         dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
     const std::string stem = hasExtension ? path.substr(0, dot) : path;
     const std::string extension = hasExtension ? path.substr(dot) : "";
-    const int digits = static_cast<int>(std::to_string(pageCount).size());
-    char number[16];
-    std::snprintf(number, sizeof number, "-%0*d", digits < 3 ? 3 : digits, page);
-    return stem + number + extension;
+    const std::size_t digits = std::max<std::size_t>(3, std::to_string(pageCount).size());
+    std::string number = std::to_string(page);
+    if (number.size() < digits) number.insert(0, digits - number.size(), '0');
+    return stem + "-" + number + extension;
 }
 
 std::optional<int> ParseArguments(const std::vector<std::string>& args, Options& options) {
