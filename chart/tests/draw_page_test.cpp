@@ -97,17 +97,6 @@ TEST(DrawChartPage, SelectsThePageDateForEveryJobType) {
     }
 }
 
-TEST(DrawChartPage, TodayComesFromTheHost) {
-    CCaelvaneDoc doc;
-    doc.m_jobType = 0;
-    CTestHost host;
-    host.today = {2, 29, 2024};
-    const std::vector<std::string> texts = TextsOf(SplitLines(DrawToTrace(doc, host)));
-    EXPECT_TRUE(Contains(texts, "text 550 9000 \"02 29 2024 17:00 UT\""));
-    EXPECT_EQ(g_pageJed, JulianDate(2, 29, 2024, 17, 0));
-    EXPECT_EQ(g_currentPage, 1);
-}
-
 // A reversed range shows its message and ends the page at once: type 2 keeps the job, page
 // and type lines it drew before the check, type 3 draws no job line at all.
 TEST(DrawChartPage, ReversedRangeEndsThePageWithTheMessage) {

@@ -126,30 +126,6 @@ TEST_F(QtRenderTest, TextHangsFromTheTopLeftOfItsCharacterCell) {
     EXPECT_LT(baseline, 0.86);  // a cell height passed through as the em would put it near 0.9
 }
 
-TEST_F(QtRenderTest, BoldAndBlankTexts) {
-    auto inkCount = [](const QImage& image) {
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (image.pixel(x, y) != kWhite) ++count;
-        return count;
-    };
-    const int bold = inkCount(Paint([](CQtPainterDevice& d) {
-        d.SelectFont("Arial", 500, 1);
-        d.Text(1000, -1000, "MVERJ");
-    }));
-    const int normal = inkCount(Paint([](CQtPainterDevice& d) {
-        d.SelectFont("Arial", 500, 0);
-        d.Text(1000, -1000, "MVERJ");
-    }));
-    EXPECT_GT(bold, normal * 1.15);
-    EXPECT_EQ(inkCount(Paint([](CQtPainterDevice& d) {
-                  d.SelectFont("Arial", 500, 0);
-                  d.Text(1000, -1000, "   ");
-              })),
-              0);
-}
-
 TEST_F(QtRenderTest, DrawingOrderSurvivesBatching) {
     // A red line, then a blue disc over it, then a green line over the disc.
     const QImage image = Paint([](CQtPainterDevice& d) {
