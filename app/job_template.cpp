@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
@@ -108,13 +109,18 @@ CChildFrame* CJobTemplate::CreateNewFrame(CCaelvaneDoc& doc) {
         new CChildFrame(view, [this](CChildFrame& closing) { return CanCloseFrame(closing); });
     connect(frame, &CChildFrame::frameClosing, this, &CJobTemplate::OnFrameClosing);
     m_mdiArea.addSubWindow(frame);
-    // Wide enough for the page where the main window allows, most of the area high.
+    // New windows cascade from the top-left corner, one title bar lower and to the right each,
+    // wide enough for the page where the main window allows, most of the area high.
     const QSize area = m_mdiArea.viewport()->size();
     const QSize page = view->ScrollSize();
     const int chrome = frame->width() - frame->contentsRect().width() +
                        view->verticalScrollBar()->sizeHint().width() + 8;
-    frame->resize(std::clamp(page.width() + chrome, 200, std::max(200, area.width() * 9 / 10)),
-                  std::max(200, area.height() * 17 / 20));
+    const int step = frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frame) + 4;
+    const int steps = std::max(1, (area.height() / 3) / std::max(1, step));
+    const int offset = static_cast<int>((m_mdiArea.subWindowList().size() - 1) % steps) * step;
+    const int width = std::clamp(page.width() + chrome, 200, std::max(200, area.width() * 9 / 10));
+    const int height = std::max(200, std::min(area.height() * 17 / 20, area.height() - offset));
+    frame->setGeometry(offset, offset, width, height);
     frame->show();
     Activate(frame);
     UpdateFrameTitles(doc);

@@ -51,6 +51,7 @@ CMainFrame::~CMainFrame() {
     // Windows closing during destruction change nothing any more.
     disconnect(m_mdiArea, nullptr, this, nullptr);
     m_canClose = nullptr;
+    m_mdiArea = nullptr;
 }
 
 void CMainFrame::CreateToolBar() {
@@ -76,6 +77,7 @@ void CMainFrame::CreateToolBar() {
 
 CChildFrame* CMainFrame::ActiveChildFrame() const {
     // currentSubWindow() stays on the last active window while a dialog has the focus.
+    if (m_mdiArea == nullptr) return nullptr;
     return qobject_cast<CChildFrame*>(m_mdiArea->currentSubWindow());
 }
 
@@ -119,9 +121,22 @@ void CMainFrame::UpdateFrameState() {
     }
     m_actions->Action(cmd::kViewToolbar)->setChecked(!m_toolBar->isHidden());
     m_actions->Action(cmd::kViewStatusBar)->setChecked(!m_statusBar->isHidden());
+    setWindowTitle(FrameTitle());
+}
+
+QString CMainFrame::FrameTitle() const {
     const QString title = QString::fromLatin1(kProgramTitle);
-    setWindowTitle(active != nullptr ? title + QStringLiteral(" - ") + active->windowTitle()
-                                     : title);
+    CChildFrame* active = ActiveChildFrame();
+    return active != nullptr ? title + QStringLiteral(" - ") + active->windowTitle() : title;
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // A maximized child window writes its own title into ours; ours stays "Caelvane - <job>".
+    if (event->type() == QEvent::WindowTitleChange && m_mdiArea != nullptr) {
+        const QString title = FrameTitle();
+        if (windowTitle() != title) setWindowTitle(title);
+    }
 }
 
 void CMainFrame::OnViewToolbar() {

@@ -37,6 +37,8 @@ public:
     // Job menu while a job window is open, main menu otherwise; enables the commands whose
     // handler is on the route; sets the title "Caelvane - <window>".
     void UpdateFrameState();
+    // "Caelvane - <title of the active window>", or "Caelvane" with none.
+    QString FrameTitle() const;
 
     // Window commands.
     void OnViewToolbar();
@@ -52,6 +54,7 @@ signals:
     void filesDropped(const QStringList& paths);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -61,7 +64,7 @@ private:
     void FillWindowList();
     static QStringList DroppedJobFiles(const QMimeData* data);
 
-    QMdiArea* m_mdiArea;
+    QMdiArea* m_mdiArea = nullptr;
     CCommandActions* m_actions;
     CMenuBars* m_menuBars;
     QToolBar* m_toolBar = nullptr;

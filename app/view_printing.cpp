@@ -135,11 +135,14 @@ bool CCaelvaneView::PrintDocument(QPrinter& printer, CPrintInfo& info) {
 
     std::unique_ptr<QProgressDialog> progress;
     const long long count = last - first + 1;
-    if (!info.preview && count >= kProgressFromPages) {
+    // A long run, printing or preparing the preview, can be stopped between pages; a stopped
+    // preview shows the pages made so far.
+    if (count >= kProgressFromPages) {
+        const QString what = info.preview ? QStringLiteral("Preparing the preview of %1")
+                                          : QStringLiteral("Printing %1");
         progress = std::make_unique<QProgressDialog>(
-            QStringLiteral("Printing %1").arg(QString::fromLatin1(doc->GetTitle())),
-            QStringLiteral("Cancel"), 0, static_cast<int>(std::min<long long>(count, INT_MAX)),
-            DialogParent(this));
+            what.arg(QString::fromLatin1(doc->GetTitle())), QStringLiteral("Cancel"), 0,
+            static_cast<int>(std::min<long long>(count, INT_MAX)), DialogParent(this));
         progress->setWindowTitle(QStringLiteral("Caelvane"));
         progress->setWindowModality(Qt::WindowModal);
         progress->setMinimumDuration(500);
@@ -160,7 +163,7 @@ bool CCaelvaneView::PrintDocument(QPrinter& printer, CPrintInfo& info) {
         }
     }
     if (started) {
-        if (cancelled) printer.abort();
+        if (cancelled && !info.preview) printer.abort();
         painter.end();
     }
     OnEndPrinting(info);
@@ -170,7 +173,7 @@ bool CCaelvaneView::PrintDocument(QPrinter& printer, CPrintInfo& info) {
         m_environment.host->MessageBox(kCannotStartPrint);
         return false;
     }
-    return !cancelled;
+    return !cancelled || info.preview;
 }
 
 void CCaelvaneView::OnFilePrintPreview() {

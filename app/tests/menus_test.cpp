@@ -112,6 +112,23 @@ private slots:
         QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane"));
     }
 
+    void titleShowsTheActiveWindow() {
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        QCOMPARE(fixture.App().InitInstance({}), std::nullopt);
+        fixture.App().OnFileNew();
+        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - Job2"));
+        QMdiSubWindow* first = fixture.Windows().front();
+        fixture.Frame().MdiArea()->setActiveSubWindow(first);
+        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - Job1"));
+        // A maximized window does not change the form of the title.
+        first->showMaximized();
+        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - Job1"));
+        first->showNormal();
+        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - Job1"));
+        fixture.App().OnCommand(cmd::kWindowNew);
+        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - Job1:2"));
+    }
+
     void promptsAndToolTipsFollowTheCommandTable_data() {
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("statusTip");

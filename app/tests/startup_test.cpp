@@ -146,7 +146,7 @@ private slots:
         }
         AppFixture fixture(m_dir.filePath("profile-damaged.ini"));
         QCOMPARE(fixture.App().InitInstance({path}), std::optional<int>(1));
-                QCOMPARE(fixture.host.messages,
+        QCOMPARE(fixture.host.messages,
                  QStringList{message.contains("%1") ? message.arg(path) : message});
         QVERIFY(fixture.Windows().isEmpty());
         QVERIFY(fixture.App().Template().Documents().empty());

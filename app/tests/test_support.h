@@ -11,8 +11,8 @@
 
 #include "app/caelvane_app.h"
 #include "app/caelvane_view.h"
-#include "app/command_actions.h"
 #include "app/child_frame.h"
+#include "app/command_actions.h"
 #include "app/main_frame.h"
 #include "job/caelvane_doc.h"
 #include "platform/qt/qt_host_services.h"
