@@ -36,33 +36,33 @@ const char* ToolbarIcon(int id) {
 }  // namespace
 
 CCommandActions::CCommandActions(QWidget& owner) : QObject(&owner) {
-    for (const CommandSpec& spec : CommandTable()) {
+    for (const CommandSpec& entry : CommandTable()) {
         auto* action = new QAction(&owner);
-        action->setData(spec.id);
-        const QString toolTip = PromptToolTip(spec);
-        if (spec.text != nullptr) {
-            action->setText(QString::fromLatin1(spec.text));
+        action->setData(entry.id);
+        const QString toolTip = PromptToolTip(entry);
+        if (entry.text != nullptr) {
+            action->setText(QString::fromLatin1(entry.text));
         } else {
             action->setText(toolTip);  // commands with no menu item: named by their tool tip
         }
-        action->setStatusTip(PromptStatusText(spec));
+        action->setStatusTip(PromptStatusText(entry));
         action->setToolTip(toolTip.isEmpty() ? action->text() : toolTip);
         QList<QKeySequence> keys;
-        for (const char* key : spec.keys) {
+        for (const char* key : entry.keys) {
             if (key == nullptr) break;
             keys.append(QKeySequence(QString::fromLatin1(key), QKeySequence::PortableText));
         }
         action->setShortcuts(keys);
-        if (const char* icon = ToolbarIcon(spec.id))
+        if (const char* icon = ToolbarIcon(entry.id))
             action->setIcon(QIcon(QString::fromLatin1(icon)));
-        if (spec.id == cmd::kViewToolbar || spec.id == cmd::kViewStatusBar) {
+        if (entry.id == cmd::kViewToolbar || entry.id == cmd::kViewStatusBar) {
             action->setCheckable(true);
         }
-        if (RouteOf(spec.id) == CommandRoute::Nobody) action->setEnabled(false);
+        if (RouteOf(entry.id) == CommandRoute::Nobody) action->setEnabled(false);
         owner.addAction(action);
-        const int id = spec.id;
+        const int id = entry.id;
         connect(action, &QAction::triggered, this, [this, id] { emit commandTriggered(id); });
-        m_actions[spec.id] = action;
+        m_actions[entry.id] = action;
     }
 }
 

@@ -96,7 +96,7 @@ std::span<const CommandSpec> CommandTable() {
 
 const CommandSpec* FindCommand(int id) {
     const auto it = std::find_if(std::begin(kCommands), std::end(kCommands),
-                                 [id](const CommandSpec& spec) { return spec.id == id; });
+                                 [id](const CommandSpec& entry) { return entry.id == id; });
     return it == std::end(kCommands) ? nullptr : &*it;
 }
 
@@ -135,15 +135,15 @@ CommandRoute RouteOf(int id) {
     return CommandRoute::Document;
 }
 
-QString PromptStatusText(const CommandSpec& spec) {
-    if (spec.prompt == nullptr) return {};
-    const QString prompt = QString::fromLatin1(spec.prompt);
+QString PromptStatusText(const CommandSpec& entry) {
+    if (entry.prompt == nullptr) return {};
+    const QString prompt = QString::fromLatin1(entry.prompt);
     return prompt.section(QLatin1Char('\n'), 0, 0);
 }
 
-QString PromptToolTip(const CommandSpec& spec) {
-    if (spec.prompt == nullptr) return {};
-    const QString prompt = QString::fromLatin1(spec.prompt);
+QString PromptToolTip(const CommandSpec& entry) {
+    if (entry.prompt == nullptr) return {};
+    const QString prompt = QString::fromLatin1(entry.prompt);
     const qsizetype newline = prompt.indexOf(QLatin1Char('\n'));
     return newline < 0 ? QString() : prompt.mid(newline + 1);
 }

@@ -23,6 +23,6 @@ const CommandSpec* FindCommand(int id);
 CommandRoute RouteOf(int id);
 
 // The status-bar part of a prompt ("" when there is none).
-QString PromptStatusText(const CommandSpec& spec);
+QString PromptStatusText(const CommandSpec& entry);
 // The tool-tip part of a prompt (after "\n"; "" when there is none).
-QString PromptToolTip(const CommandSpec& spec);
+QString PromptToolTip(const CommandSpec& entry);

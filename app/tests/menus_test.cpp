@@ -165,10 +165,10 @@ private slots:
         QFETCH(int, id);
         QFETCH(QString, statusTip);
         QFETCH(QString, toolTip);
-        const CommandSpec* spec = FindCommand(id);
-        QVERIFY(spec != nullptr);
-        QCOMPARE(PromptStatusText(*spec), statusTip);
-        QCOMPARE(PromptToolTip(*spec), toolTip);
+        const CommandSpec* entry = FindCommand(id);
+        QVERIFY(entry != nullptr);
+        QCOMPARE(PromptStatusText(*entry), statusTip);
+        QCOMPARE(PromptToolTip(*entry), toolTip);
         AppFixture fixture(m_dir.filePath("profile.ini"));
         QCOMPARE(fixture.Frame().Actions().Action(id)->statusTip(), statusTip);
         if (!toolTip.isEmpty()) QCOMPARE(fixture.Frame().Actions().Action(id)->toolTip(), toolTip);
