@@ -57,40 +57,6 @@ double RangePageJed() {
     return g_startJed + (static_cast<double>(g_currentPage) - 1.0);
 }
 
-void CopyChartState(const CCaelvaneDoc& doc) {
-    g_defaultHour = g_pageHour = 17;
-    g_defaultMinute = g_pageMinute = 0;
-    g_jobType = doc.m_jobType;
-    g_includeAspects = doc.m_includeAspects;
-    g_includeNatal = doc.m_includeNatal;
-    g_reversePrintOrder = doc.m_reversePrintOrder;
-    g_useColor = doc.m_useColor;
-    g_useDaylightTime = static_cast<unsigned char>(doc.m_useDaylightTime & 0xFF);
-    g_note = doc.m_note;
-    g_daysBefore = doc.m_daysBefore;
-    g_daysAfter = doc.m_daysAfter;
-    g_startMonth = doc.m_startMonth;
-    g_startDay = doc.m_startDay;
-    g_startYear = doc.m_startYear;
-    g_endMonth = doc.m_endMonth;
-    g_endDay = doc.m_endDay;
-    g_endYear = doc.m_endYear;
-    g_natalMonth = doc.m_natalMonth;
-    g_natalDay = doc.m_natalDay;
-    g_natalYear = doc.m_natalYear;
-    for (int i = 0; i < 4; ++i) {
-        g_hotSpotDegree[i] = doc.m_hotSpotDegree[i];
-        g_hotSpotDegree2[i] = doc.m_hotSpotDegree[i];
-        g_hotSpotLabel[i] = doc.m_hotSpotLabel[i];
-    }
-    g_overlayEnabled = doc.m_overlayEnabled;
-    g_overlayParts = doc.m_overlayParts;
-    g_overlayStartDegree = doc.m_overlayStartDegree;
-    g_overlayFirstValue = doc.m_overlayFirstValue;
-    g_overlayStepSize = doc.m_overlayStepSize;
-    g_currentPage = doc.m_currentPage;
-}
-
 void ReadLocalDate(caelvane::CHostServices& host) {
     const caelvane::LocalDate today = host.Today();
     g_localMonth = today.month;
@@ -253,6 +219,40 @@ void DrawAspectCaptions(CChartDC& dc, const CCaelvaneDoc& doc) {
 }
 
 }  // namespace
+
+void CopyChartState(const CCaelvaneDoc& doc) {
+    g_defaultHour = g_pageHour = 17;
+    g_defaultMinute = g_pageMinute = 0;
+    g_jobType = doc.m_jobType;
+    g_includeAspects = doc.m_includeAspects;
+    g_includeNatal = doc.m_includeNatal;
+    g_reversePrintOrder = doc.m_reversePrintOrder;
+    g_useColor = doc.m_useColor;
+    g_useDaylightTime = static_cast<unsigned char>(doc.m_useDaylightTime & 0xFF);
+    g_note = doc.m_note;
+    g_daysBefore = doc.m_daysBefore;
+    g_daysAfter = doc.m_daysAfter;
+    g_startMonth = doc.m_startMonth;
+    g_startDay = doc.m_startDay;
+    g_startYear = doc.m_startYear;
+    g_endMonth = doc.m_endMonth;
+    g_endDay = doc.m_endDay;
+    g_endYear = doc.m_endYear;
+    g_natalMonth = doc.m_natalMonth;
+    g_natalDay = doc.m_natalDay;
+    g_natalYear = doc.m_natalYear;
+    for (int i = 0; i < 4; ++i) {
+        g_hotSpotDegree[i] = doc.m_hotSpotDegree[i];
+        g_hotSpotDegree2[i] = doc.m_hotSpotDegree[i];
+        g_hotSpotLabel[i] = doc.m_hotSpotLabel[i];
+    }
+    g_overlayEnabled = doc.m_overlayEnabled;
+    g_overlayParts = doc.m_overlayParts;
+    g_overlayStartDegree = doc.m_overlayStartDegree;
+    g_overlayFirstValue = doc.m_overlayFirstValue;
+    g_overlayStepSize = doc.m_overlayStepSize;
+    g_currentPage = doc.m_currentPage;
+}
 
 void DrawChartPage(CCaelvaneDoc& doc, CDrawingDevice& device, caelvane::CHostServices& host) {
     CopyChartState(doc);

@@ -21,6 +21,7 @@
 #include "job/caelvane_doc.h"
 #include "job/job_file.h"
 #include "platform/host_services.h"
+#include "platform/null_device.h"
 #include "platform/time_zone.h"
 #include "render/trace_device.h"
 #ifdef CAELVANE_HAVE_QT_RENDER
@@ -268,19 +269,6 @@ private:
     caelvane::TimeZoneRule m_rule;
     CTraceDevice* m_trace = nullptr;
     bool m_quiet = false;
-};
-
-// Draws nowhere: used to learn the page count before writing every page.
-class CNullDevice : public CDrawingDevice {
-public:
-    void Begin() override {}
-    void End() override {}
-    void SetPenColor(COLORREF) override {}
-    void SetPenWidth(int) override {}
-    void SelectFont(std::string_view, int, int) override {}
-    void Line(int, int, int, int) override {}
-    void Circle(int, int, int, int) override {}
-    void Text(int, int, std::string_view) override {}
 };
 
 // Pages of --all: every page of the job in date order, as printing all pages does. The count

@@ -9,6 +9,7 @@
 
 #include "chart/chart_dc.h"
 #include "chart/chart_state.h"
+#include "chart/draw_page.h"
 #include "ephemeris/calendar.h"
 #include "job/caelvane_doc.h"
 #include "render/trace_device.h"
@@ -60,21 +61,13 @@ protected:
         g_natalJed = 2451545.0;
     }
 
-    // The copies a drawing makes from the job before its elements run.
+    // The copies a drawing makes from the job before its elements run; the page set by the
+    // test stays.
     void LoadStateFromDoc() {
-        g_includeAspects = doc.m_includeAspects;
-        g_includeNatal = doc.m_includeNatal;
-        g_useColor = doc.m_useColor;
-        for (int i = 0; i < 4; ++i) {
-            g_hotSpotDegree[i] = doc.m_hotSpotDegree[i];
-            g_hotSpotDegree2[i] = doc.m_hotSpotDegree[i];
-            g_hotSpotLabel[i] = doc.m_hotSpotLabel[i];
-        }
-        g_overlayEnabled = doc.m_overlayEnabled;
-        g_overlayParts = doc.m_overlayParts;
-        g_overlayStartDegree = doc.m_overlayStartDegree;
-        g_overlayFirstValue = doc.m_overlayFirstValue;
-        g_overlayStepSize = doc.m_overlayStepSize;
+        const int hour = g_pageHour, minute = g_pageMinute;
+        CopyChartState(doc);
+        g_pageHour = hour;
+        g_pageMinute = minute;
     }
 
     void SetPage(int month, int day, int year, int hour, int minute) {
