@@ -138,6 +138,54 @@ std::string StemOf(const std::string& name) {
 }
 
 // The format named by an output file's extension, if any.
+// The title the desktop program gives a job it opens: the name of the file the path leads to
+// (links followed), as single-byte Latin-1 text. File names are UTF-8; a character beyond Latin-1
+// becomes one '?' per UTF-16 unit, and a byte that is no part of a valid sequence one '?'.
+std::string DesktopTitle(const std::string& path) {
+    std::string name = BaseName(path);
+    if (char* real = realpath(path.c_str(), nullptr)) {
+        name = BaseName(real);
+        std::free(real);
+    }
+    std::string title;
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(name[i]); };
+    for (std::size_t i = 0; i < name.size();) {
+        const unsigned char lead = byte(i);
+        int length = lead < 0x80                    ? 1
+                     : lead >= 0xC2 && lead <= 0xDF ? 2
+                     : lead >= 0xE0 && lead <= 0xEF ? 3
+                     : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                    : 0;
+        unsigned long code = length == 1   ? lead
+                             : length == 2 ? lead & 0x1F
+                             : length == 3 ? lead & 0x0F
+                                           : lead & 0x07;
+        for (int k = 1; k < length; ++k) {
+            if (i + k >= name.size() || (byte(i + k) & 0xC0) != 0x80) {
+                length = 0;
+                break;
+            }
+            code = (code << 6) | (byte(i + k) & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past U+10FFFF are not valid either.
+        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+            (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
+            length = 0;
+        }
+        if (length == 0) {
+            title += '?';
+            ++i;
+            continue;
+        }
+        if (code <= 0xFF)
+            title += static_cast<char>(code);
+        else
+            title += code > 0xFFFF ? "??" : "?";
+        i += static_cast<std::size_t>(length);
+    }
+    return title;
+}
+
 std::optional<Format> FormatOfPath(const std::string& path) {
     const std::string name = BaseName(path);
     const std::size_t dot = name.find_last_of('.');
@@ -341,8 +389,7 @@ int RunRender(const std::vector<std::string>& args) {
     CCaelvaneDoc doc;
     std::string error;
     if (!LoadJobFile(options.jobPath, doc, error)) return Failure(error);
-    // The desktop program titles a job after its file name.
-    doc.SetTitle(options.title ? *options.title : BaseName(options.jobPath));
+    doc.SetTitle(options.title ? *options.title : DesktopTitle(options.jobPath));
 
     if (options.priceFile) {
         // The monitor's Start: the display goes on and the file is polled once, without the

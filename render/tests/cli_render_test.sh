@@ -36,6 +36,11 @@ cmp -s "$work/out" "$cases/type3-range/expected.trace" || fail "trace differs fr
 # The default title is the file name.
 run render "$work/range.cvj" --format trace
 grep -q '^text 550 9400 "Job: range.cvj "$' "$work/out" || fail "default title"
+# ... of the file a link leads to, in Latin-1, as the desktop program titles a job it opens.
+cp "$work/range.cvj" "$work/caf$(printf '\303\251').cvj"
+ln -s "caf$(printf '\303\251').cvj" "$work/link.cvj"
+run render "$work/link.cvj" --format trace
+grep -q '^text 550 9400 "Job: caf\\xe9.cvj "$' "$work/out" || fail "default title of a link: $(grep '"Job:' "$work/out")"
 run render "$work/range.cvj" --format trace --title "My Job"
 grep -q '^text 550 9400 "Job: My Job "$' "$work/out" || fail "--title"
 
