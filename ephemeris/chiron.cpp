@@ -72,8 +72,9 @@ KeplerSolution SolveKepler(double meanAnomaly, double e) {
 HeliocentricPosition ChironPosition(double jed) {
     const Elements elements = ElementsAt(jed);
     const KeplerSolution solution = SolveAt(elements);
-    // The sum can fall below 0 far before the epochs, where subtracting alone would leave it
-    // outside 0..360; the reduction adds 360 there as well.
+    // The sum can fall below 0 far from the epochs (the node's square term takes it there a few
+    // thousand years on), where subtracting alone would leave it outside 0..360; the reduction
+    // adds 360 there as well.
     const double lambda =
         solution.trueAnomaly * kDegreesPerRadian + elements.perihelion + elements.node;
     return {caelvane::series::ReduceDegrees(lambda),

@@ -9,6 +9,7 @@
 namespace caelvane::series::tables {
 
 // clang-format off
+// Mercury latitude, 11 terms.
 inline constexpr Term kMercuryLatitude[] = {
     Row("24134 sin F1"),
     Row("5180 sin(G1 - F1)"),

@@ -9,6 +9,7 @@
 namespace caelvane::series::tables {
 
 // clang-format off
+// Moon longitude, 56 terms.
 inline constexpr Term kMoonLongitude[] = {
     Row("Lm"),
     Row("22640 sin Gm"),
@@ -112,7 +113,6 @@ inline constexpr Term kMoonLatitude[] = {
 };
 static_assert(std::size(kMoonLatitude) == 38);
 
-// Mercury latitude, 11 terms.
 // clang-format on
 
 }  // namespace caelvane::series::tables

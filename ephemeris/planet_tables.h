@@ -435,7 +435,6 @@ inline constexpr Term kPlutoRadius[] = {
 };
 static_assert(std::size(kPlutoRadius) == 5);
 
-// Moon longitude, 56 terms.
 // clang-format on
 
 }  // namespace caelvane::series::tables
