@@ -336,7 +336,8 @@ void CJobDataDlg::ApplyPaintRules() {
 
 void CJobDataDlg::OnJobTypeClicked(int jobType) {
     ApplyJobTypeRow(jobType);
-    ApplyNatalRule();
+    // The natal rule reads the fields back here as it does for its own box.
+    OnIncludeNatalClicked();
 }
 
 void CJobDataDlg::OnIncludeNatalClicked() {

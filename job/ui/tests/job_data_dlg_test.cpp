@@ -244,28 +244,39 @@ private slots:
         }
     }
 
-    // The check boxes read every field back and so report a bad one at once; the radios and
-    // repaints apply their rules silently.
-    void readBackOnlyOnTheCheckBoxes() {
+    // The radios and check boxes read every field back and so report a bad one at once, yet
+    // still apply their rules; repaints apply the rules silently.
+    void readBackOnClicksNotOnRepaints() {
         OpenedDialog opened;
         CJobDataDlg* dlg = opened.dlg.get();
         Type(dlg, "endYear=3000 startYear=1999");
         MessageCapture capture;
-        Child<QRadioButton>(dlg, "jobTypeToday")->click();
         dlg->repaint();
         QVERIFY(capture.messages.isEmpty());
 
-        Child<QCheckBox>(dlg, "includeNatal")->click();
-        QCOMPARE(capture.messages, QStringList{"Please enter an integer between 1400 and 2600."});
-        QCOMPARE(Visibility(dlg).section(' ', 4, 4), QString("shown"));
+        const QString years = "Please enter an integer between 1400 and 2600.";
+        Child<QRadioButton>(dlg, "jobTypeToday")->click();
+        QCOMPARE(capture.messages, QStringList{years});
+        QCOMPARE(Visibility(dlg), QString("hidden hidden hidden shown hidden hidden"));
         QCOMPARE(dlg->m_startYear, 2000);  // the pass stopped before the start date
+
+        Child<QCheckBox>(dlg, "includeNatal")->click();
+        QCOMPARE(capture.messages, (QStringList{years, years}));
+        QCOMPARE(Visibility(dlg).section(' ', 4, 4), QString("shown"));
+        dlg->repaint();
+        QCOMPARE(capture.messages.size(), 2);
 
         Type(dlg, "endYear=2001");
         Child<QCheckBox>(dlg, "enableOverlay")->click();
-        QCOMPARE(capture.messages.size(), 1);
+        QCOMPARE(capture.messages.size(), 2);
         QCOMPARE(dlg->m_startYear, 1999);
         QCOMPARE(dlg->m_jobType, 0);
         QCOMPARE(dlg->m_overlayEnabled, 1);
+
+        Child<QRadioButton>(dlg, "jobTypeStartEnd")->click();
+        QCOMPARE(capture.messages.size(), 2);
+        QCOMPARE(dlg->m_jobType, 3);
+        QCOMPARE(Visibility(dlg), QString("shown shown hidden hidden shown shown"));
     }
 
     void hiddenPrintToDibKeepsItsValue() {
