@@ -18,6 +18,10 @@ namespace {
 
 const char* const kDocumentName = "Job";
 const char* const kFileExtension = ".cvj";
+// The standard texts of a failed open or save; the file layer's detailed reasons stay with the
+// command-line tool.
+const char* const kFailedToOpen = "Failed to open document.";
+const char* const kFailedToSave = "Failed to save document.";
 
 QString CannotFindMessage(const QString& path) {
     return QStringLiteral(
@@ -29,9 +33,6 @@ QString CannotFindMessage(const QString& path) {
 // Paths as the file system names them; titles as the chart prints them (single-byte text).
 std::string FileSystemPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
-}
-QString FromFileLayer(const std::string& text) {
-    return QString::fromLocal8Bit(text);
 }
 std::string TitleFor(const QString& path) {
     return QFileInfo(path).fileName().toLatin1().toStdString();
@@ -90,7 +91,8 @@ CCaelvaneDoc* CJobTemplate::OpenDocumentFile(const QString& path) {
     auto doc = std::make_unique<CCaelvaneDoc>();
     std::string error;
     if (!LoadJobFile(FileSystemPath(path), *doc, error)) {
-        m_environment.host->ShowMessage(FromFileLayer(error));
+        m_environment.host->ShowMessage(QString::fromLatin1(
+            error == kUnexpectedFileFormat ? kUnexpectedFileFormat : kFailedToOpen));
         return nullptr;
     }
     doc->SetPathName(FileSystemPath(canonical));
@@ -170,7 +172,7 @@ bool CJobTemplate::DoSave(CCaelvaneDoc& doc, bool askForName) {
     }
     std::string error;
     if (!SaveJobFile(FileSystemPath(path), doc, error)) {
-        m_environment.host->ShowMessage(FromFileLayer(error));
+        m_environment.host->ShowMessage(QString::fromLatin1(kFailedToSave));
         return false;
     }
     const QString canonical = CanonicalPath(path);
