@@ -18,10 +18,14 @@ namespace {
 
 const char* const kDocumentName = "Job";
 const char* const kFileExtension = ".cvj";
-// The standard texts of a failed open or save; the file layer's detailed reasons stay with the
-// command-line tool.
+// The standard texts of a failed open or save, followed by the file layer's reason, which names
+// the file (a user must be able to tell which file and why).
 const char* const kFailedToOpen = "Failed to open document.";
 const char* const kFailedToSave = "Failed to save document.";
+
+QString FailureMessage(const char* standardText, const std::string& reason) {
+    return QString::fromLatin1(standardText) + QLatin1Char('\n') + QString::fromLocal8Bit(reason);
+}
 
 QString CannotFindMessage(const QString& path) {
     return QStringLiteral(
@@ -91,8 +95,9 @@ CCaelvaneDoc* CJobTemplate::OpenDocumentFile(const QString& path) {
     auto doc = std::make_unique<CCaelvaneDoc>();
     std::string error;
     if (!LoadJobFile(FileSystemPath(path), *doc, error)) {
-        m_environment.host->ShowMessage(QString::fromLatin1(
-            error == kUnexpectedFileFormat ? kUnexpectedFileFormat : kFailedToOpen));
+        m_environment.host->ShowMessage(error == kUnexpectedFileFormat
+                                            ? QString::fromLatin1(kUnexpectedFileFormat)
+                                            : FailureMessage(kFailedToOpen, error));
         return nullptr;
     }
     doc->SetPathName(FileSystemPath(canonical));
@@ -172,7 +177,7 @@ bool CJobTemplate::DoSave(CCaelvaneDoc& doc, bool askForName) {
     }
     std::string error;
     if (!SaveJobFile(FileSystemPath(path), doc, error)) {
-        m_environment.host->ShowMessage(QString::fromLatin1(kFailedToSave));
+        m_environment.host->ShowMessage(FailureMessage(kFailedToSave, error));
         return false;
     }
     const QString canonical = CanonicalPath(path);

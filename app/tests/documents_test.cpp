@@ -113,10 +113,13 @@ private slots:
         doc->m_note = "new text";
         doc->SetModifiedFlag(true);
 
-        // A folder that does not exist: reported, nothing changes.
+        // A folder that does not exist: reported with the file's name, nothing changes.
         fixture.saveAsPath = m_dir.filePath("missing-folder/other.cvj");
         fixture.App().OnCommand(cmd::kFileSaveAs);
-        QCOMPARE(fixture.host.messages, QStringList{"Failed to save document."});
+        QCOMPARE(fixture.host.messages.size(), 1);
+        const QString message = fixture.host.messages.front();
+        QVERIFY2(message.startsWith("Failed to save document.\n"), qPrintable(message));
+        QVERIFY2(message.contains("other.cvj"), qPrintable(message));
         QVERIFY(doc->IsModified());
         QCOMPARE(QString::fromStdString(doc->GetTitle()), QString("kept.cvj"));
         QCOMPARE(ReadAll(path), before);

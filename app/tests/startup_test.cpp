@@ -158,7 +158,10 @@ private slots:
         QVERIFY(QDir(m_dir.path()).mkpath("folder.cvj"));
         AppFixture fixture(m_dir.filePath("profile-unreadable.ini"));
         QCOMPARE(fixture.App().OpenDocumentFile(path), nullptr);
-        QCOMPARE(fixture.host.messages, QStringList{"Failed to open document."});
+        QCOMPARE(fixture.host.messages.size(), 1);
+        const QString message = fixture.host.messages.front();
+        QVERIFY2(message.startsWith("Failed to open document.\n"), qPrintable(message));
+        QVERIFY2(message.contains(path), qPrintable(message));
         QVERIFY(fixture.Windows().isEmpty());
     }
 
