@@ -15,19 +15,6 @@ using namespace tools_test;
 
 namespace {
 
-// Runs `body` inside the dialog's modal loop, then leaves with Escape if it is still open.
-void WithDialog(CAutoRunDlg& dlg, CCaelvaneDoc* doc, const std::function<void()>& body) {
-    QTimer::singleShot(0, &dlg, [&] {
-        body();
-        if (dlg.isVisible()) QTest::keyClick(&dlg, Qt::Key_Escape);
-    });
-    dlg.DoModal([doc] { return doc; });
-}
-
-CFakeTimer& FakeTimer(CAutoRunDlg& dlg) {
-    return static_cast<CFakeTimer&>(dlg.Timer());
-}
-
 std::unique_ptr<CAutoRunDlg> MakeDialog() {
     return std::make_unique<CAutoRunDlg>(nullptr, std::make_unique<CFakeTimer>());
 }

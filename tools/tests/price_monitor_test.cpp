@@ -25,18 +25,6 @@ void WriteText(const QString& path, const QByteArray& text) {
     QCOMPARE(file.write(text), text.size());
 }
 
-void WithDialog(CPriceMonitorDlg& dlg, CCaelvaneDoc* doc, const std::function<void()>& body) {
-    QTimer::singleShot(0, &dlg, [&] {
-        body();
-        if (dlg.isVisible()) QTest::keyClick(&dlg, Qt::Key_Escape);
-    });
-    dlg.DoModal([doc] { return doc; });
-}
-
-CFakeTimer& FakeTimer(CPriceMonitorDlg& dlg) {
-    return static_cast<CFakeTimer&>(dlg.Timer());
-}
-
 // The job's price fields, compared as a whole.
 struct JobPrice {
     int on;

@@ -3,6 +3,9 @@
 // its page (so the chart state is what the desktop's view leaves), and captured messages.
 #include <QString>
 #include <QStringList>
+#include <QTest>
+#include <QTimer>
+#include <functional>
 #include <string>
 
 #include "chart/chart_state.h"
@@ -96,5 +99,21 @@ public:
 private:
     caelvane::ExchangeMessageHook m_previous;
 };
+
+// Runs `body` inside a tool dialog's modal loop, then leaves with Escape if it is still open.
+template <class Dialog>
+void WithDialog(Dialog& dlg, CCaelvaneDoc* doc, const std::function<void()>& body) {
+    QTimer::singleShot(0, &dlg, [&] {
+        body();
+        if (dlg.isVisible()) QTest::keyClick(&dlg, Qt::Key_Escape);
+    });
+    dlg.DoModal([doc] { return doc; });
+}
+
+// The dialog's timer, which the tests install as a CFakeTimer.
+template <class Dialog>
+CFakeTimer& FakeTimer(Dialog& dlg) {
+    return static_cast<CFakeTimer&>(dlg.Timer());
+}
 
 }  // namespace tools_test
