@@ -6,8 +6,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "app/null_device.h"
-#include "chart/chart_state.h"
+#include "app/message_collector.h"
 #include "chart/draw_page.h"
 #include "job/caelvane_doc.h"
 #include "platform/qt/qt_host_services.h"
@@ -74,7 +73,7 @@ void CCaelvaneView::paintEvent(QPaintEvent* event) {
     CMessageCollector host(*m_environment.host);
     {
         CQtPainterDevice device(painter, viewport()->logicalDpiX(), viewport()->logicalDpiY());
-        DrawChartPage(*doc, device, host);
+        DrawChartPage(*doc, m_state, device, host);
     }
     painter.end();
     ++m_paintCount;
@@ -90,14 +89,6 @@ void CCaelvaneView::ShowMessagesLater(std::vector<std::string> messages) {
     QTimer::singleShot(0, this, [this, messages = std::move(messages)] {
         for (const std::string& text : messages) m_environment.host->MessageBox(text);
     });
-}
-
-void CCaelvaneView::SyncChartState() {
-    CCaelvaneDoc* doc = GetJobDocument();
-    if (doc == nullptr) return;
-    CNullDevice device;
-    CMessageCollector host(*m_environment.host);
-    DrawChartPage(*doc, device, host);
 }
 
 PageKey CCaelvaneView::PageKeyOf(int qtKey) {
@@ -133,10 +124,10 @@ void CCaelvaneView::OnKeyUp(PageKey key) {
     CCaelvaneDoc* doc = GetJobDocument();
     if (doc == nullptr) return;
     if (key != PageKey::Other) {
-        SyncChartState();
-        if (g_jobType == 2 || g_jobType == 3) {
-            const int page = PageAfterKey(key);
-            g_currentPage = page;
+        PreparePaging(*doc, m_state);
+        if (m_state.IsDateRange()) {
+            const int page = PageAfterKey(m_state, key);
+            m_state.currentPage = page;
             doc->m_currentPage = page;
         }
     }

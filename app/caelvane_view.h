@@ -4,6 +4,7 @@
 
 #include "app/print_info.h"
 #include "app/view_environment.h"
+#include "chart/chart_state.h"
 #include "chart/paging.h"
 #include "platform/document.h"
 
@@ -52,9 +53,8 @@ public:
     // not be started (reported) or the run was cancelled.
     bool PrintDocument(QPrinter& printer, CPrintInfo& info);
 
-    // Leaves the chart state as a drawing of this view's current page would (the page keys
-    // and printing read it; with several jobs open the last drawing may be another job's).
-    void SyncChartState();
+    // The view's own chart state, as its last drawing or page step left it.
+    const ChartState& State() const { return m_state; }
 
 signals:
     void pagePainted();
@@ -71,6 +71,7 @@ private:
     void ShowMessagesLater(std::vector<std::string> messages);
 
     CViewEnvironment& m_environment;
+    ChartState m_state;
     int m_paintCount = 0;
     // A message raised while painting (reversed dates) is shown once per repaint that the
     // program asked for, not again for every repaint of the area the message box uncovers.

@@ -58,10 +58,10 @@ bool CCaelvaneView::OnFilePrintDirect() {
 bool CCaelvaneView::OnPreparePrinting(CPrintInfo& info, QPrinter& printer) {
     if (info.preview || info.direct) return true;
     // The dialog offers the job's pages, all of them selected.
-    SyncChartState();
+    if (CCaelvaneDoc* doc = GetJobDocument()) PreparePaging(*doc, m_state);
     printer.setPrintRange(QPrinter::AllPages);
     printer.setFromTo(0, 0);
-    if (!m_environment.printDialog(printer, DialogParent(this), 1, std::max(1, g_pageCount))) {
+    if (!m_environment.printDialog(printer, DialogParent(this), 1, std::max(1, m_state.pageCount))) {
         return false;
     }
     if (printer.printRange() == QPrinter::PageRange) {
@@ -72,12 +72,13 @@ bool CCaelvaneView::OnPreparePrinting(CPrintInfo& info, QPrinter& printer) {
 }
 
 void CCaelvaneView::OnBeginPrinting(CPrintInfo& info) {
-    SyncChartState();
+    CCaelvaneDoc* doc = GetJobDocument();
+    if (doc != nullptr) PreparePaging(*doc, m_state);
     info.minPage = 1;
-    info.maxPage = g_pageCount;
-    if (g_jobType == 0) {
-        g_currentPage = 1;
-        if (CCaelvaneDoc* doc = GetJobDocument()) doc->m_currentPage = 1;
+    info.maxPage = m_state.pageCount;
+    if (m_state.jobType == 0) {
+        m_state.currentPage = 1;
+        if (doc != nullptr) doc->m_currentPage = 1;
     }
 }
 
@@ -85,19 +86,20 @@ bool CCaelvaneView::OnPrint(CPrintInfo& info, QPrinter& printer,
                             const std::function<QPainter*()>& page) {
     CCaelvaneDoc* doc = GetJobDocument();
     if (doc == nullptr) return false;
-    const int chartPage = ChartPageForRunPage(info.curPage, info.maxPage, g_reversePrintOrder == 1);
-    g_currentPage = chartPage;
+    const int chartPage =
+        ChartPageForRunPage(info.curPage, info.maxPage, m_state.reversePrintOrder == 1);
+    m_state.currentPage = chartPage;
     doc->m_currentPage = chartPage;
     if (doc->m_printToDib == 1) {
         char text[64];
-        std::snprintf(text, sizeof text, "I can write dib for page %d here", g_currentPage);
+        std::snprintf(text, sizeof text, "I can write dib for page %d here", chartPage);
         m_environment.host->MessageBox(text);
         return true;
     }
     QPainter* painter = page();
     if (painter == nullptr) return false;
     CQtPainterDevice device(*painter, printer.logicalDpiX(), printer.logicalDpiY());
-    DrawChartPage(*doc, device, *m_environment.host);
+    DrawChartPage(*doc, m_state, device, *m_environment.host);
     return true;
 }
 

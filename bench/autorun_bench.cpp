@@ -63,12 +63,13 @@ protected:
         QPainter painter(this);
         painter.fillRect(rect(), Qt::white);
         CQtPainterDevice device(painter, logicalDpiX(), logicalDpiY());
-        DrawChartPage(m_doc, device, m_host);
+        DrawChartPage(m_doc, m_state, device, m_host);
         ++paints;
     }
 
 private:
     CCaelvaneDoc& m_doc;
+    ChartState m_state;
     CBenchHost m_host;
 };
 

@@ -44,9 +44,10 @@ CCaelvaneDoc& BenchJob() {
 void BM_PageToTrace(benchmark::State& state) {
     CBenchHost host;
     CTraceDevice trace;
+    ChartState chart;
     for (auto _ : state) {
         trace.Clear();
-        DrawChartPage(BenchJob(), trace, host);
+        DrawChartPage(BenchJob(), chart, trace, host);
         benchmark::DoNotOptimize(trace.Trace().size());
     }
 }
@@ -58,11 +59,12 @@ void BM_PageToImage96Dpi(benchmark::State& state) {
     const int dotsPerMeter = 3780;  // 96 dpi
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
+    ChartState chart;
     for (auto _ : state) {
         image.fill(Qt::white);
         QPainter painter(&image);
         CQtPainterDevice device(painter, 96, 96);
-        DrawChartPage(BenchJob(), device, host);
+        DrawChartPage(BenchJob(), chart, device, host);
     }
 }
 BENCHMARK(BM_PageToImage96Dpi)->Unit(benchmark::kMillisecond);
@@ -80,13 +82,14 @@ void BM_YearToPdf(benchmark::State& state) {
     doc.m_endYear = 2024;
     QTemporaryDir folder;
     const std::string path = folder.filePath("year.pdf").toStdString();
+    ChartState chart;
     for (auto _ : state) {
         std::string error;
         const bool written = WritePdfFile(
             path, doc.GetTitle(),
             [&](int index, CDrawingDevice& device) {
                 doc.m_currentPage = index + 1;
-                DrawChartPage(doc, device, host);
+                DrawChartPage(doc, chart, device, host);
                 return index + 1 < 366;
             },
             error);

@@ -71,11 +71,12 @@ double Period(int entry) {
 }
 
 // The arc of cell (row i, column j), in degrees.
-double CellArc(Table table, int i, int j) {
-    const double* L = helioLongitude;
-    const double* G = geoLongitude;
-    const double* NL = natalHelioLongitude;
-    const double* NG = natalGeoLongitude;
+double CellArc(Table table, const EntryLongitudes& current, const EntryLongitudes& natal, int i,
+               int j) {
+    const double* L = current.helio;
+    const double* G = current.geo;
+    const double* NL = natal.helio;
+    const double* NG = natal.geo;
     switch (table) {
         case Table::kUpperCurrent:
             // From the slower body to the faster one; on equal periods from row to column.
@@ -104,25 +105,26 @@ void OutlineCell(CChartDC& dc, int x0, int y0, int x1, int y1) {
     dc.DrawLine(x0, y1, x0, y0);
 }
 
-void DrawTable(CChartDC& dc, const CCaelvaneDoc& doc, Table table,
+void DrawTable(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, Table table,
+               const EntryLongitudes& current, const EntryLongitudes& natal,
                const AspectSlot (&slots)[kSlotCount]) {
     const bool upper = table == Table::kUpperCurrent || table == Table::kUpperNatal;
-    const bool natal = table == Table::kUpperNatal || table == Table::kLowerNatal;
+    const bool natalTable = table == Table::kUpperNatal || table == Table::kLowerNatal;
     const int base = upper ? 4500 : 0;
     const char* glyphs = upper ? kHelioGlyphs : kGeoGlyphs;
-    const double* own = upper ? helioLongitude : geoLongitude;
+    const double* own = upper ? current.helio : current.geo;
 
     dc.SelectChartFont("Arial", 160, 1);
     for (int i = 1; i <= kEntries; ++i) {
         const int rowY = base + 3620 - 200 * (i - 1);
         const std::string_view glyph(glyphs + i, 1);
-        dc.SetColor(ElementColor(doc.m_colorAspectText));
+        dc.SetColor(state.ElementColor(doc.m_colorAspectText));
         dc.DrawText(550, rowY, glyph);
         dc.DrawText(830 + 400 * (i - 1), base + 650, glyph);
 
         // Cells above the diagonal stay empty.
         for (int j = 1; j <= i; ++j) {
-            const double arc = CellArc(table, i, j);
+            const double arc = CellArc(table, current, natal, i, j);
             const int x0 = 700 + 400 * (j - 1);
             const int x1 = 1100 + 400 * (j - 1);
             const int y0 = base + 3450 - 200 * (i - 1);
@@ -131,20 +133,20 @@ void DrawTable(CChartDC& dc, const CCaelvaneDoc& doc, Table table,
             if (j == i) {
                 dc.SetPenWidth(8);
                 dc.SelectChartFont("Arial", 160, 1);
-                dc.SetColor(ElementColor(doc.m_colorAspectText));
-                DrawNumber(dc, numberX, rowY, natal ? arc + 0.5 : own[i]);
-                dc.SetColor(ElementColor(doc.m_colorAspectLines));
+                dc.SetColor(state.ElementColor(doc.m_colorAspectText));
+                DrawNumber(dc, numberX, rowY, natalTable ? arc + 0.5 : own[i]);
+                dc.SetColor(state.ElementColor(doc.m_colorAspectLines));
             } else {
                 const bool significant = IsSignificant(slots, arc);
                 dc.SelectChartFont("Arial", 160, significant ? 1 : 0);
-                dc.SetColor(ElementColor(doc.m_colorAspectText));
+                dc.SetColor(state.ElementColor(doc.m_colorAspectText));
                 DrawNumber(dc, numberX, rowY, arc + 0.5);
                 if (significant) {
                     dc.SetPenWidth(30);
-                    dc.SetColor(ElementColor(doc.m_colorAspectHighlights));
+                    dc.SetColor(state.ElementColor(doc.m_colorAspectHighlights));
                 } else {
                     dc.SetPenWidth(8);
-                    dc.SetColor(ElementColor(doc.m_colorAspectLines));
+                    dc.SetColor(state.ElementColor(doc.m_colorAspectLines));
                 }
             }
             OutlineCell(dc, x0, y0, x1, y1);
@@ -154,16 +156,17 @@ void DrawTable(CChartDC& dc, const CCaelvaneDoc& doc, Table table,
 
 }  // namespace
 
-void DrawLatitudeColumnAndEntryLabels(CChartDC& dc, const CCaelvaneDoc& doc) {
+void DrawLatitudeColumnAndEntryLabels(CChartDC& dc, const CCaelvaneDoc& doc, ChartState& state,
+                                      const PriceAngles& angles) {
     dc.SelectChartFont("Arial", 150, 0);
-    if (g_includeAspects != 1) return;
+    if (state.includeAspects != 1) return;
 
     for (int k = 1; k <= 12; ++k) {
-        double v = BodyLatitude(g_pageJed, k);
+        double v = BodyLatitude(state.pageJed, k);
         if (v > 180.0) v -= 360.0;
         char text[32];
         std::snprintf(text, sizeof text, "%5.1lf", v);
-        dc.SetColor(ElementColor(doc.m_colorCurrentText));
+        dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
         dc.DrawText(1100 + 400 * (k - 1), 8110 - 200 * (k - 1), text);
     }
 
@@ -171,35 +174,36 @@ void DrawLatitudeColumnAndEntryLabels(CChartDC& dc, const CCaelvaneDoc& doc) {
     // time instead of the first two hot spots (for this drawing only).
     const bool priceOn = doc.m_priceMonitorOn == 1;
     const std::string_view labels[3] = {
-        priceOn ? std::string_view("SP_PRICE") : AsCString(g_hotSpotLabel[0]),
-        priceOn ? std::string_view("SP_TIME") : AsCString(g_hotSpotLabel[1]),
-        AsCString(g_hotSpotLabel[2])};
+        priceOn ? std::string_view("SP_PRICE") : AsCString(state.hotSpotLabel[0]),
+        priceOn ? std::string_view("SP_TIME") : AsCString(state.hotSpotLabel[1]),
+        AsCString(state.hotSpotLabel[2])};
     for (int e = 0; e < 3; ++e) {
         dc.DrawText(5925 + 400 * e, 5710 - 200 * e, labels[e]);
         dc.DrawText(5925 + 400 * e, 1210 - 200 * e, labels[e]);
     }
     if (priceOn) {
-        g_hotSpotDegree2[0] = priceAngle;
-        g_hotSpotDegree2[1] = timeAngle;
+        state.hotSpotDegree2[0] = angles.priceAngle;
+        state.hotSpotDegree2[1] = angles.timeAngle;
     }
 }
 
-void DrawAspectTables(CChartDC& dc, const CCaelvaneDoc& doc) {
+void DrawAspectTables(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                      EntryLongitudes& current, EntryLongitudes& natal) {
     for (int e = 0; e < 3; ++e) {
-        helioLongitude[13 + e] = g_hotSpotDegree2[e];
-        geoLongitude[13 + e] = g_hotSpotDegree2[e];
-        natalHelioLongitude[13 + e] = g_hotSpotDegree2[e];
-        natalGeoLongitude[13 + e] = g_hotSpotDegree2[e];
+        current.helio[13 + e] = state.hotSpotDegree2[e];
+        current.geo[13 + e] = state.hotSpotDegree2[e];
+        natal.helio[13 + e] = state.hotSpotDegree2[e];
+        natal.geo[13 + e] = state.hotSpotDegree2[e];
     }
-    if (g_includeAspects != 1) return;
+    if (state.includeAspects != 1) return;
 
     AspectSlot slots[kSlotCount];
     BuildSlots(doc, slots);
-    if (g_includeNatal == 1) {
-        DrawTable(dc, doc, Table::kUpperNatal, slots);
-        DrawTable(dc, doc, Table::kLowerNatal, slots);
+    if (state.includeNatal == 1) {
+        DrawTable(dc, doc, state, Table::kUpperNatal, current, natal, slots);
+        DrawTable(dc, doc, state, Table::kLowerNatal, current, natal, slots);
     } else {
-        DrawTable(dc, doc, Table::kUpperCurrent, slots);
-        DrawTable(dc, doc, Table::kLowerCurrent, slots);
+        DrawTable(dc, doc, state, Table::kUpperCurrent, current, natal, slots);
+        DrawTable(dc, doc, state, Table::kLowerCurrent, current, natal, slots);
     }
 }

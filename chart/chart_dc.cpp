@@ -1,31 +1,22 @@
 #include "chart/chart_dc.h"
 
-int g_originX = 200;
-int g_originY = -300;
-int g_penWidth = 1;
-COLORREF g_penColor = 0;
-
 CChartDC::CChartDC(CDrawingDevice& device) : m_device(device) {
-    g_originX = 200;
-    g_originY = -300;
-    g_penWidth = 1;
-    g_penColor = 0;
     m_device.Begin();
 }
 
 CChartDC::~CChartDC() { m_device.End(); }
 
 void CChartDC::SetColor(COLORREF color) {
-    g_penColor = color;
+    m_penColor = color;
     m_device.SetPenColor(color);
 }
 
 void CChartDC::SetPenWidth(int width) {
-    g_penWidth = width;
+    m_penWidth = width;
     m_device.SetPenWidth(width);
 }
 
-// Page to surface: (x + g_originX, y + g_originY - 10000). Done in 64 bits and clamped so that
+// Page to surface: (x + originX, y + originY - 10000). Done in 64 bits and clamped so that
 // extreme coordinates from odd job files stay defined.
 static int ToSurface(int value, int shift) {
     long long v = static_cast<long long>(value) + shift;
@@ -35,17 +26,17 @@ static int ToSurface(int value, int shift) {
 }
 
 void CChartDC::DrawLine(int x1, int y1, int x2, int y2) {
-    const int dy = g_originY - 10000;
-    m_device.Line(ToSurface(x1, g_originX), ToSurface(y1, dy), ToSurface(x2, g_originX),
+    const int dy = m_originY - 10000;
+    m_device.Line(ToSurface(x1, m_originX), ToSurface(y1, dy), ToSurface(x2, m_originX),
                   ToSurface(y2, dy));
 }
 
 void CChartDC::DrawCircle(int x, int y, int radius, int fill) {
-    m_device.Circle(ToSurface(x, g_originX), ToSurface(y, g_originY - 10000), radius, fill);
+    m_device.Circle(ToSurface(x, m_originX), ToSurface(y, m_originY - 10000), radius, fill);
 }
 
 void CChartDC::DrawText(int x, int y, std::string_view text) {
-    m_device.Text(ToSurface(x, g_originX), ToSurface(y, g_originY - 10000), text);
+    m_device.Text(ToSurface(x, m_originX), ToSurface(y, m_originY - 10000), text);
 }
 
 void CChartDC::SelectChartFont(std::string_view face, int height, int bold) {

@@ -6,7 +6,7 @@
 
 // The drawing context of one chart page. Page coordinates: 0.001 inch, x right, y up, origin
 // at the bottom left of the chart; a page point (x, y) lands on the surface at
-// (x + g_originX, y + g_originY - 10000) = (x + 200, y - 10300).
+// (x + originX, y + originY - 10000) = (x + 200, y - 10300).
 class CChartDC {
 public:
     explicit CChartDC(CDrawingDevice& device);
@@ -21,12 +21,15 @@ public:
     void DrawText(int x, int y, std::string_view text);
     void SelectChartFont(std::string_view face, int height, int bold);
 
+    int OriginX() const { return m_originX; }
+    int OriginY() const { return m_originY; }
+    int PenWidth() const { return m_penWidth; }
+    COLORREF PenColor() const { return m_penColor; }
+
 private:
     CDrawingDevice& m_device;
+    int m_originX = 200;
+    int m_originY = -300;
+    int m_penWidth = 1;  // page units
+    COLORREF m_penColor = 0;
 };
-
-// Module variables of the drawing context (one set for the whole program).
-extern int g_originX;        // 200 after every construction
-extern int g_originY;        // -300 after every construction
-extern int g_penWidth;       // page units; 1 after construction
-extern COLORREF g_penColor;  // 0 after construction

@@ -3,53 +3,93 @@
 
 #include "platform/colorref.h"
 
-// The chart state: one set for the whole program, refilled from the job at the start of every
-// drawing and left as the last drawing made it (the page keys, AdvancePage and printing read
-// g_jobType, g_pageCount, g_currentPage and g_reversePrintOrder from it).
-extern int g_jobType;
-extern unsigned char g_includeAspects;
-extern unsigned char g_includeNatal;
-extern unsigned char g_reversePrintOrder;
-extern unsigned char g_useColor;
-extern unsigned char g_useDaylightTime;
-extern std::string g_note;
-extern int g_daysBefore, g_daysAfter;
-extern int g_startMonth, g_startDay, g_startYear;
-extern int g_endMonth, g_endDay, g_endYear;
-extern int g_natalMonth, g_natalDay, g_natalYear;
-extern double g_hotSpotDegree[4];
-extern double g_hotSpotDegree2[4];
-extern std::string g_hotSpotLabel[4];
-extern int g_overlayEnabled;
-extern int g_overlayParts;
-extern double g_overlayStartDegree;
-extern int g_overlayFirstValue;
-extern int g_overlayStepSize;
-extern int g_currentPage;
-extern int g_pageCount;
-extern int g_defaultHour, g_defaultMinute;  // 17 and 0: every chart date is at 17:00 UT
-extern int g_pageMonth, g_pageDay, g_pageYear, g_pageHour, g_pageMinute;
-extern double g_pageJed;
-extern double g_startJed, g_endJed;
-extern double g_natalJed;
-extern int g_weekday;  // 0 = Sunday
-extern int g_localMonth, g_localDay, g_localYear;  // the host's local date, read for TODAY jobs
-extern double g_daylightStartJed, g_daylightEndJed;
-extern char g_textBuffer[100];
+// The chart state of one view: the job's fields as the chart reads them, copied from the job at
+// the start of every drawing, and the page bookkeeping that the drawing works out (page count,
+// the page's date and JED). It outlives a drawing: the page keys, printing and the run-time
+// tools read the page count and job type that the view's last preparation left.
+//
+// Member                      what it holds
+// jobType                     0 TODAY, 1 one day, 2 TODAY -/+ days, 3 start..end
+// includeAspects/Natal        the job's switches (0/1)
+// reversePrintOrder           1: print the last page first
+// useColor                    0: every element in black
+// useDaylightTime             the job's daylight switch, cut to a byte
+// note                        the note line's text
+// daysBefore, daysAfter       the span of a TODAY -/+ job
+// start*/end*/natal*          the job's dates (month, day, year)
+// hotSpotDegree[4]            the hot spots as the job holds them
+// hotSpotDegree2[4]           the extra table entries 13..15 (price and time while the
+//                             price display is on)
+// hotSpotLabel[4]             their labels
+// overlay*                    the overlay ring
+// currentPage, pageCount      the page on show (1-based) and the job's page count
+// defaultHour/Minute          17:00 UT, every chart date's time
+// page* (month .. minute)     the page's date and time
+// pageJed, startJed, endJed,  the page's, the range's and the natal date's JED
+// natalJed
+// weekday                     the page's day of the week, 0 = Sunday
+// local* (month, day, year)   the host's local date, read for TODAY jobs
+// daylightStartJed/EndJed     the page year's daylight period, set by the hour dial
+struct ChartState {
+    int jobType = 0;
+    unsigned char includeAspects = 0;
+    unsigned char includeNatal = 0;
+    unsigned char reversePrintOrder = 0;
+    unsigned char useColor = 1;
+    unsigned char useDaylightTime = 0;
+    std::string note;
+    int daysBefore = 0, daysAfter = 0;
+    int startMonth = 1, startDay = 1, startYear = 2000;
+    int endMonth = 1, endDay = 1, endYear = 2000;
+    int natalMonth = 1, natalDay = 1, natalYear = 2000;
+    double hotSpotDegree[4] = {};
+    double hotSpotDegree2[4] = {};
+    std::string hotSpotLabel[4];
+    int overlayEnabled = 0;
+    int overlayParts = 0;
+    double overlayStartDegree = 0.0;
+    int overlayFirstValue = 0;
+    int overlayStepSize = 0;
+    int currentPage = 1;
+    int pageCount = 1;
+    int defaultHour = 17, defaultMinute = 0;
+    int pageMonth = 1, pageDay = 1, pageYear = 2000, pageHour = 17, pageMinute = 0;
+    double pageJed = 0.0;
+    double startJed = 0.0, endJed = 0.0;
+    double natalJed = 0.0;
+    int weekday = 0;
+    int localMonth = 1, localDay = 1, localYear = 2000;
+    double daylightStartJed = 0.0, daylightEndJed = 0.0;
 
-// Per-drawing arrays shared by the page elements, indexed by body code 1..12; entries 13..15
-// are the three extra entries of the aspect tables. Index 0 is unused.
-extern double helioLongitude[16];
-extern double geoLongitude[16];
-extern double natalHelioLongitude[16];
-extern double natalGeoLongitude[16];
-// -15 when the page is in daylight time (and the job asks for it), else 0; set by the hour
-// dial and used by the price marks.
-extern double daylightOffset;
+    // The element colour rule: the document colour when "Use Color" is on, black otherwise.
+    COLORREF ElementColor(COLORREF documentColor) const {
+        return useColor == 1 ? documentColor : 0;
+    }
+    // Only the date ranges have more than one page.
+    bool IsDateRange() const { return jobType == 2 || jobType == 3; }
+};
+
+// Longitudes of the aspect tables' entries, indexed by body code 1..12; 13..15 are the three
+// extra entries (hot spots, or price and time). Index 0 is unused.
+struct EntryLongitudes {
+    double helio[16] = {};
+    double geo[16] = {};
+};
+
 // The price display's two angles in degrees, set by the price marks while the display is on
-// and read later in the same drawing by the aspect tables (entries 13 and 14).
-extern double priceAngle;
-extern double timeAngle;
+// and read by the extra table entries 13 and 14.
+struct PriceAngles {
+    double priceAngle = 0.0;
+    double timeAngle = 0.0;
+};
 
-// The element colour rule: the document colour when "Use Color" is on, black otherwise.
-inline COLORREF ElementColor(COLORREF documentColor) { return g_useColor == 1 ? documentColor : 0; }
+// What one drawing's elements hand on to later ones. Made fresh for every page.
+struct PageScratch {
+    EntryLongitudes current;  // the page's bodies, filled by the wheels
+    EntryLongitudes natal;    // the natal date's bodies, filled by the natal marks
+    // -15 when the page is in daylight time (and the job asks for it), else 0; set by the hour
+    // dial and used by the price marks.
+    double daylightOffset = 0.0;
+    PriceAngles price;
+    char textBuffer[100] = {};
+};

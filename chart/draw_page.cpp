@@ -52,29 +52,17 @@ const char* DayName(int weekday) {
     return kDayNames[index];
 }
 
-// The page JED of a date-range job: page 1 shows the first day, page n the day n - 1 after it.
-double RangePageJed() {
-    return g_startJed + (static_cast<double>(g_currentPage) - 1.0);
-}
-
-void ReadLocalDate(caelvane::CHostServices& host) {
-    const caelvane::LocalDate today = host.Today();
-    g_localMonth = today.month;
-    g_localDay = today.day;
-    g_localYear = today.year;
-}
-
-void DrawTitleAndCaptions(CChartDC& dc, const CCaelvaneDoc& doc) {
+void DrawTitleAndCaptions(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
     dc.SelectChartFont("Arial", 420, 1);
-    dc.SetColor(ElementColor(doc.m_colorTitleText));
+    dc.SetColor(state.ElementColor(doc.m_colorTitleText));
     dc.DrawText(1000, 9950, kTitle);
 
     dc.SelectChartFont("Arial", 130, 1);
-    dc.SetColor(ElementColor(doc.m_colorNotice));
+    dc.SetColor(state.ElementColor(doc.m_colorNotice));
     dc.DrawText(500, 360, kNotice);
 
     dc.SelectChartFont("Arial", 250, 1);
-    dc.SetColor(ElementColor(doc.m_colorHeaderText));
+    dc.SetColor(state.ElementColor(doc.m_colorHeaderText));
     dc.DrawText(3400, 9500, "HELIOCENTRIC");
     dc.DrawText(3400, 5000, "GEOCENTRIC");
 
@@ -89,125 +77,75 @@ void DrawJobLine(CChartDC& dc, const CCaelvaneDoc& doc) {
     dc.DrawText(550, 9400, line);
 }
 
-void DrawPageLines(CChartDC& dc) {
+void DrawPageLines(CChartDC& dc, const ChartState& state) {
     char line[kLineBuffer];
-    std::snprintf(line, sizeof line, "page %d of %d", g_currentPage, g_pageCount);
+    std::snprintf(line, sizeof line, "page %d of %d", state.currentPage, state.pageCount);
     dc.DrawText(3450, 9300, line);
     dc.DrawText(3450, 4800, line);
 }
 
-void DrawTypeLine(CChartDC& dc) {
-    dc.DrawText(550, 9200, kTypeLines[g_jobType]);
+void DrawTypeLine(CChartDC& dc, const ChartState& state) {
+    dc.DrawText(550, 9200, kTypeLines[state.jobType]);
 }
 
 // Date, JED, natal and note lines: the part of the job block that follows the date selection.
-void DrawDateLines(CChartDC& dc, const CCaelvaneDoc& doc) {
+void DrawDateLines(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
     char line[kLineBuffer];
-    std::snprintf(line, sizeof line, "%02d %02d %04d %02d:%02d UT", g_pageMonth, g_pageDay,
-                  g_pageYear, g_pageHour, g_pageMinute);
+    std::snprintf(line, sizeof line, "%02d %02d %04d %02d:%02d UT", state.pageMonth,
+                  state.pageDay, state.pageYear, state.pageHour, state.pageMinute);
     dc.DrawText(550, 9000, line);
     dc.DrawText(550, 4500, line);
 
-    if (g_jobType == 0) {
-        std::snprintf(line, sizeof line, "%s %12.3lf JED %d", DayName(g_weekday), g_pageJed,
-                      g_weekday);
+    if (state.jobType == 0) {
+        std::snprintf(line, sizeof line, "%s %12.3lf JED %d", DayName(state.weekday),
+                      state.pageJed, state.weekday);
     } else {
-        std::snprintf(line, sizeof line, "%s %12.3lf JED  ", DayName(g_weekday), g_pageJed);
+        std::snprintf(line, sizeof line, "%s %12.3lf JED  ", DayName(state.weekday),
+                      state.pageJed);
     }
     dc.DrawText(550, 8800, line);
     dc.DrawText(550, 4300, line);
 
-    if (g_includeNatal == 1) {
-        std::snprintf(line, sizeof line, "Natal Date: %02d %02d %04d ", g_natalMonth, g_natalDay,
-                      g_natalYear);
+    if (state.includeNatal == 1) {
+        std::snprintf(line, sizeof line, "Natal Date: %02d %02d %04d ", state.natalMonth,
+                      state.natalDay, state.natalYear);
         dc.DrawText(550, 8400, line);
     }
 
     // The note stands above the natal line but is drawn after it.
-    dc.SetColor(ElementColor(doc.m_colorNoteText));
-    const std::string note = ShortenForLine(g_note, 6);  // "Note: "
+    dc.SetColor(state.ElementColor(doc.m_colorNoteText));
+    const std::string note = ShortenForLine(state.note, 6);  // "Note: "
     std::snprintf(line, sizeof line, "Note: %s", note.c_str());
     dc.DrawText(550, 8600, line);
 }
 
-// Ends the page early when a date range runs backwards; true when drawing may go on.
-bool CheckDateOrder(caelvane::CHostServices& host) {
-    if (g_endJed < g_startJed) {
+// The job block of a prepared page. A reversed date range shows its message and ends the
+// page (false); a date range of TODAY -/+ days shows its job, page and type lines first.
+bool DrawJobBlock(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                  bool datesInOrder, caelvane::CHostServices& host) {
+    if (state.jobType < 0 || state.jobType > 3) return true;  // no job block
+    dc.SetColor(state.ElementColor(doc.m_colorJobData));
+    if (state.jobType == 2) {
+        DrawJobLine(dc, doc);
+        DrawPageLines(dc, state);
+        DrawTypeLine(dc, state);
+    }
+    if (!datesInOrder) {
         host.MessageBox(kDateOrderMessage);
         return false;
     }
-    return true;
-}
-
-void SetPageDateFromJed() {
-    CalendarDate(g_pageJed, g_pageMonth, g_pageDay, g_pageYear, g_pageHour, g_pageMinute);
-    g_pageHour = 17;
-    g_pageMinute = 0;
-}
-
-// Selects the page's date for the job type and draws the job block. Returns false when a
-// reversed date range has ended the page.
-bool DrawJobBlock(CChartDC& dc, const CCaelvaneDoc& doc, caelvane::CHostServices& host) {
-    if (g_jobType < 0 || g_jobType > 3) return true;  // no job block; the last page's date stays
-    dc.SetColor(ElementColor(doc.m_colorJobData));
-
-    switch (g_jobType) {
-        case 0:
-            g_pageCount = g_currentPage = 1;
-            ReadLocalDate(host);
-            g_pageMonth = g_localMonth;
-            g_pageDay = g_localDay;
-            g_pageYear = g_localYear;
-            if (doc.m_priceMonitorOn == 1) {
-                g_pageHour = SaturateToInt(static_cast<long long>(doc.m_priceHour) - 7);
-                g_pageMinute = doc.m_priceMinute;
-            }
-            g_pageJed = JulianDate(g_pageMonth, g_pageDay, g_pageYear, g_pageHour, g_pageMinute);
-            break;
-        case 1:
-            g_pageCount = g_currentPage = 1;
-            g_pageMonth = g_startMonth;
-            g_pageDay = g_startDay;
-            g_pageYear = g_startYear;
-            g_pageJed = JulianDate(g_startMonth, g_startDay, g_startYear, 17, 0);
-            break;
-        case 2: {
-            ReadLocalDate(host);
-            const double today = JulianDate(g_localMonth, g_localDay, g_localYear, 17, 0);
-            g_startJed = today - g_daysBefore;
-            g_endJed = today + g_daysAfter;
-            // Days before and after come from the file unchecked: their sum is taken in 64 bits
-            // and held to the int range.
-            g_pageCount = SaturateToInt(static_cast<long long>(g_daysBefore) + g_daysAfter + 1);
-            DrawJobLine(dc, doc);
-            DrawPageLines(dc);
-            DrawTypeLine(dc);
-            if (!CheckDateOrder(host)) return false;
-            g_pageJed = RangePageJed();
-            SetPageDateFromJed();
-            g_weekday = DayOfWeek(g_pageJed);
-            DrawDateLines(dc, doc);
-            return true;
-        }
-        case 3:
-            if (!CheckDateOrder(host)) return false;
-            // Held to the int range: a range of more than 2^31 days shows INT_MAX pages.
-            g_pageCount = TruncToInt(std::trunc(g_endJed - g_startJed) + 1.0);
-            g_pageJed = RangePageJed();
-            SetPageDateFromJed();
-            break;
+    if (state.jobType != 2) {
+        DrawJobLine(dc, doc);
+        DrawPageLines(dc, state);
+        DrawTypeLine(dc, state);
     }
-    g_weekday = DayOfWeek(g_pageJed);
-    DrawJobLine(dc, doc);
-    DrawPageLines(dc);
-    DrawTypeLine(dc);
-    DrawDateLines(dc, doc);
+    DrawDateLines(dc, doc, state);
     return true;
 }
 
-void DrawAspectCaptions(CChartDC& dc, const CCaelvaneDoc& doc) {
-    dc.SetColor(ElementColor(doc.m_colorAspectText));
-    if (g_includeNatal == 1) {
+void DrawAspectCaptions(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
+    dc.SetColor(state.ElementColor(doc.m_colorAspectText));
+    if (state.includeNatal == 1) {
         dc.DrawText(1530, 8170, "CURRENT TO NATAL");
         dc.DrawText(1530, 3670, "CURRENT TO NATAL");
         dc.DrawText(6600, 5190, "<- NATAL");
@@ -218,61 +156,149 @@ void DrawAspectCaptions(CChartDC& dc, const CCaelvaneDoc& doc) {
     }
 }
 
-}  // namespace
-
-void CopyChartState(const CCaelvaneDoc& doc) {
-    g_defaultHour = g_pageHour = 17;
-    g_defaultMinute = g_pageMinute = 0;
-    g_jobType = doc.m_jobType;
-    g_includeAspects = doc.m_includeAspects;
-    g_includeNatal = doc.m_includeNatal;
-    g_reversePrintOrder = doc.m_reversePrintOrder;
-    g_useColor = doc.m_useColor;
-    g_useDaylightTime = static_cast<unsigned char>(doc.m_useDaylightTime & 0xFF);
-    g_note = doc.m_note;
-    g_daysBefore = doc.m_daysBefore;
-    g_daysAfter = doc.m_daysAfter;
-    g_startMonth = doc.m_startMonth;
-    g_startDay = doc.m_startDay;
-    g_startYear = doc.m_startYear;
-    g_endMonth = doc.m_endMonth;
-    g_endDay = doc.m_endDay;
-    g_endYear = doc.m_endYear;
-    g_natalMonth = doc.m_natalMonth;
-    g_natalDay = doc.m_natalDay;
-    g_natalYear = doc.m_natalYear;
-    for (int i = 0; i < 4; ++i) {
-        g_hotSpotDegree[i] = doc.m_hotSpotDegree[i];
-        g_hotSpotDegree2[i] = doc.m_hotSpotDegree[i];
-        g_hotSpotLabel[i] = doc.m_hotSpotLabel[i];
-    }
-    g_overlayEnabled = doc.m_overlayEnabled;
-    g_overlayParts = doc.m_overlayParts;
-    g_overlayStartDegree = doc.m_overlayStartDegree;
-    g_overlayFirstValue = doc.m_overlayFirstValue;
-    g_overlayStepSize = doc.m_overlayStepSize;
-    g_currentPage = doc.m_currentPage;
+// The page date of a date range: page 1 shows the first day, page n the day n - 1 after it,
+// always at 17:00 UT.
+void SetRangePageDate(ChartState& state) {
+    state.pageJed = state.startJed + (static_cast<double>(state.currentPage) - 1.0);
+    CalendarDate(state.pageJed, state.pageMonth, state.pageDay, state.pageYear, state.pageHour,
+                 state.pageMinute);
+    state.pageHour = 17;
+    state.pageMinute = 0;
 }
 
-void DrawChartPage(CCaelvaneDoc& doc, CDrawingDevice& device, caelvane::CHostServices& host) {
-    CopyChartState(doc);
-    if (g_includeNatal == 1) g_natalJed = JulianDate(g_natalMonth, g_natalDay, g_natalYear, 17, 0);
-    g_startJed = JulianDate(g_startMonth, g_startDay, g_startYear, 17, 0);
-    g_endJed = JulianDate(g_endMonth, g_endDay, g_endYear, 17, 0);
+void ReadLocalDate(ChartState& state, const caelvane::CHostServices& host) {
+    const caelvane::LocalDate today = host.Today();
+    state.localMonth = today.month;
+    state.localDay = today.day;
+    state.localYear = today.year;
+}
+
+}  // namespace
+
+void CopyChartState(const CCaelvaneDoc& doc, ChartState& state) {
+    state.defaultHour = state.pageHour = 17;
+    state.defaultMinute = state.pageMinute = 0;
+    state.jobType = doc.m_jobType;
+    state.includeAspects = doc.m_includeAspects;
+    state.includeNatal = doc.m_includeNatal;
+    state.reversePrintOrder = doc.m_reversePrintOrder;
+    state.useColor = doc.m_useColor;
+    state.useDaylightTime = static_cast<unsigned char>(doc.m_useDaylightTime & 0xFF);
+    state.note = doc.m_note;
+    state.daysBefore = doc.m_daysBefore;
+    state.daysAfter = doc.m_daysAfter;
+    state.startMonth = doc.m_startMonth;
+    state.startDay = doc.m_startDay;
+    state.startYear = doc.m_startYear;
+    state.endMonth = doc.m_endMonth;
+    state.endDay = doc.m_endDay;
+    state.endYear = doc.m_endYear;
+    state.natalMonth = doc.m_natalMonth;
+    state.natalDay = doc.m_natalDay;
+    state.natalYear = doc.m_natalYear;
+    for (int i = 0; i < 4; ++i) {
+        state.hotSpotDegree[i] = doc.m_hotSpotDegree[i];
+        state.hotSpotDegree2[i] = doc.m_hotSpotDegree[i];
+        state.hotSpotLabel[i] = doc.m_hotSpotLabel[i];
+    }
+    state.overlayEnabled = doc.m_overlayEnabled;
+    state.overlayParts = doc.m_overlayParts;
+    state.overlayStartDegree = doc.m_overlayStartDegree;
+    state.overlayFirstValue = doc.m_overlayFirstValue;
+    state.overlayStepSize = doc.m_overlayStepSize;
+    state.currentPage = doc.m_currentPage;
+}
+
+void PreparePaging(const CCaelvaneDoc& doc, ChartState& state) {
+    CopyChartState(doc, state);
+    if (state.includeNatal == 1) {
+        state.natalJed = JulianDate(state.natalMonth, state.natalDay, state.natalYear, 17, 0);
+    }
+    state.startJed = JulianDate(state.startMonth, state.startDay, state.startYear, 17, 0);
+    state.endJed = JulianDate(state.endMonth, state.endDay, state.endYear, 17, 0);
+    switch (state.jobType) {
+        case 0:
+        case 1:
+            state.pageCount = state.currentPage = 1;
+            break;
+        case 2:
+            // Days before and after come from the file unchecked: their sum is taken in 64 bits
+            // and held to the int range.
+            state.pageCount =
+                SaturateToInt(static_cast<long long>(state.daysBefore) + state.daysAfter + 1);
+            break;
+        case 3:
+            // A reversed range keeps the page count it had. Held to the int range: a range of
+            // more than 2^31 days shows INT_MAX pages.
+            if (!(state.endJed < state.startJed)) {
+                state.pageCount = TruncToInt(std::trunc(state.endJed - state.startJed) + 1.0);
+            }
+            break;
+        default:
+            break;  // no job block: the page count and the last page's date stay
+    }
+}
+
+bool PreparePage(const CCaelvaneDoc& doc, ChartState& state, const caelvane::CHostServices& host) {
+    PreparePaging(doc, state);
+    switch (state.jobType) {
+        case 0:
+            ReadLocalDate(state, host);
+            state.pageMonth = state.localMonth;
+            state.pageDay = state.localDay;
+            state.pageYear = state.localYear;
+            if (doc.m_priceMonitorOn == 1) {
+                state.pageHour = SaturateToInt(static_cast<long long>(doc.m_priceHour) - 7);
+                state.pageMinute = doc.m_priceMinute;
+            }
+            state.pageJed = JulianDate(state.pageMonth, state.pageDay, state.pageYear,
+                                       state.pageHour, state.pageMinute);
+            break;
+        case 1:
+            state.pageMonth = state.startMonth;
+            state.pageDay = state.startDay;
+            state.pageYear = state.startYear;
+            state.pageJed = JulianDate(state.startMonth, state.startDay, state.startYear, 17, 0);
+            break;
+        case 2: {
+            ReadLocalDate(state, host);
+            const double today =
+                JulianDate(state.localMonth, state.localDay, state.localYear, 17, 0);
+            state.startJed = today - state.daysBefore;
+            state.endJed = today + state.daysAfter;
+            if (state.endJed < state.startJed) return false;
+            SetRangePageDate(state);
+            break;
+        }
+        case 3:
+            if (state.endJed < state.startJed) return false;
+            SetRangePageDate(state);
+            break;
+        default:
+            return true;
+    }
+    state.weekday = DayOfWeek(state.pageJed);
+    return true;
+}
+
+void DrawChartPage(CCaelvaneDoc& doc, ChartState& state, CDrawingDevice& device,
+                   caelvane::CHostServices& host) {
+    const bool datesInOrder = PreparePage(doc, state, host);
 
     CChartDC dc(device);
-    DrawBorderAndWheels(dc, doc);
-    DrawTitleAndCaptions(dc, doc);
-    if (!DrawJobBlock(dc, doc, host)) return;  // the drawing context ends here too
-    if (g_includeAspects == 1) DrawAspectCaptions(dc, doc);
-    doc.m_pageCount = g_pageCount;
+    DrawBorderAndWheels(dc, doc, state);
+    DrawTitleAndCaptions(dc, doc, state);
+    if (!DrawJobBlock(dc, doc, state, datesInOrder, host)) return;  // the context ends here too
+    if (state.includeAspects == 1) DrawAspectCaptions(dc, doc, state);
+    doc.m_pageCount = state.pageCount;
 
-    DrawSignLettersAndDegreeLabels(dc, doc);
-    DrawBodies(dc, doc);
-    DrawHourDial(dc, doc, host.ZoneRule());
-    DrawPriceMarksAndOverlay(dc, doc);
-    DrawLatitudeColumnAndEntryLabels(dc, doc);
-    DrawHotSpotsAndNatalMarks(dc, doc);
-    DrawAspectTables(dc, doc);
-    DrawMoonScale(dc, doc);
+    PageScratch scratch;
+    DrawSignLettersAndDegreeLabels(dc, doc, state, scratch.textBuffer);
+    DrawBodies(dc, doc, state, scratch.current);
+    scratch.daylightOffset = DrawHourDial(dc, doc, state, host.ZoneRule());
+    DrawPriceMarksAndOverlay(dc, doc, state, scratch.daylightOffset, scratch.price);
+    DrawLatitudeColumnAndEntryLabels(dc, doc, state, scratch.price);
+    DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal);
+    DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
+    DrawMoonScale(dc, doc, state);
 }

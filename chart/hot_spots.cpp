@@ -28,9 +28,9 @@ double Sin(double degrees) {
     return std::sin(degrees * kChartDegToRad);
 }
 
-void DrawHotSpot(CChartDC& dc, const CCaelvaneDoc& doc, int k) {
-    const double a = g_hotSpotDegree[k];
-    dc.SetColor(ElementColor(doc.m_colorCurrentLines));
+void DrawHotSpot(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, int k) {
+    const double a = state.hotSpotDegree[k];
+    dc.SetColor(state.ElementColor(doc.m_colorCurrentLines));
     dc.DrawCircle(PolarX(kCentreX, kDotDistance, a), PolarY(kLowerCentreY, kDotDistance, a),
                   kDotRadius, 1);
     dc.DrawCircle(PolarX(kCentreX, kDotDistance, a), PolarY(kUpperCentreY, kDotDistance, a),
@@ -41,7 +41,7 @@ void DrawHotSpot(CChartDC& dc, const CCaelvaneDoc& doc, int k) {
     const int tx = TruncToInt(dx);
     const int ty = TruncToInt(1120 * Sin(a));
     const std::string_view digit(kHotSpotDigits + k, 1);
-    dc.SetColor(ElementColor(doc.m_colorCurrentText));
+    dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
     if (dx > 0) {
         dc.DrawText(5645 + tx, 3345 + ty, digit);
         dc.DrawText(5645 + tx, 7825 + ty, digit);
@@ -51,32 +51,34 @@ void DrawHotSpot(CChartDC& dc, const CCaelvaneDoc& doc, int k) {
     }
 }
 
-void DrawNatalMark(CChartDC& dc, const CCaelvaneDoc& doc, int centreY, double a, char glyph) {
-    dc.SetColor(ElementColor(doc.m_colorNatalDots));
+void DrawNatalMark(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, int centreY,
+                   double a, char glyph) {
+    dc.SetColor(state.ElementColor(doc.m_colorNatalDots));
     dc.DrawCircle(PolarX(kCentreX, kDotDistance, a), PolarY(centreY, kDotDistance, a), kDotRadius,
                   1);
     const double dx = 1080 * Cos(a);
     const int x = (dx > 0 ? 5675 : 5725) + TruncToInt(dx);
-    dc.SetColor(ElementColor(doc.m_colorNatalText));
+    dc.SetColor(state.ElementColor(doc.m_colorNatalText));
     dc.DrawText(x, centreY + TruncToInt(1080 * Sin(a)), std::string_view(&glyph, 1));
 }
 
 }  // namespace
 
-void DrawHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc) {
+void DrawHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                               EntryLongitudes& natal) {
     dc.SelectChartFont("Arial", 130, 0);
     // The job's fourth hot spot is kept in the job but never drawn.
-    for (int k = 0; k < 3; ++k) DrawHotSpot(dc, doc, k);
+    for (int k = 0; k < 3; ++k) DrawHotSpot(dc, doc, state, k);
 
-    if (g_includeNatal != 1) return;
+    if (state.includeNatal != 1) return;
     dc.SelectChartFont("Arial", 110, 0);
     dc.SetPenWidth(8);
     for (int k = 1; k <= 12; ++k) {
-        natalHelioLongitude[k] = BodyLongitude(g_natalJed, k);
-        DrawNatalMark(dc, doc, kUpperCentreY, natalHelioLongitude[k], kHelioGlyphs[k]);
+        natal.helio[k] = BodyLongitude(state.natalJed, k);
+        DrawNatalMark(dc, doc, state, kUpperCentreY, natal.helio[k], kHelioGlyphs[k]);
     }
     for (int k = 1; k <= 12; ++k) {
-        natalGeoLongitude[k] = BodyLongitude(g_natalJed, -k);
-        DrawNatalMark(dc, doc, kLowerCentreY, natalGeoLongitude[k], kGeoGlyphs[k]);
+        natal.geo[k] = BodyLongitude(state.natalJed, -k);
+        DrawNatalMark(dc, doc, state, kLowerCentreY, natal.geo[k], kGeoGlyphs[k]);
     }
 }

@@ -38,9 +38,10 @@ double DaylightOffsetForPage(double pageJed, double startJed, double endJed, boo
     return inDaylightTime ? -15.0 : 0.0;
 }
 
-void DrawHourRing(CChartDC& dc, const CCaelvaneDoc& doc, double hourZero) {
+void DrawHourRing(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                  double hourZero) {
     double dialAngle = FoldOnce(hourZero - 15);
-    dc.SetColor(ElementColor(doc.m_colorWheelLines));
+    dc.SetColor(state.ElementColor(doc.m_colorWheelLines));
     for (int hour = 0; hour < 24; ++hour) {
         dialAngle += 15;  // hour i stands at hourZero + 15 i, past 360 where it comes to that
         dc.SetPenWidth(hour % 3 == 0 ? 18 : 8);
@@ -59,17 +60,20 @@ void DrawHourRing(CChartDC& dc, const CCaelvaneDoc& doc, double hourZero) {
     }
 }
 
-void DrawHourDial(CChartDC& dc, const CCaelvaneDoc& doc, const caelvane::TimeZoneRule& rule) {
-    dc.SetColor(ElementColor(doc.m_colorCurrentLines));
+double DrawHourDial(CChartDC& dc, const CCaelvaneDoc& doc, ChartState& state,
+                    const caelvane::TimeZoneRule& rule) {
+    dc.SetColor(state.ElementColor(doc.m_colorCurrentLines));
     dc.SetPenWidth(8);
     dc.DrawCircle(kCentreX, kLowerCentreY, 450, 0);
     dc.DrawCircle(kCentreX, kUpperCentreY, 450, 0);
 
-    g_daylightEndJed = DaylightEndDate(g_pageYear, rule);
-    g_daylightStartJed = DaylightStartDate(g_pageYear, rule);
-    daylightOffset = DaylightOffsetForPage(g_pageJed, g_daylightStartJed, g_daylightEndJed,
-                                           g_useDaylightTime != 0, rule);
+    state.daylightEndJed = DaylightEndDate(state.pageYear, rule);
+    state.daylightStartJed = DaylightStartDate(state.pageYear, rule);
+    const double daylightOffset =
+        DaylightOffsetForPage(state.pageJed, state.daylightStartJed, state.daylightEndJed,
+                              state.useDaylightTime != 0, rule);
 
     // Hour 0 points at the Earth's heliocentric longitude, the direction opposite the Sun.
-    DrawHourRing(dc, doc, FoldOnce(BodyLongitude(g_pageJed, 3) + daylightOffset));
+    DrawHourRing(dc, doc, state, FoldOnce(BodyLongitude(state.pageJed, 3) + daylightOffset));
+    return daylightOffset;
 }

@@ -1,26 +1,39 @@
 #pragma once
-// The page elements in drawing order. Each reads the chart state (chart_state.h) and the
-// document's colours, and draws through the page's CChartDC.
+// The page elements in drawing order. Each reads the chart state and the document's colours,
+// draws through the page's CChartDC, and takes what an earlier element handed on (and gives
+// what a later one reads) as parameters, so the order of the hand-overs is in the signatures.
+#include "chart/chart_state.h"
 #include "ephemeris/calendar.h"
 
 class CChartDC;
 class CCaelvaneDoc;
 
 // Border, wheel circles and ticks.
-void DrawBorderAndWheels(CChartDC& dc, const CCaelvaneDoc& doc);
-// Sign letters and degree labels of both wheels.
-void DrawSignLettersAndDegreeLabels(CChartDC& dc, const CCaelvaneDoc& doc);
-// Body lines and glyphs of both wheels; fills helioLongitude and geoLongitude[1..12].
-void DrawBodies(CChartDC& dc, const CCaelvaneDoc& doc);
-// Inner circles and the hour dial; sets g_daylightStartJed/EndJed and daylightOffset.
-void DrawHourDial(CChartDC& dc, const CCaelvaneDoc& doc, const caelvane::TimeZoneRule& rule);
-// Price and time marks (while the price display is on) and the overlay ring.
-void DrawPriceMarksAndOverlay(CChartDC& dc, const CCaelvaneDoc& doc);
-// Latitude column beside the upper table's diagonal and the extra entries' labels.
-void DrawLatitudeColumnAndEntryLabels(CChartDC& dc, const CCaelvaneDoc& doc);
-// Hot spots on both wheels and, with a natal date, the natal marks (fills natal*Longitude).
-void DrawHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc);
-// Extended entries 13..15 and both aspect tables (only when aspects are included).
-void DrawAspectTables(CChartDC& dc, const CCaelvaneDoc& doc);
+void DrawBorderAndWheels(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state);
+// Sign letters and degree labels of both wheels, formatted in `textBuffer`.
+void DrawSignLettersAndDegreeLabels(CChartDC& dc, const CCaelvaneDoc& doc,
+                                    const ChartState& state, char (&textBuffer)[100]);
+// Body lines and glyphs of both wheels; fills current.helio and current.geo [1..12].
+void DrawBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                EntryLongitudes& current);
+// Inner circles and the hour dial; sets state.daylightStartJed/EndJed and returns the daylight
+// offset of the page (the price marks turn the time mark with it).
+double DrawHourDial(CChartDC& dc, const CCaelvaneDoc& doc, ChartState& state,
+                    const caelvane::TimeZoneRule& rule);
+// Price and time marks (while the price display is on) and the overlay ring. `angles` keeps
+// what it held when the display is off.
+void DrawPriceMarksAndOverlay(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                              double daylightOffset, PriceAngles& angles);
+// Latitude column beside the upper table's diagonal and the extra entries' labels; while the
+// price display is on, the price and time angles become state.hotSpotDegree2[0..1].
+void DrawLatitudeColumnAndEntryLabels(CChartDC& dc, const CCaelvaneDoc& doc, ChartState& state,
+                                      const PriceAngles& angles);
+// Hot spots on both wheels and, with a natal date, the natal marks (fills natal [1..12]).
+void DrawHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                               EntryLongitudes& natal);
+// Sets the extra entries 13..15 of both sets from state.hotSpotDegree2, then draws both aspect
+// tables (only when aspects are included).
+void DrawAspectTables(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                      EntryLongitudes& current, EntryLongitudes& natal);
 // Moon inclination scale with its ball, new/full Moon and eclipse notes.
-void DrawMoonScale(CChartDC& dc, const CCaelvaneDoc& doc);
+void DrawMoonScale(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state);

@@ -1,37 +1,28 @@
 #include "chart/paging.h"
 
-#include "chart/chart_state.h"
+#include "chart/draw_page.h"
 #include "job/caelvane_doc.h"
 
-namespace {
-// Only the date ranges have more than one page.
-bool IsDateRange(int jobType) {
-    return jobType == 2 || jobType == 3;
-}
-}  // namespace
-
-int PageAfterKey(PageKey key) {
-    if (!IsDateRange(g_jobType)) return g_currentPage;
+int PageAfterKey(const ChartState& state, PageKey key) {
+    if (!state.IsDateRange()) return state.currentPage;
     switch (key) {
         // Compared before stepping so that no page number can overflow.
         case PageKey::PageDown:
-            return g_currentPage >= g_pageCount ? 1 : g_currentPage + 1;
+            return state.currentPage >= state.pageCount ? 1 : state.currentPage + 1;
         case PageKey::PageUp:
-            return g_currentPage <= 1 ? g_pageCount : g_currentPage - 1;
+            return state.currentPage <= 1 ? state.pageCount : state.currentPage - 1;
         case PageKey::Home:
             return 1;
         case PageKey::Other:
             break;
     }
-    return g_currentPage;
+    return state.currentPage;
 }
 
 void AdvancePage(CCaelvaneDoc* doc) {
     if (doc == nullptr) return;
-    if (IsDateRange(g_jobType)) {
-        const int page = PageAfterKey(PageKey::PageDown);
-        g_currentPage = page;
-        doc->m_currentPage = page;
-    }
+    ChartState state;
+    PreparePaging(*doc, state);
+    if (state.IsDateRange()) doc->m_currentPage = PageAfterKey(state, PageKey::PageDown);
     doc->UpdateAllViews(nullptr, 0);
 }

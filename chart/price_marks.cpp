@@ -36,29 +36,31 @@ void DrawMarkLetters(CChartDC& dc, double angle, const char* letter) {
     dc.DrawText(PolarX(kCentreX, 700, angle), PolarY(kLowerCentreY + 25, 700, angle), letter);
 }
 
-void DrawPriceAndTimeMarks(CChartDC& dc, const CCaelvaneDoc& doc) {
+void DrawPriceAndTimeMarks(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                           double daylightOffset, PriceAngles& angles) {
     dc.SetPenWidth(15);
-    priceAngle = doc.m_priceDegree;
-    dc.SetColor(ElementColor(kPriceSpokeColor));
-    DrawSpokes(dc, 1100, priceAngle);
+    angles.priceAngle = doc.m_priceDegree;
+    dc.SetColor(state.ElementColor(kPriceSpokeColor));
+    DrawSpokes(dc, 1100, angles.priceAngle);
 
-    dc.SetColor(ElementColor(doc.m_colorCurrentText));
+    dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
     dc.SelectChartFont("Arial", 200, 1);
-    DrawMarkLetters(dc, priceAngle, "$");
+    DrawMarkLetters(dc, angles.priceAngle, "$");
 
     // The daily point stands where the hour dial shows the UT time of day; the time mark turns
     // with the dial's daylight offset and two hours (30 degrees) further on.
-    double t = BodyLongitude(
-                   JulianDate(g_pageMonth, g_pageDay, g_pageYear, g_pageHour, g_pageMinute), 2000) +
+    double t = BodyLongitude(JulianDate(state.pageMonth, state.pageDay, state.pageYear,
+                                        state.pageHour, state.pageMinute),
+                             2000) +
                daylightOffset + 30.0;
     if (t > 360.0) t -= 360.0;
-    timeAngle = t;
+    angles.timeAngle = t;
     if (t < 0.0) t += 360.0;
 
-    dc.SetColor(ElementColor(kTimeSpokeColor));
+    dc.SetColor(state.ElementColor(kTimeSpokeColor));
     DrawSpokes(dc, 900, t);
 
-    dc.SetColor(ElementColor(doc.m_colorCurrentText));
+    dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
     DrawMarkLetters(dc, t, "X");
 
     dc.SelectChartFont("Arial", 200, 1);
@@ -69,7 +71,7 @@ void DrawPriceAndTimeMarks(CChartDC& dc, const CCaelvaneDoc& doc) {
     // The page hour is the price hour less 7; the line shows it two hours on, as Eastern
     // time. Summed in 64 bits so that no stored hour can overflow.
     std::snprintf(line, sizeof line, "Time= %02lld:%02d Eastern =  %6.2lf degrees ",
-                  static_cast<long long>(g_pageHour) + 2, g_pageMinute, t);
+                  static_cast<long long>(state.pageHour) + 2, state.pageMinute, t);
     dc.DrawText(550, 3900, line);
 }
 
@@ -89,20 +91,20 @@ void DrawOverlayLabel(CChartDC& dc, double a, long long value) {
     dc.DrawText(PolarX(anchor.x, 1600, a), PolarY(anchor.upperY, 1600, a), text);
 }
 
-void DrawOverlayRing(CChartDC& dc, const CCaelvaneDoc& doc) {
-    dc.SetColor(ElementColor(doc.m_colorOverlayCircle));
-    if (g_overlayEnabled != 1) return;
+void DrawOverlayRing(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
+    dc.SetColor(state.ElementColor(doc.m_colorOverlayCircle));
+    if (state.overlayEnabled != 1) return;
 
     dc.SetPenWidth(8);
     dc.DrawCircle(kCentreX, kLowerCentreY, 1710, 0);
     dc.DrawCircle(kCentreX, kUpperCentreY, 1710, 0);
 
-    const int parts = g_overlayParts > kMaxOverlayParts ? kMaxOverlayParts : g_overlayParts;
+    const int parts = state.overlayParts > kMaxOverlayParts ? kMaxOverlayParts : state.overlayParts;
     if (parts < 1) return;
     const double step = 360.0 / parts;
 
     // The tick angle is left to grow past 360: only its sine and cosine are used.
-    double a = g_overlayStartDegree;
+    double a = state.overlayStartDegree;
     for (int i = 1; i <= parts; ++i) {
         dc.SetPenWidth(i == 1 ? 18 : 8);
         dc.DrawLine(PolarX(kCentreX, 1710, a), PolarY(kUpperCentreY, 1710, a),
@@ -114,19 +116,20 @@ void DrawOverlayRing(CChartDC& dc, const CCaelvaneDoc& doc) {
 
     // Label values in 64 bits: a large step size over many parts must count on, not wrap.
     dc.SelectChartFont("Arial", 110, 0);
-    a = g_overlayStartDegree;
-    long long value = g_overlayFirstValue;
+    a = state.overlayStartDegree;
+    long long value = state.overlayFirstValue;
     for (int i = 1; i <= parts; ++i) {
         DrawOverlayLabel(dc, a, value);
         a += step;
-        value += g_overlayStepSize;
+        value += state.overlayStepSize;
         if (a >= 360.0) a -= 360.0;
     }
 }
 
 }  // namespace
 
-void DrawPriceMarksAndOverlay(CChartDC& dc, const CCaelvaneDoc& doc) {
-    if (doc.m_priceMonitorOn == 1) DrawPriceAndTimeMarks(dc, doc);
-    DrawOverlayRing(dc, doc);
+void DrawPriceMarksAndOverlay(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                              double daylightOffset, PriceAngles& angles) {
+    if (doc.m_priceMonitorOn == 1) DrawPriceAndTimeMarks(dc, doc, state, daylightOffset, angles);
+    DrawOverlayRing(dc, doc, state);
 }

@@ -52,24 +52,24 @@ void DegreeLabelOffset(int angle, double& dx, double& dy) {
 }
 
 // Line and glyph of every body of one wheel; fills `longitudes[1..12]`.
-void DrawWheelBodies(CChartDC& dc, const CCaelvaneDoc& doc, int sign, int centreY,
-                     const char* glyphs, double* longitudes) {
+void DrawWheelBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, int sign,
+                     int centreY, const char* glyphs, double* longitudes) {
     for (int n = 1; n <= 12; ++n) {
-        const double longitude = BodyLongitude(g_pageJed, sign * n);
+        const double longitude = BodyLongitude(state.pageJed, sign * n);
         longitudes[n] = longitude;
 
-        dc.SetColor(ElementColor(doc.m_colorCurrentLines));
+        dc.SetColor(state.ElementColor(doc.m_colorCurrentLines));
         const int px = PolarX(0, 1100, longitude);
         const int py = PolarY(0, 1100, longitude);
         dc.DrawLine(kCentreX + px, centreY + py, kCentreX, centreY);
 
         // A thin cyan line to the opposite point, shown only in colour.
         dc.SetPenWidth(1);
-        dc.SetColor(g_useColor == 1 ? 0xFFFF00 : 0);
-        if (g_useColor == 1) dc.DrawLine(kCentreX - px, centreY - py, kCentreX, centreY);
+        dc.SetColor(state.useColor == 1 ? 0xFFFF00 : 0);
+        if (state.useColor == 1) dc.DrawLine(kCentreX - px, centreY - py, kCentreX, centreY);
 
         dc.SetPenWidth(8);
-        dc.SetColor(ElementColor(doc.m_colorCurrentText));
+        dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
         // Each body has its own radius, so glyphs of bodies at one longitude stack along the ray.
         const int radius = 1170 - 55 * n;
         const char glyph[2] = {glyphs[n], '\0'};
@@ -80,8 +80,8 @@ void DrawWheelBodies(CChartDC& dc, const CCaelvaneDoc& doc, int sign, int centre
 
 }  // namespace
 
-void DrawBorderAndWheels(CChartDC& dc, const CCaelvaneDoc& doc) {
-    dc.SetColor(ElementColor(doc.m_colorBorder));
+void DrawBorderAndWheels(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
+    dc.SetColor(state.ElementColor(doc.m_colorBorder));
     dc.SetPenWidth(20);
     dc.DrawLine(500, 500, 7500, 500);
     dc.DrawLine(7500, 500, 7500, 9500);
@@ -90,7 +90,7 @@ void DrawBorderAndWheels(CChartDC& dc, const CCaelvaneDoc& doc) {
     dc.DrawLine(500, 5000, 7500, 5000);
 
     dc.SetPenWidth(8);
-    dc.SetColor(ElementColor(doc.m_colorWheelLines));
+    dc.SetColor(state.ElementColor(doc.m_colorWheelLines));
     dc.DrawCircle(kCentreX, kLowerCentreY, 1460, 0);
     dc.DrawCircle(kCentreX, kUpperCentreY, 1350, 0);
     dc.DrawCircle(kCentreX, kLowerCentreY, 1350, 0);
@@ -103,32 +103,34 @@ void DrawBorderAndWheels(CChartDC& dc, const CCaelvaneDoc& doc) {
     DrawTickPass(dc, 30, 1350, 1460);
 }
 
-void DrawSignLettersAndDegreeLabels(CChartDC& dc, const CCaelvaneDoc& doc) {
+void DrawSignLettersAndDegreeLabels(CChartDC& dc, const CCaelvaneDoc& doc,
+                                    const ChartState& state, char (&textBuffer)[100]) {
     dc.SelectChartFont("Arial", 110, 1);
-    dc.SetColor(ElementColor(doc.m_colorWheelText));
+    dc.SetColor(state.ElementColor(doc.m_colorWheelText));
 
     for (int k = 0; k < 72; ++k) {
         const int angle = 5 * k;
-        std::snprintf(g_textBuffer, sizeof g_textBuffer, "%c%c", kSignString[k], '\0');
+        std::snprintf(textBuffer, sizeof textBuffer, "%c%c", kSignString[k], '\0');
         const int x = PolarX(kCentreX, 1400, angle, -30);
-        dc.DrawText(x, PolarY(kUpperCentreY, 1400, angle, 62.5), g_textBuffer);
-        dc.DrawText(x, PolarY(kLowerCentreY, 1400, angle, 62.5), g_textBuffer);
+        dc.DrawText(x, PolarY(kUpperCentreY, 1400, angle, 62.5), textBuffer);
+        dc.DrawText(x, PolarY(kLowerCentreY, 1400, angle, 62.5), textBuffer);
     }
 
     for (int angle = 0; angle < 360; angle += 30) {
         double dx = 0;
         double dy = 0;
         DegreeLabelOffset(angle, dx, dy);
-        std::snprintf(g_textBuffer, sizeof g_textBuffer, "%03d%c", angle, '\0');
+        std::snprintf(textBuffer, sizeof textBuffer, "%03d%c", angle, '\0');
         const int x = PolarX(kCentreX, 1510, angle, -dx);
-        dc.DrawText(x, PolarY(kUpperCentreY, 1510, angle, dy), g_textBuffer);
-        dc.DrawText(x, PolarY(kLowerCentreY, 1510, angle, dy), g_textBuffer);
+        dc.DrawText(x, PolarY(kUpperCentreY, 1510, angle, dy), textBuffer);
+        dc.DrawText(x, PolarY(kLowerCentreY, 1510, angle, dy), textBuffer);
     }
 }
 
-void DrawBodies(CChartDC& dc, const CCaelvaneDoc& doc) {
+void DrawBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                EntryLongitudes& current) {
     dc.SelectChartFont("Arial", 130, 0);
     dc.SetPenWidth(8);
-    DrawWheelBodies(dc, doc, 1, kUpperCentreY, kHelioGlyphs, helioLongitude);
-    DrawWheelBodies(dc, doc, -1, kLowerCentreY, kGeoGlyphs, geoLongitude);
+    DrawWheelBodies(dc, doc, state, 1, kUpperCentreY, kHelioGlyphs, current.helio);
+    DrawWheelBodies(dc, doc, state, -1, kLowerCentreY, kGeoGlyphs, current.geo);
 }

@@ -21,7 +21,6 @@
 #include "job/caelvane_doc.h"
 #include "job/job_file.h"
 #include "platform/host_services.h"
-#include "platform/null_device.h"
 #include "platform/time_zone.h"
 #include "render/trace_device.h"
 #ifdef CAELVANE_HAVE_QT_RENDER
@@ -304,30 +303,25 @@ public:
     caelvane::LocalDate Today() const override { return m_today; }
     caelvane::TimeZoneRule ZoneRule() const override { return m_rule; }
     void MessageBox(const std::string& text) override {
-        if (m_quiet) return;
         std::fprintf(stderr, "%s\n", text.c_str());
         if (m_trace) m_trace->Message(text);
     }
     void SetTrace(CTraceDevice* trace) { m_trace = trace; }
-    // While counting pages nothing is shown.
-    void SetQuiet(bool quiet) { m_quiet = quiet; }
 
 private:
     caelvane::LocalDate m_today;
     caelvane::TimeZoneRule m_rule;
     CTraceDevice* m_trace = nullptr;
-    bool m_quiet = false;
 };
 
 // Pages of --all: every page of the job in date order, as printing all pages does. The count
-// is that of page 1's drawing; a page that the date-order check ends early still counts as one.
-bool CountPages(CCaelvaneDoc& doc, CCliHost& host, int& pageCount, std::string& error) {
-    CNullDevice device;
+// is that of page 1's preparation; a page that the date-order check ends early still counts
+// as one.
+bool CountPages(CCaelvaneDoc& doc, int& pageCount, std::string& error) {
     doc.m_currentPage = 1;
-    host.SetQuiet(true);
-    DrawChartPage(doc, device, host);
-    host.SetQuiet(false);
-    pageCount = g_pageCount < 1 ? 1 : g_pageCount;
+    ChartState state;
+    PreparePaging(doc, state);
+    pageCount = state.pageCount < 1 ? 1 : state.pageCount;
     if (pageCount > kMaxAllPages) {
         error = "caelvane-cli render: the job has " + std::to_string(pageCount) +
                 " pages; --all writes at most " + std::to_string(kMaxAllPages);
@@ -405,16 +399,17 @@ int RunRender(const std::vector<std::string>& args) {
     int pageCount = 1;
     if (options.all) {
         firstPage = 1;
-        if (!CountPages(doc, host, pageCount, error)) return Failure(error);
+        if (!CountPages(doc, pageCount, error)) return Failure(error);
     }
     const Format format = *options.format;
+    ChartState state;  // one for the whole run, as a view keeps one while it pages
 
     if (format == Format::Trace) {
         CTraceDevice trace;
         host.SetTrace(&trace);
         for (int i = 0; i < pageCount; ++i) {
             doc.m_currentPage = firstPage + i;
-            DrawChartPage(doc, trace, host);
+            DrawChartPage(doc, state, trace, host);
         }
         if (!WriteText(options.output, trace.Trace(), error)) return Failure(error);
         return 0;
@@ -424,7 +419,7 @@ int RunRender(const std::vector<std::string>& args) {
     EnsureGuiApplication();
     const PageDrawer drawPage = [&](int index, CDrawingDevice& device) {
         doc.m_currentPage = firstPage + index;
-        DrawChartPage(doc, device, host);
+        DrawChartPage(doc, state, device, host);
         return index + 1 < pageCount;
     };
     const std::string& title = doc.GetTitle();

@@ -116,7 +116,7 @@ private slots:
         CCaelvaneView* viewTwo = fixture.ActiveView();
         fixture.App().OpenDocumentFile(pathFive);
         fixture.PaintActiveView();  // the five-page job is drawn last
-        QCOMPARE(g_pageCount, 5);
+        QCOMPARE(fixture.ActiveView()->State().pageCount, 5);
         viewTwo->OnFilePrint();
         QCOMPARE(fixture.dialogMaxPage, 2);
         QCOMPARE(PrintedDates(fixture.pdfPath),

@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(doc->m_currentPage, startPage);
         QTest::keyRelease(view, Qt::Key(key));
         QCOMPARE(doc->m_currentPage, expectedPage);
-        QCOMPARE(g_currentPage, expectedPage);
+        QCOMPARE(view->State().currentPage, expectedPage);
         QCOMPARE(counter.updates, 1);  // every key release repaints every view of the job
         doc->RemoveView(&counter);
         // The page keys do not scroll.
@@ -163,7 +163,7 @@ private slots:
         CCaelvaneView* viewB = fixture.ActiveView();
         viewB->GetJobDocument()->m_currentPage = 3;
         apptest::Paint(viewB);
-        QCOMPARE(g_pageCount, 10);
+        QCOMPARE(viewB->State().pageCount, 10);
         viewA->OnKeyUp(PageKey::PageDown);
         QCOMPARE(docA->m_currentPage, 1);
         QCOMPARE(viewB->GetJobDocument()->m_currentPage, 3);

@@ -26,7 +26,7 @@ protected:
         LoadStateFromDoc();
     }
 
-    std::vector<std::string> DrawTables() { return Run(DrawAspectTables); }
+    std::vector<std::string> DrawTables() { return Run([&](CChartDC& dc) { DrawAspectTables(dc, doc, state, scratch.current, scratch.natal); }); }
 
     void SelectAspect(int angle) {
         for (int index = 0; index < 20; ++index)
@@ -66,7 +66,7 @@ protected:
 // ---- structure -------------------------------------------------------------------------------
 
 TEST_F(AspectTablesTest, TableStartsWithGlyphsAndTheFirstDiagonalCell) {
-    helioLongitude[1] = 12.9;
+    scratch.current.helio[1] = 12.9;
     const std::vector<std::string> lines = DrawTables();
     const std::vector<std::string> expected = {
         "font Arial 160 1",
@@ -103,17 +103,17 @@ TEST_F(AspectTablesTest, IncludeAspectsOffDrawsNothingButSetsTheEntries) {
     doc.m_includeAspects = 0;
     doc.m_priceMonitorOn = 1;
     LoadStateFromDoc();
-    g_hotSpotDegree2[0] = 11;
-    g_hotSpotDegree2[1] = 22;
-    g_hotSpotDegree2[2] = 33;
-    priceAngle = 123;
+    state.hotSpotDegree2[0] = 11;
+    state.hotSpotDegree2[1] = 22;
+    state.hotSpotDegree2[2] = 33;
+    scratch.price.priceAngle = 123;
     // The font of the column is selected even when the column is not drawn.
-    EXPECT_EQ(Run(DrawLatitudeColumnAndEntryLabels),
+    EXPECT_EQ(Run([&](CChartDC& dc) { DrawLatitudeColumnAndEntryLabels(dc, doc, state, scratch.price); }),
               (std::vector<std::string>{"font Arial 150 0"}));
-    EXPECT_DOUBLE_EQ(g_hotSpotDegree2[0], 11);  // no price substitution without the tables
+    EXPECT_DOUBLE_EQ(state.hotSpotDegree2[0], 11);  // no price substitution without the tables
     EXPECT_TRUE(DrawTables().empty());
     for (const double* list :
-         {helioLongitude, geoLongitude, natalHelioLongitude, natalGeoLongitude}) {
+         {scratch.current.helio, scratch.current.geo, scratch.natal.helio, scratch.natal.geo}) {
         EXPECT_DOUBLE_EQ(list[13], 11);
         EXPECT_DOUBLE_EQ(list[14], 22);
         EXPECT_DOUBLE_EQ(list[15], 33);
@@ -131,14 +131,14 @@ struct ArcCase {
 
 TEST_F(AspectTablesTest, CurrentToCurrentArcsRunFromTheSlowerBodyAbove) {
     // Mercury 10, Venus 30, Moon 50 on both wheels; entries 13..15 at 100, 200, 250.
-    for (double* list : {helioLongitude, geoLongitude}) {
+    for (double* list : {scratch.current.helio, scratch.current.geo}) {
         list[1] = 10;
         list[2] = 30;
         list[10] = 50;
     }
-    g_hotSpotDegree2[0] = 100;
-    g_hotSpotDegree2[1] = 200;
-    g_hotSpotDegree2[2] = 250;
+    state.hotSpotDegree2[0] = 100;
+    state.hotSpotDegree2[1] = 200;
+    state.hotSpotDegree2[2] = 250;
     const std::vector<std::string> lines = DrawTables();
     const ArcCase cases[] = {
         {"upper Moon/Mercury: Moon minus Mercury", true, 10, 1, " 40"},
@@ -163,17 +163,17 @@ TEST_F(AspectTablesTest, CurrentToCurrentArcsRunFromTheSlowerBodyAbove) {
 TEST_F(AspectTablesTest, CurrentToNatalArcs) {
     doc.m_includeNatal = 1;
     LoadStateFromDoc();
-    for (double* list : {helioLongitude, geoLongitude}) {
+    for (double* list : {scratch.current.helio, scratch.current.geo}) {
         list[1] = 10;
         list[2] = 30;
         list[10] = 50;
     }
-    natalHelioLongitude[1] = 20;
-    natalHelioLongitude[2] = 30.6;
-    natalHelioLongitude[10] = 70;
-    natalGeoLongitude[1] = 25;
-    natalGeoLongitude[10] = 75;
-    g_hotSpotDegree2[0] = 100;
+    scratch.natal.helio[1] = 20;
+    scratch.natal.helio[2] = 30.6;
+    scratch.natal.helio[10] = 70;
+    scratch.natal.geo[1] = 25;
+    scratch.natal.geo[10] = 75;
+    state.hotSpotDegree2[0] = 100;
     const std::vector<std::string> lines = DrawTables();
     const ArcCase cases[] = {
         {"upper: column's current to row's natal", true, 10, 1, " 60"},
@@ -192,9 +192,9 @@ TEST_F(AspectTablesTest, CurrentToNatalArcs) {
 }
 
 TEST_F(AspectTablesTest, NumbersAreCutOrRounded) {
-    helioLongitude[3] = 359.9;    // diagonal: cut toward zero
-    helioLongitude[1] = 359.5;    // cell (Venus, Mercury): arc 359.5 rounds to 360
-    g_hotSpotDegree2[2] = 180.7;  // entry 15 on the diagonal
+    scratch.current.helio[3] = 359.9;    // diagonal: cut toward zero
+    scratch.current.helio[1] = 359.5;    // cell (Venus, Mercury): arc 359.5 rounds to 360
+    state.hotSpotDegree2[2] = 180.7;  // entry 15 on the diagonal
     const std::vector<std::string> lines = DrawTables();
     EXPECT_EQ(FindCell(lines, true, 3, 3).number, "359");
     EXPECT_EQ(FindCell(lines, true, 2, 1).number, "360");
@@ -243,8 +243,8 @@ TEST_F(AspectTablesTest, MarkBoundaries) {
         doc.m_customAspect[2] = c.customAngle;
         doc.m_customAspectEnabled[2] = c.customEnabled;
         // Cell (Venus, Mercury) of the upper table holds Mercury minus Venus.
-        helioLongitude[2] = 0.0;
-        helioLongitude[1] = c.arc;
+        scratch.current.helio[2] = 0.0;
+        scratch.current.helio[1] = c.arc;
         const Cell cell = FindCell(DrawTables(), true, 2, 1);
         EXPECT_EQ(cell.bold, c.significant ? 1 : 0);
         EXPECT_EQ(cell.width, c.significant ? 30 : 8);
@@ -255,7 +255,7 @@ TEST_F(AspectTablesTest, MarkBoundaries) {
 }
 
 TEST_F(AspectTablesTest, NoAspectsSelectedOutlinesEveryCellThin) {
-    for (int k = 1; k <= 12; ++k) helioLongitude[k] = geoLongitude[k] = 30.0 * k;
+    for (int k = 1; k <= 12; ++k) scratch.current.helio[k] = scratch.current.geo[k] = 30.0 * k;
     const std::vector<std::string> lines = DrawTables();
     EXPECT_EQ(Count(lines, "width 30"), 0);
     EXPECT_EQ(Count(lines, "font Arial 160 1"), 2 * (1 + 15));  // table start and diagonals
@@ -266,7 +266,7 @@ TEST_F(AspectTablesTest, UseColorOffKeepsHighlightsByWidthAndBoldness) {
     doc.m_useColor = 0;
     SelectAspect(90);
     LoadStateFromDoc();
-    helioLongitude[1] = 90.0;  // Mercury 90 from Venus at 0
+    scratch.current.helio[1] = 90.0;  // Mercury 90 from Venus at 0
     const std::vector<std::string> lines = DrawTables();
     ExpectAllBlack(lines);
     const Cell cell = FindCell(lines, true, 2, 1);
@@ -277,10 +277,10 @@ TEST_F(AspectTablesTest, UseColorOffKeepsHighlightsByWidthAndBoldness) {
 // ---- latitude column and entry labels; the price display ----------------------------------
 
 TEST_F(AspectTablesTest, LatitudeColumnBesideTheUpperDiagonal) {
-    const std::vector<std::string> lines = Run(DrawLatitudeColumnAndEntryLabels);
+    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawLatitudeColumnAndEntryLabels(dc, doc, state, scratch.price); });
     int south = 0;
     for (int k = 1; k <= 12; ++k) {
-        double v = BodyLatitude(g_pageJed, k);
+        double v = BodyLatitude(state.pageJed, k);
         if (v > 180) v -= 360;
         south += v < 0;
         char text[64];
@@ -325,11 +325,11 @@ TEST_F(AspectTablesTest, PriceDisplayTakesOverEntries13And14) {
         doc.m_hotSpotLabel[1] = "Beta";
         doc.m_hotSpotLabel[2] = std::string("Gam\0ma", 6);  // printed up to the NUL
         LoadStateFromDoc();
-        priceAngle = 123.4;
-        timeAngle = 234.5;
-        const std::vector<std::string> lines = Run([](CChartDC& dc, const CCaelvaneDoc& d) {
-            DrawLatitudeColumnAndEntryLabels(dc, d);
-            DrawAspectTables(dc, d);
+        scratch.price.priceAngle = 123.4;
+        scratch.price.timeAngle = 234.5;
+        const std::vector<std::string> lines = Run([&](CChartDC& dc) {
+            DrawLatitudeColumnAndEntryLabels(dc, doc, state, scratch.price);
+            DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
         });
         std::vector<std::string> labels;
         for (const std::string& line : Matching(lines, "text "))
@@ -341,8 +341,8 @@ TEST_F(AspectTablesTest, PriceDisplayTakesOverEntries13And14) {
         for (int e = 0; e < 3; ++e)
             EXPECT_EQ(FindCell(lines, true, 13 + e, 13 + e).number, c.diagonal[e]);
         // The dots keep the job's own hot spots; the job is not changed.
-        EXPECT_DOUBLE_EQ(g_hotSpotDegree[0], 10.2);
-        EXPECT_DOUBLE_EQ(g_hotSpotDegree[1], 20.9);
+        EXPECT_DOUBLE_EQ(state.hotSpotDegree[0], 10.2);
+        EXPECT_DOUBLE_EQ(state.hotSpotDegree[1], 20.9);
         EXPECT_DOUBLE_EQ(doc.m_hotSpotDegree[0], 10.2);
     }
 }

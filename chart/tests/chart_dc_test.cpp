@@ -58,23 +58,24 @@ TEST(ChartDC, MapsPagePointsOntoTheSurface) {
     EXPECT_EQ(surface.calls, expected);
 }
 
-TEST(ChartDC, ConstructionResetsTheModuleVariables) {
-    g_originX = 1;
-    g_originY = 2;
-    g_penWidth = 30;
-    g_penColor = 0x123456;
+TEST(ChartDC, EveryContextStartsFromTheSameSettings) {
     CSurfaceRecorder surface;
+    {
+        CChartDC first(surface);
+        first.SetPenWidth(30);
+        first.SetColor(0x123456);
+    }
     CChartDC dc(surface);
-    EXPECT_EQ(g_originX, 200);
-    EXPECT_EQ(g_originY, -300);
-    EXPECT_EQ(g_penWidth, 1);
-    EXPECT_EQ(g_penColor, 0u);
+    EXPECT_EQ(dc.OriginX(), 200);
+    EXPECT_EQ(dc.OriginY(), -300);
+    EXPECT_EQ(dc.PenWidth(), 1);
+    EXPECT_EQ(dc.PenColor(), 0u);
 
     dc.SetPenWidth(20);
     dc.SetColor(0xFF0000);
     dc.SetColor(0x0000FF);  // the second colour wins; the width stays
-    EXPECT_EQ(g_penColor, 0x0000FFu);
-    EXPECT_EQ(g_penWidth, 20);
+    EXPECT_EQ(dc.PenColor(), 0x0000FFu);
+    EXPECT_EQ(dc.PenWidth(), 20);
 }
 
 TEST(TraceDevice, WritesTheDisplayListInPageCoordinates) {

@@ -81,7 +81,9 @@ TEST(DrawChartPage, SelectsThePageDateForEveryJobType) {
         doc.m_priceHour = c.priceHour;
         doc.m_priceMinute = c.priceMinute;
         CTestHost host;
-        const std::vector<std::string> texts = TextsOf(SplitLines(DrawToTrace(doc, host)));
+        ChartState state;
+        const std::vector<std::string> texts =
+            TextsOf(SplitLines(DrawToTrace(doc, state, host)));
 
         EXPECT_TRUE(host.messages.empty());
         EXPECT_TRUE(Contains(texts, "text 550 9400 \"Job: range.cvj \""));
@@ -93,7 +95,7 @@ TEST(DrawChartPage, SelectsThePageDateForEveryJobType) {
         EXPECT_TRUE(Contains(texts, std::string("text 550 8800 \"") + c.jedLine + "\""));
         EXPECT_TRUE(Contains(texts, std::string("text 550 4300 \"") + c.jedLine + "\""));
         EXPECT_EQ(doc.m_pageCount, c.pageCount);
-        EXPECT_EQ(g_pageCount, c.pageCount);
+        EXPECT_EQ(state.pageCount, c.pageCount);
     }
 }
 
@@ -159,17 +161,18 @@ TEST(DrawChartPage, JobTypeOutsideTheFourDrawsNoJobBlockAndKeepsTheLastDate) {
     doc.m_endDay = 20;
     doc.m_currentPage = 2;
     CTestHost host;
-    DrawToTrace(doc, host);
-    const double lastJed = g_pageJed;
+    ChartState state;
+    DrawToTrace(doc, state, host);
+    const double lastJed = state.pageJed;
 
     doc.m_jobType = 7;
     doc.m_startYear = 1990;
-    const std::vector<std::string> lines = SplitLines(DrawToTrace(doc, host));
+    const std::vector<std::string> lines = SplitLines(DrawToTrace(doc, state, host));
     for (const std::string& text : TextsOf(lines)) {
         EXPECT_EQ(text.find("Job:"), std::string::npos) << text;
         EXPECT_EQ(text.find("page "), std::string::npos) << text;
     }
-    EXPECT_EQ(g_pageJed, lastJed);
+    EXPECT_EQ(state.pageJed, lastJed);
     EXPECT_EQ(doc.m_pageCount, 3);
     EXPECT_EQ(lines.back(), "end");
 }
@@ -206,7 +209,9 @@ TEST(DrawChartPage, NatalLineAndAspectCaptionsFollowTheOptions) {
         doc.m_natalDay = 4;
         doc.m_natalYear = 1976;
         CTestHost host;
-        const std::vector<std::string> texts = TextsOf(SplitLines(DrawToTrace(doc, host)));
+        ChartState state;
+        const std::vector<std::string> texts =
+            TextsOf(SplitLines(DrawToTrace(doc, state, host)));
         const std::size_t from = IndexOf(texts, "text 550 4300 \"TUESDAY  2451562.208 JED  \"") + 1;
         const std::size_t to = from + c.expected.size();
         ASSERT_LE(to, texts.size());
@@ -215,7 +220,7 @@ TEST(DrawChartPage, NatalLineAndAspectCaptionsFollowTheOptions) {
         ASSERT_LT(to, texts.size());
         EXPECT_EQ(texts[to].rfind("text 7070 7862 ", 0), 0u) << texts[to];
         if (c.natal) {
-            EXPECT_EQ(g_natalJed, JulianDate(7, 4, 1976, 17, 0));
+            EXPECT_EQ(state.natalJed, JulianDate(7, 4, 1976, 17, 0));
         }
     }
 }
@@ -318,8 +323,9 @@ TEST(DrawChartPage, ExtremeRangesGiveDefinedPageCounts) {
         doc.m_endYear = c.endYear;
         doc.m_currentPage = c.currentPage;
         CTestHost host;
-        const std::vector<std::string> lines = SplitLines(DrawToTrace(doc, host));
-        EXPECT_EQ(g_pageCount, c.pageCount);
+        ChartState state;
+        const std::vector<std::string> lines = SplitLines(DrawToTrace(doc, state, host));
+        EXPECT_EQ(state.pageCount, c.pageCount);
         EXPECT_EQ(lines.back(), "end");
     }
 }

@@ -1,8 +1,8 @@
 #pragma once
-// Runs one page element into a trace recorder with the chart state set by the test.
+// Runs one page element into a trace recorder with the chart state and scratch set by the test.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,6 +10,7 @@
 #include "chart/chart_dc.h"
 #include "chart/chart_state.h"
 #include "chart/draw_page.h"
+#include "chart/page_elements.h"
 #include "ephemeris/calendar.h"
 #include "job/caelvane_doc.h"
 #include "render/trace_device.h"
@@ -50,43 +51,35 @@ protected:
         doc.m_colorMoonBall = ElementColors::kMoonBall;
         doc.m_colorOverlayCircle = ElementColors::kOverlayCircle;
         LoadStateFromDoc();
-        std::fill(std::begin(helioLongitude), std::end(helioLongitude), 0.0);
-        std::fill(std::begin(geoLongitude), std::end(geoLongitude), 0.0);
-        std::fill(std::begin(natalHelioLongitude), std::end(natalHelioLongitude), 0.0);
-        std::fill(std::begin(natalGeoLongitude), std::end(natalGeoLongitude), 0.0);
-        daylightOffset = 0.0;
-        priceAngle = 0.0;
-        timeAngle = 0.0;
         SetPage(1, 1, 2000, 17, 0);  // 2000-01-01 17:00 UT
-        g_natalJed = 2451545.0;
+        state.natalJed = 2451545.0;
     }
 
     // The copies a drawing makes from the job before its elements run; the page set by the
     // test stays.
     void LoadStateFromDoc() {
-        const int hour = g_pageHour, minute = g_pageMinute;
-        CopyChartState(doc);
-        g_pageHour = hour;
-        g_pageMinute = minute;
+        const int hour = state.pageHour, minute = state.pageMinute;
+        CopyChartState(doc, state);
+        state.pageHour = hour;
+        state.pageMinute = minute;
     }
 
     void SetPage(int month, int day, int year, int hour, int minute) {
-        g_pageMonth = month;
-        g_pageDay = day;
-        g_pageYear = year;
-        g_pageHour = hour;
-        g_pageMinute = minute;
-        g_pageJed = JulianDate(month, day, year, hour, minute);
+        state.pageMonth = month;
+        state.pageDay = day;
+        state.pageYear = year;
+        state.pageHour = hour;
+        state.pageMinute = minute;
+        state.pageJed = JulianDate(month, day, year, hour, minute);
     }
 
     // Draws with `element` on a fresh drawing context and returns the trace lines between
     // "begin" and "end".
-    template <class Element>
-    std::vector<std::string> Run(Element element) {
+    std::vector<std::string> Run(const std::function<void(CChartDC&)>& element) {
         CTraceDevice device;
         {
             CChartDC dc(device);
-            element(dc, doc);
+            element(dc);
         }
         std::vector<std::string> lines;
         std::istringstream in(device.Trace());
@@ -117,4 +110,6 @@ protected:
     }
 
     CCaelvaneDoc doc;
+    ChartState state;
+    PageScratch scratch;
 };

@@ -9,7 +9,7 @@ namespace {
 
 class HotSpotsTest : public ElementTest {
 protected:
-    std::vector<std::string> Draw() { return Run(DrawHotSpotsAndNatalMarks); }
+    std::vector<std::string> Draw() { return Run([&](CChartDC& dc) { DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal); }); }
 };
 
 TEST_F(HotSpotsTest, DefaultHotSpotsDrawThreeOfFour) {
@@ -54,7 +54,7 @@ TEST_F(HotSpotsTest, DigitAnchorsSwapWithTheSide) {
     };
     for (const SpotCase& c : cases) {
         SCOPED_TRACE(c.name);
-        g_hotSpotDegree[0] = c.degree;
+        state.hotSpotDegree[0] = c.degree;
         std::vector<std::string> marks;
         const std::vector<std::string> lines = Draw();
         for (int n = 0; n < 6; ++n)
@@ -64,16 +64,16 @@ TEST_F(HotSpotsTest, DigitAnchorsSwapWithTheSide) {
 }
 
 TEST_F(HotSpotsTest, NatalMarksFillTheNatalLists) {
-    g_includeNatal = 1;
-    g_natalJed = 2451545.0;
+    state.includeNatal = 1;
+    state.natalJed = 2451545.0;
     const std::vector<std::string> lines = Draw();
     for (int k = 1; k <= 12; ++k) {
-        EXPECT_DOUBLE_EQ(natalHelioLongitude[k], BodyLongitude(g_natalJed, k)) << k;
-        EXPECT_DOUBLE_EQ(natalGeoLongitude[k], BodyLongitude(g_natalJed, -k)) << k;
+        EXPECT_DOUBLE_EQ(scratch.natal.helio[k], BodyLongitude(state.natalJed, k)) << k;
+        EXPECT_DOUBLE_EQ(scratch.natal.geo[k], BodyLongitude(state.natalJed, -k)) << k;
     }
-    EXPECT_NEAR(natalGeoLongitude[3], 280.3774, 1e-3);  // the Sun
-    EXPECT_NEAR(natalGeoLongitude[1], 271.8958, 1e-3);  // Mercury
-    EXPECT_NEAR(natalGeoLongitude[2], 241.5250, 1e-3);  // Venus
+    EXPECT_NEAR(scratch.natal.geo[3], 280.3774, 1e-3);  // the Sun
+    EXPECT_NEAR(scratch.natal.geo[1], 271.8958, 1e-3);  // Mercury
+    EXPECT_NEAR(scratch.natal.geo[2], 241.5250, 1e-3);  // Venus
 
     // After the three hot spots (19 lines): the natal font and pen, then dot and letter per body.
     ASSERT_EQ(lines.size(), 19u + 2 + 24 * 4);
@@ -109,18 +109,18 @@ TEST_F(HotSpotsTest, NatalMarksFillTheNatalLists) {
 }
 
 TEST_F(HotSpotsTest, NoNatalDateLeavesTheNatalListsAlone) {
-    g_includeNatal = 0;
-    natalHelioLongitude[5] = -1.0;
-    natalGeoLongitude[5] = -2.0;
+    state.includeNatal = 0;
+    scratch.natal.helio[5] = -1.0;
+    scratch.natal.geo[5] = -2.0;
     EXPECT_EQ(Draw().size(), 19u);
-    EXPECT_DOUBLE_EQ(natalHelioLongitude[5], -1.0);
-    EXPECT_DOUBLE_EQ(natalGeoLongitude[5], -2.0);
+    EXPECT_DOUBLE_EQ(scratch.natal.helio[5], -1.0);
+    EXPECT_DOUBLE_EQ(scratch.natal.geo[5], -2.0);
 }
 
 TEST_F(HotSpotsTest, UseColorOffDrawsAllBlack) {
     doc.m_useColor = 0;
     LoadStateFromDoc();
-    g_includeNatal = 1;
+    state.includeNatal = 1;
     ExpectAllBlack(Draw());
 }
 

@@ -23,7 +23,7 @@ class HourDialTest : public ElementTest {};
 
 TEST_F(HourDialTest, HourZeroOnThePositiveXAxis) {
     const std::vector<std::string> lines =
-        Run([](CChartDC& dc, const CCaelvaneDoc& d) { DrawHourRing(dc, d, 0.0); });
+        Run([&](CChartDC& dc) { DrawHourRing(dc, doc, state, 0.0); });
     const std::vector<std::string> head(lines.begin(), lines.begin() + 7);
     const std::vector<std::string> expected = {
         ColorLine(ElementColors::kWheelLines),
@@ -53,7 +53,7 @@ TEST_F(HourDialTest, HourZeroOnThePositiveXAxis) {
 TEST_F(HourDialTest, HoursRunAnticlockwiseFromAnyStart) {
     for (double start : {0.0, 10.0, 200.0, 359.5}) {
         const std::vector<std::string> lines =
-            Run([start](CChartDC& dc, const CCaelvaneDoc& d) { DrawHourRing(dc, d, start); });
+            Run([&](CChartDC& dc) { DrawHourRing(dc, doc, state, start); });
         const std::vector<std::string> ticks = Matching(lines, "line ");
         for (int hour = 0; hour < 24; ++hour) {
             int x1, y1, x2, y2;
@@ -130,13 +130,13 @@ TEST_F(HourDialTest, DaylightTimeTurnsTheRingBackOneHour) {
                           {7, SouthernRule(), 0}};
     for (const Case& c : cases) {
         SetPage(c.month, 10, 2003, 17, 0);
-        g_useDaylightTime = 1;
+        state.useDaylightTime = 1;
         const caelvane::TimeZoneRule rule = c.rule;
         const std::vector<std::string> lines =
-            Run([&rule](CChartDC& dc, const CCaelvaneDoc& d) { DrawHourDial(dc, d, rule); });
-        EXPECT_EQ(daylightOffset, c.offset);
-        EXPECT_EQ(g_daylightStartJed, DaylightStartDate(2003, rule));
-        EXPECT_EQ(g_daylightEndJed, DaylightEndDate(2003, rule));
+            Run([&](CChartDC& dc) { scratch.daylightOffset = DrawHourDial(dc, doc, state, rule); });
+        EXPECT_EQ(scratch.daylightOffset, c.offset);
+        EXPECT_EQ(state.daylightStartJed, DaylightStartDate(2003, rule));
+        EXPECT_EQ(state.daylightEndJed, DaylightEndDate(2003, rule));
         const std::vector<std::string> head(lines.begin(), lines.begin() + 4);
         EXPECT_EQ(head,
                   std::vector<std::string>({ColorLine(ElementColors::kCurrentLines), "width 8",
@@ -145,16 +145,16 @@ TEST_F(HourDialTest, DaylightTimeTurnsTheRingBackOneHour) {
         int x1, y1, x2, y2;
         ASSERT_EQ(std::sscanf(ticks[0].c_str(), "line %d %d %d %d", &x1, &y1, &x2, &y2), 4);
         const double angle = std::atan2(y1 - 7800, x1 - 5700) * 180 / M_PI;
-        double diff = std::fmod(angle - (BodyLongitude(g_pageJed, 3) + c.offset) + 720, 360);
+        double diff = std::fmod(angle - (BodyLongitude(state.pageJed, 3) + c.offset) + 720, 360);
         if (diff > 180) diff = 360 - diff;
         EXPECT_LT(diff, 0.2) << "month " << c.month;
     }
 }
 
 TEST_F(HourDialTest, WithoutColorTheDialIsBlack) {
-    g_useColor = 0;
-    ExpectAllBlack(Run([](CChartDC& dc, const CCaelvaneDoc& d) {
-        DrawHourDial(dc, d, chart_test::NorthernRule());
+    state.useColor = 0;
+    ExpectAllBlack(Run([&](CChartDC& dc) {
+        scratch.daylightOffset = DrawHourDial(dc, doc, state, chart_test::NorthernRule());
     }));
 }
 

@@ -13,7 +13,7 @@ class MoonScaleTest : public ElementTest {
 protected:
     std::vector<std::string> DrawFor(double latitude, double phase) {
         return Run(
-            [&](CChartDC& dc, const CCaelvaneDoc& d) { DrawMoonScaleFor(dc, d, latitude, phase); });
+            [&](CChartDC& dc) { DrawMoonScaleFor(dc, doc, state, latitude, phase); });
     }
 
     static std::vector<std::string> Notes(const std::vector<std::string>& lines) {
@@ -125,8 +125,8 @@ TEST_F(MoonScaleTest, EclipseDatesFromTheEphemeris) {
     };
     for (const DateCase& c : cases) {
         SCOPED_TRACE(c.name);
-        g_pageJed = JulianDate(c.month, c.day, c.year, 17, 0);
-        EXPECT_EQ(Notes(Run(DrawMoonScale)), c.notes);
+        state.pageJed = JulianDate(c.month, c.day, c.year, 17, 0);
+        EXPECT_EQ(Notes(Run([&](CChartDC& dc) { DrawMoonScale(dc, doc, state); })), c.notes);
     }
 }
 

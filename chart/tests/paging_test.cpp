@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "chart/chart_state.h"
+#include "chart/draw_page.h"
 #include "job/caelvane_doc.h"
 
 namespace {
@@ -30,10 +31,12 @@ public:
     long lastHint = -1;
 };
 
-void SetChartState(int jobType, int pageCount, int currentPage) {
-    g_jobType = jobType;
-    g_pageCount = pageCount;
-    g_currentPage = currentPage;
+ChartState PagingState(int jobType, int pageCount, int currentPage) {
+    ChartState state;
+    state.jobType = jobType;
+    state.pageCount = pageCount;
+    state.currentPage = currentPage;
+    return state;
 }
 
 TEST(PageAfterKey, StepsAndWrapsDateRangesOnly) {
@@ -58,9 +61,50 @@ TEST(PageAfterKey, StepsAndWrapsDateRangesOnly) {
         {"smallest page wraps without overflow", 3, 5, INT_MIN, PageKey::PageUp, 5},
     };
     for (const KeyCase& c : cases) {
-        SetChartState(c.jobType, c.pageCount, c.currentPage);
-        EXPECT_EQ(PageAfterKey(c.key), c.expected) << c.name;
-        EXPECT_EQ(g_currentPage, c.currentPage) << c.name << ": the key alone changes nothing";
+        const ChartState state = PagingState(c.jobType, c.pageCount, c.currentPage);
+        EXPECT_EQ(PageAfterKey(state, c.key), c.expected) << c.name;
+    }
+}
+
+// A date range of `days` days from January 1, 2000 (job type 3) on page `page`.
+void MakeRange(CCaelvaneDoc& doc, int days, int page) {
+    doc.m_jobType = 3;
+    doc.m_startMonth = doc.m_endMonth = 1;
+    doc.m_startDay = 1;
+    doc.m_startYear = doc.m_endYear = 2000;
+    doc.m_endDay = days;
+    doc.m_currentPage = page;
+}
+
+TEST(PreparePaging, CountsThePagesOfEveryJobType) {
+    struct Case {
+        const char* name;
+        int jobType, daysBefore, daysAfter, endDay, endYear, currentPage;
+        int pageCount, page;  // the state's after preparing
+    };
+    const Case cases[] = {
+        {"today", 0, 0, 0, 1, 2000, 4, 1, 1},
+        {"one day", 1, 0, 0, 1, 2000, 4, 1, 1},
+        {"today -/+", 2, 3, 4, 1, 2000, 2, 8, 2},
+        {"range", 3, 0, 0, 31, 2000, 2, 31, 2},
+        {"reversed range keeps the count", 3, 0, 0, 1, 1999, 2, 9, 2},
+        {"unknown type keeps the count", 7, 0, 0, 31, 2000, 2, 9, 2},
+    };
+    for (const Case& c : cases) {
+        CCaelvaneDoc doc;
+        MakeRange(doc, 1, 1);
+        doc.m_jobType = c.jobType;
+        doc.m_daysBefore = c.daysBefore;
+        doc.m_daysAfter = c.daysAfter;
+        doc.m_endDay = c.endDay;
+        doc.m_endYear = c.endYear;
+        doc.m_currentPage = c.currentPage;
+        ChartState state;
+        state.pageCount = 9;
+        PreparePaging(doc, state);
+        EXPECT_EQ(state.pageCount, c.pageCount) << c.name;
+        EXPECT_EQ(state.currentPage, c.page) << c.name;
+        EXPECT_EQ(doc.m_currentPage, c.currentPage) << c.name << ": the job is not written";
     }
 }
 
@@ -70,13 +114,10 @@ TEST(AdvancePage, StepsDateRangeJobAndRepaintsEveryView) {
     doc.AddView(&first);
     doc.AddView(&second);
 
-    SetChartState(3, 3, 2);
-    doc.m_currentPage = 2;
+    MakeRange(doc, 3, 2);
     AdvancePage(&doc);
-    EXPECT_EQ(g_currentPage, 3);
     EXPECT_EQ(doc.m_currentPage, 3);
     AdvancePage(&doc);
-    EXPECT_EQ(g_currentPage, 1);
     EXPECT_EQ(doc.m_currentPage, 1);
 
     EXPECT_EQ(first.updates, 2);
@@ -92,31 +133,33 @@ TEST(AdvancePage, SinglePageJobsOnlyRepaint) {
         CCaelvaneDoc doc;
         CountingView view;
         doc.AddView(&view);
-        SetChartState(jobType, 1, 1);
+        doc.m_jobType = jobType;
         doc.m_currentPage = 1;
         AdvancePage(&doc);
         EXPECT_EQ(doc.m_currentPage, 1) << "job type " << jobType;
-        EXPECT_EQ(g_currentPage, 1) << "job type " << jobType;
         EXPECT_EQ(view.updates, 1) << "job type " << jobType;
         doc.RemoveView(&view);
     }
 }
 
-TEST(AdvancePage, UsesTheChartStateOfTheLastDrawing) {
-    // The step follows the chart state, not the document's own page: with several windows
-    // open the chart state is the one the last drawing left.
-    CCaelvaneDoc doc;
-    doc.m_currentPage = 1;
-    SetChartState(2, 6, 4);
-    AdvancePage(&doc);
-    EXPECT_EQ(doc.m_currentPage, 5);
-    EXPECT_EQ(g_currentPage, 5);
-}
-
-TEST(AdvancePage, NoDocumentLeavesTheChartStateAlone) {
-    SetChartState(3, 3, 2);
-    AdvancePage(nullptr);
-    EXPECT_EQ(g_currentPage, 2);
+TEST(AdvancePage, EachJobStepsThroughItsOwnPages) {
+    // Two jobs open: stepping one follows its own page and count, whatever the other shows.
+    CCaelvaneDoc week, year;
+    MakeRange(week, 7, 7);
+    MakeRange(year, 366, 6);
+    year.m_endYear = 2001;
+    AdvancePage(&year);
+    AdvancePage(&week);
+    EXPECT_EQ(week.m_currentPage, 1);
+    EXPECT_EQ(year.m_currentPage, 7);
+    // TODAY -/+ days: the count comes from the days, not from the clock.
+    CCaelvaneDoc span;
+    span.m_jobType = 2;
+    span.m_daysBefore = 1;
+    span.m_daysAfter = 1;
+    span.m_currentPage = 3;
+    AdvancePage(&span);
+    EXPECT_EQ(span.m_currentPage, 1);
 }
 
 }  // namespace

@@ -12,14 +12,14 @@ namespace {
 
 class PriceMarksTest : public ElementTest {
 protected:
-    std::vector<std::string> Draw() { return Run(DrawPriceMarksAndOverlay); }
+    std::vector<std::string> Draw() { return Run([&](CChartDC& dc) { DrawPriceMarksAndOverlay(dc, doc, state, scratch.daylightOffset, scratch.price); }); }
 
     void SetOverlay(int enabled, int parts, double start, int first, int step) {
-        g_overlayEnabled = enabled;
-        g_overlayParts = parts;
-        g_overlayStartDegree = start;
-        g_overlayFirstValue = first;
-        g_overlayStepSize = step;
+        state.overlayEnabled = enabled;
+        state.overlayParts = parts;
+        state.overlayStartDegree = start;
+        state.overlayFirstValue = first;
+        state.overlayStepSize = step;
     }
 
     void SetPriceDisplay(double price, double degree) {
@@ -159,7 +159,7 @@ TEST_F(PriceMarksTest, PriceDisplayOffDrawsNoMarks) {
 TEST_F(PriceMarksTest, PriceAndTimeMarksOnBothWheels) {
     // 2000-01-01 12:00 UT: the daily point is the Sun's geocentric longitude, 280.3774.
     SetPage(1, 1, 2000, 12, 0);
-    const double daily = BodyLongitude(g_pageJed, 2000);
+    const double daily = BodyLongitude(state.pageJed, 2000);
     ASSERT_NEAR(daily, 280.3774, 1e-3);
     SetPriceDisplay(1000.0, 90.0);
     SetOverlay(0, 4, 0, 10, 5);
@@ -192,18 +192,18 @@ TEST_F(PriceMarksTest, PriceAndTimeMarksOnBothWheels) {
         ColorLine(ElementColors::kOverlayCircle),
     };
     EXPECT_EQ(lines, expected);
-    EXPECT_DOUBLE_EQ(priceAngle, 90.0);
-    EXPECT_DOUBLE_EQ(timeAngle, t);
+    EXPECT_DOUBLE_EQ(scratch.price.priceAngle, 90.0);
+    EXPECT_DOUBLE_EQ(scratch.price.timeAngle, t);
 }
 
 TEST_F(PriceMarksTest, TimeAngleOfExactly360Stays) {
     SetPage(1, 2, 2000, 12, 0);
-    const double daily = BodyLongitude(g_pageJed, 2000);
-    daylightOffset = 330.0 - daily;
-    ASSERT_EQ(daily + daylightOffset + 30.0, 360.0) << "the sum must land on 360 exactly";
+    const double daily = BodyLongitude(state.pageJed, 2000);
+    scratch.daylightOffset = 330.0 - daily;
+    ASSERT_EQ(daily + scratch.daylightOffset + 30.0, 360.0) << "the sum must land on 360 exactly";
     SetPriceDisplay(1.0, 5.0);
     const std::vector<std::string> lines = Draw();
-    EXPECT_EQ(timeAngle, 360.0);
+    EXPECT_EQ(scratch.price.timeAngle, 360.0);
     EXPECT_EQ(Matching(lines, "text 550 3900").at(0),
               R"(text 550 3900 "Time= 14:00 Eastern =  360.00 degrees ")");
 }
@@ -243,17 +243,17 @@ TEST_F(PriceMarksTest, ExtremeJobValuesDrawEveryElementWithoutFault) {
         doc.m_overlayFirstValue = INT_MIN;
         doc.m_overlayStepSize = INT_MIN;
         LoadStateFromDoc();
-        g_pageHour = INT_MAX - 7;
-        g_pageMinute = INT_MIN;
-        daylightOffset = value;
-        g_natalJed = 1e12;
-        for (int k = 1; k <= 12; ++k) helioLongitude[k] = geoLongitude[k] = value;
-        const std::vector<std::string> lines = Run([](CChartDC& dc, const CCaelvaneDoc& d) {
-            DrawPriceMarksAndOverlay(dc, d);
-            DrawLatitudeColumnAndEntryLabels(dc, d);
-            DrawHotSpotsAndNatalMarks(dc, d);
-            DrawAspectTables(dc, d);
-            DrawMoonScale(dc, d);
+        state.pageHour = INT_MAX - 7;
+        state.pageMinute = INT_MIN;
+        scratch.daylightOffset = value;
+        state.natalJed = 1e12;
+        for (int k = 1; k <= 12; ++k) scratch.current.helio[k] = scratch.current.geo[k] = value;
+        const std::vector<std::string> lines = Run([&](CChartDC& dc) {
+            DrawPriceMarksAndOverlay(dc, doc, state, scratch.daylightOffset, scratch.price);
+            DrawLatitudeColumnAndEntryLabels(dc, doc, state, scratch.price);
+            DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal);
+            DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
+            DrawMoonScale(dc, doc, state);
         });
         EXPECT_EQ(Count(lines, "circle 5700 3300 1710 0"), 1);
         EXPECT_EQ(Count(lines, "line "), 4 + 2 * 3600 + 2 * 120 * 4 + 12);

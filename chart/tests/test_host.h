@@ -60,13 +60,19 @@ inline std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
-// One page of `doc` as its trace.
-inline std::string DrawToTrace(CCaelvaneDoc& doc, CTestHost& host) {
+// One page of `doc` as its trace, drawn with `state` (left as the drawing leaves it).
+inline std::string DrawToTrace(CCaelvaneDoc& doc, ChartState& state, CTestHost& host) {
     CTraceDevice device;
     host.trace = &device;
-    DrawChartPage(doc, device, host);
+    DrawChartPage(doc, state, device, host);
     host.trace = nullptr;
     return device.Trace();
+}
+
+// One page of `doc` as its trace, drawn with a state of its own.
+inline std::string DrawToTrace(CCaelvaneDoc& doc, CTestHost& host) {
+    ChartState state;
+    return DrawToTrace(doc, state, host);
 }
 
 }  // namespace chart_test

@@ -58,7 +58,7 @@ protected:
 };
 
 TEST_F(WheelsTest, BorderDividingLineAndCirclesInTheirOrder) {
-    const std::vector<std::string> lines = Run(DrawBorderAndWheels);
+    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawBorderAndWheels(dc, doc, state); });
     const std::vector<std::string> head(lines.begin(), lines.begin() + 15);
     const std::vector<std::string> expected = {
         ColorLine(0x0000CC),
@@ -81,7 +81,7 @@ TEST_F(WheelsTest, BorderDividingLineAndCirclesInTheirOrder) {
 }
 
 TEST_F(WheelsTest, TickPassesCoverBothWheels) {
-    const std::vector<std::string> lines = Run(DrawBorderAndWheels);
+    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawBorderAndWheels(dc, doc, state); });
     const std::vector<Segment> segments = Segments(lines);
     // 5 border lines, then 180 + 36 + 12 ticks on each wheel.
     ASSERT_EQ(segments.size(), 5u + 2u * (180 + 36 + 12));
@@ -114,7 +114,7 @@ TEST_F(WheelsTest, TickPassesCoverBothWheels) {
 }
 
 TEST_F(WheelsTest, SignLettersReadLeftToRightInBothHalves) {
-    const std::vector<std::string> lines = Run(DrawSignLettersAndDegreeLabels);
+    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawSignLettersAndDegreeLabels(dc, doc, state, scratch.textBuffer); });
     EXPECT_EQ(lines[0], "font Arial 110 1");
     EXPECT_EQ(lines[1], ColorLine(ElementColors::kWheelText));
     std::vector<TextAt> texts;
@@ -146,7 +146,7 @@ TEST_F(WheelsTest, SignLettersReadLeftToRightInBothHalves) {
 }
 
 TEST_F(WheelsTest, DegreeLabels) {
-    const std::vector<std::string> lines = Run(DrawSignLettersAndDegreeLabels);
+    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawSignLettersAndDegreeLabels(dc, doc, state, scratch.textBuffer); });
     // The sine of 180 degrees comes out a tiny negative number: 82.5 is cut to 82.
     EXPECT_EQ(Count(lines, "text 4065 7882 \"180\""), 1);
     EXPECT_EQ(Count(lines, "text 4065 3382 \"180\""), 1);
@@ -166,7 +166,7 @@ TEST_F(WheelsTest, DegreeLabels) {
 // line from the opposite point, and its glyph stands on its own radius 1170 - 55 n.
 TEST_F(WheelsTest, BodiesPointAtTheirLongitudes) {
     SetPage(3, 5, 2011, 17, 0);
-    const std::vector<std::string> lines = Run(DrawBodies);
+    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawBodies(dc, doc, state, scratch.current); });
     EXPECT_EQ(lines[0], "font Arial 130 0");
     EXPECT_EQ(lines[1], "width 8");
     const std::vector<Segment> segments = Segments(lines);
@@ -182,8 +182,8 @@ TEST_F(WheelsTest, BodiesPointAtTheirLongitudes) {
         const int cy = wheel == 0 ? 7800 : 3300;
         for (int n = 1; n <= 12; ++n) {
             SCOPED_TRACE("wheel " + std::to_string(wheel) + " body " + std::to_string(n));
-            const double longitude = wheel == 0 ? helioLongitude[n] : geoLongitude[n];
-            EXPECT_EQ(longitude, BodyLongitude(g_pageJed, wheel == 0 ? n : -n));
+            const double longitude = wheel == 0 ? scratch.current.helio[n] : scratch.current.geo[n];
+            EXPECT_EQ(longitude, BodyLongitude(state.pageJed, wheel == 0 ? n : -n));
             const Segment& body = segments[24 * wheel + 2 * (n - 1)];
             const Segment& opposite = segments[24 * wheel + 2 * (n - 1) + 1];
             EXPECT_EQ(body.x2, 5700);
@@ -198,7 +198,7 @@ TEST_F(WheelsTest, BodiesPointAtTheirLongitudes) {
         }
     }
     // The Earth seen from the Sun and the Sun seen from the Earth stand opposite.
-    EXPECT_NEAR(AngleDifference(helioLongitude[3], geoLongitude[3]), 180.0, 1e-6);
+    EXPECT_NEAR(AngleDifference(scratch.current.helio[3], scratch.current.geo[3]), 180.0, 1e-6);
     // Body line, opposite line (cyan, one unit), glyph: the pen and colour of each.
     const std::vector<std::string> first(lines.begin() + 2, lines.begin() + 10);
     EXPECT_EQ(first[0], ColorLine(ElementColors::kCurrentLines));
@@ -209,12 +209,12 @@ TEST_F(WheelsTest, BodiesPointAtTheirLongitudes) {
 }
 
 TEST_F(WheelsTest, WithoutColorNoOppositeLinesAndAllBlack) {
-    g_useColor = 0;
-    const std::vector<std::string> lines = Run(DrawBodies);
+    state.useColor = 0;
+    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawBodies(dc, doc, state, scratch.current); });
     EXPECT_EQ(Segments(lines).size(), 24u);
     ExpectAllBlack(lines);
-    ExpectAllBlack(Run(DrawBorderAndWheels));
-    ExpectAllBlack(Run(DrawSignLettersAndDegreeLabels));
+    ExpectAllBlack(Run([&](CChartDC& dc) { DrawBorderAndWheels(dc, doc, state); }));
+    ExpectAllBlack(Run([&](CChartDC& dc) { DrawSignLettersAndDegreeLabels(dc, doc, state, scratch.textBuffer); }));
 }
 
 }  // namespace

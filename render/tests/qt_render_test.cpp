@@ -247,10 +247,11 @@ TEST_F(QtRenderTest, DefaultPageHasItsColouredLandmarks) {
     const std::string path = keep ? std::string(keep) + "/default-page.png"
                                   : folder.filePath("default-page.png").toStdString();
     std::string error;
+    ChartState chart;
     ASSERT_TRUE(WritePngFile(
         path, 0, kDefaultPngDpi,
         [&](int, CDrawingDevice& device) {
-            DrawChartPage(doc, device, host);
+            DrawChartPage(doc, chart, device, host);
             return false;
         },
         error))

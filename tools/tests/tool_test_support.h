@@ -62,10 +62,10 @@ public:
     void OnUpdate(CView*, long) override { Draw(); }
     void Draw() {
         CTraceDevice device;
-        DrawChartPage(m_doc, device, m_host);
+        DrawChartPage(m_doc, m_state, device, m_host);
         ++draws;
-        page = g_currentPage;
-        day = g_pageDay;
+        page = m_state.currentPage;
+        day = m_state.pageDay;
         trace = device.Trace();
     }
 
@@ -76,6 +76,7 @@ public:
 
 private:
     CCaelvaneDoc& m_doc;
+    ChartState m_state;
     CFixedHost m_host;
 };
 

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "platform/host_services.h"
-#include "platform/null_device.h"
 
 // The host's clock and zone with the messages kept instead of shown.
 class CMessageCollector : public caelvane::CHostServices {
