@@ -1,9 +1,16 @@
 // What one chart page asks of the engine: the longitudes of both wheels (codes 1..12 and
-// -1..-12) and the twelve latitudes, for one date. Successive iterations step a day, as pages do.
+// -1..-12), the twelve latitudes and the Moon scale's values (codes 3, 10, 13), for one date.
+// Successive iterations step a day, as pages do.
+//
+// CAELVANE_BENCH_ITERATIONS=N runs the page benchmarks (per code, one call, wheels only) for exactly N iterations, so that an
+// instruction count under callgrind can be divided by N (scripts/count-instructions.sh).
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+
 #include "ephemeris/calendar.h"
+#include "ephemeris/page_positions.h"
 #include "ephemeris/positions.h"
 
 namespace {
@@ -17,12 +24,36 @@ void BM_PagePositions(benchmark::State& state) {
             sum += BodyLongitude(jed, -code);
             sum += BodyLatitude(jed, code);
         }
+        sum += BodyLongitude(jed, 3);
+        sum += BodyLongitude(jed, 10);
+        sum += BodyLongitude(jed, 13);
         benchmark::DoNotOptimize(sum);
         jed += 1;
     }
-    state.SetLabel("one date: 24 longitudes, 12 latitudes");
+    state.SetLabel("one date: 39 per-code calls");
 }
-BENCHMARK(BM_PagePositions)->Unit(benchmark::kMicrosecond);
+
+// The same values from one call.
+void BM_PagePositionsOneCall(benchmark::State& state) {
+    double jed = JulianDate(1, 18, 2000, 17, 0);
+    for (auto _ : state) {
+        const PagePositions page = ComputePagePositions(jed);
+        benchmark::DoNotOptimize(page);
+        jed += 1;
+    }
+    state.SetLabel("one date: one call");
+}
+
+// The natal marks' 24 longitudes from one call.
+void BM_PageWheelLongitudes(benchmark::State& state) {
+    double jed = JulianDate(1, 18, 2000, 17, 0);
+    for (auto _ : state) {
+        const WheelLongitudes wheels = ComputeWheelLongitudes(jed);
+        benchmark::DoNotOptimize(wheels);
+        jed += 1;
+    }
+    state.SetLabel("one date: 24 longitudes, one call");
+}
 
 void BM_BodyLongitude(benchmark::State& state) {
     const int code = static_cast<int>(state.range(0));
@@ -47,4 +78,22 @@ BENCHMARK(BM_CalendarRoundTrip);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    long long iterations = 0;
+    if (const char* text = std::getenv("CAELVANE_BENCH_ITERATIONS")) {
+        iterations = std::atoll(text);
+    }
+    for (auto* page : {benchmark::RegisterBenchmark("BM_PagePositions", BM_PagePositions),
+                       benchmark::RegisterBenchmark("BM_PagePositionsOneCall",
+                                                    BM_PagePositionsOneCall),
+                       benchmark::RegisterBenchmark("BM_PageWheelLongitudes",
+                                                    BM_PageWheelLongitudes)}) {
+        page->Unit(benchmark::kMicrosecond);
+        if (iterations > 0) page->Iterations(iterations);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,6 +1,7 @@
 #include "ephemeris/planets.h"
 
 #include "ephemeris/planet_tables.h"
+#include "ephemeris/position_steps.h"
 #include "ephemeris/series.h"
 #include "ephemeris/series_eval.h"
 
@@ -9,20 +10,16 @@ namespace {
 using namespace caelvane::series::tables;
 
 using caelvane::series::Longitude;
-using caelvane::series::ReduceDegrees;
+using caelvane::positions::EarthFromSunSum;
+using caelvane::series::ReduceArcseconds;
 using caelvane::series::Sum;
 using caelvane::series::SumTogether;
-
-// The Earth opposite the Sun's geocentric longitude.
-double EarthFromSunSum(double sunArcseconds) {
-    return ReduceDegrees(sunArcseconds / 3600 + 180);
-}
 
 template <const auto& longitudeTable, const auto& radiusTable>
 bool Geocentric(double jed, HeliocentricPosition& earth, HeliocentricPosition& planet) {
     const auto sums = SumTogether<kSunLongitude, kEarthRadius, longitudeTable, radiusTable>(jed);
     earth = {EarthFromSunSum(sums[0]), sums[1]};
-    planet = {ReduceDegrees(sums[2] / 3600), sums[3]};
+    planet = {ReduceArcseconds(sums[2]), sums[3]};
     return true;
 }
 

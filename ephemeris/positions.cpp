@@ -7,24 +7,13 @@
 #include "ephemeris/latitudes.h"
 #include "ephemeris/moon.h"
 #include "ephemeris/planets.h"
+#include "ephemeris/position_steps.h"
 
 namespace {
 
-constexpr double kDegreesPerRadian = 57.29577951;
-constexpr double kRadiansPerDegree = 0.017453292520882225;  // 1 / 57.29577951
-
-// The body seen from the Earth: both positions in the ecliptic plane, latitudes ignored, no
-// light-time, aberration, nutation or parallax.
-double GeocentricLongitude(const HeliocentricPosition& earth, const HeliocentricPosition& body) {
-    const double earthLongitude = earth.longitude * kRadiansPerDegree;
-    const double earthRadius = earth.radius;
-    const double longitude = body.longitude * kRadiansPerDegree;
-    const double y = body.radius * std::sin(longitude) - earthRadius * std::sin(earthLongitude);
-    const double x = body.radius * std::cos(longitude) - earthRadius * std::cos(earthLongitude);
-    double lambda = std::atan2(y, x) * kDegreesPerRadian;
-    if (lambda < 0) lambda += 360;
-    return lambda;
-}
+using caelvane::positions::EarthVectorOf;
+using caelvane::positions::GeocentricLongitude;
+using caelvane::positions::SunFromEarth;
 
 // The daily point turns a quarter degree per minute of the UT day: on the Earth's heliocentric
 // longitude at 0h UT, on the Sun's geocentric longitude at 12h UT.
@@ -41,7 +30,7 @@ double GeocentricPlanet(double jed, int planetCode) {
     HeliocentricPosition earth{};
     HeliocentricPosition planet{};
     if (!EarthAndPlanetPositions(jed, planetCode, earth, planet)) return 0;
-    return GeocentricLongitude(earth, planet);
+    return GeocentricLongitude(EarthVectorOf(earth), planet);
 }
 
 }  // namespace
@@ -95,9 +84,9 @@ double BodyLongitude(double jed, int code) {
         case -9:
             return GeocentricPlanet(jed, -code);
         case -3:
-            return std::fmod(EarthLongitude(jed) + 180, 360);
+            return SunFromEarth(EarthLongitude(jed));
         case -12:
-            return GeocentricLongitude(EarthPosition(jed), ChironPosition(jed));
+            return GeocentricLongitude(EarthVectorOf(EarthPosition(jed)), ChironPosition(jed));
         case -100:
             return 0;
         case -101:

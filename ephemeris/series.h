@@ -289,4 +289,9 @@ double SumSeries(std::span<const Term> terms, const Arguments& args);
 // reduced in one step to the same result; an infinite value gives NaN, NaN stays NaN.
 double ReduceDegrees(double degrees);
 
+// A longitude or latitude series' sum (arcseconds) in degrees, reduced to 0..360.
+inline double ReduceArcseconds(double arcseconds) {
+    return ReduceDegrees(arcseconds / 3600);
+}
+
 }  // namespace caelvane::series

@@ -192,7 +192,7 @@ double Sum(double jed) {
 // A longitude or latitude series: the sum in degrees, reduced to 0..360.
 template <const auto& table>
 double Longitude(double jed) {
-    return ReduceDegrees(Sum<table>(jed) / 3600);
+    return ReduceArcseconds(Sum<table>(jed));
 }
 
 }  // namespace caelvane::series
