@@ -157,12 +157,12 @@ void DrawTable(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, T
 }  // namespace
 
 void DrawLatitudeColumnAndEntryLabels(CChartDC& dc, const CCaelvaneDoc& doc, ChartState& state,
-                                      const PriceAngles& angles) {
+                                      const PagePositions& positions, const PriceAngles& angles) {
     dc.SelectChartFont("Arial", 150, 0);
     if (state.includeAspects != 1) return;
 
     for (int k = 1; k <= 12; ++k) {
-        double v = BodyLatitude(state.pageJed, k);
+        double v = positions.latitude[k];
         if (v > 180.0) v -= 360.0;
         char text[32];
         std::snprintf(text, sizeof text, "%5.1lf", v);

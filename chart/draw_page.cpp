@@ -10,6 +10,7 @@
 #include "chart/chart_state.h"
 #include "chart/page_elements.h"
 #include "ephemeris/calendar.h"
+#include "ephemeris/page_positions.h"
 #include "job/caelvane_doc.h"
 
 namespace {
@@ -292,13 +293,14 @@ void DrawChartPage(CCaelvaneDoc& doc, ChartState& state, CDrawingDevice& device,
     if (state.includeAspects == 1) DrawAspectCaptions(dc, doc, state);
     doc.m_pageCount = state.pageCount;
 
+    const PagePositions positions = ComputePagePositions(state.pageJed);
     PageScratch scratch;
     DrawSignLettersAndDegreeLabels(dc, doc, state, scratch.textBuffer);
-    DrawBodies(dc, doc, state, scratch.current);
-    scratch.daylightOffset = DrawHourDial(dc, doc, state, host.ZoneRule());
+    DrawBodies(dc, doc, state, positions, scratch.current);
+    scratch.daylightOffset = DrawHourDial(dc, doc, state, host.ZoneRule(), positions);
     DrawPriceMarksAndOverlay(dc, doc, state, scratch.daylightOffset, scratch.price);
-    DrawLatitudeColumnAndEntryLabels(dc, doc, state, scratch.price);
+    DrawLatitudeColumnAndEntryLabels(dc, doc, state, positions, scratch.price);
     DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal);
     DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
-    DrawMoonScale(dc, doc, state);
+    DrawMoonScale(dc, doc, state, positions);
 }

@@ -6,7 +6,7 @@
 #include "chart/chart_math.h"
 #include "chart/chart_state.h"
 #include "chart/page_elements.h"
-#include "ephemeris/positions.h"
+#include "ephemeris/page_positions.h"
 #include "job/caelvane_doc.h"
 
 namespace {
@@ -73,12 +73,13 @@ void DrawHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, const Char
     if (state.includeNatal != 1) return;
     dc.SelectChartFont("Arial", 110, 0);
     dc.SetPenWidth(8);
+    const WheelLongitudes positions = ComputeWheelLongitudes(state.natalJed);
     for (int k = 1; k <= 12; ++k) {
-        natal.helio[k] = BodyLongitude(state.natalJed, k);
+        natal.helio[k] = positions.heliocentric[k];
         DrawNatalMark(dc, doc, state, kUpperCentreY, natal.helio[k], kHelioGlyphs[k]);
     }
     for (int k = 1; k <= 12; ++k) {
-        natal.geo[k] = BodyLongitude(state.natalJed, -k);
+        natal.geo[k] = positions.geocentric[k];
         DrawNatalMark(dc, doc, state, kLowerCentreY, natal.geo[k], kGeoGlyphs[k]);
     }
 }

@@ -10,7 +10,6 @@
 #include "chart/chart_state.h"
 #include "chart/page_elements.h"
 #include "ephemeris/calendar.h"
-#include "ephemeris/positions.h"
 #include "job/caelvane_doc.h"
 
 namespace {
@@ -61,7 +60,7 @@ void DrawHourRing(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state
 }
 
 double DrawHourDial(CChartDC& dc, const CCaelvaneDoc& doc, ChartState& state,
-                    const caelvane::TimeZoneRule& rule) {
+                    const caelvane::TimeZoneRule& rule, const WheelLongitudes& positions) {
     dc.SetColor(state.ElementColor(doc.m_colorCurrentLines));
     dc.SetPenWidth(8);
     dc.DrawCircle(kCentreX, kLowerCentreY, 450, 0);
@@ -74,6 +73,6 @@ double DrawHourDial(CChartDC& dc, const CCaelvaneDoc& doc, ChartState& state,
                               state.useDaylightTime != 0, rule);
 
     // Hour 0 points at the Earth's heliocentric longitude, the direction opposite the Sun.
-    DrawHourRing(dc, doc, state, FoldOnce(BodyLongitude(state.pageJed, 3) + daylightOffset));
+    DrawHourRing(dc, doc, state, FoldOnce(positions.heliocentric[3] + daylightOffset));
     return daylightOffset;
 }

@@ -46,10 +46,10 @@ void DrawMoonScaleFor(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& s
     }
 }
 
-void DrawMoonScale(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
-    double latitude = BodyLongitude(state.pageJed, 13);
+void DrawMoonScale(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                   const PagePositions& positions) {
+    double latitude = positions.moonLatitude;
     if (latitude > 180.0) latitude -= 360.0;
-    const double phase =
-        ArcForward(BodyLongitude(state.pageJed, 3), BodyLongitude(state.pageJed, 10));
+    const double phase = ArcForward(positions.heliocentric[3], positions.heliocentric[10]);
     DrawMoonScaleFor(dc, doc, state, latitude, phase);
 }

@@ -4,6 +4,7 @@
 // what a later one reads) as parameters, so the order of the hand-overs is in the signatures.
 #include "chart/chart_state.h"
 #include "ephemeris/calendar.h"
+#include "ephemeris/page_positions.h"
 
 class CChartDC;
 class CCaelvaneDoc;
@@ -15,11 +16,11 @@ void DrawSignLettersAndDegreeLabels(CChartDC& dc, const CCaelvaneDoc& doc,
                                     const ChartState& state, char (&textBuffer)[100]);
 // Body lines and glyphs of both wheels; fills current.helio and current.geo [1..12].
 void DrawBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
-                EntryLongitudes& current);
+                const WheelLongitudes& positions, EntryLongitudes& current);
 // Inner circles and the hour dial; sets state.daylightStartJed/EndJed and returns the daylight
 // offset of the page (the price marks turn the time mark with it).
 double DrawHourDial(CChartDC& dc, const CCaelvaneDoc& doc, ChartState& state,
-                    const caelvane::TimeZoneRule& rule);
+                    const caelvane::TimeZoneRule& rule, const WheelLongitudes& positions);
 // Price and time marks (while the price display is on) and the overlay ring. `angles` keeps
 // what it held when the display is off.
 void DrawPriceMarksAndOverlay(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
@@ -27,8 +28,9 @@ void DrawPriceMarksAndOverlay(CChartDC& dc, const CCaelvaneDoc& doc, const Chart
 // Latitude column beside the upper table's diagonal and the extra entries' labels; while the
 // price display is on, the price and time angles become state.hotSpotDegree2[0..1].
 void DrawLatitudeColumnAndEntryLabels(CChartDC& dc, const CCaelvaneDoc& doc, ChartState& state,
-                                      const PriceAngles& angles);
-// Hot spots on both wheels and, with a natal date, the natal marks (fills natal [1..12]).
+                                      const PagePositions& positions, const PriceAngles& angles);
+// Hot spots on both wheels and, with a natal date, the natal marks (fills natal [1..12] from
+// the natal date's positions).
 void DrawHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
                                EntryLongitudes& natal);
 // Sets the extra entries 13..15 of both sets from state.hotSpotDegree2, then draws both aspect
@@ -36,4 +38,5 @@ void DrawHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, const Char
 void DrawAspectTables(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
                       EntryLongitudes& current, EntryLongitudes& natal);
 // Moon inclination scale with its ball, new/full Moon and eclipse notes.
-void DrawMoonScale(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state);
+void DrawMoonScale(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                   const PagePositions& positions);

@@ -1,13 +1,14 @@
 // The frame of the page and the two zodiac wheels: border, circles, ticks, sign letters,
 // degree labels and the bodies of the page's date. 0 degrees points right, longitudes grow
 // anticlockwise; the heliocentric wheel is the upper one.
+#include <array>
 #include <cstdio>
 
 #include "chart/chart_dc.h"
 #include "chart/chart_math.h"
 #include "chart/chart_state.h"
 #include "chart/page_elements.h"
-#include "ephemeris/positions.h"
+#include "ephemeris/page_positions.h"
 #include "job/caelvane_doc.h"
 
 namespace {
@@ -52,10 +53,11 @@ void DegreeLabelOffset(int angle, double& dx, double& dy) {
 }
 
 // Line and glyph of every body of one wheel; fills `longitudes[1..12]`.
-void DrawWheelBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, int sign,
-                     int centreY, const char* glyphs, double* longitudes) {
+void DrawWheelBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                     const std::array<double, 13>& positions, int centreY, const char* glyphs,
+                     double* longitudes) {
     for (int n = 1; n <= 12; ++n) {
-        const double longitude = BodyLongitude(state.pageJed, sign * n);
+        const double longitude = positions[n];
         longitudes[n] = longitude;
 
         dc.SetColor(state.ElementColor(doc.m_colorCurrentLines));
@@ -128,9 +130,11 @@ void DrawSignLettersAndDegreeLabels(CChartDC& dc, const CCaelvaneDoc& doc,
 }
 
 void DrawBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
-                EntryLongitudes& current) {
+                const WheelLongitudes& positions, EntryLongitudes& current) {
     dc.SelectChartFont("Arial", 130, 0);
     dc.SetPenWidth(8);
-    DrawWheelBodies(dc, doc, state, 1, kUpperCentreY, kHelioGlyphs, current.helio);
-    DrawWheelBodies(dc, doc, state, -1, kLowerCentreY, kGeoGlyphs, current.geo);
+    DrawWheelBodies(dc, doc, state, positions.heliocentric, kUpperCentreY, kHelioGlyphs,
+                    current.helio);
+    DrawWheelBodies(dc, doc, state, positions.geocentric, kLowerCentreY, kGeoGlyphs,
+                    current.geo);
 }

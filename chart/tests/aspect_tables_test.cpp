@@ -108,7 +108,7 @@ TEST_F(AspectTablesTest, IncludeAspectsOffDrawsNothingButSetsTheEntries) {
     state.hotSpotDegree2[2] = 33;
     scratch.price.priceAngle = 123;
     // The font of the column is selected even when the column is not drawn.
-    EXPECT_EQ(Run([&](CChartDC& dc) { DrawLatitudeColumnAndEntryLabels(dc, doc, state, scratch.price); }),
+    EXPECT_EQ(Run([&](CChartDC& dc) { DrawLatitudeColumnAndEntryLabels(dc, doc, state, ComputePagePositions(state.pageJed), scratch.price); }),
               (std::vector<std::string>{"font Arial 150 0"}));
     EXPECT_DOUBLE_EQ(state.hotSpotDegree2[0], 11);  // no price substitution without the tables
     EXPECT_TRUE(DrawTables().empty());
@@ -277,7 +277,7 @@ TEST_F(AspectTablesTest, UseColorOffKeepsHighlightsByWidthAndBoldness) {
 // ---- latitude column and entry labels; the price display ----------------------------------
 
 TEST_F(AspectTablesTest, LatitudeColumnBesideTheUpperDiagonal) {
-    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawLatitudeColumnAndEntryLabels(dc, doc, state, scratch.price); });
+    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawLatitudeColumnAndEntryLabels(dc, doc, state, ComputePagePositions(state.pageJed), scratch.price); });
     int south = 0;
     for (int k = 1; k <= 12; ++k) {
         double v = BodyLatitude(state.pageJed, k);
@@ -328,7 +328,7 @@ TEST_F(AspectTablesTest, PriceDisplayTakesOverEntries13And14) {
         scratch.price.priceAngle = 123.4;
         scratch.price.timeAngle = 234.5;
         const std::vector<std::string> lines = Run([&](CChartDC& dc) {
-            DrawLatitudeColumnAndEntryLabels(dc, doc, state, scratch.price);
+            DrawLatitudeColumnAndEntryLabels(dc, doc, state, ComputePagePositions(state.pageJed), scratch.price);
             DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
         });
         std::vector<std::string> labels;

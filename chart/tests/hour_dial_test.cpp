@@ -133,7 +133,7 @@ TEST_F(HourDialTest, DaylightTimeTurnsTheRingBackOneHour) {
         state.useDaylightTime = 1;
         const caelvane::TimeZoneRule rule = c.rule;
         const std::vector<std::string> lines =
-            Run([&](CChartDC& dc) { scratch.daylightOffset = DrawHourDial(dc, doc, state, rule); });
+            Run([&](CChartDC& dc) { scratch.daylightOffset = DrawHourDial(dc, doc, state, rule, ComputePagePositions(state.pageJed)); });
         EXPECT_EQ(scratch.daylightOffset, c.offset);
         EXPECT_EQ(state.daylightStartJed, DaylightStartDate(2003, rule));
         EXPECT_EQ(state.daylightEndJed, DaylightEndDate(2003, rule));
@@ -154,7 +154,7 @@ TEST_F(HourDialTest, DaylightTimeTurnsTheRingBackOneHour) {
 TEST_F(HourDialTest, WithoutColorTheDialIsBlack) {
     state.useColor = 0;
     ExpectAllBlack(Run([&](CChartDC& dc) {
-        scratch.daylightOffset = DrawHourDial(dc, doc, state, chart_test::NorthernRule());
+        scratch.daylightOffset = DrawHourDial(dc, doc, state, chart_test::NorthernRule(), ComputePagePositions(state.pageJed));
     }));
 }
 

@@ -126,7 +126,7 @@ TEST_F(MoonScaleTest, EclipseDatesFromTheEphemeris) {
     for (const DateCase& c : cases) {
         SCOPED_TRACE(c.name);
         state.pageJed = JulianDate(c.month, c.day, c.year, 17, 0);
-        EXPECT_EQ(Notes(Run([&](CChartDC& dc) { DrawMoonScale(dc, doc, state); })), c.notes);
+        EXPECT_EQ(Notes(Run([&](CChartDC& dc) { DrawMoonScale(dc, doc, state, ComputePagePositions(state.pageJed)); })), c.notes);
     }
 }
 

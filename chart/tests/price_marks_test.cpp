@@ -250,10 +250,10 @@ TEST_F(PriceMarksTest, ExtremeJobValuesDrawEveryElementWithoutFault) {
         for (int k = 1; k <= 12; ++k) scratch.current.helio[k] = scratch.current.geo[k] = value;
         const std::vector<std::string> lines = Run([&](CChartDC& dc) {
             DrawPriceMarksAndOverlay(dc, doc, state, scratch.daylightOffset, scratch.price);
-            DrawLatitudeColumnAndEntryLabels(dc, doc, state, scratch.price);
+            DrawLatitudeColumnAndEntryLabels(dc, doc, state, ComputePagePositions(state.pageJed), scratch.price);
             DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal);
             DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
-            DrawMoonScale(dc, doc, state);
+            DrawMoonScale(dc, doc, state, ComputePagePositions(state.pageJed));
         });
         EXPECT_EQ(Count(lines, "circle 5700 3300 1710 0"), 1);
         EXPECT_EQ(Count(lines, "line "), 4 + 2 * 3600 + 2 * 120 * 4 + 12);

@@ -166,7 +166,7 @@ TEST_F(WheelsTest, DegreeLabels) {
 // line from the opposite point, and its glyph stands on its own radius 1170 - 55 n.
 TEST_F(WheelsTest, BodiesPointAtTheirLongitudes) {
     SetPage(3, 5, 2011, 17, 0);
-    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawBodies(dc, doc, state, scratch.current); });
+    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawBodies(dc, doc, state, ComputePagePositions(state.pageJed), scratch.current); });
     EXPECT_EQ(lines[0], "font Arial 130 0");
     EXPECT_EQ(lines[1], "width 8");
     const std::vector<Segment> segments = Segments(lines);
@@ -210,7 +210,7 @@ TEST_F(WheelsTest, BodiesPointAtTheirLongitudes) {
 
 TEST_F(WheelsTest, WithoutColorNoOppositeLinesAndAllBlack) {
     state.useColor = 0;
-    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawBodies(dc, doc, state, scratch.current); });
+    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawBodies(dc, doc, state, ComputePagePositions(state.pageJed), scratch.current); });
     EXPECT_EQ(Segments(lines).size(), 24u);
     ExpectAllBlack(lines);
     ExpectAllBlack(Run([&](CChartDC& dc) { DrawBorderAndWheels(dc, doc, state); }));
