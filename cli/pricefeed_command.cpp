@@ -18,15 +18,17 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_registry.h"
+#include "cli/commands.h"
 #include "tools/price_feed.h"
 #include "tools/price_file_path.h"
 
-namespace {
+namespace cli {
 
-constexpr const char* kUsage =
+const char* const kPriceFeedUsage =
     "pricefeed [--file PATH] (--csv FILE [--speed X] | --random-walk [--start P] [--step S] "
     "[--interval SECONDS] [--seed N]) [--count N]";
+
+namespace {
 
 volatile sig_atomic_t g_stopRequested = 0;
 
@@ -34,9 +36,8 @@ void RequestStop(int) {
     g_stopRequested = 1;
 }
 
-int UsageError(const std::string& message) {
-    std::fprintf(stderr, "caelvane-cli pricefeed: %s\n", message.c_str());
-    return kCliUsageError;
+int FeedUsageError(const std::string& message) {
+    return UsageError("pricefeed", message);
 }
 
 int Failure(const std::string& message) {
@@ -173,10 +174,12 @@ constexpr const char* kHelp =
     "  --count N          stop after N updates (otherwise at the end of the CSV, or on\n"
     "                     Ctrl+C / SIGTERM)\n";
 
+}  // namespace
+
 int RunPriceFeed(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
-            std::printf("usage: caelvane-cli %s\n%s", kUsage, kHelp);
+            std::printf("usage: caelvane-cli %s\n%s", kPriceFeedUsage, kHelp);
             return 0;
         }
     }
@@ -184,28 +187,30 @@ int RunPriceFeed(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--random-walk") {
-            if (options.randomWalk) return UsageError("--random-walk given twice");
+            if (options.randomWalk) return FeedUsageError("--random-walk given twice");
             options.randomWalk = true;
             continue;
         }
         const bool takesValue = arg == "--file" || arg == "--csv" || arg == "--speed" ||
                                 arg == "--start" || arg == "--step" || arg == "--interval" ||
                                 arg == "--seed" || arg == "--count";
-        if (!takesValue) return UsageError("unexpected argument \"" + arg + "\"");
-        if (i + 1 >= args.size()) return UsageError(arg + " needs a value");
+        if (!takesValue) return FeedUsageError("unexpected argument \"" + arg + "\"");
+        if (i + 1 >= args.size()) return FeedUsageError(arg + " needs a value");
         const std::string& value = args[++i];
-        auto duplicate = [&] { return UsageError(arg + " given twice"); };
+        auto duplicate = [&] { return FeedUsageError(arg + " given twice"); };
         if (arg == "--file" || arg == "--csv") {
             std::string& target = arg == "--file" ? options.file : options.csv;
             if (!target.empty()) return duplicate();
-            if (value.empty()) return UsageError(arg + " needs a file name");
+            if (value.empty()) return FeedUsageError(arg + " needs a file name");
             target = value;
         } else if (arg == "--seed" || arg == "--count") {
             std::optional<std::uint64_t>& target = arg == "--seed" ? options.seed : options.count;
             if (target) return duplicate();
             target = ParseCount(value);
-            if (!target) return UsageError(arg + " needs a whole number, not \"" + value + "\"");
-            if (arg == "--count" && *target == 0) return UsageError("--count must be at least 1");
+            if (!target)
+                return FeedUsageError(arg + " needs a whole number, not \"" + value + "\"");
+            if (arg == "--count" && *target == 0)
+                return FeedUsageError("--count must be at least 1");
         } else {
             std::optional<double>& target = arg == "--speed"   ? options.speed
                                             : arg == "--start" ? options.start
@@ -213,25 +218,25 @@ int RunPriceFeed(const std::vector<std::string>& args) {
                                                                : options.interval;
             if (target) return duplicate();
             target = ParseNumber(value);
-            if (!target) return UsageError(arg + " needs a number, not \"" + value + "\"");
+            if (!target) return FeedUsageError(arg + " needs a number, not \"" + value + "\"");
             // --start stays below the largest price the monitor accepts.
             const double limit = arg == "--interval" ? 86400.0 : arg == "--speed" ? 1e9 : 1e14;
             if (!(*target > 0.0) || *target > limit) {
-                return UsageError(arg + " must be above 0 and at most " +
-                                  (arg == "--start" || arg == "--step" ? std::string("1e14")
-                                   : arg == "--speed"                  ? std::string("1e9")
-                                                                       : std::string("86400")));
+                return FeedUsageError(arg + " must be above 0 and at most " +
+                                      (arg == "--start" || arg == "--step" ? std::string("1e14")
+                                       : arg == "--speed"                  ? std::string("1e9")
+                                                                           : std::string("86400")));
             }
         }
     }
     if (options.randomWalk == !options.csv.empty()) {
-        return UsageError("give either --csv FILE or --random-walk; usage: caelvane-cli " +
-                          std::string(kUsage));
+        return FeedUsageError("give either --csv FILE or --random-walk; usage: caelvane-cli " +
+                              std::string(kPriceFeedUsage));
     }
-    if (options.randomWalk && options.speed) return UsageError("--speed goes with --csv");
+    if (options.randomWalk && options.speed) return FeedUsageError("--speed goes with --csv");
     if (!options.randomWalk &&
         (options.start || options.step || options.interval || options.seed)) {
-        return UsageError("--start, --step, --interval and --seed go with --random-walk");
+        return FeedUsageError("--start, --step, --interval and --seed go with --random-walk");
     }
 
     PriceFileLocation location;
@@ -251,6 +256,4 @@ int RunPriceFeed(const std::vector<std::string>& args) {
                               : ReplayCsv(options, location.path);
 }
 
-const CliCommandRegistration reg("pricefeed", kUsage, &RunPriceFeed);
-
-}  // namespace
+}  // namespace cli
