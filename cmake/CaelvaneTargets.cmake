@@ -37,6 +37,22 @@ function(caelvane_link_headers target out_var)
   set(${out_var} ${root} PARENT_SCOPE)
 endfunction()
 
+# A header that no library of its folder lists can be included from nowhere under its usual
+# spelling; say so at configure time rather than as a puzzling "No such file" later.
+function(caelvane_check_listed_headers)
+  if(NOT CAELVANE_WITH_QT)
+    return()  # the Qt libraries' headers are listed by targets that this build leaves out
+  endif()
+  get_directory_property(listed CAELVANE_LISTED_HEADERS)
+  file(GLOB present RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  foreach(header IN LISTS present)
+    if(NOT header IN_LIST listed)
+      file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+      message(WARNING "${folder}/${header} is in no HEADERS list of ${folder}/CMakeLists.txt")
+    endif()
+  endforeach()
+endfunction()
+
 # caelvane_add_library(name SOURCES ... [HEADERS ...] [DEPS ...] [PRIVATE_DEPS ...] [MOC])
 #   -> target caelvane_<name>, alias caelvane::<name>. HEADERS are what it offers its users.
 # MOC turns on Qt's meta-object compiler for this target only; the pure C++ layers have none.
@@ -45,6 +61,12 @@ function(caelvane_add_library name)
   add_library(caelvane_${name} STATIC ${ARG_SOURCES} ${ARG_HEADERS})
   add_library(caelvane::${name} ALIAS caelvane_${name})
   caelvane_link_headers(caelvane_${name} include_dir ${ARG_HEADERS})
+  get_directory_property(check_deferred CAELVANE_HEADER_CHECK_DEFERRED)
+  if(NOT check_deferred)
+    set_directory_properties(PROPERTIES CAELVANE_HEADER_CHECK_DEFERRED ON)
+    cmake_language(DEFER CALL caelvane_check_listed_headers)
+  endif()
+  set_property(DIRECTORY APPEND PROPERTY CAELVANE_LISTED_HEADERS ${ARG_HEADERS})
   target_include_directories(caelvane_${name} PUBLIC $<BUILD_INTERFACE:${include_dir}>)
   target_link_libraries(caelvane_${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
   set_target_properties(caelvane_${name} PROPERTIES AUTOMOC ${ARG_MOC})
