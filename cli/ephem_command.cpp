@@ -59,6 +59,37 @@ std::optional<int> Digits(const std::string& text, std::size_t pos, std::size_t 
     return value;
 }
 
+Date NextDay(Date date) {
+    if (++date.day > DaysInMonth(date.year, date.month)) {
+        date.day = 1;
+        if (++date.month > 12) {
+            date.month = 1;
+            ++date.year;
+        }
+    }
+    return date;
+}
+
+bool Before(const Date& a, const Date& b) {
+    if (a.year != b.year) return a.year < b.year;
+    if (a.month != b.month) return a.month < b.month;
+    return a.day < b.day;
+}
+
+// A folded latitude as a signed value.
+double SignedLatitude(double folded) {
+    return folded > 180 ? folded - 360 : folded;
+}
+
+// Every argument has been checked before the first row, so rows go out as they are made.
+int Finish(std::FILE* out) {
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        std::fprintf(stderr, "caelvane-cli ephem: cannot write the table\n");
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 std::span<const DailyColumn> DailyColumns() {
@@ -98,27 +129,6 @@ std::optional<double> ParseJed(const std::string& text) {
     return value;
 }
 
-namespace {
-
-Date NextDay(Date date) {
-    if (++date.day > DaysInMonth(date.year, date.month)) {
-        date.day = 1;
-        if (++date.month > 12) {
-            date.month = 1;
-            ++date.year;
-        }
-    }
-    return date;
-}
-
-bool Before(const Date& a, const Date& b) {
-    if (a.year != b.year) return a.year < b.year;
-    if (a.month != b.month) return a.month < b.month;
-    return a.day < b.day;
-}
-
-}  // namespace
-
 void WriteJedTable(const std::vector<double>& jeds, std::FILE* out) {
     std::fputs("jed,code,longitude,latitude\n", out);
     for (double jed : jeds) {
@@ -128,15 +138,6 @@ void WriteJedTable(const std::vector<double>& jeds, std::FILE* out) {
         }
     }
 }
-
-namespace {
-
-// A folded latitude as a signed value.
-double SignedLatitude(double folded) {
-    return folded > 180 ? folded - 360 : folded;
-}
-
-}  // namespace
 
 void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE* out) {
     std::fputs("date,time_ut,jed,weekday", out);
@@ -155,19 +156,6 @@ void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE
         std::fputc('\n', out);
     }
 }
-
-namespace {
-
-// Every argument has been checked before the first row, so rows go out as they are made.
-int Finish(std::FILE* out) {
-    if (std::fflush(out) != 0 || std::ferror(out)) {
-        std::fprintf(stderr, "caelvane-cli ephem: cannot write the table\n");
-        return 1;
-    }
-    return 0;
-}
-
-}  // namespace
 
 std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& args,
                                                EphemRequest& request) {

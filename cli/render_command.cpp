@@ -48,6 +48,34 @@ int Failure(const std::string& message) {
     return 1;
 }
 
+bool ParseFormat(const std::string& text, Format& format) {
+    if (text == "pdf")
+        format = Format::Pdf;
+    else if (text == "png")
+        format = Format::Png;
+    else if (text == "svg")
+        format = Format::Svg;
+    else if (text == "trace")
+        format = Format::Trace;
+    else
+        return false;
+    return true;
+}
+
+const char* Extension(Format format) {
+    switch (format) {
+        case Format::Pdf:
+            return "pdf";
+        case Format::Png:
+            return "png";
+        case Format::Svg:
+            return "svg";
+        case Format::Trace:
+            return "trace";
+    }
+    return "";
+}
+
 }  // namespace
 
 bool ParseInt(const std::string& text, long long low, long long high, int& value) {
@@ -78,38 +106,6 @@ bool ParseLocalDate(const std::string& text, caelvane::LocalDate& date) {
     date = {month, day, year};
     return true;
 }
-
-namespace {
-
-bool ParseFormat(const std::string& text, Format& format) {
-    if (text == "pdf")
-        format = Format::Pdf;
-    else if (text == "png")
-        format = Format::Png;
-    else if (text == "svg")
-        format = Format::Svg;
-    else if (text == "trace")
-        format = Format::Trace;
-    else
-        return false;
-    return true;
-}
-
-const char* Extension(Format format) {
-    switch (format) {
-        case Format::Pdf:
-            return "pdf";
-        case Format::Png:
-            return "png";
-        case Format::Svg:
-            return "svg";
-        case Format::Trace:
-            return "trace";
-    }
-    return "";
-}
-
-}  // namespace
 
 std::string BaseName(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
