@@ -1,6 +1,8 @@
 // caelvane-cli ephem: positions as CSV, either every body code for given JEDs or a daily table
 // with named columns for spreadsheets.
 
+#include "cli/ephem_command.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -9,28 +11,24 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_registry.h"
+#include "cli/commands.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/positions.h"
 
-namespace {
+namespace cli {
 
-constexpr const char* kUsage =
+const char* const kEphemUsage =
     "ephem --jed J [--jed J ...] | ephem --from YYYY-MM-DD --to YYYY-MM-DD [--time HH:MM]";
+
+namespace {
 
 // Every code the engine serves, in the order of the --jed table.
 constexpr int kJedCodes[] = {1,  2,  3,   4,   5,    6,   7,    8,    9,    10,  11, 12,
                              13, 20, 30,  40,  2000, -1,  -2,   -3,   -4,   -5,  -6, -7,
                              -8, -9, -10, -11, -12,  -13, -100, -101, -102, -103};
 
-struct Column {
-    const char* name;
-    int code;
-    bool latitude;
-};
-
 // The daily table: heliocentric wheel, geocentric wheel, then the latitudes (signed, degrees).
-constexpr Column kDailyColumns[] = {
+constexpr DailyColumn kDailyColumns[] = {
     {"helio_mercury", 1, false}, {"helio_venus", 2, false},   {"helio_earth", 3, false},
     {"helio_mars", 4, false},    {"helio_jupiter", 5, false}, {"helio_saturn", 6, false},
     {"helio_uranus", 7, false},  {"helio_neptune", 8, false}, {"helio_pluto", 9, false},
@@ -45,21 +43,6 @@ constexpr Column kDailyColumns[] = {
     {"incl_chiron", 12, true},
 };
 
-struct Date {
-    int year;
-    int month;
-    int day;
-};
-
-int UsageError(const std::string& message) {
-    std::fprintf(stderr, "caelvane-cli ephem: %s\n", message.c_str());
-    return kCliUsageError;
-}
-
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
 int DaysInMonth(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
@@ -72,40 +55,6 @@ std::optional<int> Digits(const std::string& text, std::size_t pos, std::size_t 
     for (std::size_t i = pos; i < pos + count; ++i) {
         if (text[i] < '0' || text[i] > '9') return std::nullopt;
         value = value * 10 + (text[i] - '0');
-    }
-    return value;
-}
-
-std::optional<Date> ParseDate(const std::string& text) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-    const auto year = Digits(text, 0, 4);
-    const auto month = Digits(text, 5, 2);
-    const auto day = Digits(text, 8, 2);
-    if (!year || !month || !day || *month < 1 || *month > 12) return std::nullopt;
-    if (*day < 1 || *day > DaysInMonth(*year, *month)) return std::nullopt;
-    return Date{*year, *month, *day};
-}
-
-struct TimeOfDay {
-    int hour;
-    int minute;
-};
-
-std::optional<TimeOfDay> ParseTime(const std::string& text) {
-    if (text.size() != 5 || text[2] != ':') return std::nullopt;
-    const auto hour = Digits(text, 0, 2);
-    const auto minute = Digits(text, 3, 2);
-    if (!hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
-    return TimeOfDay{*hour, *minute};
-}
-
-std::optional<double> ParseJed(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(value)) {
-        return std::nullopt;
     }
     return value;
 }
@@ -127,37 +76,9 @@ bool Before(const Date& a, const Date& b) {
     return a.day < b.day;
 }
 
-void WriteJedTable(const std::vector<double>& jeds, std::FILE* out) {
-    std::fputs("jed,code,longitude,latitude\n", out);
-    for (double jed : jeds) {
-        for (int code : kJedCodes) {
-            std::fprintf(out, "%.6f,%d,%.9f,%.9f\n", jed, code, BodyLongitude(jed, code),
-                         BodyLatitude(jed, code));
-        }
-    }
-}
-
 // A folded latitude as a signed value.
 double SignedLatitude(double folded) {
     return folded > 180 ? folded - 360 : folded;
-}
-
-void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE* out) {
-    std::fputs("date,time_ut,jed,weekday", out);
-    for (const Column& column : kDailyColumns) std::fprintf(out, ",%s", column.name);
-    std::fputc('\n', out);
-    static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    for (Date date = from; !Before(to, date); date = NextDay(date)) {
-        const double jed = JulianDate(date.month, date.day, date.year, time.hour, time.minute);
-        std::fprintf(out, "%04d-%02d-%02d,%02d:%02d,%.6f,%s", date.year, date.month, date.day,
-                     time.hour, time.minute, jed, kWeekdays[DayOfWeek(jed)]);
-        for (const Column& column : kDailyColumns) {
-            const double value = column.latitude ? SignedLatitude(BodyLatitude(jed, column.code))
-                                                 : BodyLongitude(jed, column.code);
-            std::fprintf(out, ",%.6f", value);
-        }
-        std::fputc('\n', out);
-    }
 }
 
 // Every argument has been checked before the first row, so rows go out as they are made.
@@ -169,7 +90,75 @@ int Finish(std::FILE* out) {
     return 0;
 }
 
-int RunEphem(const std::vector<std::string>& args) {
+}  // namespace
+
+std::span<const DailyColumn> DailyColumns() {
+    return kDailyColumns;
+}
+
+std::span<const int> JedTableCodes() {
+    return kJedCodes;
+}
+
+std::optional<Date> ParseDate(const std::string& text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    const auto year = Digits(text, 0, 4);
+    const auto month = Digits(text, 5, 2);
+    const auto day = Digits(text, 8, 2);
+    if (!year || !month || !day || *month < 1 || *month > 12) return std::nullopt;
+    if (*day < 1 || *day > DaysInMonth(*year, *month)) return std::nullopt;
+    return Date{*year, *month, *day};
+}
+
+std::optional<TimeOfDay> ParseTime(const std::string& text) {
+    if (text.size() != 5 || text[2] != ':') return std::nullopt;
+    const auto hour = Digits(text, 0, 2);
+    const auto minute = Digits(text, 3, 2);
+    if (!hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
+    return TimeOfDay{*hour, *minute};
+}
+
+std::optional<double> ParseJed(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+void WriteJedTable(const std::vector<double>& jeds, std::FILE* out) {
+    std::fputs("jed,code,longitude,latitude\n", out);
+    for (double jed : jeds) {
+        for (int code : kJedCodes) {
+            std::fprintf(out, "%.6f,%d,%.9f,%.9f\n", jed, code, BodyLongitude(jed, code),
+                         BodyLatitude(jed, code));
+        }
+    }
+}
+
+void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE* out) {
+    std::fputs("date,time_ut,jed,weekday", out);
+    for (const DailyColumn& column : kDailyColumns) std::fprintf(out, ",%s", column.name);
+    std::fputc('\n', out);
+    static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    for (Date date = from; !Before(to, date); date = NextDay(date)) {
+        const double jed = JulianDate(date.month, date.day, date.year, time.hour, time.minute);
+        std::fprintf(out, "%04d-%02d-%02d,%02d:%02d,%.6f,%s", date.year, date.month, date.day,
+                     time.hour, time.minute, jed, kWeekdays[DayOfWeek(jed)]);
+        for (const DailyColumn& column : kDailyColumns) {
+            const double value = column.latitude ? SignedLatitude(BodyLatitude(jed, column.code))
+                                                 : BodyLongitude(jed, column.code);
+            std::fprintf(out, ",%.6f", value);
+        }
+        std::fputc('\n', out);
+    }
+}
+
+std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& args,
+                                               EphemRequest& request) {
     std::vector<double> jeds;
     std::optional<Date> from;
     std::optional<Date> to;
@@ -177,40 +166,50 @@ int RunEphem(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         if (option != "--jed" && option != "--from" && option != "--to" && option != "--time") {
-            return UsageError("unknown argument '" + option + "'; usage: " + kUsage);
+            return "unknown argument '" + option + "'; usage: " + kEphemUsage;
         }
-        if (i + 1 >= args.size()) return UsageError(option + " needs a value");
+        if (i + 1 >= args.size()) return option + " needs a value";
         const std::string& value = args[++i];
         if (option == "--jed") {
             const auto jed = ParseJed(value);
-            if (!jed) return UsageError("--jed needs a finite number, not '" + value + "'");
+            if (!jed) return "--jed needs a finite number, not '" + value + "'";
             jeds.push_back(*jed);
         } else if (option == "--time") {
-            if (time) return UsageError("--time given twice");
+            if (time) return "--time given twice";
             time = ParseTime(value);
-            if (!time)
-                return UsageError("--time needs HH:MM (00:00 to 23:59), not '" + value + "'");
+            if (!time) return "--time needs HH:MM (00:00 to 23:59), not '" + value + "'";
         } else {
             std::optional<Date>& slot = option == "--from" ? from : to;
-            if (slot) return UsageError(option + " given twice");
+            if (slot) return option + " given twice";
             slot = ParseDate(value);
-            if (!slot) return UsageError(option + " needs a date YYYY-MM-DD, not '" + value + "'");
+            if (!slot) return option + " needs a date YYYY-MM-DD, not '" + value + "'";
         }
     }
     if (!jeds.empty()) {
-        if (from || to || time)
-            return UsageError("--jed cannot be combined with --from, --to or --time");
-        WriteJedTable(jeds, stdout);
-        return Finish(stdout);
+        if (from || to || time) return "--jed cannot be combined with --from, --to or --time";
+        request = EphemRequest{};
+        request.jeds = std::move(jeds);
+        return std::nullopt;
     }
-    if (!from || !to)
-        return UsageError(std::string("needs --jed, or --from and --to; usage: ") + kUsage);
-    if (Before(*to, *from)) return UsageError("--to lies before --from");
+    if (!from || !to) return std::string("needs --jed, or --from and --to; usage: ") + kEphemUsage;
+    if (Before(*to, *from)) return "--to lies before --from";
+    request = EphemRequest{};
+    request.from = *from;
+    request.to = *to;
     // 17:00 UT is the time of the chart's pages.
-    WriteDailyTable(*from, *to, time.value_or(TimeOfDay{17, 0}), stdout);
+    request.time = time.value_or(TimeOfDay{17, 0});
+    return std::nullopt;
+}
+
+int RunEphem(const std::vector<std::string>& args) {
+    EphemRequest request;
+    if (const auto error = ParseEphemArguments(args, request)) return UsageError("ephem", *error);
+    if (!request.jeds.empty()) {
+        WriteJedTable(request.jeds, stdout);
+    } else {
+        WriteDailyTable(request.from, request.to, request.time, stdout);
+    }
     return Finish(stdout);
 }
 
-const CliCommandRegistration reg("ephem", kUsage, &RunEphem);
-
-}  // namespace
+}  // namespace cli

@@ -4,17 +4,19 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_registry.h"
+#include "cli/commands.h"
 #include "job/caelvane_doc.h"
 #include "job/job_file.h"
 #include "job/job_text.h"
 
-namespace {
-constexpr const char* kUsage = "job new [--set NAME=VALUE ...] -o FILE.cvj | job show FILE.cvj";
+namespace cli {
 
-int UsageError(const std::string& message) {
-    std::fprintf(stderr, "caelvane-cli job: %s\n", message.c_str());
-    return kCliUsageError;
+const char* const kJobUsage = "job new [--set NAME=VALUE ...] -o FILE.cvj | job show FILE.cvj";
+
+namespace {
+
+int JobUsageError(const std::string& message) {
+    return cli::UsageError("job", message);
 }
 
 int RunNew(const std::vector<std::string>& args) {
@@ -23,21 +25,21 @@ int RunNew(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--set" || arg == "-o") {
-            if (i + 1 >= args.size()) return UsageError(arg + " needs a value");
+            if (i + 1 >= args.size()) return JobUsageError(arg + " needs a value");
             const std::string& value = args[++i];
             if (arg == "-o") {
-                if (!output.empty()) return UsageError("-o given twice");
-                if (value.empty()) return UsageError("-o needs a file name");
+                if (!output.empty()) return JobUsageError("-o given twice");
+                if (value.empty()) return JobUsageError("-o needs a file name");
                 output = value;
                 continue;
             }
             std::string error;
-            if (!SetJobField(doc, value, error)) return UsageError(error);
+            if (!SetJobField(doc, value, error)) return JobUsageError(error);
         } else {
-            return UsageError("unexpected argument \"" + arg + "\"");
+            return JobUsageError("unexpected argument \"" + arg + "\"");
         }
     }
-    if (output.empty()) return UsageError("missing -o FILE.cvj");
+    if (output.empty()) return JobUsageError("missing -o FILE.cvj");
     std::string error;
     if (!SaveJobFile(output, doc, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
@@ -47,7 +49,7 @@ int RunNew(const std::vector<std::string>& args) {
 }
 
 int RunShow(const std::vector<std::string>& args) {
-    if (args.size() != 1) return UsageError("show takes one file");
+    if (args.size() != 1) return JobUsageError("show takes one file");
     CCaelvaneDoc doc;
     std::string error;
     if (!LoadJobFile(args[0], doc, error)) {
@@ -63,13 +65,15 @@ int RunShow(const std::vector<std::string>& args) {
     return 0;
 }
 
+}  // namespace
+
 int RunJob(const std::vector<std::string>& args) {
-    if (args.empty()) return UsageError(std::string("usage: caelvane-cli ") + kUsage);
+    if (args.empty()) return JobUsageError(std::string("usage: caelvane-cli ") + kJobUsage);
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "new") return RunNew(rest);
     if (args[0] == "show") return RunShow(rest);
-    return UsageError("unknown sub-command \"" + args[0] + "\"; usage: caelvane-cli " + kUsage);
+    return JobUsageError("unknown sub-command \"" + args[0] + "\"; usage: caelvane-cli " +
+                         kJobUsage);
 }
 
-const CliCommandRegistration reg("job", kUsage, &RunJob);
-}  // namespace
+}  // namespace cli

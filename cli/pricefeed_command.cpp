@@ -3,6 +3,8 @@
 //
 // Keeps the price file up to date the way an outside feed does, one atomic replacement per
 // update, so that the price monitor of the desktop program can be used without one.
+#include "cli/pricefeed_command.h"
+
 #include <signal.h>
 #include <time.h>
 
@@ -18,25 +20,22 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_registry.h"
+#include "cli/commands.h"
 #include "tools/price_feed.h"
 #include "tools/price_file_path.h"
 
-namespace {
+namespace cli {
 
-constexpr const char* kUsage =
+const char* const kPriceFeedUsage =
     "pricefeed [--file PATH] (--csv FILE [--speed X] | --random-walk [--start P] [--step S] "
     "[--interval SECONDS] [--seed N]) [--count N]";
+
+namespace {
 
 volatile sig_atomic_t g_stopRequested = 0;
 
 void RequestStop(int) {
     g_stopRequested = 1;
-}
-
-int UsageError(const std::string& message) {
-    std::fprintf(stderr, "caelvane-cli pricefeed: %s\n", message.c_str());
-    return kCliUsageError;
 }
 
 int Failure(const std::string& message) {
@@ -64,14 +63,6 @@ std::optional<std::uint64_t> ParseCount(const std::string& text) {
     }
     return value;
 }
-
-struct Options {
-    std::string file;
-    std::string csv;
-    bool randomWalk = false;
-    std::optional<double> speed, start, step, interval;
-    std::optional<std::uint64_t> seed, count;
-};
 
 // Sleeps up to `seconds`, waking early when a stop is requested.
 void Wait(double seconds) {
@@ -105,7 +96,7 @@ bool Publish(const std::string& path, const PriceQuote& quote) {
     return true;
 }
 
-int ReplayCsv(const Options& options, const std::string& path) {
+int ReplayCsv(const PriceFeedOptions& options, const std::string& path) {
     std::ifstream in(options.csv, std::ios::binary);
     if (!in) return Failure("cannot open " + options.csv);
     std::ostringstream text;
@@ -127,7 +118,7 @@ int ReplayCsv(const Options& options, const std::string& path) {
     return 0;
 }
 
-int RandomWalk(const Options& options, const std::string& path) {
+int RandomWalk(const PriceFeedOptions& options, const std::string& path) {
     const std::uint64_t seed = options.seed ? *options.seed : std::random_device{}();
     if (!options.seed) {
         std::fprintf(stderr, "caelvane-cli pricefeed: random walk with --seed %llu\n",
@@ -173,65 +164,75 @@ constexpr const char* kHelp =
     "  --count N          stop after N updates (otherwise at the end of the CSV, or on\n"
     "                     Ctrl+C / SIGTERM)\n";
 
-int RunPriceFeed(const std::vector<std::string>& args) {
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::printf("usage: caelvane-cli %s\n%s", kUsage, kHelp);
-            return 0;
-        }
-    }
-    Options options;
+}  // namespace
+
+std::optional<std::string> ParsePriceFeedArguments(const std::vector<std::string>& args,
+                                                   PriceFeedOptions& options) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--random-walk") {
-            if (options.randomWalk) return UsageError("--random-walk given twice");
+            if (options.randomWalk) return "--random-walk given twice";
             options.randomWalk = true;
             continue;
         }
         const bool takesValue = arg == "--file" || arg == "--csv" || arg == "--speed" ||
                                 arg == "--start" || arg == "--step" || arg == "--interval" ||
                                 arg == "--seed" || arg == "--count";
-        if (!takesValue) return UsageError("unexpected argument \"" + arg + "\"");
-        if (i + 1 >= args.size()) return UsageError(arg + " needs a value");
+        if (!takesValue) return "unexpected argument \"" + arg + "\"";
+        if (i + 1 >= args.size()) return arg + " needs a value";
         const std::string& value = args[++i];
-        auto duplicate = [&] { return UsageError(arg + " given twice"); };
+        const std::string duplicate = arg + " given twice";
         if (arg == "--file" || arg == "--csv") {
             std::string& target = arg == "--file" ? options.file : options.csv;
-            if (!target.empty()) return duplicate();
-            if (value.empty()) return UsageError(arg + " needs a file name");
+            if (!target.empty()) return duplicate;
+            if (value.empty()) return arg + " needs a file name";
             target = value;
         } else if (arg == "--seed" || arg == "--count") {
             std::optional<std::uint64_t>& target = arg == "--seed" ? options.seed : options.count;
-            if (target) return duplicate();
+            if (target) return duplicate;
             target = ParseCount(value);
-            if (!target) return UsageError(arg + " needs a whole number, not \"" + value + "\"");
-            if (arg == "--count" && *target == 0) return UsageError("--count must be at least 1");
+            if (!target) return arg + " needs a whole number, not \"" + value + "\"";
+            if (arg == "--count" && *target == 0) return "--count must be at least 1";
         } else {
             std::optional<double>& target = arg == "--speed"   ? options.speed
                                             : arg == "--start" ? options.start
                                             : arg == "--step"  ? options.step
                                                                : options.interval;
-            if (target) return duplicate();
+            if (target) return duplicate;
             target = ParseNumber(value);
-            if (!target) return UsageError(arg + " needs a number, not \"" + value + "\"");
+            if (!target) return arg + " needs a number, not \"" + value + "\"";
             // --start stays below the largest price the monitor accepts.
             const double limit = arg == "--interval" ? 86400.0 : arg == "--speed" ? 1e9 : 1e14;
             if (!(*target > 0.0) || *target > limit) {
-                return UsageError(arg + " must be above 0 and at most " +
-                                  (arg == "--start" || arg == "--step" ? std::string("1e14")
-                                   : arg == "--speed"                  ? std::string("1e9")
-                                                                       : std::string("86400")));
+                return arg + " must be above 0 and at most " +
+                       (arg == "--start" || arg == "--step" ? std::string("1e14")
+                        : arg == "--speed"                  ? std::string("1e9")
+                                                            : std::string("86400"));
             }
         }
     }
     if (options.randomWalk == !options.csv.empty()) {
-        return UsageError("give either --csv FILE or --random-walk; usage: caelvane-cli " +
-                          std::string(kUsage));
+        return "give either --csv FILE or --random-walk; usage: caelvane-cli " +
+               std::string(kPriceFeedUsage);
     }
-    if (options.randomWalk && options.speed) return UsageError("--speed goes with --csv");
+    if (options.randomWalk && options.speed) return "--speed goes with --csv";
     if (!options.randomWalk &&
         (options.start || options.step || options.interval || options.seed)) {
-        return UsageError("--start, --step, --interval and --seed go with --random-walk");
+        return "--start, --step, --interval and --seed go with --random-walk";
+    }
+    return std::nullopt;
+}
+
+int RunPriceFeed(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::printf("usage: caelvane-cli %s\n%s", kPriceFeedUsage, kHelp);
+            return 0;
+        }
+    }
+    PriceFeedOptions options;
+    if (const std::optional<std::string> error = ParsePriceFeedArguments(args, options)) {
+        return UsageError("pricefeed", *error);
     }
 
     PriceFileLocation location;
@@ -251,6 +252,4 @@ int RunPriceFeed(const std::vector<std::string>& args) {
                               : ReplayCsv(options, location.path);
 }
 
-const CliCommandRegistration reg("pricefeed", kUsage, &RunPriceFeed);
-
-}  // namespace
+}  // namespace cli

@@ -1,6 +1,8 @@
 // caelvane-cli render FILE.cvj [--page N | --all] [--format pdf|png|svg|trace] [-o OUT|-]
 //                    [--today YYYY-MM-DD] [--title TEXT] [--price-file PATH] [--dpi N]
 // Draws chart pages exactly as the desktop program prints them.
+#include "cli/render_command.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,85 +19,32 @@
 #include "chart/chart_state.h"
 #include "chart/draw_page.h"
 #include "chart/price_poll.h"
-#include "cli/command_registry.h"
+#include "cli/commands.h"
+#include "ephemeris/calendar.h"
 #include "job/caelvane_doc.h"
 #include "job/job_file.h"
 #include "platform/host_services.h"
 #include "platform/time_zone.h"
+#include "render/page_resolution.h"
 #include "render/trace_device.h"
 #ifdef CAELVANE_HAVE_QT_RENDER
 #include "render/qt_page_writer.h"
 #endif
 
-namespace {
+namespace cli {
 
-constexpr const char* kUsage =
+const char* const kRenderUsage =
     "render FILE.cvj [--page N | --all] [--format pdf|png|svg|trace] [-o OUT|-] "
     "[--today YYYY-MM-DD] [--title TEXT] [--price-file PATH] [--dpi N]";
 
+namespace {
+
 // The printing range of the desktop program is 16-bit; --all writes no more pages than that.
 constexpr int kMaxAllPages = 65535;
-constexpr int kDefaultDpi = 150;
-constexpr int kMaxDpi = 1200;
-
-enum class Format { Pdf, Png, Svg, Trace };
-
-struct Options {
-    std::string jobPath;
-    std::optional<int> page;
-    bool all = false;
-    std::optional<Format> format;
-    std::string output;
-    std::optional<caelvane::LocalDate> today;
-    std::optional<std::string> title;
-    std::optional<std::string> priceFile;
-    std::optional<int> dpi;
-};
-
-int UsageError(const std::string& message) {
-    std::fprintf(stderr, "caelvane-cli render: %s\nusage: caelvane-cli %s\n", message.c_str(),
-                 kUsage);
-    return kCliUsageError;
-}
 
 int Failure(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
     return 1;
-}
-
-// A whole decimal number within [low, high], nothing else.
-bool ParseInt(const std::string& text, long long low, long long high, int& value) {
-    if (text.empty() || text.size() > 12) return false;
-    std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
-    if (i == text.size()) return false;
-    long long number = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        number = number * 10 + (text[i] - '0');
-    }
-    if (text[0] == '-') number = -number;
-    if (number < low || number > high) return false;
-    value = static_cast<int>(number);
-    return true;
-}
-
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-// YYYY-MM-DD, a real day of the Gregorian calendar.
-bool ParseDate(const std::string& text, caelvane::LocalDate& date) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
-    int year = 0, month = 0, day = 0;
-    if (!ParseInt(text.substr(0, 4), 1, 9999, year) || !ParseInt(text.substr(5, 2), 1, 12, month) ||
-        !ParseInt(text.substr(8, 2), 1, 31, day)) {
-        return false;
-    }
-    static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const int last = kDaysInMonth[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
-    if (day > last) return false;
-    date = {month, day, year};
-    return true;
 }
 
 bool ParseFormat(const std::string& text, Format& format) {
@@ -126,6 +75,37 @@ const char* Extension(Format format) {
     return "";
 }
 
+}  // namespace
+
+bool ParseInt(const std::string& text, long long low, long long high, int& value) {
+    if (text.empty() || text.size() > 12) return false;
+    std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    if (i == text.size()) return false;
+    long long number = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        number = number * 10 + (text[i] - '0');
+    }
+    if (text[0] == '-') number = -number;
+    if (number < low || number > high) return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+bool ParseLocalDate(const std::string& text, caelvane::LocalDate& date) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    int year = 0, month = 0, day = 0;
+    if (!ParseInt(text.substr(0, 4), 1, 9999, year) || !ParseInt(text.substr(5, 2), 1, 12, month) ||
+        !ParseInt(text.substr(8, 2), 1, 31, day)) {
+        return false;
+    }
+    static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int last = kDaysInMonth[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+    if (day > last) return false;
+    date = {month, day, year};
+    return true;
+}
+
 std::string BaseName(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -136,10 +116,6 @@ std::string StemOf(const std::string& name) {
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
-// The format named by an output file's extension, if any.
-// The title the desktop program gives a job it opens: the name of the file the path leads to
-// (links followed), as single-byte Latin-1 text. File names are UTF-8; a character beyond Latin-1
-// becomes one '?' per UTF-16 unit, and a byte that is no part of a valid sequence one '?'.
 std::string DesktopTitle(const std::string& path) {
     std::string name = BaseName(path);
     if (char* real = realpath(path.c_str(), nullptr)) {
@@ -194,7 +170,6 @@ std::optional<Format> FormatOfPath(const std::string& path) {
     return std::nullopt;
 }
 
-// "year.png", page 7 of 366 -> "year-007.png".
 std::string NumberedPath(const std::string& path, int page, int pageCount) {
     const std::size_t slash = path.find_last_of('/');
     const std::size_t dot = path.find_last_of('.');
@@ -208,72 +183,72 @@ std::string NumberedPath(const std::string& path, int page, int pageCount) {
     return stem + "-" + number + extension;
 }
 
-std::optional<int> ParseArguments(const std::vector<std::string>& args, Options& options) {
+std::optional<std::string> ParseRenderArguments(const std::vector<std::string>& args,
+                                                RenderOptions& options) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool takesValue = arg == "--page" || arg == "--format" || arg == "-o" ||
                                 arg == "--today" || arg == "--title" || arg == "--price-file" ||
                                 arg == "--dpi";
         if (arg == "--all") {
-            if (options.all) return UsageError("--all given twice");
+            if (options.all) return "--all given twice";
             options.all = true;
             continue;
         }
         if (!takesValue) {
             if (!arg.empty() && arg[0] == '-' && arg != "-") {
-                return UsageError("unknown option \"" + arg + "\"");
+                return "unknown option \"" + arg + "\"";
             }
-            if (!options.jobPath.empty()) return UsageError("unexpected argument \"" + arg + "\"");
+            if (!options.jobPath.empty()) return "unexpected argument \"" + arg + "\"";
             options.jobPath = arg;
             continue;
         }
-        if (i + 1 >= args.size()) return UsageError(arg + " needs a value");
+        if (i + 1 >= args.size()) return arg + " needs a value";
         const std::string& value = args[++i];
         if (arg == "--page") {
             int page = 0;
-            if (options.page) return UsageError("--page given twice");
+            if (options.page) return "--page given twice";
             if (!ParseInt(value, 1, 2147483647LL, page)) {
-                return UsageError("--page needs a page number from 1 on");
+                return "--page needs a page number from 1 on";
             }
             options.page = page;
         } else if (arg == "--format") {
             Format format;
-            if (options.format) return UsageError("--format given twice");
-            if (!ParseFormat(value, format)) return UsageError("unknown format \"" + value + "\"");
+            if (options.format) return "--format given twice";
+            if (!ParseFormat(value, format)) return "unknown format \"" + value + "\"";
             options.format = format;
         } else if (arg == "-o") {
-            if (!options.output.empty()) return UsageError("-o given twice");
-            if (value.empty()) return UsageError("-o needs a file name or -");
+            if (!options.output.empty()) return "-o given twice";
+            if (value.empty()) return "-o needs a file name or -";
             options.output = value;
         } else if (arg == "--today") {
             caelvane::LocalDate date;
-            if (options.today) return UsageError("--today given twice");
-            if (!ParseDate(value, date)) return UsageError("--today needs a date YYYY-MM-DD");
+            if (options.today) return "--today given twice";
+            if (!ParseLocalDate(value, date)) return "--today needs a date YYYY-MM-DD";
             options.today = date;
         } else if (arg == "--title") {
-            if (options.title) return UsageError("--title given twice");
+            if (options.title) return "--title given twice";
             options.title = value;
         } else if (arg == "--price-file") {
-            if (options.priceFile) return UsageError("--price-file given twice");
+            if (options.priceFile) return "--price-file given twice";
             options.priceFile = value;
         } else if (arg == "--dpi") {
             int dpi = 0;
-            if (options.dpi) return UsageError("--dpi given twice");
-            if (!ParseInt(value, 1, kMaxDpi, dpi)) {
-                return UsageError("--dpi needs a resolution from 1 to " + std::to_string(kMaxDpi));
+            if (options.dpi) return "--dpi given twice";
+            if (!ParseInt(value, 1, kMaxPngDpi, dpi)) {
+                return "--dpi needs a resolution from 1 to " + std::to_string(kMaxPngDpi);
             }
             options.dpi = dpi;
         }
     }
-    if (options.jobPath.empty()) return UsageError("missing FILE.cvj");
-    if (options.all && options.page) return UsageError("--page and --all exclude each other");
+    if (options.jobPath.empty()) return "missing FILE.cvj";
+    if (options.all && options.page) return "--page and --all exclude each other";
     if (!options.format) {
         options.format = options.output.empty()
                              ? Format::Pdf
                              : FormatOfPath(options.output).value_or(Format::Pdf);
     }
-    if (options.dpi && *options.format != Format::Png)
-        return UsageError("--dpi applies to png only");
+    if (options.dpi && *options.format != Format::Png) return "--dpi applies to png only";
     if (options.output.empty()) {
         // Trace goes to standard output; files are named after the job, in the current folder.
         options.output = *options.format == Format::Trace
@@ -282,10 +257,12 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, Options&
     }
     if (options.all && options.output == "-" &&
         (*options.format == Format::Png || *options.format == Format::Svg)) {
-        return UsageError("--all writes numbered files for png and svg; give -o FILE");
+        return "--all writes numbered files for png and svg; give -o FILE";
     }
     return std::nullopt;
 }
+
+namespace {
 
 caelvane::LocalDate HostToday() {
     const std::time_t now = std::time(nullptr);
@@ -376,9 +353,13 @@ bool WriteText(const std::string& path, const std::string& text, std::string& er
     return true;
 }
 
+}  // namespace
+
 int RunRender(const std::vector<std::string>& args) {
-    Options options;
-    if (const std::optional<int> status = ParseArguments(args, options)) return *status;
+    RenderOptions options;
+    if (const std::optional<std::string> error = ParseRenderArguments(args, options)) {
+        return UsageError("render", *error, kRenderUsage);
+    }
 
     CCaelvaneDoc doc;
     std::string error;
@@ -432,7 +413,7 @@ int RunRender(const std::vector<std::string>& args) {
             options.all ? NumberedPath(options.output, i + 1, pageCount) : options.output;
         const bool written =
             format == Format::Png
-                ? WritePngFile(path, i, options.dpi.value_or(kDefaultDpi), drawPage, error)
+                ? WritePngFile(path, i, options.dpi.value_or(kDefaultPngDpi), drawPage, error)
                 : WriteSvgFile(path, title, i, drawPage, error);
         if (!written) return Failure(error);
     }
@@ -442,6 +423,4 @@ int RunRender(const std::vector<std::string>& args) {
 #endif
 }
 
-const CliCommandRegistration reg("render", kUsage, &RunRender);
-
-}  // namespace
+}  // namespace cli

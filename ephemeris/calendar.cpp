@@ -86,6 +86,10 @@ void CalendarDate(double jed, int& month, int& day, int& year, int& hour, int& m
     minute = static_cast<int>((f * 24 - hour) * 60);
 }
 
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
 int DayOfWeek(double jed) {
     double rest = std::fmod(jed + 1.5, 7);
     if (std::isnan(rest)) return 0;

@@ -34,6 +34,9 @@ double JulianDate(int month, int day, int year, int hour, int minute);
 // Julian calendar below the Gregorian reform (JED < 2299160.5); hour and minute truncated.
 void CalendarDate(double jed, int& month, int& day, int& year, int& hour, int& minute);
 
+// Gregorian rule (every 4th year, not centuries, but every 400th); proleptic for any year.
+bool IsLeapYear(int year);
+
 // 0 = Sunday .. 6 = Saturday; any time of a civil day gives that day's weekday.
 int DayOfWeek(double jed);
 

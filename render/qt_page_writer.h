@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/drawing_device.h"
+#include "render/page_resolution.h"
 
 // Writes chart pages to files: PDF (US Letter, no margins, vector, selectable text, one page
 // per chart page), PNG (a white 8.5 x 11 inch raster) and SVG (8.5 x 11 inches). Every file is
@@ -13,11 +14,9 @@
 // follows it. The device's surface is the whole 8.5 x 11 inch page.
 using PageDrawer = std::function<bool(int index, CDrawingDevice& device)>;
 
-// The PDF page surface and the raster default.
+// The PDF page surface (the raster default and limit: render/page_resolution.h).
 inline constexpr int kPageWidthMils = 8500;
 inline constexpr int kPageHeightMils = 11000;
-inline constexpr int kDefaultPngDpi = 150;
-inline constexpr int kMaxPngDpi = 1200;
 
 // Makes sure a Qt GUI application object exists for painting (fonts need one). Without a
 // display (no DISPLAY or WAYLAND_DISPLAY and no QT_QPA_PLATFORM) it uses the offscreen platform.

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "ephemeris/calendar.h"
+
 namespace {
 
 // The monitor refuses prices from here on (no fractional digits left for the degree).
@@ -64,10 +66,6 @@ bool ParseUnsigned(std::string_view text, int& value) {
     if (text.empty() || text.size() > 9) return false;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size() && value >= 0;
-}
-
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
 int DaysInMonth(int year, int month) {

@@ -37,11 +37,8 @@ private slots:
         QVERIFY(buttons.front()->isDefault());
         // With or without a job, from both menu bars.
         QVERIFY(fixture.Frame().Actions().Action(cmd::kAppAbout)->isEnabled());
-        QTimer::singleShot(0, [] {
-            if (QWidget* box = QApplication::activeModalWidget()) {
-                QTest::keyClick(box, Qt::Key_Escape);
-            }
-        });
+        caelvane::testing::WhenModalOpens(
+            [](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
         fixture.App().OnCommand(cmd::kAppAbout);
     }
 

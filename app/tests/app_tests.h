@@ -1,22 +1,12 @@
 #pragma once
-#include <QObject>
-#include <functional>
-#include <memory>
-#include <vector>
+#include "testing/qt_test_main.h"
 
 namespace apptest {
 
-using TestFactory = std::function<std::unique_ptr<QObject>()>;
+using caelvane::testing::TestFactory;
 
-// Every test object, in the order they run.
-std::vector<TestFactory>& TestObjects();
-
-// Registers a test object class at start-up.
+// Registers a test object class at start-up; they run in the order they register.
 template <typename Test>
-struct Register {
-    Register() {
-        TestObjects().push_back([] { return std::unique_ptr<QObject>(new Test); });
-    }
-};
+using Register = caelvane::testing::Register<Test>;
 
 }  // namespace apptest

@@ -16,6 +16,7 @@
 #include "app/main_frame.h"
 #include "job/caelvane_doc.h"
 #include "platform/qt/qt_host_services.h"
+#include "testing/modal_dialog.h"
 
 namespace apptest {
 

@@ -47,6 +47,7 @@ TEST(ChartDC, MapsPagePointsOntoTheSurface) {
         dc.DrawCircle(5700, 7800, 1460, 1);
         dc.DrawLine(INT_MAX, INT_MIN, 0, 0);  // held to the int range, no overflow
     }
+    // Worked out by hand: x + 200, y - 10300 (0.2 inch in, from the top of an 11-inch page).
     const std::vector<std::string> expected = {
         "begin",
         "text 200 0 top",

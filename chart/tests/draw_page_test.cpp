@@ -48,6 +48,8 @@ struct DateCase {
 };
 
 // Start 1 18 2000, end 1 20 2000, today 1 18 2000 (a Tuesday) unless a case says otherwise.
+// JEDs follow from the calendar rules: 2000-01-18 17:00 UT is 2451562.208 (2000-01-01 0h UT is
+// 2451544.5, 17 days and 17/24 before), a day earlier or later one less or more.
 const DateCase kDateCases[] = {
     {"type 0 today at 17:00", 0, 4, 0, 0, 0, 0, 0, "page 1 of 1", "Type is One Day : Today",
      "01 18 2000 17:00 UT", "TUESDAY  2451562.208 JED 2", 1},

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "chart/price_poll.h"
@@ -79,50 +81,68 @@ bool ApplyArg(const std::string& line, CCaelvaneDoc& doc, chart_test::CTestHost&
 
 std::vector<fs::path> CaseFolders() {
     std::vector<fs::path> folders;
-    for (const fs::directory_entry& entry : fs::directory_iterator(CAELVANE_CHART_CASES))
-        if (entry.is_directory()) folders.push_back(entry.path());
+    std::error_code error;  // a missing cases folder is reported by CasesExist, not thrown
+    for (fs::directory_iterator it(CAELVANE_CHART_CASES, error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->is_directory()) folders.push_back(it->path());
+    }
     std::sort(folders.begin(), folders.end());
     return folders;
 }
 
-TEST(GoldenPages, EveryCaseMatchesItsReviewedTrace) {
-    const bool update = [] {
-        const char* value = std::getenv("CAELVANE_UPDATE_GOLDENS");
-        return value && std::string(value) == "1";
-    }();
-    const std::vector<fs::path> folders = CaseFolders();
-    ASSERT_GE(folders.size(), 4u) << "one case per job type at least";
-    for (const fs::path& folder : folders) {
-        SCOPED_TRACE(folder.filename().string());
-        CCaelvaneDoc doc;
-        std::string error;
-        ASSERT_TRUE(LoadJobFile((folder / "job.cvj").string(), doc, error)) << error;
-        doc.SetTitle("job.cvj");
-        chart_test::CTestHost host;
-        if (fs::exists(folder / "args")) {
-            std::istringstream args(ReadFile(folder / "args"));
-            for (std::string line; std::getline(args, line);) {
-                if (line.empty() || line[0] == '#') continue;
-                ASSERT_TRUE(ApplyArg(line, doc, host, error)) << error;
-            }
-        }
-        const std::string actual = chart_test::DrawToTrace(doc, host);
-        const fs::path expectedPath = folder / "expected.trace";
-        if (update) {
-            std::ofstream(expectedPath, std::ios::binary) << actual;
-            continue;
-        }
-        ASSERT_TRUE(fs::exists(expectedPath)) << "no expected.trace; run with "
-                                                 "CAELVANE_UPDATE_GOLDENS=1 and review it";
-        const std::vector<std::string> expectedLines =
-            chart_test::SplitLines(ReadFile(expectedPath));
-        const std::vector<std::string> actualLines = chart_test::SplitLines(actual);
-        const std::size_t common = std::min(expectedLines.size(), actualLines.size());
-        for (std::size_t i = 0; i < common; ++i) {
-            ASSERT_EQ(actualLines[i], expectedLines[i]) << "first difference at line " << i + 1;
-        }
-        EXPECT_EQ(actualLines.size(), expectedLines.size());
+// The folder name as a test name: letters, digits and '_' only ("type0-today-price" ->
+// "type0_today_price").
+std::string CaseName(const ::testing::TestParamInfo<fs::path>& info) {
+    std::string name = info.param.filename().string();
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
     }
+    return name;
 }
+
+bool UpdateGoldens() {
+    const char* value = std::getenv("CAELVANE_UPDATE_GOLDENS");
+    return value && std::string(value) == "1";
+}
+
+TEST(GoldenPages, CasesExist) {
+    EXPECT_GE(CaseFolders().size(), 4u) << "one case per job type at least";
+}
+
+class GoldenPage : public ::testing::TestWithParam<fs::path> {};
+
+TEST_P(GoldenPage, MatchesItsReviewedTrace) {
+    const fs::path& folder = GetParam();
+    CCaelvaneDoc doc;
+    std::string error;
+    ASSERT_TRUE(LoadJobFile((folder / "job.cvj").string(), doc, error)) << error;
+    doc.SetTitle("job.cvj");
+    chart_test::CTestHost host;
+    if (fs::exists(folder / "args")) {
+        std::istringstream args(ReadFile(folder / "args"));
+        for (std::string line; std::getline(args, line);) {
+            if (line.empty() || line[0] == '#') continue;
+            ASSERT_TRUE(ApplyArg(line, doc, host, error)) << error;
+        }
+    }
+    const std::string actual = chart_test::DrawToTrace(doc, host);
+    const fs::path expectedPath = folder / "expected.trace";
+    if (UpdateGoldens()) {
+        std::ofstream(expectedPath, std::ios::binary) << actual;
+        return;
+    }
+    ASSERT_TRUE(fs::exists(expectedPath)) << "no expected.trace; run with "
+                                             "CAELVANE_UPDATE_GOLDENS=1 and review it";
+    const std::vector<std::string> expectedLines = chart_test::SplitLines(ReadFile(expectedPath));
+    const std::vector<std::string> actualLines = chart_test::SplitLines(actual);
+    const std::size_t common = std::min(expectedLines.size(), actualLines.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        ASSERT_EQ(actualLines[i], expectedLines[i]) << "first difference at line " << i + 1;
+    }
+    EXPECT_EQ(actualLines.size(), expectedLines.size());
+}
+
+// One test per folder, named after it, so that one failing case does not hide the others.
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenPage, ::testing::ValuesIn(CaseFolders()), CaseName);
 
 }  // namespace

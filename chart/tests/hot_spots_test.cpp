@@ -1,4 +1,8 @@
 // Hot spots and natal marks.
+// Coordinates are page units (mils, y up) of the page layout: the wheel centres stand at
+// (5700, 7800) upper and (5700, 3300) lower; expected positions are worked out from the layout
+// by hand, to whole units, unless a comment says otherwise.
+// Dots stand 1200 units from a centre (45 degrees: 5700 + 1200 cos 45 = 6548).
 #include <cmath>
 
 #include "chart/page_elements.h"
@@ -71,6 +75,7 @@ TEST_F(HotSpotsTest, NatalMarksFillTheNatalLists) {
         EXPECT_DOUBLE_EQ(scratch.natal.helio[k], BodyLongitude(state.natalJed, k)) << k;
         EXPECT_DOUBLE_EQ(scratch.natal.geo[k], BodyLongitude(state.natalJed, -k)) << k;
     }
+    // The example longitudes of the body codes at J2000.
     EXPECT_NEAR(scratch.natal.geo[3], 280.3774, 1e-3);  // the Sun
     EXPECT_NEAR(scratch.natal.geo[1], 271.8958, 1e-3);  // Mercury
     EXPECT_NEAR(scratch.natal.geo[2], 241.5250, 1e-3);  // Venus

@@ -1,5 +1,10 @@
 // The hour dial: ring geometry, the daylight turn, and zones whose daylight time spans the
 // new year.
+// Coordinates are page units (mils, y up) of the page layout: the wheel centres stand at
+// (5700, 7800) upper and (5700, 3300) lower; expected positions are worked out from the layout
+// by hand, to whole units, unless a comment says otherwise.
+// The daylight dates of the example rule (first Sunday of April to last Sunday of October) are
+// JED 2451637.0 and 2451847.0 in 2000.
 #include "chart/hour_dial.h"
 
 #include <cmath>

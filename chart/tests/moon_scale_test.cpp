@@ -1,4 +1,6 @@
 // Moon inclination scale, phase and eclipse notes.
+// The ball stands at x 7350, y 1700 + 200 units per degree of latitude (page units of the
+// layout); the other positions are those of the layout's scale and notes.
 #include "chart/moon_scale.h"
 
 #include <cmath>

@@ -1,4 +1,7 @@
 // Price and time marks, overlay ring.
+// Coordinates are page units (mils, y up) of the page layout: the wheel centres stand at
+// (5700, 7800) upper and (5700, 3300) lower; expected positions are worked out from the layout
+// by hand, to whole units, unless a comment says otherwise.
 #include <climits>
 #include <cmath>
 #include <cstdio>

@@ -40,6 +40,7 @@ TEST(PriceText, ReadsTimeAndPriceAndTurnsThePriceIntoADegree) {
          320.0},
         {"unused decimals may be anything", "1 2 3 14 30 nan inf 1e999 1000", 14, 30, 1000.0,
          320.0},
+        // The largest double below the monitor's limit of 1e15 (doubles are 0.125 apart there).
         {"the largest price taken", "1 2 3 14 30 0 0 0 999999999999999.875", 14, 30,
          999999999999999.875, 319.375},
     };

@@ -30,6 +30,8 @@ TEST(JulianDate, GregorianRuleForEveryDate) {
         CivilDate date;
         double jed;
     };
+    // The first three are the example values of the calendar rules; the others are standard
+    // Julian dates (the reform day and its eve, the leap day of 2000, the first of 2001).
     const Case cases[] = {
         {{1, 1, 2000, 12, 0}, 2451545.0},
         {{1, 1, 2000, 0, 0}, 2451544.5},
@@ -53,6 +55,7 @@ TEST(CalendarDate, SplitsAfterAndBeforeTheReform) {
         double jed;
         CivilDate expected;
     };
+    // Standard Julian dates of the epochs J2000 and B1900 (JED 2415020.0) and of the reform.
     const Case cases[] = {
         {2451545.0, {1, 1, 2000, 12, 0}},
         {2451544.5, {1, 1, 2000, 0, 0}},
@@ -106,6 +109,7 @@ TEST(DaylightRule, NorthernRuleGivesNoonOfTheTransitionDays) {
     caelvane::TimeZoneRule rule;
     rule.daylightDate = Relative(4, 0, 1);
     rule.standardDate = Relative(10, 0, 5);
+    // The example values of the daylight rules.
     EXPECT_EQ(DaylightStartDate(2000, rule), 2451637.0);  // April 2, 12h UT
     EXPECT_EQ(DaylightEndDate(2000, rule), 2451847.0);    // October 29, 12h UT
 }
@@ -140,9 +144,21 @@ TEST(DaylightRule, AbsoluteRecordUsesTheCallersYearAndItsTime) {
 
 TEST(DaylightRule, ZoneWithoutDaylightTimeNeverMatches) {
     const caelvane::TimeZoneRule rule;  // standard month 0
+    // January 1, 2000 0h UT and January 1, 2001 12h UT: the daylight window never opens.
     EXPECT_EQ(DaylightEndDate(2000, rule), 2451544.5);
     EXPECT_EQ(DaylightStartDate(2000, rule), 2451910.0);
     EXPECT_GT(DaylightStartDate(2000, rule), DaylightEndDate(2000, rule));
+}
+
+TEST(IsLeapYear, GregorianRuleProlepticForAnyYear) {
+    // Every 4th year, but not the centuries, except every 400th.
+    for (int year : {2024, 2000, 1600, 4, 0, -4, -400}) EXPECT_TRUE(IsLeapYear(year)) << year;
+    for (int year : {2023, 1900, 2100, 1, -1, -100}) EXPECT_FALSE(IsLeapYear(year)) << year;
+    // The Julian dates agree: a leap year is 366 days from January 1 to January 1.
+    for (int year = 1582; year <= 2500; ++year) {
+        const double length = JulianDate(1, 1, year + 1, 0, 0) - JulianDate(1, 1, year, 0, 0);
+        ASSERT_EQ(length, IsLeapYear(year) ? 366 : 365) << year;
+    }
 }
 
 }  // namespace

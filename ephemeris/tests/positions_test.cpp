@@ -10,6 +10,8 @@ namespace {
 
 constexpr double kJ2000 = 2451545.0;
 
+// Expected values are the published example values of the body codes at J2000 (rounded to 4
+// decimals); a code without a body serves 0.
 struct CodeReference {
     double jed;
     int code;
@@ -87,6 +89,8 @@ TEST(BodyLatitude, ServesTheLatitudeOfEachCode) {
 }
 
 TEST(OrbitalPeriod, KnownCodesAndTheSlowestDefault) {
+    // Periods in days as the body-code table lists them; 1000000 is its default for codes
+    // without a body, and the daily point (2000) turns once a day.
     EXPECT_EQ(OrbitalPeriod(1), 87.96856);
     EXPECT_EQ(OrbitalPeriod(10), 27.321582);
     EXPECT_EQ(OrbitalPeriod(40), 27.321582);

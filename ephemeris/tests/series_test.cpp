@@ -1,6 +1,7 @@
 // Reference positions of the planet, Moon, Chiron and latitude series at the two reference
 // dates: 2000 January 1, 12h UT (t = 0, T = 1) and 1900 January 0.5 (T = 0, where the reduced
-// arguments are negative angles).
+// arguments are negative angles). Every expected value is a published example value of its
+// series (rounded as published); the comments below say what a value shows, not where it is from.
 
 #include <gtest/gtest.h>
 

@@ -15,6 +15,7 @@
 #include "platform/host_services.h"
 #include "platform/qt/data_exchange.h"
 #include "render/trace_device.h"
+#include "testing/modal_dialog.h"
 #include "tools/tool_timer.h"
 
 namespace tools_test {
@@ -104,10 +105,7 @@ private:
 // Runs `body` inside a tool dialog's modal loop, then leaves with Escape if it is still open.
 template <class Dialog>
 void WithDialog(Dialog& dlg, CCaelvaneDoc* doc, const std::function<void()>& body) {
-    QTimer::singleShot(0, &dlg, [&] {
-        body();
-        if (dlg.isVisible()) QTest::keyClick(&dlg, Qt::Key_Escape);
-    });
+    caelvane::testing::WhileModal(dlg, body);
     dlg.DoModal([doc] { return doc; });
 }
 

@@ -1,18 +1,10 @@
 #pragma once
-#include <QObject>
-#include <functional>
-#include <memory>
-#include <vector>
+#include "testing/qt_test_main.h"
 
 namespace tools_test {
-using TestFactory = std::function<std::unique_ptr<QObject>()>;
-std::vector<TestFactory>& TestFactories();
+using caelvane::testing::TestFactory;
 
 // Registers a Qt Test class with the one test executable.
 template <typename Test>
-struct RegisterTest {
-    RegisterTest() {
-        TestFactories().push_back([] { return std::unique_ptr<QObject>(new Test); });
-    }
-};
+using RegisterTest = caelvane::testing::Register<Test>;
 }  // namespace tools_test

@@ -11,6 +11,8 @@
 
 #include "platform/document.h"
 #include "platform/qt/data_exchange.h"
+#include "testing/modal_dialog.h"
+#include "testing/qt_test_main.h"
 
 // Collects the validation messages shown while it lives, instead of opening message boxes.
 class MessageCapture {
@@ -53,23 +55,8 @@ inline void SetText(QWidget* parent, const char* name, const QString& text) {
 }
 
 // Runs `act` on the modal dialog once the command under test has opened it.
-inline void WhenModalOpens(std::function<void(QWidget*)> act) {
-    QTimer::singleShot(0, [act = std::move(act)] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr) qFatal("no modal dialog is open");
-        act(modal);
-    });
-}
+using caelvane::testing::WhenModalOpens;
 
 // Every test class registers itself; main runs them all.
-using TestFactory = std::function<std::unique_ptr<QObject>()>;
-inline std::vector<TestFactory>& RegisteredTests() {
-    static std::vector<TestFactory> tests;
-    return tests;
-}
 template <typename T>
-struct TestRegistration {
-    TestRegistration() {
-        RegisteredTests().push_back([] { return std::make_unique<T>(); });
-    }
-};
+using TestRegistration = caelvane::testing::Register<T>;

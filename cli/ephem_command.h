@@ -1,0 +1,58 @@
+#pragma once
+// caelvane-cli ephem: its argument parsing and its two tables.
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct Date {
+    int year;
+    int month;
+    int day;
+};
+
+struct TimeOfDay {
+    int hour;
+    int minute;
+};
+
+// A column of the daily table: a longitude of `code`, or its latitude.
+struct DailyColumn {
+    const char* name;
+    int code;
+    bool latitude;
+};
+
+// The columns of the daily table after date, time_ut, jed and weekday.
+std::span<const DailyColumn> DailyColumns();
+// The body codes of each --jed row group, in row order.
+std::span<const int> JedTableCodes();
+
+// YYYY-MM-DD with exactly those digits, a real day of the Gregorian calendar.
+std::optional<Date> ParseDate(const std::string& text);
+// HH:MM, 00:00 to 23:59.
+std::optional<TimeOfDay> ParseTime(const std::string& text);
+// A finite decimal number, nothing else.
+std::optional<double> ParseJed(const std::string& text);
+
+// Either the --jed table (jeds not empty) or the daily table from `from` to `to`, both included.
+struct EphemRequest {
+    std::vector<double> jeds;
+    Date from{};
+    Date to{};
+    TimeOfDay time{};
+};
+
+// The usage error the arguments make, if any; otherwise `request` is filled in.
+std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& args,
+                                               EphemRequest& request);
+
+// CSV: jed,code,longitude,latitude; one row per JED and code.
+void WriteJedTable(const std::vector<double>& jeds, std::FILE* out);
+// CSV: one row per day from `from` to `to`, both included.
+void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE* out);
+
+}  // namespace cli
