@@ -111,7 +111,7 @@ bool CAtomicFile::Open(const std::string& path) {
     }
     if (m_fd < 0) return Fail(AtomicWriteStep::Create, err);
     if (m_keepMode && ::fchmod(m_fd, static_cast<mode_t>(m_mode)) != 0) {
-        return Fail(AtomicWriteStep::Write, errno);
+        return Fail(AtomicWriteStep::Mode, errno);
     }
     return true;
 }

@@ -19,7 +19,8 @@ enum class AtomicWriteStep {
     None,
     Target,  // the target exists but is no regular file
     Create,  // the temporary file could not be created
-    Write,   // writing, flushing or closing the temporary file (or setting its mode)
+    Mode,    // the existing file's permissions could not be given to the temporary file
+    Write,   // writing, flushing or closing the temporary file
     Rename,  // the temporary file could not be renamed over the target
 };
 
