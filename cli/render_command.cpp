@@ -23,6 +23,7 @@
 #include "ephemeris/calendar.h"
 #include "job/caelvane_doc.h"
 #include "job/job_file.h"
+#include "platform/atomic_file.h"
 #include "platform/host_services.h"
 #include "platform/time_zone.h"
 #include "render/page_resolution.h"
@@ -307,12 +308,6 @@ bool CountPages(CCaelvaneDoc& doc, int& pageCount, std::string& error) {
     return true;
 }
 
-mode_t CurrentUmask() {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return mask;
-}
-
 bool WriteText(const std::string& path, const std::string& text, std::string& error) {
     if (path == "-") {
         if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
@@ -322,35 +317,7 @@ bool WriteText(const std::string& path, const std::string& text, std::string& er
         }
         return true;
     }
-    // A temporary file beside the target, renamed over it once complete.
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    const char* data = text.data();
-    std::size_t left = text.size();
-    bool ok = true;
-    while (left > 0) {
-        const ssize_t written = write(fd, data, left);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            ok = false;
-            break;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    // mkstemp makes the file private; a written trace is an ordinary file.
-    ok = ok && fchmod(fd, 0666 & ~CurrentUmask()) == 0;
-    ok = close(fd) == 0 && ok;
-    if (!ok || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return caelvane::WriteFileAtomically(path, text, error);
 }
 
 }  // namespace
@@ -408,15 +375,19 @@ int RunRender(const std::vector<std::string>& args) {
         if (!WritePdfFile(options.output, title, drawPage, error)) return Failure(error);
         return 0;
     }
+    // The numbered files of --all are renamed into place together once every page is done, so
+    // a failure on the way leaves none of them behind.
+    caelvane::CAtomicFileSet files;
     for (int i = 0; i < pageCount; ++i) {
         const std::string path =
             options.all ? NumberedPath(options.output, i + 1, pageCount) : options.output;
         const bool written =
             format == Format::Png
-                ? WritePngFile(path, i, options.dpi.value_or(kDefaultPngDpi), drawPage, error)
-                : WriteSvgFile(path, title, i, drawPage, error);
+                ? WritePngFile(path, i, options.dpi.value_or(kDefaultPngDpi), drawPage, error, &files)
+                : WriteSvgFile(path, title, i, drawPage, error, &files);
         if (!written) return Failure(error);
     }
+    if (!files.Commit()) return Failure(files.Message());
     return 0;
 #else
     return Failure("caelvane-cli render: this build writes traces only (built without Qt)");

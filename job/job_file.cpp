@@ -6,11 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/archive.h"
+#include "platform/atomic_file.h"
 
 namespace {
 std::string FileError(const char* what, const std::string& path, int err) {
@@ -27,12 +27,6 @@ public:
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int Get() const { return m_fd; }
-    // Closes now, reporting the result (a deferred write error can surface here).
-    int Close() {
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result;
-    }
 
 private:
     int m_fd;
@@ -57,27 +51,6 @@ private:
     std::size_t m_size;
 };
 
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size, int& err) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            err = errno;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// The folder holding `path` ("." for a bare file name).
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
 }  // namespace
 
 bool LoadJobBytes(std::span<const std::uint8_t> bytes, CCaelvaneDoc& doc, std::string& error) {
@@ -141,60 +114,15 @@ bool LoadJobFile(const std::string& path, CCaelvaneDoc& doc, std::string& error)
 
 bool SaveJobFile(const std::string& path, CCaelvaneDoc& doc, std::string& error) {
     const std::vector<std::uint8_t> bytes = SaveJobBytes(doc);
-
-    // Replace the file a symbolic link points at, not the link.
-    std::string target = path;
-    mode_t mode = 0666;  // narrowed by the umask for a new file
-    bool keepMode = false;
-    struct stat info;
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved) != nullptr) target = resolved;
-    }
-    if (::stat(target.c_str(), &info) == 0) {
-        if (!S_ISREG(info.st_mode)) {
-            // Renaming over a folder fails anyway; over a device or a pipe it would replace
-            // the device node itself.
-            error = "Cannot save \"" + path + "\": not a regular file.";
-            return false;
-        }
-        mode = info.st_mode & 07777;
-        keepMode = true;
-    }
-
-    // A fresh name beside the target, so the rename stays within one file system.
-    std::string temp;
-    int rawFd = -1;
-    int err = 0;
-    for (unsigned attempt = 0; attempt < 100 && rawFd < 0; ++attempt) {
-        temp = target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        rawFd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        err = errno;
-        if (rawFd < 0 && err != EEXIST) break;
-    }
-    if (rawFd < 0) {
-        error = FileError("Cannot save", path, err);
+    caelvane::AtomicWriteFailure failure;
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!caelvane::WriteFileAtomically(path, text, failure)) {
+        // A folder, a device or a pipe in the file's place is refused in the same words.
+        error = failure.step == caelvane::AtomicWriteStep::Target
+                    ? "Cannot save \"" + path + "\": not a regular file."
+                    : FileError("Cannot save", path, failure.code);
         return false;
     }
-    FileDescriptor fd(rawFd);
-    auto fail = [&](int code) {
-        if (fd.Get() >= 0) fd.Close();
-        ::unlink(temp.c_str());
-        error = FileError("Cannot save", path, code);
-        return false;
-    };
-    if (keepMode && ::fchmod(fd.Get(), mode) != 0) return fail(errno);
-    if (!WriteAll(fd.Get(), bytes.data(), bytes.size(), err)) return fail(err);
-    if (::fsync(fd.Get()) != 0) return fail(errno);
-    if (fd.Close() != 0) return fail(errno);
-    if (::rename(temp.c_str(), target.c_str()) != 0) return fail(errno);
-
-    // Make the rename itself durable; the file is already complete, so a failure here is not
-    // worth refusing the save for.
-    const FileDescriptor folder(
-        ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.Get() >= 0) ::fsync(folder.Get());
-
     doc.SetPathName(path);
     doc.SetModifiedFlag(false);
     return true;

@@ -9,13 +9,13 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QString>
 #include <QSvgGenerator>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/atomic_file.h"
 #include "render/qt_painter_device.h"
 
 namespace {
@@ -26,53 +26,63 @@ constexpr int kPdfDpi = 1200;
 // SVG user units are page units: one per 0.001 inch.
 constexpr int kSvgDpi = 1000;
 
-// Where the bytes go: a save file renamed into place on success, or standard output written
-// only once everything has been produced.
+// Where the bytes go: a temporary file renamed into place on success (alone, or with the other
+// files of a set), or standard output written only once everything has been produced. The page
+// is produced in memory first (a long PDF is a few megabytes), so the encoders never see a
+// half-writable file and every byte reaches the disk through one careful path.
 class COutput {
 public:
-    explicit COutput(const std::string& path)
-        : m_path(path), m_file(QString::fromStdString(path)) {}
+    COutput(const std::string& path, caelvane::CAtomicFileSet* set) : m_path(path), m_set(set) {}
 
     QIODevice* Open(std::string& error) {
-        if (ToStdout()) {
-            m_buffer.setBuffer(&m_bytes);
-            m_buffer.open(QIODevice::WriteOnly);
-            return &m_buffer;
+        if (!ToStdout()) {
+            m_file = m_set ? m_set->Add(m_path) : &m_single;
+            if (!m_file || (!m_set && !m_single.Open(m_path))) {
+                error = m_set ? m_set->Message() : m_single.Failure().Message();
+                return nullptr;
+            }
         }
-        if (!m_file.open(QIODevice::WriteOnly)) {
-            error = "cannot write " + m_path + ": " + m_file.errorString().toStdString();
-            return nullptr;
-        }
-        return &m_file;
+        m_buffer.setBuffer(&m_bytes);
+        m_buffer.open(QIODevice::WriteOnly);
+        return &m_buffer;
     }
 
     bool Commit(std::string& error) {
+        m_buffer.close();
+        const std::size_t size = static_cast<std::size_t>(m_bytes.size());
         if (ToStdout()) {
-            m_buffer.close();
-            const std::size_t size = static_cast<std::size_t>(m_bytes.size());
             if (std::fwrite(m_bytes.constData(), 1, size, stdout) != size || std::fflush(stdout)) {
                 error = "cannot write to standard output";
                 return false;
             }
             return true;
         }
-        if (!m_file.commit()) {
-            error = "cannot write " + m_path + ": " + m_file.errorString().toStdString();
+        // A file of a set only gets complete here; the set's owner renames it with the others.
+        const bool written = m_file->Write(std::string_view(m_bytes.constData(), size)) &&
+                             (m_set ? m_file->Finish() : m_file->Commit());
+        if (!written) {
+            error = m_file->Failure().Message();
+            if (m_set) m_set->Abandon();
             return false;
         }
         return true;
     }
 
-    // Drops a half-written file.
+    // Drops a half-written file (a set is dropped whole: it cannot be completed any more).
     void Cancel() {
-        if (!ToStdout()) m_file.cancelWriting();
+        if (m_set)
+            m_set->Abandon();
+        else
+            m_single.Abandon();
     }
 
 private:
     bool ToStdout() const { return m_path == "-"; }
 
     std::string m_path;
-    QSaveFile m_file;
+    caelvane::CAtomicFileSet* m_set;
+    caelvane::CAtomicFile m_single;
+    caelvane::CAtomicFile* m_file = nullptr;
     QByteArray m_bytes;
     QBuffer m_buffer;
 };
@@ -103,7 +113,7 @@ void EnsureGuiApplication() {
 
 bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
                   std::string& error) {
-    COutput output(path);
+    COutput output(path, nullptr);
     QIODevice* device = output.Open(error);
     if (!device) return false;
     {
@@ -130,7 +140,7 @@ bool WritePdfFile(const std::string& path, const std::string& title, const PageD
 }
 
 bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer& draw,
-                  std::string& error) {
+                  std::string& error, caelvane::CAtomicFileSet* set) {
     if (dpi < 1 || dpi > kMaxPngDpi) {
         error = "the resolution must lie between 1 and " + std::to_string(kMaxPngDpi) + " dpi";
         return false;
@@ -151,7 +161,7 @@ bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer&
         CQtPainterDevice surface(painter, dpi, dpi);
         draw(index, surface);
     }
-    COutput output(path);
+    COutput output(path, set);
     QIODevice* device = output.Open(error);
     if (!device) return false;
     if (!image.save(device, "PNG")) {
@@ -163,8 +173,8 @@ bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer&
 }
 
 bool WriteSvgFile(const std::string& path, const std::string& title, int index,
-                  const PageDrawer& draw, std::string& error) {
-    COutput output(path);
+                  const PageDrawer& draw, std::string& error, caelvane::CAtomicFileSet* set) {
+    COutput output(path, set);
     QIODevice* device = output.Open(error);
     if (!device) return false;
     {

@@ -5,6 +5,10 @@
 #include "platform/drawing_device.h"
 #include "render/page_resolution.h"
 
+namespace caelvane {
+class CAtomicFileSet;
+}
+
 // Writes chart pages to files: PDF (US Letter, no margins, vector, selectable text, one page
 // per chart page), PNG (a white 8.5 x 11 inch raster) and SVG (8.5 x 11 inches). Every file is
 // written to a temporary file beside it and renamed into place once complete, so a failure
@@ -28,8 +32,11 @@ void EnsureGuiApplication();
 bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
                   std::string& error);
 // Page `index` as a PNG at `dpi` (1..kMaxPngDpi) dots per inch on white.
+// With a `set`, the file joins it and is renamed into place only by the set's Commit, together
+// with the other pages; a failure abandons the whole set.
 bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer& draw,
-                  std::string& error);
-// Page `index` as an SVG drawing of 8.5 x 11 inches.
+                  std::string& error, caelvane::CAtomicFileSet* set = nullptr);
+// Page `index` as an SVG drawing of 8.5 x 11 inches. `set` as for WritePngFile.
 bool WriteSvgFile(const std::string& path, const std::string& title, int index,
-                  const PageDrawer& draw, std::string& error);
+                  const PageDrawer& draw, std::string& error,
+                  caelvane::CAtomicFileSet* set = nullptr);

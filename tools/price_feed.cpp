@@ -1,9 +1,5 @@
 #include "tools/price_feed.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -14,6 +10,7 @@
 #include <optional>
 
 #include "ephemeris/calendar.h"
+#include "platform/atomic_file.h"
 
 namespace {
 
@@ -243,47 +240,24 @@ bool WriteFileAtomically(const std::string& path, std::string_view text, std::st
         error = "cannot create the folder " + folder.string() + ": " + ec.message();
         return false;
     }
-    // Hidden, beside the target, so that the rename stays within one file system.
-    std::string hiddenName(1, '.');
-    hiddenName += target.filename().string();
-    hiddenName += ".XXXXXX";
-    std::string temporary = (folder / hiddenName).string();
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        error = "cannot write in " + folder.string() + ": " + std::strerror(errno);
-        return false;
+    caelvane::AtomicWriteFailure failure;
+    if (caelvane::WriteFileAtomically(path, text, failure)) return true;
+    const std::string reason = failure.Reason();
+    switch (failure.step) {
+        case caelvane::AtomicWriteStep::Create:
+            error = "cannot write in " + folder.string() + ": " + reason;
+            break;
+        case caelvane::AtomicWriteStep::Mode:
+            error = "cannot set the mode of " + failure.temporary + ": " + reason;
+            break;
+        case caelvane::AtomicWriteStep::Write:
+            error = "cannot write " + failure.temporary + ": " + reason;
+            break;
+        default:  // a folder or a device in the file's place, or the rename itself
+            error = "cannot replace " + path + ": " + reason;
+            break;
     }
-    auto fail = [&](const std::string& what) {
-        const int saved = errno;
-        close(fd);
-        unlink(temporary.c_str());
-        error = what + ": " + std::strerror(saved);
-        return false;
-    };
-    // mkstemp makes the file private; a price file is for every reader, like any new file.
-    const mode_t mask = umask(0);
-    umask(mask);
-    if (fchmod(fd, 0666 & ~mask) != 0) return fail("cannot set the mode of " + temporary);
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return fail("cannot write " + temporary);
-        written += static_cast<std::size_t>(n);
-    }
-    if (close(fd) != 0) {
-        const int saved = errno;
-        unlink(temporary.c_str());
-        error = "cannot write " + temporary + ": " + std::strerror(saved);
-        return false;
-    }
-    if (rename(temporary.c_str(), path.c_str()) != 0) {
-        const int saved = errno;
-        unlink(temporary.c_str());
-        error = "cannot replace " + path + ": " + std::strerror(saved);
-        return false;
-    }
-    return true;
+    return false;
 }
 
 bool ParsePriceCsv(std::string_view text, std::vector<TimedQuote>& out, std::string& error) {

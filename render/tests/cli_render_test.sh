@@ -98,6 +98,39 @@ run render "$work/today.cvj" --price-file "$work/bad.txt" -o "$work/bad.pdf"
 "$cli" job new --set jobType=2 --set daysBefore=2147483647 --set daysAfter=2147483647 -o "$work/huge.cvj"
 run render "$work/huge.cvj" --all -o "$work/huge.pdf"
 [ "$status" -eq 1 ] && [ ! -e "$work/huge.pdf" ] || fail "--all of 2^31 pages: status $status"
+# A set that cannot be completed leaves none of its files behind, and no temporary file either:
+# page 3's name is taken by a folder, and pages 1 and 2 are already drawn when that shows.
+for format in png svg; do
+    mkdir -p "$work/set-$format/half-003.$format"
+    echo "old" >"$work/set-$format/half-001.$format"
+    run render "$work/range.cvj" --all -o "$work/set-$format/half.$format"
+    [ "$status" -eq 1 ] || fail "--all $format with page 3 taken: status $status"
+    [ "$(cat "$work/err")" = "cannot write $work/set-$format/half-003.$format: Is a directory" ] ||
+        fail "--all $format with page 3 taken: $(cat "$work/err")"
+    [ "$(ls -A "$work/set-$format")" = "half-001.$format
+half-003.$format" ] || fail "--all $format with page 3 taken left: $(ls -A "$work/set-$format")"
+    [ "$(cat "$work/set-$format/half-001.$format")" = "old" ] || fail "--all $format: page 1 replaced"
+done
+# Outputs that are no regular file are refused, not replaced. A device node of our own when we
+# may make one: a fault here must not cost root the machine's /dev/null.
+device=/dev/null
+if [ "$(id -u)" -eq 0 ] && mknod -m 666 "$work/null" c 1 3 2>/dev/null; then device=$work/null; fi
+for format in pdf png svg trace; do
+    run render "$work/range.cvj" --format $format -o "$device"
+    [ "$status" -eq 1 ] && [ "$(cat "$work/err")" = "cannot write $device: not a regular file" ] ||
+        fail "$format to $device: $status $(cat "$work/err")"
+done
+[ -c "$device" ] || fail "$device replaced"
+mkfifo "$work/pipe.pdf"
+# Bounded: opening the pipe for writing would wait for a reader.
+timeout 60 "$cli" render "$work/range.cvj" -o "$work/pipe.pdf" >"$work/out" 2>"$work/err"
+status=$?
+[ "$status" -eq 1 ] && [ -p "$work/pipe.pdf" ] || fail "pdf to a pipe: $status $(cat "$work/err")"
+chmod 0604 "$work/all.pdf"
+run render "$work/range.cvj" --page 2 -o "$work/all.pdf"
+[ "$status" -eq 0 ] && [ "$(stat -c %a "$work/all.pdf")" = 604 ] || fail "pdf rewrite lost its mode"
+[ "$(pdf_pages "$work/all.pdf")" -eq 1 ] || fail "pdf rewrite: $(pdf_pages "$work/all.pdf") pages"
+
 for args in "--page 0" "--page 2 --all" "--format gif" "--dpi 0 --format png" "--today 2023-02-30" "--bogus"; do
     # shellcheck disable=SC2086
     run render "$work/range.cvj" $args -o "$work/usage.pdf"
