@@ -28,7 +28,7 @@
 
 namespace {
 
-CCaelvaneApp* g_application = nullptr;
+CCaelvaneApp* theApplication = nullptr;
 
 const char* const kFileFilter = "Caelvane Jobs (*.cvj);;All Files (*)";
 const char* const kCannotStartPrint = "Could not start print job.";
@@ -57,7 +57,7 @@ static void InitResources() {
 }
 
 CCaelvaneApp* CCaelvaneApp::Instance() {
-    return g_application;
+    return theApplication;
 }
 
 CCaelvaneDoc* GetActiveJobDocument() {
@@ -118,11 +118,11 @@ CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) 
         for (const QString& path : paths) OpenDocumentFile(path);
     });
     UpdateRecentFileMenu();
-    g_application = this;
+    theApplication = this;
 }
 
 CCaelvaneApp::~CCaelvaneApp() {
-    if (g_application == this) g_application = nullptr;
+    if (theApplication == this) theApplication = nullptr;
     delete m_helpWindow;
     m_mainFrame->SetCloseCheck(nullptr);
     disconnect(m_template, nullptr, m_mainFrame, nullptr);

@@ -32,10 +32,10 @@ const char* const kPriceFeedUsage =
 
 namespace {
 
-volatile sig_atomic_t g_stopRequested = 0;
+volatile sig_atomic_t stopRequested = 0;
 
 void RequestStop(int) {
-    g_stopRequested = 1;
+    stopRequested = 1;
 }
 
 int Failure(const std::string& message) {
@@ -71,7 +71,7 @@ void Wait(double seconds) {
     left.tv_sec = static_cast<time_t>(seconds);
     left.tv_nsec = static_cast<long>((seconds - static_cast<double>(left.tv_sec)) * 1e9);
     // The handlers are installed without SA_RESTART, so a signal ends the sleep with EINTR.
-    while (!g_stopRequested && nanosleep(&left, &left) != 0 && errno == EINTR) {
+    while (!stopRequested && nanosleep(&left, &left) != 0 && errno == EINTR) {
     }
 }
 
@@ -108,10 +108,10 @@ int ReplayCsv(const PriceFeedOptions& options, const std::string& path) {
 
     const double speed = options.speed.value_or(1.0);
     const std::uint64_t limit = options.count.value_or(quotes.size());
-    for (std::uint64_t n = 0; n < limit && n < quotes.size() && !g_stopRequested; ++n) {
+    for (std::uint64_t n = 0; n < limit && n < quotes.size() && !stopRequested; ++n) {
         if (n > 0) {
             Wait(static_cast<double>(quotes[n].seconds - quotes[n - 1].seconds) / speed);
-            if (g_stopRequested) break;
+            if (stopRequested) break;
         }
         if (!Publish(path, quotes[n].quote)) return 1;
     }
@@ -129,7 +129,7 @@ int RandomWalk(const PriceFeedOptions& options, const std::string& path) {
     const double interval = options.interval.value_or(10.0);
     for (std::uint64_t n = 0; !options.count || n < *options.count; ++n) {
         if (n > 0) Wait(interval);
-        if (g_stopRequested) break;
+        if (stopRequested) break;
         // A live feed stamps each price with the local clock.
         const time_t now = time(nullptr);
         tm local{};
@@ -246,7 +246,7 @@ int RunPriceFeed(const std::vector<std::string>& args) {
                  options.file.empty() ? DescribePriceFileSource(location.source) : "",
                  options.file.empty() ? ")" : "");
 
-    g_stopRequested = 0;
+    stopRequested = 0;
     InstallStopHandlers();
     return options.randomWalk ? RandomWalk(options, location.path)
                               : ReplayCsv(options, location.path);

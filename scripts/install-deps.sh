@@ -5,7 +5,7 @@ packages=(
   build-essential cmake git pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   fonts-liberation fontconfig tzdata
   xvfb xauth poppler-utils imagemagick librsvg2-bin
 )
