@@ -15,8 +15,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "render/qt_painter_device.h"
+#include "render/qt_png_encoder.h"
 
 namespace {
 
@@ -151,10 +153,11 @@ bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer&
         CQtPainterDevice surface(painter, dpi, dpi);
         draw(index, surface);
     }
+    const QByteArray png = EncodePng(std::move(image));
     COutput output(path);
     QIODevice* device = output.Open(error);
     if (!device) return false;
-    if (!image.save(device, "PNG")) {
+    if (png.isEmpty() || device->write(png) != png.size()) {
         output.Cancel();
         error = "cannot encode the PNG image for " + path;
         return false;
