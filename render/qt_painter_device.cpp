@@ -7,9 +7,12 @@
 #include <QPointF>
 #include <QRectF>
 #include <QStaticText>
+#include <QTextLayout>
+#include <QTextOption>
 #include <QString>
 #include <QTransform>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -198,5 +201,26 @@ void CQtPainterDevice::Text(int x, int y, std::string_view text) {
         m_painter.drawStaticText(QPointF(X(x), Y(y)), *found);
         return;
     }
-    m_painter.drawText(QPointF(X(x), Y(y) + m_ascent), string);
+    // Vector devices keep text as text (selectable, searchable), so it cannot be a picture;
+    // what is kept is the shaping, which costs more than writing the glyphs out.
+    static QHash<QString, std::shared_ptr<const QTextLayout>> layouts;
+    if (layouts.size() > 20000) layouts.clear();
+    const QString key = m_fontKey + string;
+    auto found = layouts.constFind(key);
+    if (found == layouts.constEnd()) {
+        auto layout = std::make_shared<QTextLayout>(string, m_font, m_painter.device());
+        layout->setCacheEnabled(true);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        layout->setTextOption(option);
+        layout->beginLayout();
+        layout->createLine();
+        layout->endLayout();
+        found = layouts.insert(key, std::move(layout));
+    }
+    const QTextLayout& layout = **found;
+    // The layout hangs its line from the top of the line's own ascent; the text's baseline is
+    // the font's ascent below (x, y), as drawText places it.
+    const double lineAscent = layout.lineAt(0).ascent();
+    layout.draw(&m_painter, QPointF(X(x), Y(y) + m_ascent - lineAscent));
 }
