@@ -11,6 +11,7 @@
 #include <QTextOption>
 #include <QString>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -82,9 +83,85 @@ void CQtPainterDevice::SetPenWidth(int width) {
 void CQtPainterDevice::FlushLines() {
     if (m_lines.empty()) return;
     if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, false);
-    m_painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
+    if (!DrawSeparateLineGroups()) {
+        m_painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
+    }
     if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, true);
     m_lines.clear();
+}
+
+// A raster fills the outline of a wide pen's lines as one path, and the cost of that fill
+// grows with the whole batch's extent, not with the ink: a page's scattered ticks cost many
+// times what they would alone. Lines whose pixels cannot meet are painted in separate groups
+// instead; pixels that only one group touches come out as they would from the whole batch,
+// while lines that may share a pixel stay in one group, so that their overlap is painted once.
+bool CQtPainterDevice::DrawSeparateLineGroups() {
+    const std::size_t count = m_lines.size();
+    if (!m_penGeometric || count < 2 || !m_painter.paintEngine() ||
+        m_painter.paintEngine()->type() != QPaintEngine::Raster) {
+        return false;
+    }
+    const QTransform transform = m_painter.combinedTransform();
+    if (transform.type() > QTransform::TxScale) return false;
+    const double scale = std::min(std::abs(transform.m11()), std::abs(transform.m22()));
+    if (!(scale > 0)) return false;
+    // Half the pen (round ends reach that far past the end points) and two pixels for the
+    // antialiased fringe and rounding.
+    const double margin = m_painter.pen().widthF() / 2 + 2.0 / scale;
+
+    m_lineBoxes.resize(count);
+    m_lineOrder.resize(count);
+    m_lineGroup.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const QLineF& line = m_lines[i];
+        m_lineBoxes[i] = QRectF(QPointF(std::min(line.x1(), line.x2()) - margin,
+                                        std::min(line.y1(), line.y2()) - margin),
+                                QPointF(std::max(line.x1(), line.x2()) + margin,
+                                        std::max(line.y1(), line.y2()) + margin));
+        m_lineOrder[i] = i;
+        m_lineGroup[i] = i;
+    }
+    const auto root = [this](std::size_t i) {
+        while (m_lineGroup[i] != i) i = m_lineGroup[i] = m_lineGroup[m_lineGroup[i]];
+        return i;
+    };
+    // Boxes sorted by their left edge: each is compared only with those starting before its
+    // right edge.
+    std::sort(m_lineOrder.begin(), m_lineOrder.end(), [this](std::size_t a, std::size_t b) {
+        return m_lineBoxes[a].left() < m_lineBoxes[b].left();
+    });
+    std::size_t groups = count;
+    for (std::size_t k = 0; k < count; ++k) {
+        const QRectF& box = m_lineBoxes[m_lineOrder[k]];
+        for (std::size_t n = k + 1; n < count; ++n) {
+            const QRectF& other = m_lineBoxes[m_lineOrder[n]];
+            if (other.left() > box.right()) break;
+            if (other.top() > box.bottom() || other.bottom() < box.top()) continue;
+            const std::size_t a = root(m_lineOrder[k]);
+            const std::size_t b = root(m_lineOrder[n]);
+            if (a != b) {
+                m_lineGroup[a] = b;
+                --groups;
+            }
+        }
+    }
+    if (groups == 1) return false;
+
+    // Each group's lines together, in the order they came.
+    for (std::size_t i = 0; i < count; ++i) m_lineOrder[i] = root(i);
+    m_groupLines.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t group = m_lineOrder[i];
+        if (group == count) continue;  // already painted
+        m_groupLines.clear();
+        for (std::size_t j = i; j < count; ++j) {
+            if (m_lineOrder[j] != group) continue;
+            m_groupLines.push_back(m_lines[j]);
+            m_lineOrder[j] = count;
+        }
+        m_painter.drawLines(m_groupLines.data(), static_cast<int>(m_groupLines.size()));
+    }
+    return true;
 }
 
 // Lines already queued were drawn with the pen in effect then; they go out first.
@@ -103,7 +180,8 @@ void CQtPainterDevice::ApplyPen() {
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     const double pixels = std::abs(static_cast<double>(m_width)) * m_scaleX;
-    if (pixels < 1.0) {
+    m_penGeometric = pixels >= 1.0;
+    if (!m_penGeometric) {
         pen.setCosmetic(true);
         pen.setWidthF(1.0);
     } else {
