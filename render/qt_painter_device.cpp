@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -198,12 +199,20 @@ void CQtPainterDevice::SelectFont(std::string_view face, int height, int bold) {
     m_fontHeight = height;
     m_fontBold = bold;
     const int deviceDpi = m_painter.device() ? m_painter.device()->logicalDpiY() : 96;
-    m_fontKey = QString::number(m_scaleY) + u'/' + QString::number(deviceDpi) + u'/' +
-                QString::fromLatin1(face.data(), static_cast<qsizetype>(face.size())) + u'/' +
-                QString::number(height) + u'/' + QString::number(bold) + u'/';
+    // The key holds the numbers' bytes as they are: it is compared, never read.
+    const auto appendBytes = [this](const auto& value) {
+        m_fontKey.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    m_fontKey.clear();
+    appendBytes(m_scaleY);
+    appendBytes(deviceDpi);
+    appendBytes(height);
+    appendBytes(bold);
+    m_fontKey.append(face);
     const FontEntry& entry = ChartFont(m_fontKey, face, height, bold, deviceDpi);
     m_font = entry.font;
     m_ascent = entry.ascent;
+    m_fontId = entry.id;
     m_fontSelected = true;
     FlushLines();
     m_painter.setFont(m_font);
@@ -211,12 +220,14 @@ void CQtPainterDevice::SelectFont(std::string_view face, int height, int bold) {
 
 // Fonts are looked up once per device resolution and request: finding a font and measuring
 // it costs more than drawing a page's worth of text with it.
-const CQtPainterDevice::FontEntry& CQtPainterDevice::ChartFont(const QString& key,
+const CQtPainterDevice::FontEntry& CQtPainterDevice::ChartFont(const std::string& key,
                                                                std::string_view face, int height,
                                                                int bold, int deviceDpi) {
-    static QHash<QString, FontEntry> fonts;
-    auto found = fonts.constFind(key);
-    if (found != fonts.constEnd()) return *found;
+    static std::unordered_map<std::string, FontEntry> fonts;
+    // Never reused, so that texts laid out with a dropped font are never found again.
+    static quint64 lastId = 0;
+    auto found = fonts.find(key);
+    if (found != fonts.end()) return found->second;
     if (fonts.size() > 256) fonts.clear();
 
     const QString family = QString::fromLatin1(face.data(), static_cast<qsizetype>(face.size()));
@@ -232,7 +243,7 @@ const CQtPainterDevice::FontEntry& CQtPainterDevice::ChartFont(const QString& ke
     const double points = emPixels * 72.0 / (deviceDpi > 0 ? deviceDpi : 96);
     if (points > 0) font.setPointSizeF(points);
     const double ascent = QFontMetricsF(font, m_painter.device()).ascent();
-    return *fonts.insert(key, FontEntry{font, ascent});
+    return fonts.emplace(key, FontEntry{font, ascent, ++lastId}).first->second;
 }
 
 void CQtPainterDevice::Line(int x1, int y1, int x2, int y2) {
@@ -259,34 +270,37 @@ void CQtPainterDevice::Text(int x, int y, std::string_view text) {
     if (text.find_first_not_of(' ') == std::string_view::npos) return;
     PreparePen();
     FlushLines();
+    // Texts are looked up by the font's number and their own bytes: no conversion on a hit.
+    m_textKey.assign(reinterpret_cast<const char*>(&m_fontId), sizeof m_fontId);
+    m_textKey.append(text);
     // Chart texts are single-byte; the page's characters are those of Latin-1.
-    const QString string = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    const auto toString = [text] {
+        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    };
     // Text takes the pen's colour; (x, y) is the top left corner of its character cell.
     if (m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Raster) {
         // On rasters a laid-out text is reused across pages and devices: the chart repeats
         // its numbers and letters on every page.
-        static QHash<QString, QStaticText> texts;
+        static std::unordered_map<std::string, QStaticText> texts;
         if (texts.size() > 20000) texts.clear();
-        const QString key = m_fontKey + string;
-        auto found = texts.constFind(key);
-        if (found == texts.constEnd()) {
-            QStaticText laidOut(string);
+        auto found = texts.find(m_textKey);
+        if (found == texts.end()) {
+            QStaticText laidOut(toString());
             laidOut.setTextFormat(Qt::PlainText);
             laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
             laidOut.prepare(m_painter.transform(), m_font);
-            found = texts.insert(key, laidOut);
+            found = texts.emplace(m_textKey, std::move(laidOut)).first;
         }
-        m_painter.drawStaticText(QPointF(X(x), Y(y)), *found);
+        m_painter.drawStaticText(QPointF(X(x), Y(y)), found->second);
         return;
     }
     // Vector devices keep text as text (selectable, searchable), so it cannot be a picture;
     // what is kept is the shaping, which costs more than writing the glyphs out.
-    static QHash<QString, std::shared_ptr<const QTextLayout>> layouts;
+    static std::unordered_map<std::string, std::unique_ptr<const QTextLayout>> layouts;
     if (layouts.size() > 20000) layouts.clear();
-    const QString key = m_fontKey + string;
-    auto found = layouts.constFind(key);
-    if (found == layouts.constEnd()) {
-        auto layout = std::make_shared<QTextLayout>(string, m_font, m_painter.device());
+    auto found = layouts.find(m_textKey);
+    if (found == layouts.end()) {
+        auto layout = std::make_unique<QTextLayout>(toString(), m_font, m_painter.device());
         layout->setCacheEnabled(true);
         QTextOption option;
         option.setWrapMode(QTextOption::NoWrap);
@@ -294,9 +308,9 @@ void CQtPainterDevice::Text(int x, int y, std::string_view text) {
         layout->beginLayout();
         layout->createLine();
         layout->endLayout();
-        found = layouts.insert(key, std::move(layout));
+        found = layouts.emplace(m_textKey, std::move(layout)).first;
     }
-    const QTextLayout& layout = **found;
+    const QTextLayout& layout = *found->second;
     // The layout hangs its line from the top of the line's own ascent; the text's baseline is
     // the font's ascent below (x, y), as drawText places it.
     const double lineAscent = layout.lineAt(0).ascent();

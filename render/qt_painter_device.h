@@ -60,12 +60,15 @@ private:
     std::vector<std::size_t> m_lineOrder;
     std::vector<std::size_t> m_lineGroup;
     std::vector<QLineF> m_groupLines;
-    QString m_fontKey;                // resolution and request of the current font
+    std::string m_fontKey;  // resolution and request of the current font
+    quint64 m_fontId = 0;   // its number in the font cache
+    std::string m_textKey;  // work space of Text
 
     struct FontEntry {
         QFont font;
         double ascent;  // device pixels
+        quint64 id;     // unique for the process's life
     };
-    const FontEntry& ChartFont(const QString& key, std::string_view face, int height, int bold,
+    const FontEntry& ChartFont(const std::string& key, std::string_view face, int height, int bold,
                                int deviceDpi);
 };
