@@ -14,9 +14,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/atomic_file.h"
 #include "render/qt_painter_device.h"
+#include "render/qt_png_encoder.h"
 
 namespace {
 
@@ -161,10 +163,11 @@ bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer&
         CQtPainterDevice surface(painter, dpi, dpi);
         draw(index, surface);
     }
+    const QByteArray png = EncodePng(std::move(image));
     COutput output(path, set);
     QIODevice* device = output.Open(error);
     if (!device) return false;
-    if (!image.save(device, "PNG")) {
+    if (png.isEmpty() || device->write(png) != png.size()) {
         output.Cancel();
         error = "cannot encode the PNG image for " + path;
         return false;

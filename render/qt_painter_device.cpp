@@ -7,9 +7,14 @@
 #include <QPointF>
 #include <QRectF>
 #include <QStaticText>
+#include <QTextLayout>
+#include <QTextOption>
 #include <QString>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
+#include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -79,9 +84,85 @@ void CQtPainterDevice::SetPenWidth(int width) {
 void CQtPainterDevice::FlushLines() {
     if (m_lines.empty()) return;
     if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, false);
-    m_painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
+    if (!DrawSeparateLineGroups()) {
+        m_painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
+    }
     if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, true);
     m_lines.clear();
+}
+
+// A raster fills the outline of a wide pen's lines as one path, and the cost of that fill
+// grows with the whole batch's extent, not with the ink: a page's scattered ticks cost many
+// times what they would alone. Lines whose pixels cannot meet are painted in separate groups
+// instead; pixels that only one group touches come out as they would from the whole batch,
+// while lines that may share a pixel stay in one group, so that their overlap is painted once.
+bool CQtPainterDevice::DrawSeparateLineGroups() {
+    const std::size_t count = m_lines.size();
+    if (!m_penGeometric || count < 2 || !m_painter.paintEngine() ||
+        m_painter.paintEngine()->type() != QPaintEngine::Raster) {
+        return false;
+    }
+    const QTransform transform = m_painter.combinedTransform();
+    if (transform.type() > QTransform::TxScale) return false;
+    const double scale = std::min(std::abs(transform.m11()), std::abs(transform.m22()));
+    if (!(scale > 0)) return false;
+    // Half the pen (round ends reach that far past the end points) and two pixels for the
+    // antialiased fringe and rounding.
+    const double margin = m_painter.pen().widthF() / 2 + 2.0 / scale;
+
+    m_lineBoxes.resize(count);
+    m_lineOrder.resize(count);
+    m_lineGroup.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const QLineF& line = m_lines[i];
+        m_lineBoxes[i] = QRectF(QPointF(std::min(line.x1(), line.x2()) - margin,
+                                        std::min(line.y1(), line.y2()) - margin),
+                                QPointF(std::max(line.x1(), line.x2()) + margin,
+                                        std::max(line.y1(), line.y2()) + margin));
+        m_lineOrder[i] = i;
+        m_lineGroup[i] = i;
+    }
+    const auto root = [this](std::size_t i) {
+        while (m_lineGroup[i] != i) i = m_lineGroup[i] = m_lineGroup[m_lineGroup[i]];
+        return i;
+    };
+    // Boxes sorted by their left edge: each is compared only with those starting before its
+    // right edge.
+    std::sort(m_lineOrder.begin(), m_lineOrder.end(), [this](std::size_t a, std::size_t b) {
+        return m_lineBoxes[a].left() < m_lineBoxes[b].left();
+    });
+    std::size_t groups = count;
+    for (std::size_t k = 0; k < count; ++k) {
+        const QRectF& box = m_lineBoxes[m_lineOrder[k]];
+        for (std::size_t n = k + 1; n < count; ++n) {
+            const QRectF& other = m_lineBoxes[m_lineOrder[n]];
+            if (other.left() > box.right()) break;
+            if (other.top() > box.bottom() || other.bottom() < box.top()) continue;
+            const std::size_t a = root(m_lineOrder[k]);
+            const std::size_t b = root(m_lineOrder[n]);
+            if (a != b) {
+                m_lineGroup[a] = b;
+                --groups;
+            }
+        }
+    }
+    if (groups == 1) return false;
+
+    // Each group's lines together, in the order they came.
+    for (std::size_t i = 0; i < count; ++i) m_lineOrder[i] = root(i);
+    m_groupLines.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t group = m_lineOrder[i];
+        if (group == count) continue;  // already painted
+        m_groupLines.clear();
+        for (std::size_t j = i; j < count; ++j) {
+            if (m_lineOrder[j] != group) continue;
+            m_groupLines.push_back(m_lines[j]);
+            m_lineOrder[j] = count;
+        }
+        m_painter.drawLines(m_groupLines.data(), static_cast<int>(m_groupLines.size()));
+    }
+    return true;
 }
 
 // Lines already queued were drawn with the pen in effect then; they go out first.
@@ -100,7 +181,8 @@ void CQtPainterDevice::ApplyPen() {
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     const double pixels = std::abs(static_cast<double>(m_width)) * m_scaleX;
-    if (pixels < 1.0) {
+    m_penGeometric = pixels >= 1.0;
+    if (!m_penGeometric) {
         pen.setCosmetic(true);
         pen.setWidthF(1.0);
     } else {
@@ -117,12 +199,20 @@ void CQtPainterDevice::SelectFont(std::string_view face, int height, int bold) {
     m_fontHeight = height;
     m_fontBold = bold;
     const int deviceDpi = m_painter.device() ? m_painter.device()->logicalDpiY() : 96;
-    m_fontKey = QString::number(m_scaleY) + u'/' + QString::number(deviceDpi) + u'/' +
-                QString::fromLatin1(face.data(), static_cast<qsizetype>(face.size())) + u'/' +
-                QString::number(height) + u'/' + QString::number(bold) + u'/';
+    // The key holds the numbers' bytes as they are: it is compared, never read.
+    const auto appendBytes = [this](const auto& value) {
+        m_fontKey.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    m_fontKey.clear();
+    appendBytes(m_scaleY);
+    appendBytes(deviceDpi);
+    appendBytes(height);
+    appendBytes(bold);
+    m_fontKey.append(face);
     const FontEntry& entry = ChartFont(m_fontKey, face, height, bold, deviceDpi);
     m_font = entry.font;
     m_ascent = entry.ascent;
+    m_fontId = entry.id;
     m_fontSelected = true;
     FlushLines();
     m_painter.setFont(m_font);
@@ -130,12 +220,14 @@ void CQtPainterDevice::SelectFont(std::string_view face, int height, int bold) {
 
 // Fonts are looked up once per device resolution and request: finding a font and measuring
 // it costs more than drawing a page's worth of text with it.
-const CQtPainterDevice::FontEntry& CQtPainterDevice::ChartFont(const QString& key,
+const CQtPainterDevice::FontEntry& CQtPainterDevice::ChartFont(const std::string& key,
                                                                std::string_view face, int height,
                                                                int bold, int deviceDpi) {
-    static QHash<QString, FontEntry> fonts;
-    auto found = fonts.constFind(key);
-    if (found != fonts.constEnd()) return *found;
+    static std::unordered_map<std::string, FontEntry> fonts;
+    // Never reused, so that texts laid out with a dropped font are never found again.
+    static quint64 lastId = 0;
+    auto found = fonts.find(key);
+    if (found != fonts.end()) return found->second;
     if (fonts.size() > 256) fonts.clear();
 
     const QString family = QString::fromLatin1(face.data(), static_cast<qsizetype>(face.size()));
@@ -151,7 +243,7 @@ const CQtPainterDevice::FontEntry& CQtPainterDevice::ChartFont(const QString& ke
     const double points = emPixels * 72.0 / (deviceDpi > 0 ? deviceDpi : 96);
     if (points > 0) font.setPointSizeF(points);
     const double ascent = QFontMetricsF(font, m_painter.device()).ascent();
-    return *fonts.insert(key, FontEntry{font, ascent});
+    return fonts.emplace(key, FontEntry{font, ascent, ++lastId}).first->second;
 }
 
 void CQtPainterDevice::Line(int x1, int y1, int x2, int y2) {
@@ -178,25 +270,49 @@ void CQtPainterDevice::Text(int x, int y, std::string_view text) {
     if (text.find_first_not_of(' ') == std::string_view::npos) return;
     PreparePen();
     FlushLines();
+    // Texts are looked up by the font's number and their own bytes: no conversion on a hit.
+    m_textKey.assign(reinterpret_cast<const char*>(&m_fontId), sizeof m_fontId);
+    m_textKey.append(text);
     // Chart texts are single-byte; the page's characters are those of Latin-1.
-    const QString string = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    const auto toString = [text] {
+        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    };
     // Text takes the pen's colour; (x, y) is the top left corner of its character cell.
     if (m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Raster) {
         // On rasters a laid-out text is reused across pages and devices: the chart repeats
         // its numbers and letters on every page.
-        static QHash<QString, QStaticText> texts;
+        static std::unordered_map<std::string, QStaticText> texts;
         if (texts.size() > 20000) texts.clear();
-        const QString key = m_fontKey + string;
-        auto found = texts.constFind(key);
-        if (found == texts.constEnd()) {
-            QStaticText laidOut(string);
+        auto found = texts.find(m_textKey);
+        if (found == texts.end()) {
+            QStaticText laidOut(toString());
             laidOut.setTextFormat(Qt::PlainText);
             laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
             laidOut.prepare(m_painter.transform(), m_font);
-            found = texts.insert(key, laidOut);
+            found = texts.emplace(m_textKey, std::move(laidOut)).first;
         }
-        m_painter.drawStaticText(QPointF(X(x), Y(y)), *found);
+        m_painter.drawStaticText(QPointF(X(x), Y(y)), found->second);
         return;
     }
-    m_painter.drawText(QPointF(X(x), Y(y) + m_ascent), string);
+    // Vector devices keep text as text (selectable, searchable), so it cannot be a picture;
+    // what is kept is the shaping, which costs more than writing the glyphs out.
+    static std::unordered_map<std::string, std::unique_ptr<const QTextLayout>> layouts;
+    if (layouts.size() > 20000) layouts.clear();
+    auto found = layouts.find(m_textKey);
+    if (found == layouts.end()) {
+        auto layout = std::make_unique<QTextLayout>(toString(), m_font, m_painter.device());
+        layout->setCacheEnabled(true);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        layout->setTextOption(option);
+        layout->beginLayout();
+        layout->createLine();
+        layout->endLayout();
+        found = layouts.emplace(m_textKey, std::move(layout)).first;
+    }
+    const QTextLayout& layout = *found->second;
+    // The layout hangs its line from the top of the line's own ascent; the text's baseline is
+    // the font's ascent below (x, y), as drawText places it.
+    const double lineAscent = layout.lineAt(0).ascent();
+    layout.draw(&m_painter, QPointF(X(x), Y(y) + m_ascent - lineAscent));
 }

@@ -4,6 +4,7 @@
 #include <QLineF>
 #include <QPainter>
 #include <QPen>
+#include <QRectF>
 #include <QString>
 #include <string>
 #include <vector>
@@ -33,6 +34,7 @@ private:
     // consecutive lines with one pen go to the painter together.
     void ApplyPen();
     void FlushLines();
+    bool DrawSeparateLineGroups();
     void PreparePen();
     double X(int x) const { return x * m_scaleX; }
     double Y(int y) const { return -static_cast<double>(y) * m_scaleY; }
@@ -52,12 +54,21 @@ private:
     bool m_penDirty = true;
     std::vector<QLineF> m_lines;      // drawn with the painter's current pen, not yet painted
     bool m_linesAxisAligned = false;  // the kind of every line in m_lines
-    QString m_fontKey;                // resolution and request of the current font
+    bool m_penGeometric = false;      // the painter's pen is wider than a device pixel
+    // Work space of DrawSeparateLineGroups, kept to spare allocations.
+    std::vector<QRectF> m_lineBoxes;
+    std::vector<std::size_t> m_lineOrder;
+    std::vector<std::size_t> m_lineGroup;
+    std::vector<QLineF> m_groupLines;
+    std::string m_fontKey;  // resolution and request of the current font
+    quint64 m_fontId = 0;   // its number in the font cache
+    std::string m_textKey;  // work space of Text
 
     struct FontEntry {
         QFont font;
         double ascent;  // device pixels
+        quint64 id;     // unique for the process's life
     };
-    const FontEntry& ChartFont(const QString& key, std::string_view face, int height, int bold,
+    const FontEntry& ChartFont(const std::string& key, std::string_view face, int height, int bold,
                                int deviceDpi);
 };

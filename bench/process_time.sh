@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Median wall and CPU (user + system) time of one caelvane-cli process over RUNS runs.
+# Usage: bench/process_time.sh [-n RUNS] CAELVANE_CLI ARGS...      (RUNS defaults to 20)
+# e.g.   bench/process_time.sh build/release/cli/caelvane-cli render \
+#            chart/tests/cases/type1-natal-overlay/job.cvj --format png -o /tmp/page.png
+# The machine may be shared: time two builds back to back, and where they differ little,
+# compare instruction counts instead (valgrind --tool=callgrind --dump-instr=no CMD).
+set -eu
+runs=20
+if [ "${1:-}" = "-n" ]; then
+    runs=$2
+    shift 2
+fi
+if [ $# -lt 1 ]; then
+    sed -n '3,5p' "$0" >&2
+    exit 2
+fi
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+samples=$(mktemp)
+trap 'rm -f "$samples"' EXIT
+TIMEFORMAT='%3R %3U %3S'
+for _ in $(seq "$runs"); do
+    { time "$@" >/dev/null 2>&1; } 2>>"$samples"
+done
+median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) * 1000}'; }
+wall=$(awk '{print $1}' "$samples" | median)
+cpu=$(awk '{print $2 + $3}' "$samples" | median)
+echo "$runs runs: median wall ${wall} ms, median CPU ${cpu} ms"
