@@ -7,6 +7,7 @@
 #include "chart/chart_state.h"
 #include "chart/paging.h"
 #include "platform/document.h"
+#include "platform/drawing_device.h"
 
 class CCaelvaneDoc;
 class QPainter;
@@ -18,8 +19,8 @@ class QPrinter;
 class CCaelvaneView : public QAbstractScrollArea, public CView {
     Q_OBJECT
 public:
-    static constexpr int kPageWidth = 8500;  // page units of 0.001 inch
-    static constexpr int kPageHeight = 11000;
+    static constexpr int kPageWidth = kPageWidthMils;  // page units of 0.001 inch
+    static constexpr int kPageHeight = kPageHeightMils;
 
     CCaelvaneView(CCaelvaneDoc& doc, CViewEnvironment& environment, QWidget* parent = nullptr);
     ~CCaelvaneView() override;

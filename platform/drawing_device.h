@@ -3,6 +3,10 @@
 
 #include "platform/colorref.h"
 
+// The page every surface shows: 8.5 x 11 inches, in surface units.
+inline constexpr int kPageWidthMils = 8500;
+inline constexpr int kPageHeightMils = 11000;
+
 // The device context that a CChartDC draws on: our stand-in for a GDI device context in
 // MM_HIENGLISH. Coordinates are surface units of 0.001 inch, y growing upwards, origin at the
 // top-left corner of the surface (so the visible 8.5 x 11 inch page spans x 0..8500 and

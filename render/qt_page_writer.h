@@ -18,10 +18,6 @@ class CAtomicFileSet;
 // follows it. The device's surface is the whole 8.5 x 11 inch page.
 using PageDrawer = std::function<bool(int index, CDrawingDevice& device)>;
 
-// The PDF page surface (the raster default and limit: render/page_resolution.h).
-inline constexpr int kPageWidthMils = 8500;
-inline constexpr int kPageHeightMils = 11000;
-
 // Makes sure a Qt GUI application object exists for painting (fonts need one). Without a
 // display (no DISPLAY or WAYLAND_DISPLAY and no QT_QPA_PLATFORM) it uses the offscreen platform.
 // For command-line programs that otherwise have no Qt application.
