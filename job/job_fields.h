@@ -110,7 +110,8 @@ consteval bool KindHolds(JobFieldKind kind) {
 // One row: the member is the type's parameter, the rest is data.
 template <auto Member>
 struct JobField {
-    static constexpr auto kMember = Member;
+    using MemberPointer = decltype(Member);  // e.g. std::int32_t CCaelvaneDoc::*
+    static constexpr MemberPointer kMember = Member;
     // The declared member type: a value or an array of values.
     using MemberType = typename job_fields_detail::MemberOf<decltype(Member)>::Type;
     using Value = std::remove_extent_t<MemberType>;
@@ -161,7 +162,7 @@ struct JobFieldInfo {
 };
 
 namespace job_fields_detail {
-// Saved, copied and drawn; plain rows of each usual combination.
+// Short names for the table: the usual sets of uses, the kinds and the editors.
 constexpr JobFieldUse kSaved = JobFieldUse::Saved | JobFieldUse::Copied;
 constexpr JobFieldUse kDrawn = kSaved | JobFieldUse::ChartCopy;
 constexpr JobFieldUse kUnsaved = JobFieldUse::Copied;
