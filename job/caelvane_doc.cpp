@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "job/job_fields.h"
 #include "platform/archive.h"
 
 namespace {
@@ -48,10 +49,6 @@ void Exchange(CArchive& ar, T& value) {
     }
 }
 
-template <typename T, std::size_t N>
-void Exchange(CArchive& ar, T (&values)[N]) {
-    for (T& value : values) Exchange(ar, value);
-}
 }  // namespace
 
 CCaelvaneDoc::CCaelvaneDoc() : m_pageCount(0), m_priceHour(0), m_priceMinute(0), m_price(0.0) {
@@ -109,95 +106,16 @@ void CCaelvaneDoc::SetStandardDefaultColors() {
 
 void CCaelvaneDoc::CopyFieldsFrom(const CCaelvaneDoc& other) {
     if (&other == this) return;
-    m_jobType = other.m_jobType;
-    m_includeAspects = other.m_includeAspects;
-    m_includeNatal = other.m_includeNatal;
-    m_reversePrintOrder = other.m_reversePrintOrder;
-    m_daysBefore = other.m_daysBefore;
-    m_daysAfter = other.m_daysAfter;
-    m_note = other.m_note;
-    m_startMonth = other.m_startMonth;
-    m_startDay = other.m_startDay;
-    m_startYear = other.m_startYear;
-    m_endMonth = other.m_endMonth;
-    m_endDay = other.m_endDay;
-    m_endYear = other.m_endYear;
-    m_natalMonth = other.m_natalMonth;
-    m_natalDay = other.m_natalDay;
-    m_natalYear = other.m_natalYear;
-    std::copy_n(other.m_hotSpotDegree, 4, m_hotSpotDegree);
-    m_currentPage = other.m_currentPage;
-    m_pageCount = other.m_pageCount;
-    m_useColor = other.m_useColor;
-    const std::array<COLORREF*, 18> mine = ColorFields(*this);
-    const std::array<COLORREF*, 18> theirs = ColorFields(const_cast<CCaelvaneDoc&>(other));
-    for (std::size_t i = 0; i < mine.size(); ++i) *mine[i] = *theirs[i];
-    std::copy_n(other.m_aspectSelected, 20, m_aspectSelected);
-    std::copy_n(other.m_customAspect, 4, m_customAspect);
-    std::copy_n(other.m_customAspectEnabled, 4, m_customAspectEnabled);
-    std::copy_n(other.m_hotSpotLabel, 4, m_hotSpotLabel);
-    m_useDaylightTime = other.m_useDaylightTime;
-    m_overlayEnabled = other.m_overlayEnabled;
-    m_overlayParts = other.m_overlayParts;
-    m_overlayStartDegree = other.m_overlayStartDegree;
-    m_overlayFirstValue = other.m_overlayFirstValue;
-    m_overlayStepSize = other.m_overlayStepSize;
-    m_priceMonitorOn = other.m_priceMonitorOn;
-    m_priceDegree = other.m_priceDegree;
-    m_printToDib = other.m_printToDib;
-    m_priceHour = other.m_priceHour;
-    m_priceMinute = other.m_priceMinute;
-    m_price = other.m_price;
+    ForEachJobField<JobFieldUse::Copied>(*this, [&](const auto& field, auto mine) {
+        const auto theirs = field.Values(other);
+        std::copy(theirs.begin(), theirs.end(), mine.begin());
+    });
 }
 
 void CCaelvaneDoc::Serialize(CArchive& ar) {
-    // The record has no header and no version: this order and these widths are the file.
-    Exchange(ar, m_jobType);
-    Exchange(ar, m_includeAspects);
-    Exchange(ar, m_includeNatal);
-    Exchange(ar, m_note);
-    Exchange(ar, m_daysBefore);
-    Exchange(ar, m_daysAfter);
-    Exchange(ar, m_startMonth);
-    Exchange(ar, m_startDay);
-    Exchange(ar, m_startYear);
-    Exchange(ar, m_endMonth);
-    Exchange(ar, m_endDay);
-    Exchange(ar, m_endYear);
-    Exchange(ar, m_natalMonth);
-    Exchange(ar, m_natalDay);
-    Exchange(ar, m_natalYear);
-    Exchange(ar, m_hotSpotDegree);
-    Exchange(ar, m_reversePrintOrder);
-    Exchange(ar, m_useColor);
-    // Seventeen colours here; the overlay circle's colour follows the overlay settings.
-    Exchange(ar, m_colorTitleText);
-    Exchange(ar, m_colorHeaderText);
-    Exchange(ar, m_colorBorder);
-    Exchange(ar, m_colorWheelLines);
-    Exchange(ar, m_colorWheelText);
-    Exchange(ar, m_colorCurrentText);
-    Exchange(ar, m_colorCurrentLines);
-    Exchange(ar, m_colorNatalText);
-    Exchange(ar, m_colorSpare);
-    Exchange(ar, m_colorNatalDots);
-    Exchange(ar, m_colorJobData);
-    Exchange(ar, m_colorNoteText);
-    Exchange(ar, m_colorAspectLines);
-    Exchange(ar, m_colorAspectText);
-    Exchange(ar, m_colorAspectHighlights);
-    Exchange(ar, m_colorNotice);
-    Exchange(ar, m_colorMoonBall);
-    Exchange(ar, m_aspectSelected);
-    Exchange(ar, m_customAspect);
-    Exchange(ar, m_customAspectEnabled);
-    Exchange(ar, m_hotSpotLabel);
-    Exchange(ar, m_useDaylightTime);
-    Exchange(ar, m_overlayEnabled);
-    Exchange(ar, m_overlayParts);
-    Exchange(ar, m_overlayStartDegree);
-    Exchange(ar, m_overlayFirstValue);
-    Exchange(ar, m_overlayStepSize);
-    Exchange(ar, m_colorOverlayCircle);
-    Exchange(ar, m_printToDib);
+    // The record has no header and no version: the table's order and kinds are the file. A
+    // short record throws from the archive, leaving the fields read so far.
+    ForEachJobField<JobFieldUse::Saved>(*this, [&](const auto&, auto values) {
+        for (auto& value : values) Exchange(ar, value);
+    });
 }

@@ -5,8 +5,9 @@
 #include "platform/colorref.h"
 #include "platform/document.h"
 
-// One job: the record the user edits, saves, prints and keeps. Fields in declaration order
-// with their exact widths (the job file depends on the widths of the saved ones). Values are
+// One job: the record the user edits, saves, prints and keeps. The fields have their exact
+// widths (the job file depends on the widths of the saved ones); job_fields.h lists every one
+// of them with its name, kind and uses, and a new field needs a row there. Values are
 // not range-checked here: the dialogs enforce ranges, a loaded file is taken as it is.
 class CCaelvaneDoc : public CDocument {
 public:
@@ -21,7 +22,8 @@ public:
     void SetAllColorsToBlack();
     void SetStandardDefaultColors();
 
-    // Copies all 31 fields (saved or not); the title, path, modified flag and views stay.
+    // Copies every field of the job (saved or not: see job_fields.h); the title, path,
+    // modified flag and views stay.
     void CopyFieldsFrom(const CCaelvaneDoc& other);
 
     std::int32_t m_jobType;           // 0 TODAY, 1 start date, 2 TODAY -/+, 3 start..end

@@ -11,95 +11,42 @@
 #include <type_traits>
 #include <variant>
 
+#include "job/job_fields.h"
+
 namespace {
 using FieldRef = std::variant<std::int32_t*, std::uint8_t*, std::uint32_t*, double*, std::string*>;
-using Doc = CCaelvaneDoc;
 
-// Where a field lives in a job: a member, or an element of an array member.
-using Member = std::variant<std::int32_t Doc::*, std::uint8_t Doc::*, std::uint32_t Doc::*,
-                            double Doc::*, std::string Doc::*, std::int32_t (Doc::*)[4],
-                            std::int32_t (Doc::*)[20], double (Doc::*)[4], std::string (Doc::*)[4]>;
-
+// One line of the text form: a plain member, or one element of an array member.
 struct Field {
     std::string name;
-    Member member;
-    int index;  // element of an array member; -1 for a plain member
+    FieldRef (*resolve)(CCaelvaneDoc& doc, std::size_t index);
+    std::size_t index;
 };
 
-FieldRef Resolve(const Field& field, Doc& doc) {
-    return std::visit(
-        [&](auto member) -> FieldRef {
-            auto& value = doc.*member;
-            if constexpr (std::is_array_v<std::remove_reference_t<decltype(value)>>) {
-                return &value[field.index];
-            } else {
-                return &value;
-            }
-        },
-        field.member);
+FieldRef Resolve(const Field& field, CCaelvaneDoc& doc) {
+    return field.resolve(doc, field.index);
 }
 
+// The saved fields in file order, arrays element by element as NAME[i].
 std::vector<Field> BuildFields() {
     std::vector<Field> fields;
-    auto add = [&fields](const char* name, Member member) { fields.push_back({name, member, -1}); };
-    auto addArray = [&fields](const char* name, Member member, int count) {
-        for (int i = 0; i < count; ++i) {
-            fields.push_back({std::string(name) + "[" + std::to_string(i) + "]", member, i});
+    ForEachJobField<JobFieldUse::Saved>([&fields](const auto& row) {
+        using Row = std::remove_cvref_t<decltype(row)>;
+        const auto resolve = [](CCaelvaneDoc& doc, std::size_t index) -> FieldRef {
+            return &Row::Values(doc)[index];
+        };
+        if constexpr (std::is_array_v<typename Row::MemberType>) {
+            for (std::size_t i = 0; i < Row::kCount; ++i) {
+                fields.push_back(
+                    {std::string(row.name) + "[" + std::to_string(i) + "]", resolve, i});
+            }
+        } else {
+            fields.push_back({row.name, resolve, 0});
         }
-    };
-    add("jobType", &Doc::m_jobType);
-    add("includeAspects", &Doc::m_includeAspects);
-    add("includeNatal", &Doc::m_includeNatal);
-    add("note", &Doc::m_note);
-    add("daysBefore", &Doc::m_daysBefore);
-    add("daysAfter", &Doc::m_daysAfter);
-    add("startMonth", &Doc::m_startMonth);
-    add("startDay", &Doc::m_startDay);
-    add("startYear", &Doc::m_startYear);
-    add("endMonth", &Doc::m_endMonth);
-    add("endDay", &Doc::m_endDay);
-    add("endYear", &Doc::m_endYear);
-    add("natalMonth", &Doc::m_natalMonth);
-    add("natalDay", &Doc::m_natalDay);
-    add("natalYear", &Doc::m_natalYear);
-    addArray("hotSpotDegree", &Doc::m_hotSpotDegree, 4);
-    add("reversePrintOrder", &Doc::m_reversePrintOrder);
-    add("useColor", &Doc::m_useColor);
-    // Seventeen colours here; the overlay circle's comes after the overlay settings.
-    add("colorTitleText", &Doc::m_colorTitleText);
-    add("colorHeaderText", &Doc::m_colorHeaderText);
-    add("colorBorder", &Doc::m_colorBorder);
-    add("colorWheelLines", &Doc::m_colorWheelLines);
-    add("colorWheelText", &Doc::m_colorWheelText);
-    add("colorCurrentText", &Doc::m_colorCurrentText);
-    add("colorCurrentLines", &Doc::m_colorCurrentLines);
-    add("colorNatalText", &Doc::m_colorNatalText);
-    add("colorSpare", &Doc::m_colorSpare);
-    add("colorNatalDots", &Doc::m_colorNatalDots);
-    add("colorJobData", &Doc::m_colorJobData);
-    add("colorNoteText", &Doc::m_colorNoteText);
-    add("colorAspectLines", &Doc::m_colorAspectLines);
-    add("colorAspectText", &Doc::m_colorAspectText);
-    add("colorAspectHighlights", &Doc::m_colorAspectHighlights);
-    add("colorNotice", &Doc::m_colorNotice);
-    add("colorMoonBall", &Doc::m_colorMoonBall);
-    addArray("aspectSelected", &Doc::m_aspectSelected, 20);
-    addArray("customAspect", &Doc::m_customAspect, 4);
-    addArray("customAspectEnabled", &Doc::m_customAspectEnabled, 4);
-    addArray("hotSpotLabel", &Doc::m_hotSpotLabel, 4);
-    add("useDaylightTime", &Doc::m_useDaylightTime);
-    add("overlayEnabled", &Doc::m_overlayEnabled);
-    add("overlayParts", &Doc::m_overlayParts);
-    add("overlayStartDegree", &Doc::m_overlayStartDegree);
-    add("overlayFirstValue", &Doc::m_overlayFirstValue);
-    add("overlayStepSize", &Doc::m_overlayStepSize);
-    add("colorOverlayCircle", &Doc::m_colorOverlayCircle);
-    add("printToDib", &Doc::m_printToDib);
+    });
     return fields;
 }
 
-// The saved fields in file order. Must follow CCaelvaneDoc::Serialize; the tests compare the
-// two byte by byte.
 const std::vector<Field>& Fields() {
     static const std::vector<Field> fields = BuildFields();
     return fields;
