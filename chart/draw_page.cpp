@@ -1,6 +1,9 @@
 #include "chart/draw_page.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <type_traits>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -12,6 +15,7 @@
 #include "ephemeris/calendar.h"
 #include "ephemeris/page_positions.h"
 #include "job/caelvane_doc.h"
+#include "job/job_fields.h"
 
 namespace {
 
@@ -157,6 +161,41 @@ void DrawAspectCaptions(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState&
     }
 }
 
+// Where each job field that the chart copies before drawing lands in its state. A field that
+// the job's field table marks for the chart and that has no place here does not build.
+template <auto DocMember>
+constexpr auto kStateMember = nullptr;
+#define CAELVANE_STATE_MEMBER(member) \
+    template <>                        \
+    constexpr auto kStateMember<&CCaelvaneDoc::m_##member> = &ChartState::member
+CAELVANE_STATE_MEMBER(jobType);
+CAELVANE_STATE_MEMBER(includeAspects);
+CAELVANE_STATE_MEMBER(includeNatal);
+CAELVANE_STATE_MEMBER(reversePrintOrder);
+CAELVANE_STATE_MEMBER(useColor);
+CAELVANE_STATE_MEMBER(useDaylightTime);
+CAELVANE_STATE_MEMBER(note);
+CAELVANE_STATE_MEMBER(daysBefore);
+CAELVANE_STATE_MEMBER(daysAfter);
+CAELVANE_STATE_MEMBER(startMonth);
+CAELVANE_STATE_MEMBER(startDay);
+CAELVANE_STATE_MEMBER(startYear);
+CAELVANE_STATE_MEMBER(endMonth);
+CAELVANE_STATE_MEMBER(endDay);
+CAELVANE_STATE_MEMBER(endYear);
+CAELVANE_STATE_MEMBER(natalMonth);
+CAELVANE_STATE_MEMBER(natalDay);
+CAELVANE_STATE_MEMBER(natalYear);
+CAELVANE_STATE_MEMBER(hotSpotDegree);
+CAELVANE_STATE_MEMBER(hotSpotLabel);
+CAELVANE_STATE_MEMBER(overlayEnabled);
+CAELVANE_STATE_MEMBER(overlayParts);
+CAELVANE_STATE_MEMBER(overlayStartDegree);
+CAELVANE_STATE_MEMBER(overlayFirstValue);
+CAELVANE_STATE_MEMBER(overlayStepSize);
+CAELVANE_STATE_MEMBER(currentPage);
+#undef CAELVANE_STATE_MEMBER
+
 // The page date of a date range: page 1 shows the first day, page n the day n - 1 after it,
 // always at 17:00 UT.
 void SetRangePageDate(ChartState& state) {
@@ -179,35 +218,24 @@ void ReadLocalDate(ChartState& state, const caelvane::CHostServices& host) {
 void CopyChartState(const CCaelvaneDoc& doc, ChartState& state) {
     state.defaultHour = state.pageHour = 17;
     state.defaultMinute = state.pageMinute = 0;
-    state.jobType = doc.m_jobType;
-    state.includeAspects = doc.m_includeAspects;
-    state.includeNatal = doc.m_includeNatal;
-    state.reversePrintOrder = doc.m_reversePrintOrder;
-    state.useColor = doc.m_useColor;
-    state.useDaylightTime = static_cast<unsigned char>(doc.m_useDaylightTime & 0xFF);
-    state.note = doc.m_note;
-    state.daysBefore = doc.m_daysBefore;
-    state.daysAfter = doc.m_daysAfter;
-    state.startMonth = doc.m_startMonth;
-    state.startDay = doc.m_startDay;
-    state.startYear = doc.m_startYear;
-    state.endMonth = doc.m_endMonth;
-    state.endDay = doc.m_endDay;
-    state.endYear = doc.m_endYear;
-    state.natalMonth = doc.m_natalMonth;
-    state.natalDay = doc.m_natalDay;
-    state.natalYear = doc.m_natalYear;
-    for (int i = 0; i < 4; ++i) {
-        state.hotSpotDegree[i] = doc.m_hotSpotDegree[i];
-        state.hotSpotDegree2[i] = doc.m_hotSpotDegree[i];
-        state.hotSpotLabel[i] = doc.m_hotSpotLabel[i];
-    }
-    state.overlayEnabled = doc.m_overlayEnabled;
-    state.overlayParts = doc.m_overlayParts;
-    state.overlayStartDegree = doc.m_overlayStartDegree;
-    state.overlayFirstValue = doc.m_overlayFirstValue;
-    state.overlayStepSize = doc.m_overlayStepSize;
-    state.currentPage = doc.m_currentPage;
+    ForEachJobField<JobFieldUse::ChartCopy>(doc, [&state](const auto& field, auto values) {
+        using Field = std::remove_cvref_t<decltype(field)>;
+        constexpr auto target = kStateMember<Field::kMember>;
+        static_assert(!std::is_null_pointer_v<decltype(target)>,
+                      "a job field the chart copies has no member in ChartState");
+        auto& to = state.*target;
+        using Target = std::remove_reference_t<decltype(to)>;
+        if constexpr (std::is_array_v<Target>) {
+            static_assert(std::extent_v<Target> == Field::kCount);
+            std::copy(values.begin(), values.end(), std::begin(to));
+        } else {
+            // The daylight switch is held as a byte: only its low byte counts.
+            to = static_cast<Target>(values[0]);
+        }
+    });
+    // The extra table entries start as the hot spots; the price display may replace two.
+    std::copy(std::begin(state.hotSpotDegree), std::end(state.hotSpotDegree),
+              std::begin(state.hotSpotDegree2));
 }
 
 void PreparePaging(const CCaelvaneDoc& doc, ChartState& state) {
