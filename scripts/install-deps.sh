@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake git pkg-config
-  qt6-base-dev qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   fonts-liberation fontconfig tzdata

@@ -1,5 +1,6 @@
 // The PNG encoder: files that decoders read back to the very pixels drawn, with valid chunks.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <QByteArray>
 #include <QImage>
@@ -122,6 +123,34 @@ TEST_F(PngEncoderTest, OddSizesAndIncompressibleImagesRoundTrip) {
     int idats = 0;
     for (const Chunk& chunk : chunks) idats += chunk.type == "IDAT" ? 1 : 0;
     EXPECT_GT(idats, 1);
+}
+
+// A raster large enough to be deflated in parts on several threads is still one zlib stream
+// whose checksum zlib itself accepts, holding every row's filter byte and RGB bytes.
+TEST_F(PngEncoderTest, ImagesDeflatedInPartsAreOneValidStream) {
+    for (const QSize size : {QSize(1100, 1000), QSize(1500, 2049)}) {
+        const QImage image = Noise(size.width(), size.height(), 11);
+        QByteArray stream;
+        for (const Chunk& chunk : ChunksOf(EncodePng(image))) {
+            if (chunk.type == "IDAT") stream += chunk.data;
+        }
+        const std::size_t rowBytes = 1 + 3 * static_cast<std::size_t>(size.width());
+        std::vector<uchar> rows(rowBytes * static_cast<std::size_t>(size.height()) + 1);
+        uLongf length = static_cast<uLongf>(rows.size());
+        ASSERT_EQ(uncompress(rows.data(), &length, reinterpret_cast<const Bytef*>(stream.constData()),
+                             static_cast<uLong>(stream.size())),
+                  Z_OK)
+            << "stream or checksum refused for " << size.width() << "x" << size.height();
+        ASSERT_EQ(length, rows.size() - 1);
+        for (int y = 0; y < size.height(); y += 97) {
+            const uchar* row = rows.data() + rowBytes * static_cast<std::size_t>(y);
+            EXPECT_EQ(row[0], 0) << "filter of row " << y;
+            const QRgb last = image.pixel(size.width() - 1, y);
+            EXPECT_EQ(row[rowBytes - 3], qRed(last));
+            EXPECT_EQ(row[rowBytes - 1], qBlue(last));
+        }
+        EXPECT_TRUE(SamePixels(image, Decode(EncodePng(image))));
+    }
 }
 
 TEST_F(PngEncoderTest, ChunksAreInOrderWithValidCrcsAndTheRasterHeader) {
