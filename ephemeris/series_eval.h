@@ -158,9 +158,12 @@ struct PlanEvaluator {
         state.t = jed - 2451545.0;
         state.T = state.t * kCenturiesPerDay + 1;
         state.sums.fill(0);
-        (Argument<args>(state), ...);
-        (Angle<angles>(state), ...);
-        (AddTerm<terms>(state), ...);  // left to right: table order
+        // Braced lists run their elements left to right (terms in table order) and, unlike
+        // comma folds, do not nest: a plan of hundreds of terms stays within every compiler's
+        // bracket depth.
+        [[maybe_unused]] const int inArgumentOrder[] = {0, (Argument<args>(state), 0)...};
+        [[maybe_unused]] const int inAngleOrder[] = {0, (Angle<angles>(state), 0)...};
+        [[maybe_unused]] const int inTableOrder[] = {0, (AddTerm<terms>(state), 0)...};
         return state.sums;
     }
 

@@ -11,4 +11,6 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p build/fuzz/findings
 ./build/fuzz/fuzz/job_load_fuzz -max_total_time="$seconds" -print_final_stats=1 \
-  -artifact_prefix=build/fuzz/findings/ "$scratch" fuzz/corpus/job 2>&1 | tail -n 15
+  -artifact_prefix=build/fuzz/findings/ "$scratch" fuzz/corpus/job 2>&1 |
+  grep -E '^(INFO: seed|Done |stat::|==[0-9]+==|SUMMARY|artifact_prefix|Test unit written)'
+echo "fuzz: job_load_fuzz ran ${seconds} s without a finding"
