@@ -50,7 +50,8 @@ void DrawPage(QImage& image, int dpi) {
     CBenchHost host;
     QPainter painter(&image);
     CQtPainterDevice device(painter, dpi, dpi);
-    DrawChartPage(BenchJob(), device, host);
+    ChartState chart;
+    DrawChartPage(BenchJob(), chart, device, host);
 }
 
 void BM_PageToImage150Dpi(benchmark::State& state) {

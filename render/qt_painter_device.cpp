@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QHash>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPointF>
@@ -83,12 +84,85 @@ void CQtPainterDevice::SetPenWidth(int width) {
 // devices it makes no difference. Oblique lines keep it.
 void CQtPainterDevice::FlushLines() {
     if (m_lines.empty()) return;
+    if (m_linesAxisAligned && FillHairlines()) {
+        m_lines.clear();
+        return;
+    }
     if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, false);
     if (!DrawSeparateLineGroups()) {
         m_painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
     }
     if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, true);
     m_lines.clear();
+}
+
+// A one-pixel line that is horizontal or vertical, drawn without antialiasing, is a row or a
+// column of whole pixels in the pen's colour. A raster steps along such a line pixel by pixel;
+// filling the same pixels as a rectangle costs a fraction of that. The pixels are those the
+// raster picks: both ends in 1/64 pixel (truncated), each one's pixel taken, both ends drawn.
+// Lines the raster would clip or treat otherwise (points, a clip, a transform beyond a
+// translation) are left to it.
+bool CQtPainterDevice::FillHairlines() {
+    if (m_penGeometric || m_painter.hasClipping() || !m_painter.paintEngine() ||
+        m_painter.paintEngine()->type() != QPaintEngine::Raster || !m_painter.device()) {
+        return false;
+    }
+    const QTransform transform = m_painter.combinedTransform();
+    // A translation by whole pixels leaves the rectangles whole pixels.
+    if (transform.type() > QTransform::TxTranslate || transform.dx() != std::floor(transform.dx()) ||
+        transform.dy() != std::floor(transform.dy())) {
+        return false;
+    }
+    const QColor color = m_painter.pen().color();
+    if (m_painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        color.alpha() != 255 || m_painter.opacity() != 1.0 ||
+        m_painter.device()->devType() != QInternal::Image) {
+        return false;
+    }
+    // An opaque pen's pixels are its colour, whatever was there: written straight into the
+    // image, in the formats whose pixel is that colour's 32-bit value.
+    auto& image = *static_cast<QImage*>(m_painter.device());
+    const QImage::Format format = image.format();
+    if ((format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+         format != QImage::Format_ARGB32_Premultiplied) ||
+        image.devicePixelRatio() != 1.0) {
+        return false;
+    }
+    const int width = image.width();
+    const int height = image.height();
+    const auto toFixed = [](double value) { return static_cast<int>(value * 64.0); };
+    // Well inside the device: the raster clips lines that come near its edges.
+    const auto inside = [width, height](const QPointF& p) {
+        return p.x() >= 1 && p.y() >= 1 && p.x() < width - 2 && p.y() < height - 2;
+    };
+    m_hairlineRects.clear();
+    for (const QLineF& line : m_lines) {
+        const QPointF p1 = transform.map(line.p1());
+        const QPointF p2 = transform.map(line.p2());
+        if (p1 == p2 || !inside(p1) || !inside(p2)) return false;
+        const int x1 = toFixed(p1.x()), y1 = toFixed(p1.y());
+        const int x2 = toFixed(p2.x()), y2 = toFixed(p2.y());
+        if (y1 == y2) {
+            const int left = std::min(x1, x2) >> 6, right = std::max(x1, x2) >> 6;
+            m_hairlineRects.emplace_back(left, y1 >> 6, right - left + 1, 1);
+        } else if (x1 == x2) {
+            const int top = std::min(y1, y2) >> 6, bottom = std::max(y1, y2) >> 6;
+            m_hairlineRects.emplace_back(x1 >> 6, top, 1, bottom - top + 1);
+        } else {
+            return false;
+        }
+    }
+    const quint32 pixel = color.rgba();
+    // The painter's own buffer, even when the image shares it: bits() would detach a copy.
+    auto* const bits = const_cast<uchar*>(image.constBits());
+    const qsizetype stride = image.bytesPerLine();
+    for (const QRect& rect : m_hairlineRects) {
+        for (int y = rect.top(); y <= rect.bottom(); ++y) {
+            auto* row = reinterpret_cast<quint32*>(bits + y * stride);
+            std::fill(row + rect.left(), row + rect.right() + 1, pixel);
+        }
+    }
+    return true;
 }
 
 // A raster fills the outline of a wide pen's lines as one path, and the cost of that fill
