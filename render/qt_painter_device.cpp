@@ -42,6 +42,35 @@ QColor ToQColor(COLORREF color) {
     return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
 }
 
+// The image a painter paints, when an opaque pen's pixels may be written into it directly:
+// nothing between the pen and the pixels (no clip, no opacity, plain source-over) and pixels
+// of 32 bits at one device pixel each.
+QImage* PlainImage(QPainter& painter) {
+    if (painter.hasClipping() || !painter.paintEngine() ||
+        painter.paintEngine()->type() != QPaintEngine::Raster || !painter.device() ||
+        painter.device()->devType() != QInternal::Image ||
+        painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        painter.opacity() != 1.0 || painter.pen().color().alpha() != 255) {
+        return nullptr;
+    }
+    auto* image = static_cast<QImage*>(painter.device());
+    const QImage::Format format = image->format();
+    if ((format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+         format != QImage::Format_ARGB32_Premultiplied) ||
+        image->devicePixelRatio() != 1.0) {
+        return nullptr;
+    }
+    return image;
+}
+
+// The pixels one hollow circle leaves on a white image: where the raster touched, and what
+// it left there.
+struct CirclePixels {
+    bool measured = false;           // else only seen once: a circle drawn once is just drawn
+    std::vector<qsizetype> offsets;  // in pixels from the image's first, rows of the key's stride
+    std::vector<quint32> values;
+};
+
 }  // namespace
 
 CQtPainterDevice::CQtPainterDevice(QPainter& painter, double dotsPerInchX, double dotsPerInchY)
@@ -103,31 +132,18 @@ void CQtPainterDevice::FlushLines() {
 // Lines the raster would clip or treat otherwise (points, a clip, a transform beyond a
 // translation) are left to it.
 bool CQtPainterDevice::FillHairlines() {
-    if (m_penGeometric || m_painter.hasClipping() || !m_painter.paintEngine() ||
-        m_painter.paintEngine()->type() != QPaintEngine::Raster || !m_painter.device()) {
-        return false;
-    }
+    QImage* const plain = m_penGeometric ? nullptr : PlainImage(m_painter);
+    if (!plain) return false;
     const QTransform transform = m_painter.combinedTransform();
     // A translation by whole pixels leaves the rectangles whole pixels.
     if (transform.type() > QTransform::TxTranslate || transform.dx() != std::floor(transform.dx()) ||
         transform.dy() != std::floor(transform.dy())) {
         return false;
     }
-    const QColor color = m_painter.pen().color();
-    if (m_painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
-        color.alpha() != 255 || m_painter.opacity() != 1.0 ||
-        m_painter.device()->devType() != QInternal::Image) {
-        return false;
-    }
     // An opaque pen's pixels are its colour, whatever was there: written straight into the
-    // image, in the formats whose pixel is that colour's 32-bit value.
-    auto& image = *static_cast<QImage*>(m_painter.device());
-    const QImage::Format format = image.format();
-    if ((format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
-         format != QImage::Format_ARGB32_Premultiplied) ||
-        image.devicePixelRatio() != 1.0) {
-        return false;
-    }
+    // image, whose pixel is that colour's 32-bit value.
+    const QColor color = m_painter.pen().color();
+    QImage& image = *plain;
     const int width = image.width();
     const int height = image.height();
     const auto toFixed = [](double value) { return static_cast<int>(value * 64.0); };
@@ -334,6 +350,7 @@ void CQtPainterDevice::Circle(int x, int y, int radius, int fill) {
     PreparePen();
     FlushLines();
     const double r = std::abs(static_cast<double>(radius));
+    if (fill != 1 && PaintKnownCircle(QPointF(X(x), Y(y)), r * m_scaleX, r * m_scaleY)) return;
     m_painter.setBrush(fill == 1 ? QBrush(m_color) : QBrush(Qt::NoBrush));
     m_painter.drawEllipse(QPointF(X(x), Y(y)), r * m_scaleX, r * m_scaleY);
     m_painter.setBrush(Qt::NoBrush);
@@ -389,4 +406,92 @@ void CQtPainterDevice::Text(int x, int y, std::string_view text) {
     // the font's ascent below (x, y), as drawText places it.
     const double lineAscent = layout.lineAt(0).ascent();
     layout.draw(&m_painter, QPointF(X(x), Y(y) + m_ascent - lineAscent));
+}
+
+// An antialiased circle costs the raster hundreds of instructions per pixel of its outline,
+// and the chart draws the same wheels on every page, on a still white page. The pixels a
+// circle leaves on white are kept, found by drawing it once on a white and once on a black
+// image of the same size (any pixel the pen touches changes on one of them). Where every one
+// of those pixels is still white, the raster would do exactly what it did there: they are
+// written back as they came out. Anywhere else the circle is drawn.
+bool CQtPainterDevice::PaintKnownCircle(const QPointF& center, double rx, double ry) {
+    QImage* const image = PlainImage(m_painter);
+    if (!image || image->format() != QImage::Format_RGB32) return false;
+    const QTransform transform = m_painter.combinedTransform();
+    const QPen pen = m_painter.pen();
+    const QPainter::RenderHints hints = m_painter.renderHints();
+    // The key holds the numbers' bytes as they are: it is compared, never read.
+    std::string key;
+    const auto appendBytes = [&key](const auto& value) {
+        key.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    for (const double value : {transform.m11(), transform.m12(), transform.m13(), transform.m21(),
+                               transform.m22(), transform.m23(), transform.m31(), transform.m32(),
+                               transform.m33(), center.x(), center.y(), rx, ry, pen.widthF()}) {
+        appendBytes(value);
+    }
+    appendBytes(image->width());
+    appendBytes(image->height());
+    const qsizetype stride = image->bytesPerLine() / 4;
+    appendBytes(stride);
+    appendBytes(pen.color().rgba());
+    appendBytes(pen.isCosmetic());
+    appendBytes(static_cast<int>(pen.style()));
+    appendBytes(static_cast<int>(pen.capStyle()));
+    appendBytes(static_cast<int>(pen.joinStyle()));
+    appendBytes(static_cast<int>(hints.toInt()));
+
+    static std::unordered_map<std::string, CirclePixels> circles;
+    auto found = circles.find(key);
+    if (found == circles.end()) {
+        if (circles.size() > 64) circles.clear();
+        circles.emplace(std::move(key), CirclePixels());
+        return false;
+    }
+    if (!found->second.measured) {
+        CirclePixels& pixels = found->second;
+        pixels.measured = true;
+        // The pen reaches half its width and the antialiased fringe past the outline; the
+        // scratch images are the device's size, so that the raster clips and places the
+        // circle as it does there, but only this area of them is used.
+        const double penReach =
+            pen.isCosmetic() ? pen.widthF()
+                             : pen.widthF() * (std::abs(transform.m11()) + std::abs(transform.m12()) +
+                                               std::abs(transform.m21()) + std::abs(transform.m22()));
+        const int margin = 4 + static_cast<int>(std::ceil(penReach));
+        const QRect area =
+            transform.mapRect(QRectF(center.x() - rx, center.y() - ry, 2 * rx, 2 * ry))
+                .toAlignedRect()
+                .adjusted(-margin, -margin, margin, margin)
+                .intersected(image->rect());
+        QImage onWhite(image->size(), QImage::Format_RGB32);
+        QImage onBlack(image->size(), QImage::Format_RGB32);
+        for (QImage* scratch : {&onWhite, &onBlack}) {
+            QPainter painter(scratch);
+            painter.fillRect(area, scratch == &onWhite ? Qt::white : Qt::black);
+            painter.setRenderHints(hints);
+            painter.setTransform(transform);
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(center, rx, ry);
+        }
+        for (int py = area.top(); py <= area.bottom(); ++py) {
+            const auto* white = reinterpret_cast<const quint32*>(onWhite.constScanLine(py));
+            const auto* black = reinterpret_cast<const quint32*>(onBlack.constScanLine(py));
+            for (int px = area.left(); px <= area.right(); ++px) {
+                if (white[px] == 0xFFFFFFFFu && black[px] == 0xFF000000u) continue;
+                pixels.offsets.push_back(py * stride + px);
+                pixels.values.push_back(white[px]);
+            }
+        }
+    }
+    const CirclePixels& pixels = found->second;
+    if (pixels.offsets.empty()) return false;
+    // The painter's own buffer, even when the image shares it.
+    auto* const bits = reinterpret_cast<quint32*>(const_cast<uchar*>(image->constBits()));
+    for (const qsizetype offset : pixels.offsets) {
+        if (bits[offset] != 0xFFFFFFFFu) return false;
+    }
+    for (std::size_t i = 0; i < pixels.offsets.size(); ++i) bits[pixels.offsets[i]] = pixels.values[i];
+    return true;
 }

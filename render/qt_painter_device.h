@@ -37,6 +37,7 @@ private:
     void FlushLines();
     bool DrawSeparateLineGroups();
     bool FillHairlines();
+    bool PaintKnownCircle(const QPointF& center, double rx, double ry);
     void PreparePen();
     double X(int x) const { return x * m_scaleX; }
     double Y(int y) const { return -static_cast<double>(y) * m_scaleY; }
