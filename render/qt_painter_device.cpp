@@ -136,7 +136,8 @@ bool CQtPainterDevice::FillHairlines() {
     if (!plain) return false;
     const QTransform transform = m_painter.combinedTransform();
     // A translation by whole pixels leaves the rectangles whole pixels.
-    if (transform.type() > QTransform::TxTranslate || transform.dx() != std::floor(transform.dx()) ||
+    if (transform.type() > QTransform::TxTranslate ||
+        transform.dx() != std::floor(transform.dx()) ||
         transform.dy() != std::floor(transform.dy())) {
         return false;
     }
@@ -455,9 +456,10 @@ bool CQtPainterDevice::PaintKnownCircle(const QPointF& center, double rx, double
         // scratch images are the device's size, so that the raster clips and places the
         // circle as it does there, but only this area of them is used.
         const double penReach =
-            pen.isCosmetic() ? pen.widthF()
-                             : pen.widthF() * (std::abs(transform.m11()) + std::abs(transform.m12()) +
-                                               std::abs(transform.m21()) + std::abs(transform.m22()));
+            pen.isCosmetic()
+                ? pen.widthF()
+                : pen.widthF() * (std::abs(transform.m11()) + std::abs(transform.m12()) +
+                                  std::abs(transform.m21()) + std::abs(transform.m22()));
         const int margin = 4 + static_cast<int>(std::ceil(penReach));
         const QRect area =
             transform.mapRect(QRectF(center.x() - rx, center.y() - ry, 2 * rx, 2 * ry))
@@ -492,6 +494,7 @@ bool CQtPainterDevice::PaintKnownCircle(const QPointF& center, double rx, double
     for (const qsizetype offset : pixels.offsets) {
         if (bits[offset] != 0xFFFFFFFFu) return false;
     }
-    for (std::size_t i = 0; i < pixels.offsets.size(); ++i) bits[pixels.offsets[i]] = pixels.values[i];
+    for (std::size_t i = 0; i < pixels.offsets.size(); ++i)
+        bits[pixels.offsets[i]] = pixels.values[i];
     return true;
 }
