@@ -418,6 +418,8 @@ void CQtPainterDevice::Text(int x, int y, std::string_view text) {
 bool CQtPainterDevice::PaintKnownCircle(const QPointF& center, double rx, double ry) {
     QImage* const image = PlainImage(m_painter);
     if (!image || image->format() != QImage::Format_RGB32) return false;
+    // Measuring takes two scratch images of the device's size: not for posters.
+    if (static_cast<qint64>(image->width()) * image->height() > 16 * 1024 * 1024) return false;
     const QTransform transform = m_painter.combinedTransform();
     const QPen pen = m_painter.pen();
     const QPainter::RenderHints hints = m_painter.renderHints();
@@ -468,6 +470,7 @@ bool CQtPainterDevice::PaintKnownCircle(const QPointF& center, double rx, double
                 .intersected(image->rect());
         QImage onWhite(image->size(), QImage::Format_RGB32);
         QImage onBlack(image->size(), QImage::Format_RGB32);
+        if (onWhite.isNull() || onBlack.isNull()) return false;  // no memory: drawn every time
         for (QImage* scratch : {&onWhite, &onBlack}) {
             QPainter painter(scratch);
             painter.fillRect(area, scratch == &onWhite ? Qt::white : Qt::black);
