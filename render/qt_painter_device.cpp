@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QHash>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPointF>
@@ -40,6 +41,35 @@ double EmPerCellHeight(const QString& face, bool bold) {
 QColor ToQColor(COLORREF color) {
     return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
 }
+
+// The image a painter paints, when an opaque pen's pixels may be written into it directly:
+// nothing between the pen and the pixels (no clip, no opacity, plain source-over) and pixels
+// of 32 bits at one device pixel each.
+QImage* PlainImage(QPainter& painter) {
+    if (painter.hasClipping() || !painter.paintEngine() ||
+        painter.paintEngine()->type() != QPaintEngine::Raster || !painter.device() ||
+        painter.device()->devType() != QInternal::Image ||
+        painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        painter.opacity() != 1.0 || painter.pen().color().alpha() != 255) {
+        return nullptr;
+    }
+    auto* image = static_cast<QImage*>(painter.device());
+    const QImage::Format format = image->format();
+    if ((format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+         format != QImage::Format_ARGB32_Premultiplied) ||
+        image->devicePixelRatio() != 1.0) {
+        return nullptr;
+    }
+    return image;
+}
+
+// The pixels one hollow circle leaves on a white image: where the raster touched, and what
+// it left there.
+struct CirclePixels {
+    bool measured = false;           // else only seen once: a circle drawn once is just drawn
+    std::vector<qsizetype> offsets;  // in pixels from the image's first, rows of the key's stride
+    std::vector<quint32> values;
+};
 
 }  // namespace
 
@@ -83,12 +113,73 @@ void CQtPainterDevice::SetPenWidth(int width) {
 // devices it makes no difference. Oblique lines keep it.
 void CQtPainterDevice::FlushLines() {
     if (m_lines.empty()) return;
+    if (m_linesAxisAligned && FillHairlines()) {
+        m_lines.clear();
+        return;
+    }
     if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, false);
     if (!DrawSeparateLineGroups()) {
         m_painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
     }
     if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, true);
     m_lines.clear();
+}
+
+// A one-pixel line that is horizontal or vertical, drawn without antialiasing, is a row or a
+// column of whole pixels in the pen's colour. A raster steps along such a line pixel by pixel;
+// filling the same pixels as a rectangle costs a fraction of that. The pixels are those the
+// raster picks: both ends in 1/64 pixel (truncated), each one's pixel taken, both ends drawn.
+// Lines the raster would clip or treat otherwise (points, a clip, a transform beyond a
+// translation) are left to it.
+bool CQtPainterDevice::FillHairlines() {
+    QImage* const plain = m_penGeometric ? nullptr : PlainImage(m_painter);
+    if (!plain) return false;
+    const QTransform transform = m_painter.combinedTransform();
+    // A translation by whole pixels leaves the rectangles whole pixels.
+    if (transform.type() > QTransform::TxTranslate ||
+        transform.dx() != std::floor(transform.dx()) ||
+        transform.dy() != std::floor(transform.dy())) {
+        return false;
+    }
+    // An opaque pen's pixels are its colour, whatever was there: written straight into the
+    // image, whose pixel is that colour's 32-bit value.
+    const QColor color = m_painter.pen().color();
+    QImage& image = *plain;
+    const int width = image.width();
+    const int height = image.height();
+    const auto toFixed = [](double value) { return static_cast<int>(value * 64.0); };
+    // Well inside the device: the raster clips lines that come near its edges.
+    const auto inside = [width, height](const QPointF& p) {
+        return p.x() >= 1 && p.y() >= 1 && p.x() < width - 2 && p.y() < height - 2;
+    };
+    m_hairlineRects.clear();
+    for (const QLineF& line : m_lines) {
+        const QPointF p1 = transform.map(line.p1());
+        const QPointF p2 = transform.map(line.p2());
+        if (p1 == p2 || !inside(p1) || !inside(p2)) return false;
+        const int x1 = toFixed(p1.x()), y1 = toFixed(p1.y());
+        const int x2 = toFixed(p2.x()), y2 = toFixed(p2.y());
+        if (y1 == y2) {
+            const int left = std::min(x1, x2) >> 6, right = std::max(x1, x2) >> 6;
+            m_hairlineRects.emplace_back(left, y1 >> 6, right - left + 1, 1);
+        } else if (x1 == x2) {
+            const int top = std::min(y1, y2) >> 6, bottom = std::max(y1, y2) >> 6;
+            m_hairlineRects.emplace_back(x1 >> 6, top, 1, bottom - top + 1);
+        } else {
+            return false;
+        }
+    }
+    const quint32 pixel = color.rgba();
+    // The painter's own buffer, even when the image shares it: bits() would detach a copy.
+    auto* const bits = const_cast<uchar*>(image.constBits());
+    const qsizetype stride = image.bytesPerLine();
+    for (const QRect& rect : m_hairlineRects) {
+        for (int y = rect.top(); y <= rect.bottom(); ++y) {
+            auto* row = reinterpret_cast<quint32*>(bits + y * stride);
+            std::fill(row + rect.left(), row + rect.right() + 1, pixel);
+        }
+    }
+    return true;
 }
 
 // A raster fills the outline of a wide pen's lines as one path, and the cost of that fill
@@ -260,6 +351,7 @@ void CQtPainterDevice::Circle(int x, int y, int radius, int fill) {
     PreparePen();
     FlushLines();
     const double r = std::abs(static_cast<double>(radius));
+    if (fill != 1 && PaintKnownCircle(QPointF(X(x), Y(y)), r * m_scaleX, r * m_scaleY)) return;
     m_painter.setBrush(fill == 1 ? QBrush(m_color) : QBrush(Qt::NoBrush));
     m_painter.drawEllipse(QPointF(X(x), Y(y)), r * m_scaleX, r * m_scaleY);
     m_painter.setBrush(Qt::NoBrush);
@@ -315,4 +407,97 @@ void CQtPainterDevice::Text(int x, int y, std::string_view text) {
     // the font's ascent below (x, y), as drawText places it.
     const double lineAscent = layout.lineAt(0).ascent();
     layout.draw(&m_painter, QPointF(X(x), Y(y) + m_ascent - lineAscent));
+}
+
+// An antialiased circle costs the raster hundreds of instructions per pixel of its outline,
+// and the chart draws the same wheels on every page, on a still white page. The pixels a
+// circle leaves on white are kept, found by drawing it once on a white and once on a black
+// image of the same size (any pixel the pen touches changes on one of them). Where every one
+// of those pixels is still white, the raster would do exactly what it did there: they are
+// written back as they came out. Anywhere else the circle is drawn.
+bool CQtPainterDevice::PaintKnownCircle(const QPointF& center, double rx, double ry) {
+    QImage* const image = PlainImage(m_painter);
+    if (!image || image->format() != QImage::Format_RGB32) return false;
+    // Measuring takes two scratch images of the device's size: not for posters.
+    if (static_cast<qint64>(image->width()) * image->height() > 16 * 1024 * 1024) return false;
+    const QTransform transform = m_painter.combinedTransform();
+    const QPen pen = m_painter.pen();
+    const QPainter::RenderHints hints = m_painter.renderHints();
+    // The key holds the numbers' bytes as they are: it is compared, never read.
+    std::string key;
+    const auto appendBytes = [&key](const auto& value) {
+        key.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    for (const double value : {transform.m11(), transform.m12(), transform.m13(), transform.m21(),
+                               transform.m22(), transform.m23(), transform.m31(), transform.m32(),
+                               transform.m33(), center.x(), center.y(), rx, ry, pen.widthF()}) {
+        appendBytes(value);
+    }
+    appendBytes(image->width());
+    appendBytes(image->height());
+    const qsizetype stride = image->bytesPerLine() / 4;
+    appendBytes(stride);
+    appendBytes(pen.color().rgba());
+    appendBytes(pen.isCosmetic());
+    appendBytes(static_cast<int>(pen.style()));
+    appendBytes(static_cast<int>(pen.capStyle()));
+    appendBytes(static_cast<int>(pen.joinStyle()));
+    appendBytes(static_cast<int>(hints.toInt()));
+
+    static std::unordered_map<std::string, CirclePixels> circles;
+    auto found = circles.find(key);
+    if (found == circles.end()) {
+        if (circles.size() > 64) circles.clear();
+        circles.emplace(std::move(key), CirclePixels());
+        return false;
+    }
+    if (!found->second.measured) {
+        CirclePixels& pixels = found->second;
+        pixels.measured = true;
+        // The pen reaches half its width and the antialiased fringe past the outline; the
+        // scratch images are the device's size, so that the raster clips and places the
+        // circle as it does there, but only this area of them is used.
+        const double penReach =
+            pen.isCosmetic()
+                ? pen.widthF()
+                : pen.widthF() * (std::abs(transform.m11()) + std::abs(transform.m12()) +
+                                  std::abs(transform.m21()) + std::abs(transform.m22()));
+        const int margin = 4 + static_cast<int>(std::ceil(penReach));
+        const QRect area =
+            transform.mapRect(QRectF(center.x() - rx, center.y() - ry, 2 * rx, 2 * ry))
+                .toAlignedRect()
+                .adjusted(-margin, -margin, margin, margin)
+                .intersected(image->rect());
+        QImage onWhite(image->size(), QImage::Format_RGB32);
+        QImage onBlack(image->size(), QImage::Format_RGB32);
+        if (onWhite.isNull() || onBlack.isNull()) return false;  // no memory: drawn every time
+        for (QImage* scratch : {&onWhite, &onBlack}) {
+            QPainter painter(scratch);
+            painter.fillRect(area, scratch == &onWhite ? Qt::white : Qt::black);
+            painter.setRenderHints(hints);
+            painter.setTransform(transform);
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(center, rx, ry);
+        }
+        for (int py = area.top(); py <= area.bottom(); ++py) {
+            const auto* white = reinterpret_cast<const quint32*>(onWhite.constScanLine(py));
+            const auto* black = reinterpret_cast<const quint32*>(onBlack.constScanLine(py));
+            for (int px = area.left(); px <= area.right(); ++px) {
+                if (white[px] == 0xFFFFFFFFu && black[px] == 0xFF000000u) continue;
+                pixels.offsets.push_back(py * stride + px);
+                pixels.values.push_back(white[px]);
+            }
+        }
+    }
+    const CirclePixels& pixels = found->second;
+    if (pixels.offsets.empty()) return false;
+    // The painter's own buffer, even when the image shares it.
+    auto* const bits = reinterpret_cast<quint32*>(const_cast<uchar*>(image->constBits()));
+    for (const qsizetype offset : pixels.offsets) {
+        if (bits[offset] != 0xFFFFFFFFu) return false;
+    }
+    for (std::size_t i = 0; i < pixels.offsets.size(); ++i)
+        bits[pixels.offsets[i]] = pixels.values[i];
+    return true;
 }

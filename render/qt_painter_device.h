@@ -4,6 +4,7 @@
 #include <QLineF>
 #include <QPainter>
 #include <QPen>
+#include <QRect>
 #include <QRectF>
 #include <QString>
 #include <string>
@@ -35,6 +36,8 @@ private:
     void ApplyPen();
     void FlushLines();
     bool DrawSeparateLineGroups();
+    bool FillHairlines();
+    bool PaintKnownCircle(const QPointF& center, double rx, double ry);
     void PreparePen();
     double X(int x) const { return x * m_scaleX; }
     double Y(int y) const { return -static_cast<double>(y) * m_scaleY; }
@@ -60,6 +63,7 @@ private:
     std::vector<std::size_t> m_lineOrder;
     std::vector<std::size_t> m_lineGroup;
     std::vector<QLineF> m_groupLines;
+    std::vector<QRect> m_hairlineRects;  // work space of FillHairlines
     std::string m_fontKey;  // resolution and request of the current font
     quint64 m_fontId = 0;   // its number in the font cache
     std::string m_textKey;  // work space of Text
