@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+#include "bench_page.h"
 #include "chart/draw_page.h"
 #include "job/caelvane_doc.h"
 #include "platform/document.h"
@@ -32,13 +33,6 @@
 namespace {
 
 constexpr int kSecondsPerRun = 2;
-
-class CBenchHost : public caelvane::CHostServices {
-public:
-    caelvane::LocalDate Today() const override { return {1, 18, 2000}; }
-    caelvane::TimeZoneRule ZoneRule() const override { return {}; }
-    void MessageBox(const std::string&) override {}
-};
 
 // Counts the repaint requests a view receives (one per AutoRun step).
 class CRequestCounter : public CView {

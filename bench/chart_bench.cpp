@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <string>
 
+#include "bench_page.h"
 #include "chart/draw_page.h"
 #include "job/caelvane_doc.h"
 #include "platform/host_services.h"
@@ -15,31 +16,6 @@
 #include "render/trace_device.h"
 
 namespace {
-
-class CBenchHost : public caelvane::CHostServices {
-public:
-    caelvane::LocalDate Today() const override { return {1, 18, 2000}; }
-    caelvane::TimeZoneRule ZoneRule() const override {
-        caelvane::TimeZoneRule rule;
-        rule.standardDate = {0, 10, 0, 5, 2, 0};
-        rule.daylightDate = {0, 4, 0, 1, 2, 0};
-        return rule;
-    }
-    void MessageBox(const std::string&) override {}
-};
-
-// The default job with the natal date on: every element except the price display.
-CCaelvaneDoc& BenchJob() {
-    static CCaelvaneDoc doc;
-    static bool ready = false;
-    if (!ready) {
-        doc.SetTitle("bench.cvj");
-        doc.m_includeNatal = 1;
-        doc.m_overlayEnabled = 1;
-        ready = true;
-    }
-    return doc;
-}
 
 void BM_PageToTrace(benchmark::State& state) {
     CBenchHost host;

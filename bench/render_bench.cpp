@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <string>
 
+#include "bench_page.h"
 #include "chart/draw_page.h"
 #include "job/caelvane_doc.h"
 #include "platform/host_services.h"
@@ -15,26 +16,6 @@
 #include "render/qt_png_encoder.h"
 
 namespace {
-
-class CBenchHost : public caelvane::CHostServices {
-public:
-    caelvane::LocalDate Today() const override { return {1, 18, 2000}; }
-    caelvane::TimeZoneRule ZoneRule() const override { return {}; }
-    void MessageBox(const std::string&) override {}
-};
-
-// The default job with the natal date and the overlay on, as chart_bench draws it.
-CCaelvaneDoc& BenchJob() {
-    static CCaelvaneDoc doc;
-    static bool ready = false;
-    if (!ready) {
-        doc.SetTitle("bench.cvj");
-        doc.m_includeNatal = 1;
-        doc.m_overlayEnabled = 1;
-        ready = true;
-    }
-    return doc;
-}
 
 // A white letter page at `dpi`, as WritePngFile makes it.
 QImage BlankPage(int dpi) {
