@@ -61,7 +61,8 @@ bool CCaelvaneView::OnPreparePrinting(CPrintInfo& info, QPrinter& printer) {
     if (CCaelvaneDoc* doc = GetJobDocument()) PreparePaging(*doc, m_state);
     printer.setPrintRange(QPrinter::AllPages);
     printer.setFromTo(0, 0);
-    if (!m_environment.printDialog(printer, DialogParent(this), 1, std::max(1, m_state.pageCount))) {
+    if (!m_environment.printDialog(printer, DialogParent(this), 1,
+                                   std::max(1, m_state.pageCount))) {
         return false;
     }
     if (printer.printRange() == QPrinter::PageRange) {

@@ -2,8 +2,9 @@
 // -1..-12), the twelve latitudes and the Moon scale's values (codes 3, 10, 13), for one date.
 // Successive iterations step a day, as pages do.
 //
-// CAELVANE_BENCH_ITERATIONS=N runs the page benchmarks (per code, one call, wheels only) for exactly N iterations, so that an
-// instruction count under callgrind can be divided by N (scripts/count-instructions.sh).
+// CAELVANE_BENCH_ITERATIONS=N runs the page benchmarks (per code, one call, wheels only) for
+// exactly N iterations, so that an instruction count under callgrind can be divided by N
+// (scripts/count-instructions.sh).
 
 #include <benchmark/benchmark.h>
 
@@ -85,11 +86,10 @@ int main(int argc, char** argv) {
     if (const char* text = std::getenv("CAELVANE_BENCH_ITERATIONS")) {
         iterations = std::atoll(text);
     }
-    for (auto* page : {benchmark::RegisterBenchmark("BM_PagePositions", BM_PagePositions),
-                       benchmark::RegisterBenchmark("BM_PagePositionsOneCall",
-                                                    BM_PagePositionsOneCall),
-                       benchmark::RegisterBenchmark("BM_PageWheelLongitudes",
-                                                    BM_PageWheelLongitudes)}) {
+    for (auto* page :
+         {benchmark::RegisterBenchmark("BM_PagePositions", BM_PagePositions),
+          benchmark::RegisterBenchmark("BM_PagePositionsOneCall", BM_PagePositionsOneCall),
+          benchmark::RegisterBenchmark("BM_PageWheelLongitudes", BM_PageWheelLongitudes)}) {
         page->Unit(benchmark::kMicrosecond);
         if (iterations > 0) page->Iterations(iterations);
     }

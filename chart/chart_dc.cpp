@@ -4,7 +4,9 @@ CChartDC::CChartDC(CDrawingDevice& device) : m_device(device) {
     m_device.Begin();
 }
 
-CChartDC::~CChartDC() { m_device.End(); }
+CChartDC::~CChartDC() {
+    m_device.End();
+}
 
 void CChartDC::SetColor(COLORREF color) {
     m_penColor = color;

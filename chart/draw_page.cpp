@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
-#include <type_traits>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "chart/chart_dc.h"
 #include "chart/chart_math.h"
@@ -96,17 +96,16 @@ void DrawTypeLine(CChartDC& dc, const ChartState& state) {
 // Date, JED, natal and note lines: the part of the job block that follows the date selection.
 void DrawDateLines(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
     char line[kLineBuffer];
-    std::snprintf(line, sizeof line, "%02d %02d %04d %02d:%02d UT", state.pageMonth,
-                  state.pageDay, state.pageYear, state.pageHour, state.pageMinute);
+    std::snprintf(line, sizeof line, "%02d %02d %04d %02d:%02d UT", state.pageMonth, state.pageDay,
+                  state.pageYear, state.pageHour, state.pageMinute);
     dc.DrawText(550, 9000, line);
     dc.DrawText(550, 4500, line);
 
     if (state.jobType == 0) {
-        std::snprintf(line, sizeof line, "%s %12.3lf JED %d", DayName(state.weekday),
-                      state.pageJed, state.weekday);
+        std::snprintf(line, sizeof line, "%s %12.3lf JED %d", DayName(state.weekday), state.pageJed,
+                      state.weekday);
     } else {
-        std::snprintf(line, sizeof line, "%s %12.3lf JED  ", DayName(state.weekday),
-                      state.pageJed);
+        std::snprintf(line, sizeof line, "%s %12.3lf JED  ", DayName(state.weekday), state.pageJed);
     }
     dc.DrawText(550, 8800, line);
     dc.DrawText(550, 4300, line);
@@ -126,8 +125,8 @@ void DrawDateLines(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& stat
 
 // The job block of a prepared page. A reversed date range shows its message and ends the
 // page (false); a date range of TODAY -/+ days shows its job, page and type lines first.
-bool DrawJobBlock(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
-                  bool datesInOrder, caelvane::CHostServices& host) {
+bool DrawJobBlock(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, bool datesInOrder,
+                  caelvane::CHostServices& host) {
     if (state.jobType < 0 || state.jobType > 3) return true;  // no job block
     dc.SetColor(state.ElementColor(doc.m_colorJobData));
     if (state.jobType == 2) {
@@ -166,7 +165,7 @@ void DrawAspectCaptions(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState&
 template <auto DocMember>
 constexpr auto kStateMember = nullptr;
 #define CAELVANE_STATE_MEMBER(member) \
-    template <>                        \
+    template <>                       \
     constexpr auto kStateMember<&CCaelvaneDoc::m_##member> = &ChartState::member
 CAELVANE_STATE_MEMBER(jobType);
 CAELVANE_STATE_MEMBER(includeAspects);

@@ -37,8 +37,7 @@ double DaylightOffsetForPage(double pageJed, double startJed, double endJed, boo
     return inDaylightTime ? -15.0 : 0.0;
 }
 
-void DrawHourRing(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
-                  double hourZero) {
+void DrawHourRing(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, double hourZero) {
     double dialAngle = FoldOnce(hourZero - 15);
     dc.SetColor(state.ElementColor(doc.m_colorWheelLines));
     for (int hour = 0; hour < 24; ++hour) {

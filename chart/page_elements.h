@@ -12,8 +12,8 @@ class CCaelvaneDoc;
 // Border, wheel circles and ticks.
 void DrawBorderAndWheels(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state);
 // Sign letters and degree labels of both wheels, formatted in `textBuffer`.
-void DrawSignLettersAndDegreeLabels(CChartDC& dc, const CCaelvaneDoc& doc,
-                                    const ChartState& state, char (&textBuffer)[100]);
+void DrawSignLettersAndDegreeLabels(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                                    char (&textBuffer)[100]);
 // Body lines and glyphs of both wheels; fills current.helio and current.geo [1..12].
 void DrawBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
                 const WheelLongitudes& positions, EntryLongitudes& current);

@@ -7,7 +7,7 @@ class CCaelvaneDoc;
 // One reading of the price file: nine numbers as text ("%d%d%d%d%d%lf%lf%lf%lf"); the 4th and
 // 5th are hour and minute, the 9th the price.
 struct PriceReading {
-    int hour = 0;    // as corrected: 0..5 become 24..29
+    int hour = 0;  // as corrected: 0..5 become 24..29
     int minute = 0;
     double price = 0.0;
     double degree = 0.0;  // fmod(price, 72) * 5

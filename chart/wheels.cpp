@@ -105,8 +105,8 @@ void DrawBorderAndWheels(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState
     DrawTickPass(dc, 30, 1350, 1460);
 }
 
-void DrawSignLettersAndDegreeLabels(CChartDC& dc, const CCaelvaneDoc& doc,
-                                    const ChartState& state, char (&textBuffer)[100]) {
+void DrawSignLettersAndDegreeLabels(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                                    char (&textBuffer)[100]) {
     dc.SelectChartFont("Arial", 110, 1);
     dc.SetColor(state.ElementColor(doc.m_colorWheelText));
 
@@ -135,6 +135,5 @@ void DrawBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
     dc.SetPenWidth(8);
     DrawWheelBodies(dc, doc, state, positions.heliocentric, kUpperCentreY, kHelioGlyphs,
                     current.helio);
-    DrawWheelBodies(dc, doc, state, positions.geocentric, kLowerCentreY, kGeoGlyphs,
-                    current.geo);
+    DrawWheelBodies(dc, doc, state, positions.geocentric, kLowerCentreY, kGeoGlyphs, current.geo);
 }

@@ -381,10 +381,10 @@ int RunRender(const std::vector<std::string>& args) {
     for (int i = 0; i < pageCount; ++i) {
         const std::string path =
             options.all ? NumberedPath(options.output, i + 1, pageCount) : options.output;
-        const bool written =
-            format == Format::Png
-                ? WritePngFile(path, i, options.dpi.value_or(kDefaultPngDpi), drawPage, error, &files)
-                : WriteSvgFile(path, title, i, drawPage, error, &files);
+        const bool written = format == Format::Png
+                                 ? WritePngFile(path, i, options.dpi.value_or(kDefaultPngDpi),
+                                                drawPage, error, &files)
+                                 : WriteSvgFile(path, title, i, drawPage, error, &files);
         if (!written) return Failure(error);
     }
     if (!files.Commit()) return Failure(files.Message());

@@ -9,8 +9,8 @@ namespace {
 
 using namespace caelvane::series::tables;
 
-using caelvane::series::Longitude;
 using caelvane::positions::EarthFromSunSum;
+using caelvane::series::Longitude;
 using caelvane::series::ReduceArcseconds;
 using caelvane::series::Sum;
 using caelvane::series::SumTogether;

@@ -8,9 +8,9 @@
 #include <QPointF>
 #include <QRectF>
 #include <QStaticText>
+#include <QString>
 #include <QTextLayout>
 #include <QTextOption>
-#include <QString>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>

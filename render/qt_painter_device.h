@@ -64,9 +64,9 @@ private:
     std::vector<std::size_t> m_lineGroup;
     std::vector<QLineF> m_groupLines;
     std::vector<QRect> m_hairlineRects;  // work space of FillHairlines
-    std::string m_fontKey;  // resolution and request of the current font
-    quint64 m_fontId = 0;   // its number in the font cache
-    std::string m_textKey;  // work space of Text
+    std::string m_fontKey;               // resolution and request of the current font
+    quint64 m_fontId = 0;                // its number in the font cache
+    std::string m_textKey;               // work space of Text
 
     struct FontEntry {
         QFont font;

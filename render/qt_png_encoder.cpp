@@ -82,7 +82,8 @@ bool DeflatePart(const uchar* data, qsizetype size, bool last, std::vector<uchar
 bool ZlibStream(const uchar* data, qsizetype size, QByteArray& out) {
     if (size > static_cast<qsizetype>(UINT32_MAX / 2)) return false;  // one deflate call a part
     const qsizetype cores = std::max(1u, std::thread::hardware_concurrency());
-    const qsizetype parts = std::clamp<qsizetype>(size / kMinBytesPerPart, 1, std::min<qsizetype>(cores, 8));
+    const qsizetype parts =
+        std::clamp<qsizetype>(size / kMinBytesPerPart, 1, std::min<qsizetype>(cores, 8));
     const qsizetype partSize = (size + parts - 1) / parts;
     std::vector<std::vector<uchar>> deflated(static_cast<std::size_t>(parts));
     std::vector<uLong> checksums(static_cast<std::size_t>(parts));

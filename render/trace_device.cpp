@@ -32,8 +32,12 @@ std::string CTraceDevice::Quote(std::string_view text) {
     return out;
 }
 
-void CTraceDevice::Begin() { m_trace += "begin\n"; }
-void CTraceDevice::End() { m_trace += "end\n"; }
+void CTraceDevice::Begin() {
+    m_trace += "begin\n";
+}
+void CTraceDevice::End() {
+    m_trace += "end\n";
+}
 
 void CTraceDevice::SetPenColor(COLORREF color) {
     char line[32];

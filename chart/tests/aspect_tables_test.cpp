@@ -28,7 +28,11 @@ protected:
         LoadStateFromDoc();
     }
 
-    std::vector<std::string> DrawTables() { return Run([&](CChartDC& dc) { DrawAspectTables(dc, doc, state, scratch.current, scratch.natal); }); }
+    std::vector<std::string> DrawTables() {
+        return Run([&](CChartDC& dc) {
+            DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
+        });
+    }
 
     void SelectAspect(int angle) {
         for (int index = 0; index < 20; ++index)
@@ -110,7 +114,10 @@ TEST_F(AspectTablesTest, IncludeAspectsOffDrawsNothingButSetsTheEntries) {
     state.hotSpotDegree2[2] = 33;
     scratch.price.priceAngle = 123;
     // The font of the column is selected even when the column is not drawn.
-    EXPECT_EQ(Run([&](CChartDC& dc) { DrawLatitudeColumnAndEntryLabels(dc, doc, state, ComputePagePositions(state.pageJed), scratch.price); }),
+    EXPECT_EQ(Run([&](CChartDC& dc) {
+                  DrawLatitudeColumnAndEntryLabels(
+                      dc, doc, state, ComputePagePositions(state.pageJed), scratch.price);
+              }),
               (std::vector<std::string>{"font Arial 150 0"}));
     EXPECT_DOUBLE_EQ(state.hotSpotDegree2[0], 11);  // no price substitution without the tables
     EXPECT_TRUE(DrawTables().empty());
@@ -194,9 +201,9 @@ TEST_F(AspectTablesTest, CurrentToNatalArcs) {
 }
 
 TEST_F(AspectTablesTest, NumbersAreCutOrRounded) {
-    scratch.current.helio[3] = 359.9;    // diagonal: cut toward zero
-    scratch.current.helio[1] = 359.5;    // cell (Venus, Mercury): arc 359.5 rounds to 360
-    state.hotSpotDegree2[2] = 180.7;  // entry 15 on the diagonal
+    scratch.current.helio[3] = 359.9;  // diagonal: cut toward zero
+    scratch.current.helio[1] = 359.5;  // cell (Venus, Mercury): arc 359.5 rounds to 360
+    state.hotSpotDegree2[2] = 180.7;   // entry 15 on the diagonal
     const std::vector<std::string> lines = DrawTables();
     EXPECT_EQ(FindCell(lines, true, 3, 3).number, "359");
     EXPECT_EQ(FindCell(lines, true, 2, 1).number, "360");
@@ -279,7 +286,10 @@ TEST_F(AspectTablesTest, UseColorOffKeepsHighlightsByWidthAndBoldness) {
 // ---- latitude column and entry labels; the price display ----------------------------------
 
 TEST_F(AspectTablesTest, LatitudeColumnBesideTheUpperDiagonal) {
-    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawLatitudeColumnAndEntryLabels(dc, doc, state, ComputePagePositions(state.pageJed), scratch.price); });
+    const std::vector<std::string> lines = Run([&](CChartDC& dc) {
+        DrawLatitudeColumnAndEntryLabels(dc, doc, state, ComputePagePositions(state.pageJed),
+                                         scratch.price);
+    });
     int south = 0;
     for (int k = 1; k <= 12; ++k) {
         double v = BodyLatitude(state.pageJed, k);
@@ -330,7 +340,8 @@ TEST_F(AspectTablesTest, PriceDisplayTakesOverEntries13And14) {
         scratch.price.priceAngle = 123.4;
         scratch.price.timeAngle = 234.5;
         const std::vector<std::string> lines = Run([&](CChartDC& dc) {
-            DrawLatitudeColumnAndEntryLabels(dc, doc, state, ComputePagePositions(state.pageJed), scratch.price);
+            DrawLatitudeColumnAndEntryLabels(dc, doc, state, ComputePagePositions(state.pageJed),
+                                             scratch.price);
             DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
         });
         std::vector<std::string> labels;

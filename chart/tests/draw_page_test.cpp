@@ -84,8 +84,7 @@ TEST(DrawChartPage, SelectsThePageDateForEveryJobType) {
         doc.m_priceMinute = c.priceMinute;
         CTestHost host;
         ChartState state;
-        const std::vector<std::string> texts =
-            TextsOf(SplitLines(DrawToTrace(doc, state, host)));
+        const std::vector<std::string> texts = TextsOf(SplitLines(DrawToTrace(doc, state, host)));
 
         EXPECT_TRUE(host.messages.empty());
         EXPECT_TRUE(Contains(texts, "text 550 9400 \"Job: range.cvj \""));
@@ -212,8 +211,7 @@ TEST(DrawChartPage, NatalLineAndAspectCaptionsFollowTheOptions) {
         doc.m_natalYear = 1976;
         CTestHost host;
         ChartState state;
-        const std::vector<std::string> texts =
-            TextsOf(SplitLines(DrawToTrace(doc, state, host)));
+        const std::vector<std::string> texts = TextsOf(SplitLines(DrawToTrace(doc, state, host)));
         const std::size_t from = IndexOf(texts, "text 550 4300 \"TUESDAY  2451562.208 JED  \"") + 1;
         const std::size_t to = from + c.expected.size();
         ASSERT_LE(to, texts.size());

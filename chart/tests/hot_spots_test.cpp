@@ -13,7 +13,9 @@ namespace {
 
 class HotSpotsTest : public ElementTest {
 protected:
-    std::vector<std::string> Draw() { return Run([&](CChartDC& dc) { DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal); }); }
+    std::vector<std::string> Draw() {
+        return Run([&](CChartDC& dc) { DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal); });
+    }
 };
 
 TEST_F(HotSpotsTest, DefaultHotSpotsDrawThreeOfFour) {

@@ -137,8 +137,10 @@ TEST_F(HourDialTest, DaylightTimeTurnsTheRingBackOneHour) {
         SetPage(c.month, 10, 2003, 17, 0);
         state.useDaylightTime = 1;
         const caelvane::TimeZoneRule rule = c.rule;
-        const std::vector<std::string> lines =
-            Run([&](CChartDC& dc) { scratch.daylightOffset = DrawHourDial(dc, doc, state, rule, ComputePagePositions(state.pageJed)); });
+        const std::vector<std::string> lines = Run([&](CChartDC& dc) {
+            scratch.daylightOffset =
+                DrawHourDial(dc, doc, state, rule, ComputePagePositions(state.pageJed));
+        });
         EXPECT_EQ(scratch.daylightOffset, c.offset);
         EXPECT_EQ(state.daylightStartJed, DaylightStartDate(2003, rule));
         EXPECT_EQ(state.daylightEndJed, DaylightEndDate(2003, rule));
@@ -159,7 +161,8 @@ TEST_F(HourDialTest, DaylightTimeTurnsTheRingBackOneHour) {
 TEST_F(HourDialTest, WithoutColorTheDialIsBlack) {
     state.useColor = 0;
     ExpectAllBlack(Run([&](CChartDC& dc) {
-        scratch.daylightOffset = DrawHourDial(dc, doc, state, chart_test::NorthernRule(), ComputePagePositions(state.pageJed));
+        scratch.daylightOffset = DrawHourDial(dc, doc, state, chart_test::NorthernRule(),
+                                              ComputePagePositions(state.pageJed));
     }));
 }
 

@@ -15,7 +15,11 @@ namespace {
 
 class PriceMarksTest : public ElementTest {
 protected:
-    std::vector<std::string> Draw() { return Run([&](CChartDC& dc) { DrawPriceMarksAndOverlay(dc, doc, state, scratch.daylightOffset, scratch.price); }); }
+    std::vector<std::string> Draw() {
+        return Run([&](CChartDC& dc) {
+            DrawPriceMarksAndOverlay(dc, doc, state, scratch.daylightOffset, scratch.price);
+        });
+    }
 
     void SetOverlay(int enabled, int parts, double start, int first, int step) {
         state.overlayEnabled = enabled;
@@ -253,7 +257,8 @@ TEST_F(PriceMarksTest, ExtremeJobValuesDrawEveryElementWithoutFault) {
         for (int k = 1; k <= 12; ++k) scratch.current.helio[k] = scratch.current.geo[k] = value;
         const std::vector<std::string> lines = Run([&](CChartDC& dc) {
             DrawPriceMarksAndOverlay(dc, doc, state, scratch.daylightOffset, scratch.price);
-            DrawLatitudeColumnAndEntryLabels(dc, doc, state, ComputePagePositions(state.pageJed), scratch.price);
+            DrawLatitudeColumnAndEntryLabels(dc, doc, state, ComputePagePositions(state.pageJed),
+                                             scratch.price);
             DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal);
             DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
             DrawMoonScale(dc, doc, state, ComputePagePositions(state.pageJed));

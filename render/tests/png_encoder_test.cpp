@@ -137,9 +137,10 @@ TEST_F(PngEncoderTest, ImagesDeflatedInPartsAreOneValidStream) {
         const std::size_t rowBytes = 1 + 3 * static_cast<std::size_t>(size.width());
         std::vector<uchar> rows(rowBytes * static_cast<std::size_t>(size.height()) + 1);
         uLongf length = static_cast<uLongf>(rows.size());
-        ASSERT_EQ(uncompress(rows.data(), &length, reinterpret_cast<const Bytef*>(stream.constData()),
-                             static_cast<uLong>(stream.size())),
-                  Z_OK)
+        ASSERT_EQ(
+            uncompress(rows.data(), &length, reinterpret_cast<const Bytef*>(stream.constData()),
+                       static_cast<uLong>(stream.size())),
+            Z_OK)
             << "stream or checksum refused for " << size.width() << "x" << size.height();
         ASSERT_EQ(length, rows.size() - 1);
         for (int y = 0; y < size.height(); y += 97) {
