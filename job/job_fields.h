@@ -133,6 +133,15 @@ struct JobField {
 
     constexpr bool Has(JobFieldUse wanted) const { return HasJobFieldUses(uses, wanted); }
 
+    // The text form's name of element `index`: the name, or "name[index]" for an array.
+    std::string ElementName(std::size_t index) const {
+        if constexpr (std::is_array_v<MemberType>) {
+            return std::string(name) + "[" + std::to_string(index) + "]";
+        } else {
+            return name;
+        }
+    }
+
     // The member's elements in `doc` (one for a plain member).
     static std::span<Value, kCount> Values(CCaelvaneDoc& doc) {
         if constexpr (std::is_array_v<MemberType>) {

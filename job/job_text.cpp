@@ -35,13 +35,8 @@ std::vector<Field> BuildFields() {
         const auto resolve = [](CCaelvaneDoc& doc, std::size_t index) -> FieldRef {
             return &Row::Values(doc)[index];
         };
-        if constexpr (std::is_array_v<typename Row::MemberType>) {
-            for (std::size_t i = 0; i < Row::kCount; ++i) {
-                fields.push_back(
-                    {std::string(row.name) + "[" + std::to_string(i) + "]", resolve, i});
-            }
-        } else {
-            fields.push_back({row.name, resolve, 0});
+        for (std::size_t i = 0; i < Row::kCount; ++i) {
+            fields.push_back({row.ElementName(i), resolve, i});
         }
     });
     return fields;

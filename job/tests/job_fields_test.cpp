@@ -51,22 +51,13 @@ std::string AsText(const std::string& value) {
     return value;
 }
 
-template <typename Row>
-std::string ElementName(const Row& row, std::size_t index) {
-    if constexpr (std::is_array_v<typename Row::MemberType>) {
-        return std::string(row.name) + "[" + std::to_string(index) + "]";
-    } else {
-        return row.name;
-    }
-}
-
 // Element names ("hotSpotDegree[2]") whose values differ between the two jobs, in table order.
 std::vector<std::string> Differences(const CCaelvaneDoc& a, const CCaelvaneDoc& b) {
     std::vector<std::string> names;
     ForEachJobField(a, [&](const auto& row, auto values) {
         const auto others = row.Values(b);
         for (std::size_t i = 0; i < values.size(); ++i) {
-            if (!(values[i] == others[i])) names.push_back(ElementName(row, i));
+            if (!(values[i] == others[i])) names.push_back(row.ElementName(i));
         }
     });
     return names;
@@ -179,7 +170,7 @@ TEST(JobFields, LoadedJobTakesOnlyTheSavedRowsFromTheFile) {
     const CCaelvaneDoc fresh;
     std::vector<std::string> fromFile;
     ForEachJobField<JobFieldUse::Saved>([&](const auto& row) {
-        for (std::size_t i = 0; i < row.kCount; ++i) fromFile.push_back(ElementName(row, i));
+        for (std::size_t i = 0; i < row.kCount; ++i) fromFile.push_back(row.ElementName(i));
     });
     std::vector<std::string> unsaved;
     for (const JobFieldInfo& info : kJobFieldInfos) {
@@ -201,7 +192,7 @@ TEST(JobFields, EachTextLineSetsItsOwnElement) {
     const CCaelvaneDoc defaults;
     ForEachJobField<JobFieldUse::Saved>(defaults, [&](const auto& row, auto values) {
         for (std::size_t i = 0; i < values.size(); ++i) {
-            const std::string name = ElementName(row, i);
+            const std::string name = row.ElementName(i);
             names.push_back(name);
             const auto value = Changed(values[i], ++seed);
             CCaelvaneDoc doc;

@@ -121,22 +121,13 @@ std::string Other(const std::string& value, bool) {
     return value == "Q" ? "R" : "Q";
 }
 
-template <typename Row>
-std::string ElementName(const Row& row, std::size_t index) {
-    if constexpr (std::is_array_v<typename Row::MemberType>) {
-        return std::string(row.name) + "[" + std::to_string(index) + "]";
-    } else {
-        return row.name;
-    }
-}
-
 // Element names whose values differ between the two jobs.
 std::set<std::string> Differences(const CCaelvaneDoc& a, const CCaelvaneDoc& b) {
     std::set<std::string> names;
     ForEachJobField(a, [&](const auto& row, auto values) {
         const auto others = row.Values(b);
         for (std::size_t i = 0; i < values.size(); ++i) {
-            if (!(values[i] == others[i])) names.insert(ElementName(row, i));
+            if (!(values[i] == others[i])) names.insert(row.ElementName(i));
         }
     });
     return names;
@@ -245,7 +236,7 @@ QStringList CheckRoundTrips(const std::vector<Binding>& bindings) {
 
     ForEachJobField(defaults, [&](const auto& row, auto values) {
         for (std::size_t i = 0; i < values.size(); ++i) {
-            const std::string element = ElementName(row, i);
+            const std::string element = row.ElementName(i);
             std::vector<const Binding*> found;
             for (const Binding& binding : bindings) {
                 if (binding.field == row.name && binding.index == i) found.push_back(&binding);
