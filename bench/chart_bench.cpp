@@ -75,12 +75,3 @@ void BM_YearToPdf(benchmark::State& state) {
 BENCHMARK(BM_YearToPdf)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    EnsureGuiApplication();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

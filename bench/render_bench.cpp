@@ -66,12 +66,3 @@ void BM_PageToPngBytes150Dpi(benchmark::State& state) {
 BENCHMARK(BM_PageToPngBytes150Dpi)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    EnsureGuiApplication();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

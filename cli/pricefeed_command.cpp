@@ -87,7 +87,7 @@ void InstallStopHandlers() {
 bool Publish(const std::string& path, const PriceQuote& quote) {
     const std::string line = FormatPriceLine(quote);
     std::string error;
-    if (!WriteFileAtomically(path, line, error)) {
+    if (!WritePriceFile(path, line, error)) {
         std::fprintf(stderr, "caelvane-cli pricefeed: %s\n", error.c_str());
         return false;
     }

@@ -3,14 +3,9 @@
 // Draws chart pages exactly as the desktop program prints them.
 #include "cli/render_command.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <optional>
 #include <string>

@@ -230,7 +230,7 @@ std::string FormatPriceLine(const PriceQuote& quote) {
     return line;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view text, std::string& error) {
+bool WritePriceFile(const std::string& path, std::string_view text, std::string& error) {
     namespace fs = std::filesystem;
     const fs::path target(path);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");

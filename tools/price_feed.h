@@ -27,11 +27,10 @@ struct PriceQuote {
 // significant digits and '.' whatever the locale.
 std::string FormatPriceLine(const PriceQuote& quote);
 
-// Replaces the file at `path` by `text` so that a reader sees either the old or the new file,
-// never a part: the text goes to a new file in the same folder, which is then renamed over the
-// old one. Missing folders of the path are created. On failure nothing is left behind and
-// `error` says why.
-bool WriteFileAtomically(const std::string& path, std::string_view text, std::string& error);
+// Replaces the price file at `path` by `text` through the atomic replacement (a reader sees
+// the old or the new file, never a part), creating missing folders of the path first. On
+// failure nothing is left behind and `error` says why in the price feed's words.
+bool WritePriceFile(const std::string& path, std::string_view text, std::string& error);
 
 // A quote with its time stamp in seconds since 0001-01-01 00:00 of the CSV's own clock (no time
 // zone: only the differences between rows matter, for the pace of the replay).

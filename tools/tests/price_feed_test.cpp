@@ -201,8 +201,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("a/b/sp1last.can"));
         std::string error;
-        QVERIFY2(WriteFileAtomically(path.toStdString(), "one\n", error), error.c_str());
-        QVERIFY2(WriteFileAtomically(path.toStdString(), "two\n", error), error.c_str());
+        QVERIFY2(WritePriceFile(path.toStdString(), "one\n", error), error.c_str());
+        QVERIFY2(WritePriceFile(path.toStdString(), "two\n", error), error.c_str());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("two\n"));
@@ -215,8 +215,7 @@ private slots:
         // A folder where the file should be: the rename fails, nothing is left behind.
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("taken")));
         std::string error;
-        QVERIFY(
-            !WriteFileAtomically(dir.filePath(QStringLiteral("taken")).toStdString(), "x", error));
+        QVERIFY(!WritePriceFile(dir.filePath(QStringLiteral("taken")).toStdString(), "x", error));
         QVERIFY2(error.find("cannot replace") != std::string::npos, error.c_str());
         QCOMPARE(FilesIn(dir.path()), QStringList());
         // A file where a folder should be.
@@ -224,8 +223,8 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         error.clear();
-        QVERIFY(!WriteFileAtomically(dir.filePath(QStringLiteral("file/p.can")).toStdString(), "x",
-                                     error));
+        QVERIFY(
+            !WritePriceFile(dir.filePath(QStringLiteral("file/p.can")).toStdString(), "x", error));
         QVERIFY(!error.empty());
     }
 
