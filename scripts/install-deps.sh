@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   fonts-liberation fontconfig tzdata
   xvfb xauth poppler-utils imagemagick librsvg2-bin
+  libswe-dev swe-basic-data python3-icalendar
 )
 missing=()
 for p in "${packages[@]}"; do
