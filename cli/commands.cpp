@@ -8,8 +8,10 @@ std::span<const CommandEntry> Commands() {
     static const CommandEntry kCommands[] = {
         {"ephem", kEphemUsage, &RunEphem},
         {"job", kJobUsage, &RunJob},
+        {"lines", kLinesUsage, &RunLines},
         {"pricefeed", kPriceFeedUsage, &RunPriceFeed},
         {"render", kRenderUsage, &RunRender},
+        {"render-prices", kRenderPricesUsage, &RunRenderPrices},
     };
     return kCommands;
 }

@@ -357,6 +357,23 @@ void CQtPainterDevice::Circle(int x, int y, int radius, int fill) {
     m_painter.setBrush(Qt::NoBrush);
 }
 
+void CQtPainterDevice::FillRect(int x1, int y1, int x2, int y2) {
+    PreparePen();
+    FlushLines();
+    double left = X(std::min(x1, x2)), right = X(std::max(x1, x2));
+    double top = Y(std::max(y1, y2)), bottom = Y(std::min(y1, y2));
+    // Never thinner than a device pixel, as a pen is not.
+    if (right - left < 1.0) {
+        const double middle = (left + right) / 2.0;
+        left = middle - 0.5, right = middle + 0.5;
+    }
+    if (bottom - top < 1.0) {
+        const double middle = (top + bottom) / 2.0;
+        top = middle - 0.5, bottom = middle + 0.5;
+    }
+    m_painter.fillRect(QRectF(left, top, right - left, bottom - top), m_color);
+}
+
 void CQtPainterDevice::Text(int x, int y, std::string_view text) {
     // A transparent background: blanks leave no mark.
     if (text.find_first_not_of(' ') == std::string_view::npos) return;

@@ -29,6 +29,7 @@ public:
     void Line(int x1, int y1, int x2, int y2) override;
     void Circle(int x, int y, int radius, int fill) override;
     void Text(int x, int y, std::string_view text) override;
+    void FillRect(int x1, int y1, int x2, int y2) override;
 
 private:
     // Drawing state is handed to the painter only when something is drawn with it, and

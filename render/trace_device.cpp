@@ -86,6 +86,15 @@ void CTraceDevice::Text(int x, int y, std::string_view text) {
     m_trace += '\n';
 }
 
+void CTraceDevice::FillRect(int x1, int y1, int x2, int y2) {
+    m_trace += "rect";
+    AppendNumber(m_trace, x1 + kSurfaceToPageX);
+    AppendNumber(m_trace, y1 + kSurfaceToPageY);
+    AppendNumber(m_trace, x2 + kSurfaceToPageX);
+    AppendNumber(m_trace, y2 + kSurfaceToPageY);
+    m_trace += '\n';
+}
+
 void CTraceDevice::Message(std::string_view text) {
     m_trace += "message ";
     m_trace += Quote(text);

@@ -1,0 +1,217 @@
+#include "prices/price_chart.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ephemeris/positions.h"
+#include "render/trace_device.h"
+
+namespace prices {
+namespace {
+
+// The trace device shifts surface coordinates to page ones; the chart's own are these.
+constexpr int kTraceX = -200;
+constexpr int kTraceY = 10300;
+
+PriceSeries DailySeries(int days, double start, double drift) {
+    PriceSeries series;
+    series.name = "test.csv";
+    series.hasOhlc = true;
+    const std::int64_t first = DaysFromCivil(1995, 1, 2);
+    double price = start;
+    for (int i = 0; i < days; ++i) {
+        Bar bar;
+        bar.time = (first + i) * 86400;
+        bar.open = price;
+        // A fixed zig-zag, so that the bars go both ways.
+        price += drift + ((i % 3 == 0) ? -3.0 : 2.0);
+        bar.close = price;
+        bar.high = std::max(bar.open, bar.close) + 1.5;
+        bar.low = std::min(bar.open, bar.close) - 1.0;
+        series.bars.push_back(bar);
+    }
+    return series;
+}
+
+struct TraceLine {
+    COLORREF color;
+    double x1, y1, x2, y2;  // chart pixels, y down
+};
+
+// The lines of a trace with the colour they were drawn in.
+std::vector<TraceLine> Lines(const std::string& trace) {
+    std::vector<TraceLine> lines;
+    std::istringstream in(trace);
+    std::string word;
+    COLORREF color = 0;
+    std::string row;
+    while (std::getline(in, row)) {
+        std::istringstream fields(row);
+        fields >> word;
+        if (word == "color") {
+            std::string hex;
+            fields >> hex;
+            color = static_cast<COLORREF>(std::stoul(hex, nullptr, 16));
+        } else if (word == "line") {
+            long x1, y1, x2, y2;
+            fields >> x1 >> y1 >> x2 >> y2;
+            const auto px = [](long v) {
+                return static_cast<double>(v - kTraceX) / kUnitsPerPixel;
+            };
+            const auto py = [](long v) {
+                return -static_cast<double>(v - kTraceY) / kUnitsPerPixel;
+            };
+            lines.push_back({color, px(x1), py(y1), px(x2), py(y2)});
+        }
+    }
+    return lines;
+}
+
+ChartOptions MarsAndJupiter() {
+    ChartOptions options;
+    options.title = "test.csv";
+    options.lines.harmonics = {0.0, 180.0};
+    options.bodies = {{-4, DefaultBodyColor(-4)}, {-5, DefaultBodyColor(-5)}};
+    return options;
+}
+
+std::string Draw(const PriceSeries& series, const ChartOptions& options, const CChartFrame& frame) {
+    CTraceDevice device;
+    ChartCache cache;
+    device.Begin();
+    DrawPriceChart(device, series, options, frame, cache);
+    device.End();
+    return device.Trace();
+}
+
+TEST(PriceChart, SmallChartDrawsItsGoldenTrace) {
+    const PriceSeries series = DailySeries(30, 100.0, 0.4);
+    const ChartOptions options = MarsAndJupiter();
+    const CChartFrame frame(480, 300, FitWindow(series, false), false);
+    const std::string trace = Draw(series, options, frame);
+    const std::string path = std::string(PRICES_TEST_DATA) + "/small_chart.trace";
+    if (std::getenv("PRICES_WRITE_GOLDEN") != nullptr) {
+        std::ofstream(path, std::ios::binary) << trace;
+    }
+    std::ifstream in(path, std::ios::binary);
+    ASSERT_TRUE(in) << path;
+    std::ostringstream expected;
+    expected << in.rdbuf();
+    EXPECT_EQ(trace, expected.str());
+}
+
+// Every stroke of a body's own line sits at a price whose degree is the body's longitude at
+// the stroke's time, give or take the simplification and the quarter pixel of the units.
+TEST(PriceChart, BodyLinesSitAtTheLevelsOfTheirLongitude) {
+    const PriceSeries series = DailySeries(200, 300.0, 0.2);
+    ChartOptions options;
+    options.bodies = {{-4, RGB(255, 0, 0)}};
+    options.lines.unitsPerCircle = 36.0;
+    for (bool log : {false, true}) {
+        const CChartFrame frame(900, 500, FitWindow(series, log), log);
+        int checked = 0;
+        for (const TraceLine& line : Lines(Draw(series, options, frame))) {
+            if (line.color != RGB(255, 0, 0)) continue;
+            for (const auto& [x, y] : {std::pair{line.x1, line.y1}, std::pair{line.x2, line.y2}}) {
+                EXPECT_TRUE(frame.InPlot(x, y)) << x << "," << y;
+                const double jed = JedOfSeconds(frame.TimeOfX(x));
+                const double degree = BodyLongitude(jed, -4);
+                const double drawn = PriceDegree(frame.PriceOfY(y), 36.0);
+                // Half a pixel each way on the price axis, in degrees at 36 units a circle.
+                const double tolerance =
+                    std::fabs(frame.PriceOfY(y - 0.5) - frame.PriceOfY(y + 0.5)) * 10.0 + 1e-6;
+                double diff = std::fabs(drawn - degree);
+                diff = std::min(diff, 360.0 - diff);
+                EXPECT_LE(diff, tolerance) << "log " << log << " x " << x;
+                ++checked;
+            }
+        }
+        EXPECT_GT(checked, 4);
+    }
+}
+
+TEST(PriceChart, DecimatesBarsToOneStrokePerColumnAndKeepsExtremes) {
+    PriceSeries series;
+    series.name = "minutes.csv";
+    const std::int64_t start = DaysFromCivil(2020, 1, 6) * 86400;
+    for (int i = 0; i < 100000; ++i) {
+        const double p = 1000.0 + 50.0 * std::sin(i * 0.001) + (i % 7);
+        series.bars.push_back({start + i * 60, p, p + 2.0, p - 2.0, p + ((i % 2) ? 1.0 : -1.0)});
+    }
+    series.bars[54321].high = 1200.0;  // a spike that must stay visible
+    ChartOptions options;
+    const CChartFrame frame(400, 300, FitWindow(series, false), false);
+    const std::vector<TraceLine> lines = Lines(Draw(series, options, frame));
+    int bars = 0;
+    double top = frame.Bottom();
+    for (const TraceLine& line : lines) {
+        if (line.color != RGB(22, 128, 60) && line.color != RGB(200, 40, 40)) continue;
+        ++bars;
+        top = std::min({top, line.y1, line.y2});
+    }
+    EXPECT_LE(bars, static_cast<int>(frame.Right() - frame.Left()) + 1);
+    EXPECT_GT(bars, 280);
+    EXPECT_NEAR(top, frame.YOfPrice(1200.0), 0.5);
+}
+
+TEST(PriceChart, DenseLinesAreLeftOutAndSaidSo) {
+    const PriceSeries series = DailySeries(30, 100.0, 0.4);
+    ChartOptions options = MarsAndJupiter();
+    options.lines.unitsPerCircle = 0.05;
+    const CChartFrame frame(480, 300, FitWindow(series, false), false);
+    const std::string trace = Draw(series, options, frame);
+    EXPECT_NE(trace.find("lines too dense to draw: zoom in"), std::string::npos);
+    for (const TraceLine& line : Lines(trace)) EXPECT_NE(line.color, DefaultBodyColor(-4));
+}
+
+TEST(PriceChart, ZoomKeepsThePointUnderTheCursorAndPanFollowsTheDrag) {
+    const PriceSeries series = DailySeries(100, 50.0, 0.5);
+    for (bool log : {false, true}) {
+        const CChartFrame frame(800, 600, FitWindow(series, log), log);
+        const double t = frame.TimeOfX(300.0), p = frame.PriceOfY(200.0);
+        const CChartFrame zoomed(800, 600, ZoomWindow(frame, 300.0, 200.0, 0.5, true, true), log);
+        EXPECT_NEAR(zoomed.TimeOfX(300.0), t, 1e-3);
+        EXPECT_NEAR(zoomed.PriceOfY(200.0), p, 1e-9 * p);
+        const CChartFrame panned(800, 600, PanWindow(frame, 300.0, 200.0, 350.0, 260.0), log);
+        EXPECT_NEAR(panned.TimeOfX(350.0), t, 1e-3);
+        EXPECT_NEAR(panned.PriceOfY(260.0), p, 1e-9 * p);
+        // Times alone leave the prices be.
+        const ChartWindow timesOnly = ZoomWindow(frame, 300.0, 200.0, 2.0, true, false);
+        EXPECT_EQ(timesOnly.priceLow, frame.Window().priceLow);
+        EXPECT_NEAR(timesOnly.timeRight - timesOnly.timeLeft,
+                    2.0 * (frame.Window().timeRight - frame.Window().timeLeft), 1e-3);
+    }
+}
+
+TEST(PriceChart, LogScaleRefusesPricesAtOrBelowZero) {
+    PriceSeries series = DailySeries(10, 5.0, -1.0);
+    EXPECT_EQ(CheckChart(series, FitWindow(series, false), false), "");
+    EXPECT_EQ(CheckChart(series, FitWindow(series, true), true),
+              "test.csv: the log scale needs prices above 0; the bar of 1995-01-02 has a low of "
+              "0");
+    series = DailySeries(10, 50.0, 0.0);
+    ChartWindow window = FitWindow(series, true);
+    EXPECT_EQ(CheckChart(series, window, true), "");
+    window.priceLow = -1.0;
+    EXPECT_EQ(CheckChart(series, window, true),
+              "the log scale needs prices above 0; the window reaches -1");
+}
+
+TEST(PriceChart, FormatsTimesAndPrices) {
+    EXPECT_EQ(FormatBarTime(static_cast<double>(DaysFromCivil(1998, 8, 21) * 86400 + 3660), true),
+              "1998-08-21 01:01");
+    EXPECT_EQ(FormatBarTime(-1.0, false), "1969-12-31");
+    EXPECT_EQ(FormatPrice(1234.5678, 0.01), "1234.57");
+    EXPECT_EQ(FormatPrice(1234.5678, 50.0), "1235");
+    EXPECT_EQ(FormatPrice(0.1234, 0.001), "0.123");
+}
+
+}  // namespace
+}  // namespace prices
