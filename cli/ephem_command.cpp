@@ -20,6 +20,13 @@ namespace cli {
 const char* const kEphemUsage =
     "ephem --jed J [--jed J ...] | ephem --from YYYY-MM-DD --to YYYY-MM-DD [--time HH:MM]";
 
+const char* const kEphemHelp =
+    "  --jed J            one row per body code at Julian ephemeris date J; repeatable\n"
+    "                     (CSV: jed,code,longitude,latitude)\n"
+    "  --from YYYY-MM-DD  a daily table from this day ...\n"
+    "  --to YYYY-MM-DD    ... to this one, with a named column per body\n"
+    "  --time HH:MM       the time of day of the daily rows, UT (default 17:00)\n";
+
 namespace {
 
 // Every code the engine serves, in the order of the --jed table.

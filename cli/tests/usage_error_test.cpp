@@ -82,4 +82,39 @@ TEST(Dispatcher, HelpUnknownAndMissingCommands) {
               "caelvane-cli: unknown command 'plot'\n" + expected);
 }
 
+// Every command of the table answers --help (usage on standard output, status 0), however it
+// parses the rest: a property of the table, so that a command added to it has it too.
+TEST(Help, EveryCommandAnswersItBeforeItsOwnParsing) {
+    const std::vector<std::vector<std::string>> asks = {
+        {"--help"}, {"-h"}, {"new", "--help"}, {"file.cvj", "--page", "2", "--help"}};
+    for (const cli::CommandEntry& entry : cli::Commands()) {
+        for (std::vector<std::string> args : asks) {
+            SCOPED_TRACE(std::string(entry.name) + " " + args.front());
+            args.insert(args.begin(), entry.name);
+            ::testing::internal::CaptureStdout();
+            ::testing::internal::CaptureStderr();
+            EXPECT_EQ(RunCli(args), 0);
+            const std::string out = ::testing::internal::GetCapturedStdout();
+            EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+            EXPECT_EQ(out.rfind(std::string("usage: caelvane-cli ") + entry.usage + "\n", 0), 0u)
+                << out;
+            ASSERT_NE(entry.help, nullptr);
+            EXPECT_NE(out.find(entry.help), std::string::npos);
+        }
+    }
+}
+
+TEST(Help, OnlyBeforeTheEndOfTheOptions) {
+    EXPECT_TRUE(cli::AsksForHelp({"-h"}));
+    EXPECT_TRUE(cli::AsksForHelp({"a.cvj", "--help"}));
+    // After "--" it is a file name; "-h" later on may be an option's value.
+    EXPECT_FALSE(cli::AsksForHelp({"--", "--help"}));
+    EXPECT_FALSE(cli::AsksForHelp({"--title", "-h"}));
+    EXPECT_FALSE(cli::AsksForHelp({}));
+}
+
+TEST(Help, RenderStatesTheMemoryOfItsLargestPage) {
+    EXPECT_NE(std::string(cli::kRenderHelp).find("1200 dpi about 540 MB"), std::string::npos);
+}
+
 }  // namespace
