@@ -327,6 +327,11 @@ int RunPriceFeed(const std::vector<std::string>& args) {
         return UsageError("pricefeed", *error);
     }
 
+    // Before anything is announced: whoever waits for the "writing" line below may stop the
+    // feed from then on and have it end cleanly.
+    stopRequested = 0;
+    InstallStopHandlers();
+
     PriceFileLocation location;
     if (options.file.empty()) {
         location = CurrentPriceFileLocation();
@@ -338,8 +343,6 @@ int RunPriceFeed(const std::vector<std::string>& args) {
                  options.file.empty() ? DescribePriceFileSource(location.source) : "",
                  options.file.empty() ? ")" : "");
 
-    stopRequested = 0;
-    InstallStopHandlers();
     return options.randomWalk ? RandomWalk(options, location.path)
                               : ReplayCsv(options, location.path);
 }

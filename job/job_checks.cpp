@@ -24,8 +24,7 @@ public:
     // Written so that NaN fails, as it does in the dialog.
     void Double(const std::string& field, double value, DoubleRange range) {
         if (!m_failure && !(value >= range.low && value <= range.high)) {
-            m_failure =
-                JobCheckFailure{field, caelvane::DoubleRangeMessage(range.low, range.high)};
+            m_failure = JobCheckFailure{field, caelvane::DoubleRangeMessage(range.low, range.high)};
         }
     }
     void Chars(const std::string& field, const std::string& value, int maxChars) {
@@ -39,10 +38,10 @@ public:
         static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
         const int last = kDaysInMonth[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
         if (day > last) {
-            m_failure = JobCheckFailure{
-                std::string(prefix) + "Day",
-                "There is no day " + std::to_string(day) + " in month " + std::to_string(month) +
-                    " of " + std::to_string(year) + ": it has " + std::to_string(last) + " days."};
+            m_failure = JobCheckFailure{std::string(prefix) + "Day",
+                                        "There is no day " + std::to_string(day) + " in month " +
+                                            std::to_string(month) + " of " + std::to_string(year) +
+                                            ": it has " + std::to_string(last) + " days."};
         }
     }
     const std::optional<JobCheckFailure>& Failure() const { return m_failure; }

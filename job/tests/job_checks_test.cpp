@@ -44,8 +44,8 @@ TEST(JobChecks, EachRuleNamesItsFieldInTheDialogsWords) {
          "hotSpotLabel[2]", "Please enter no more than 8 characters."},
         {"overlay parts 91", [](CCaelvaneDoc& d) { d.m_overlayParts = 91; }, "overlayParts",
          "Please enter an integer between 1 and 90."},
-        {"overlay step", [](CCaelvaneDoc& d) { d.m_overlayStepSize = -100001; },
-         "overlayStepSize", "Please enter an integer between -100000 and 100000."},
+        {"overlay step", [](CCaelvaneDoc& d) { d.m_overlayStepSize = -100001; }, "overlayStepSize",
+         "Please enter an integer between -100000 and 100000."},
         {"overlay start 359.5", [](CCaelvaneDoc& d) { d.m_overlayStartDegree = 359.5; },
          "overlayStartDegree", "Please enter a number between 0 and 359."},
         {"custom aspect infinite", [&](CCaelvaneDoc& d) { d.m_customAspect[1] = inf; },
@@ -58,7 +58,9 @@ TEST(JobChecks, EachRuleNamesItsFieldInTheDialogsWords) {
          [](CCaelvaneDoc& d) { d.m_jobType = 1, d.m_startMonth = 2, d.m_startDay = 30; },
          "startDay", "There is no day 30 in month 2 of 2000: it has 29 days."},
         {"29 February of a common year as end",
-         [](CCaelvaneDoc& d) { d.m_jobType = 3, d.m_endMonth = 2, d.m_endDay = 29, d.m_endYear = 2001; },
+         [](CCaelvaneDoc& d) {
+             d.m_jobType = 3, d.m_endMonth = 2, d.m_endDay = 29, d.m_endYear = 2001;
+         },
          "endDay", "There is no day 29 in month 2 of 2001: it has 28 days."},
         {"an end date the job type does not use",
          [](CCaelvaneDoc& d) { d.m_jobType = 1, d.m_endMonth = 4, d.m_endDay = 31; }, "", ""},

@@ -339,6 +339,31 @@ private slots:
         QCOMPARE(RunCli({"--file", path, "--csv", dir.filePath("none.csv")}).exitCode, 1);
     }
 
+    // A CSV that is no CSV of prices is named with what is wrong with it, and no price file is
+    // written: a folder, a missing file, and an endless one (read a line at a time up to a
+    // limit, not into memory whole).
+    void cliCsvThatIsNoCsvSaysWhy() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("sp1last.can"));
+        const QString missing = dir.filePath(QStringLiteral("none.csv"));
+        const struct {
+            QString csv;
+            QString message;
+        } cases[] = {
+            {dir.path(), "cannot read " + dir.path() + ": Is a directory"},
+            {missing, "cannot open " + missing + ": No such file or directory"},
+            {"/dev/zero", "/dev/zero: line 1 is longer than 4096 bytes: not a CSV of prices"},
+        };
+        for (const auto& c : cases) {
+            const CliRun run = RunCli({"--file", path, "--csv", c.csv});
+            QCOMPARE(run.exitStatus, QProcess::NormalExit);
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.endsWith("caelvane-cli pricefeed: " + c.message + "\n"),
+                     qPrintable(run.err));
+            QVERIFY(!QFile::exists(path));
+        }
+    }
+
     // Interrupted, the feed ends at once with a whole file and no temporary left; a reader
     // polling all the while never sees half a file.
     void cliStopsOnSignalAndNeverShowsHalfAFile() {
@@ -352,6 +377,12 @@ private slots:
                           {"pricefeed", "--file", path, "--random-walk", "--seed", "3",
                            "--interval", "0.001"});
             QVERIFY(process.waitForStarted());
+            // The feed announces the file only once its stop handlers are in place; a signal
+            // before that would end it with the signal's default action instead.
+            QByteArray announced;
+            QTRY_VERIFY_WITH_TIMEOUT(
+                (announced += process.readAllStandardError()).contains("pricefeed: writing "),
+                10000);
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path), 10000);
             int reads = 0;
             for (; reads < 3000; ++reads) {
