@@ -50,8 +50,9 @@ const char* const kRenderHelp =
     "  --title TEXT        the title on the page (default: the job file's name)\n"
     "  --price-file PATH   one price-monitor poll of this file before drawing\n"
     "  --dpi N             PNG resolution, 1 to 1200 (default 150). The page is drawn in\n"
-    "                      memory at 4 bytes a pixel: 150 dpi takes about 8 MB, 600 dpi\n"
-    "                      135 MB, and the limit of 1200 dpi about 540 MB\n"
+    "                      memory at 4 bytes a pixel and then encoded: at its peak the\n"
+    "                      program takes about 40 MB at 150 dpi, 250 MB at 600 dpi, and at\n"
+    "                      the limit of 1200 dpi about 950 MB\n"
     "The time-zone rule is the host's: TZ in the environment sets it.\n";
 
 namespace {

@@ -114,7 +114,8 @@ TEST(Help, OnlyBeforeTheEndOfTheOptions) {
 }
 
 TEST(Help, RenderStatesTheMemoryOfItsLargestPage) {
-    EXPECT_NE(std::string(cli::kRenderHelp).find("1200 dpi about 540 MB"), std::string::npos);
+    EXPECT_NE(std::string(cli::kRenderHelp).find("the limit of 1200 dpi about 950 MB"),
+              std::string::npos);
 }
 
 }  // namespace
