@@ -11,8 +11,10 @@ class CAtomicFileSet;
 
 // Writes chart pages to files: PDF (US Letter, no margins, vector, selectable text, one page
 // per chart page), PNG (a white 8.5 x 11 inch raster) and SVG (8.5 x 11 inches). Every file is
-// written to a temporary file beside it and renamed into place once complete, so a failure
-// leaves nothing behind; the path "-" writes to standard output once the whole output exists.
+// written, as it is produced, to a temporary file beside it and renamed into place once
+// complete, so a failure leaves nothing behind and a long PDF is never held in memory whole;
+// the path "-" writes to standard output once the whole output exists. A failure names the
+// file and gives the system's reason ("cannot write PATH: No space left on device").
 
 // Draws page `index` (0-based, in output order) on `device` and says whether another page
 // follows it. The device's surface is the whole 8.5 x 11 inch page.
