@@ -171,6 +171,14 @@ for format in pdf png svg trace; do
     [ -z "$(ls -A "$work/small-$format")" ] || fail "$format over the size limit left: $(ls -A "$work/small-$format")"
 done
 
+# Through a link: the file it leads to is replaced, keeping its mode; the link stays.
+echo old >"$work/private.trace"
+chmod 0600 "$work/private.trace"
+ln -s private.trace "$work/linked.trace"
+run render "$work/range.cvj" --format trace -o "$work/linked.trace"
+[ "$status" -eq 0 ] && [ -L "$work/linked.trace" ] && [ "$(stat -c %a "$work/private.trace")" = 600 ] &&
+    grep -q '^begin$' "$work/private.trace" || fail "trace through a link: $status $(cat "$work/err")"
+
 for args in "--page 0" "--page 2 --all" "--format gif" "--dpi 0 --format png" "--today 2023-02-30" "--bogus"; do
     # shellcheck disable=SC2086
     run render "$work/range.cvj" $args -o "$work/usage.pdf"

@@ -1,10 +1,12 @@
 #include "tools/price_feed.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -362,6 +364,29 @@ private slots:
                      qPrintable(run.err));
             QVERIFY(!QFile::exists(path));
         }
+    }
+
+    // The price file behind a link is written through it, keeping its mode.
+    void cliWritesThroughALinkKeepingTheMode() {
+        QTemporaryDir dir;
+        const QString real = dir.filePath(QStringLiteral("real.can"));
+        const QString link = dir.filePath(QStringLiteral("sp1last.can"));
+        QFile file(real);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("old\n");
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(QFile::link(QStringLiteral("real.can"), link));
+        const CliRun run = RunCli({"--file", link, "--random-walk", "--seed", "1", "--count", "1"});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(QFileInfo(link).isSymLink());
+        struct stat info;
+        QCOMPARE(::stat(QFile::encodeName(real).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, 0600u);
+        PriceReading reading;
+        std::string error;
+        QVERIFY2(ReadPriceFile(real.toStdString(), reading, error), error.c_str());
+        QCOMPARE(reading.price, 1000.0);
     }
 
     // Interrupted, the feed ends at once with a whole file and no temporary left; a reader
