@@ -10,7 +10,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <random>
+#include <set>
 
 namespace caelvane {
 namespace {
@@ -63,18 +65,27 @@ std::string TemporaryNameFor(const std::string& target) {
            std::to_string(::getpid()) + "." + RandomSuffix();
 }
 
-// Removes the temporary files that earlier writes of `target` left when their process died:
-// ours by name, by owner and by kind, and of a process that no longer exists.
-void RemoveStaleTemporaries(const std::string& target) {
-    const std::string folder = FolderOf(target);
-    const std::string prefix = TemporaryPrefix(target);
+// Removes the temporary files that writes into `folder` left when their process died: ours by
+// name (".NAME.~PID.SUFFIX"), by owner and by kind, and of a process that no longer exists.
+// Each folder is looked through once per process: a set of many files in one folder must not
+// read the folder once for every file.
+void RemoveStaleTemporaries(const std::string& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> done;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!done.insert(folder).second) return;
+    }
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) return;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name(entry->d_name);
-        if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) continue;
+        const std::size_t marker = name.rfind(".~");
+        if (name.empty() || name[0] != '.' || marker == std::string_view::npos || marker < 2) {
+            continue;
+        }
         // PID "." SUFFIX
-        const std::string_view rest = name.substr(prefix.size());
+        const std::string_view rest = name.substr(marker + 2);
         const std::size_t dot = rest.find('.');
         if (dot == 0 || dot == std::string_view::npos || dot > 9 ||
             rest.size() - dot - 1 != kSuffixLength) {
@@ -177,7 +188,7 @@ bool CAtomicFile::Open(const std::string& path) {
         m_gid = info.st_gid;
         m_keepMode = true;
     }
-    RemoveStaleTemporaries(m_target);
+    RemoveStaleTemporaries(FolderOf(m_target));
 
     int err = 0;
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {

@@ -12,8 +12,8 @@
 // without ever being opened. An existing file keeps its permission mode, and its owner and
 // group where we may give them; a new one gets 0666 narrowed by the umask. Whatever fails, the
 // temporary file is removed and the target is left as it was. Temporary names carry the
-// writer's process id (".NAME.~PID.RANDOM"): the next write of the same target removes those
-// of processes that died before they could clean up.
+// writer's process id (".NAME.~PID.RANDOM"): the first write of a process into a folder removes
+// those that processes which died before they could clean up left there.
 
 namespace caelvane {
 

@@ -153,8 +153,9 @@ TEST_F(AtomicFile, ReplacedFileKeepsItsOwnerWhereWeMayGiveIt) {
     EXPECT_EQ(Read(path), "new");
 }
 
-// A process killed during a write leaves its temporary file; the next write of that target
-// removes it, but never one of a process still running, of another target, or not a file.
+// A process killed during a write leaves its temporary file; the next run's first write into
+// that folder removes it, but never one of a process still running, nor a name or a kind that
+// is not ours.
 TEST_F(AtomicFile, StaleTemporaryFilesOfDeadProcessesAreRemoved) {
     const fs::path path = m_folder / "data.dat";
     Put(path, "old");
@@ -169,7 +170,8 @@ TEST_F(AtomicFile, StaleTemporaryFilesOfDeadProcessesAreRemoved) {
     const std::string alive = std::to_string(::getpid());
     Put(m_folder / (".data.dat.~" + dead + ".abcdefABCD12"), "stale");
     Put(m_folder / (".data.dat.~" + alive + ".abcdefABCD12"), "in progress");
-    Put(m_folder / (".other.dat.~" + dead + ".abcdefABCD12"), "another file's");
+    Put(m_folder / (".other.dat.~" + dead + ".abcdefABCD12"), "another file's, stale too");
+    Put(m_folder / ("other.dat.~" + dead + ".abcdefABCD12"), "not hidden: a user's own file");
     Put(m_folder / (".data.dat.~" + dead + ".short"), "not our name");
     fs::create_directory(m_folder / (".data.dat.~" + dead + ".zzzzzzzzzzzz"));
 
@@ -179,8 +181,8 @@ TEST_F(AtomicFile, StaleTemporaryFilesOfDeadProcessesAreRemoved) {
                                    ".data.dat.~" + alive + ".abcdefABCD12",
                                    ".data.dat.~" + dead + ".short",
                                    ".data.dat.~" + dead + ".zzzzzzzzzzzz",
-                                   ".other.dat.~" + dead + ".abcdefABCD12",
                                    "data.dat",
+                                   "other.dat.~" + dead + ".abcdefABCD12",
                                }));
 
     // Our own temporary file carries our process id, so a later run can judge it.
