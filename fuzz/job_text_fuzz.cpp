@@ -16,13 +16,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     CCaelvaneDoc doc;
+    CCaelvaneDoc before;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-        const std::vector<std::uint8_t> before = SaveJobBytes(doc);
+        before.CopyFieldsFrom(doc);
         std::string error;
         if (!SetJobField(doc, line, error)) {
             if (error.empty()) std::abort();
-            if (SaveJobBytes(doc) != before) std::abort();
+            if (SaveJobBytes(doc) != SaveJobBytes(before)) std::abort();
         }
     }
     const std::vector<std::uint8_t> saved = SaveJobBytes(doc);
