@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(fixture.Frame().GetActiveJobDocument(), doc);
     }
 
-    void filesThatCannotBeOpenedEndTheStart_data() {
+    void aFileThatCannotBeOpenedIsReportedThenANewJobStarts_data() {
         QTest::addColumn<QByteArray>("contents");  // empty: no file at all
         QTest::addColumn<QString>("message");
         QTest::newRow("missing file") << QByteArray()
@@ -134,7 +134,7 @@ private slots:
         QTest::newRow("truncated record")
             << QByteArray(200, '\0') << QString("Unexpected file format.");
     }
-    void filesThatCannotBeOpenedEndTheStart() {
+    void aFileThatCannotBeOpenedIsReportedThenANewJobStarts() {
         QFETCH(QByteArray, contents);
         QFETCH(QString, message);
         const QString path = m_dir.filePath("damaged.cvj");
@@ -145,11 +145,14 @@ private slots:
             file.write(contents);
         }
         AppFixture fixture(m_dir.filePath("profile-damaged.ini"));
-        QCOMPARE(fixture.App().InitInstance({path}), std::optional<int>(1));
+        QCOMPARE(fixture.App().InitInstance({path}), std::nullopt);
         QCOMPARE(fixture.host.messages,
                  QStringList{message.contains("%1") ? message.arg(path) : message});
-        QVERIFY(fixture.Windows().isEmpty());
-        QVERIFY(fixture.App().Template().Documents().empty());
+        // Never left without a window: the usual new job follows the message.
+        QCOMPARE(fixture.Windows().size(), 1);
+        QCOMPARE(QString::fromStdString(fixture.Frame().GetActiveJobDocument()->GetTitle()),
+                 QString("Job1"));
+        QVERIFY(fixture.Frame().isVisible());
         QVERIFY(fixture.App().RecentFiles().Paths().isEmpty());
     }
 
