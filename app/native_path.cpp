@@ -45,10 +45,11 @@ QByteArray CleanAbsolute(const QByteArray& path) {
 
 QByteArray CanonicalNativePath(const QByteArray& path) {
     if (path.isEmpty()) return {};
-    const QByteArray absolute =
-        CleanAbsolute(path.startsWith('/') ? path : CurrentFolder() + '/' + path);
-    const QByteArray real = RealPath(absolute);
+    const QByteArray written = path.startsWith('/') ? path : CurrentFolder() + '/' + path;
+    // The system's reading first: ".." after a link leaves the link's target.
+    const QByteArray real = RealPath(written);
     if (!real.isEmpty()) return real;
+    const QByteArray absolute = CleanAbsolute(written);
     const qsizetype slash = absolute.lastIndexOf('/');
     if (slash <= 0) return absolute;
     QByteArray folder = RealPath(absolute.left(slash));
