@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
+#include <QUtf8StringView>
 #include <algorithm>
 
 #include "app/caelvane_view.h"
@@ -113,7 +114,10 @@ CCaelvaneDoc* CJobTemplate::OpenNativeFile(const QByteArray& path) {
         return nullptr;
     }
     doc->SetPathName(canonical.toStdString());
-    doc->SetTitle(TitleFor(shownCanonical));
+    // A name that is not UTF-8 is most likely in a single-byte character set, as titles are.
+    const QByteArray leaf = canonical.mid(canonical.lastIndexOf('/') + 1);
+    doc->SetTitle(QUtf8StringView(leaf).isValidUtf8() ? TitleFor(shownCanonical)
+                                                      : leaf.toStdString());
     doc->SetModifiedFlag(false);
     CCaelvaneDoc* result = doc.get();
     m_documents.push_back(std::move(doc));

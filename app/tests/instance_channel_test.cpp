@@ -425,6 +425,7 @@ private slots:
             CCaelvaneDoc* doc = fixture.Frame().GetActiveJobDocument();
             QVERIFY(doc != nullptr);
             QCOMPARE(doc->m_note, std::string("latin-1 name"));
+            QCOMPARE(doc->GetTitle(), std::string("caf\xE9.cvj"));
             QCOMPARE(QByteArray::fromStdString(doc->GetPathName()), CanonicalNativePath(latin1));
             QVERIFY(fixture.host.messages.isEmpty());
         }
