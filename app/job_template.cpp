@@ -107,10 +107,17 @@ CCaelvaneDoc* CJobTemplate::OpenNativeFile(const QByteArray& path) {
     }
     auto doc = std::make_unique<CCaelvaneDoc>();
     std::string error;
-    if (!LoadJobFile(path.toStdString(), *doc, error)) {
-        m_environment.host->ShowMessage(error == kUnexpectedFileFormat
-                                            ? QString::fromLatin1(kUnexpectedFileFormat)
-                                            : FailureMessage(kFailedToOpen, error));
+    std::string reason;
+    if (!LoadJobFile(path.toStdString(), *doc, error, reason)) {
+        if (error != kUnexpectedFileFormat) {
+            m_environment.host->ShowMessage(FailureMessage(kFailedToOpen, error));
+        } else {
+            // The standard line, then which file and what was wrong with it.
+            m_environment.host->ShowMessage(
+                QString::fromLatin1(kUnexpectedFileFormat) + QLatin1Char('\n') +
+                QFileInfo(QFile::decodeName(path)).absoluteFilePath() + QStringLiteral(": ") +
+                QString::fromStdString(reason.empty() ? std::string("not a job file") : reason));
+        }
         return nullptr;
     }
     doc->SetPathName(canonical.toStdString());

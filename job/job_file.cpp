@@ -54,13 +54,24 @@ private:
 }  // namespace
 
 bool LoadJobBytes(std::span<const std::uint8_t> bytes, CCaelvaneDoc& doc, std::string& error) {
+    std::string reason;
+    return LoadJobBytes(bytes, doc, error, reason);
+}
+
+bool LoadJobBytes(std::span<const std::uint8_t> bytes, CCaelvaneDoc& doc, std::string& error,
+                  std::string& reason) {
+    reason.clear();
     // Read into a document of its own, so that nothing of a refused file reaches `doc`.
     CCaelvaneDoc fresh;
     try {
         CArchive ar(bytes);
         fresh.Serialize(ar);
-    } catch (const CArchiveException&) {
+    } catch (const CArchiveException& e) {
         error = kUnexpectedFileFormat;
+        const std::string size = std::to_string(bytes.size()) + " bytes";
+        reason = e.GetCause() == CArchiveException::badLength
+                     ? "a text in it claims more bytes than are left (" + size + " in all)"
+                     : "too short (" + size + ")";
         return false;
     }
     doc.CopyFieldsFrom(fresh);
@@ -75,6 +86,13 @@ std::vector<std::uint8_t> SaveJobBytes(CCaelvaneDoc& doc) {
 }
 
 bool LoadJobFile(const std::string& path, CCaelvaneDoc& doc, std::string& error) {
+    std::string reason;
+    return LoadJobFile(path, doc, error, reason);
+}
+
+bool LoadJobFile(const std::string& path, CCaelvaneDoc& doc, std::string& error,
+                 std::string& reason) {
+    reason.clear();
     // Non-blocking, so that a pipe given by mistake is refused below instead of waiting for a
     // writer; reads of a regular file are not affected.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -106,7 +124,7 @@ bool LoadJobFile(const std::string& path, CCaelvaneDoc& doc, std::string& error)
         }
     }
     const MappedFile mapped(data, size);
-    if (!LoadJobBytes(mapped.Bytes(), doc, error)) return false;
+    if (!LoadJobBytes(mapped.Bytes(), doc, error, reason)) return false;
     doc.SetPathName(path);
     doc.SetModifiedFlag(false);
     return true;

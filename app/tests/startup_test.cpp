@@ -130,9 +130,11 @@ private slots:
                                              "%1\nCannot find this file.\n"
                                              "Please verify that the correct "
                                              "path and file name are given.");
-        QTest::newRow("empty file") << QByteArray("", 0) << QString("Unexpected file format.");
+        // The standard first line, then the file and what was wrong with it.
+        QTest::newRow("empty file")
+            << QByteArray("", 0) << QString("Unexpected file format.\n%1: ");
         QTest::newRow("truncated record")
-            << QByteArray(200, '\0') << QString("Unexpected file format.");
+            << QByteArray(200, '\0') << QString("Unexpected file format.\n%1: ");
     }
     void aFileThatCannotBeOpenedIsReportedThenANewJobStarts() {
         QFETCH(QByteArray, contents);
@@ -146,8 +148,15 @@ private slots:
         }
         AppFixture fixture(m_dir.filePath("profile-damaged.ini"));
         QCOMPARE(fixture.App().InitInstance({path}), std::nullopt);
-        QCOMPARE(fixture.host.messages,
-                 QStringList{message.contains("%1") ? message.arg(path) : message});
+        QCOMPARE(fixture.host.messages.size(), 1);
+        const QString shown = fixture.host.messages.front();
+        if (message.endsWith(": ")) {
+            QVERIFY2(shown.startsWith(message.arg(path)), qPrintable(shown));
+            QVERIFY2(shown.size() > message.arg(path).size(), qPrintable(shown));  // the reason
+            QCOMPARE(shown.count('\n'), 1);
+        } else {
+            QCOMPARE(shown, message.arg(path));
+        }
         // Never left without a window: the usual new job follows the message.
         QCOMPARE(fixture.Windows().size(), 1);
         QCOMPARE(QString::fromStdString(fixture.Frame().GetActiveJobDocument()->GetTitle()),
