@@ -2,15 +2,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QPageLayout>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 #include <cstdio>
+#include <utility>
 
 #include "app/about_dialog.h"
 #include "app/caelvane_view.h"
@@ -32,6 +36,8 @@ CCaelvaneApp* theApplication = nullptr;
 
 const char* const kFileFilter = "Caelvane Jobs (*.cvj);;All Files (*)";
 const char* const kCannotStartPrint = "Could not start print job.";
+// How soon files handed over while a dialog is open are tried again.
+constexpr int kHandedFilesRetryMs = 250;
 
 // US Letter, portrait, the whole sheet: the chart page is 8.5 x 11 inches from the corner.
 void SetUpLetterPage(QPrinter& printer) {
@@ -40,6 +46,43 @@ void SetUpLetterPage(QPrinter& printer) {
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
     printer.setFullPage(true);
 }
+
+// Messages kept to be shown together, in the order they came.
+class GatheringHost : public caelvane::CQtHostServices {
+public:
+    explicit GatheringHost(caelvane::CQtHostServices& shown) : m_shown(shown) {}
+    caelvane::LocalDate Today() const override { return m_shown.Today(); }
+    caelvane::TimeZoneRule ZoneRule() const override { return m_shown.ZoneRule(); }
+    void MessageBox(const std::string& text) override {
+        messages.append(QString::fromLatin1(text));
+    }
+    void ShowMessage(const QString& text) override { messages.append(text); }
+    Answer AskYesNoCancel(const QString& text) override { return m_shown.AskYesNoCancel(text); }
+
+    QStringList messages;
+
+private:
+    caelvane::CQtHostServices& m_shown;
+};
+
+// Messages written out at once; nothing can be answered, so a question is cancelled.
+class ErrorOutputHost : public caelvane::CQtHostServices {
+public:
+    ErrorOutputHost(caelvane::CQtHostServices& clock, std::function<void(const QString&)> output)
+        : m_clock(clock), m_output(std::move(output)) {}
+    caelvane::LocalDate Today() const override { return m_clock.Today(); }
+    caelvane::TimeZoneRule ZoneRule() const override { return m_clock.ZoneRule(); }
+    void MessageBox(const std::string& text) override { m_output(QString::fromLatin1(text)); }
+    void ShowMessage(const QString& text) override { m_output(text); }
+    Answer AskYesNoCancel(const QString& text) override {
+        m_output(text);
+        return Answer::Cancel;
+    }
+
+private:
+    caelvane::CQtHostServices& m_clock;
+    std::function<void(const QString&)> m_output;
+};
 
 bool RunPrintDialog(QPrinter& printer, QWidget* parent, int minPage, int maxPage) {
     QPrintDialog dialog(&printer, parent);
@@ -147,6 +190,12 @@ QPrinter& CCaelvaneApp::Printer() {
 }
 
 std::optional<int> CCaelvaneApp::InitInstance(const QStringList& arguments) {
+    QList<QByteArray> native;
+    for (const QString& argument : arguments) native.append(QFile::encodeName(argument));
+    return InitInstanceNative(native);
+}
+
+std::optional<int> CCaelvaneApp::InitInstanceNative(const QList<QByteArray>& arguments) {
     const CommandLine line = ParseCommandLine(arguments);
     switch (line.action) {
         case CommandLine::Action::Help:
@@ -161,27 +210,31 @@ std::optional<int> CCaelvaneApp::InitInstance(const QStringList& arguments) {
             return 2;
         case CommandLine::Action::Print:
         case CommandLine::Action::PrintTo:
-            return PrintFromCommandLine(line.file, line.printer);
+            return PrintFromCommandLine(line.nativeFile, line.printer);
         case CommandLine::Action::Open:
-            if (!m_options.instanceName.isEmpty() &&
-                CInstanceChannel::HandOver(m_options.instanceName, {line.file})) {
-                return 0;
-            }
-            break;
         case CommandLine::Action::NewJob:
             break;
     }
 
     if (!m_options.instanceName.isEmpty()) {
+        if (line.action == CommandLine::Action::Open) {
+            QString refusal;
+            if (CInstanceChannel::HandOver(m_options.instanceName,
+                                           QList<QByteArray>{line.nativeFile}, 3000, &refusal)) {
+                return 0;
+            }
+            if (!refusal.isEmpty()) ReportError(refusal);
+        }
         m_instanceChannel = new CInstanceChannel(this);
-        if (m_instanceChannel->Listen(m_options.instanceName)) {
-            connect(m_instanceChannel, &CInstanceChannel::filesReceived, this,
-                    [this](const QStringList& files) {
-                        for (const QString& file : files) OpenDocumentFile(file);
-                        if (m_mainFrame->isMinimized()) m_mainFrame->showNormal();
-                        m_mainFrame->raise();
-                        m_mainFrame->activateWindow();
-                    });
+        QString error;
+        if (m_instanceChannel->Listen(m_options.instanceName, &error)) {
+            m_instanceChannel->SetReceiver(
+                [this](const QList<QByteArray>& files) { return QueueHandedFiles(files); });
+        } else {
+            // This start works on by itself; later starts hand their files to the other one.
+            ReportError(QStringLiteral("not taking files from later starts: %1").arg(error));
+            delete m_instanceChannel;
+            m_instanceChannel = nullptr;
         }
     }
 
@@ -191,23 +244,69 @@ std::optional<int> CCaelvaneApp::InitInstance(const QStringList& arguments) {
         m_mainFrame->resize(available.width() * 4 / 5, available.height() * 9 / 10);
     }
     m_mainFrame->show();
-    if (line.action == CommandLine::Action::Open) {
-        if (OpenDocumentFile(line.file) == nullptr) return 1;
-    } else if (OnFileNew() == nullptr) {
-        return 1;
+    // A file that does not open has been reported; the user still gets the usual new job.
+    if (line.action == CommandLine::Action::Open && OpenNativeFile(line.nativeFile) != nullptr) {
+        return std::nullopt;
     }
+    if (OnFileNew() == nullptr) return 1;
     return std::nullopt;
 }
 
-std::optional<int> CCaelvaneApp::PrintFromCommandLine(const QString& file,
+bool CCaelvaneApp::QueueHandedFiles(const QList<QByteArray>& files) {
+    if (m_handedFiles.size() + files.size() > kMaxQueuedFiles) return false;
+    m_handedFiles.append(files);
+    if (!m_handedFilesScheduled) {
+        m_handedFilesScheduled = true;
+        QTimer::singleShot(0, this, &CCaelvaneApp::OpenHandedFiles);
+    }
+    return true;
+}
+
+void CCaelvaneApp::OpenHandedFiles() {
+    // Inside a dialog's loop (a message, Save As, the print dialog) the files wait: a message
+    // box of ours must never open inside another's loop.
+    if (QApplication::activeModalWidget() != nullptr) {
+        QTimer::singleShot(kHandedFilesRetryMs, this, &CCaelvaneApp::OpenHandedFiles);
+        return;
+    }
+    m_handedFilesScheduled = false;
+    const QList<QByteArray> files = std::exchange(m_handedFiles, {});
+    GatheringHost gathering(*m_host);
+    caelvane::CQtHostServices* const shown = m_environment.host;
+    m_environment.host = &gathering;
+    for (const QByteArray& file : files) OpenNativeFile(file);
+    m_environment.host = shown;
+    if (m_mainFrame->isMinimized()) m_mainFrame->showNormal();
+    m_mainFrame->raise();
+    m_mainFrame->activateWindow();
+    if (!gathering.messages.isEmpty()) {
+        m_host->ShowMessage(gathering.messages.join(QStringLiteral("\n\n")));
+    }
+}
+
+void CCaelvaneApp::ReportError(const QString& text) {
+    if (m_options.errorOutput) {
+        m_options.errorOutput(text);
+    } else {
+        std::fprintf(stderr, "caelvane: %s\n", text.toLocal8Bit().constData());
+    }
+}
+
+std::optional<int> CCaelvaneApp::PrintFromCommandLine(const QByteArray& file,
                                                       const QString& printerName) {
-    // Printing from the command line shows no main window: the job is opened in a hidden one.
-    CCaelvaneDoc* doc = OpenDocumentFile(file);
+    // Printing from the command line shows no window, so nothing is asked in a box: the job is
+    // opened in a hidden main window and every complaint goes to the error output.
+    ErrorOutputHost complaints(*m_host, [this](const QString& text) { ReportError(text); });
+    caelvane::CQtHostServices* const shown = m_environment.host;
+    m_environment.host = &complaints;
+    const auto restore = qScopeGuard([this, shown] { m_environment.host = shown; });
+    CCaelvaneDoc* doc = OpenNativeFile(file);
     if (doc == nullptr) return 1;
     QPrinter& printer = Printer();
     if (!printerName.isEmpty()) {
         if (!QPrinterInfo::availablePrinterNames().contains(printerName)) {
-            m_host->ShowMessage(QString::fromLatin1(kCannotStartPrint));
+            ReportError(QStringLiteral("%1\nno printer is named \"%2\"")
+                            .arg(QString::fromLatin1(kCannotStartPrint), printerName));
             return 1;
         }
         printer.setPrinterName(printerName);
@@ -241,6 +340,10 @@ void CCaelvaneApp::OnFileOpen() {
 
 CCaelvaneDoc* CCaelvaneApp::OpenDocumentFile(const QString& path) {
     return m_template->OpenDocumentFile(path);
+}
+
+CCaelvaneDoc* CCaelvaneApp::OpenNativeFile(const QByteArray& path) {
+    return m_template->OpenNativeFile(path);
 }
 
 CCaelvaneDoc* CCaelvaneApp::OnOpenRecentFile(int index) {

@@ -34,6 +34,8 @@ public:
     // File Open: reads the job and shows it in a new window; a job that is already open is
     // activated instead. nullptr after a reported failure (nothing is kept then).
     CCaelvaneDoc* OpenDocumentFile(const QString& path);
+    // The same for a name as the system spells it (bytes that need not be UTF-8).
+    CCaelvaneDoc* OpenNativeFile(const QByteArray& path);
     // Another window on `doc` (Window > New Window).
     CChildFrame* CreateNewFrame(CCaelvaneDoc& doc);
 

@@ -172,6 +172,8 @@ bool CCaelvaneView::PrintDocument(QPrinter& printer, CPrintInfo& info) {
     OnEndPrinting(info);
     // The screen shows the page printed last.
     if (!info.preview) doc->UpdateAllViews(nullptr, 0);
+    // The progress box goes first: a message under it would leave the program looking hung.
+    progress.reset();
     if (failed) {
         m_environment.host->MessageBox(kCannotStartPrint);
         return false;

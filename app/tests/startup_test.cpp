@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(fixture.Frame().GetActiveJobDocument(), doc);
     }
 
-    void filesThatCannotBeOpenedEndTheStart_data() {
+    void aFileThatCannotBeOpenedIsReportedThenANewJobStarts_data() {
         QTest::addColumn<QByteArray>("contents");  // empty: no file at all
         QTest::addColumn<QString>("message");
         QTest::newRow("missing file") << QByteArray()
@@ -130,11 +130,13 @@ private slots:
                                              "%1\nCannot find this file.\n"
                                              "Please verify that the correct "
                                              "path and file name are given.");
-        QTest::newRow("empty file") << QByteArray("", 0) << QString("Unexpected file format.");
+        // The standard first line, then the file and what was wrong with it.
+        QTest::newRow("empty file")
+            << QByteArray("", 0) << QString("Unexpected file format.\n%1: ");
         QTest::newRow("truncated record")
-            << QByteArray(200, '\0') << QString("Unexpected file format.");
+            << QByteArray(200, '\0') << QString("Unexpected file format.\n%1: ");
     }
-    void filesThatCannotBeOpenedEndTheStart() {
+    void aFileThatCannotBeOpenedIsReportedThenANewJobStarts() {
         QFETCH(QByteArray, contents);
         QFETCH(QString, message);
         const QString path = m_dir.filePath("damaged.cvj");
@@ -145,11 +147,21 @@ private slots:
             file.write(contents);
         }
         AppFixture fixture(m_dir.filePath("profile-damaged.ini"));
-        QCOMPARE(fixture.App().InitInstance({path}), std::optional<int>(1));
-        QCOMPARE(fixture.host.messages,
-                 QStringList{message.contains("%1") ? message.arg(path) : message});
-        QVERIFY(fixture.Windows().isEmpty());
-        QVERIFY(fixture.App().Template().Documents().empty());
+        QCOMPARE(fixture.App().InitInstance({path}), std::nullopt);
+        QCOMPARE(fixture.host.messages.size(), 1);
+        const QString shown = fixture.host.messages.front();
+        if (message.endsWith(": ")) {
+            QVERIFY2(shown.startsWith(message.arg(path)), qPrintable(shown));
+            QVERIFY2(shown.size() > message.arg(path).size(), qPrintable(shown));  // the reason
+            QCOMPARE(shown.count('\n'), 1);
+        } else {
+            QCOMPARE(shown, message.arg(path));
+        }
+        // Never left without a window: the usual new job follows the message.
+        QCOMPARE(fixture.Windows().size(), 1);
+        QCOMPARE(QString::fromStdString(fixture.Frame().GetActiveJobDocument()->GetTitle()),
+                 QString("Job1"));
+        QVERIFY(fixture.Frame().isVisible());
         QVERIFY(fixture.App().RecentFiles().Paths().isEmpty());
     }
 

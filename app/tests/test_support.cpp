@@ -14,6 +14,7 @@ AppFixture::AppFixture(const QString& profilePath, const QString& instanceName) 
     options.profilePath = profilePath;
     options.instanceName = instanceName;
     options.host = &host;
+    options.errorOutput = [this](const QString& text) { errors.append(text); };
     options.printDialog = [this](QPrinter& printer, QWidget*, int minPage, int maxPage) {
         ++printDialogs;
         dialogMinPage = minPage;

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,7 +24,10 @@ namespace apptest {
 // Message boxes answered by the test: texts are recorded, questions take queued answers.
 class RecordingHost : public caelvane::CQtHostServices {
 public:
-    void ShowMessage(const QString& text) override { messages.append(text); }
+    void ShowMessage(const QString& text) override {
+        messages.append(text);
+        if (onMessage) onMessage();
+    }
     Answer AskYesNoCancel(const QString& text) override {
         questions.append(text);
         if (answers.empty()) return Answer::Cancel;
@@ -34,6 +38,7 @@ public:
     caelvane::LocalDate Today() const override { return today; }
 
     QStringList messages;
+    std::function<void()> onMessage;  // runs as each message is shown
     QStringList questions;
     std::deque<Answer> answers;
     caelvane::LocalDate today{1, 18, 2000};
@@ -53,6 +58,8 @@ public:
     void PaintActiveView();
 
     RecordingHost host;
+    // What the program wrote to its error output.
+    QStringList errors;
     // The print dialog's stand-in: prints to `pdfPath` the pages fromPage..toPage (0: all).
     QString pdfPath;
     int fromPage = 0;
