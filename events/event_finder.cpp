@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "ephemeris/page_positions.h"
 #include "ephemeris/positions.h"
 #include "events/eclipses.h"
 
@@ -23,6 +22,8 @@ constexpr double kMaxArcPerStep = 10;
 constexpr double kSecond = 1.0 / 86400;
 constexpr double kCrossingTolerance = 0.2 * kSecond;
 constexpr double kTurnTolerance = 2 * kSecond;
+// How far either side of the cubic's guess a crossing is bracketed.
+constexpr double kSeedMargin = 2 * kSecond;
 // Half the interval of the numerical derivative at a turn: short enough that the curvature of
 // the motion moves the zero of the speed by well under a second.
 constexpr double kSpeedHalfInterval = 1.0 / 96;
@@ -94,8 +95,39 @@ int StrideFor(double speed) {
     return stride;
 }
 
-double Longitude(const WheelLongitudes& wheels, int code) {
-    return code < 0 ? wheels.geocentric[-code] : wheels.heliocentric[code];
+// How many grid steps apart a body is computed; the grid points between are filled in by
+// cubic interpolation. The grid only brackets and seeds the refinement, which always evaluates
+// the source itself; at these spacings the filled-in values are good to a hundred-thousandth of
+// a degree, far below what any bracket needs.
+int SampleStride(int code) {
+    switch (code) {
+        case -10:
+            return 2;
+        case 1:
+        case -1:
+            return 4;
+        case 2:
+        case -2:
+        case 3:
+        case -3:
+        case 4:
+        case -4:
+            return 8;
+        default:
+            return kMaxStride;
+    }
+}
+
+// The cubic through values at u = -1, 0, 1, 2, at u.
+double Cubic(const double (&y)[4], double u) {
+    const double a = u + 1, b = u, c = u - 1, d = u - 2;
+    return -y[0] * b * c * d / 6 + y[1] * a * c * d / 2 - y[2] * a * b * d / 2 +
+           y[3] * a * b * c / 6;
+}
+
+double CubicSlope(const double (&y)[4], double u) {
+    const double h = 1e-4;
+    return (Cubic(y, u + h) - Cubic(y, u - h)) / (2 * h);
 }
 
 // Brent's method on a bracket [a, b] with f(a), f(b) of opposite signs (or one of them zero).
@@ -196,10 +228,13 @@ private:
 
     void BuildTracks();
     void LoadGrid(long long first, long long last);
-    const WheelLongitudes& At(long long index) const { return m_grid[index - m_gridFirst]; }
-    double Raw(const Track& track, const WheelLongitudes& wheels) const {
-        const double fast = Longitude(wheels, track.fast);
-        return track.slow == 0 ? fast : fast - Longitude(wheels, track.slow);
+    double GridValue(int code, long long index) const {
+        return m_columns[static_cast<std::size_t>(m_columnOf[code + 12])]
+                        [static_cast<std::size_t>(index - m_gridFirst)];
+    }
+    double Raw(const Track& track, long long index) const {
+        const double fast = GridValue(track.fast, index);
+        return track.slow == 0 ? fast : fast - GridValue(track.slow, index);
     }
     double RawAt(const Track& track, double jed) const {
         const double fast = BodyLongitude(jed, track.fast, m_options.source);
@@ -213,13 +248,21 @@ private:
     double FindTurn(const Track& track, double from, double to) const;
     void StepTrack(const Track& track, long long index);
     void Crossings(const Track& track, const Point& a, const Point& b, double reference,
-                   double referenceRaw);
+                   double referenceRaw, const double (*cubic)[4]);
+    template <class Offset>
+    double Refine(const Offset& offset, const Point& a, const Point& b, double copy,
+                  const double (*cubic)[4]) const;
     void Emit(const Track& track, double jed, double target, bool rising);
 
     FinderOptions m_options;
     std::vector<Track> m_tracks;
-    std::vector<WheelLongitudes> m_grid;
+    // The grid: one column per body, over grid indices m_gridFirst.. of the current chunk.
+    std::vector<int> m_columnOf = std::vector<int>(25, -1);  // by code + 12
+    std::vector<int> m_columnCodes;
+    std::vector<std::vector<double>> m_columns;
     long long m_gridFirst = 0;
+    // The computed samples of the previous chunk, by column: reused where chunks overlap.
+    std::vector<std::vector<std::pair<long long, double>>> m_samples;
     std::vector<SkyEvent> m_events;
 };
 
@@ -284,19 +327,60 @@ void Finder::BuildTracks() {
 }
 
 void Finder::LoadGrid(long long first, long long last) {
-    std::vector<WheelLongitudes> grid;
-    grid.reserve(static_cast<std::size_t>(last - first + 1));
-    for (long long index = first; index <= last; ++index) {
-        const long long previous = index - m_gridFirst;
-        if (!m_grid.empty() && previous >= 0 && previous < static_cast<long long>(m_grid.size())) {
-            grid.push_back(m_grid[static_cast<std::size_t>(previous)]);
-        } else {
-            grid.push_back(
-                ComputeWheelLongitudes(static_cast<double>(index) * kGridStep, m_options.source));
+    if (m_columnCodes.empty()) {
+        for (const Track& track : m_tracks) {
+            for (int code : {track.fast, track.slow}) {
+                if (code == 0 || m_columnOf[code + 12] >= 0) continue;
+                m_columnOf[code + 12] = static_cast<int>(m_columnCodes.size());
+                m_columnCodes.push_back(code);
+            }
         }
+        m_columns.resize(m_columnCodes.size());
+        m_samples.resize(m_columnCodes.size());
     }
-    m_grid = std::move(grid);
     m_gridFirst = first;
+    for (std::size_t column = 0; column < m_columnCodes.size(); ++column) {
+        const int code = m_columnCodes[column];
+        const long long stride = SampleStride(code);
+        // Samples from the one before `first` to the second after `last`, for the cubics.
+        const long long sampleFirst =
+            static_cast<long long>(std::floor(static_cast<double>(first) / stride)) - 1;
+        const long long sampleLast =
+            static_cast<long long>(std::floor(static_cast<double>(last) / stride)) + 2;
+        std::vector<std::pair<long long, double>> samples;
+        const auto& previous = m_samples[column];
+        for (long long n = sampleFirst; n <= sampleLast; ++n) {
+            const long long index = n * stride;
+            const auto reused = std::lower_bound(previous.begin(), previous.end(), index,
+                                                 [](const std::pair<long long, double>& sample,
+                                                    long long at) { return sample.first < at; });
+            if (reused != previous.end() && reused->first == index) {
+                samples.push_back(*reused);
+            } else {
+                samples.emplace_back(index, BodyLongitude(static_cast<double>(index) * kGridStep,
+                                                          code, m_options.source));
+            }
+        }
+        std::vector<double>& values = m_columns[column];
+        values.resize(static_cast<std::size_t>(last - first + 1));
+        for (long long index = first; index <= last; ++index) {
+            const long long n =
+                static_cast<long long>(std::floor(static_cast<double>(index) / stride));
+            const auto at = static_cast<std::size_t>(n - sampleFirst);
+            const long long offset = index - n * stride;
+            double& value = values[static_cast<std::size_t>(index - first)];
+            if (offset == 0) {
+                value = samples[at].second;
+                continue;
+            }
+            const double base = samples[at].second;
+            const double y[4] = {base + Wrap180(samples[at - 1].second - base), base,
+                                 base + Wrap180(samples[at + 1].second - base),
+                                 base + Wrap180(samples[at + 2].second - base)};
+            value = Cubic(y, static_cast<double>(offset) / static_cast<double>(stride));
+        }
+        m_samples[column] = std::move(samples);
+    }
 }
 
 // The zero of the quantity's speed in [from, to], where its step-to-step change turned sign.
@@ -377,7 +461,7 @@ void Finder::Emit(const Track& track, double jed, double target, bool rising) {
 // Values are on the step's own scale: reference (a value) stands for referenceRaw (the raw
 // quantity there), so the raw quantity at t reads reference + Wrap180(raw(t) - referenceRaw).
 void Finder::Crossings(const Track& track, const Point& a, const Point& b, double reference,
-                       double referenceRaw) {
+                       double referenceRaw, const double (*cubic)[4]) {
     if (track.targets.empty() || a.value == b.value) return;
     const double low = std::min(a.value, b.value);
     const double high = std::max(a.value, b.value);
@@ -391,21 +475,57 @@ void Finder::Crossings(const Track& track, const Point& a, const Point& b, doubl
             const auto offset = [&](double jed) {
                 return reference + Wrap180(RawAt(track, jed) - referenceRaw) - copy;
             };
-            const double jed =
-                Brent(offset, a.jed, b.jed, a.value - copy, b.value - copy, kCrossingTolerance);
-            Emit(track, jed, target, rising);
+            Emit(track, Refine(offset, a, b, copy, cubic), target, rising);
         }
     }
 }
 
+// The crossing of `copy` between a and b. A whole step (cubic given: its grid values at
+// u = -1, 0, 1, 2) is first solved on the cubic through them, which is good to a second or so;
+// two evaluations a little either side of that guess then bracket the crossing so closely that
+// the line between them is the answer. Otherwise, or if the guess misses, Brent's method.
+template <class Offset>
+double Finder::Refine(const Offset& offset, const Point& a, const Point& b, double copy,
+                      const double (*cubic)[4]) const {
+    double fa = a.value - copy;
+    double fb = b.value - copy;
+    double from = a.jed, to = b.jed;
+    if (cubic != nullptr) {
+        const double(&y)[4] = *cubic;
+        double u = (copy - y[1]) / (y[2] - y[1]);
+        for (int iteration = 0; iteration < 6; ++iteration) {
+            const double slope = CubicSlope(y, u);
+            if (slope == 0) break;
+            u = std::clamp(u - (Cubic(y, u) - copy) / slope, 0.0, 1.0);
+        }
+        const double guess = a.jed + u * (b.jed - a.jed);
+        const double left = guess - kSeedMargin, right = guess + kSeedMargin;
+        if (left > from && right < to) {
+            const double fl = offset(left);
+            const double fr = offset(right);
+            if ((fl > 0) != (fr > 0) || fl == 0 || fr == 0) {
+                if (fl == fr) return left;
+                return left + (right - left) * fl / (fl - fr);
+            }
+            if ((fl > 0) == (fa > 0)) {
+                from = right;
+                fa = fr;
+            } else {
+                to = left;
+                fb = fl;
+            }
+        }
+    }
+    return Brent(offset, from, to, fa, fb, kCrossingTolerance);
+}
+
 void Finder::StepTrack(const Track& track, long long index) {
     const long long k = track.stride;
-    const double rawHere = Raw(track, At(index));
+    const double rawHere = Raw(track, index);
     const double here = rawHere;
-    const double before = here + Wrap180(Raw(track, At(index - k)) - rawHere);
-    const double next = here + Wrap180(Raw(track, At(index + k)) - rawHere);
-    const double afterNext =
-        next + Wrap180(Raw(track, At(index + 2 * k)) - Raw(track, At(index + k)));
+    const double before = here + Wrap180(Raw(track, index - k) - rawHere);
+    const double next = here + Wrap180(Raw(track, index + k) - rawHere);
+    const double afterNext = next + Wrap180(Raw(track, index + 2 * k) - Raw(track, index + k));
     const double stepBefore = here - before;
     const double step = next - here;
     const double stepAfter = afterNext - next;
@@ -431,8 +551,10 @@ void Finder::StepTrack(const Track& track, long long index) {
     points[pointCount++] = {start, here};
     for (int t = 0; t < turnCount; ++t) points[pointCount++] = {turns[t].jed, turns[t].value};
     points[pointCount++] = {end, next};
+    const double cubic[4] = {before, here, next, afterNext};
     for (int p = 0; p + 1 < pointCount; ++p)
-        Crossings(track, points[p], points[p + 1], here, rawHere);
+        Crossings(track, points[p], points[p + 1], here, rawHere,
+                  turnCount == 0 ? &cubic : nullptr);
 
     if (track.stations) {
         for (int t = 0; t < turnCount; ++t) {
