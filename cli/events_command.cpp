@@ -66,27 +66,6 @@ double DateJed(const Date& date) {
     return JulianDate(date.month, date.day, date.year, 0, 0);
 }
 
-// The job's own date range: a range job from its start to its end, a start-date job its one
-// day, TODAY jobs around the host's date.
-void JobRange(const CCaelvaneDoc& doc, double todayJed, double& from, double& to) {
-    switch (doc.m_jobType) {
-        case 3:
-            from = JulianDate(doc.m_startMonth, doc.m_startDay, doc.m_startYear, 0, 0);
-            to = JulianDate(doc.m_endMonth, doc.m_endDay, doc.m_endYear, 0, 0);
-            return;
-        case 1:
-            from = to = JulianDate(doc.m_startMonth, doc.m_startDay, doc.m_startYear, 0, 0);
-            return;
-        case 2:
-            from = todayJed - doc.m_daysBefore;
-            to = todayJed + doc.m_daysAfter;
-            return;
-        default:
-            from = to = todayJed;
-            return;
-    }
-}
-
 bool ZoneExists(const std::string& zone) {
     if (zone.empty() || zone.find("..") != std::string::npos || zone.front() == '/') return false;
     const char* dir = std::getenv("TZDIR");
@@ -167,7 +146,7 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
         std::string error;
         if (!LoadJobFile(*job, doc, error)) return "--job: " + error;
         finder.angles = caelvane::events::SignificantAngles(doc);
-        JobRange(doc, todayJed, fromJed, toJed);
+        caelvane::events::JobDateRange(doc, todayJed, fromJed, toJed);
     } else if (!from || !to) {
         return "needs --from and --to, or --job";
     }
