@@ -22,7 +22,7 @@ struct WheelLongitudes {
     // `preciseRefused`.
     PositionSource source = PositionSource::Series;
     bool preciseRefused = false;
-    // Precise only: Chiron is outside its data (675..4650 CE, or no asteroid file) and comes
+    // Precise only: Chiron is outside its asteroid file (1800..2399, or no file) and comes
     // from the series, on both wheels and in the latitude.
     bool chironFromSeries = false;
     // Precise only: the library's analytic theory stood in for its data files (missing, or the

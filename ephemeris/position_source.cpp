@@ -61,6 +61,7 @@ double DailyPointFrom(double jed, double earthLongitude) {
 // False when the library cannot compute the date at all.
 bool FillPrecise(double jed, WheelLongitudes& wheels, std::array<double, 13>* latitude,
                  double* moonLatitude) {
+    if (!caelvane::swiss::SwissDateInRange(jed)) return false;
     SwissEphemerisLock lock;
     EclipticPosition position;
     bool analytic = false;

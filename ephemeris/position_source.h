@@ -15,9 +15,9 @@
 // - the node is the mean node; Chiron comes from the asteroid file;
 // - latitudes are the bodies' own: heliocentric for the planets and Chiron, geocentric for the
 //   Moon (codes 10, 13, 20/30/40), 0 for the Earth/Sun and the node as with the series;
-// - Chiron outside its data (675..4650 CE) comes from the series; a date the library cannot
-//   compute at all (NaN, infinities, beyond some 15 000 years) comes wholly from the series;
-//   the page positions say so (page_positions.h).
+// - Chiron outside its asteroid file (1800..2399) comes from the series; a date the library
+//   cannot compute at all (NaN, infinities, before 3000 BCE or after 3000 CE) comes wholly from
+//   the series; the page positions say so (page_positions.h).
 // All of it is exactly repeatable: the same inputs give the same bits, whatever was asked before.
 
 #include <optional>
