@@ -12,6 +12,7 @@
 class CCaelvaneDoc;
 class CHelpWindow;
 class CInstanceChannel;
+class CPositionsChoice;
 class CMainFrame;
 class CRecentFileList;
 class QPrinter;
@@ -56,6 +57,8 @@ public:
     QPrinter& Printer();
     CHelpWindow* HelpWindow() const;
     CInstanceChannel* InstanceChannel() const { return m_instanceChannel; }
+    // Where positions come from, for every view ([Settings] Positions in the profile).
+    CPositionsChoice& Positions() const { return *m_positions; }
 
     // Every command of the menus, the toolbar and the keys, by number.
     void OnCommand(int id);
@@ -80,6 +83,7 @@ private:
     void RunViewCommand(int id);
     void RunFrameCommand(int id);
     void UpdateRecentFileMenu();
+    void SetUpPositionsChoice();
     std::optional<int> PrintFromCommandLine(const QString& file, const QString& printerName);
     QString AskOpenFileName(QWidget* parent);
     QString AskSaveFileName(QWidget* parent, const QString& suggested);
@@ -97,6 +101,7 @@ private:
     CJobTemplate* m_template;
     QPointer<CHelpWindow> m_helpWindow;
     CInstanceChannel* m_instanceChannel = nullptr;
+    CPositionsChoice* m_positions = nullptr;  // owned by the main window
 };
 
 // The document of the main window's active job window, or nullptr (no job window, or a window

@@ -63,10 +63,11 @@ void InitialiseUnderMutex() {
     state.initialised = true;
 }
 
-// The span the library computes (its analytic theory covers 13 200 BCE .. 17 191 CE); asked
-// beyond it, the library only answers with an error, so it is not asked.
-constexpr double kEarliestJd = -3026604.5;
-constexpr double kLatestJd = 7857139.5;
+// The span the library computes with the data files installed (1800..2399) and its analytic
+// theory (3000 BCE .. 3000 CE, in TT: a day's margin for ΔT). Beyond it, the library only
+// answers with an error, so it is not asked: the answer then depends on the date alone.
+constexpr double kEarliestJd = 625001.5;
+constexpr double kLatestJd = 2817998.5;
 
 }  // namespace
 
@@ -101,12 +102,14 @@ std::string SwissDataDescription() {
     return text;
 }
 
+bool SwissDateInRange(double jdUt) {
+    return jdUt >= kEarliestJd && jdUt <= kLatestJd;  // false for NaN
+}
+
 bool CalcEcliptic(const SwissEphemerisLock& /*held*/, double jdUt, int body, Centre centre,
                   EclipticPosition& out, std::string* error) {
     out = EclipticPosition{};
-    // The library's own range is some 30 000 years; outside it, and for NaN or infinities, it
-    // must not be asked at all (its date arithmetic would not end well).
-    if (!(jdUt > kEarliestJd && jdUt < kLatestJd)) {
+    if (!SwissDateInRange(jdUt)) {
         if (error != nullptr) *error = "date outside the library's range";
         return false;
     }

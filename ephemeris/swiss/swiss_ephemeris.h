@@ -43,6 +43,10 @@ bool SwissDataFilesPresent();
 // The data path in use (set once by the first lock).
 std::string SwissDataPath();
 
+// Whether a UT instant lies where the library computes the planets and the Moon: about 3000 BCE
+// to 3000 CE (its analytic theory; the data files cover 1800..2399). Needs no lock.
+bool SwissDateInRange(double jdUt);
+
 enum class Centre { Geocentric, Heliocentric };
 
 struct EclipticPosition {
@@ -56,8 +60,8 @@ struct EclipticPosition {
 // Geocentric: apparent (light-time, aberration, deflection, nutation) as seen from the Earth's
 // centre. Heliocentric: the geometric position of date (no light-time: a chart's heliocentric
 // wheel shows where the bodies are, not what an observer on the Sun would see).
-// False when the library has no position (the body outside its file's range, a date outside
-// the library's range, NaN); `error` then holds the library's message.
+// False when the library has no position (Chiron outside its asteroid file, a date outside
+// SwissDateInRange, NaN); `error` then holds the reason.
 bool CalcEcliptic(const SwissEphemerisLock& held, double jdUt, int body, Centre centre,
                   EclipticPosition& out, std::string* error = nullptr);
 

@@ -61,6 +61,7 @@ TEST(SwissEphemeris, RefusesDatesItCannotCompute) {
                           -std::numeric_limits<double>::infinity(), 1e9, -1e9};
     for (const double jd : bad) {
         std::string error;
+        EXPECT_FALSE(caelvane::swiss::SwissDateInRange(jd));
         EXPECT_FALSE(CalcEcliptic(lock, jd, SE_SUN, Centre::Geocentric, position, &error)) << jd;
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(position.longitude, 0);
@@ -70,9 +71,11 @@ TEST(SwissEphemeris, RefusesDatesItCannotCompute) {
     EXPECT_FALSE(
         CalcEcliptic(lock, 1721057.5 /* 1 CE */, SE_CHIRON, Centre::Geocentric, position, &error));
     EXPECT_FALSE(error.empty());
-    // The Sun itself is far past the data files (3000 BCE): the analytic theory answers.
-    ASSERT_TRUE(CalcEcliptic(lock, 625000.5, SE_SUN, Centre::Geocentric, position, &error));
+    // Far past the data files (2800 BCE) the analytic theory answers; a little further, nothing.
+    ASSERT_TRUE(CalcEcliptic(lock, 700000.5, SE_SUN, Centre::Geocentric, position, &error));
     EXPECT_TRUE(position.analytic);
+    EXPECT_FALSE(CalcEcliptic(lock, 600000.5, SE_MOON, Centre::Geocentric, position, &error));
+    EXPECT_FALSE(CalcEcliptic(lock, 2900000.5, SE_MOON, Centre::Geocentric, position, &error));
 }
 
 TEST(SwissEphemeris, HeliocentricIsGeometricOfDate) {
@@ -122,3 +125,23 @@ TEST(SwissEphemeris, DescriptionNamesVersionAndData) {
 }
 
 }  // namespace
+
+// Run by CTest a second time with SE_EPHE_PATH on a folder without data files, as on a system
+// without them installed: the planets and the Moon from the analytic theory, no Chiron, and
+// the description says so.
+TEST(SwissEphemerisWithoutDataFiles, FallsBackToTheAnalyticTheoryAndSaysSo) {
+    if (caelvane::swiss::SwissDataFilesPresent()) GTEST_SKIP() << "data files present";
+    const std::string text = caelvane::swiss::SwissDataDescription();
+    EXPECT_NE(
+        text.find("analytic fall-back (no data files in " + caelvane::swiss::SwissDataPath() + ")"),
+        std::string::npos)
+        << text;
+    SwissEphemerisLock lock;
+    EclipticPosition sun, chiron;
+    ASSERT_TRUE(CalcEcliptic(lock, 2451545.0, SE_SUN, Centre::Geocentric, sun));
+    EXPECT_TRUE(sun.analytic);
+    // Near our time the analytic theory keeps within a second of arc of the data files, which
+    // put the Sun at 280°22'08.11" then.
+    EXPECT_NEAR(sun.longitude, Dms(280, 22, 8.11), 1 * kArcsecond);
+    EXPECT_FALSE(CalcEcliptic(lock, 2451545.0, SE_CHIRON, Centre::Geocentric, chiron));
+}
