@@ -58,23 +58,27 @@ void ExpectTimes(const std::vector<SkyEvent>& found, const std::vector<double>& 
 // New and full Moons of 2024 in UT, from the U.S. Naval Observatory's table of the phases of
 // the Moon (aa.usno.navy.mil/data/MoonPhases), to the minute. The classic series carry no delta
 // T (69 s in 2024) and a Moon good to about a minute of arc: within five minutes.
+std::vector<double> NewMoons2024() {
+    return {Utc(2024, 1, 11, 11, 57), Utc(2024, 2, 9, 22, 59),  Utc(2024, 3, 10, 9, 0),
+            Utc(2024, 4, 8, 18, 21),  Utc(2024, 5, 8, 3, 22),   Utc(2024, 6, 6, 12, 38),
+            Utc(2024, 7, 5, 22, 57),  Utc(2024, 8, 4, 11, 13),  Utc(2024, 9, 3, 1, 55),
+            Utc(2024, 10, 2, 18, 49), Utc(2024, 11, 1, 12, 47), Utc(2024, 12, 1, 6, 21),
+            Utc(2024, 12, 30, 22, 27)};
+}
+
+std::vector<double> FullMoons2024() {
+    return {Utc(2024, 1, 25, 17, 54),  Utc(2024, 2, 24, 12, 30),  Utc(2024, 3, 25, 7, 0),
+            Utc(2024, 4, 23, 23, 49),  Utc(2024, 5, 23, 13, 53),  Utc(2024, 6, 22, 1, 8),
+            Utc(2024, 7, 21, 10, 17),  Utc(2024, 8, 19, 18, 26),  Utc(2024, 9, 18, 2, 34),
+            Utc(2024, 10, 17, 11, 26), Utc(2024, 11, 15, 21, 28), Utc(2024, 12, 15, 9, 2)};
+}
+
 TEST(EventFinder, LunationsOf2024MatchThePublishedTimes) {
     const auto found = FindEvents(Year2024(KindBit(EventKind::Lunation))).events;
-    const std::vector<double> newMoons = {
-        Utc(2024, 1, 11, 11, 57), Utc(2024, 2, 9, 22, 59),  Utc(2024, 3, 10, 9, 0),
-        Utc(2024, 4, 8, 18, 21),  Utc(2024, 5, 8, 3, 22),   Utc(2024, 6, 6, 12, 38),
-        Utc(2024, 7, 5, 22, 57),  Utc(2024, 8, 4, 11, 13),  Utc(2024, 9, 3, 1, 55),
-        Utc(2024, 10, 2, 18, 49), Utc(2024, 11, 1, 12, 47), Utc(2024, 12, 1, 6, 21),
-        Utc(2024, 12, 30, 22, 27)};
-    const std::vector<double> fullMoons = {
-        Utc(2024, 1, 25, 17, 54),  Utc(2024, 2, 24, 12, 30),  Utc(2024, 3, 25, 7, 0),
-        Utc(2024, 4, 23, 23, 49),  Utc(2024, 5, 23, 13, 53),  Utc(2024, 6, 22, 1, 8),
-        Utc(2024, 7, 21, 10, 17),  Utc(2024, 8, 19, 18, 26),  Utc(2024, 9, 18, 2, 34),
-        Utc(2024, 10, 17, 11, 26), Utc(2024, 11, 15, 21, 28), Utc(2024, 12, 15, 9, 2)};
-    ExpectTimes(Only(found, EventKind::Lunation, EventDetail::NewMoon), newMoons, 5 * kMinute,
+    ExpectTimes(Only(found, EventKind::Lunation, EventDetail::NewMoon), NewMoons2024(), 5 * kMinute,
                 "new Moon");
-    ExpectTimes(Only(found, EventKind::Lunation, EventDetail::FullMoon), fullMoons, 5 * kMinute,
-                "full Moon");
+    ExpectTimes(Only(found, EventKind::Lunation, EventDetail::FullMoon), FullMoons2024(),
+                5 * kMinute, "full Moon");
     // Quarters in between, each lunation a quarter turn on from the one before.
     ASSERT_EQ(found.size(), 50u);  // 13 new, 12 full, 12 first and 13 last quarters
     for (std::size_t i = 1; i < found.size(); ++i) {
@@ -84,11 +88,17 @@ TEST(EventFinder, LunationsOf2024MatchThePublishedTimes) {
     }
 }
 
-// Mercury's stations of 2024 (UT) as almanacs list them (e.g. the stations table of the
-// Astronomical Almanac's geocentric phenomena): Apr 1 22:14 R, Apr 25 12:54 D, Aug 5 04:56 R,
-// Aug 28 21:14 D, Nov 26 02:42 R, Dec 15 20:56 D; and 2024-01-02 03:08 D. A station is where the
+// Mercury's stations of 2024 (UT) as the published ephemerides list them, to the minute:
+// 2024-01-02 03:08 D, Apr 1 22:14 R, Apr 25 12:54 D, Aug 5 04:56 R,
+// Aug 28 21:14 D, Nov 26 02:42 R, Dec 15 20:56 D. A station is where the
 // longitude is flat, so a longitude error of the series of 0.001 degree moves it by an hour or
 // more: the series find them within three hours; each alternates with the next.
+std::vector<double> MercuryStations2024() {
+    return {Utc(2024, 1, 2, 3, 8),    Utc(2024, 4, 1, 22, 14),  Utc(2024, 4, 25, 12, 54),
+            Utc(2024, 8, 5, 4, 56),   Utc(2024, 8, 28, 21, 14), Utc(2024, 11, 26, 2, 42),
+            Utc(2024, 12, 15, 20, 56)};
+}
+
 TEST(EventFinder, MercuryStationsOf2024MatchThePublishedTimes) {
     FinderOptions options = Year2024(KindBit(EventKind::Station));
     options.bodies = {-1};
@@ -177,6 +187,41 @@ TEST(EventFinder, PreciseEclipsesOf2024MatchNasa) {
     EXPECT_TRUE(PreciseEclipses(found[0].jed - 1, found[0].jed).empty());
 }
 #endif
+
+// With the precise source everything above holds to the minute: the lunations and Mercury's
+// stations against the same published tables (given to the minute), the Jupiter-Saturn squares
+// against Swiss Ephemeris's own swetest program (2.10: the arc is 90 at 2024-08-19 21:46 and
+// 2024-12-24 21:59 UT), and the eclipses are the four of NASA's list with their types.
+TEST(EventFinder, PreciseSourceMatchesPublishedTimesToTheMinute) {
+    if (!PrecisePositionsAvailable()) GTEST_SKIP() << "no precise source in this build";
+    FinderOptions options = Year2024(kAllKinds);
+    options.source = PositionSource::Precise;
+    options.geocentric = true;
+    options.heliocentric = false;
+    options.bodies = {-1, -3, -5, -6, -10};
+    options.angles = {90};
+    const auto found = FindEvents(options).events;
+    const double minute = kMinute + 0.5 / 86400;  // the tables round to the minute
+    ExpectTimes(Only(found, EventKind::Lunation, EventDetail::NewMoon), NewMoons2024(), minute,
+                "new Moon");
+    ExpectTimes(Only(found, EventKind::Lunation, EventDetail::FullMoon), FullMoons2024(), minute,
+                "full Moon");
+    std::vector<SkyEvent> stations, squares, eclipses;
+    for (const SkyEvent& event : found) {
+        if (event.kind == EventKind::Station && event.body1 == -1) stations.push_back(event);
+        if (event.kind == EventKind::Aspect && event.body1 == -6 && event.body2 == -5)
+            squares.push_back(event);
+        if (event.kind == EventKind::Eclipse) eclipses.push_back(event);
+    }
+    ExpectTimes(stations, MercuryStations2024(), minute, "Mercury station");
+    ExpectTimes(squares, {Utc(2024, 8, 19, 21, 46), Utc(2024, 12, 24, 21, 59)}, minute,
+                "Jupiter-Saturn square");
+    ASSERT_EQ(eclipses.size(), 4u);
+    EXPECT_EQ(eclipses[0].detail, EventDetail::LunarPenumbral);
+    EXPECT_EQ(eclipses[1].detail, EventDetail::SolarTotal);
+    EXPECT_EQ(eclipses[2].detail, EventDetail::LunarPartial);
+    EXPECT_EQ(eclipses[3].detail, EventDetail::SolarAnnular);
+}
 
 // ---- a brute-force scan of the page positions --------------------------------------------
 
