@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
 #include <QPageLayout>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -26,7 +28,9 @@
 #include "app/instance_channel.h"
 #include "app/main_frame.h"
 #include "app/menu_bars.h"
+#include "app/positions_choice.h"
 #include "app/recent_file_list.h"
+#include "app/status_bar.h"
 #include "job/caelvane_doc.h"
 #include "platform/qt/qt_host_services.h"
 
@@ -148,6 +152,7 @@ CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) 
 
     m_mainFrame = new CMainFrame;
     m_host->SetParentWidget(m_mainFrame);
+    SetUpPositionsChoice();
     m_template = new CJobTemplate(*m_mainFrame->MdiArea(), m_environment, m_filePrompts, this);
     m_mainFrame->SetCloseCheck([this] { return CanExit(); });
     connect(&m_mainFrame->Actions(), &CCommandActions::commandTriggered, this,
@@ -238,6 +243,10 @@ std::optional<int> CCaelvaneApp::InitInstanceNative(const QList<QByteArray>& arg
         }
     }
 
+    // A profile value that could not be used is reported once, when the program comes up.
+    if (!m_positions->ProfileProblem().isEmpty())
+        m_host->ShowMessage(m_positions->ProfileProblem());
+
     // The main window first, so that the first job window gets the area's real size.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
@@ -315,6 +324,22 @@ std::optional<int> CCaelvaneApp::PrintFromCommandLine(const QByteArray& file,
     const std::vector<CChildFrame*> frames = m_template->FramesOf(*doc);
     if (frames.empty()) return 1;
     return frames.front()->View()->OnFilePrintDirect() ? 0 : 1;
+}
+
+void CCaelvaneApp::SetUpPositionsChoice() {
+    m_positions = new CPositionsChoice(*m_profile, *m_mainFrame);
+    m_environment.positions = m_positions->Source();
+    QMenu* view = m_mainFrame->MenuBars().JobViewMenu();
+    view->addSeparator();
+    view->addMenu(m_positions->Menu());
+    m_mainFrame->StatusBar()->addPermanentWidget(m_positions->StatusField());
+    connect(m_positions, &CPositionsChoice::sourceChanged, this, [this](PositionSource source) {
+        m_environment.positions = source;
+        // Every open view at once: each repaints from its job with the new source.
+        for (CCaelvaneView* view : m_mainFrame->findChildren<CCaelvaneView*>()) {
+            view->viewport()->update();
+        }
+    });
 }
 
 void CCaelvaneApp::UpdateRecentFileMenu() {

@@ -15,6 +15,7 @@
 class CCaelvaneDoc;
 class CHelpWindow;
 class CInstanceChannel;
+class CPositionsChoice;
 class CMainFrame;
 class CRecentFileList;
 class QPrinter;
@@ -65,6 +66,8 @@ public:
     QPrinter& Printer();
     CHelpWindow* HelpWindow() const;
     CInstanceChannel* InstanceChannel() const { return m_instanceChannel; }
+    // Where positions come from, for every view ([Settings] Positions in the profile).
+    CPositionsChoice& Positions() const { return *m_positions; }
 
     // Every command of the menus, the toolbar and the keys, by number.
     void OnCommand(int id);
@@ -99,6 +102,7 @@ private:
     void StartInstanceChannel(const QByteArray& file, bool* handedOver);
     void OpenHandedFiles();
     void ReportError(const QString& text);
+    void SetUpPositionsChoice();
     QString AskOpenFileName(QWidget* parent);
     QString AskSaveFileName(QWidget* parent, const QString& suggested);
 
@@ -117,6 +121,7 @@ private:
     CInstanceChannel* m_instanceChannel = nullptr;
     QList<QByteArray> m_handedFiles;
     bool m_handedFilesScheduled = false;
+    CPositionsChoice* m_positions = nullptr;  // owned by the main window
 };
 
 // The document of the main window's active job window, or nullptr (no job window, or a window

@@ -73,6 +73,7 @@ void CCaelvaneView::paintEvent(QPaintEvent* event) {
     CMessageCollector host(*m_environment.host);
     {
         CQtPainterDevice device(painter, viewport()->logicalDpiX(), viewport()->logicalDpiY());
+        m_state.positionSource = m_environment.positions;
         DrawChartPage(*doc, m_state, device, host);
     }
     painter.end();

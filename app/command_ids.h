@@ -41,6 +41,7 @@ inline constexpr int kAutoRun = 32794;
 inline constexpr int kOnLineHelp = 32795;
 inline constexpr int kColorOverlayCircle = 32796;
 inline constexpr int kPriceMonitor = 32798;
+inline constexpr int kSkyEvents = 32805;
 
 // View (the active CCaelvaneView)
 inline constexpr int kFilePrint = 57607;

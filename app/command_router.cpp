@@ -4,6 +4,7 @@
 #include "app/caelvane_view.h"
 #include "app/command_ids.h"
 #include "app/command_table.h"
+#include "app/events_window.h"
 #include "app/main_frame.h"
 #include "job/caelvane_doc.h"
 #include "job/ui/job_commands.h"
@@ -73,6 +74,9 @@ void CCaelvaneApp::RunDocumentCommand(int id, CCaelvaneDoc& doc) {
             return;
         case cmd::kOnLineHelp:
             OnHelpContents();
+            return;
+        case cmd::kSkyEvents:
+            OpenEventsWindow(doc, m_mainFrame->ActiveView());
             return;
         default:
             // The "&Job" menu: the job data and aspects dialogs and the colour commands.

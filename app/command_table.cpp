@@ -52,6 +52,10 @@ constexpr CommandSpec kCommands[] = {
      "&Significant Aspects",
      "Set the Significant Aspects for the Aspect Tables",
      {}},
+    {cmd::kSkyEvents,
+     "Sky &Events",
+     "Find the aspects, ingresses, stations, lunations and eclipses of the job's dates\nSky Events",
+     {}},
 
     {cmd::kViewToolbar, "&Toolbar", "Show or hide the toolbar\nToggle ToolBar", {}},
     {cmd::kViewStatusBar, "&Status Bar", "Show or hide the status bar\nToggle StatusBar", {}},

@@ -100,6 +100,7 @@ bool CCaelvaneView::OnPrint(CPrintInfo& info, QPrinter& printer,
     QPainter* painter = page();
     if (painter == nullptr) return false;
     CQtPainterDevice device(*painter, printer.logicalDpiX(), printer.logicalDpiY());
+    m_state.positionSource = m_environment.positions;
     DrawChartPage(*doc, m_state, device, *m_environment.host);
     return true;
 }

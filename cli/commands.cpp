@@ -7,6 +7,7 @@ namespace cli {
 std::span<const CommandEntry> Commands() {
     static const CommandEntry kCommands[] = {
         {"ephem", kEphemUsage, &RunEphem, kEphemHelp},
+        {"events", kEventsUsage, &RunEvents},  // sky events of a date range
         {"job", kJobUsage, &RunJob, kJobHelp},
         {"pricefeed", kPriceFeedUsage, &RunPriceFeed, kPriceFeedHelp},
         {"render", kRenderUsage, &RunRender, kRenderHelp},

@@ -40,6 +40,7 @@ int UsageError(std::string_view command, std::string_view message, const char* u
 
 // The sub-commands (args after the command name) and their usage lines.
 extern const char* const kEphemUsage;
+extern const char* const kEventsUsage;
 extern const char* const kJobUsage;
 extern const char* const kPriceFeedUsage;
 extern const char* const kRenderUsage;
@@ -48,6 +49,7 @@ extern const char* const kJobHelp;
 extern const char* const kPriceFeedHelp;
 extern const char* const kRenderHelp;
 int RunEphem(const std::vector<std::string>& args);
+int RunEvents(const std::vector<std::string>& args);
 int RunJob(const std::vector<std::string>& args);
 int RunPriceFeed(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args);

@@ -218,7 +218,7 @@ std::optional<std::string> ParseRenderArguments(const std::vector<std::string>& 
         }
         const bool takesValue = arg == "--page" || arg == "--format" || arg == "-o" ||
                                 arg == "--today" || arg == "--title" || arg == "--price-file" ||
-                                arg == "--dpi";
+                                arg == "--dpi" || arg == "--positions";
         if (arg == "--all") {
             if (options.all) return "--all given twice";
             options.all = true;
@@ -268,6 +268,11 @@ std::optional<std::string> ParseRenderArguments(const std::vector<std::string>& 
                 return "--dpi needs a resolution from 1 to " + std::to_string(kMaxPngDpi);
             }
             options.dpi = dpi;
+        } else if (arg == "--positions") {
+            if (options.positions) return "--positions given twice";
+            std::string error;
+            options.positions = ReadPositionSource(value, error);
+            if (!options.positions) return "--positions: " + error;
         }
     }
     if (options.jobPath.empty()) return "missing FILE.cvj";
@@ -431,6 +436,7 @@ int RunRender(const std::vector<std::string>& args) {
     }
     const Format format = *options.format;
     ChartState state;  // one for the whole run, as a view keeps one while it pages
+    state.positionSource = options.positions.value_or(kDefaultPositionSource);
 
     if (format == Format::Trace) {
         CTraceSink sink(options.output);

@@ -87,8 +87,8 @@ private slots:
                               "Save &As...", "-", "&Print...\tCtrl+P", "Print Pre&view",
                               "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
         QMenu* job = BarMenu(bar, "&Job");
-        QCOMPARE(Items(job),
-                 (QStringList{"&Job Description", "&Color Settings", "&Significant Aspects"}));
+        QCOMPARE(Items(job), (QStringList{"&Job Description", "&Color Settings",
+                                          "&Significant Aspects", "Sky &Events"}));
         QCOMPARE(
             Items(job->actions().at(1)->menu()),
             (QStringList{"&TitleText", "&Header Text", "&Border", "&Wheel Lines", "Wh&eel Text",

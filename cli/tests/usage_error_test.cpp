@@ -24,7 +24,7 @@ TEST(CommandTable, EveryCommandOnceWithItsUsage) {
             << entry.usage;
         EXPECT_NE(entry.run, nullptr);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"ephem", "job", "pricefeed", "render"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"ephem", "events", "job", "pricefeed", "render"}));
 }
 
 TEST(UsageErrors, OneShapeForEveryCommand) {
