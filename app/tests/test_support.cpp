@@ -43,6 +43,13 @@ AppFixture::~AppFixture() {
     app.reset();
 }
 
+QString ShownTitle(const QWidget& window) {
+    QString title = window.windowTitle();
+    title.replace(QStringLiteral("[*]"),
+                  window.isWindowModified() ? QStringLiteral("*") : QString());
+    return title;
+}
+
 void AppFixture::PaintActiveView() {
     if (CCaelvaneView* view = ActiveView()) Paint(view);
 }

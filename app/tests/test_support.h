@@ -67,6 +67,10 @@ public:
     std::unique_ptr<CCaelvaneApp> app;
 };
 
+// A window's title as the window manager shows it: "[*]" becomes "*" while the window is
+// marked modified and disappears otherwise.
+QString ShownTitle(const QWidget& window);
+
 // Paints `view` at once.
 void Paint(CCaelvaneView* view);
 
