@@ -109,7 +109,7 @@ constexpr CommandSpec kCommands[] = {
     {cmd::kPriceMonitor, " ", " ", {}},
 
     {cmd::kFilePrintDirect, nullptr, nullptr, {}},
-    {cmd::kWindowClose, nullptr, "Close the active window\nClose Window", {"Ctrl+W"}},
+    {cmd::kWindowClose, nullptr, "Close the active window\nClose Window", {"Ctrl+W", "Ctrl+F4"}},
     {cmd::kHelpContents, nullptr, "Open the help at its contents\nHelp", {"F1"}},
     {cmd::kEditUndo, nullptr, "Undo the last action\nUndo", {"Ctrl+Z", "Alt+Backspace"}},
     {cmd::kNextPane, nullptr, nullptr, {"F6"}},

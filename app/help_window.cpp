@@ -2,7 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QIcon>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
@@ -37,10 +37,6 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(m_browser, 1);
-    // A window of its own, without a dialog's keys: Escape is given to it here.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WindowShortcut);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
     resize(720, 640);
 }
 
@@ -50,4 +46,13 @@ void CHelpWindow::ShowContents() {
     if (isMinimized()) showNormal();
     raise();
     activateWindow();
+}
+
+void CHelpWindow::keyPressEvent(QKeyEvent* event) {
+    // A window of its own, not a dialog: Escape closing it is given to it here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -34,6 +34,11 @@ AppFixture::AppFixture(const QString& profilePath, const QString& instanceName) 
         saveAsSuggestions.append(suggested);
         return saveAsPath;
     };
+    options.filePrompts.exportFileName = [this](QWidget*, const QString& suggested, bool all) {
+        exportSuggestions.append(suggested);
+        exportAllPagesAsked.append(all);
+        return exportPath;
+    };
     app = std::make_unique<CCaelvaneApp>(options);
 }
 

@@ -64,6 +64,10 @@ public:
     // The Save As dialog's stand-in.
     QString saveAsPath;
     QStringList saveAsSuggestions;
+    // The export dialogs' stand-in: answers `exportPath`, records what was suggested and asked.
+    QString exportPath;
+    QStringList exportSuggestions;
+    QList<bool> exportAllPagesAsked;
     std::unique_ptr<CCaelvaneApp> app;
 };
 
