@@ -92,14 +92,6 @@ void CCaelvaneView::ZoomAround(const ZoomChoice& choice, QPoint anchor) {
     emit zoomChanged();
 }
 
-void CCaelvaneView::ZoomIn() {
-    SetZoom({ZoomMode::Factor, ZoomInStep(m_zoomFactor)});
-}
-
-void CCaelvaneView::ZoomOut() {
-    SetZoom({ZoomMode::Factor, ZoomOutStep(m_zoomFactor)});
-}
-
 QPoint CCaelvaneView::PageOrigin() const {
     return ::PageOrigin(ScrollSize(), viewport()->size(),
                         QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));

@@ -49,8 +49,6 @@ public:
     const ZoomChoice& Zoom() const { return m_zoom; }
     double ZoomFactor() const { return m_zoomFactor; }
     void SetZoom(const ZoomChoice& choice);
-    void ZoomIn();
-    void ZoomOut();
     // Where the page's top-left corner is drawn in the viewport.
     QPoint PageOrigin() const;
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/caelvane_view.h"
+#include "chart/chart_state.h"
 #include "chart/draw_page.h"
 #include "ephemeris/calendar.h"
 #include "job/caelvane_doc.h"

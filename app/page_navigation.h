@@ -3,8 +3,6 @@
 #include <QString>
 #include <optional>
 
-#include "chart/chart_state.h"
-
 class CCaelvaneDoc;
 struct PageStatus;
 
