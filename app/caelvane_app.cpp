@@ -117,7 +117,9 @@ CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) 
     QCoreApplication::setOrganizationName(QStringLiteral("Caelvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Caelvane"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Caelvane"));
+    // No display name: window managers would get it appended to every title (" — Caelvane"),
+    // and the titles read exactly as the program sets them. Message boxes take the
+    // application name, which is the same word.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.brightwold.Caelvane"));
     QApplication::setAttribute(Qt::AA_DontShowIconsInMenus, true);
 
@@ -149,6 +151,12 @@ CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) 
                                      : [this](QWidget* parent, const QString& suggested) {
                                            return AskSaveFileName(parent, suggested);
                                        };
+    m_filePrompts.exportFileName =
+        m_options.filePrompts.exportFileName
+            ? m_options.filePrompts.exportFileName
+            : [this](QWidget* parent, const QString& suggested, bool allPages) {
+                  return AskExportFileName(parent, suggested, allPages);
+              };
 
     m_mainFrame = new CMainFrame;
     m_host->SetParentWidget(m_mainFrame);
@@ -412,6 +420,22 @@ void CCaelvaneApp::OnHelpContents() {
 QString CCaelvaneApp::AskOpenFileName(QWidget* parent) {
     return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QString(),
                                         QString::fromLatin1(kFileFilter));
+}
+
+QString CCaelvaneApp::AskExportFileName(QWidget* parent, const QString& suggested, bool allPages) {
+    QFileDialog dialog(
+        parent, allPages ? QStringLiteral("Export All Pages") : QStringLiteral("Export Page"),
+        suggested, QStringLiteral("PDF document (*.pdf);;PNG image (*.png);;SVG drawing (*.svg)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.selectFile(suggested);
+    // The filter chosen gives a name without an extension its own.
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        const qsizetype dot = filter.indexOf(QLatin1String("*."));
+        if (dot >= 0) dialog.setDefaultSuffix(filter.mid(dot + 2, 3));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 QString CCaelvaneApp::AskSaveFileName(QWidget* parent, const QString& suggested) {

@@ -11,8 +11,10 @@
 
 #include "app/job_template.h"
 #include "app/view_environment.h"
+#include "app/zoom_geometry.h"
 
 class CCaelvaneDoc;
+class CCaelvaneView;
 class CHelpWindow;
 class CInstanceChannel;
 class CPositionsChoice;
@@ -93,6 +95,14 @@ public:
     // The help pages at their contents.
     void OnHelpContents();
 
+    // Commands of the active view that need the application's services.
+    void OnGoToDate(CCaelvaneView& view);
+    // Export Page (allPages false) and Export All Pages; true when files were written.
+    bool OnExport(CCaelvaneView& view, bool allPages);
+    void OnEditCopy(CCaelvaneView& view);
+    // Sets the zoom of `view` and keeps the choice for new windows.
+    void SetZoom(CCaelvaneView& view, const ZoomChoice& choice);
+
 private:
     void RunDocumentCommand(int id, CCaelvaneDoc& doc);
     void RunViewCommand(int id);
@@ -105,6 +115,7 @@ private:
     void SetUpPositionsChoice();
     QString AskOpenFileName(QWidget* parent);
     QString AskSaveFileName(QWidget* parent, const QString& suggested);
+    QString AskExportFileName(QWidget* parent, const QString& suggested, bool allPages);
 
     CAppOptions m_options;
     std::unique_ptr<caelvane::CQtHostServices> m_ownHost;

@@ -33,6 +33,9 @@ void CCaelvaneApp::OnCommand(int id) {
                 case cmd::kAppExit:
                     OnAppExit();
                     return;
+                case cmd::kHelpContents:
+                    OnHelpContents();
+                    return;
                 default:
                     return;
             }
@@ -98,6 +101,37 @@ void CCaelvaneApp::RunViewCommand(int id) {
         case cmd::kFilePrintPreview:
             view->OnFilePrintPreview();
             return;
+        case cmd::kFileExportPage:
+        case cmd::kFileExportAll:
+            OnExport(*view, id == cmd::kFileExportAll);
+            return;
+        case cmd::kEditCopy:
+            OnEditCopy(*view);
+            return;
+        case cmd::kViewZoomIn:
+            SetZoom(*view, {ZoomMode::Factor, ZoomInStep(view->ZoomFactor())});
+            return;
+        case cmd::kViewZoomOut:
+            SetZoom(*view, {ZoomMode::Factor, ZoomOutStep(view->ZoomFactor())});
+            return;
+        case cmd::kViewActualSize:
+            SetZoom(*view, {ZoomMode::Factor, 1.0});
+            return;
+        case cmd::kViewFitPage:
+            SetZoom(*view, {ZoomMode::FitPage, view->Zoom().factor});
+            return;
+        case cmd::kViewFitWidth:
+            SetZoom(*view, {ZoomMode::FitWidth, view->Zoom().factor});
+            return;
+        case cmd::kPagePrevious:
+            view->OnKeyUp(PageKey::PageUp);
+            return;
+        case cmd::kPageNext:
+            view->OnKeyUp(PageKey::PageDown);
+            return;
+        case cmd::kGoToDate:
+            OnGoToDate(*view);
+            return;
         default:
             return;
     }
@@ -124,6 +158,9 @@ void CCaelvaneApp::RunFrameCommand(int id) {
             return;
         case cmd::kWindowArrange:
             m_mainFrame->OnWindowArrangeIcons();
+            return;
+        case cmd::kWindowClose:
+            m_mainFrame->OnWindowClose();
             return;
         default:
             return;

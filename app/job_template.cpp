@@ -142,7 +142,7 @@ CChildFrame* CJobTemplate::CreateNewFrame(CCaelvaneDoc& doc) {
     // New windows cascade from the top-left corner, one title bar lower and to the right each,
     // wide enough for the page where the main window allows, most of the area high.
     const QSize area = m_mdiArea.viewport()->size();
-    const QSize page = view->ScrollSize();
+    const QSize page = view->NaturalSize();
     const int chrome = frame->width() - frame->contentsRect().width() +
                        view->verticalScrollBar()->sizeHint().width() + 8;
     const int step = frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frame) + 4;
@@ -275,7 +275,11 @@ QString CJobTemplate::FrameTitle(const CCaelvaneDoc& doc, int windowNumber, int 
 void CJobTemplate::UpdateFrameTitles(const CCaelvaneDoc& doc) {
     const std::vector<CChildFrame*> frames = FramesOf(doc);
     const int count = static_cast<int>(frames.size());
-    for (int i = 0; i < count; ++i) frames[i]->setWindowTitle(FrameTitle(doc, i + 1, count));
+    for (int i = 0; i < count; ++i) {
+        // "[*]" shows as "*" while the job has unsaved changes.
+        frames[i]->setWindowTitle(FrameTitle(doc, i + 1, count) + QStringLiteral("[*]"));
+        frames[i]->setWindowModified(doc.IsModified());
+    }
 }
 
 bool CJobTemplate::CanCloseFrame(CChildFrame& frame) {

@@ -37,6 +37,7 @@ private:
     QMenu* m_mainView;
     QMenu* m_mainHelp;
     QMenu* m_jobFile;
+    QMenu* m_jobEdit;
     QMenu* m_jobJob;
     QMenu* m_jobColors;
     QMenu* m_jobView;

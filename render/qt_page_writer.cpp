@@ -144,7 +144,7 @@ void EnsureGuiApplication() {
 }
 
 bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
-                  std::string& error) {
+                  const std::function<bool()>& cancelled, std::string& error) {
     COutput output(path, nullptr);
     QIODevice* device = output.Open(error);
     if (!device) return false;
@@ -164,11 +164,22 @@ bool WritePdfFile(const std::string& path, const std::string& title, const PageD
         CQtPainterDevice surface(painter, kPdfDpi, kPdfDpi);
         for (int index = 0;; ++index) {
             if (!draw(index, surface)) break;
+            if (cancelled && cancelled()) {
+                painter.end();
+                output.Cancel();
+                error.clear();
+                return false;
+            }
             writer.newPage();
         }
         painter.end();
     }
     return output.Commit(error);
+}
+
+bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
+                  std::string& error) {
+    return WritePdfFile(path, title, draw, nullptr, error);
 }
 
 bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer& draw,
@@ -205,6 +216,26 @@ bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer&
     // A write that fails is reported by Commit, with the system's reason.
     device->write(png);
     return output.Commit(error);
+}
+
+std::string SvgPageBytes(const std::string& title, int index, const PageDrawer& draw) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setResolution(kSvgDpi);
+        generator.setSize(QSize(kPageWidthMils, kPageHeightMils));
+        generator.setViewBox(QRect(0, 0, kPageWidthMils, kPageHeightMils));
+        generator.setTitle(QString::fromStdString(title));
+        QPainter painter;
+        if (!painter.begin(&generator)) return {};
+        CQtPainterDevice surface(painter, kSvgDpi, kSvgDpi);
+        draw(index, surface);
+        painter.end();
+    }
+    return bytes.toStdString();
 }
 
 bool WriteSvgFile(const std::string& path, const std::string& title, int index,

@@ -29,11 +29,18 @@ void EnsureGuiApplication();
 // `title` becomes the document's title in its metadata.
 bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
                   std::string& error);
+// The same, asking `cancelled` after every page: a cancelled document is dropped whole (the
+// target stays as it was) and the call returns false with `error` empty.
+bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
+                  const std::function<bool()>& cancelled, std::string& error);
 // Page `index` as a PNG at `dpi` (1..kMaxPngDpi) dots per inch on white.
 // With a `set`, the file joins it and is renamed into place only by the set's Commit, together
 // with the other pages; a failure abandons the whole set.
 bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer& draw,
                   std::string& error, caelvane::CAtomicFileSet* set = nullptr);
+// Page `index` as an SVG drawing of 8.5 x 11 inches, in memory (for the clipboard). Empty when
+// the drawing could not be made.
+std::string SvgPageBytes(const std::string& title, int index, const PageDrawer& draw);
 // Page `index` as an SVG drawing of 8.5 x 11 inches. `set` as for WritePngFile.
 bool WriteSvgFile(const std::string& path, const std::string& title, int index,
                   const PageDrawer& draw, std::string& error,

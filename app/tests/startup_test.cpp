@@ -11,6 +11,7 @@
 #include "job/caelvane_doc.h"
 
 using apptest::AppFixture;
+using apptest::ShownTitle;
 
 class StartUpTest : public QObject {
     Q_OBJECT
@@ -73,8 +74,8 @@ private slots:
         CCaelvaneDoc* doc = fixture.Frame().GetActiveJobDocument();
         QVERIFY(doc != nullptr);
         QCOMPARE(QString::fromStdString(doc->GetTitle()), QString("Job1"));
-        QCOMPARE(fixture.Windows().front()->windowTitle(), QString("Job1"));
-        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - Job1"));
+        QCOMPARE(ShownTitle(*fixture.Windows().front()), QString("Job1"));
+        QCOMPARE(ShownTitle(fixture.Frame()), QString("Caelvane - Job1"));
         QCOMPARE(doc->m_jobType, 1);
         QCOMPARE(doc->m_currentPage, 1);
         QCOMPARE(doc->m_priceMonitorOn, 0);
@@ -110,7 +111,7 @@ private slots:
         QCOMPARE(doc->m_note, std::string("from the command line"));
         QCOMPARE(QString::fromStdString(doc->GetTitle()), QString("week.cvj"));
         QCOMPARE(QString::fromStdString(doc->GetPathName()), QFileInfo(path).canonicalFilePath());
-        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - week.cvj"));
+        QCOMPARE(ShownTitle(fixture.Frame()), QString("Caelvane - week.cvj"));
         QCOMPARE(fixture.App().RecentFiles().Paths(),
                  QStringList{QFileInfo(path).canonicalFilePath()});
 

@@ -71,8 +71,16 @@ public:
     // The Save As dialog's stand-in.
     QString saveAsPath;
     QStringList saveAsSuggestions;
+    // The export dialogs' stand-in: answers `exportPath`, records what was suggested and asked.
+    QString exportPath;
+    QStringList exportSuggestions;
+    QList<bool> exportAllPagesAsked;
     std::unique_ptr<CCaelvaneApp> app;
 };
+
+// A window's title as the window manager shows it: "[*]" becomes "*" while the window is
+// marked modified and disappears otherwise.
+QString ShownTitle(const QWidget& window);
 
 // Paints `view` at once.
 void Paint(CCaelvaneView* view);
