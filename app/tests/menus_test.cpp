@@ -94,7 +94,7 @@ private slots:
             Items(BarMenu(bar, "&View")),
             (QStringList{"&Toolbar", "&Status Bar", "-", "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-",
                          "&Actual Size\tCtrl+0", "Fit &Page", "Fit &Width", "-", "Pre&vious Page",
-                         "&Next Page", "&Go to Date...\tCtrl+G"}));
+                         "&Next Page", "&Go to Date...\tCtrl+G", "-", "&Positions"}));
         QMenu* job = BarMenu(bar, "&Job");
         QCOMPARE(Items(job), (QStringList{"&Job Description", "&Color Settings",
                                           "&Significant Aspects", "Sky &Events"}));
