@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "job/caelvane_doc.h"
+#include "platform/file_descriptor.h"
 
 namespace {
 
@@ -156,21 +157,6 @@ bool ParsePrice(std::string_view text, PriceReading& out, std::string& error, st
     out = reading;
     return true;
 }
-
-// Closes a descriptor when it goes out of scope.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 bool SameState(const struct stat& a, const struct stat& b) {
     return a.st_ino == b.st_ino && a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&

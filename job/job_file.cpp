@@ -11,26 +11,12 @@
 
 #include "platform/archive.h"
 #include "platform/atomic_file.h"
+#include "platform/file_descriptor.h"
 
 namespace {
 std::string FileError(const char* what, const std::string& path, int err) {
     return std::string(what) + " \"" + path + "\": " + std::strerror(err) + ".";
 }
-
-// Closes a descriptor when it goes out of scope.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Reads up to `limit` bytes from the start of `fd`; a file that shrinks meanwhile just gives
 // fewer bytes.
