@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ephemeris/position_source.h"
+
 namespace {
 
 // Dialog units: a quarter of the average character width across, an eighth of the character
@@ -43,6 +45,13 @@ constexpr TextLine kLines[] = {
     {37, 85, "Help > On Line Help explains every part."},
 };
 
+// The licence, and the library the precise positions come from when the build has it.
+constexpr TextLine kLicenceLines[] = {
+    {20, 102, "Free software: GNU AGPL, version 3 or later."},
+    {20, 114, "No warranty. See the LICENSE file for the terms."},
+};
+constexpr TextLine kPreciseLine = {20, 126, "Precise positions: Swiss Ephemeris (AGPL edition)."};
+
 }  // namespace
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
@@ -54,17 +63,22 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(QIcon(QStringLiteral(":/icons/caelvane.svg")).pixmap(iconSize, iconSize));
     icon->setGeometry(du.X(11), du.Y(17), iconSize, iconSize);
     int right = 0;
-    for (const TextLine& line : kLines) {
+    auto addLine = [&](const TextLine& line) {
         auto* label = new QLabel(QString::fromLatin1(line.text), this);
         label->setTextFormat(Qt::PlainText);  // no mnemonic or markup processing
         label->adjustSize();
         label->move(du.X(line.x), du.Y(line.y));
         right = std::max(right, label->geometry().right());
-    }
+    };
+    for (const TextLine& line : kLines) addLine(line);
+    for (const TextLine& line : kLicenceLines) addLine(line);
+    const bool precise = PrecisePositionsAvailable();
+    if (precise) addLine(kPreciseLine);
+    const int okY = precise ? 142 : 130;
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
-    ok->setGeometry(du.Rect(71, 98, 32, 14));
+    ok->setGeometry(du.Rect(71, okY, 32, 14));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     // A font wider than the one the layout was made for widens the box, never narrows it.
-    setFixedSize(std::max(du.X(186), right + du.X(8)), du.Y(119));
+    setFixedSize(std::max(du.X(186), right + du.X(8)), du.Y(okY + 21));
 }

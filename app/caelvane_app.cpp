@@ -2,15 +2,21 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
 #include <QPageLayout>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 #include <cstdio>
+#include <utility>
 
 #include "app/about_dialog.h"
 #include "app/caelvane_view.h"
@@ -22,7 +28,9 @@
 #include "app/instance_channel.h"
 #include "app/main_frame.h"
 #include "app/menu_bars.h"
+#include "app/positions_choice.h"
 #include "app/recent_file_list.h"
+#include "app/status_bar.h"
 #include "job/caelvane_doc.h"
 #include "platform/qt/qt_host_services.h"
 
@@ -32,6 +40,8 @@ CCaelvaneApp* theApplication = nullptr;
 
 const char* const kFileFilter = "Caelvane Jobs (*.cvj);;All Files (*)";
 const char* const kCannotStartPrint = "Could not start print job.";
+// How soon files handed over while a dialog is open are tried again.
+constexpr int kHandedFilesRetryMs = 250;
 
 // US Letter, portrait, the whole sheet: the chart page is 8.5 x 11 inches from the corner.
 void SetUpLetterPage(QPrinter& printer) {
@@ -40,6 +50,43 @@ void SetUpLetterPage(QPrinter& printer) {
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
     printer.setFullPage(true);
 }
+
+// Messages kept to be shown together, in the order they came.
+class GatheringHost : public caelvane::CQtHostServices {
+public:
+    explicit GatheringHost(caelvane::CQtHostServices& shown) : m_shown(shown) {}
+    caelvane::LocalDate Today() const override { return m_shown.Today(); }
+    caelvane::TimeZoneRule ZoneRule() const override { return m_shown.ZoneRule(); }
+    void MessageBox(const std::string& text) override {
+        messages.append(QString::fromLatin1(text));
+    }
+    void ShowMessage(const QString& text) override { messages.append(text); }
+    Answer AskYesNoCancel(const QString& text) override { return m_shown.AskYesNoCancel(text); }
+
+    QStringList messages;
+
+private:
+    caelvane::CQtHostServices& m_shown;
+};
+
+// Messages written out at once; nothing can be answered, so a question is cancelled.
+class ErrorOutputHost : public caelvane::CQtHostServices {
+public:
+    ErrorOutputHost(caelvane::CQtHostServices& clock, std::function<void(const QString&)> output)
+        : m_clock(clock), m_output(std::move(output)) {}
+    caelvane::LocalDate Today() const override { return m_clock.Today(); }
+    caelvane::TimeZoneRule ZoneRule() const override { return m_clock.ZoneRule(); }
+    void MessageBox(const std::string& text) override { m_output(QString::fromLatin1(text)); }
+    void ShowMessage(const QString& text) override { m_output(text); }
+    Answer AskYesNoCancel(const QString& text) override {
+        m_output(text);
+        return Answer::Cancel;
+    }
+
+private:
+    caelvane::CQtHostServices& m_clock;
+    std::function<void(const QString&)> m_output;
+};
 
 bool RunPrintDialog(QPrinter& printer, QWidget* parent, int minPage, int maxPage) {
     QPrintDialog dialog(&printer, parent);
@@ -70,7 +117,9 @@ CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) 
     QCoreApplication::setOrganizationName(QStringLiteral("Caelvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Caelvane"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Caelvane"));
+    // No display name: window managers would get it appended to every title (" — Caelvane"),
+    // and the titles read exactly as the program sets them. Message boxes take the
+    // application name, which is the same word.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.brightwold.Caelvane"));
     QApplication::setAttribute(Qt::AA_DontShowIconsInMenus, true);
 
@@ -102,9 +151,16 @@ CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) 
                                      : [this](QWidget* parent, const QString& suggested) {
                                            return AskSaveFileName(parent, suggested);
                                        };
+    m_filePrompts.exportFileName =
+        m_options.filePrompts.exportFileName
+            ? m_options.filePrompts.exportFileName
+            : [this](QWidget* parent, const QString& suggested, bool allPages) {
+                  return AskExportFileName(parent, suggested, allPages);
+              };
 
     m_mainFrame = new CMainFrame;
     m_host->SetParentWidget(m_mainFrame);
+    SetUpPositionsChoice();
     m_template = new CJobTemplate(*m_mainFrame->MdiArea(), m_environment, m_filePrompts, this);
     m_mainFrame->SetCloseCheck([this] { return CanExit(); });
     connect(&m_mainFrame->Actions(), &CCommandActions::commandTriggered, this,
@@ -147,6 +203,12 @@ QPrinter& CCaelvaneApp::Printer() {
 }
 
 std::optional<int> CCaelvaneApp::InitInstance(const QStringList& arguments) {
+    QList<QByteArray> native;
+    for (const QString& argument : arguments) native.append(QFile::encodeName(argument));
+    return InitInstanceNative(native);
+}
+
+std::optional<int> CCaelvaneApp::InitInstanceNative(const QList<QByteArray>& arguments) {
     const CommandLine line = ParseCommandLine(arguments);
     switch (line.action) {
         case CommandLine::Action::Help:
@@ -161,29 +223,37 @@ std::optional<int> CCaelvaneApp::InitInstance(const QStringList& arguments) {
             return 2;
         case CommandLine::Action::Print:
         case CommandLine::Action::PrintTo:
-            return PrintFromCommandLine(line.file, line.printer);
+            return PrintFromCommandLine(line.nativeFile, line.printer);
         case CommandLine::Action::Open:
-            if (!m_options.instanceName.isEmpty() &&
-                CInstanceChannel::HandOver(m_options.instanceName, {line.file})) {
-                return 0;
-            }
-            break;
         case CommandLine::Action::NewJob:
             break;
     }
 
     if (!m_options.instanceName.isEmpty()) {
+        if (line.action == CommandLine::Action::Open) {
+            QString refusal;
+            if (CInstanceChannel::HandOver(m_options.instanceName,
+                                           QList<QByteArray>{line.nativeFile}, 3000, &refusal)) {
+                return 0;
+            }
+            if (!refusal.isEmpty()) ReportError(refusal);
+        }
         m_instanceChannel = new CInstanceChannel(this);
-        if (m_instanceChannel->Listen(m_options.instanceName)) {
-            connect(m_instanceChannel, &CInstanceChannel::filesReceived, this,
-                    [this](const QStringList& files) {
-                        for (const QString& file : files) OpenDocumentFile(file);
-                        if (m_mainFrame->isMinimized()) m_mainFrame->showNormal();
-                        m_mainFrame->raise();
-                        m_mainFrame->activateWindow();
-                    });
+        QString error;
+        if (m_instanceChannel->Listen(m_options.instanceName, &error)) {
+            m_instanceChannel->SetReceiver(
+                [this](const QList<QByteArray>& files) { return QueueHandedFiles(files); });
+        } else {
+            // This start works on by itself; later starts hand their files to the other one.
+            ReportError(QStringLiteral("not taking files from later starts: %1").arg(error));
+            delete m_instanceChannel;
+            m_instanceChannel = nullptr;
         }
     }
+
+    // A profile value that could not be used is reported once, when the program comes up.
+    if (!m_positions->ProfileProblem().isEmpty())
+        m_host->ShowMessage(m_positions->ProfileProblem());
 
     // The main window first, so that the first job window gets the area's real size.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -191,23 +261,69 @@ std::optional<int> CCaelvaneApp::InitInstance(const QStringList& arguments) {
         m_mainFrame->resize(available.width() * 4 / 5, available.height() * 9 / 10);
     }
     m_mainFrame->show();
-    if (line.action == CommandLine::Action::Open) {
-        if (OpenDocumentFile(line.file) == nullptr) return 1;
-    } else if (OnFileNew() == nullptr) {
-        return 1;
+    // A file that does not open has been reported; the user still gets the usual new job.
+    if (line.action == CommandLine::Action::Open && OpenNativeFile(line.nativeFile) != nullptr) {
+        return std::nullopt;
     }
+    if (OnFileNew() == nullptr) return 1;
     return std::nullopt;
 }
 
-std::optional<int> CCaelvaneApp::PrintFromCommandLine(const QString& file,
+bool CCaelvaneApp::QueueHandedFiles(const QList<QByteArray>& files) {
+    if (m_handedFiles.size() + files.size() > kMaxQueuedFiles) return false;
+    m_handedFiles.append(files);
+    if (!m_handedFilesScheduled) {
+        m_handedFilesScheduled = true;
+        QTimer::singleShot(0, this, &CCaelvaneApp::OpenHandedFiles);
+    }
+    return true;
+}
+
+void CCaelvaneApp::OpenHandedFiles() {
+    // Inside a dialog's loop (a message, Save As, the print dialog) the files wait: a message
+    // box of ours must never open inside another's loop.
+    if (QApplication::activeModalWidget() != nullptr) {
+        QTimer::singleShot(kHandedFilesRetryMs, this, &CCaelvaneApp::OpenHandedFiles);
+        return;
+    }
+    m_handedFilesScheduled = false;
+    const QList<QByteArray> files = std::exchange(m_handedFiles, {});
+    GatheringHost gathering(*m_host);
+    caelvane::CQtHostServices* const shown = m_environment.host;
+    m_environment.host = &gathering;
+    for (const QByteArray& file : files) OpenNativeFile(file);
+    m_environment.host = shown;
+    if (m_mainFrame->isMinimized()) m_mainFrame->showNormal();
+    m_mainFrame->raise();
+    m_mainFrame->activateWindow();
+    if (!gathering.messages.isEmpty()) {
+        m_host->ShowMessage(gathering.messages.join(QStringLiteral("\n\n")));
+    }
+}
+
+void CCaelvaneApp::ReportError(const QString& text) {
+    if (m_options.errorOutput) {
+        m_options.errorOutput(text);
+    } else {
+        std::fprintf(stderr, "caelvane: %s\n", text.toLocal8Bit().constData());
+    }
+}
+
+std::optional<int> CCaelvaneApp::PrintFromCommandLine(const QByteArray& file,
                                                       const QString& printerName) {
-    // Printing from the command line shows no main window: the job is opened in a hidden one.
-    CCaelvaneDoc* doc = OpenDocumentFile(file);
+    // Printing from the command line shows no window, so nothing is asked in a box: the job is
+    // opened in a hidden main window and every complaint goes to the error output.
+    ErrorOutputHost complaints(*m_host, [this](const QString& text) { ReportError(text); });
+    caelvane::CQtHostServices* const shown = m_environment.host;
+    m_environment.host = &complaints;
+    const auto restore = qScopeGuard([this, shown] { m_environment.host = shown; });
+    CCaelvaneDoc* doc = OpenNativeFile(file);
     if (doc == nullptr) return 1;
     QPrinter& printer = Printer();
     if (!printerName.isEmpty()) {
         if (!QPrinterInfo::availablePrinterNames().contains(printerName)) {
-            m_host->ShowMessage(QString::fromLatin1(kCannotStartPrint));
+            ReportError(QStringLiteral("%1\nno printer is named \"%2\"")
+                            .arg(QString::fromLatin1(kCannotStartPrint), printerName));
             return 1;
         }
         printer.setPrinterName(printerName);
@@ -216,6 +332,22 @@ std::optional<int> CCaelvaneApp::PrintFromCommandLine(const QString& file,
     const std::vector<CChildFrame*> frames = m_template->FramesOf(*doc);
     if (frames.empty()) return 1;
     return frames.front()->View()->OnFilePrintDirect() ? 0 : 1;
+}
+
+void CCaelvaneApp::SetUpPositionsChoice() {
+    m_positions = new CPositionsChoice(*m_profile, *m_mainFrame);
+    m_environment.positions = m_positions->Source();
+    QMenu* view = m_mainFrame->MenuBars().JobViewMenu();
+    view->addSeparator();
+    view->addMenu(m_positions->Menu());
+    m_mainFrame->StatusBar()->addPermanentWidget(m_positions->StatusField());
+    connect(m_positions, &CPositionsChoice::sourceChanged, this, [this](PositionSource source) {
+        m_environment.positions = source;
+        // Every open view at once: each repaints from its job with the new source.
+        for (CCaelvaneView* view : m_mainFrame->findChildren<CCaelvaneView*>()) {
+            view->viewport()->update();
+        }
+    });
 }
 
 void CCaelvaneApp::UpdateRecentFileMenu() {
@@ -241,6 +373,10 @@ void CCaelvaneApp::OnFileOpen() {
 
 CCaelvaneDoc* CCaelvaneApp::OpenDocumentFile(const QString& path) {
     return m_template->OpenDocumentFile(path);
+}
+
+CCaelvaneDoc* CCaelvaneApp::OpenNativeFile(const QByteArray& path) {
+    return m_template->OpenNativeFile(path);
 }
 
 CCaelvaneDoc* CCaelvaneApp::OnOpenRecentFile(int index) {
@@ -284,6 +420,22 @@ void CCaelvaneApp::OnHelpContents() {
 QString CCaelvaneApp::AskOpenFileName(QWidget* parent) {
     return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QString(),
                                         QString::fromLatin1(kFileFilter));
+}
+
+QString CCaelvaneApp::AskExportFileName(QWidget* parent, const QString& suggested, bool allPages) {
+    QFileDialog dialog(
+        parent, allPages ? QStringLiteral("Export All Pages") : QStringLiteral("Export Page"),
+        suggested, QStringLiteral("PDF document (*.pdf);;PNG image (*.png);;SVG drawing (*.svg)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.selectFile(suggested);
+    // The filter chosen gives a name without an extension its own.
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        const qsizetype dot = filter.indexOf(QLatin1String("*."));
+        if (dot >= 0) dialog.setDefaultSuffix(filter.mid(dot + 2, 3));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 QString CCaelvaneApp::AskSaveFileName(QWidget* parent, const QString& suggested) {

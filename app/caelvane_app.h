@@ -1,17 +1,23 @@
 #pragma once
+#include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "app/job_template.h"
 #include "app/view_environment.h"
+#include "app/zoom_geometry.h"
 
 class CCaelvaneDoc;
+class CCaelvaneView;
 class CHelpWindow;
 class CInstanceChannel;
+class CPositionsChoice;
 class CMainFrame;
 class CRecentFileList;
 class QPrinter;
@@ -28,6 +34,9 @@ struct CAppOptions {
     caelvane::CQtHostServices* host = nullptr;  // nullptr: message boxes on the screen
     PrintDialogFunction printDialog;            // empty: the system's print dialog
     CFilePrompts filePrompts;                   // empty members: the file dialogs
+    // Where the program's complaints go when it shows no window (--print): empty, standard
+    // error. One call per complaint, without the program's name.
+    std::function<void(const QString&)> errorOutput;
 };
 
 // The application: the profile and recent-file list, the job template, the main window, the
@@ -47,6 +56,9 @@ public:
     // when the program ends at once (printed, failed to start, handed the file to the running
     // program, --help), std::nullopt when the main window is up and the event loop should run.
     std::optional<int> InitInstance(const QStringList& arguments);
+    // The same with the arguments as the system gave them, so that a file name need not be
+    // UTF-8.
+    std::optional<int> InitInstanceNative(const QList<QByteArray>& arguments);
 
     CMainFrame& MainFrame() const { return *m_mainFrame; }
     CJobTemplate& Template() const { return *m_template; }
@@ -56,6 +68,8 @@ public:
     QPrinter& Printer();
     CHelpWindow* HelpWindow() const;
     CInstanceChannel* InstanceChannel() const { return m_instanceChannel; }
+    // Where positions come from, for every view ([Settings] Positions in the profile).
+    CPositionsChoice& Positions() const { return *m_positions; }
 
     // Every command of the menus, the toolbar and the keys, by number.
     void OnCommand(int id);
@@ -65,6 +79,12 @@ public:
     void OnFileOpen();
     // Opens as File Open does; nullptr after a reported failure.
     CCaelvaneDoc* OpenDocumentFile(const QString& path);
+    CCaelvaneDoc* OpenNativeFile(const QByteArray& path);
+    // Files handed over by later starts wait here and are opened together once the program is
+    // back in its own event loop (no dialog open), their failures told in one message. False
+    // when too many are waiting already.
+    bool QueueHandedFiles(const QList<QByteArray>& files);
+    static constexpr qsizetype kMaxQueuedFiles = 256;
     void OnFilePrintSetup();
     // Recent file `index` (0-based); an entry that no longer opens leaves the list.
     CCaelvaneDoc* OnOpenRecentFile(int index);
@@ -75,14 +95,27 @@ public:
     // The help pages at their contents.
     void OnHelpContents();
 
+    // Commands of the active view that need the application's services.
+    void OnGoToDate(CCaelvaneView& view);
+    // Export Page (allPages false) and Export All Pages; true when files were written.
+    bool OnExport(CCaelvaneView& view, bool allPages);
+    void OnEditCopy(CCaelvaneView& view);
+    // Sets the zoom of `view` and keeps the choice for new windows.
+    void SetZoom(CCaelvaneView& view, const ZoomChoice& choice);
+
 private:
     void RunDocumentCommand(int id, CCaelvaneDoc& doc);
     void RunViewCommand(int id);
     void RunFrameCommand(int id);
     void UpdateRecentFileMenu();
-    std::optional<int> PrintFromCommandLine(const QString& file, const QString& printerName);
+    std::optional<int> PrintFromCommandLine(const QByteArray& file, const QString& printerName);
+    void StartInstanceChannel(const QByteArray& file, bool* handedOver);
+    void OpenHandedFiles();
+    void ReportError(const QString& text);
+    void SetUpPositionsChoice();
     QString AskOpenFileName(QWidget* parent);
     QString AskSaveFileName(QWidget* parent, const QString& suggested);
+    QString AskExportFileName(QWidget* parent, const QString& suggested, bool allPages);
 
     CAppOptions m_options;
     std::unique_ptr<caelvane::CQtHostServices> m_ownHost;
@@ -97,6 +130,9 @@ private:
     CJobTemplate* m_template;
     QPointer<CHelpWindow> m_helpWindow;
     CInstanceChannel* m_instanceChannel = nullptr;
+    QList<QByteArray> m_handedFiles;
+    bool m_handedFilesScheduled = false;
+    CPositionsChoice* m_positions = nullptr;  // owned by the main window
 };
 
 // The document of the main window's active job window, or nullptr (no job window, or a window

@@ -4,13 +4,22 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSettings>
+#include <QStyle>
 #include <QTimer>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
 
 #include "app/message_collector.h"
 #include "chart/draw_page.h"
 #include "job/caelvane_doc.h"
 #include "platform/qt/qt_host_services.h"
 #include "render/qt_painter_device.h"
+
+namespace {
+const char* const kZoomKey = "View/Zoom";
+}  // namespace
 
 CCaelvaneView::CCaelvaneView(CCaelvaneDoc& doc, CViewEnvironment& environment, QWidget* parent)
     : QAbstractScrollArea(parent), m_environment(environment) {
@@ -19,6 +28,11 @@ CCaelvaneView::CCaelvaneView(CCaelvaneDoc& doc, CViewEnvironment& environment, Q
     setFrameShape(QFrame::NoFrame);
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    // A new window takes the zoom last chosen; a damaged entry leaves the actual size.
+    if (m_environment.profile != nullptr) {
+        ParseZoomChoice(m_environment.profile->value(QLatin1String(kZoomKey)).toString(), m_zoom);
+    }
+    UpdateZoomFactor();
     UpdateScrollBars();
 }
 
@@ -33,12 +47,70 @@ CCaelvaneDoc* CCaelvaneView::GetJobDocument() const {
 void CCaelvaneView::OnUpdate(CView*, long) {
     m_messageArmed = true;
     viewport()->update();
+    // Every page step (keys, AutoRun, the price monitor, printing) and every change of the job
+    // ends here, so this is where the status bar and the title learn of them.
+    emit documentUpdated();
 }
 
-QSize CCaelvaneView::ScrollSize() const {
+QSize CCaelvaneView::PageSize() const {
     const QWidget* surface = viewport();
     return QSize(kPageWidth * surface->logicalDpiX() / 1000,
                  kPageHeight * surface->logicalDpiY() / 1000);
+}
+
+QSize CCaelvaneView::ScrollSize() const {
+    return ZoomedSize(PageSize(), m_zoomFactor);
+}
+
+QSize CCaelvaneView::NaturalSize() const {
+    return ZoomedSize(PageSize(), m_zoom.mode == ZoomMode::Factor ? m_zoom.factor : 1.0);
+}
+
+void CCaelvaneView::UpdateZoomFactor() {
+    const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    m_zoomFactor = EffectiveZoom(m_zoom, PageSize(), maximumViewportSize(), barWidth);
+}
+
+void CCaelvaneView::SetZoom(const ZoomChoice& choice) {
+    ZoomChoice held = choice;
+    held.factor =
+        std::clamp(std::isfinite(choice.factor) ? choice.factor : 1.0, kMinZoom, kMaxZoom);
+    // The centre of what is on show stays in the centre.
+    ZoomAround(held, QPoint(viewport()->width() / 2, viewport()->height() / 2));
+}
+
+void CCaelvaneView::ZoomAround(const ZoomChoice& choice, QPoint anchor) {
+    const double before = m_zoomFactor;
+    const QPoint origin = PageOrigin();
+    m_zoom = choice;
+    UpdateZoomFactor();
+    UpdateScrollBars();
+    const QPoint scroll = ScrollKeepingAnchor(origin, anchor, before, m_zoomFactor);
+    horizontalScrollBar()->setValue(scroll.x());
+    verticalScrollBar()->setValue(scroll.y());
+    viewport()->update();
+    emit zoomChanged();
+}
+
+QPoint CCaelvaneView::PageOrigin() const {
+    return ::PageOrigin(ScrollSize(), viewport()->size(),
+                        QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+}
+
+void CCaelvaneView::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    // One notch (120) is one step of the ladder; touch pads send smaller parts of it.
+    m_wheelDelta += event->angleDelta().y();
+    while (std::abs(m_wheelDelta) >= 120) {
+        const bool in = m_wheelDelta > 0;
+        m_wheelDelta += in ? -120 : 120;
+        ZoomAround({ZoomMode::Factor, in ? ZoomInStep(m_zoomFactor) : ZoomOutStep(m_zoomFactor)},
+                   event->position().toPoint());
+    }
 }
 
 void CCaelvaneView::UpdateScrollBars() {
@@ -57,6 +129,11 @@ void CCaelvaneView::UpdateScrollBars() {
 
 void CCaelvaneView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    if (m_zoom.mode != ZoomMode::Factor) {
+        const double before = m_zoomFactor;
+        UpdateZoomFactor();
+        if (m_zoomFactor != before) emit zoomChanged();
+    }
     UpdateScrollBars();
 }
 
@@ -67,12 +144,21 @@ void CCaelvaneView::scrollContentsBy(int, int) {
 void CCaelvaneView::paintEvent(QPaintEvent* event) {
     CCaelvaneDoc* doc = GetJobDocument();
     QPainter painter(viewport());
-    painter.fillRect(event->rect(), Qt::white);
+    const QRect page(PageOrigin(), ScrollSize());
+    // Beside a page smaller than the window, the window's ground shows where the sheet ends.
+    if (!page.contains(event->rect())) {
+        painter.fillRect(event->rect(), palette().color(QPalette::Dark));
+    }
+    painter.fillRect(page.intersected(event->rect()), Qt::white);
     if (doc == nullptr) return;
-    painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    painter.translate(page.topLeft());
     CMessageCollector host(*m_environment.host);
     {
-        CQtPainterDevice device(painter, viewport()->logicalDpiX(), viewport()->logicalDpiY());
+        // The page is drawn at the zoomed resolution rather than scaled, so text and lines are
+        // laid out for the pixels they land on at every zoom.
+        CQtPainterDevice device(painter, viewport()->logicalDpiX() * m_zoomFactor,
+                                viewport()->logicalDpiY() * m_zoomFactor);
+        m_state.positionSource = m_environment.positions;
         DrawChartPage(*doc, m_state, device, host);
     }
     painter.end();
@@ -106,7 +192,7 @@ PageKey CCaelvaneView::PageKeyOf(int qtKey) {
 
 void CCaelvaneView::keyPressEvent(QKeyEvent* event) {
     // The page keys page on release; they do not scroll.
-    if (PageKeyOf(event->key()) != PageKey::Other) {
+    if (PageKeyOf(event->key()) != PageKey::Other || event->key() == Qt::Key_End) {
         event->accept();
         return;
     }
@@ -117,7 +203,42 @@ void CCaelvaneView::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
     // A held key repeats presses; it is released once.
     if (event->isAutoRepeat()) return;
+    if (event->key() == Qt::Key_End) {
+        GoToLastPage();
+        return;
+    }
     OnKeyUp(PageKeyOf(event->key()));
+}
+
+void CCaelvaneView::GoToPage(int page) {
+    CCaelvaneDoc* doc = GetJobDocument();
+    if (doc == nullptr) return;
+    PreparePaging(*doc, m_state);
+    if (m_state.IsDateRange()) {
+        page = std::clamp(page, 1, std::max(1, m_state.pageCount));
+        m_state.currentPage = page;
+        doc->m_currentPage = page;
+    }
+    doc->UpdateAllViews(nullptr, 0);
+}
+
+void CCaelvaneView::GoToLastPage() {
+    CCaelvaneDoc* doc = GetJobDocument();
+    if (doc == nullptr) return;
+    PreparePaging(*doc, m_state);
+    GoToPage(m_state.pageCount);
+}
+
+PageStatus CCaelvaneView::CurrentPageStatus() const {
+    PageStatus status;
+    const CCaelvaneDoc* doc = GetJobDocument();
+    if (doc == nullptr) return status;
+    ChartState state;
+    const bool datesInOrder = PreparePage(*doc, state, *m_environment.host);
+    status.page = state.currentPage;
+    status.pageCount = state.pageCount;
+    if (datesInOrder) status.date = QDate(state.pageYear, state.pageMonth, state.pageDay);
+    return status;
 }
 
 void CCaelvaneView::OnKeyUp(PageKey key) {

@@ -1,6 +1,8 @@
 #include "app/child_frame.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QMenu>
 #include <utility>
 
 #include "app/caelvane_view.h"
@@ -10,6 +12,15 @@ CChildFrame::CChildFrame(CCaelvaneView* view, CloseCheck canClose, QWidget* pare
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(view);
     setWindowIcon(QIcon(QStringLiteral(":/icons/job.svg")));
+    // The window menu's own Close keys would make Ctrl+W ambiguous beside the program's
+    // command of the same key (which asks to save as this window's close does).
+    if (QMenu* menu = systemMenu()) {
+        for (QAction* action : menu->actions()) {
+            if (action->shortcuts().contains(QKeySequence(QKeySequence::Close))) {
+                action->setShortcuts({});
+            }
+        }
+    }
 }
 
 void CChildFrame::CloseWithoutAsking() {

@@ -28,6 +28,10 @@ const char* ToolbarIcon(int id) {
             return ":/toolbar/print.svg";
         case cmd::kAppAbout:
             return ":/toolbar/about.svg";
+        case cmd::kPagePrevious:
+            return ":/toolbar/previous.svg";
+        case cmd::kPageNext:
+            return ":/toolbar/next.svg";
         default:
             return nullptr;
     }
@@ -55,7 +59,9 @@ CCommandActions::CCommandActions(QWidget& owner) : QObject(&owner) {
         action->setShortcuts(keys);
         if (const char* icon = ToolbarIcon(entry.id))
             action->setIcon(QIcon(QString::fromLatin1(icon)));
-        if (entry.id == cmd::kViewToolbar || entry.id == cmd::kViewStatusBar) {
+        if (entry.id == cmd::kViewToolbar || entry.id == cmd::kViewStatusBar ||
+            entry.id == cmd::kViewActualSize || entry.id == cmd::kViewFitPage ||
+            entry.id == cmd::kViewFitWidth) {
             action->setCheckable(true);
         }
         if (RouteOf(entry.id) == CommandRoute::Nobody) action->setEnabled(false);

@@ -41,6 +41,21 @@ inline constexpr int kAutoRun = 32794;
 inline constexpr int kOnLineHelp = 32795;
 inline constexpr int kColorOverlayCircle = 32796;
 inline constexpr int kPriceMonitor = 32798;
+inline constexpr int kSkyEvents = 32805;
+
+// Conveniences of the desktop program (the active CCaelvaneView, the application for help)
+inline constexpr int kFileExportPage = 32820;
+inline constexpr int kFileExportAll = 32821;
+inline constexpr int kViewZoomIn = 32822;
+inline constexpr int kViewZoomOut = 32823;
+inline constexpr int kViewActualSize = 32824;
+inline constexpr int kViewFitPage = 32825;
+inline constexpr int kViewFitWidth = 32826;
+inline constexpr int kGoToDate = 32827;
+inline constexpr int kPagePrevious = 32828;
+inline constexpr int kPageNext = 32829;
+inline constexpr int kWindowClose = 32830;
+inline constexpr int kHelpContents = 32831;
 
 // View (the active CCaelvaneView)
 inline constexpr int kFilePrint = 57607;
@@ -55,8 +70,10 @@ inline constexpr int kWindowTile = 57651;
 inline constexpr int kViewToolbar = 59392;
 inline constexpr int kViewStatusBar = 59393;
 
-// No handler anywhere: always disabled, their keys do nothing.
+// Copy puts the active view's page on the clipboard.
 inline constexpr int kEditCopy = 57634;
+
+// No handler anywhere: always disabled, their keys do nothing.
 inline constexpr int kEditCut = 57635;
 inline constexpr int kEditPaste = 57637;
 inline constexpr int kEditUndo = 57643;

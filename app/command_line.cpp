@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <QFile>
+
 namespace {
 
 bool Is(const QString& argument, const char* longForm, const char* shortForm) {
@@ -32,6 +34,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         if (arguments.size() != 2) return Invalid(QStringLiteral("--print needs one job file"));
         line.action = CommandLine::Action::Print;
         line.file = arguments.at(1);
+        line.nativeFile = QFile::encodeName(line.file);
         return line;
     }
     if (Is(first, "--print-to", "/pt")) {
@@ -41,6 +44,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         line.action = CommandLine::Action::PrintTo;
         line.printer = arguments.at(1);
         line.file = arguments.at(2);
+        line.nativeFile = QFile::encodeName(line.file);
         return line;
     }
     // "--" ends the options, so that a job file may start with a dash.
@@ -53,10 +57,20 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         }
         line.action = CommandLine::Action::Open;
         line.file = file;
+        line.nativeFile = QFile::encodeName(file);
         return line;
     }
     if (index == arguments.size()) return line;
     return Invalid(QStringLiteral("one job file at most"));
+}
+
+CommandLine ParseCommandLine(const QList<QByteArray>& arguments) {
+    QStringList text;
+    for (const QByteArray& argument : arguments) text.append(QFile::decodeName(argument));
+    CommandLine line = ParseCommandLine(text);
+    // The file is always the last argument; its bytes are kept, not their lossy text.
+    if (!line.file.isEmpty()) line.nativeFile = arguments.constLast();
+    return line;
 }
 
 QString CommandLineUsage() {

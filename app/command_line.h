@@ -1,4 +1,6 @@
 #pragma once
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -15,12 +17,15 @@ struct CommandLine {
     };
     Action action = Action::NewJob;
     QString file;
+    QByteArray nativeFile;  // the file's name as the system gave it (need not be UTF-8)
     QString printer;
     QString error;  // for Invalid: what was wrong
 };
 
 // `arguments` without the program name.
 CommandLine ParseCommandLine(const QStringList& arguments);
+// The same for the arguments as the system gave them.
+CommandLine ParseCommandLine(const QList<QByteArray>& arguments);
 
 // The usage text for --help and for a wrong command line.
 QString CommandLineUsage();

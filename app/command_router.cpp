@@ -4,6 +4,7 @@
 #include "app/caelvane_view.h"
 #include "app/command_ids.h"
 #include "app/command_table.h"
+#include "app/events_window.h"
 #include "app/main_frame.h"
 #include "job/caelvane_doc.h"
 #include "job/ui/job_commands.h"
@@ -31,6 +32,9 @@ void CCaelvaneApp::OnCommand(int id) {
                     return;
                 case cmd::kAppExit:
                     OnAppExit();
+                    return;
+                case cmd::kHelpContents:
+                    OnHelpContents();
                     return;
                 default:
                     return;
@@ -74,6 +78,9 @@ void CCaelvaneApp::RunDocumentCommand(int id, CCaelvaneDoc& doc) {
         case cmd::kOnLineHelp:
             OnHelpContents();
             return;
+        case cmd::kSkyEvents:
+            OpenEventsWindow(doc, m_mainFrame->ActiveView());
+            return;
         default:
             // The "&Job" menu: the job data and aspects dialogs and the colour commands.
             RunJobCommand(m_mainFrame, doc, id);
@@ -93,6 +100,37 @@ void CCaelvaneApp::RunViewCommand(int id) {
             return;
         case cmd::kFilePrintPreview:
             view->OnFilePrintPreview();
+            return;
+        case cmd::kFileExportPage:
+        case cmd::kFileExportAll:
+            OnExport(*view, id == cmd::kFileExportAll);
+            return;
+        case cmd::kEditCopy:
+            OnEditCopy(*view);
+            return;
+        case cmd::kViewZoomIn:
+            SetZoom(*view, {ZoomMode::Factor, ZoomInStep(view->ZoomFactor())});
+            return;
+        case cmd::kViewZoomOut:
+            SetZoom(*view, {ZoomMode::Factor, ZoomOutStep(view->ZoomFactor())});
+            return;
+        case cmd::kViewActualSize:
+            SetZoom(*view, {ZoomMode::Factor, 1.0});
+            return;
+        case cmd::kViewFitPage:
+            SetZoom(*view, {ZoomMode::FitPage, view->Zoom().factor});
+            return;
+        case cmd::kViewFitWidth:
+            SetZoom(*view, {ZoomMode::FitWidth, view->Zoom().factor});
+            return;
+        case cmd::kPagePrevious:
+            view->OnKeyUp(PageKey::PageUp);
+            return;
+        case cmd::kPageNext:
+            view->OnKeyUp(PageKey::PageDown);
+            return;
+        case cmd::kGoToDate:
+            OnGoToDate(*view);
             return;
         default:
             return;
@@ -120,6 +158,9 @@ void CCaelvaneApp::RunFrameCommand(int id) {
             return;
         case cmd::kWindowArrange:
             m_mainFrame->OnWindowArrangeIcons();
+            return;
+        case cmd::kWindowClose:
+            m_mainFrame->OnWindowClose();
             return;
         default:
             return;

@@ -13,6 +13,14 @@ constexpr CommandSpec kCommands[] = {
     {cmd::kFileClose, "&Close", "Close the active document\nClose", {}},
     {cmd::kFileSave, "&Save\tCtrl+S", "Save the active document\nSave", {"Ctrl+S"}},
     {cmd::kFileSaveAs, "Save &As...", "Save the active document with a new name\nSave As", {}},
+    {cmd::kFileExportPage,
+     "&Export Page...",
+     "Write the page on show to a PDF, PNG or SVG file\nExport Page",
+     {}},
+    {cmd::kFileExportAll,
+     "Export A&ll Pages...",
+     "Write every page to one PDF file or to numbered PNG or SVG files\nExport All Pages",
+     {}},
     {cmd::kFilePrint, "&Print...\tCtrl+P", "Print the active document\nPrint", {"Ctrl+P"}},
     {cmd::kFilePrintPreview, "Print Pre&view", "Display full pages\nPrint Preview", {}},
     {cmd::kFilePrintSetup,
@@ -23,7 +31,20 @@ constexpr CommandSpec kCommands[] = {
     {cmd::kFileMruFile1 + 1, nullptr, "Open this document", {}},
     {cmd::kFileMruFile1 + 2, nullptr, "Open this document", {}},
     {cmd::kFileMruFile1 + 3, nullptr, "Open this document", {}},
-    {cmd::kAppExit, "E&xit", "Quit the application; prompts to save documents\nExit", {}},
+    {cmd::kAppExit, "E&xit", "Quit the application; prompts to save documents\nExit", {"Ctrl+Q"}},
+
+    {cmd::kEditCut,
+     "Cu&t\tCtrl+X",
+     "Cut the selection and put it on the Clipboard\nCut",
+     {"Ctrl+X", "Shift+Del"}},
+    {cmd::kEditCopy,
+     "&Copy\tCtrl+C",
+     "Copy the selection and put it on the Clipboard\nCopy",
+     {"Ctrl+C", "Ctrl+Ins"}},
+    {cmd::kEditPaste,
+     "&Paste\tCtrl+V",
+     "Insert Clipboard contents\nPaste",
+     {"Ctrl+V", "Shift+Ins"}},
 
     {cmd::kJobDescription, "&Job Description", "Set data options for the current job", {}},
     {cmd::kColorTitleText, "&TitleText", "Set Color of Title Text", {}},
@@ -52,9 +73,27 @@ constexpr CommandSpec kCommands[] = {
      "&Significant Aspects",
      "Set the Significant Aspects for the Aspect Tables",
      {}},
+    {cmd::kSkyEvents,
+     "Sky &Events",
+     "Find the aspects, ingresses, stations, lunations and eclipses of the job's dates\nSky Events",
+     {}},
 
     {cmd::kViewToolbar, "&Toolbar", "Show or hide the toolbar\nToggle ToolBar", {}},
     {cmd::kViewStatusBar, "&Status Bar", "Show or hide the status bar\nToggle StatusBar", {}},
+    {cmd::kViewZoomIn, "Zoom &In\tCtrl++", "Show the page larger\nZoom In", {"Ctrl++", "Ctrl+="}},
+    {cmd::kViewZoomOut, "Zoom &Out\tCtrl+-", "Show the page smaller\nZoom Out", {"Ctrl+-"}},
+    {cmd::kViewActualSize,
+     "&Actual Size\tCtrl+0",
+     "Show the page at the screen's resolution\nActual Size",
+     {"Ctrl+0"}},
+    {cmd::kViewFitPage, "Fit &Page", "Show the whole page in the window\nFit Page", {}},
+    {cmd::kViewFitWidth, "Fit &Width", "Fill the width of the window with the page\nFit Width", {}},
+    {cmd::kPagePrevious, "Pre&vious Page", "Show the page of the day before\nPrevious Page", {}},
+    {cmd::kPageNext, "&Next Page", "Show the page of the day after\nNext Page", {}},
+    {cmd::kGoToDate,
+     "&Go to Date...\tCtrl+G",
+     "Show the page of a chosen day\nGo to Date",
+     {"Ctrl+G"}},
 
     {cmd::kWindowNew, "&New Window", "Open another window for the active document\nNew Window", {}},
     {cmd::kWindowCascade, "&Cascade", "Arrange windows so they overlap\nCascade Windows", {}},
@@ -70,20 +109,13 @@ constexpr CommandSpec kCommands[] = {
      "&About Caelvane...",
      "Display program information, version number and copyright\nAbout",
      {}},
-    {cmd::kOnLineHelp, "On Line Help", "On Line Tutorial for Using Caelvane", {}},
+    {cmd::kOnLineHelp, "On &Line Help\tF1", "On Line Tutorial for Using Caelvane", {}},
     {cmd::kPriceMonitor, " ", " ", {}},
 
     {cmd::kFilePrintDirect, nullptr, nullptr, {}},
+    {cmd::kWindowClose, nullptr, "Close the active window\nClose Window", {"Ctrl+W", "Ctrl+F4"}},
+    {cmd::kHelpContents, nullptr, "Open the help at its contents\nHelp", {"F1"}},
     {cmd::kEditUndo, nullptr, "Undo the last action\nUndo", {"Ctrl+Z", "Alt+Backspace"}},
-    {cmd::kEditCut,
-     nullptr,
-     "Cut the selection and put it on the Clipboard\nCut",
-     {"Ctrl+X", "Shift+Del"}},
-    {cmd::kEditCopy,
-     nullptr,
-     "Copy the selection and put it on the Clipboard\nCopy",
-     {"Ctrl+C", "Ctrl+Ins"}},
-    {cmd::kEditPaste, nullptr, "Insert Clipboard contents\nPaste", {"Ctrl+V", "Shift+Ins"}},
     {cmd::kNextPane, nullptr, nullptr, {"F6"}},
     {cmd::kPrevPane, nullptr, nullptr, {"Shift+F6"}},
 };
@@ -107,10 +139,22 @@ CommandRoute RouteOf(int id) {
         case cmd::kFilePrintSetup:
         case cmd::kAppAbout:
         case cmd::kAppExit:
+        case cmd::kHelpContents:
             return CommandRoute::App;
         case cmd::kFilePrint:
         case cmd::kFilePrintDirect:
         case cmd::kFilePrintPreview:
+        case cmd::kFileExportPage:
+        case cmd::kFileExportAll:
+        case cmd::kEditCopy:
+        case cmd::kViewZoomIn:
+        case cmd::kViewZoomOut:
+        case cmd::kViewActualSize:
+        case cmd::kViewFitPage:
+        case cmd::kViewFitWidth:
+        case cmd::kGoToDate:
+        case cmd::kPagePrevious:
+        case cmd::kPageNext:
             return CommandRoute::View;
         case cmd::kViewToolbar:
         case cmd::kViewStatusBar:
@@ -118,10 +162,10 @@ CommandRoute RouteOf(int id) {
         case cmd::kWindowCascade:
         case cmd::kWindowTile:
         case cmd::kWindowArrange:
+        case cmd::kWindowClose:
             return CommandRoute::Frame;
         case cmd::kEditUndo:
         case cmd::kEditCut:
-        case cmd::kEditCopy:
         case cmd::kEditPaste:
         case cmd::kNextPane:
         case cmd::kPrevPane:

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
@@ -45,4 +46,13 @@ void CHelpWindow::ShowContents() {
     if (isMinimized()) showNormal();
     raise();
     activateWindow();
+}
+
+void CHelpWindow::keyPressEvent(QKeyEvent* event) {
+    // A window of its own, not a dialog: Escape closing it is given to it here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

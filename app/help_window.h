@@ -18,6 +18,9 @@ public:
     void ShowContents();
     QTextBrowser* Browser() const { return m_browser; }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QTextBrowser* m_browser;
 };

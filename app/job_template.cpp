@@ -1,15 +1,19 @@
 #include "app/job_template.h"
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
+#include <QUtf8StringView>
 #include <algorithm>
 
 #include "app/caelvane_view.h"
 #include "app/child_frame.h"
+#include "app/native_path.h"
 #include "job/caelvane_doc.h"
 #include "job/job_file.h"
 #include "platform/qt/qt_host_services.h"
@@ -81,32 +85,51 @@ CCaelvaneDoc* CJobTemplate::OpenNewDocument() {
 }
 
 CCaelvaneDoc* CJobTemplate::OpenDocumentFile(const QString& path) {
-    const QString canonical = CanonicalPath(path);
-    if (CCaelvaneDoc* open = FindByPath(canonical)) {
+    return OpenNativeFile(QFile::encodeName(path));
+}
+
+CCaelvaneDoc* CJobTemplate::OpenNativeFile(const QByteArray& path) {
+    // Worked on as bytes throughout: text made from a name that is not UTF-8 names another file.
+    const QByteArray canonical = CanonicalNativePath(path);
+    const QString shownCanonical = QFile::decodeName(canonical);
+    for (const auto& open : m_documents) {
+        if (open->GetPathName().empty() || open->GetPathName() != canonical.toStdString()) continue;
         const std::vector<CChildFrame*> frames = FramesOf(*open);
         if (!frames.empty()) Activate(frames.front());
-        emit documentFileUsed(canonical);
-        return open;
+        emit documentFileUsed(shownCanonical);
+        return open.get();
     }
-    if (!QFileInfo::exists(path)) {
-        m_environment.host->ShowMessage(CannotFindMessage(QFileInfo(path).absoluteFilePath()));
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0) {
+        m_environment.host->ShowMessage(
+            CannotFindMessage(QFileInfo(QFile::decodeName(path)).absoluteFilePath()));
         return nullptr;
     }
     auto doc = std::make_unique<CCaelvaneDoc>();
     std::string error;
-    if (!LoadJobFile(FileSystemPath(path), *doc, error)) {
-        m_environment.host->ShowMessage(error == kUnexpectedFileFormat
-                                            ? QString::fromLatin1(kUnexpectedFileFormat)
-                                            : FailureMessage(kFailedToOpen, error));
+    std::string reason;
+    if (!LoadJobFile(path.toStdString(), *doc, error, reason)) {
+        if (error != kUnexpectedFileFormat) {
+            m_environment.host->ShowMessage(FailureMessage(kFailedToOpen, error));
+        } else {
+            // The standard line, then which file and what was wrong with it.
+            m_environment.host->ShowMessage(
+                QString::fromLatin1(kUnexpectedFileFormat) + QLatin1Char('\n') +
+                QFileInfo(QFile::decodeName(path)).absoluteFilePath() + QStringLiteral(": ") +
+                QString::fromStdString(reason.empty() ? std::string("not a job file") : reason));
+        }
         return nullptr;
     }
-    doc->SetPathName(FileSystemPath(canonical));
-    doc->SetTitle(TitleFor(canonical));
+    doc->SetPathName(canonical.toStdString());
+    // A name that is not UTF-8 is most likely in a single-byte character set, as titles are.
+    const QByteArray leaf = canonical.mid(canonical.lastIndexOf('/') + 1);
+    doc->SetTitle(QUtf8StringView(leaf).isValidUtf8() ? TitleFor(shownCanonical)
+                                                      : leaf.toStdString());
     doc->SetModifiedFlag(false);
     CCaelvaneDoc* result = doc.get();
     m_documents.push_back(std::move(doc));
     CreateNewFrame(*result);
-    emit documentFileUsed(canonical);
+    emit documentFileUsed(shownCanonical);
     return result;
 }
 
@@ -119,7 +142,7 @@ CChildFrame* CJobTemplate::CreateNewFrame(CCaelvaneDoc& doc) {
     // New windows cascade from the top-left corner, one title bar lower and to the right each,
     // wide enough for the page where the main window allows, most of the area high.
     const QSize area = m_mdiArea.viewport()->size();
-    const QSize page = view->ScrollSize();
+    const QSize page = view->NaturalSize();
     const int chrome = frame->width() - frame->contentsRect().width() +
                        view->verticalScrollBar()->sizeHint().width() + 8;
     const int step = frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frame) + 4;
@@ -252,7 +275,11 @@ QString CJobTemplate::FrameTitle(const CCaelvaneDoc& doc, int windowNumber, int 
 void CJobTemplate::UpdateFrameTitles(const CCaelvaneDoc& doc) {
     const std::vector<CChildFrame*> frames = FramesOf(doc);
     const int count = static_cast<int>(frames.size());
-    for (int i = 0; i < count; ++i) frames[i]->setWindowTitle(FrameTitle(doc, i + 1, count));
+    for (int i = 0; i < count; ++i) {
+        // "[*]" shows as "*" while the job has unsaved changes.
+        frames[i]->setWindowTitle(FrameTitle(doc, i + 1, count) + QStringLiteral("[*]"));
+        frames[i]->setWindowModified(doc.IsModified());
+    }
 }
 
 bool CJobTemplate::CanCloseFrame(CChildFrame& frame) {

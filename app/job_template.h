@@ -13,10 +13,14 @@ class QMdiArea;
 class QMdiSubWindow;
 class QWidget;
 
-// The file dialogs of Open and Save As; an empty answer means cancelled. Tests supply theirs.
+// The file dialogs of Open, Save As and the exports; an empty answer means cancelled. Tests
+// supply theirs.
 struct CFilePrompts {
     std::function<QString(QWidget* parent)> openFileName;
     std::function<QString(QWidget* parent, const QString& suggestedPath)> saveFileName;
+    // allPages: Export All Pages (the name of the PDF, or the pattern of the numbered files).
+    std::function<QString(QWidget* parent, const QString& suggestedPath, bool allPages)>
+        exportFileName;
 };
 
 // The one kind of document the program knows: jobs, each shown in child windows with a chart
@@ -34,6 +38,8 @@ public:
     // File Open: reads the job and shows it in a new window; a job that is already open is
     // activated instead. nullptr after a reported failure (nothing is kept then).
     CCaelvaneDoc* OpenDocumentFile(const QString& path);
+    // The same for a name as the system spells it (bytes that need not be UTF-8).
+    CCaelvaneDoc* OpenNativeFile(const QByteArray& path);
     // Another window on `doc` (Window > New Window).
     CChildFrame* CreateNewFrame(CCaelvaneDoc& doc);
 

@@ -20,6 +20,7 @@
 #include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/menu_bars.h"
+#include "app/page_navigation.h"
 #include "app/status_bar.h"
 #include "job/caelvane_doc.h"
 
@@ -50,6 +51,7 @@ CMainFrame::CMainFrame() {
 CMainFrame::~CMainFrame() {
     // Windows closing during destruction change nothing any more.
     disconnect(m_mdiArea, nullptr, this, nullptr);
+    WatchView(nullptr);
     m_canClose = nullptr;
     m_mdiArea = nullptr;
 }
@@ -63,7 +65,8 @@ void CMainFrame::CreateToolBar() {
     m_toolBar->setFloatable(true);
     m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileSave, 0, cmd::kEditCut, cmd::kEditCopy,
-                   cmd::kEditPaste, 0, cmd::kFilePrint, cmd::kAppAbout}) {
+                   cmd::kEditPaste, 0, cmd::kFilePrint, 0, cmd::kPagePrevious, cmd::kPageNext, 0,
+                   cmd::kAppAbout}) {
         if (id == 0) {
             m_toolBar->addSeparator();
         } else {
@@ -122,11 +125,63 @@ void CMainFrame::UpdateFrameState() {
     m_actions->Action(cmd::kViewToolbar)->setChecked(!m_toolBar->isHidden());
     m_actions->Action(cmd::kViewStatusBar)->setChecked(!m_statusBar->isHidden());
     setWindowTitle(FrameTitle());
+    WatchView(hasJob ? ActiveView() : nullptr);
+    UpdateViewState();
+}
+
+void CMainFrame::WatchView(CCaelvaneView* view) {
+    if (view == m_watchedView) return;
+    for (const QMetaObject::Connection& connection : m_viewConnections) disconnect(connection);
+    m_viewConnections.clear();
+    m_watchedView = view;
+    if (view == nullptr) return;
+    m_viewConnections.append(
+        connect(view, &CCaelvaneView::documentUpdated, this, &CMainFrame::UpdateViewState));
+    m_viewConnections.append(
+        connect(view, &CCaelvaneView::zoomChanged, this, &CMainFrame::UpdateViewState));
+    m_viewConnections.append(connect(view, &QObject::destroyed, this, [this] {
+        m_watchedView = nullptr;
+        m_viewConnections.clear();
+    }));
+}
+
+void CMainFrame::UpdateViewState() {
+    CCaelvaneView* view = m_watchedView;
+    CChildFrame* frame = ActiveChildFrame();
+    const CCaelvaneDoc* doc = view != nullptr ? view->GetJobDocument() : nullptr;
+    if (doc == nullptr) {
+        m_statusBar->SetPageStatus({}, {});
+        setWindowModified(false);
+        return;
+    }
+    const PageStatus status = view->CurrentPageStatus();
+    m_statusBar->SetPageStatus(PageNumberText(status), PageDateText(status));
+    const bool range = status.pageCount > 1;
+    for (int id : {cmd::kPagePrevious, cmd::kPageNext, cmd::kGoToDate}) {
+        m_actions->Action(id)->setEnabled(range);
+    }
+    const ZoomChoice& zoom = view->Zoom();
+    m_actions->Action(cmd::kViewActualSize)
+        ->setChecked(zoom.mode == ZoomMode::Factor && zoom.factor == 1.0);
+    m_actions->Action(cmd::kViewFitPage)->setChecked(zoom.mode == ZoomMode::FitPage);
+    m_actions->Action(cmd::kViewFitWidth)->setChecked(zoom.mode == ZoomMode::FitWidth);
+    m_actions->Action(cmd::kViewZoomIn)->setEnabled(view->ZoomFactor() < kMaxZoom);
+    m_actions->Action(cmd::kViewZoomOut)->setEnabled(view->ZoomFactor() > kMinZoom);
+    // Every window of a job shows its modified mark ("[*]" in their titles).
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList()) {
+        auto* child = qobject_cast<CChildFrame*>(window);
+        if (child != nullptr && child->View() != nullptr &&
+            child->View()->GetJobDocument() == doc) {
+            child->setWindowModified(doc->IsModified());
+        }
+    }
+    if (frame != nullptr) setWindowModified(doc->IsModified());
 }
 
 QString CMainFrame::FrameTitle() const {
     const QString title = QString::fromLatin1(kProgramTitle);
     CChildFrame* active = ActiveChildFrame();
+    // The job window's title carries its "[*]" mark, which stands for this window's own.
     return active != nullptr ? title + QStringLiteral(" - ") + active->windowTitle() : title;
 }
 
@@ -149,12 +204,32 @@ void CMainFrame::OnViewStatusBar() {
     m_actions->Action(cmd::kViewStatusBar)->setChecked(!m_statusBar->isHidden());
 }
 
+namespace {
+
+// Arranged windows are too small for a page at its actual size: each shows its whole page.
+void FitEveryPage(QMdiArea& area) {
+    for (QMdiSubWindow* window : area.subWindowList()) {
+        auto* child = qobject_cast<CChildFrame*>(window);
+        if (child != nullptr && child->View() != nullptr) {
+            child->View()->SetZoom({ZoomMode::FitPage, child->View()->Zoom().factor});
+        }
+    }
+}
+
+}  // namespace
+
 void CMainFrame::OnWindowCascade() {
     m_mdiArea->cascadeSubWindows();
+    FitEveryPage(*m_mdiArea);
 }
 
 void CMainFrame::OnWindowTile() {
     m_mdiArea->tileSubWindows();
+    FitEveryPage(*m_mdiArea);
+}
+
+void CMainFrame::OnWindowClose() {
+    if (CChildFrame* frame = ActiveChildFrame()) frame->close();
 }
 
 void CMainFrame::OnWindowArrangeIcons() {
@@ -191,6 +266,7 @@ void CMainFrame::FillWindowList() {
     for (qsizetype i = 0; i < windows.size(); ++i) {
         QMdiSubWindow* window = windows.at(i);
         QString title = window->windowTitle();
+        title.remove(QStringLiteral("[*]"));
         title.replace(QLatin1Char('&'), QStringLiteral("&&"));
         const QString text = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
                                    : QStringLiteral("%1 %2").arg(i + 1).arg(title);

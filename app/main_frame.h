@@ -46,6 +46,12 @@ public:
     void OnWindowCascade();
     void OnWindowTile();
     void OnWindowArrangeIcons();
+    // Closes the active job window (asking to save when it is the job's last).
+    void OnWindowClose();
+
+    // The status bar's page panes, the zoom and paging commands' states and the title's
+    // modified mark, from the active view.
+    void UpdateViewState();
 
     // Asked when the window is closed; false keeps it (the user cancelled a save question).
     void SetCloseCheck(std::function<bool()> canClose) { m_canClose = std::move(canClose); }
@@ -61,6 +67,7 @@ protected:
 
 private:
     void CreateToolBar();
+    void WatchView(CCaelvaneView* view);
     void FillWindowList();
     static QStringList DroppedJobFiles(const QMimeData* data);
 
@@ -70,5 +77,8 @@ private:
     QToolBar* m_toolBar = nullptr;
     CMainStatusBar* m_statusBar;
     QList<QAction*> m_windowListActions;
+    // The view whose signals update the status bar (the active one).
+    CCaelvaneView* m_watchedView = nullptr;
+    QList<QMetaObject::Connection> m_viewConnections;
     std::function<bool()> m_canClose;
 };

@@ -32,11 +32,13 @@ CMenuBars::CMenuBars(const CCommandActions& actions, QWidget& owner)
     add(m_mainHelp, {cmd::kAppAbout});
 
     m_jobFile = NewMenu("&File", owner);
-    add(m_jobFile,
-        {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs, 0,
-         cmd::kFilePrint, cmd::kFilePrintPreview, cmd::kFilePrintSetup, 0});
+    add(m_jobFile, {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave,
+                    cmd::kFileSaveAs, 0, cmd::kFilePrint, cmd::kFilePrintPreview,
+                    cmd::kFilePrintSetup, 0, cmd::kFileExportPage, cmd::kFileExportAll, 0});
     AddRecentFiles(m_jobFile);
     add(m_jobFile, {0, cmd::kAppExit});
+    m_jobEdit = NewMenu("&Edit", owner);
+    add(m_jobEdit, {cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste});
 
     m_jobJob = NewMenu("&Job", owner);
     add(m_jobJob, {cmd::kJobDescription});
@@ -49,10 +51,12 @@ CMenuBars::CMenuBars(const CCommandActions& actions, QWidget& owner)
          cmd::kColorNotice, cmd::kColorMoonBall, cmd::kColorOverlayCircle, cmd::kColorAllToBlack,
          cmd::kColorStandardDefault});
     m_jobJob->addMenu(m_jobColors);
-    add(m_jobJob, {cmd::kSignificantAspects});
+    add(m_jobJob, {cmd::kSignificantAspects, cmd::kSkyEvents});
 
     m_jobView = NewMenu("&View", owner);
-    add(m_jobView, {cmd::kViewToolbar, cmd::kViewStatusBar});
+    add(m_jobView, {cmd::kViewToolbar, cmd::kViewStatusBar, 0, cmd::kViewZoomIn, cmd::kViewZoomOut,
+                    cmd::kViewActualSize, cmd::kViewFitPage, cmd::kViewFitWidth, 0,
+                    cmd::kPagePrevious, cmd::kPageNext, cmd::kGoToDate});
     m_jobWindow = NewMenu("&Window", owner);
     add(m_jobWindow, {cmd::kWindowNew, cmd::kWindowCascade, cmd::kWindowTile, cmd::kWindowArrange});
     m_jobHelp = NewMenu("&Help", owner);
@@ -84,8 +88,8 @@ void CMenuBars::ShowMainMenu(QMenuBar& bar) {
 }
 
 void CMenuBars::ShowJobMenu(QMenuBar& bar) {
-    Fill(bar,
-         {m_jobFile->menuAction(), m_jobJob->menuAction(), m_jobView->menuAction(),
-          m_jobWindow->menuAction(), m_actions.Action(cmd::kAutoRun), m_jobHelp->menuAction()});
+    Fill(bar, {m_jobFile->menuAction(), m_jobEdit->menuAction(), m_jobJob->menuAction(),
+               m_jobView->menuAction(), m_jobWindow->menuAction(), m_actions.Action(cmd::kAutoRun),
+               m_jobHelp->menuAction()});
     m_jobShown = true;
 }

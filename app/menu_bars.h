@@ -21,6 +21,8 @@ public:
 
     // The job menu's "&Window" menu (the list of windows follows its fixed items).
     QMenu* WindowMenu() const { return m_jobWindow; }
+    // The job menu's "&View" menu.
+    QMenu* JobViewMenu() const { return m_jobView; }
     // The greyed "Recent File" line standing in for an empty recent-file list.
     QAction* RecentFilePlaceholder() const { return m_recentPlaceholder; }
 
@@ -35,6 +37,7 @@ private:
     QMenu* m_mainView;
     QMenu* m_mainHelp;
     QMenu* m_jobFile;
+    QMenu* m_jobEdit;
     QMenu* m_jobJob;
     QMenu* m_jobColors;
     QMenu* m_jobView;

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QTimer>
+#include <utility>
 
 #include "app/lock_key_state.h"
 
@@ -14,6 +15,8 @@ CMainStatusBar::CMainStatusBar(QWidget* parent) : QStatusBar(parent) {
     // A normal widget: a prompt (temporary message) covers it, clearing the prompt shows it.
     m_ready = new QLabel(QStringLiteral("Ready"), this);
     addWidget(m_ready, 1);
+    m_page = AddPane("Page");
+    m_date = AddPane("Date");
     m_caps = AddIndicator("CAP");
     m_num = AddIndicator("NUM");
     m_scroll = AddIndicator("SCRL");
@@ -26,6 +29,22 @@ CMainStatusBar::CMainStatusBar(QWidget* parent) : QStatusBar(parent) {
 
 QString CMainStatusBar::IdleText() const {
     return m_ready->text();
+}
+
+QLabel* CMainStatusBar::AddPane(const char* name) {
+    auto* label = new QLabel(this);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setVisible(false);
+    addPermanentWidget(label);
+    return label;
+}
+
+void CMainStatusBar::SetPageStatus(const QString& page, const QString& date) {
+    for (auto [label, text] : {std::pair{m_page, page}, std::pair{m_date, date}}) {
+        if (label->text() != text) label->setText(text);
+        label->setVisible(!text.isEmpty());
+    }
 }
 
 QLabel* CMainStatusBar::AddIndicator(const char* text) {

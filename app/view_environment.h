@@ -1,6 +1,8 @@
 #pragma once
 #include <functional>
 
+#include "ephemeris/page_positions.h"
+
 class QPrinter;
 class QSettings;
 class QWidget;
@@ -15,10 +17,12 @@ using PrintDialogFunction =
     std::function<bool(QPrinter& printer, QWidget* parent, int minPage, int maxPage)>;
 
 // What every chart view shares with the application: the message boxes and host clock, the
-// printer chosen in Print Setup, the profile, and the print dialog (tests supply their own).
+// printer chosen in Print Setup, the profile, the print dialog (tests supply their own), and
+// the program's position source, which every drawing uses.
 struct CViewEnvironment {
     caelvane::CQtHostServices* host = nullptr;
     std::function<QPrinter&()> printer;  // the printer of Print Setup, made on first use
     QSettings* profile = nullptr;
     PrintDialogFunction printDialog;
+    PositionSource positions = kDefaultPositionSource;
 };

@@ -100,6 +100,7 @@ bool CCaelvaneView::OnPrint(CPrintInfo& info, QPrinter& printer,
     QPainter* painter = page();
     if (painter == nullptr) return false;
     CQtPainterDevice device(*painter, printer.logicalDpiX(), printer.logicalDpiY());
+    m_state.positionSource = m_environment.positions;
     DrawChartPage(*doc, m_state, device, *m_environment.host);
     return true;
 }
@@ -172,6 +173,8 @@ bool CCaelvaneView::PrintDocument(QPrinter& printer, CPrintInfo& info) {
     OnEndPrinting(info);
     // The screen shows the page printed last.
     if (!info.preview) doc->UpdateAllViews(nullptr, 0);
+    // The progress box goes first: a message under it would leave the program looking hung.
+    progress.reset();
     if (failed) {
         m_environment.host->MessageBox(kCannotStartPrint);
         return false;

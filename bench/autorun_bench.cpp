@@ -18,6 +18,7 @@
 
 #include "bench_page.h"
 #include "chart/draw_page.h"
+#include "ephemeris/position_source.h"
 #include "job/caelvane_doc.h"
 #include "platform/document.h"
 #include "platform/host_services.h"
@@ -121,17 +122,28 @@ BENCHMARK(BM_AutoRunInterval1_PageWidget)
     ->Unit(benchmark::kMillisecond);
 
 #ifdef CAELVANE_BENCH_APP_VIEW
+// The desktop's chart view; with the precise source when the benchmark's argument is 1.
 void BM_AutoRunInterval1_ChartView(benchmark::State& state) {
     CCaelvaneDoc doc;
     MakeJob(doc);
     caelvane::CQtHostServices host;
     CViewEnvironment environment;
     environment.host = &host;
+    if (state.range(0) == 1) {
+        if (!PrecisePositionsAvailable()) {
+            state.SkipWithError("this build has no precise source");
+            return;
+        }
+        environment.positions = PositionSource::Precise;
+    }
     CCaelvaneView view(doc, environment);
     view.resize(1000, 800);  // a child window showing most of the page's width
     MeasureAutoRun(state, doc, view, [&view] { return view.PaintCount(); });
 }
 BENCHMARK(BM_AutoRunInterval1_ChartView)
+    ->ArgName("precise")
+    ->Arg(0)
+    ->Arg(1)
     ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

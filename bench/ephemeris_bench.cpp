@@ -12,6 +12,7 @@
 
 #include "ephemeris/calendar.h"
 #include "ephemeris/page_positions.h"
+#include "ephemeris/position_source.h"
 #include "ephemeris/positions.h"
 
 namespace {
@@ -56,6 +57,32 @@ void BM_PageWheelLongitudes(benchmark::State& state) {
     state.SetLabel("one date: 24 longitudes, one call");
 }
 
+#if CAELVANE_WITH_SWISSEPH
+// The same page from the precise source, its data files open and warm (the first date is asked
+// before timing starts).
+void BM_PagePositionsPrecise(benchmark::State& state) {
+    double jed = JulianDate(1, 18, 2000, 17, 0);
+    benchmark::DoNotOptimize(ComputePagePositions(jed - 1, PositionSource::Precise));
+    for (auto _ : state) {
+        const PagePositions page = ComputePagePositions(jed, PositionSource::Precise);
+        benchmark::DoNotOptimize(page);
+        jed += 1;
+    }
+    state.SetLabel("one date: one call, precise");
+}
+
+void BM_PageWheelLongitudesPrecise(benchmark::State& state) {
+    double jed = JulianDate(1, 18, 2000, 17, 0);
+    benchmark::DoNotOptimize(ComputeWheelLongitudes(jed - 1, PositionSource::Precise));
+    for (auto _ : state) {
+        const WheelLongitudes wheels = ComputeWheelLongitudes(jed, PositionSource::Precise);
+        benchmark::DoNotOptimize(wheels);
+        jed += 1;
+    }
+    state.SetLabel("one date: 24 longitudes, one call, precise");
+}
+#endif
+
 void BM_BodyLongitude(benchmark::State& state) {
     const int code = static_cast<int>(state.range(0));
     double jed = 2451545.0;
@@ -86,10 +113,16 @@ int main(int argc, char** argv) {
     if (const char* text = std::getenv("CAELVANE_BENCH_ITERATIONS")) {
         iterations = std::atoll(text);
     }
-    for (auto* page :
-         {benchmark::RegisterBenchmark("BM_PagePositions", BM_PagePositions),
-          benchmark::RegisterBenchmark("BM_PagePositionsOneCall", BM_PagePositionsOneCall),
-          benchmark::RegisterBenchmark("BM_PageWheelLongitudes", BM_PageWheelLongitudes)}) {
+    for (auto* page : {
+             benchmark::RegisterBenchmark("BM_PagePositions", BM_PagePositions),
+                 benchmark::RegisterBenchmark("BM_PagePositionsOneCall", BM_PagePositionsOneCall),
+                 benchmark::RegisterBenchmark("BM_PageWheelLongitudes", BM_PageWheelLongitudes),
+#if CAELVANE_WITH_SWISSEPH
+                 benchmark::RegisterBenchmark("BM_PagePositionsPrecise", BM_PagePositionsPrecise),
+                 benchmark::RegisterBenchmark("BM_PageWheelLongitudesPrecise",
+                                              BM_PageWheelLongitudesPrecise),
+#endif
+         }) {
         page->Unit(benchmark::kMicrosecond);
         if (iterations > 0) page->Iterations(iterations);
     }

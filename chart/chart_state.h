@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "ephemeris/page_positions.h"
 #include "platform/colorref.h"
 
 // The chart state of one view: the job's fields as the chart reads them, copied from the job at
@@ -30,6 +31,8 @@
 // weekday                     the page's day of the week, 0 = Sunday
 // local* (month, day, year)   the host's local date, read for TODAY jobs
 // daylightStartJed/EndJed     the page year's daylight period, set by the hour dial
+// positionSource              where positions come from: the program's choice, not the job's;
+//                             set by whoever owns the state, never by the drawing
 struct ChartState {
     int jobType = 0;
     unsigned char includeAspects = 0;
@@ -60,6 +63,7 @@ struct ChartState {
     int weekday = 0;
     int localMonth = 1, localDay = 1, localYear = 2000;
     double daylightStartJed = 0.0, daylightEndJed = 0.0;
+    PositionSource positionSource = kDefaultPositionSource;
 
     // The element colour rule: the document colour when "Use Color" is on, black otherwise.
     COLORREF ElementColor(COLORREF documentColor) const {

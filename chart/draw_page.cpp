@@ -14,6 +14,7 @@
 #include "chart/page_elements.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/page_positions.h"
+#include "ephemeris/position_source.h"
 #include "job/caelvane_doc.h"
 #include "job/job_fields.h"
 
@@ -22,6 +23,7 @@ namespace {
 constexpr char kTitle[] = "Caelvane-THE Graphical Ephemeris";
 constexpr char kNotice[] =
     "Caelvane 1.1 - a graphical ephemeris: positions computed from its own series, times in UT";
+constexpr char kNoticeStart[] = "Caelvane 1.1 - a graphical ephemeris: ";
 constexpr char kDateOrderMessage[] =
     "The ending date is before the starting date\nGo to Job Options Menu and Reenter";
 
@@ -57,14 +59,32 @@ const char* DayName(int weekday) {
     return kDayNames[index];
 }
 
-void DrawTitleAndCaptions(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
+// The notice line says how the page was made, so that a printed page can always be told apart:
+// the series' line as it always was, or the precise library, and whatever the series supplied
+// because the library had nothing for the date.
+std::string NoticeLine(const WheelLongitudes& positions) {
+    if (positions.source == PositionSource::Series && !positions.preciseRefused) return kNotice;
+    std::string line = kNoticeStart;
+    if (positions.preciseRefused) {
+        line += "positions computed from its own series (the date is beyond " +
+                PreciseSourceName() + ")";
+    } else {
+        line += "positions from " + PreciseSourceName();
+        line += positions.analytic ? " (analytic theory, no data files for the date)" : "";
+        if (positions.chironFromSeries) line += ", Chiron from its own series";
+    }
+    return line + ", times in UT";
+}
+
+void DrawTitleAndCaptions(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                          const WheelLongitudes& positions) {
     dc.SelectChartFont("Arial", 420, 1);
     dc.SetColor(state.ElementColor(doc.m_colorTitleText));
     dc.DrawText(1000, 9950, kTitle);
 
     dc.SelectChartFont("Arial", 130, 1);
     dc.SetColor(state.ElementColor(doc.m_colorNotice));
-    dc.DrawText(500, 360, kNotice);
+    dc.DrawText(500, 360, NoticeLine(positions));
 
     dc.SelectChartFont("Arial", 250, 1);
     dc.SetColor(state.ElementColor(doc.m_colorHeaderText));
@@ -312,15 +332,16 @@ bool PreparePage(const CCaelvaneDoc& doc, ChartState& state, const caelvane::CHo
 void DrawChartPage(CCaelvaneDoc& doc, ChartState& state, CDrawingDevice& device,
                    caelvane::CHostServices& host) {
     const bool datesInOrder = PreparePage(doc, state, host);
+    // Computed before anything is drawn: the notice line names where they came from.
+    const PagePositions positions = ComputePagePositions(state.pageJed, state.positionSource);
 
     CChartDC dc(device);
     DrawBorderAndWheels(dc, doc, state);
-    DrawTitleAndCaptions(dc, doc, state);
+    DrawTitleAndCaptions(dc, doc, state, positions);
     if (!DrawJobBlock(dc, doc, state, datesInOrder, host)) return;  // the context ends here too
     if (state.includeAspects == 1) DrawAspectCaptions(dc, doc, state);
     doc.m_pageCount = state.pageCount;
 
-    const PagePositions positions = ComputePagePositions(state.pageJed);
     PageScratch scratch;
     DrawSignLettersAndDegreeLabels(dc, doc, state, scratch.textBuffer);
     DrawBodies(dc, doc, state, positions, scratch.current);

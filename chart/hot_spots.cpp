@@ -7,6 +7,7 @@
 #include "chart/chart_state.h"
 #include "chart/page_elements.h"
 #include "ephemeris/page_positions.h"
+#include "ephemeris/position_source.h"
 #include "job/caelvane_doc.h"
 
 namespace {
@@ -73,7 +74,7 @@ void DrawHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, const Char
     if (state.includeNatal != 1) return;
     dc.SelectChartFont("Arial", 110, 0);
     dc.SetPenWidth(8);
-    const WheelLongitudes positions = ComputeWheelLongitudes(state.natalJed);
+    const WheelLongitudes positions = ComputeWheelLongitudes(state.natalJed, state.positionSource);
     for (int k = 1; k <= 12; ++k) {
         natal.helio[k] = positions.heliocentric[k];
         DrawNatalMark(dc, doc, state, kUpperCentreY, natal.helio[k], kHelioGlyphs[k]);

@@ -6,6 +6,7 @@
 #include "chart/chart_state.h"
 #include "chart/page_elements.h"
 #include "ephemeris/calendar.h"
+#include "ephemeris/position_source.h"
 #include "ephemeris/positions.h"
 #include "job/caelvane_doc.h"
 
@@ -51,7 +52,7 @@ void DrawPriceAndTimeMarks(CChartDC& dc, const CCaelvaneDoc& doc, const ChartSta
     // with the dial's daylight offset and two hours (30 degrees) further on.
     double t = BodyLongitude(JulianDate(state.pageMonth, state.pageDay, state.pageYear,
                                         state.pageHour, state.pageMinute),
-                             2000) +
+                             2000, state.positionSource) +
                daylightOffset + 30.0;
     if (t > 360.0) t -= 360.0;
     angles.timeAngle = t;

@@ -1,14 +1,22 @@
 // One poll of the price file: nine numbers as text, the 4th and 5th the time, the 9th the price.
 #include "chart/price_poll.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <thread>
 
 #include "job/caelvane_doc.h"
+#include "platform/file_descriptor.h"
 
 namespace {
 
@@ -19,6 +27,11 @@ constexpr double kLargestPrice = 1e15;
 // A price file is a line of text; reading stops here so that a wrong path (a device, a huge
 // file) cannot exhaust the program.
 constexpr std::size_t kMaxPriceFileBytes = 64 * 1024;
+
+// A price file whose last number runs to its very end may be a writer's half-done line
+// ("2345" of "2345.75"). It is trusted only once nobody has written to it for this long and a
+// second read finds the same bytes.
+constexpr long kSettleNanoseconds = 50'000'000;
 
 constexpr int kNumberCount = 9;
 constexpr int kIntegerCount = 5;
@@ -72,15 +85,28 @@ private:
 
     std::string_view m_text;
     std::size_t m_pos = 0;
+
+public:
+    std::size_t Position() const { return m_pos; }
 };
 
 std::string Count(int read) {
     return "the price file holds only " + std::to_string(read) + " of the 9 numbers";
 }
 
+// ParsePriceText, also giving where the 9th number ended.
+bool ParsePrice(std::string_view text, PriceReading& out, std::string& error, std::size_t& end);
+
 }  // namespace
 
 bool ParsePriceText(std::string_view text, PriceReading& out, std::string& error) {
+    std::size_t end = 0;
+    return ParsePrice(text, out, error, end);
+}
+
+namespace {
+
+bool ParsePrice(std::string_view text, PriceReading& out, std::string& error, std::size_t& end) {
     bool blank = true;
     for (char c : text) blank = blank && IsSpace(c);
     if (blank) {
@@ -110,6 +136,7 @@ bool ParsePriceText(std::string_view text, PriceReading& out, std::string& error
         }
     }
 
+    end = scanner.Position();
     const double price = decimals[3];
     if (!std::isfinite(price)) {
         error = "the price is not a finite number";
@@ -131,21 +158,128 @@ bool ParsePriceText(std::string_view text, PriceReading& out, std::string& error
     return true;
 }
 
+bool SameState(const struct stat& a, const struct stat& b) {
+    return a.st_ino == b.st_ino && a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// One read of the whole file from its start (at most kMaxPriceFileBytes), with the file's state
+// before and after. `stable`: nothing changed while it was read.
+bool ReadOnce(int fd, std::string& text, bool& stable, struct stat& after, int& err) {
+    struct stat before;
+    if (::fstat(fd, &before) != 0) {
+        err = errno;
+        return false;
+    }
+    text.assign(kMaxPriceFileBytes, '\0');
+    std::size_t size = 0;
+    while (size < text.size()) {
+        const ssize_t got =
+            ::pread(fd, text.data() + size, text.size() - size, static_cast<off_t>(size));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            err = errno;
+            return false;
+        }
+        if (got == 0) break;
+        size += static_cast<std::size_t>(got);
+    }
+    text.resize(size);
+    if (::fstat(fd, &after) != 0) {
+        err = errno;
+        return false;
+    }
+    const std::size_t expected =
+        std::min<std::size_t>(static_cast<std::size_t>(before.st_size), kMaxPriceFileBytes);
+    stable = SameState(before, after) && size == expected;
+    return true;
+}
+
+// How long ago the file was last written, in nanoseconds (negative for a clock set back).
+long long AgeOf(const struct stat& info) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return (static_cast<long long>(now.tv_sec) - info.st_mtim.tv_sec) * 1'000'000'000LL +
+           (now.tv_nsec - info.st_mtim.tv_nsec);
+}
+
+}  // namespace
+
 bool ReadPriceFile(const std::string& path, PriceReading& out, std::string& error) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
-    if (!file) {
+    // Without blocking: a pipe would wait in open() for a writer, freezing the monitor.
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.Get() < 0) {
         error = "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
-    std::string text(kMaxPriceFileBytes, '\0');
-    const std::size_t size = std::fread(text.data(), 1, text.size(), file.get());
-    if (std::ferror(file.get())) {
+    struct stat info;
+    if (::fstat(fd.Get(), &info) != 0) {
         error = "cannot read " + path + ": " + std::strerror(errno);
         return false;
     }
-    text.resize(size);
-    return ParsePriceText(text, out, error);
+    if (S_ISDIR(info.st_mode)) {
+        error = "cannot read " + path + ": " + std::strerror(EISDIR);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        // A pipe or a device may never answer, or never end; a price file is a plain file.
+        error = "cannot read " + path + ": not a regular file";
+        return false;
+    }
+    const std::string incomplete =
+        "the price file " + path + " is incomplete: it was being written while it was read";
+
+    std::string text;
+    bool stable = false;
+    struct stat after;
+    int err = 0;
+    // A writer rewriting the file in place is caught in the middle now and then: read again.
+    for (int attempt = 0; attempt < 3 && !stable; ++attempt) {
+        if (!ReadOnce(fd.Get(), text, stable, after, err)) {
+            error = "cannot read " + path + ": " + std::strerror(err);
+            return false;
+        }
+    }
+    if (!stable) {
+        error = incomplete;
+        return false;
+    }
+    const bool cut = static_cast<std::size_t>(after.st_size) > kMaxPriceFileBytes;
+    PriceReading reading;
+    std::size_t end = 0;
+    if (!ParsePrice(text, reading, error, end)) {
+        if (cut && text.find_first_not_of(" \t\n\v\f\r") == std::string::npos) {
+            error = "the first " + std::to_string(text.size()) + " of the " +
+                    std::to_string(after.st_size) +
+                    " bytes of the price file are blank; a price file is one line of numbers";
+        }
+        return false;
+    }
+    if (end == text.size() && !cut) {
+        // The last number runs to the end of the file: maybe all of it, maybe the first part
+        // of a line still being written. Trust it once the file has been left alone a while
+        // and reads the same again.
+        const long long age = AgeOf(after);
+        if (age >= 0 && age < kSettleNanoseconds) {
+            std::this_thread::sleep_for(std::chrono::nanoseconds(kSettleNanoseconds - age));
+        }
+        std::string again;
+        struct stat later;
+        if (!ReadOnce(fd.Get(), again, stable, later, err)) {
+            error = "cannot read " + path + ": " + std::strerror(err);
+            return false;
+        }
+        // A time stamp in the future (another machine's clock) cannot say how long the file
+        // rested; the same bytes again must do.
+        const long long rested = AgeOf(later);
+        if (!stable || again != text || !SameState(after, later) ||
+            (rested >= 0 && rested < kSettleNanoseconds)) {
+            error = incomplete;
+            return false;
+        }
+    }
+    out = reading;
+    return true;
 }
 
 void StartPriceDisplay(CCaelvaneDoc& doc) {

@@ -6,12 +6,13 @@ namespace cli {
 
 std::span<const CommandEntry> Commands() {
     static const CommandEntry kCommands[] = {
-        {"ephem", kEphemUsage, &RunEphem},
-        {"job", kJobUsage, &RunJob},
-        {"lines", kLinesUsage, &RunLines},
-        {"pricefeed", kPriceFeedUsage, &RunPriceFeed},
-        {"render", kRenderUsage, &RunRender},
-        {"render-prices", kRenderPricesUsage, &RunRenderPrices},
+        {"ephem", kEphemUsage, &RunEphem, kEphemHelp},
+        {"events", kEventsUsage, &RunEvents},  // sky events of a date range
+        {"job", kJobUsage, &RunJob, kJobHelp},
+        {"lines", kLinesUsage, &RunLines},  // planetary price levels as CSV
+        {"pricefeed", kPriceFeedUsage, &RunPriceFeed, kPriceFeedHelp},
+        {"render", kRenderUsage, &RunRender, kRenderHelp},
+        {"render-prices", kRenderPricesUsage, &RunRenderPrices},  // price chart to a file
     };
     return kCommands;
 }
@@ -21,6 +22,21 @@ int UsageError(std::string_view command, std::string_view message, const char* u
                  command.data(), static_cast<int>(message.size()), message.data());
     if (usage != nullptr) std::fprintf(stderr, "usage: caelvane-cli %s\n", usage);
     return kUsageError;
+}
+
+bool AsksForHelp(const std::vector<std::string>& args) {
+    if (!args.empty() && args[0] == "-h") return true;
+    for (const std::string& arg : args) {
+        if (arg == "--") return false;
+        if (arg == "--help") return true;
+    }
+    return false;
+}
+
+void PrintCommandHelp(const CommandEntry& entry) {
+    std::printf("usage: caelvane-cli %s\n", entry.usage);
+    if (entry.help != nullptr) std::fputs(entry.help, stdout);
+    std::fflush(stdout);
 }
 
 namespace {
@@ -41,7 +57,13 @@ int Main(int argc, char** argv) {
         return 0;
     }
     for (const CommandEntry& entry : Commands()) {
-        if (name == entry.name) return entry.run(std::vector<std::string>(argv + 2, argv + argc));
+        if (name != entry.name) continue;
+        const std::vector<std::string> args(argv + 2, argv + argc);
+        if (AsksForHelp(args)) {
+            PrintCommandHelp(entry);
+            return 0;
+        }
+        return entry.run(args);
     }
     std::fprintf(stderr, "caelvane-cli: unknown command '%s'\n", name.c_str());
     PrintUsage(stderr);

@@ -13,6 +13,9 @@ struct CommandEntry {
     const char* name;
     const char* usage;
     Command run;
+    // What the options mean, printed under the usage by `caelvane-cli NAME --help`; every
+    // command answers --help, with this text or with its usage alone.
+    const char* help = nullptr;
 };
 
 // Every sub-command, in the order of the usage text.
@@ -20,6 +23,12 @@ std::span<const CommandEntry> Commands();
 
 // The whole program: argv[1] names the sub-command. Returns the exit status.
 int Main(int argc, char** argv);
+
+// Whether `args` (after the command name) ask for the command's help: --help anywhere before a
+// "--" that ends the options, or -h as the first argument.
+bool AsksForHelp(const std::vector<std::string>& args);
+// "usage: caelvane-cli USAGE" and the entry's help text, on standard output.
+void PrintCommandHelp(const CommandEntry& entry);
 
 // Exit status for malformed arguments.
 inline constexpr int kUsageError = 2;
@@ -31,12 +40,18 @@ int UsageError(std::string_view command, std::string_view message, const char* u
 
 // The sub-commands (args after the command name) and their usage lines.
 extern const char* const kEphemUsage;
+extern const char* const kEventsUsage;
 extern const char* const kJobUsage;
 extern const char* const kLinesUsage;
 extern const char* const kPriceFeedUsage;
 extern const char* const kRenderUsage;
 extern const char* const kRenderPricesUsage;
+extern const char* const kEphemHelp;
+extern const char* const kJobHelp;
+extern const char* const kPriceFeedHelp;
+extern const char* const kRenderHelp;
 int RunEphem(const std::vector<std::string>& args);
+int RunEvents(const std::vector<std::string>& args);
 int RunJob(const std::vector<std::string>& args);
 int RunLines(const std::vector<std::string>& args);
 int RunPriceFeed(const std::vector<std::string>& args);

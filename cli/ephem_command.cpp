@@ -13,12 +13,20 @@
 
 #include "cli/commands.h"
 #include "ephemeris/calendar.h"
+#include "ephemeris/position_source.h"
 #include "ephemeris/positions.h"
 
 namespace cli {
 
 const char* const kEphemUsage =
     "ephem --jed J [--jed J ...] | ephem --from YYYY-MM-DD --to YYYY-MM-DD [--time HH:MM]";
+
+const char* const kEphemHelp =
+    "  --jed J            one row per body code at Julian ephemeris date J; repeatable\n"
+    "                     (CSV: jed,code,longitude,latitude)\n"
+    "  --from YYYY-MM-DD  a daily table from this day ...\n"
+    "  --to YYYY-MM-DD    ... to this one, with a named column per body\n"
+    "  --time HH:MM       the time of day of the daily rows, UT (default 17:00)\n";
 
 namespace {
 
@@ -129,17 +137,18 @@ std::optional<double> ParseJed(const std::string& text) {
     return value;
 }
 
-void WriteJedTable(const std::vector<double>& jeds, std::FILE* out) {
+void WriteJedTable(const std::vector<double>& jeds, std::FILE* out, PositionSource source) {
     std::fputs("jed,code,longitude,latitude\n", out);
     for (double jed : jeds) {
         for (int code : kJedCodes) {
-            std::fprintf(out, "%.6f,%d,%.9f,%.9f\n", jed, code, BodyLongitude(jed, code),
-                         BodyLatitude(jed, code));
+            std::fprintf(out, "%.6f,%d,%.9f,%.9f\n", jed, code, BodyLongitude(jed, code, source),
+                         BodyLatitude(jed, code, source));
         }
     }
 }
 
-void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE* out) {
+void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE* out,
+                     PositionSource source) {
     std::fputs("date,time_ut,jed,weekday", out);
     for (const DailyColumn& column : kDailyColumns) std::fprintf(out, ",%s", column.name);
     std::fputc('\n', out);
@@ -149,8 +158,9 @@ void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE
         std::fprintf(out, "%04d-%02d-%02d,%02d:%02d,%.6f,%s", date.year, date.month, date.day,
                      time.hour, time.minute, jed, kWeekdays[DayOfWeek(jed)]);
         for (const DailyColumn& column : kDailyColumns) {
-            const double value = column.latitude ? SignedLatitude(BodyLatitude(jed, column.code))
-                                                 : BodyLongitude(jed, column.code);
+            const double value = column.latitude
+                                     ? SignedLatitude(BodyLatitude(jed, column.code, source))
+                                     : BodyLongitude(jed, column.code, source);
             std::fprintf(out, ",%.6f", value);
         }
         std::fputc('\n', out);
@@ -163,9 +173,11 @@ std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& a
     std::optional<Date> from;
     std::optional<Date> to;
     std::optional<TimeOfDay> time;
+    std::optional<PositionSource> source;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
-        if (option != "--jed" && option != "--from" && option != "--to" && option != "--time") {
+        if (option != "--jed" && option != "--from" && option != "--to" && option != "--time" &&
+            option != "--positions") {
             return "unknown argument '" + option + "'; usage: " + kEphemUsage;
         }
         if (i + 1 >= args.size()) return option + " needs a value";
@@ -174,6 +186,11 @@ std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& a
             const auto jed = ParseJed(value);
             if (!jed) return "--jed needs a finite number, not '" + value + "'";
             jeds.push_back(*jed);
+        } else if (option == "--positions") {
+            if (source) return "--positions given twice";
+            std::string error;
+            source = ReadPositionSource(value, error);
+            if (!source) return "--positions: " + error;
         } else if (option == "--time") {
             if (time) return "--time given twice";
             time = ParseTime(value);
@@ -189,6 +206,7 @@ std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& a
         if (from || to || time) return "--jed cannot be combined with --from, --to or --time";
         request = EphemRequest{};
         request.jeds = std::move(jeds);
+        request.source = source.value_or(kDefaultPositionSource);
         return std::nullopt;
     }
     if (!from || !to) return std::string("needs --jed, or --from and --to; usage: ") + kEphemUsage;
@@ -198,6 +216,7 @@ std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& a
     request.to = *to;
     // 17:00 UT is the time of the chart's pages.
     request.time = time.value_or(TimeOfDay{17, 0});
+    request.source = source.value_or(kDefaultPositionSource);
     return std::nullopt;
 }
 
@@ -205,9 +224,9 @@ int RunEphem(const std::vector<std::string>& args) {
     EphemRequest request;
     if (const auto error = ParseEphemArguments(args, request)) return UsageError("ephem", *error);
     if (!request.jeds.empty()) {
-        WriteJedTable(request.jeds, stdout);
+        WriteJedTable(request.jeds, stdout, request.source);
     } else {
-        WriteDailyTable(request.from, request.to, request.time, stdout);
+        WriteDailyTable(request.from, request.to, request.time, stdout, request.source);
     }
     return Finish(stdout);
 }

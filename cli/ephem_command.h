@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ephemeris/position_source.h"
+
 namespace cli {
 
 struct Date {
@@ -44,6 +46,7 @@ struct EphemRequest {
     Date from{};
     Date to{};
     TimeOfDay time{};
+    PositionSource source = kDefaultPositionSource;  // --positions
 };
 
 // The usage error the arguments make, if any; otherwise `request` is filled in.
@@ -51,8 +54,10 @@ std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& a
                                                EphemRequest& request);
 
 // CSV: jed,code,longitude,latitude; one row per JED and code.
-void WriteJedTable(const std::vector<double>& jeds, std::FILE* out);
+void WriteJedTable(const std::vector<double>& jeds, std::FILE* out,
+                   PositionSource source = kDefaultPositionSource);
 // CSV: one row per day from `from` to `to`, both included.
-void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE* out);
+void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE* out,
+                     PositionSource source = kDefaultPositionSource);
 
 }  // namespace cli

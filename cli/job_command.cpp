@@ -1,17 +1,31 @@
-// caelvane-cli job new [--set NAME=VALUE ...] -o FILE.cvj
+// caelvane-cli job new [--set NAME=VALUE ...] [--unchecked] -o FILE.cvj
 // caelvane-cli job show FILE.cvj
 #include <cstdio>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
 #include "job/caelvane_doc.h"
+#include "job/job_checks.h"
 #include "job/job_file.h"
 #include "job/job_text.h"
 
 namespace cli {
 
-const char* const kJobUsage = "job new [--set NAME=VALUE ...] -o FILE.cvj | job show FILE.cvj";
+const char* const kJobUsage =
+    "job new [--set NAME=VALUE ...] [--unchecked] -o FILE.cvj | job show FILE.cvj";
+
+const char* const kJobHelp =
+    "  job new            writes a job with the defaults, changed by the given fields\n"
+    "    --set NAME=VALUE a field as `job show` prints it (the name without m_: jobType,\n"
+    "                     startMonth, note, hotSpotDegree[2], ...); repeatable\n"
+    "    --unchecked      skip the checks the job dialogs make (ranges, lengths of texts,\n"
+    "                     a job type of 0 to 3, dates that exist), for test files\n"
+    "    -o FILE.cvj      the job file to write\n"
+    "  job show FILE.cvj  prints every saved field as NAME=VALUE, one a line, in file order;\n"
+    "                     `job new --unchecked --set LINE ...` takes the lines back\n";
 
 namespace {
 
@@ -19,11 +33,27 @@ int JobUsageError(const std::string& message) {
     return cli::UsageError("job", message);
 }
 
+// The value of one field as `job show` prints it.
+std::string FieldValue(CCaelvaneDoc& doc, const std::string& field) {
+    const std::string text = "\n" + JobToText(doc);
+    const std::string key = "\n" + field + "=";
+    const std::size_t at = text.find(key);
+    if (at == std::string::npos) return "";
+    const std::size_t begin = at + key.size();
+    return text.substr(begin, text.find('\n', begin) - begin);
+}
+
 int RunNew(const std::vector<std::string>& args) {
     CCaelvaneDoc doc;
     std::string output;
+    bool unchecked = false;
+    std::map<std::string, std::string> given;  // the last value given for each field, as typed
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (arg == "--unchecked") {
+            unchecked = true;
+            continue;
+        }
         if (arg == "--set" || arg == "-o") {
             if (i + 1 >= args.size()) return JobUsageError(arg + " needs a value");
             const std::string& value = args[++i];
@@ -35,11 +65,24 @@ int RunNew(const std::vector<std::string>& args) {
             }
             std::string error;
             if (!SetJobField(doc, value, error)) return JobUsageError(error);
+            const std::size_t equals = value.find('=');
+            given[value.substr(0, equals)] = value.substr(equals + 1);
         } else {
             return JobUsageError("unexpected argument \"" + arg + "\"");
         }
     }
     if (output.empty()) return JobUsageError("missing -o FILE.cvj");
+    // Checked once every field is set, so that the order of the --set options does not matter
+    // (a month first, then a day it has).
+    if (!unchecked) {
+        if (const std::optional<JobCheckFailure> failure = CheckJobFields(doc)) {
+            const auto typed = given.find(failure->field);
+            return JobUsageError(
+                failure->field + "=" +
+                (typed != given.end() ? typed->second : FieldValue(doc, failure->field)) + ": " +
+                failure->message);
+        }
+    }
     std::string error;
     if (!SaveJobFile(output, doc, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());

@@ -5,18 +5,21 @@
 // update, so that the price monitor of the desktop program can be used without one.
 #include "cli/pricefeed_command.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,6 +36,8 @@ const char* const kPriceFeedUsage =
 namespace {
 
 volatile sig_atomic_t stopRequested = 0;
+
+constexpr double kSlowestSpeed = 1e-5;
 
 void RequestStop(int) {
     stopRequested = 1;
@@ -64,9 +69,14 @@ std::optional<std::uint64_t> ParseCount(const std::string& text) {
     return value;
 }
 
+// The longest single wait: beyond it a replay is no replay (and a time_t from a larger double
+// is not defined).
+constexpr double kLongestWait = 1e9;
+
 // Sleeps up to `seconds`, waking early when a stop is requested.
 void Wait(double seconds) {
-    if (seconds <= 0.0) return;
+    if (!(seconds > 0.0)) return;
+    if (seconds > kLongestWait) seconds = kLongestWait;
     timespec left{};
     left.tv_sec = static_cast<time_t>(seconds);
     left.tv_nsec = static_cast<long>((seconds - static_cast<double>(left.tv_sec)) * 1e9);
@@ -96,24 +106,99 @@ bool Publish(const std::string& path, const PriceQuote& quote) {
     return true;
 }
 
+// A CSV row is a date, a time and four prices; a line far longer is no CSV of prices (a wrong
+// file, /dev/zero), and reading stops there instead of filling the memory.
+constexpr std::size_t kMaxCsvLine = 4096;
+
+// Reads the next line of `in` (without its line feed) up to kMaxCsvLine bytes. Returns false
+// at the end of the file; `tooLong` when the line goes on past the limit.
+bool ReadCsvLine(std::FILE* in, std::string& line, bool& tooLong) {
+    line.clear();
+    tooLong = false;
+    int c = 0;
+    while ((c = std::getc(in)) != EOF && c != '\n') {
+        if (line.size() == kMaxCsvLine) {
+            tooLong = true;
+            return true;
+        }
+        line += static_cast<char>(c);
+    }
+    return c != EOF || !line.empty();
+}
+
+std::string LineTooLong(const std::string& csv, int lineNumber) {
+    return csv + ": line " + std::to_string(lineNumber) + " is longer than " +
+           std::to_string(kMaxCsvLine) + " bytes: not a CSV of prices";
+}
+
 int ReplayCsv(const PriceFeedOptions& options, const std::string& path) {
-    std::ifstream in(options.csv, std::ios::binary);
-    if (!in) return Failure("cannot open " + options.csv);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return Failure("cannot read " + options.csv);
-    std::vector<TimedQuote> quotes;
-    std::string error;
-    if (!ParsePriceCsv(text.str(), quotes, error)) return Failure(options.csv + ": " + error);
+    // Without waiting in open(): a pipe is read as it comes, but only once it is opened.
+    const int fd = ::open(options.csv.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Failure("cannot open " + options.csv + ": " + std::strerror(errno));
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int err = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        return Failure("cannot read " + options.csv + ": " + std::strerror(err));
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(::fdopen(fd, "rb"), &std::fclose);
+    if (!in) {
+        const int err = errno;
+        ::close(fd);
+        return Failure("cannot read " + options.csv + ": " + std::strerror(err));
+    }
+
+    // A file is checked whole before its first row is published, a line at a time so that a
+    // long CSV is never held whole; then it is read again for the replay. A pipe can be read
+    // once only: its rows are checked as they are replayed, and a bad one ends the replay.
+    if (S_ISREG(info.st_mode)) {
+        CPriceCsvReader checker;
+        std::string line, error;
+        bool tooLong = false;
+        int lineNumber = 0;
+        while (ReadCsvLine(in.get(), line, tooLong)) {
+            ++lineNumber;
+            if (tooLong) return Failure(LineTooLong(options.csv, lineNumber));
+            std::optional<TimedQuote> quote;
+            if (!checker.Line(line, quote, error)) return Failure(options.csv + ": " + error);
+        }
+        if (std::ferror(in.get())) {
+            return Failure("cannot read " + options.csv + ": " + std::strerror(errno));
+        }
+        if (!checker.Finish(error)) return Failure(options.csv + ": " + error);
+        std::rewind(in.get());
+    }
 
     const double speed = options.speed.value_or(1.0);
-    const std::uint64_t limit = options.count.value_or(quotes.size());
-    for (std::uint64_t n = 0; n < limit && n < quotes.size() && !stopRequested; ++n) {
-        if (n > 0) {
-            Wait(static_cast<double>(quotes[n].seconds - quotes[n - 1].seconds) / speed);
+    const std::uint64_t limit = options.count.value_or(UINT64_MAX);
+    CPriceCsvReader reader;
+    std::string line;
+    std::string error;
+    bool tooLong = false;
+    std::uint64_t published = 0;
+    std::int64_t previous = 0;
+    int lineNumber = 0;
+    while (published < limit && !stopRequested && ReadCsvLine(in.get(), line, tooLong)) {
+        ++lineNumber;
+        if (tooLong) {
+            return Failure(LineTooLong(options.csv, lineNumber));
+        }
+        std::optional<TimedQuote> quote;
+        if (!reader.Line(line, quote, error)) return Failure(options.csv + ": " + error);
+        if (!quote) continue;
+        if (published > 0) {
+            Wait(static_cast<double>(quote->seconds - previous) / speed);
             if (stopRequested) break;
         }
-        if (!Publish(path, quotes[n].quote)) return 1;
+        if (!Publish(path, quote->quote)) return 1;
+        previous = quote->seconds;
+        ++published;
+    }
+    if (std::ferror(in.get())) {
+        return Failure("cannot read " + options.csv + ": " + std::strerror(errno));
+    }
+    if (published == 0 && !stopRequested && !reader.Finish(error)) {
+        return Failure(options.csv + ": " + error);
     }
     return 0;
 }
@@ -147,14 +232,18 @@ int RandomWalk(const PriceFeedOptions& options, const std::string& path) {
     return 0;
 }
 
-constexpr const char* kHelp =
+}  // namespace
+
+const char* const kPriceFeedHelp =
     "Keeps the price file of the desktop program's price monitor up to date, replacing it\n"
     "whole on every update (month day year hour minute open high low price).\n"
     "  --file PATH        the price file (default: $CAELVANE_PRICE_FILE, else the profile's\n"
     "                     Settings/PriceFile, else $XDG_DATA_HOME/Caelvane/sp1last.can)\n"
     "  --csv FILE         replay timed prices: DATETIME,PRICE or DATETIME,OPEN,HIGH,LOW,PRICE\n"
     "                     (or DATE,TIME,...; a header naming the columns is allowed)\n"
-    "  --speed X          replay X times faster than the time stamps (default 1)\n"
+    "  --speed X          replay X times faster than the time stamps (default 1; from\n"
+    "                     1e-5 to 1e9); rows are read as they are replayed, one line at\n"
+    "                     most 4096 bytes\n"
     "  --random-walk      a price moving one step up or down per update, stamped with the\n"
     "                     local time\n"
     "  --start P          first price of the walk (default 1000)\n"
@@ -163,8 +252,6 @@ constexpr const char* kHelp =
     "  --seed N           the same seed gives the same walk\n"
     "  --count N          stop after N updates (otherwise at the end of the CSV, or on\n"
     "                     Ctrl+C / SIGTERM)\n";
-
-}  // namespace
 
 std::optional<std::string> ParsePriceFeedArguments(const std::vector<std::string>& args,
                                                    PriceFeedOptions& options) {
@@ -203,6 +290,11 @@ std::optional<std::string> ParsePriceFeedArguments(const std::vector<std::string
             if (!target) return arg + " needs a number, not \"" + value + "\"";
             // --start stays below the largest price the monitor accepts.
             const double limit = arg == "--interval" ? 86400.0 : arg == "--speed" ? 1e9 : 1e14;
+            // A slower replay waits a day and more for every second of the CSV's clock.
+            if (arg == "--speed" && *target > 0.0 && *target < kSlowestSpeed) {
+                return "--speed " + value + " is too slow: the slowest replay is " +
+                       std::string("1e-5 (about a day for every second between rows)");
+            }
             if (!(*target > 0.0) || *target > limit) {
                 return arg + " must be above 0 and at most " +
                        (arg == "--start" || arg == "--step" ? std::string("1e14")
@@ -226,7 +318,7 @@ std::optional<std::string> ParsePriceFeedArguments(const std::vector<std::string
 int RunPriceFeed(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
-            std::printf("usage: caelvane-cli %s\n%s", kPriceFeedUsage, kHelp);
+            std::printf("usage: caelvane-cli %s\n%s", kPriceFeedUsage, kPriceFeedHelp);
             return 0;
         }
     }
@@ -234,6 +326,11 @@ int RunPriceFeed(const std::vector<std::string>& args) {
     if (const std::optional<std::string> error = ParsePriceFeedArguments(args, options)) {
         return UsageError("pricefeed", *error);
     }
+
+    // Before anything is announced: whoever waits for the "writing" line below may stop the
+    // feed from then on and have it end cleanly.
+    stopRequested = 0;
+    InstallStopHandlers();
 
     PriceFileLocation location;
     if (options.file.empty()) {
@@ -246,8 +343,6 @@ int RunPriceFeed(const std::vector<std::string>& args) {
                  options.file.empty() ? DescribePriceFileSource(location.source) : "",
                  options.file.empty() ? ")" : "");
 
-    stopRequested = 0;
-    InstallStopHandlers();
     return options.randomWalk ? RandomWalk(options, location.path)
                               : ReplayCsv(options, location.path);
 }

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "chart/chart_state.h"
@@ -32,6 +33,27 @@ namespace cli {
 const char* const kRenderUsage =
     "render FILE.cvj [--page N | --all] [--format pdf|png|svg|trace] [-o OUT|-] "
     "[--today YYYY-MM-DD] [--title TEXT] [--price-file PATH] [--dpi N]";
+
+const char* const kRenderHelp =
+    "Draws pages of a job exactly as the desktop program prints them.\n"
+    "  FILE.cvj            the job (after \"--\", a name may start with '-')\n"
+    "  --page N            the page to draw (default: the job's current page, 1); a page\n"
+    "                      beyond the job's last is refused\n"
+    "  --all               every page in date order, the first day first, whatever the\n"
+    "                      job's Reverse Printing Order says: one PDF, numbered PNG or SVG\n"
+    "                      files (NAME-001.png, ...), or one trace\n"
+    "  --format F          pdf, png, svg or trace (default: from the extension of -o, else\n"
+    "                      pdf)\n"
+    "  -o OUT | -          the output file, or - for standard output (default: the job's\n"
+    "                      name with the format's extension; traces go to standard output)\n"
+    "  --today YYYY-MM-DD  the local date that TODAY jobs use (default: the clock's)\n"
+    "  --title TEXT        the title on the page (default: the job file's name)\n"
+    "  --price-file PATH   one price-monitor poll of this file before drawing\n"
+    "  --dpi N             PNG resolution, 1 to 1200 (default 150). The page is drawn in\n"
+    "                      memory at 4 bytes a pixel and then encoded: at its peak the\n"
+    "                      program takes about 40 MB at 150 dpi, 250 MB at 600 dpi, and at\n"
+    "                      the limit of 1200 dpi about 950 MB\n"
+    "The time-zone rule is the host's: TZ in the environment sets it.\n";
 
 namespace {
 
@@ -181,11 +203,22 @@ std::string NumberedPath(const std::string& path, int page, int pageCount) {
 
 std::optional<std::string> ParseRenderArguments(const std::vector<std::string>& args,
                                                 RenderOptions& options) {
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (optionsEnded) {
+            if (!options.jobPath.empty()) return "unexpected argument \"" + arg + "\"";
+            if (arg.empty()) return "the job file name is empty";
+            options.jobPath = arg;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
         const bool takesValue = arg == "--page" || arg == "--format" || arg == "-o" ||
                                 arg == "--today" || arg == "--title" || arg == "--price-file" ||
-                                arg == "--dpi";
+                                arg == "--dpi" || arg == "--positions";
         if (arg == "--all") {
             if (options.all) return "--all given twice";
             options.all = true;
@@ -235,6 +268,11 @@ std::optional<std::string> ParseRenderArguments(const std::vector<std::string>& 
                 return "--dpi needs a resolution from 1 to " + std::to_string(kMaxPngDpi);
             }
             options.dpi = dpi;
+        } else if (arg == "--positions") {
+            if (options.positions) return "--positions given twice";
+            std::string error;
+            options.positions = ReadPositionSource(value, error);
+            if (!options.positions) return "--positions: " + error;
         }
     }
     if (options.jobPath.empty()) return "missing FILE.cvj";
@@ -303,17 +341,59 @@ bool CountPages(CCaelvaneDoc& doc, int& pageCount, std::string& error) {
     return true;
 }
 
-bool WriteText(const std::string& path, const std::string& text, std::string& error) {
-    if (path == "-") {
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
-            std::fflush(stdout) != 0) {
-            error = "caelvane-cli render: cannot write to standard output";
-            return false;
-        }
-        return true;
-    }
-    return caelvane::WriteFileAtomically(path, text, error);
+// The pages of a job, as --all counts them (no cap).
+int PageCount(CCaelvaneDoc& doc) {
+    const int current = doc.m_currentPage;
+    doc.m_currentPage = 1;
+    ChartState state;
+    PreparePaging(doc, state);
+    doc.m_currentPage = current;
+    return state.pageCount < 1 ? 1 : state.pageCount;
 }
+
+// Where a trace goes, page by page, so that a long run never holds more than one page's
+// display list: standard output as it comes, or a file that takes the place of the old one
+// only once every page is in it.
+class CTraceSink {
+public:
+    explicit CTraceSink(std::string path) : m_path(std::move(path)) {}
+
+    bool Open(std::string& error) {
+        if (ToStdout() || m_file.Open(m_path)) return true;
+        error = m_file.Failure().Message();
+        return false;
+    }
+    bool Write(const std::string& text, std::string& error) {
+        if (ToStdout()) {
+            if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+                error = "caelvane-cli render: cannot write to standard output";
+                return false;
+            }
+            return true;
+        }
+        if (m_file.Write(text)) return true;
+        error = m_file.Failure().Message();
+        return false;
+    }
+    bool Commit(std::string& error) {
+        if (ToStdout()) {
+            if (std::fflush(stdout) != 0) {
+                error = "caelvane-cli render: cannot write to standard output";
+                return false;
+            }
+            return true;
+        }
+        if (m_file.Commit()) return true;
+        error = m_file.Failure().Message();
+        return false;
+    }
+
+private:
+    bool ToStdout() const { return m_path == "-"; }
+
+    std::string m_path;
+    caelvane::CAtomicFile m_file;
+};
 
 }  // namespace
 
@@ -337,6 +417,16 @@ int RunRender(const std::vector<std::string>& args) {
         ApplyPriceReading(doc, reading);
     }
 
+    if (options.page) {
+        const int pages = PageCount(doc);
+        if (*options.page > pages) {
+            return UsageError("render", "--page " + std::to_string(*options.page) +
+                                            " is beyond the last page of " + options.jobPath +
+                                            " (it has " + std::to_string(pages) +
+                                            (pages == 1 ? " page)" : " pages)"));
+        }
+    }
+
     CCliHost host(options.today ? *options.today : HostToday(), caelvane::HostTimeZoneRule());
     int firstPage = options.page.value_or(doc.m_currentPage);
     int pageCount = 1;
@@ -346,15 +436,20 @@ int RunRender(const std::vector<std::string>& args) {
     }
     const Format format = *options.format;
     ChartState state;  // one for the whole run, as a view keeps one while it pages
+    state.positionSource = options.positions.value_or(kDefaultPositionSource);
 
     if (format == Format::Trace) {
+        CTraceSink sink(options.output);
+        if (!sink.Open(error)) return Failure(error);
         CTraceDevice trace;
         host.SetTrace(&trace);
         for (int i = 0; i < pageCount; ++i) {
             doc.m_currentPage = firstPage + i;
             DrawChartPage(doc, state, trace, host);
+            if (!sink.Write(trace.Trace(), error)) return Failure(error);
+            trace.Clear();
         }
-        if (!WriteText(options.output, trace.Trace(), error)) return Failure(error);
+        if (!sink.Commit(error)) return Failure(error);
         return 0;
     }
 

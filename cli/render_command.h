@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ephemeris/position_source.h"
 #include "platform/host_services.h"
 
 namespace cli {
@@ -22,6 +23,7 @@ struct RenderOptions {
     std::optional<std::string> title;
     std::optional<std::string> priceFile;
     std::optional<int> dpi;
+    std::optional<PositionSource> positions;  // --positions; the series when not given
 };
 
 // The usage error the arguments make, if any; otherwise `options` is complete.

@@ -9,6 +9,7 @@
 #include "ephemeris/moon_tables.h"
 #include "ephemeris/planet_tables.h"
 #include "ephemeris/planets.h"
+#include "ephemeris/position_source.h"
 #include "ephemeris/position_steps.h"
 #include "ephemeris/positions.h"
 #include "ephemeris/series.h"
@@ -122,7 +123,7 @@ void TakeNaNsFromPerCode(PagePositions& page) {
 double WheelLongitudes::Longitude(int code) const {
     if (code >= 1 && code <= 12) return heliocentric[code];
     if (code >= -12 && code <= -1) return geocentric[-code];
-    return BodyLongitude(jed, code);
+    return BodyLongitude(jed, code, source);
 }
 
 double PagePositions::Longitude(int code) const {
@@ -134,7 +135,7 @@ double PagePositions::Latitude(int code) const {
     if (code == 13 || code == -13) return moonLatitude;
     if (code >= 1 && code <= 12) return latitude[code];
     if (code >= -12 && code <= -1) return latitude[-code];
-    return BodyLatitude(jed, code);
+    return BodyLatitude(jed, code, source);
 }
 
 WheelLongitudes ComputeWheelLongitudes(double jed) {

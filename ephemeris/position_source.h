@@ -6,14 +6,25 @@
 // Every function here answers every body code that positions.h answers, with the same meaning,
 // whichever source is chosen.
 
+//
+// The precise source (builds with CAELVANE_WITH_SWISSEPH):
+// - instants are UT, as everywhere in the chart; the library applies ΔT itself;
+// - geocentric longitudes are apparent (light-time, aberration, deflection, nutation), tropical,
+//   on the true ecliptic and equinox of date, as astrologers' programs show them;
+// - heliocentric longitudes are geometric (no light-time: nobody observes from the Sun), of date;
+// - the node is the mean node; Chiron comes from the asteroid file;
+// - latitudes are the bodies' own: heliocentric for the planets and Chiron, geocentric for the
+//   Moon (codes 10, 13, 20/30/40), 0 for the Earth/Sun and the node as with the series;
+// - Chiron outside its asteroid file (1800..2399) comes from the series; a date the library
+//   cannot compute at all (NaN, infinities, before 3000 BCE or after 3000 CE) comes wholly from
+//   the series; the page positions say so (page_positions.h).
+// All of it is exactly repeatable: the same inputs give the same bits, whatever was asked before.
+
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "ephemeris/page_positions.h"
-
-enum class PositionSource { Series, Precise };
-
-inline constexpr PositionSource kDefaultPositionSource = PositionSource::Series;
 
 // The allowed spellings, for messages and usage lines.
 inline constexpr const char* kPositionSourceChoices = "series|precise";
@@ -23,9 +34,19 @@ const char* PositionSourceName(PositionSource source);
 // The inverse of PositionSourceName; nothing for any other text.
 std::optional<PositionSource> ParsePositionSource(std::string_view text);
 
+// A source as the user wrote it (command line, profile): nothing, with a message naming the
+// allowed values, for any other text, and for "precise" in a build without the precise source.
+std::optional<PositionSource> ReadPositionSource(std::string_view text, std::string& error);
+
 // Whether this build has the precise source. Callers refuse a request for it when not; asking
 // for it anyway throws std::invalid_argument.
 bool PrecisePositionsAvailable();
+
+// The precise source's library and version ("Swiss Ephemeris 2.10.03"); empty without it.
+std::string PreciseSourceName();
+// One line on a source for a status bar or a usage text: "classic series", or the library,
+// its version and where its data come from.
+std::string PositionSourceDescription(PositionSource source);
 
 double BodyLongitude(double jed, int code, PositionSource source);
 double BodyLatitude(double jed, int code, PositionSource source);

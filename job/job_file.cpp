@@ -1,66 +1,69 @@
 #include "job/job_file.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/archive.h"
 #include "platform/atomic_file.h"
+#include "platform/file_descriptor.h"
 
 namespace {
 std::string FileError(const char* what, const std::string& path, int err) {
     return std::string(what) + " \"" + path + "\": " + std::strerror(err) + ".";
 }
 
-// Closes a descriptor when it goes out of scope.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) ::close(m_fd);
+// Reads up to `limit` bytes from the start of `fd`; a file that shrinks meanwhile just gives
+// fewer bytes.
+bool ReadUpTo(int fd, std::size_t limit, std::vector<std::uint8_t>& bytes, int& err) {
+    bytes.clear();
+    std::size_t chunk = 4096;
+    while (bytes.size() < limit) {
+        const std::size_t want = std::min(chunk, limit - bytes.size());
+        const std::size_t have = bytes.size();
+        bytes.resize(have + want);
+        const ssize_t got = ::read(fd, bytes.data() + have, want);
+        if (got < 0) {
+            bytes.resize(have);
+            if (errno == EINTR) continue;
+            err = errno;
+            return false;
+        }
+        bytes.resize(have + static_cast<std::size_t>(got));
+        if (got == 0) break;
+        chunk = std::min<std::size_t>(chunk * 2, 1024 * 1024);
     }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-// Read-only view of a regular file's contents; the pages are read only when touched, so a huge
-// file with a short record behind it costs no memory.
-class MappedFile {
-public:
-    MappedFile(void* data, std::size_t size) : m_data(data), m_size(size) {}
-    ~MappedFile() {
-        if (m_data != nullptr) ::munmap(m_data, m_size);
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-    std::span<const std::uint8_t> Bytes() const {
-        return {static_cast<const std::uint8_t*>(m_data), m_data != nullptr ? m_size : 0};
-    }
-
-private:
-    void* m_data;
-    std::size_t m_size;
-};
+    return true;
+}
 
 }  // namespace
 
 bool LoadJobBytes(std::span<const std::uint8_t> bytes, CCaelvaneDoc& doc, std::string& error) {
+    std::string reason;
+    return LoadJobBytes(bytes, doc, error, reason);
+}
+
+bool LoadJobBytes(std::span<const std::uint8_t> bytes, CCaelvaneDoc& doc, std::string& error,
+                  std::string& reason) {
+    reason.clear();
     // Read into a document of its own, so that nothing of a refused file reaches `doc`.
     CCaelvaneDoc fresh;
+    CArchive ar(bytes);
     try {
-        CArchive ar(bytes);
         fresh.Serialize(ar);
-    } catch (const CArchiveException&) {
+    } catch (const CArchiveException& e) {
         error = kUnexpectedFileFormat;
+        const std::string size = std::to_string(bytes.size()) + " bytes";
+        reason = e.GetCause() == CArchiveException::badLength
+                     ? "a text at byte " + std::to_string(ar.GetPosition()) +
+                           " is longer than the " + std::to_string(ar.GetRemaining()) +
+                           " bytes after it"
+                     : "too short (" + size + ")";
         return false;
     }
     doc.CopyFieldsFrom(fresh);
@@ -75,6 +78,13 @@ std::vector<std::uint8_t> SaveJobBytes(CCaelvaneDoc& doc) {
 }
 
 bool LoadJobFile(const std::string& path, CCaelvaneDoc& doc, std::string& error) {
+    std::string reason;
+    return LoadJobFile(path, doc, error, reason);
+}
+
+bool LoadJobFile(const std::string& path, CCaelvaneDoc& doc, std::string& error,
+                 std::string& reason) {
+    reason.clear();
     // Non-blocking, so that a pipe given by mistake is refused below instead of waiting for a
     // writer; reads of a regular file are not affected.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -92,21 +102,18 @@ bool LoadJobFile(const std::string& path, CCaelvaneDoc& doc, std::string& error)
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
-        // Devices and pipes have no size to map; a job is always a plain file.
+        // A device or a pipe could feed bytes without end or never answer; a job is always a
+        // plain file.
         error = "Cannot read \"" + path + "\": not a regular file.";
         return false;
     }
-    const auto size = static_cast<std::size_t>(info.st_size);
-    void* data = nullptr;
-    if (size > 0) {
-        data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd.Get(), 0);
-        if (data == MAP_FAILED) {
-            error = FileError("Cannot read", path, errno);
-            return false;
-        }
+    std::vector<std::uint8_t> bytes;
+    int err = 0;
+    if (!ReadUpTo(fd.Get(), kMaxJobFileBytes, bytes, err)) {
+        error = FileError("Cannot read", path, err);
+        return false;
     }
-    const MappedFile mapped(data, size);
-    if (!LoadJobBytes(mapped.Bytes(), doc, error)) return false;
+    if (!LoadJobBytes(bytes, doc, error, reason)) return false;
     doc.SetPathName(path);
     doc.SetModifiedFlag(false);
     return true;

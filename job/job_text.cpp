@@ -130,8 +130,11 @@ bool ParseDouble(const std::string& text, double& value) {
     // strtod skips leading blanks and stops at trailing ones; neither is a well-formed value.
     if (rest.empty() || std::isspace(static_cast<unsigned char>(rest[0]))) return false;
     char* end = nullptr;
+    errno = 0;
     const double parsed = std::strtod(text.c_str(), &end);
     if (end != text.c_str() + text.size()) return false;
+    // A number too large for a double would be stored as infinity, which it does not say.
+    if (errno == ERANGE && std::isinf(parsed)) return false;
     value = parsed;
     return true;
 }

@@ -1,6 +1,8 @@
 #include "platform/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +10,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <random>
+#include <set>
 
 namespace caelvane {
 namespace {
@@ -26,13 +30,15 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+constexpr std::size_t kSuffixLength = 12;
+
 // Letters and digits nobody can guess, so that another user of a shared folder cannot lay a
 // file or link in the temporary file's place beforehand (O_EXCL refuses it anyway; this keeps
 // such a trap from blocking the write).
 std::string RandomSuffix() {
     static constexpr char kAlphabet[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    unsigned char bytes[12];
+    unsigned char bytes[kSuffixLength];
     if (::getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
         std::random_device device;
         for (unsigned char& byte : bytes) byte = static_cast<unsigned char>(device());
@@ -42,14 +48,92 @@ std::string RandomSuffix() {
     return suffix;
 }
 
-// A name beside the target, hidden so that folder listings and watchers of the folder pass over
-// it. Long names are cut so that the temporary name stays within the file system's limit.
-std::string TemporaryNameFor(const std::string& target) {
+// The start of every temporary name of `target`: hidden, so that folder listings and watchers
+// of the folder pass over it, then the target's name (cut so that the whole name stays within
+// the file system's limit) and the writing process's id, so that a later run can tell the
+// leftovers of a process that died (kill -9, a power cut) from a write still going on.
+std::string TemporaryPrefix(const std::string& target) {
     std::string name = NameOf(target);
     constexpr std::size_t kLongestKept = 200;
     if (name.size() > kLongestKept) name.resize(kLongestKept);
+    return "." + name + ".~";
+}
+
+std::string TemporaryNameFor(const std::string& target) {
     const std::string folder = FolderOf(target);
-    return (folder == "/" ? "" : folder) + "/." + name + "." + RandomSuffix();
+    return (folder == "/" ? "" : folder) + "/" + TemporaryPrefix(target) +
+           std::to_string(::getpid()) + "." + RandomSuffix();
+}
+
+// Removes the temporary files that writes into `folder` left when their process died: ours by
+// name (".NAME.~PID.SUFFIX"), by owner and by kind, and of a process that no longer exists.
+// Each folder is looked through once per process: a set of many files in one folder must not
+// read the folder once for every file.
+void RemoveStaleTemporaries(const std::string& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> done;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!done.insert(folder).second) return;
+    }
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        const std::size_t marker = name.rfind(".~");
+        if (name.empty() || name[0] != '.' || marker == std::string_view::npos || marker < 2) {
+            continue;
+        }
+        // PID "." SUFFIX
+        const std::string_view rest = name.substr(marker + 2);
+        const std::size_t dot = rest.find('.');
+        if (dot == 0 || dot == std::string_view::npos || dot > 9 ||
+            rest.size() - dot - 1 != kSuffixLength) {
+            continue;
+        }
+        long pid = 0;
+        bool digits = true;
+        for (const char c : rest.substr(0, dot)) {
+            digits = digits && c >= '0' && c <= '9';
+            pid = pid * 10 + (c - '0');
+        }
+        bool letters = true;
+        for (const char c : rest.substr(dot + 1)) {
+            letters = letters &&
+                      ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'));
+        }
+        if (!digits || !letters || pid <= 0) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // alive
+        const std::string path = (folder == "/" ? "" : folder) + "/" + std::string(name);
+        struct stat info;
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::geteuid()) {
+            continue;
+        }
+        ::unlink(path.c_str());
+    }
+    ::closedir(dir);
+}
+
+// Where a symbolic link leads, followed link by link even when the last one dangles, so that
+// the file is created where the link points rather than the link being replaced. Empty after
+// too many links (a loop).
+std::string FollowLinks(std::string path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info;
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        std::string destination(static_cast<std::size_t>(info.st_size) + 256, '\0');
+        const ssize_t length = ::readlink(path.c_str(), destination.data(), destination.size());
+        if (length < 0 || static_cast<std::size_t>(length) >= destination.size()) return {};
+        destination.resize(static_cast<std::size_t>(length));
+        if (destination.empty()) return {};
+        if (destination[0] != '/') {
+            const std::string folder = FolderOf(path);
+            destination = (folder == "/" ? "" : folder) + "/" + destination;
+        }
+        path = destination;
+    }
+    return {};
 }
 
 }  // namespace
@@ -82,13 +166,16 @@ bool CAtomicFile::Open(const std::string& path) {
     m_keepMode = false;
     m_failure = AtomicWriteFailure{};
 
-    // Replace the file a symbolic link leads to, not the link. A dangling link has no file to
-    // replace: the link itself gives way to the new file.
+    // Replace the file a symbolic link leads to, not the link; a dangling link gets its file
+    // created where it points.
     struct stat info;
     if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
         if (char* resolved = ::realpath(path.c_str(), nullptr)) {
             m_target = resolved;
             std::free(resolved);
+        } else {
+            m_target = FollowLinks(path);
+            if (m_target.empty()) return Fail(AtomicWriteStep::Target, ELOOP);
         }
     }
     if (::stat(m_target.c_str(), &info) == 0) {
@@ -97,8 +184,11 @@ bool CAtomicFile::Open(const std::string& path) {
         if (S_ISDIR(info.st_mode)) return Fail(AtomicWriteStep::Target, EISDIR);
         if (!S_ISREG(info.st_mode)) return Fail(AtomicWriteStep::Target, 0);
         m_mode = info.st_mode & 07777;
+        m_uid = info.st_uid;
+        m_gid = info.st_gid;
         m_keepMode = true;
     }
+    RemoveStaleTemporaries(FolderOf(m_target));
 
     int err = 0;
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
@@ -110,8 +200,18 @@ bool CAtomicFile::Open(const std::string& path) {
         if (m_fd < 0 && err != EEXIST) break;
     }
     if (m_fd < 0) return Fail(AtomicWriteStep::Create, err);
-    if (m_keepMode && ::fchmod(m_fd, static_cast<mode_t>(m_mode)) != 0) {
-        return Fail(AtomicWriteStep::Mode, errno);
+    if (m_keepMode) {
+        // The owner first: a change of owner may clear the set-id bits that the mode restores.
+        // Only root may give a file away, and a group only to its members: where that is
+        // refused the new file stays ours, as any file we create.
+        struct stat made;
+        if (::fstat(m_fd, &made) == 0 && (made.st_uid != m_uid || made.st_gid != m_gid) &&
+            ::fchown(m_fd, m_uid, m_gid) != 0) {
+            (void)::fchown(m_fd, static_cast<uid_t>(-1), m_gid);
+        }
+        if (::fchmod(m_fd, static_cast<mode_t>(m_mode)) != 0) {
+            return Fail(AtomicWriteStep::Mode, errno);
+        }
     }
     return true;
 }

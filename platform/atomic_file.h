@@ -7,10 +7,13 @@
 // Replacing a file so that readers, and a crash, see either the old file or the whole new one:
 // the bytes go to a fresh temporary file in the target's folder (so the rename stays within one
 // file system), are flushed to the disk, and the temporary file is renamed over the target.
-// A target that is a symbolic link has the file it leads to replaced; a target that exists but
-// is no regular file (a folder, a device, a pipe) is refused without ever being opened. An
-// existing file keeps its permission mode; a new one gets 0666 narrowed by the umask. Whatever
-// fails, the temporary file is removed and the target is left as it was.
+// A target that is a symbolic link has the file it leads to replaced (or created, when the link
+// dangles); a target that exists but is no regular file (a folder, a device, a pipe) is refused
+// without ever being opened. An existing file keeps its permission mode, and its owner and
+// group where we may give them; a new one gets 0666 narrowed by the umask. Whatever fails, the
+// temporary file is removed and the target is left as it was. Temporary names carry the
+// writer's process id (".NAME.~PID.RANDOM"): the first write of a process into a folder removes
+// those that processes which died before they could clean up left there.
 
 namespace caelvane {
 
@@ -73,6 +76,8 @@ private:
     std::string m_temporary;  // empty when there is none
     int m_fd = -1;
     unsigned m_mode = 0;  // the existing target's permissions
+    unsigned m_uid = 0;   // and its owner
+    unsigned m_gid = 0;
     bool m_keepMode = false;
     AtomicWriteFailure m_failure;
 };

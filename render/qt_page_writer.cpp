@@ -14,6 +14,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <string_view>
 #include <utility>
 
 #include "platform/atomic_file.h"
@@ -28,40 +30,67 @@ constexpr int kPdfDpi = 1200;
 // SVG user units are page units: one per 0.001 inch.
 constexpr int kSvgDpi = 1000;
 
+// Bytes written straight into a temporary file as the encoder produces them, so that a long
+// PDF is never held in memory whole. The first failure sticks: later writes are refused and
+// its reason is kept for the message.
+class CAtomicFileDevice : public QIODevice {
+public:
+    explicit CAtomicFileDevice(caelvane::CAtomicFile& file) : m_file(file) {
+        open(QIODevice::WriteOnly);
+    }
+    bool Failed() const { return m_failed; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (m_failed) return -1;
+        if (!m_file.Write(std::string_view(data, static_cast<std::size_t>(size)))) {
+            m_failed = true;
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    caelvane::CAtomicFile& m_file;
+    bool m_failed = false;
+};
+
 // Where the bytes go: a temporary file renamed into place on success (alone, or with the other
-// files of a set), or standard output written only once everything has been produced. The page
-// is produced in memory first (a long PDF is a few megabytes), so the encoders never see a
-// half-writable file and every byte reaches the disk through one careful path.
+// files of a set), or standard output written only once everything has been produced (a pipe
+// cannot take half of it back).
 class COutput {
 public:
     COutput(const std::string& path, caelvane::CAtomicFileSet* set) : m_path(path), m_set(set) {}
 
     QIODevice* Open(std::string& error) {
-        if (!ToStdout()) {
-            m_file = m_set ? m_set->Add(m_path) : &m_single;
-            if (!m_file || (!m_set && !m_single.Open(m_path))) {
-                error = m_set ? m_set->Message() : m_single.Failure().Message();
-                return nullptr;
-            }
+        if (ToStdout()) {
+            m_buffer.setBuffer(&m_bytes);
+            m_buffer.open(QIODevice::WriteOnly);
+            return &m_buffer;
         }
-        m_buffer.setBuffer(&m_bytes);
-        m_buffer.open(QIODevice::WriteOnly);
-        return &m_buffer;
+        m_file = m_set ? m_set->Add(m_path) : &m_single;
+        if (!m_file || (!m_set && !m_single.Open(m_path))) {
+            error = m_set ? m_set->Message() : m_single.Failure().Message();
+            return nullptr;
+        }
+        m_device = std::make_unique<CAtomicFileDevice>(*m_file);
+        return m_device.get();
     }
 
     bool Commit(std::string& error) {
-        m_buffer.close();
-        const std::size_t size = static_cast<std::size_t>(m_bytes.size());
         if (ToStdout()) {
+            m_buffer.close();
+            const std::size_t size = static_cast<std::size_t>(m_bytes.size());
             if (std::fwrite(m_bytes.constData(), 1, size, stdout) != size || std::fflush(stdout)) {
                 error = "cannot write to standard output";
                 return false;
             }
             return true;
         }
+        m_device->close();
         // A file of a set only gets complete here; the set's owner renames it with the others.
-        const bool written = m_file->Write(std::string_view(m_bytes.constData(), size)) &&
-                             (m_set ? m_file->Finish() : m_file->Commit());
+        const bool written = !m_device->Failed() && (m_set ? m_file->Finish() : m_file->Commit());
         if (!written) {
             error = m_file->Failure().Message();
             if (m_set) m_set->Abandon();
@@ -85,6 +114,7 @@ private:
     caelvane::CAtomicFileSet* m_set;
     caelvane::CAtomicFile m_single;
     caelvane::CAtomicFile* m_file = nullptr;
+    std::unique_ptr<CAtomicFileDevice> m_device;
     QByteArray m_bytes;
     QBuffer m_buffer;
 };
@@ -114,7 +144,7 @@ void EnsureGuiApplication() {
 }
 
 bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
-                  std::string& error) {
+                  const std::function<bool()>& cancelled, std::string& error) {
     COutput output(path, nullptr);
     QIODevice* device = output.Open(error);
     if (!device) return false;
@@ -134,11 +164,22 @@ bool WritePdfFile(const std::string& path, const std::string& title, const PageD
         CQtPainterDevice surface(painter, kPdfDpi, kPdfDpi);
         for (int index = 0;; ++index) {
             if (!draw(index, surface)) break;
+            if (cancelled && cancelled()) {
+                painter.end();
+                output.Cancel();
+                error.clear();
+                return false;
+            }
             writer.newPage();
         }
         painter.end();
     }
     return output.Commit(error);
+}
+
+bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
+                  std::string& error) {
+    return WritePdfFile(path, title, draw, nullptr, error);
 }
 
 bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer& draw,
@@ -167,12 +208,34 @@ bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer&
     COutput output(path, set);
     QIODevice* device = output.Open(error);
     if (!device) return false;
-    if (png.isEmpty() || device->write(png) != png.size()) {
+    if (png.isEmpty()) {
         output.Cancel();
         error = "cannot encode the PNG image for " + path;
         return false;
     }
+    // A write that fails is reported by Commit, with the system's reason.
+    device->write(png);
     return output.Commit(error);
+}
+
+std::string SvgPageBytes(const std::string& title, int index, const PageDrawer& draw) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setResolution(kSvgDpi);
+        generator.setSize(QSize(kPageWidthMils, kPageHeightMils));
+        generator.setViewBox(QRect(0, 0, kPageWidthMils, kPageHeightMils));
+        generator.setTitle(QString::fromStdString(title));
+        QPainter painter;
+        if (!painter.begin(&generator)) return {};
+        CQtPainterDevice surface(painter, kSvgDpi, kSvgDpi);
+        draw(index, surface);
+        painter.end();
+    }
+    return bytes.toStdString();
 }
 
 bool WriteSvgFile(const std::string& path, const std::string& title, int index,

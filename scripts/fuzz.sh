@@ -1,16 +1,25 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets (clang, ASan + UBSan) and runs the job-load fuzzer for SECONDS
-# (default 60) from its corpus. New inputs go to a scratch folder, so the corpus in the tree
-# stays as it is; a crash leaves its input in build/fuzz/findings and fails the run.
+# Builds the fuzz targets (clang, ASan + UBSan) and runs each from its corpus, sharing SECONDS
+# (default 60) between them: the job-file loader, the job's text form, and the price file and
+# the price feed's CSV. New inputs go to scratch folders, so the corpora in the tree stay as
+# they are; a crash leaves its input in build/fuzz/findings and fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
+targets=(job_load_fuzz:job job_text_fuzz:text price_text_fuzz:price)
+share=$((seconds / ${#targets[@]}))
+[ "$share" -ge 1 ] || share=1
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz --target job_load_fuzz
+cmake --build --preset fuzz --target job_load_fuzz job_text_fuzz price_text_fuzz
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p build/fuzz/findings
-./build/fuzz/fuzz/job_load_fuzz -max_total_time="$seconds" -print_final_stats=1 \
-  -artifact_prefix=build/fuzz/findings/ "$scratch" fuzz/corpus/job 2>&1 |
-  grep -E '^(INFO: seed|Done |stat::|==[0-9]+==|SUMMARY|artifact_prefix|Test unit written)'
-echo "fuzz: job_load_fuzz ran ${seconds} s without a finding"
+for entry in "${targets[@]}"; do
+    target=${entry%%:*}
+    corpus=${entry#*:}
+    mkdir -p "$scratch/$corpus"
+    ./build/fuzz/fuzz/"$target" -max_total_time="$share" -print_final_stats=1 \
+        -artifact_prefix=build/fuzz/findings/"$target"- "$scratch/$corpus" fuzz/corpus/"$corpus" 2>&1 |
+        grep -E '^(INFO: seed|Done |stat::|==[0-9]+==|SUMMARY|artifact_prefix|Test unit written)'
+    echo "fuzz: $target ran ${share} s without a finding"
+done

@@ -1,6 +1,7 @@
 #include "testing/modal_dialog.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <utility>
@@ -12,6 +13,16 @@ void WhenModalOpens(std::function<void(QWidget*)> act) {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr) qFatal("no modal dialog is open");
         act(modal);
+    });
+}
+
+void ActOnModal(std::function<void(QWidget*)> act) {
+    QTimer::singleShot(0, [act = std::move(act)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) qFatal("no modal dialog is open");
+        const QPointer<QWidget> dialog(modal);
+        act(modal);
+        if (dialog && dialog->isVisible()) QTest::keyClick(dialog, Qt::Key_Escape);
     });
 }
 

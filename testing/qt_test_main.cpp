@@ -1,6 +1,7 @@
 #include "testing/qt_test_main.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,6 +28,17 @@ int RunQtTests(int argc, char** argv, const QtTestSetup& setup) {
         qputenv("XDG_CONFIG_HOME", (home->path() + QStringLiteral("/config")).toUtf8());
         qputenv("XDG_DATA_HOME", (home->path() + QStringLiteral("/data")).toUtf8());
         qunsetenv("CAELVANE_PRICE_FILE");
+    }
+    std::optional<QTemporaryDir> runtime;
+    if (setup.scratchRuntimeDir) {
+        runtime.emplace();
+        if (!runtime->isValid() ||
+            !QFile::setPermissions(runtime->path(), QFileDevice::ReadOwner |
+                                                        QFileDevice::WriteOwner |
+                                                        QFileDevice::ExeOwner)) {
+            return EXIT_FAILURE;
+        }
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
     }
     if (setup.standardPathsTestMode) QStandardPaths::setTestModeEnabled(true);
     QApplication application(argc, argv);

@@ -30,6 +30,9 @@ struct QtTestSetup {
     // XDG_CONFIG_HOME and XDG_DATA_HOME in a scratch folder for the whole run, and no
     // CAELVANE_PRICE_FILE, for code that goes through the environment rather than QStandardPaths.
     bool scratchHome = false;
+    // XDG_RUNTIME_DIR in a scratch folder of mode 0700, so that sockets a test makes or looks
+    // for are never those of the user's running programs.
+    bool scratchRuntimeDir = false;
 };
 
 // The body of main(): `exe [ClassName] [QTest options]`. A first argument naming a test class

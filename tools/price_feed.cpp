@@ -262,98 +262,113 @@ bool WritePriceFile(const std::string& path, std::string_view text, std::string&
 
 bool ParsePriceCsv(std::string_view text, std::vector<TimedQuote>& out, std::string& error) {
     std::vector<TimedQuote> quotes;
-    std::optional<Columns> columns;
-    bool hasOhlc = false;
-    CDayRange dayRange;
-    int lineNumber = 0;
+    CPriceCsvReader reader;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = Trim(text.substr(start, end - start));
+        std::optional<TimedQuote> quote;
+        if (!reader.Line(text.substr(start, end - start), quote, error)) return false;
+        if (quote) quotes.push_back(*quote);
         start = end + 1;
-        ++lineNumber;
-        if (line.empty() || line.front() == '#') continue;
-        const std::vector<std::string_view> fields = SplitFields(line);
-
-        if (!columns) {
-            // A header names its columns; a first row starts with the digits of a date.
-            const bool header =
-                fields[0].empty() || !std::isdigit(static_cast<unsigned char>(fields[0].front()));
-            if (header) {
-                columns = HeaderColumns(fields);
-                if (!columns) {
-                    error = LineError(lineNumber,
-                                      "the header needs a date (or datetime) and a price column");
-                    return false;
-                }
-                hasOhlc = columns->open >= 0 && columns->high >= 0 && columns->low >= 0;
-                continue;
-            }
-            columns = PositionalColumns(fields);
-            if (!columns) {
-                error = LineError(lineNumber,
-                                  "expected a date and time, then PRICE or OPEN,HIGH,LOW,PRICE");
-                return false;
-            }
-            hasOhlc = columns->open >= 0;
-        }
-
-        auto field = [&](int index) -> std::string_view {
-            return index >= 0 && static_cast<std::size_t>(index) < fields.size()
-                       ? fields[static_cast<std::size_t>(index)]
-                       : std::string_view();
-        };
-        CivilTime when;
-        bool hasTime = false;
-        if (!ParseDateTime(field(columns->date), when, hasTime)) {
-            error =
-                LineError(lineNumber, "not a date: \"" + std::string(field(columns->date)) + "\"");
-            return false;
-        }
-        if (columns->time >= 0) {
-            if (hasTime || !ParseClock(field(columns->time), when)) {
-                error = LineError(lineNumber,
-                                  "not a time: \"" + std::string(field(columns->time)) + "\"");
-                return false;
-            }
-        }
-        TimedQuote timed;
-        PriceQuote& quote = timed.quote;
-        quote.year = when.year, quote.month = when.month, quote.day = when.day;
-        quote.hour = when.hour, quote.minute = when.minute;
-        if (!ParsePrice(field(columns->price), quote.price)) {
-            error = LineError(lineNumber,
-                              "not a usable price: \"" + std::string(field(columns->price)) + "\"");
-            return false;
-        }
-        if (hasOhlc) {
-            for (auto [index, target] :
-                 {std::pair{columns->open, &quote.open}, std::pair{columns->high, &quote.high},
-                  std::pair{columns->low, &quote.low}}) {
-                if (!ParsePrice(field(index), *target)) {
-                    error = LineError(lineNumber,
-                                      "not a number: \"" + std::string(field(index)) + "\"");
-                    return false;
-                }
-            }
-        } else {
-            dayRange.Update(quote);
-        }
-        timed.seconds = DayNumber(when.year, when.month, when.day) * 86400 + when.hour * 3600 +
-                        when.minute * 60 + when.second;
-        if (!quotes.empty() && timed.seconds < quotes.back().seconds) {
-            error = LineError(lineNumber, "the time goes back before the row above");
-            return false;
-        }
-        quotes.push_back(timed);
     }
-    if (quotes.empty()) {
-        error = "no prices in the file";
-        return false;
-    }
+    if (!reader.Finish(error)) return false;
     out = std::move(quotes);
     return true;
+}
+
+bool CPriceCsvReader::Line(std::string_view text, std::optional<TimedQuote>& quoteOut,
+                           std::string& error) {
+    quoteOut.reset();
+    const std::string_view line = Trim(text);
+    const int lineNumber = ++m_lineNumber;
+    if (line.empty() || line.front() == '#') return true;
+    const std::vector<std::string_view> fields = SplitFields(line);
+
+    if (!m_columns) {
+        // A header names its columns; a first row starts with the digits of a date.
+        const bool header =
+            fields[0].empty() || !std::isdigit(static_cast<unsigned char>(fields[0].front()));
+        if (header) {
+            const std::optional<::Columns> named = HeaderColumns(fields);
+            if (!named) {
+                error = LineError(lineNumber,
+                                  "the header needs a date (or datetime) and a price column");
+                return false;
+            }
+            m_columns = Columns{named->date, named->time, named->open,
+                                named->high, named->low,  named->price};
+            m_hasOhlc = m_columns->open >= 0 && m_columns->high >= 0 && m_columns->low >= 0;
+            return true;
+        }
+        const std::optional<::Columns> positional = PositionalColumns(fields);
+        if (!positional) {
+            error = LineError(lineNumber,
+                              "expected a date and time, then PRICE or OPEN,HIGH,LOW,PRICE");
+            return false;
+        }
+        m_columns = Columns{positional->date, positional->time, positional->open,
+                            positional->high, positional->low,  positional->price};
+        m_hasOhlc = m_columns->open >= 0;
+    }
+
+    const Columns& columns = *m_columns;
+    auto field = [&](int index) -> std::string_view {
+        return index >= 0 && static_cast<std::size_t>(index) < fields.size()
+                   ? fields[static_cast<std::size_t>(index)]
+                   : std::string_view();
+    };
+    CivilTime when;
+    bool hasTime = false;
+    if (!ParseDateTime(field(columns.date), when, hasTime)) {
+        error = LineError(lineNumber, "not a date: \"" + std::string(field(columns.date)) + "\"");
+        return false;
+    }
+    if (columns.time >= 0) {
+        if (hasTime || !ParseClock(field(columns.time), when)) {
+            error =
+                LineError(lineNumber, "not a time: \"" + std::string(field(columns.time)) + "\"");
+            return false;
+        }
+    }
+    TimedQuote timed;
+    PriceQuote& quote = timed.quote;
+    quote.year = when.year, quote.month = when.month, quote.day = when.day;
+    quote.hour = when.hour, quote.minute = when.minute;
+    if (!ParsePrice(field(columns.price), quote.price)) {
+        error = LineError(lineNumber,
+                          "not a usable price: \"" + std::string(field(columns.price)) + "\"");
+        return false;
+    }
+    if (m_hasOhlc) {
+        for (auto [index, target] :
+             {std::pair{columns.open, &quote.open}, std::pair{columns.high, &quote.high},
+              std::pair{columns.low, &quote.low}}) {
+            if (!ParsePrice(field(index), *target)) {
+                error =
+                    LineError(lineNumber, "not a number: \"" + std::string(field(index)) + "\"");
+                return false;
+            }
+        }
+    } else {
+        m_dayRange.Update(quote);
+    }
+    timed.seconds = DayNumber(when.year, when.month, when.day) * 86400 + when.hour * 3600 +
+                    when.minute * 60 + when.second;
+    if (m_any && timed.seconds < m_lastSeconds) {
+        error = LineError(lineNumber, "the time goes back before the row above");
+        return false;
+    }
+    m_any = true;
+    m_lastSeconds = timed.seconds;
+    quoteOut = timed;
+    return true;
+}
+
+bool CPriceCsvReader::Finish(std::string& error) const {
+    if (m_any) return true;
+    error = "no prices in the file";
+    return false;
 }
 
 CRandomWalk::CRandomWalk(double start, double step, std::uint64_t seed)

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -77,4 +78,26 @@ private:
     bool m_any = false;
     int m_year = 0, m_month = 0, m_day = 0;
     double m_open = 0.0, m_high = 0.0, m_low = 0.0;
+};
+
+// The same reading one line at a time, for a CSV too long to hold (a replay streams it).
+class CPriceCsvReader {
+public:
+    // One line without its line feed. Returns false on a bad line, with `error` as
+    // "line N: reason"; otherwise `quote` holds the line's quote, or nothing for a blank line,
+    // a comment or the header.
+    bool Line(std::string_view line, std::optional<TimedQuote>& quote, std::string& error);
+    // After the last line: false with "no prices in the file" when no line gave a quote.
+    bool Finish(std::string& error) const;
+
+private:
+    struct Columns {
+        int date = -1, time = -1, open = -1, high = -1, low = -1, price = -1;
+    };
+    std::optional<Columns> m_columns;
+    bool m_hasOhlc = false;
+    CDayRange m_dayRange;
+    int m_lineNumber = 0;
+    bool m_any = false;
+    std::int64_t m_lastSeconds = 0;
 };

@@ -3,5 +3,6 @@
 #include "testing/qt_test_main.h"
 
 int main(int argc, char** argv) {
-    return caelvane::testing::RunQtTests(argc, argv, {.standardPathsTestMode = true});
+    return caelvane::testing::RunQtTests(
+        argc, argv, {.standardPathsTestMode = true, .scratchRuntimeDir = true});
 }

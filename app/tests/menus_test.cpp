@@ -17,6 +17,7 @@
 #include "app/tests/test_support.h"
 
 using apptest::AppFixture;
+using apptest::ShownTitle;
 
 namespace {
 
@@ -79,16 +80,24 @@ private slots:
         QCOMPARE(fixture.App().InitInstance({}), std::nullopt);
         QMenuBar* bar = fixture.Frame().menuBar();
         QCOMPARE(BarTitles(bar),
-                 (QStringList{"&File", "&Job", "&View", "&Window", "&AutoRun", "&Help"}));
+                 (QStringList{"&File", "&Edit", "&Job", "&View", "&Window", "&AutoRun", "&Help"}));
         // "&AutoRun" is an item of the bar itself.
         QCOMPARE(BarMenu(bar, "&AutoRun"), nullptr);
         QCOMPARE(Items(BarMenu(bar, "&File")),
                  (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S",
                               "Save &As...", "-", "&Print...\tCtrl+P", "Print Pre&view",
-                              "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
+                              "P&rint Setup...", "-", "&Export Page...", "Export A&ll Pages...",
+                              "-", "Recent File", "-", "E&xit"}));
+        QCOMPARE(Items(BarMenu(bar, "&Edit")),
+                 (QStringList{"Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
+        QCOMPARE(
+            Items(BarMenu(bar, "&View")),
+            (QStringList{"&Toolbar", "&Status Bar", "-", "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-",
+                         "&Actual Size\tCtrl+0", "Fit &Page", "Fit &Width", "-", "Pre&vious Page",
+                         "&Next Page", "&Go to Date...\tCtrl+G", "-", "&Positions"}));
         QMenu* job = BarMenu(bar, "&Job");
-        QCOMPARE(Items(job),
-                 (QStringList{"&Job Description", "&Color Settings", "&Significant Aspects"}));
+        QCOMPARE(Items(job), (QStringList{"&Job Description", "&Color Settings",
+                                          "&Significant Aspects", "Sky &Events"}));
         QCOMPARE(
             Items(job->actions().at(1)->menu()),
             (QStringList{"&TitleText", "&Header Text", "&Border", "&Wheel Lines", "Wh&eel Text",
@@ -101,7 +110,7 @@ private slots:
         QCOMPARE(Items(window), (QStringList{"&New Window", "&Cascade", "&Tile", "&Arrange Icons",
                                              "-", "&1 Job1"}));
         QCOMPARE(Items(BarMenu(bar, "&Help")),
-                 (QStringList{"&About Caelvane...", "On Line Help", " "}));
+                 (QStringList{"&About Caelvane...", "On &Line Help\tF1", " "}));
         for (QAction* action : fixture.Frame().menuBar()->actions()) {
             QVERIFY2(action->isEnabled(), qPrintable(action->text()));
         }
@@ -109,24 +118,24 @@ private slots:
         // Closing the last job window brings the main menu back.
         fixture.App().OnCommand(cmd::kFileClose);
         QTRY_COMPARE(BarTitles(bar), (QStringList{"&File", "&View", "&Help"}));
-        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane"));
+        QCOMPARE(ShownTitle(fixture.Frame()), QString("Caelvane"));
     }
 
     void titleShowsTheActiveWindow() {
         AppFixture fixture(m_dir.filePath("profile.ini"));
         QCOMPARE(fixture.App().InitInstance({}), std::nullopt);
         fixture.App().OnFileNew();
-        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - Job2"));
+        QCOMPARE(ShownTitle(fixture.Frame()), QString("Caelvane - Job2"));
         QMdiSubWindow* first = fixture.Windows().front();
         fixture.Frame().MdiArea()->setActiveSubWindow(first);
-        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - Job1"));
+        QCOMPARE(ShownTitle(fixture.Frame()), QString("Caelvane - Job1"));
         // A maximized window does not change the form of the title.
         first->showMaximized();
-        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - Job1"));
+        QCOMPARE(ShownTitle(fixture.Frame()), QString("Caelvane - Job1"));
         first->showNormal();
-        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - Job1"));
+        QCOMPARE(ShownTitle(fixture.Frame()), QString("Caelvane - Job1"));
         fixture.App().OnCommand(cmd::kWindowNew);
-        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - Job1:2"));
+        QCOMPARE(ShownTitle(fixture.Frame()), QString("Caelvane - Job1:2"));
     }
 
     void promptsAndToolTipsFollowTheCommandTable_data() {
@@ -178,14 +187,17 @@ private slots:
         AppFixture fixture(m_dir.filePath("profile.ini"));
         const CCommandActions& actions = fixture.Frame().Actions();
         auto check = [&] {
-            for (int id : {cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste, cmd::kEditUndo,
-                           cmd::kNextPane, cmd::kPrevPane}) {
+            for (int id :
+                 {cmd::kEditCut, cmd::kEditPaste, cmd::kEditUndo, cmd::kNextPane, cmd::kPrevPane}) {
                 QVERIFY(!actions.Action(id)->isEnabled());
             }
         };
         check();
+        // Copy has a handler: the page of a job window.
+        QVERIFY(!actions.Action(cmd::kEditCopy)->isEnabled());
         QCOMPARE(fixture.App().InitInstance({}), std::nullopt);
         check();
+        QVERIFY(actions.Action(cmd::kEditCopy)->isEnabled());
         QCOMPARE(actions.Action(cmd::kEditCopy)->shortcuts(),
                  (QList<QKeySequence>{QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Ins")}));
         QCOMPARE(actions.Action(cmd::kEditUndo)->shortcuts(),
@@ -194,7 +206,8 @@ private slots:
         connect(&actions, &CCommandActions::commandTriggered, this, [&] { ++triggered; });
         fixture.Frame().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&fixture.Frame()));
-        QTest::keyClick(fixture.ActiveView(), Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(fixture.ActiveView(), Qt::Key_X, Qt::ControlModifier);
+        QTest::keyClick(fixture.ActiveView(), Qt::Key_V, Qt::ControlModifier);
         QTest::keyClick(fixture.ActiveView(), Qt::Key_F6);
         QCOMPARE(triggered, 0);
         QCOMPARE(fixture.Windows().size(), 1);
@@ -212,7 +225,7 @@ private slots:
             buttons.append(action->isSeparator() ? QString("|") : action->toolTip());
         }
         QCOMPARE(buttons, (QStringList{"New", "Open", "Save", "|", "Cut", "Copy", "Paste", "|",
-                                       "Print", "About"}));
+                                       "Print", "|", "Previous Page", "Next Page", "|", "About"}));
         QCOMPARE(toolBar->allowedAreas(), Qt::AllToolBarAreas);
         QVERIFY(toolBar->isFloatable());
         QVERIFY(toolBar->isMovable());

@@ -1,5 +1,6 @@
 // Printing through the print dialog to a PDF file, in date and in reverse order; the DIB
 // messages; the preview.
+#include <QDialog>
 #include <QFile>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -139,6 +140,61 @@ private slots:
         QCOMPARE(fixture.App().InitInstance({}), std::nullopt);
         fixture.App().OnCommand(cmd::kFilePrint);
         QCOMPARE(fixture.host.messages, QStringList{"Could not start print job."});
+    }
+
+    // With --print no window is shown, so nothing may wait in a box for an answer: every
+    // complaint goes to the error output and the run ends with a failure status.
+    void printingFromTheCommandLineComplainsOnTheErrorOutput() {
+        CCaelvaneDoc saved;
+        apptest::MakeRangeJob(saved, 3);
+        const QString path = apptest::WriteJob(m_dir, "cli.cvj", saved);
+        {
+            AppFixture fixture(m_dir.filePath("profile.ini"));
+            fixture.App().Printer().setOutputFormat(QPrinter::PdfFormat);
+            fixture.App().Printer().setOutputFileName(m_dir.filePath("no-such-folder/out.pdf"));
+            QCOMPARE(fixture.App().InitInstance({"--print", path}), std::optional<int>(1));
+            QCOMPARE(fixture.errors, QStringList{"Could not start print job."});
+            QVERIFY(fixture.host.messages.isEmpty());
+            QVERIFY(!fixture.Frame().isVisible());
+        }
+        {
+            AppFixture fixture(m_dir.filePath("profile.ini"));
+            const QString missing = m_dir.filePath("missing.cvj");
+            QCOMPARE(fixture.App().InitInstance({"/p", missing}), std::optional<int>(1));
+            QCOMPARE(fixture.errors.size(), 1);
+            QVERIFY(fixture.errors.front().startsWith(missing + "\nCannot find this file."));
+            QVERIFY(fixture.host.messages.isEmpty());
+        }
+        {
+            AppFixture fixture(m_dir.filePath("profile.ini"));
+            QCOMPARE(fixture.App().InitInstance({"--print-to", "No Such Printer 7", path}),
+                     std::optional<int>(1));
+            QCOMPARE(fixture.errors.size(), 1);
+            QCOMPARE(fixture.errors.front().section('\n', 0, 0),
+                     QString("Could not start print job."));
+            QVERIFY(fixture.errors.front().contains("No Such Printer 7"));
+            QVERIFY(fixture.host.messages.isEmpty());
+        }
+    }
+
+    void theProgressBoxIsGoneBeforeAFailureIsShown() {
+        CCaelvaneDoc saved;
+        apptest::MakeRangeJob(saved, 4);
+        const QString path = apptest::WriteJob(m_dir, "progress.cvj", saved);
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        QCOMPARE(fixture.App().InitInstance({path}), std::nullopt);
+        fixture.App().Printer().setOutputFormat(QPrinter::PdfFormat);
+        fixture.App().Printer().setOutputFileName(m_dir.filePath("no-such-folder/out.pdf"));
+        int dialogsUnderTheMessage = -1;
+        fixture.host.onMessage = [&] {
+            dialogsUnderTheMessage = 0;
+            for (QWidget* widget : QApplication::allWidgets()) {
+                if (qobject_cast<QDialog*>(widget) != nullptr) ++dialogsUnderTheMessage;
+            }
+        };
+        fixture.App().OnCommand(cmd::kFilePrintDirect);
+        QCOMPARE(fixture.host.messages, QStringList{"Could not start print job."});
+        QCOMPARE(dialogsUnderTheMessage, 0);
     }
 
     void printToDibShowsItsMessagesAndPrintsNothing() {

@@ -11,6 +11,7 @@
 #include "job/caelvane_doc.h"
 
 using apptest::AppFixture;
+using apptest::ShownTitle;
 
 class StartUpTest : public QObject {
     Q_OBJECT
@@ -73,8 +74,8 @@ private slots:
         CCaelvaneDoc* doc = fixture.Frame().GetActiveJobDocument();
         QVERIFY(doc != nullptr);
         QCOMPARE(QString::fromStdString(doc->GetTitle()), QString("Job1"));
-        QCOMPARE(fixture.Windows().front()->windowTitle(), QString("Job1"));
-        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - Job1"));
+        QCOMPARE(ShownTitle(*fixture.Windows().front()), QString("Job1"));
+        QCOMPARE(ShownTitle(fixture.Frame()), QString("Caelvane - Job1"));
         QCOMPARE(doc->m_jobType, 1);
         QCOMPARE(doc->m_currentPage, 1);
         QCOMPARE(doc->m_priceMonitorOn, 0);
@@ -110,7 +111,7 @@ private slots:
         QCOMPARE(doc->m_note, std::string("from the command line"));
         QCOMPARE(QString::fromStdString(doc->GetTitle()), QString("week.cvj"));
         QCOMPARE(QString::fromStdString(doc->GetPathName()), QFileInfo(path).canonicalFilePath());
-        QCOMPARE(fixture.Frame().windowTitle(), QString("Caelvane - week.cvj"));
+        QCOMPARE(ShownTitle(fixture.Frame()), QString("Caelvane - week.cvj"));
         QCOMPARE(fixture.App().RecentFiles().Paths(),
                  QStringList{QFileInfo(path).canonicalFilePath()});
 
@@ -122,7 +123,7 @@ private slots:
         QCOMPARE(fixture.Frame().GetActiveJobDocument(), doc);
     }
 
-    void filesThatCannotBeOpenedEndTheStart_data() {
+    void aFileThatCannotBeOpenedIsReportedThenANewJobStarts_data() {
         QTest::addColumn<QByteArray>("contents");  // empty: no file at all
         QTest::addColumn<QString>("message");
         QTest::newRow("missing file") << QByteArray()
@@ -130,11 +131,13 @@ private slots:
                                              "%1\nCannot find this file.\n"
                                              "Please verify that the correct "
                                              "path and file name are given.");
-        QTest::newRow("empty file") << QByteArray("", 0) << QString("Unexpected file format.");
+        // The standard first line, then the file and what was wrong with it.
+        QTest::newRow("empty file")
+            << QByteArray("", 0) << QString("Unexpected file format.\n%1: ");
         QTest::newRow("truncated record")
-            << QByteArray(200, '\0') << QString("Unexpected file format.");
+            << QByteArray(200, '\0') << QString("Unexpected file format.\n%1: ");
     }
-    void filesThatCannotBeOpenedEndTheStart() {
+    void aFileThatCannotBeOpenedIsReportedThenANewJobStarts() {
         QFETCH(QByteArray, contents);
         QFETCH(QString, message);
         const QString path = m_dir.filePath("damaged.cvj");
@@ -145,11 +148,21 @@ private slots:
             file.write(contents);
         }
         AppFixture fixture(m_dir.filePath("profile-damaged.ini"));
-        QCOMPARE(fixture.App().InitInstance({path}), std::optional<int>(1));
-        QCOMPARE(fixture.host.messages,
-                 QStringList{message.contains("%1") ? message.arg(path) : message});
-        QVERIFY(fixture.Windows().isEmpty());
-        QVERIFY(fixture.App().Template().Documents().empty());
+        QCOMPARE(fixture.App().InitInstance({path}), std::nullopt);
+        QCOMPARE(fixture.host.messages.size(), 1);
+        const QString shown = fixture.host.messages.front();
+        if (message.endsWith(": ")) {
+            QVERIFY2(shown.startsWith(message.arg(path)), qPrintable(shown));
+            QVERIFY2(shown.size() > message.arg(path).size(), qPrintable(shown));  // the reason
+            QCOMPARE(shown.count('\n'), 1);
+        } else {
+            QCOMPARE(shown, message.arg(path));
+        }
+        // Never left without a window: the usual new job follows the message.
+        QCOMPARE(fixture.Windows().size(), 1);
+        QCOMPARE(QString::fromStdString(fixture.Frame().GetActiveJobDocument()->GetTitle()),
+                 QString("Job1"));
+        QVERIFY(fixture.Frame().isVisible());
         QVERIFY(fixture.App().RecentFiles().Paths().isEmpty());
     }
 

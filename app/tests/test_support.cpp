@@ -14,6 +14,7 @@ AppFixture::AppFixture(const QString& profilePath, const QString& instanceName) 
     options.profilePath = profilePath;
     options.instanceName = instanceName;
     options.host = &host;
+    options.errorOutput = [this](const QString& text) { errors.append(text); };
     options.printDialog = [this](QPrinter& printer, QWidget*, int minPage, int maxPage) {
         ++printDialogs;
         dialogMinPage = minPage;
@@ -34,6 +35,11 @@ AppFixture::AppFixture(const QString& profilePath, const QString& instanceName) 
         saveAsSuggestions.append(suggested);
         return saveAsPath;
     };
+    options.filePrompts.exportFileName = [this](QWidget*, const QString& suggested, bool all) {
+        exportSuggestions.append(suggested);
+        exportAllPagesAsked.append(all);
+        return exportPath;
+    };
     app = std::make_unique<CCaelvaneApp>(options);
 }
 
@@ -41,6 +47,13 @@ AppFixture::~AppFixture() {
     // Closing asks nothing more: every job is closed as it stands.
     for (CCaelvaneDoc* doc : app->Template().Documents()) doc->SetModifiedFlag(false);
     app.reset();
+}
+
+QString ShownTitle(const QWidget& window) {
+    QString title = window.windowTitle();
+    title.replace(QStringLiteral("[*]"),
+                  window.isWindowModified() ? QStringLiteral("*") : QString());
+    return title;
 }
 
 void AppFixture::PaintActiveView() {

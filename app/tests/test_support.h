@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,7 +24,10 @@ namespace apptest {
 // Message boxes answered by the test: texts are recorded, questions take queued answers.
 class RecordingHost : public caelvane::CQtHostServices {
 public:
-    void ShowMessage(const QString& text) override { messages.append(text); }
+    void ShowMessage(const QString& text) override {
+        messages.append(text);
+        if (onMessage) onMessage();
+    }
     Answer AskYesNoCancel(const QString& text) override {
         questions.append(text);
         if (answers.empty()) return Answer::Cancel;
@@ -34,6 +38,7 @@ public:
     caelvane::LocalDate Today() const override { return today; }
 
     QStringList messages;
+    std::function<void()> onMessage;  // runs as each message is shown
     QStringList questions;
     std::deque<Answer> answers;
     caelvane::LocalDate today{1, 18, 2000};
@@ -53,6 +58,8 @@ public:
     void PaintActiveView();
 
     RecordingHost host;
+    // What the program wrote to its error output.
+    QStringList errors;
     // The print dialog's stand-in: prints to `pdfPath` the pages fromPage..toPage (0: all).
     QString pdfPath;
     int fromPage = 0;
@@ -64,8 +71,16 @@ public:
     // The Save As dialog's stand-in.
     QString saveAsPath;
     QStringList saveAsSuggestions;
+    // The export dialogs' stand-in: answers `exportPath`, records what was suggested and asked.
+    QString exportPath;
+    QStringList exportSuggestions;
+    QList<bool> exportAllPagesAsked;
     std::unique_ptr<CCaelvaneApp> app;
 };
+
+// A window's title as the window manager shows it: "[*]" becomes "*" while the window is
+// marked modified and disappears otherwise.
+QString ShownTitle(const QWidget& window);
 
 // Paints `view` at once.
 void Paint(CCaelvaneView* view);

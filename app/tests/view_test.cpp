@@ -13,6 +13,7 @@
 #include "job/caelvane_doc.h"
 
 using apptest::AppFixture;
+using apptest::ShownTitle;
 
 namespace {
 
@@ -136,8 +137,8 @@ private slots:
         CCaelvaneView* second = fixture.ActiveView();
         QVERIFY(first != second);
         QCOMPARE(fixture.Windows().size(), 2);
-        QCOMPARE(fixture.Windows().at(0)->windowTitle(), QString("shared.cvj:1"));
-        QCOMPARE(fixture.Windows().at(1)->windowTitle(), QString("shared.cvj:2"));
+        QCOMPARE(ShownTitle(*fixture.Windows().at(0)), QString("shared.cvj:1"));
+        QCOMPARE(ShownTitle(*fixture.Windows().at(1)), QString("shared.cvj:2"));
         fixture.PaintActiveView();
         const int firstPaints = first->PaintCount();
         QTest::keyRelease(second, Qt::Key_PageDown);

@@ -5,6 +5,7 @@
 //   tz=RULE            the time-zone rule as a POSIX TZ string (default: no daylight saving)
 //   page=N             the page to draw (default: the job's own, 1)
 //   price=TEXT         a price file's text, applied as the price monitor's Start and poll
+//   positions=SOURCE   where positions come from: series (default) or precise
 // CAELVANE_UPDATE_GOLDENS=1 rewrites every expected.trace from the current code: review the
 // differences by eye before committing them.
 #include <gtest/gtest.h>
@@ -21,8 +22,10 @@
 #include <system_error>
 #include <vector>
 
+#include "chart/chart_state.h"
 #include "chart/price_poll.h"
 #include "chart/tests/test_host.h"
+#include "ephemeris/position_source.h"
 #include "job/caelvane_doc.h"
 #include "job/job_file.h"
 #include "platform/time_zone.h"
@@ -46,8 +49,8 @@ bool ParseDate(const std::string& text, caelvane::LocalDate& date) {
 }
 
 // Applies one args line; false with a reason when it is not understood.
-bool ApplyArg(const std::string& line, CCaelvaneDoc& doc, chart_test::CTestHost& host,
-              std::string& error) {
+bool ApplyArg(const std::string& line, CCaelvaneDoc& doc, ChartState& state,
+              chart_test::CTestHost& host, std::string& error) {
     const std::size_t equals = line.find('=');
     if (equals == std::string::npos) {
         error = "no '=' in \"" + line + "\"";
@@ -73,6 +76,9 @@ bool ApplyArg(const std::string& line, CCaelvaneDoc& doc, chart_test::CTestHost&
             StartPriceDisplay(doc);
             ApplyPriceReading(doc, reading);
         }
+    } else if (key == "positions") {
+        if (const std::optional<PositionSource> source = ReadPositionSource(value, error))
+            state.positionSource = *source;
     } else {
         error = "unknown key " + key;
     }
@@ -118,14 +124,17 @@ TEST_P(GoldenPage, MatchesItsReviewedTrace) {
     ASSERT_TRUE(LoadJobFile((folder / "job.cvj").string(), doc, error)) << error;
     doc.SetTitle("job.cvj");
     chart_test::CTestHost host;
+    ChartState state;
     if (fs::exists(folder / "args")) {
         std::istringstream args(ReadFile(folder / "args"));
         for (std::string line; std::getline(args, line);) {
             if (line.empty() || line[0] == '#') continue;
-            ASSERT_TRUE(ApplyArg(line, doc, host, error)) << error;
+            ASSERT_TRUE(ApplyArg(line, doc, state, host, error)) << error;
         }
     }
-    const std::string actual = chart_test::DrawToTrace(doc, host);
+    if (state.positionSource == PositionSource::Precise && !PrecisePositionsAvailable())
+        GTEST_SKIP() << "built without the precise source";
+    const std::string actual = chart_test::DrawToTrace(doc, state, host);
     const fs::path expectedPath = folder / "expected.trace";
     if (UpdateGoldens()) {
         std::ofstream(expectedPath, std::ios::binary) << actual;

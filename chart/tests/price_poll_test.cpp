@@ -1,13 +1,19 @@
 // Reading the price file and storing one poll in the job.
 #include "chart/price_poll.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "job/caelvane_doc.h"
 
@@ -154,10 +160,100 @@ TEST_F(PriceFileTest, FilesThatCannotBeReadSayWhy) {
 }
 
 TEST_F(PriceFileTest, AnEndlessFileIsReadOnlyAsFarAsAPriceFileGoes) {
+    // 4 GiB of zero bytes that take no room on the disk.
+    const std::string path = Write("huge.can", "");
+    ASSERT_EQ(::truncate(path.c_str(), 4LL << 30), 0);
     PriceReading reading;
     std::string error;
-    EXPECT_FALSE(ReadPriceFile("/dev/zero", reading, error));
+    EXPECT_FALSE(ReadPriceFile(path, reading, error));
     EXPECT_EQ(error, "the price file holds only 0 of the 9 numbers");
+}
+
+// A pipe or a device is refused at once: opening a pipe for reading would wait for a writer,
+// freezing the monitor's timer, and a device may never end.
+TEST_F(PriceFileTest, OnlyRegularFilesAreReadAndNothingWaits) {
+    const std::string pipe = (m_dir / "pipe.can").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& path : {pipe, std::string("/dev/zero"), std::string("/dev/null")}) {
+        SCOPED_TRACE(path);
+        auto read = std::async(std::launch::async, [path] {
+            PriceReading reading;
+            std::string error;
+            const bool ok = ReadPriceFile(path, reading, error);
+            return std::make_pair(ok, error);
+        });
+        if (read.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            // Let the blocked open go, so that the test ends.
+            const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0) ::close(writer);
+            ADD_FAILURE() << "the read waited";
+        }
+        const auto [ok, error] = read.get();
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(error, "cannot read " + path + ": not a regular file");
+    }
+}
+
+// Blank space up to where reading stops is not called empty: the message says how much was
+// read of how much.
+TEST_F(PriceFileTest, BlanksBeyondWhatIsReadAreSaidSo) {
+    const std::string line = "1 2 3 14 30 0 0 0 1000.0\n";
+    const std::string path = Write("blank.can", std::string(100000, ' ') + line);
+    PriceReading reading;
+    std::string error;
+    EXPECT_FALSE(ReadPriceFile(path, reading, error));
+    EXPECT_EQ(error, "the first 65536 of the " + std::to_string(100000 + line.size()) +
+                         " bytes of the price file are blank; a price file is one line of "
+                         "numbers");
+}
+
+// A last number with nothing after it is taken once the file has rested and reads the same.
+TEST_F(PriceFileTest, ALineWithoutItsLineBreakIsTakenOnceItRests) {
+    const std::string path = Write("bare.can", "1 2 3 14 30 0 0 0 2345");
+    PriceReading reading;
+    std::string error;
+    ASSERT_TRUE(ReadPriceFile(path, reading, error)) << error;
+    EXPECT_DOUBLE_EQ(reading.price, 2345.0);
+}
+
+// A writer rewriting the file in place, in two pieces, is caught between them now and then:
+// such a read is "incomplete", never the first piece's number taken for the price.
+TEST_F(PriceFileTest, TornReadsOfAFileRewrittenInPlaceAreNeverTaken) {
+    const std::string path = Write("torn.can", "1 2 3 14 30 0 0 0 2345.75\n");
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        while (!stop.load()) {
+            const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
+            if (fd < 0) return;
+            const std::string first = "1 2 3 14 30 0 0 0 2345", second = ".75\n";
+            bool ok = ::write(fd, first.data(), first.size()) == ssize_t(first.size());
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+            ok = ok && ::write(fd, second.data(), second.size()) == ssize_t(second.size());
+            ::close(fd);
+            if (!ok) return;
+            std::this_thread::sleep_for(std::chrono::microseconds(700));
+        }
+    });
+    int taken = 0, incomplete = 0;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+        PriceReading reading;
+        std::string error;
+        if (ReadPriceFile(path, reading, error)) {
+            ++taken;
+            EXPECT_DOUBLE_EQ(reading.price, 2345.75);
+        } else if (error.find("incomplete") != std::string::npos) {
+            ++incomplete;
+        } else {
+            // Caught between the truncation and the first piece: empty, which is true.
+            EXPECT_EQ(error, "the price file is empty");
+        }
+    }
+    stop = true;
+    writer.join();
+    EXPECT_GT(taken, 0);
+    RecordProperty("incomplete", incomplete);
 }
 
 TEST(PricePoll, StartAndApplyStoreInTheJob) {

@@ -57,6 +57,11 @@ TEST(PriceFeedArguments, RefusalsNameTheProblem) {
     EXPECT_EQ(Refusal({"--start", "0"}), "--start must be above 0 and at most 1e14");
     EXPECT_EQ(Refusal({"--start", "1.5e14"}), "--start must be above 0 and at most 1e14");
     EXPECT_EQ(Refusal({"--speed", "-2"}), "--speed must be above 0 and at most 1e9");
+    // A replay so slow that its waits overflow the clock.
+    EXPECT_EQ(Refusal({"--csv", "a.csv", "--speed", "1e-300"}),
+              "--speed 1e-300 is too slow: the slowest replay is 1e-5 (about a day for every "
+              "second between rows)");
+    EXPECT_EQ(Refusal({"--csv", "a.csv", "--speed", "1e-5"}), "");
     EXPECT_EQ(Refusal({"--interval", "86401"}), "--interval must be above 0 and at most 86400");
     EXPECT_EQ(Refusal({"--random-walk", "--speed", "2"}), "--speed goes with --csv");
     EXPECT_EQ(Refusal({"--csv", "a.csv", "--seed", "1"}),

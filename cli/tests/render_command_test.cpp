@@ -51,6 +51,20 @@ TEST(RenderArguments, OutputAndFormatFollowEachOther) {
     EXPECT_EQ(options.output, "year.svg");
 }
 
+// "--" ends the options: a job whose name starts with '-' can be drawn.
+TEST(RenderArguments, DoubleDashEndsTheOptions) {
+    RenderOptions options;
+    ASSERT_EQ(Refusal({"--format", "trace", "--", "-name.cvj"}, options), "");
+    EXPECT_EQ(options.jobPath, "-name.cvj");
+    EXPECT_EQ(options.format, Format::Trace);
+    options = {};
+    ASSERT_EQ(Refusal({"--", "--all"}, options), "");
+    EXPECT_EQ(options.jobPath, "--all");
+    EXPECT_FALSE(options.all);
+    EXPECT_EQ(Refusal({"--", "a.cvj", "--all"}), "unexpected argument \"--all\"");
+    EXPECT_EQ(Refusal({"-name.cvj"}), "unknown option \"-name.cvj\"");
+}
+
 TEST(RenderArguments, RefusalsNameTheProblem) {
     EXPECT_EQ(Refusal({}), "missing FILE.cvj");
     EXPECT_EQ(Refusal({"a.cvj", "b.cvj"}), "unexpected argument \"b.cvj\"");

@@ -24,8 +24,8 @@ TEST(CommandTable, EveryCommandOnceWithItsUsage) {
             << entry.usage;
         EXPECT_NE(entry.run, nullptr);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"ephem", "job", "lines", "pricefeed", "render",
-                                               "render-prices"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"ephem", "events", "job", "lines", "pricefeed",
+                                               "render", "render-prices"}));
 }
 
 TEST(UsageErrors, OneShapeForEveryCommand) {
@@ -81,6 +81,43 @@ TEST(Dispatcher, HelpUnknownAndMissingCommands) {
     EXPECT_EQ(RunCli({"plot"}), 2);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "caelvane-cli: unknown command 'plot'\n" + expected);
+}
+
+// Every command of the table answers --help (usage on standard output, status 0), however it
+// parses the rest: a property of the table, so that a command added to it has it too.
+TEST(Help, EveryCommandAnswersItBeforeItsOwnParsing) {
+    const std::vector<std::vector<std::string>> asks = {
+        {"--help"}, {"-h"}, {"new", "--help"}, {"file.cvj", "--page", "2", "--help"}};
+    for (const cli::CommandEntry& entry : cli::Commands()) {
+        for (std::vector<std::string> args : asks) {
+            SCOPED_TRACE(std::string(entry.name) + " " + args.front());
+            args.insert(args.begin(), entry.name);
+            ::testing::internal::CaptureStdout();
+            ::testing::internal::CaptureStderr();
+            EXPECT_EQ(RunCli(args), 0);
+            const std::string out = ::testing::internal::GetCapturedStdout();
+            EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+            EXPECT_EQ(out.rfind(std::string("usage: caelvane-cli ") + entry.usage + "\n", 0), 0u)
+                << out;
+            if (entry.help != nullptr) {
+                EXPECT_NE(out.find(entry.help), std::string::npos);
+            }
+        }
+    }
+}
+
+TEST(Help, OnlyBeforeTheEndOfTheOptions) {
+    EXPECT_TRUE(cli::AsksForHelp({"-h"}));
+    EXPECT_TRUE(cli::AsksForHelp({"a.cvj", "--help"}));
+    // After "--" it is a file name; "-h" later on may be an option's value.
+    EXPECT_FALSE(cli::AsksForHelp({"--", "--help"}));
+    EXPECT_FALSE(cli::AsksForHelp({"--title", "-h"}));
+    EXPECT_FALSE(cli::AsksForHelp({}));
+}
+
+TEST(Help, RenderStatesTheMemoryOfItsLargestPage) {
+    EXPECT_NE(std::string(cli::kRenderHelp).find("the limit of 1200 dpi about 950 MB"),
+              std::string::npos);
 }
 
 }  // namespace

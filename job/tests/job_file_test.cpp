@@ -1,10 +1,12 @@
 #include "job/job_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
@@ -14,6 +16,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "job/job_text.h"
@@ -394,6 +397,82 @@ TEST_F(JobFileOnDisk, EmptyAndShortFilesAreRefused) {
         EXPECT_EQ(error, "Unexpected file format.") << size;
         EXPECT_EQ(target.GetPathName(), "") << size;
     }
+}
+
+// The message stays the one the desktop program shows; the reason says what was wrong.
+TEST_F(JobFileOnDisk, RefusedRecordsSayWhatWasWrong) {
+    CCaelvaneDoc doc;
+    const Bytes full = SaveJobBytes(doc);
+    const fs::path path = m_folder / "short.cvj";
+    WriteFile(path, Bytes(full.begin(), full.begin() + 12));
+    std::string error, reason;
+    EXPECT_FALSE(LoadJobFile(path.string(), doc, error, reason));
+    EXPECT_EQ(error, "Unexpected file format.");
+    EXPECT_EQ(reason, "too short (12 bytes)");
+
+    // A text's length prefix claiming more than is left: the note's single-byte prefix.
+    Bytes bad = full;
+    bool found = false;
+    for (std::size_t i = 0; i < bad.size() && !found; ++i) {
+        CCaelvaneDoc probe;
+        Bytes trial = bad;
+        trial[i] = 0xFE;
+        std::string trialError, trialReason;
+        if (!LoadJobBytes(trial, probe, trialError, trialReason) &&
+            trialReason.rfind("a text at byte ", 0) == 0) {
+            found = true;
+            EXPECT_EQ(trialError, "Unexpected file format.");
+            EXPECT_NE(trialReason.find(" is longer than the "), std::string::npos) << trialReason;
+        }
+    }
+    EXPECT_TRUE(found) << "no byte of the record is a text length";
+
+    // Success and failures that are no record leave the reason empty.
+    reason = "stale";
+    EXPECT_FALSE(LoadJobFile((m_folder / "missing.cvj").string(), doc, error, reason));
+    EXPECT_EQ(reason, "");
+    WriteFile(path, full);
+    reason = "stale";
+    EXPECT_TRUE(LoadJobFile(path.string(), doc, error, reason)) << error;
+    EXPECT_EQ(reason, "");
+}
+
+// A file cut and rewritten in place while it is read gives either the job or a refusal, never
+// a fault (a mapped file that shrinks under its reader kills the process with SIGBUS).
+TEST_F(JobFileOnDisk, FileRewrittenInPlaceWhileLoadingNeverFaults) {
+    CCaelvaneDoc written;
+    written.m_jobType = 3;
+    Bytes full = SaveJobBytes(written);
+    // Several pages, so that a cut lands between the pages a load touches.
+    full.resize(64 * 1024, 0x55);
+    const fs::path path = m_folder / "busy.cvj";
+    WriteFile(path, full);
+    std::atomic<bool> stop{false};
+    std::thread rewriter([&] {
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        if (fd < 0) return;
+        while (!stop.load()) {
+            if (::ftruncate(fd, 0) != 0) break;
+            if (::pwrite(fd, full.data(), full.size(), 0) != static_cast<ssize_t>(full.size())) {
+                break;
+            }
+        }
+        ::close(fd);
+    });
+    int loaded = 0;
+    for (int i = 0; i < 3000; ++i) {
+        CCaelvaneDoc doc;
+        std::string error;
+        if (LoadJobFile(path.string(), doc, error)) {
+            ++loaded;
+            EXPECT_EQ(doc.m_jobType, 3);
+        } else {
+            EXPECT_EQ(error, "Unexpected file format.");
+        }
+    }
+    stop = true;
+    rewriter.join();
+    RecordProperty("loaded", loaded);
 }
 
 TEST_F(JobFileOnDisk, UnreadableFilesAreReportedByName) {

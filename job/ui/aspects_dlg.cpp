@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "job/caelvane_doc.h"
+#include "job/job_checks.h"
 #include "job/ui/dialog_template.h"
 
 using caelvane::CDataExchange;
@@ -126,7 +127,8 @@ void CAspectsDlg::DoDataExchange(CDataExchange& dx) {
     }
     for (int i = 0; i < 4; ++i) {
         caelvane::DdxText(dx, static_cast<QLineEdit*>(Control(kCustomEdits[i])), m_customAspect[i]);
-        caelvane::DdvMinMaxDouble(dx, m_customAspect[i], 0.0, 359.0);
+        caelvane::DdvMinMaxDouble(dx, m_customAspect[i], job_limits::kCustomAspect.low,
+                                  job_limits::kCustomAspect.high);
     }
     for (int i = 0; i < 4; ++i) {
         caelvane::DdxCheck(dx, static_cast<QAbstractButton*>(Control(kEnableBoxes[i])),

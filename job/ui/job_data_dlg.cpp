@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "job/caelvane_doc.h"
+#include "job/job_checks.h"
 #include "job/ui/dialog_template.h"
 
 using caelvane::CDataExchange;
@@ -224,56 +225,57 @@ void CJobDataDlg::DoDataExchange(CDataExchange& dx) {
     using caelvane::DdxCheck;
     using caelvane::DdxRadio;
     using caelvane::DdxText;
-    // The order decides which message a user sees first: keep it.
+    using namespace job_limits;
+    // The order decides which message a user sees first: keep it (CheckJobFields follows it).
     DdxCheck(dx, Button(1044), m_includeAspects);
     DdxText(dx, Edit(1023), m_endDay);
-    DdvMinMaxInt(dx, m_endDay, 1, 31);
+    DdvMinMaxInt(dx, m_endDay, kDay.low, kDay.high);
     DdxText(dx, Edit(1022), m_endMonth);
-    DdvMinMaxInt(dx, m_endMonth, 1, 12);
+    DdvMinMaxInt(dx, m_endMonth, kMonth.low, kMonth.high);
     DdxText(dx, Edit(1024), m_endYear);
-    DdvMinMaxInt(dx, m_endYear, 1400, 2600);
+    DdvMinMaxInt(dx, m_endYear, kYear.low, kYear.high);
 
     for (int i = 0; i < 4; ++i) {
         DdxText(dx, Edit(kHotSpotEdits[i]), m_hotSpotDegree[i]);
-        DdvMinMaxDouble(dx, m_hotSpotDegree[i], 0.0, 360.0);
+        DdvMinMaxDouble(dx, m_hotSpotDegree[i], kHotSpotDegree.low, kHotSpotDegree.high);
     }
 
     DdxText(dx, Edit(1037), m_daysBefore);
     DdxCheck(dx, Button(1021), m_includeNatal);
     DdxText(dx, Edit(1026), m_natalDay);
-    DdvMinMaxInt(dx, m_natalDay, 1, 31);
+    DdvMinMaxInt(dx, m_natalDay, kDay.low, kDay.high);
     DdxText(dx, Edit(1025), m_natalMonth);
-    DdvMinMaxInt(dx, m_natalMonth, 1, 12);
+    DdvMinMaxInt(dx, m_natalMonth, kMonth.low, kMonth.high);
     DdxText(dx, Edit(1027), m_natalYear);
-    DdvMinMaxInt(dx, m_natalYear, 1400, 2600);
+    DdvMinMaxInt(dx, m_natalYear, kYear.low, kYear.high);
 
     DdxText(dx, Edit(1039), m_daysAfter);
     DdxText(dx, Edit(1016), m_startDay);
-    DdvMinMaxInt(dx, m_startDay, 1, 31);
+    DdvMinMaxInt(dx, m_startDay, kDay.low, kDay.high);
     DdxText(dx, Edit(1015), m_startMonth);
-    DdvMinMaxInt(dx, m_startMonth, 1, 12);
+    DdvMinMaxInt(dx, m_startMonth, kMonth.low, kMonth.high);
     DdxText(dx, Edit(1017), m_startYear);
 
     DdxRadio(dx, {Button(1045), Button(1046), Button(1047), Button(1048)}, m_jobType);
     DdxText(dx, Edit(1049), m_note);
-    DdvMaxChars(dx, m_note, 80);
+    DdvMaxChars(dx, m_note, kNoteChars);
     DdxCheck(dx, Button(1056), m_reversePrintOrder);
     DdxCheck(dx, Button(1071), m_useColor);
     for (int i = 0; i < 4; ++i) {
         DdxText(dx, Edit(kHotSpotLabelEdits[i]), m_hotSpotLabel[i]);
-        DdvMaxChars(dx, m_hotSpotLabel[i], 8);
+        DdvMaxChars(dx, m_hotSpotLabel[i], kHotSpotLabelChars);
     }
 
     DdxCheck(dx, Button(1139), m_useDaylightTime);
     DdxCheck(dx, Button(1140), m_overlayEnabled);
     DdxText(dx, Edit(1145), m_overlayFirstValue);
-    DdvMinMaxInt(dx, m_overlayFirstValue, -100000, 100000);
+    DdvMinMaxInt(dx, m_overlayFirstValue, kOverlayValue.low, kOverlayValue.high);
     DdxText(dx, Edit(1141), m_overlayParts);
-    DdvMinMaxInt(dx, m_overlayParts, 1, 90);
+    DdvMinMaxInt(dx, m_overlayParts, kOverlayParts.low, kOverlayParts.high);
     DdxText(dx, Edit(1147), m_overlayStepSize);
-    DdvMinMaxInt(dx, m_overlayStepSize, -100000, 100000);
+    DdvMinMaxInt(dx, m_overlayStepSize, kOverlayValue.low, kOverlayValue.high);
     DdxText(dx, Edit(1143), m_overlayStartDegree);
-    DdvMinMaxDouble(dx, m_overlayStartDegree, 0.0, 359.0);
+    DdvMinMaxDouble(dx, m_overlayStartDegree, kOverlayStartDegree.low, kOverlayStartDegree.high);
     DdxCheck(dx, Button(1157), m_printToDib);
 }
 

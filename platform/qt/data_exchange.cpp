@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/range_messages.h"
+
 namespace caelvane {
 
 namespace {
@@ -135,14 +137,11 @@ std::optional<double> ParseDialogDouble(const QString& text) {
 }
 
 QString FormatDialogInt(int value) {
-    return QString::number(value);
+    return QString::fromStdString(FormatCheckInt(value));
 }
 
 QString FormatDialogDouble(double value) {
-    char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    return QString::fromLatin1(buffer, result.ptr - buffer);
+    return QString::fromStdString(FormatCheckDouble(value));
 }
 
 // ---- Messages -------------------------------------------------------------------------------
@@ -293,20 +292,17 @@ void DdxRadio(CDataExchange& dx, std::initializer_list<QAbstractButton*> group, 
 
 void DdvMinMaxInt(CDataExchange& dx, int value, int minValue, int maxValue) {
     if (!dx.SaveAndValidate() || (value >= minValue && value <= maxValue)) return;
-    dx.Fail(QStringLiteral("Please enter an integer between %1 and %2.")
-                .arg(FormatDialogInt(minValue), FormatDialogInt(maxValue)));
+    dx.Fail(QString::fromStdString(IntRangeMessage(minValue, maxValue)));
 }
 
 void DdvMinMaxDouble(CDataExchange& dx, double value, double minValue, double maxValue) {
     if (!dx.SaveAndValidate() || (value >= minValue && value <= maxValue)) return;
-    dx.Fail(QStringLiteral("Please enter a number between %1 and %2.")
-                .arg(FormatDialogDouble(minValue), FormatDialogDouble(maxValue)));
+    dx.Fail(QString::fromStdString(DoubleRangeMessage(minValue, maxValue)));
 }
 
 void DdvMaxChars(CDataExchange& dx, const QString& value, int maxChars) {
     if (dx.SaveAndValidate() && value.size() > maxChars) {
-        dx.Fail(QStringLiteral("Please enter no more than %1 characters.")
-                    .arg(FormatDialogInt(maxChars)));
+        dx.Fail(QString::fromStdString(MaxCharsMessage(maxChars)));
         return;
     }
     if (dx.LastEdit() != nullptr) LimitText(dx.LastEdit(), maxChars);

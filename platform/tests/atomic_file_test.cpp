@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -116,12 +117,81 @@ TEST_F(AtomicFile, SymbolicLinksHaveTheirTargetReplaced) {
     EXPECT_EQ(Names(m_folder / "real"), std::vector<std::string>{"file.dat"});
     EXPECT_EQ(Names(m_folder), (std::vector<std::string>{"link.dat", "real"}));
 
-    // A dangling link has nothing to replace: the link gives way to the file.
+    // A dangling link keeps its place: the file is created where it points, through a chain
+    // of links and a relative one too.
     const fs::path dangling = m_folder / "dangling.dat";
-    fs::create_symlink(m_folder / "nowhere", dangling);
+    fs::create_symlink("chain.dat", dangling);
+    fs::create_symlink(m_folder / "real" / "nowhere.dat", m_folder / "chain.dat");
     ASSERT_TRUE(WriteFileAtomically(dangling.string(), "here", error)) << error;
-    EXPECT_FALSE(fs::is_symlink(dangling));
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_TRUE(fs::is_symlink(m_folder / "chain.dat"));
+    EXPECT_EQ(Read(m_folder / "real" / "nowhere.dat"), "here");
     EXPECT_EQ(Read(dangling), "here");
+
+    // A loop of links has no file at its end: refused, and both links stay.
+    fs::create_symlink("loop-b.dat", m_folder / "loop-a.dat");
+    fs::create_symlink("loop-a.dat", m_folder / "loop-b.dat");
+    AtomicWriteFailure failure;
+    EXPECT_FALSE(WriteFileAtomically((m_folder / "loop-a.dat").string(), "x", failure));
+    EXPECT_EQ(failure.code, ELOOP);
+    EXPECT_TRUE(fs::is_symlink(m_folder / "loop-a.dat"));
+}
+
+TEST_F(AtomicFile, ReplacedFileKeepsItsOwnerWhereWeMayGiveIt) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+    const fs::path path = m_folder / "owned.dat";
+    Put(path, "old");
+    ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(path.string(), "new", error)) << error;
+    struct stat info;
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4322u);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(Read(path), "new");
+}
+
+// A process killed during a write leaves its temporary file; the next run's first write into
+// that folder removes it, but never one of a process still running, nor a name or a kind that
+// is not ours.
+TEST_F(AtomicFile, StaleTemporaryFilesOfDeadProcessesAreRemoved) {
+    const fs::path path = m_folder / "data.dat";
+    Put(path, "old");
+    // A child that exits at once leaves a process id nobody has (until it is reused, which
+    // the short time here makes unlikely; a reused id only keeps the file).
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const std::string dead = std::to_string(child);
+    const std::string alive = std::to_string(::getpid());
+    Put(m_folder / (".data.dat.~" + dead + ".abcdefABCD12"), "stale");
+    Put(m_folder / (".data.dat.~" + alive + ".abcdefABCD12"), "in progress");
+    Put(m_folder / (".other.dat.~" + dead + ".abcdefABCD12"), "another file's, stale too");
+    Put(m_folder / ("other.dat.~" + dead + ".abcdefABCD12"), "not hidden: a user's own file");
+    Put(m_folder / (".data.dat.~" + dead + ".short"), "not our name");
+    fs::create_directory(m_folder / (".data.dat.~" + dead + ".zzzzzzzzzzzz"));
+
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(path.string(), "new", error)) << error;
+    EXPECT_EQ(Names(m_folder), (std::vector<std::string>{
+                                   ".data.dat.~" + alive + ".abcdefABCD12",
+                                   ".data.dat.~" + dead + ".short",
+                                   ".data.dat.~" + dead + ".zzzzzzzzzzzz",
+                                   "data.dat",
+                                   "other.dat.~" + dead + ".abcdefABCD12",
+                               }));
+
+    // Our own temporary file carries our process id, so a later run can judge it.
+    CAtomicFile file;
+    ASSERT_TRUE(file.Open(path.string()));
+    EXPECT_EQ(
+        fs::path(file.TemporaryPath()).filename().string().rfind(".data.dat.~" + alive + ".", 0),
+        0u)
+        << file.TemporaryPath();
 }
 
 // A folder, a device or a pipe is refused before anything is opened, and stays as it was.

@@ -131,6 +131,54 @@ run render "$work/range.cvj" --page 2 -o "$work/all.pdf"
 [ "$status" -eq 0 ] && [ "$(stat -c %a "$work/all.pdf")" = 604 ] || fail "pdf rewrite lost its mode"
 [ "$(pdf_pages "$work/all.pdf")" -eq 1 ] || fail "pdf rewrite: $(pdf_pages "$work/all.pdf") pages"
 
+# A page beyond the job's last is refused as a usage error, and nothing is written.
+for format in pdf trace; do
+    run render "$work/range.cvj" --page 4 --format $format -o "$work/page4.$format"
+    [ "$status" -eq 2 ] || fail "--page 4 of 3 ($format): status $status"
+    [ "$(cat "$work/err")" = "caelvane-cli render: --page 4 is beyond the last page of $work/range.cvj (it has 3 pages)" ] ||
+        fail "--page 4 of 3: $(cat "$work/err")"
+    [ ! -e "$work/page4.$format" ] || fail "--page 4 of 3 ($format) wrote a file"
+done
+run render "$work/range.cvj" --page 3 --format trace
+[ "$status" -eq 0 ] || fail "--page 3 of 3: status $status"
+
+# "--" ends the options: a job named like one.
+cp "$work/range.cvj" "$work/-dash.cvj"
+(cd "$work" && "$cli" render --format trace -- -dash.cvj >"$work/out" 2>"$work/err")
+[ "$?" -eq 0 ] && grep -q '^text 550 9400 "Job: -dash.cvj "$' "$work/out" || fail "render -- -dash.cvj: $(cat "$work/err")"
+
+# --all as a trace file is the same as on standard output, written page by page.
+run render "$work/range.cvj" --all --format trace
+cp "$work/out" "$work/all-stdout.trace"
+mkdir "$work/tracefolder"
+run render "$work/range.cvj" --all -o "$work/tracefolder/all.trace"
+[ "$status" -eq 0 ] && cmp -s "$work/all-stdout.trace" "$work/tracefolder/all.trace" ||
+    fail "--all trace to a file differs from standard output"
+[ "$(ls -A "$work/tracefolder")" = "all.trace" ] || fail "--all trace left: $(ls -A "$work/tracefolder")"
+
+# Every writer says why it could not write, in the system's words; nothing is left behind.
+for format in pdf png svg trace; do
+    run render "$work/range.cvj" --format $format -o "$work/no/such/out.$format"
+    [ "$status" -eq 1 ] && [ "$(cat "$work/err")" = "cannot write $work/no/such/out.$format: No such file or directory" ] ||
+        fail "$format into a missing folder: $status $(cat "$work/err")"
+    # A file size limit stands in for a full disk: the write fails part way.
+    mkdir -p "$work/small-$format"
+    (ulimit -f 1 && trap '' XFSZ && exec "$cli" render "$work/range.cvj" --all --format $format \
+        -o "$work/small-$format/out.$format") >"$work/out" 2>"$work/err"
+    status=$?
+    [ "$status" -eq 1 ] && grep -q "^cannot write $work/small-$format/out.*: File too large$" "$work/err" ||
+        fail "$format over the size limit: $status $(cat "$work/err")"
+    [ -z "$(ls -A "$work/small-$format")" ] || fail "$format over the size limit left: $(ls -A "$work/small-$format")"
+done
+
+# Through a link: the file it leads to is replaced, keeping its mode; the link stays.
+echo old >"$work/private.trace"
+chmod 0600 "$work/private.trace"
+ln -s private.trace "$work/linked.trace"
+run render "$work/range.cvj" --format trace -o "$work/linked.trace"
+[ "$status" -eq 0 ] && [ -L "$work/linked.trace" ] && [ "$(stat -c %a "$work/private.trace")" = 600 ] &&
+    grep -q '^begin$' "$work/private.trace" || fail "trace through a link: $status $(cat "$work/err")"
+
 for args in "--page 0" "--page 2 --all" "--format gif" "--dpi 0 --format png" "--today 2023-02-30" "--bogus"; do
     # shellcheck disable=SC2086
     run render "$work/range.cvj" $args -o "$work/usage.pdf"

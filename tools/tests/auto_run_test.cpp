@@ -249,8 +249,8 @@ private slots:
         const ActiveDocumentProvider active = [&doc] { return &doc; };
 
         CAutoRunDlg* first = nullptr;
-        QTimer::singleShot(0, [&] {
-            first = dynamic_cast<CAutoRunDlg*>(QApplication::activeModalWidget());
+        caelvane::testing::ActOnModal([&](QWidget* modal) {
+            first = dynamic_cast<CAutoRunDlg*>(modal);
             QVERIFY(first);
             QCOMPARE(first->PageEdit()->text(), QStringLiteral("4"));
             first->IntervalEdit()->setText(QStringLiteral("25"));
@@ -266,8 +266,8 @@ private slots:
         doc.m_currentPage = 3;
         view.Draw();
         CAutoRunDlg* second = nullptr;
-        QTimer::singleShot(0, [&] {
-            second = dynamic_cast<CAutoRunDlg*>(QApplication::activeModalWidget());
+        caelvane::testing::ActOnModal([&](QWidget* modal) {
+            second = dynamic_cast<CAutoRunDlg*>(modal);
             QVERIFY(second);
             QCOMPARE(second->IntervalEdit()->text(), QStringLiteral("25"));
             QCOMPARE(second->m_interval, 25);

@@ -1,10 +1,12 @@
 #include "tools/price_feed.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -339,6 +341,54 @@ private slots:
         QCOMPARE(RunCli({"--file", path, "--csv", dir.filePath("none.csv")}).exitCode, 1);
     }
 
+    // A CSV that is no CSV of prices is named with what is wrong with it, and no price file is
+    // written: a folder, a missing file, and an endless one (read a line at a time up to a
+    // limit, not into memory whole).
+    void cliCsvThatIsNoCsvSaysWhy() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("sp1last.can"));
+        const QString missing = dir.filePath(QStringLiteral("none.csv"));
+        const struct {
+            QString csv;
+            QString message;
+        } cases[] = {
+            {dir.path(), "cannot read " + dir.path() + ": Is a directory"},
+            {missing, "cannot open " + missing + ": No such file or directory"},
+            {"/dev/zero", "/dev/zero: line 1 is longer than 4096 bytes: not a CSV of prices"},
+        };
+        for (const auto& c : cases) {
+            const CliRun run = RunCli({"--file", path, "--csv", c.csv});
+            QCOMPARE(run.exitStatus, QProcess::NormalExit);
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.endsWith("caelvane-cli pricefeed: " + c.message + "\n"),
+                     qPrintable(run.err));
+            QVERIFY(!QFile::exists(path));
+        }
+    }
+
+    // The price file behind a link is written through it, keeping its mode.
+    void cliWritesThroughALinkKeepingTheMode() {
+        QTemporaryDir dir;
+        const QString real = dir.filePath(QStringLiteral("real.can"));
+        const QString link = dir.filePath(QStringLiteral("sp1last.can"));
+        QFile file(real);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("old\n");
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(QFile::link(QStringLiteral("real.can"), link));
+        const CliRun run = RunCli({"--file", link, "--random-walk", "--seed", "1", "--count", "1"});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(QFileInfo(link).isSymLink());
+        struct stat info;
+        QCOMPARE(::stat(QFile::encodeName(real).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, 0600u);
+        PriceReading reading;
+        std::string error;
+        QVERIFY2(ReadPriceFile(real.toStdString(), reading, error), error.c_str());
+        QCOMPARE(reading.price, 1000.0);
+    }
+
     // Interrupted, the feed ends at once with a whole file and no temporary left; a reader
     // polling all the while never sees half a file.
     void cliStopsOnSignalAndNeverShowsHalfAFile() {
@@ -352,6 +402,12 @@ private slots:
                           {"pricefeed", "--file", path, "--random-walk", "--seed", "3",
                            "--interval", "0.001"});
             QVERIFY(process.waitForStarted());
+            // The feed announces the file only once its stop handlers are in place; a signal
+            // before that would end it with the signal's default action instead.
+            QByteArray announced;
+            QTRY_VERIFY_WITH_TIMEOUT(
+                (announced += process.readAllStandardError()).contains("pricefeed: writing "),
+                10000);
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path), 10000);
             int reads = 0;
             for (; reads < 3000; ++reads) {

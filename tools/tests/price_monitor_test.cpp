@@ -294,8 +294,8 @@ private slots:
         const ActiveDocumentProvider active = [&doc] { return &doc; };
 
         CPriceMonitorDlg* first = nullptr;
-        QTimer::singleShot(0, [&] {
-            first = dynamic_cast<CPriceMonitorDlg*>(QApplication::activeModalWidget());
+        caelvane::testing::ActOnModal([&](QWidget* modal) {
+            first = dynamic_cast<CPriceMonitorDlg*>(modal);
             QVERIFY(first);
             QVERIFY(first->FileLabel()->text().contains(QStringLiteral("CAELVANE_PRICE_FILE")));
             first->StartButton()->click();
@@ -308,8 +308,8 @@ private slots:
         const int draws = view.draws;
 
         CPriceMonitorDlg* second = nullptr;
-        QTimer::singleShot(0, [&] {
-            second = dynamic_cast<CPriceMonitorDlg*>(QApplication::activeModalWidget());
+        caelvane::testing::ActOnModal([&](QWidget* modal) {
+            second = dynamic_cast<CPriceMonitorDlg*>(modal);
             QVERIFY(second);
             QCOMPARE(second->PriceEdit()->text(), QStringLiteral("1000"));
             QCOMPARE(second->DegreeEdit()->text(), QStringLiteral("320"));

@@ -6,8 +6,10 @@
 #include <QRadioButton>
 #include <QTest>
 #include <memory>
+#include <optional>
 
 #include "job/caelvane_doc.h"
+#include "job/job_checks.h"
 #include "job/job_text.h"
 #include "test_support.h"
 
@@ -216,6 +218,50 @@ private slots:
         QCOMPARE(dlg->focusWidget()->objectName(), QString("hotSpotLabel3"));
         QCOMPARE(capture.messages, (QStringList{"Please enter no more than 80 characters.",
                                                 "Please enter no more than 8 characters."}));
+    }
+
+    // The checks that the command line applies without the dialog are the dialog's own: for a
+    // job with bad fields, the dialog's OK shows first what CheckJobFields reports first.
+    void checksWithoutTheDialogMatchIt_data() {
+        QTest::addColumn<QString>("text");
+        const char* rows[][2] = {
+            {"end day", "endDay=0"},
+            {"end year", "endYear=2601"},
+            {"hot spot", "hotSpotDegree[1]=360.5"},
+            {"natal month", "natalMonth=13"},
+            {"start day", "startDay=32"},
+            {"note",
+             "note="
+             "12345678901234567890123456789012345678901234567890123456789012345678901234567890X"},
+            {"label", "hotSpotLabel[3]=123456789"},
+            {"overlay first value", "overlayFirstValue=-100001"},
+            {"overlay parts", "overlayParts=0"},
+            {"overlay step", "overlayStepSize=100001"},
+            {"overlay start", "overlayStartDegree=-0.5"},
+            {"two at once: the dialog's order", "overlayParts=0 natalYear=1399"},
+            {"two at once: end before note",
+             "note="
+             "12345678901234567890123456789012345678901234567890123456789012345678901234567890X "
+             "endDay=40"},
+        };
+        for (const auto& row : rows) QTest::newRow(row[0]) << QString(row[1]);
+    }
+    void checksWithoutTheDialogMatchIt() {
+        QFETCH(QString, text);
+        OpenedDialog opened([&](CCaelvaneDoc& doc) {
+            for (const QString& assignment : text.split(' ')) {
+                std::string error;
+                QVERIFY2(SetJobField(doc, assignment.toStdString(), error), error.c_str());
+            }
+        });
+        const std::optional<JobCheckFailure> failure = CheckJobFields(*opened.doc);
+        QVERIFY(failure.has_value());
+        MessageCapture capture;
+        opened.dlg->accept();
+        QCOMPARE(capture.messages.value(0), QString::fromStdString(failure->message));
+        const QString field = QString::fromStdString(failure->field);
+        QVERIFY2(text.startsWith(field + '=') || text.contains(' ' + field + '='),
+                 qPrintable(field));
     }
 
     void typingStopsAtTheLimits() {

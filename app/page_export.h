@@ -1,0 +1,55 @@
+#pragma once
+#include <QImage>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CCaelvaneDoc;
+
+namespace caelvane {
+class CHostServices;
+}
+
+// Chart pages written to files, or put on the clipboard, through the same page writers as the
+// command line's render: the page as the printer gets it, 8.5 x 11 inches.
+
+enum class ExportFormat { Pdf, Png, Svg };
+
+// The format named by the file's extension (.pdf, .png, .svg, any case), or nullopt.
+std::optional<ExportFormat> ExportFormatOf(const QString& path);
+
+// The file of page `page` of `pageCount` in a numbered set: "chart.png" becomes
+// "chart-001.png" (at least three digits, more when the count needs them).
+QString NumberedExportPath(const QString& path, int page, int pageCount);
+
+// Called after each page with the pages done and the total; returning false cancels.
+using ExportProgress = std::function<bool(int done, int total)>;
+
+enum class ExportOutcome { Written, Cancelled, Failed };
+
+struct ExportResult {
+    ExportOutcome outcome = ExportOutcome::Failed;
+    QString error;                      // why it failed
+    std::vector<QString> files;         // the files written
+    std::vector<std::string> messages;  // the page's own messages (a reversed date range)
+};
+
+// The most pages one export writes (the printing range's limit).
+inline constexpr int kMaxExportPages = 65535;
+
+// Writes page `page` of the job (nullopt: every page in date order: one PDF, or a numbered PNG
+// or SVG set) to `path` in the format of its extension. The job is drawn from a copy, so the
+// windows keep their page. Every file is written whole or not at all; a cancelled or failed
+// export leaves the targets as they were.
+ExportResult ExportPages(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
+                         const QString& path, std::optional<int> page,
+                         const ExportProgress& progress = {});
+
+// Page `page` of the job as an image at `dpi` dots per inch (white ground), and as SVG text.
+QImage PageImage(const CCaelvaneDoc& doc, caelvane::CHostServices& host, int page, int dpi);
+QByteArray PageSvg(const CCaelvaneDoc& doc, caelvane::CHostServices& host, int page);
+
+// Puts page `page` on the clipboard as an image and as image/svg+xml.
+void CopyPageToClipboard(const CCaelvaneDoc& doc, caelvane::CHostServices& host, int page);

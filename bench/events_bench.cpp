@@ -1,0 +1,68 @@
+// The event finder over one year: every kind, both frames, all twenty angles, every body;
+// the classic series and, where the build has it, the precise source. Reports events a second.
+//
+// CAELVANE_BENCH_ITERATIONS=N runs exactly N iterations, for instruction counts under callgrind.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+#include "ephemeris/calendar.h"
+#include "ephemeris/position_source.h"
+#include "events/event_finder.h"
+#include "events/job_aspects.h"
+
+namespace {
+
+using namespace caelvane::events;
+
+void FindOneYear(benchmark::State& state, PositionSource source) {
+    if (source == PositionSource::Precise && !PrecisePositionsAvailable()) {
+        state.SkipWithError("no precise source in this build");
+        return;
+    }
+    FinderOptions options;
+    options.startJed = JulianDate(1, 1, 2024, 0, 0);
+    options.endJed = JulianDate(1, 1, 2025, 0, 0);
+    options.angles = AllFixedAngles();
+    options.source = source;
+    std::size_t events = 0;
+    for (auto _ : state) {
+        const FinderResult result = FindEvents(options);
+        events = result.events.size();
+        benchmark::DoNotOptimize(result.events.data());
+    }
+    state.counters["events"] = static_cast<double>(events);
+    state.counters["events/s"] =
+        benchmark::Counter(static_cast<double>(events) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+}
+
+void BM_EventsYearSeries(benchmark::State& state) {
+    FindOneYear(state, PositionSource::Series);
+}
+
+void BM_EventsYearPrecise(benchmark::State& state) {
+    FindOneYear(state, PositionSource::Precise);
+}
+
+void Register() {
+    const char* fixed = std::getenv("CAELVANE_BENCH_ITERATIONS");
+    const long iterations = fixed != nullptr ? std::strtol(fixed, nullptr, 10) : 0;
+    for (auto* bench :
+         {benchmark::RegisterBenchmark("BM_EventsYearSeries", BM_EventsYearSeries),
+          benchmark::RegisterBenchmark("BM_EventsYearPrecise", BM_EventsYearPrecise)}) {
+        bench->Unit(benchmark::kMillisecond);
+        if (iterations > 0) bench->Iterations(iterations);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Register();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,300 @@
+// caelvane-cli events: the event finder over a date range, written as CSV, iCalendar or text.
+
+#include "cli/events_command.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <stdexcept>
+
+#include "cli/commands.h"
+#include "cli/ephem_command.h"
+#include "ephemeris/body_names.h"
+#include "ephemeris/calendar.h"
+#include "ephemeris/position_source.h"
+#include "events/event_writers.h"
+#include "events/job_aspects.h"
+#include "job/caelvane_doc.h"
+#include "job/job_file.h"
+#include "platform/atomic_file.h"
+
+namespace cli {
+
+const char* const kEventsUsage =
+    "events --from YYYY-MM-DD --to YYYY-MM-DD [--kinds aspect,ingress,station,lunation,eclipse] "
+    "[--frame geo|helio|both] [--bodies NAME,...] [--aspects A,...] [--job FILE.cvj] "
+    "[--positions series|precise] [--format csv|ics|text] [-o FILE|-] [--tz ZONE]";
+
+namespace {
+
+using caelvane::events::EventKind;
+using caelvane::events::KindBit;
+using caelvane::events::SkyEvent;
+
+std::vector<std::string> SplitList(const std::string& text) {
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        items.push_back(text.substr(start, comma - start));
+        if (comma == std::string::npos) return items;
+        start = comma + 1;
+    }
+}
+
+// An angle of the list: a whole or decimal number from 0 to below 360.
+std::optional<double> ParseAngle(const std::string& text) {
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos)
+        return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || errno == ERANGE || !(value >= 0 && value < 360))
+        return std::nullopt;
+    return value;
+}
+
+double DateJed(const Date& date) {
+    return JulianDate(date.month, date.day, date.year, 0, 0);
+}
+
+bool ZoneExists(const std::string& zone) {
+    if (zone.empty() || zone.find("..") != std::string::npos || zone.front() == '/') return false;
+    const char* dir = std::getenv("TZDIR");
+    const std::filesystem::path root = dir != nullptr && *dir ? dir : "/usr/share/zoneinfo";
+    std::error_code error;
+    return std::filesystem::is_regular_file(root / zone, error);
+}
+
+}  // namespace
+
+std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string& bad) {
+    std::vector<int> codes;
+    for (const std::string& item : SplitList(list)) {
+        const BodyName* body = FindBody(item);
+        // The Moon and the Node have no longitude of their own seen from the Sun.
+        const bool found = body != nullptr;
+        if (found && body->geoCode != 0) codes.push_back(body->geoCode);
+        if (found && body->helioCode != 0 && body->helioCode != 10 && body->helioCode != 11)
+            codes.push_back(body->helioCode);
+        if (!found) {
+            bad = item;
+            return std::nullopt;
+        }
+    }
+    return codes;
+}
+
+std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& args,
+                                                double todayJed, EventsRequest& request) {
+    std::optional<Date> from, to;
+    std::optional<std::string> kinds, frame, bodies, aspects, job, positions, format, output, zone;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        std::optional<std::string>* slot = nullptr;
+        if (option == "--kinds")
+            slot = &kinds;
+        else if (option == "--frame")
+            slot = &frame;
+        else if (option == "--bodies")
+            slot = &bodies;
+        else if (option == "--aspects")
+            slot = &aspects;
+        else if (option == "--job")
+            slot = &job;
+        else if (option == "--positions")
+            slot = &positions;
+        else if (option == "--format")
+            slot = &format;
+        else if (option == "-o")
+            slot = &output;
+        else if (option == "--tz")
+            slot = &zone;
+        else if (option != "--from" && option != "--to")
+            return "unknown argument '" + option + "'";
+        if (i + 1 >= args.size()) return option + " needs a value";
+        const std::string& value = args[++i];
+        if (slot == nullptr) {
+            std::optional<Date>& date = option == "--from" ? from : to;
+            if (date) return option + " given twice";
+            date = ParseDate(value);
+            if (!date) return option + " needs a date YYYY-MM-DD that exists, not '" + value + "'";
+            continue;
+        }
+        if (*slot) return option + " given twice";
+        *slot = value;
+    }
+
+    EventsRequest parsed;
+    caelvane::events::FinderOptions& finder = parsed.finder;
+    finder.angles = caelvane::events::AllFixedAngles();
+    double fromJed = 0, toJed = 0;
+    if (job) {
+        CCaelvaneDoc doc;
+        std::string error;
+        if (!LoadJobFile(*job, doc, error)) return "--job: " + error;
+        finder.angles = caelvane::events::SignificantAngles(doc);
+        caelvane::events::JobDateRange(doc, todayJed, fromJed, toJed);
+    } else if (!from || !to) {
+        return "needs --from and --to, or --job";
+    }
+    if (from) fromJed = DateJed(*from);
+    if (to) toJed = DateJed(*to);
+    if (toJed < fromJed) return "the range ends before it starts";
+    // The range is inclusive: the whole of its last day.
+    finder.startJed = fromJed;
+    finder.endJed = toJed + 1;
+    // At most a thousand calendar years: up to the day before the same date 1000 years on.
+    const caelvane::events::CivilTime first = caelvane::events::CivilFromJed(fromJed);
+    if (finder.endJed > JulianDate(first.month, first.day, first.year + 1000, 0, 0))
+        return "the range spans more than 1000 years";
+
+    if (kinds) {
+        finder.kinds = 0;
+        for (const std::string& name : SplitList(*kinds)) {
+            const auto kind = caelvane::events::ParseKind(name);
+            if (!kind)
+                return "unknown kind '" + name + "' (aspect, ingress, station, lunation, eclipse)";
+            finder.kinds |= KindBit(*kind);
+        }
+    }
+    if (frame) {
+        if (*frame == "geo")
+            finder.heliocentric = false;
+        else if (*frame == "helio")
+            finder.geocentric = false;
+        else if (*frame != "both")
+            return "unknown frame '" + *frame + "' (geo, helio, both)";
+    }
+    if (bodies) {
+        std::string bad;
+        const auto codes = ParseBodies(*bodies, bad);
+        if (!codes)
+            return "unknown body '" + bad +
+                   "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
+                   "Neptune, Pluto, Node, Chiron)";
+        finder.bodies = *codes;
+    }
+    if (aspects) {
+        finder.angles.clear();
+        for (const std::string& text : SplitList(*aspects)) {
+            const auto angle = ParseAngle(text);
+            if (!angle) return "aspect angle '" + text + "' is not a number from 0 to 359";
+            finder.angles.push_back(*angle);
+        }
+    }
+    if (positions) {
+        const auto source = ParsePositionSource(*positions);
+        if (!source)
+            return "unknown position source '" + *positions + "' (" + kPositionSourceChoices + ")";
+        if (*source == PositionSource::Precise && !PrecisePositionsAvailable())
+            return "precise positions are not part of this build";
+        finder.source = *source;
+    }
+    if (format) {
+        if (*format == "csv")
+            parsed.format = EventsFormat::Csv;
+        else if (*format == "ics")
+            parsed.format = EventsFormat::Ics;
+        else if (*format == "text")
+            parsed.format = EventsFormat::Text;
+        else
+            return "unknown format '" + *format + "' (csv, ics, text)";
+    }
+    if (output) {
+        if (output->empty()) return "-o needs a file name or -";
+        parsed.output = *output;
+    }
+    if (zone) {
+        if (!ZoneExists(*zone)) return "unknown time zone '" + *zone + "'";
+        parsed.zone = *zone;
+    }
+    request = std::move(parsed);
+    return std::nullopt;
+}
+
+std::string EventsText(const std::vector<SkyEvent>& events, const std::string& zone) {
+    // The C library converts in the zone of TZ: set it for the conversion, then put it back.
+    const char* previous = std::getenv("TZ");
+    const std::optional<std::string> saved =
+        previous != nullptr ? std::optional<std::string>(previous) : std::nullopt;
+    if (!zone.empty()) {
+        setenv("TZ", zone.c_str(), 1);
+        tzset();
+    }
+    std::string out;
+    for (const SkyEvent& event : events) {
+        const std::time_t seconds =
+            static_cast<std::time_t>(caelvane::events::UnixSeconds(event.jed));
+        std::tm local{};
+        localtime_r(&seconds, &local);
+        char when[64];
+        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S %Z", &local);
+        out += when;
+        out += "  ";
+        out += caelvane::events::EventSummary(event);
+        out += '\n';
+    }
+    if (!zone.empty()) {
+        if (saved)
+            setenv("TZ", saved->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    return out;
+}
+
+int RunEvents(const std::vector<std::string>& args) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::printf("usage: caelvane-cli %s\n", kEventsUsage);
+        return 0;
+    }
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const double todayJed = JulianDate(local.tm_mon + 1, local.tm_mday, local.tm_year + 1900, 0, 0);
+    EventsRequest request;
+    if (const auto error = ParseEventsArguments(args, todayJed, request))
+        return UsageError("events", *error, kEventsUsage);
+
+    caelvane::events::FinderResult result;
+    try {
+        result = caelvane::events::FindEvents(request.finder);
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "caelvane-cli events: %s\n", failure.what());
+        return 1;
+    }
+    std::string bytes;
+    switch (request.format) {
+        case EventsFormat::Csv:
+            bytes = caelvane::events::EventsCsv(result.events);
+            break;
+        case EventsFormat::Ics:
+            bytes = caelvane::events::EventsICalendar(
+                result.events, caelvane::events::JedFromUnixSeconds(static_cast<long long>(now)));
+            break;
+        case EventsFormat::Text:
+            bytes = EventsText(result.events, request.zone);
+            break;
+    }
+    if (request.output == "-") {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
+            std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "caelvane-cli events: cannot write the events\n");
+            return 1;
+        }
+        return 0;
+    }
+    std::string error;
+    if (!caelvane::WriteFileAtomically(request.output, bytes, error)) {
+        std::fprintf(stderr, "caelvane-cli events: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace cli

@@ -1,0 +1,32 @@
+#pragma once
+// caelvane-cli events: sky events of a date range as CSV, iCalendar or text.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "events/event_finder.h"
+
+namespace cli {
+
+enum class EventsFormat { Csv, Ics, Text };
+
+struct EventsRequest {
+    caelvane::events::FinderOptions finder;
+    EventsFormat format = EventsFormat::Csv;
+    std::string output = "-";  // "-": standard output
+    std::string zone;          // --tz; empty: the host's zone
+};
+
+// The usage error the arguments make, if any; otherwise `request` is filled in. `todayJed` is
+// 0h UT of the host's local date, for jobs whose range counts from today.
+std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& args,
+                                                double todayJed, EventsRequest& request);
+
+// Body names (any case) to the codes of both frames: "Sun" -3, "Earth" 3, "Mars" 4 and -4.
+std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string& bad);
+
+// The text form: one line per event, local time of `zone` (empty: the host's zone).
+std::string EventsText(const std::vector<caelvane::events::SkyEvent>& events,
+                       const std::string& zone);
+
+}  // namespace cli

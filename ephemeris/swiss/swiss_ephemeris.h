@@ -1,0 +1,68 @@
+#pragma once
+// The one door into Swiss Ephemeris (libswe).
+//
+// The library keeps global state: its data path, open file handles, a cache of the last
+// positions computed, the ΔT and nutation of the last date. Calls from two threads at once would
+// mix those up, so the rule for the whole program is:
+//
+//   Every call into libswe, anywhere in the program, happens while a SwissEphemerisLock is
+//   alive in the calling thread.
+//
+// A lock holds one process-wide mutex for its whole life, so calls made under it never
+// interleave with calls from another thread. Its constructor also sets the data path, once
+// per process, before anything else reaches the library; nobody else calls swe_set_ephe_path,
+// swe_set_jpl_file, swe_set_sid_mode, swe_set_topo or swe_close, because a later caller would
+// inherit that state. Keep a lock for a short, bounded stretch of work (a page, a search step);
+// never wait for another thread, or take a second lock in the same thread, while holding one:
+// the mutex is not recursive.
+//
+// The data path is SE_EPHE_PATH from the environment when set, else the folder the build found
+// the data files in. Without data files the library falls back to its analytic theory for the
+// planets and the Moon; asteroids (Chiron) then have no position.
+
+#include <string>
+
+namespace caelvane::swiss {
+
+class SwissEphemerisLock {
+public:
+    SwissEphemerisLock();
+    ~SwissEphemerisLock();
+    SwissEphemerisLock(const SwissEphemerisLock&) = delete;
+    SwissEphemerisLock& operator=(const SwissEphemerisLock&) = delete;
+};
+
+// The library's version and where its data come from, for a notice line or a status bar:
+// "Swiss Ephemeris 2.10.03, data files 1800-2399 in /usr/share/libswe/ephe", or, without data
+// files, "Swiss Ephemeris 2.10.03, analytic fall-back (no data files in PATH)".
+std::string SwissDataDescription();
+
+// Whether the planetary data file was found on the data path. Takes the lock itself.
+bool SwissDataFilesPresent();
+
+// The data path in use (set once by the first lock).
+std::string SwissDataPath();
+
+// Whether a UT instant lies where the library computes the planets and the Moon: about 3000 BCE
+// to 3000 CE (its analytic theory; the data files cover 1800..2399). Needs no lock.
+bool SwissDateInRange(double jdUt);
+
+enum class Centre { Geocentric, Heliocentric };
+
+struct EclipticPosition {
+    double longitude = 0;  // degrees, 0..360, true equinox of date
+    double latitude = 0;   // degrees, -90..90
+    bool analytic =
+        false;  // computed by the analytic theory, the data files missing or out of range
+};
+
+// One body (a libswe body number, SE_SUN ..) at a UT instant, tropical, ecliptic of date.
+// Geocentric: apparent (light-time, aberration, deflection, nutation) as seen from the Earth's
+// centre. Heliocentric: the geometric position of date (no light-time: a chart's heliocentric
+// wheel shows where the bodies are, not what an observer on the Sun would see).
+// False when the library has no position (Chiron outside its asteroid file, a date outside
+// SwissDateInRange, NaN); `error` then holds the reason.
+bool CalcEcliptic(const SwissEphemerisLock& held, double jdUt, int body, Centre centre,
+                  EclipticPosition& out, std::string* error = nullptr);
+
+}  // namespace caelvane::swiss

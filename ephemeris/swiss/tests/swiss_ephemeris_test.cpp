@@ -1,0 +1,147 @@
+// The guarded door into libswe: published positions through it, its answers for dates the
+// library cannot compute, and the lock serialising threads.
+
+#include "ephemeris/swiss/swiss_ephemeris.h"
+
+#include <gtest/gtest.h>
+#include <swephexp.h>
+
+#include <cmath>
+#include <limits>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using caelvane::swiss::CalcEcliptic;
+using caelvane::swiss::Centre;
+using caelvane::swiss::EclipticPosition;
+using caelvane::swiss::SwissEphemerisLock;
+
+constexpr double kArcsecond = 1.0 / 3600;
+
+double Dms(double degrees, double minutes, double seconds) {
+    return degrees + minutes / 60 + seconds / 3600;
+}
+
+EclipticPosition Geocentric(double jdUt, int body) {
+    SwissEphemerisLock lock;
+    EclipticPosition position;
+    std::string error;
+    EXPECT_TRUE(CalcEcliptic(lock, jdUt, body, Centre::Geocentric, position, &error)) << error;
+    return position;
+}
+
+// Worked examples of J. Meeus, Astronomical Algorithms (2nd ed.), apparent geocentric positions
+// at 0h TD, from the full theories (VSOP87 / ELP). The instants are given in UT with the ΔT of
+// the Astronomical Almanac for 1992 (about 59 s), since the door takes UT.
+TEST(SwissEphemeris, AgreesWithPublishedApparentPositions) {
+    const double deltaT = 59.0 / 86400;
+    // Example 25.b: the Sun on 1992 October 13.0 TD, 199°54'21.56".
+    const EclipticPosition sun = Geocentric(2448908.5 - deltaT, SE_SUN);
+    EXPECT_NEAR(sun.longitude, Dms(199, 54, 21.56), 1.5 * kArcsecond);
+    EXPECT_NEAR(sun.latitude, 0.72 * kArcsecond, 0.5 * kArcsecond);
+    // Example 47.a: the Moon on 1992 April 12.0 TD, 133.167265°, -3.229126° (ELP truncated to
+    // its main terms there: some 10").
+    const EclipticPosition moon = Geocentric(2448724.5 - 58.5 / 86400, SE_MOON);
+    EXPECT_NEAR(moon.longitude, 133.167265, 10 * kArcsecond);
+    EXPECT_NEAR(moon.latitude, -3.229126, 10 * kArcsecond);
+    // Example 33.a: Venus on 1992 December 20.0 TD, 313.08102°, -2.08474°.
+    const EclipticPosition venus = Geocentric(2448976.5 - deltaT, SE_VENUS);
+    EXPECT_NEAR(venus.longitude, 313.08102, 3 * kArcsecond);
+    EXPECT_NEAR(venus.latitude, -2.08474, 3 * kArcsecond);
+    EXPECT_FALSE(sun.analytic || moon.analytic || venus.analytic) << "data files not read";
+}
+
+TEST(SwissEphemeris, RefusesDatesItCannotCompute) {
+    SwissEphemerisLock lock;
+    EclipticPosition position;
+    const double bad[] = {std::numeric_limits<double>::quiet_NaN(),
+                          std::numeric_limits<double>::infinity(),
+                          -std::numeric_limits<double>::infinity(), 1e9, -1e9};
+    for (const double jd : bad) {
+        std::string error;
+        EXPECT_FALSE(caelvane::swiss::SwissDateInRange(jd));
+        EXPECT_FALSE(CalcEcliptic(lock, jd, SE_SUN, Centre::Geocentric, position, &error)) << jd;
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(position.longitude, 0);
+    }
+    // Chiron's orbit is only known from 675 to 4650 CE; the library says so instead of guessing.
+    std::string error;
+    EXPECT_FALSE(
+        CalcEcliptic(lock, 1721057.5 /* 1 CE */, SE_CHIRON, Centre::Geocentric, position, &error));
+    EXPECT_FALSE(error.empty());
+    // Far past the data files (2800 BCE) the analytic theory answers; a little further, nothing.
+    ASSERT_TRUE(CalcEcliptic(lock, 700000.5, SE_SUN, Centre::Geocentric, position, &error));
+    EXPECT_TRUE(position.analytic);
+    EXPECT_FALSE(CalcEcliptic(lock, 600000.5, SE_MOON, Centre::Geocentric, position, &error));
+    EXPECT_FALSE(CalcEcliptic(lock, 2900000.5, SE_MOON, Centre::Geocentric, position, &error));
+}
+
+TEST(SwissEphemeris, HeliocentricIsGeometricOfDate) {
+    SwissEphemerisLock lock;
+    EclipticPosition earth, sun;
+    const double jd = 2451545.0;
+    ASSERT_TRUE(CalcEcliptic(lock, jd, SE_EARTH, Centre::Heliocentric, earth));
+    ASSERT_TRUE(CalcEcliptic(lock, jd, SE_SUN, Centre::Geocentric, sun));
+    // The apparent Sun lags the geometric one by the annual aberration, about 20.5".
+    const double lag = std::remainder(earth.longitude + 180 - sun.longitude, 360);
+    EXPECT_NEAR(lag, 20.5 * kArcsecond, 0.5 * kArcsecond);
+}
+
+// Threads each taking the lock see the answers one thread alone sees, bit for bit: the
+// library's caches are never shared between half-done calls.
+TEST(SwissEphemeris, LockedCallsFromManyThreadsRepeatExactly) {
+    constexpr int kThreads = 4;
+    constexpr int kDates = 200;
+    auto run = [](int seed, std::vector<double>& out) {
+        out.clear();
+        for (int i = 0; i < kDates; ++i) {
+            const double jd = 2415020.5 + 365.25 * ((i * 7 + seed) % 200) + 0.37 * i;
+            for (const int body : {SE_SUN, SE_MOON, SE_MERCURY, SE_PLUTO, SE_CHIRON}) {
+                SwissEphemerisLock lock;
+                EclipticPosition position;
+                CalcEcliptic(lock, jd, body,
+                             (i % 2) != 0 ? Centre::Heliocentric : Centre::Geocentric, position);
+                out.push_back(position.longitude);
+            }
+        }
+    };
+    std::vector<std::vector<double>> alone(kThreads), together(kThreads);
+    for (int t = 0; t < kThreads; ++t) run(t, alone[t]);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) threads.emplace_back(run, t, std::ref(together[t]));
+    for (auto& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(alone[t], together[t]) << "thread " << t;
+}
+
+TEST(SwissEphemeris, DescriptionNamesVersionAndData) {
+    const std::string text = caelvane::swiss::SwissDataDescription();
+    EXPECT_EQ(text.rfind("Swiss Ephemeris 2.", 0), 0u) << text;
+    ASSERT_TRUE(caelvane::swiss::SwissDataFilesPresent());
+    EXPECT_NE(text.find("data files 1800-2399 in " + caelvane::swiss::SwissDataPath()),
+              std::string::npos)
+        << text;
+}
+
+}  // namespace
+
+// Run by CTest a second time with SE_EPHE_PATH on a folder without data files, as on a system
+// without them installed: the planets and the Moon from the analytic theory, no Chiron, and
+// the description says so.
+TEST(SwissEphemerisWithoutDataFiles, FallsBackToTheAnalyticTheoryAndSaysSo) {
+    if (caelvane::swiss::SwissDataFilesPresent()) GTEST_SKIP() << "data files present";
+    const std::string text = caelvane::swiss::SwissDataDescription();
+    EXPECT_NE(
+        text.find("analytic fall-back (no data files in " + caelvane::swiss::SwissDataPath() + ")"),
+        std::string::npos)
+        << text;
+    SwissEphemerisLock lock;
+    EclipticPosition sun, chiron;
+    ASSERT_TRUE(CalcEcliptic(lock, 2451545.0, SE_SUN, Centre::Geocentric, sun));
+    EXPECT_TRUE(sun.analytic);
+    // Near our time the analytic theory keeps within a second of arc of the data files, which
+    // put the Sun at 280°22'08.11" then.
+    EXPECT_NEAR(sun.longitude, Dms(280, 22, 8.11), 1 * kArcsecond);
+    EXPECT_FALSE(CalcEcliptic(lock, 2451545.0, SE_CHIRON, Centre::Geocentric, chiron));
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The aspects a job counts as significant, as angles for the event finder.
+
+#include <vector>
+
+class CCaelvaneDoc;
+
+namespace caelvane::events {
+
+// The forward arcs, degrees in [0, 360), ascending and without repeats: each of the twenty
+// fixed angles whose flag is set, and each enabled custom angle (taken modulo 360), exactly as
+// the chart's aspect tables count a flag (the value 1) as set.
+std::vector<double> SignificantAngles(const CCaelvaneDoc& doc);
+
+// The twenty fixed angles, ascending.
+std::vector<double> AllFixedAngles();
+
+// The days a job's pages show, as JEDs of 0h UT of its first and last day: a range job from its
+// start to its end date, a start-date job that one day, a TODAY job `todayJed` (0h UT of the
+// host's local date), a TODAY -/+ job the days before and after it.
+void JobDateRange(const CCaelvaneDoc& doc, double todayJed, double& first, double& last);
+
+}  // namespace caelvane::events

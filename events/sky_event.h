@@ -1,0 +1,80 @@
+#pragma once
+// One moment found by the event finder, and the names every writer and view shows for it.
+//
+// Bodies are the ephemeris codes of their frame: geocentric -1..-12 (-3 the Sun, -10 the Moon,
+// -11 the node), heliocentric 1..9 and 12 (3 the Earth). Eclipses and lunations name the Sun
+// and the Moon.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace caelvane::events {
+
+enum class EventKind : std::uint8_t { Aspect, Ingress, Station, Lunation, Eclipse };
+enum class Frame : std::uint8_t { Geo, Helio };
+
+// A set of kinds, one bit each.
+using KindSet = unsigned;
+constexpr KindSet KindBit(EventKind kind) {
+    return 1u << static_cast<unsigned>(kind);
+}
+inline constexpr KindSet kAllKinds = 0x1Fu;
+
+enum class EventDetail : std::uint8_t {
+    None,
+    Forward,
+    Backward,
+    Retrograde,  // a station that begins retrograde motion
+    Direct,
+    NewMoon,
+    FirstQuarter,
+    FullMoon,
+    LastQuarter,
+    SolarTotal,
+    SolarAnnular,
+    SolarHybrid,
+    SolarPartial,
+    LunarTotal,
+    LunarPartial,
+    LunarPenumbral,
+    PossibleSolar,  // a new Moon near a node, as far as the classic series tell
+    PossibleLunar,
+};
+
+struct SkyEvent {
+    double jed = 0;  // universal time
+    EventKind kind = EventKind::Aspect;
+    Frame frame = Frame::Geo;
+    int body1 = 0;  // 0: none; for an aspect the slower body
+    int body2 = 0;
+    double angle = -1;  // the aspect's forward arc or the lunation's elongation; < 0: none
+    int sign = -1;      // the sign entered, 0 Aries .. 11 Pisces; < 0: none
+    EventDetail detail = EventDetail::None;
+};
+
+// Time order; events at the same moment in a fixed order of their other fields, so that every
+// run lists them alike.
+bool EventBefore(const SkyEvent& a, const SkyEvent& b);
+
+// "aspect", "ingress", ...; the inverse for the command line.
+const char* KindName(EventKind kind);
+std::optional<EventKind> ParseKind(std::string_view name);
+const char* FrameName(Frame frame);  // "geo", "helio"
+// The body's name for a code of either frame ("Sun" for -3, "Earth" for 3); "" for 0.
+const char* BodyName(int code);
+// "forward", "retrograde", "full", "solar-total", ...; "" for None.
+const char* DetailName(EventDetail detail);
+// "Aries" .. "Pisces".
+const char* SignName(int sign);
+// The aspect's common name for an angle and its mirror (90 and 270: "square"), or nothing.
+std::optional<std::string> AspectName(double angle);
+// An angle as the CSV shows it: "90", "22.5".
+std::string FormatAngle(double angle);
+
+// A line a calendar shows: "Mars square Saturn (geo)", "Mercury stations retrograde",
+// "Full Moon", "Jupiter enters Cancer".
+std::string EventSummary(const SkyEvent& event);
+
+}  // namespace caelvane::events
