@@ -22,21 +22,26 @@ const char* const kLinesUsage =
     "[--units-per-circle U] [--offset DEG] [--harmonics 0,90,180,...] --min P --max P "
     "[--time HH:MM] [--positions series|precise] [-o FILE]";
 
-namespace {
-
-constexpr const char* kHelp =
+const char* const kLinesHelp =
     "Prints the price levels of planetary lines as CSV: date,body,frame,longitude,harmonic,price,\n"
-    "one row per day, body, harmonic and turn of the circle whose price lies in [--min, --max].\n"
+    "one row per day, body, harmonic and turn of the circle whose price lies in [--min, --max]:\n"
     "price = (longitude + harmonic + offset) / 360 * U + k * U for every whole k.\n"
-    "  --bodies NAME,...      Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus,\n"
-    "                         Neptune, Pluto, Node, Chiron\n"
-    "  --frame geo|helio      geocentric (default) or heliocentric longitudes\n"
-    "  --units-per-circle U   price units per turn of the zodiac (default 72)\n"
-    "  --offset DEG           degrees added to every longitude (default 0)\n"
-    "  --harmonics LIST       degrees added for further lines of each body (default 0)\n"
-    "  --time HH:MM           the instant of each day, UT (default 17:00)\n"
-    "  --positions SOURCE     series (default) or precise\n"
-    "  -o FILE                write the CSV to FILE instead of standard output\n";
+    "  --from, --to YYYY-MM-DD  the days, both included (at most 200000 of them)\n"
+    "  --bodies NAME,...        Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus,\n"
+    "                           Neptune, Pluto, Node, Chiron, in any case, as for 'events' (the\n"
+    "                           Sun has no heliocentric line, the Earth no geocentric one)\n"
+    "  --frame geo|helio        geocentric (default) or heliocentric longitudes\n"
+    "  --units-per-circle U     price units per turn of the zodiac, above 0 (default 72, the\n"
+    "                           price monitor's scale: degree = fmod(price, 72) * 5)\n"
+    "  --offset DEG             degrees added to every longitude (default 0)\n"
+    "  --harmonics LIST         degrees added for further lines of each body (default 0)\n"
+    "  --min P, --max P         the price range, --min not above --max\n"
+    "  --time HH:MM             the instant of each day, UT (default 17:00, as the pages)\n"
+    "  --positions SOURCE       series (default) or precise\n"
+    "  -o FILE                  write the CSV to FILE (whole or not at all) instead of standard\n"
+    "                           output\n";
+
+namespace {
 
 bool ParseDouble(const std::string& text, double& value) {
     const char* begin = text.data();
@@ -231,7 +236,7 @@ std::string LinesCsv(const LinesRequest& request) {
 int RunLines(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
-            std::printf("usage: caelvane-cli %s\n%s", kLinesUsage, kHelp);
+            std::printf("usage: caelvane-cli %s\n%s", kLinesUsage, kLinesHelp);
             return 0;
         }
     }

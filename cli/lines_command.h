@@ -10,6 +10,10 @@
 
 namespace cli {
 
+// What the options of `lines` and `render-prices` mean, for --help.
+extern const char* const kLinesHelp;
+extern const char* const kRenderPricesHelp;
+
 // --bodies, --frame, --units-per-circle, --offset, --harmonics, --positions as given.
 struct LineOptions {
     prices::LineSettings settings;

@@ -28,20 +28,26 @@ const char* const kRenderPricesUsage =
     "[--max P] [--skip-bad-rows] [--title TEXT] [--format png|svg|pdf|trace] -o OUT|- "
     "[--width W --height H]";
 
-namespace {
-
-constexpr const char* kHelp =
-    "Draws the price chart of a bar file (CSV with Date/Open/High/Low/Close or Date/Price\n"
-    "columns) with planetary price lines, as the desktop program's price window shows it.\n"
-    "  --bodies ... --positions   the lines, as for 'caelvane-cli lines'\n"
+const char* const kRenderPricesHelp =
+    "Draws the price chart of a bar file with planetary price lines, as the desktop program's\n"
+    "price window shows it. The file: CSV with a header naming Date [Time] Open High Low Close\n"
+    "[Adj Close] [Volume] (any case and order; DateTime or Timestamp for both), the price\n"
+    "feed's DATETIME,OPEN,HIGH,LOW,PRICE, or DATE,PRICE; commas, semicolons or tabs; dates\n"
+    "YYYY-MM-DD or MM/DD/YYYY.\n"
+    "  --bodies ... --positions   the lines, as for 'caelvane-cli lines' (no --bodies: none)\n"
     "  --style S                  candles, bars or line (default: candles when the file has\n"
     "                             open, high and low, else line)\n"
-    "  --log                      a logarithmic price axis\n"
-    "  --from, --to               the dates shown (default: the whole file)\n"
-    "  --min, --max               the prices shown (default: all of the bars)\n"
+    "  --log                      a logarithmic price axis (every price must be above 0)\n"
+    "  --from, --to YYYY-MM-DD    the dates shown (default: the whole file)\n"
+    "  --min P, --max P           the prices shown (default: all of the bars)\n"
     "  --skip-bad-rows            leave out rows that cannot be read, and say how many\n"
+    "  --title TEXT               the title (default: the file's name)\n"
     "  --format F                 png, svg, pdf or trace (default: from the extension of OUT)\n"
-    "  --width W, --height H      the size in pixels (default 1200 x 700)\n";
+    "  -o OUT | -                 the output file, written whole or not at all; - for\n"
+    "                             standard output\n"
+    "  --width W, --height H      the size in pixels, 200 to 16384 (default 1200 x 700)\n";
+
+namespace {
 
 constexpr int kMinSide = 200;
 constexpr int kMaxSide = 16384;
@@ -188,7 +194,7 @@ prices::ChartWindow RequestedWindow(const RenderPricesRequest& request,
 int RunRenderPrices(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
-            std::printf("usage: caelvane-cli %s\n%s", kRenderPricesUsage, kHelp);
+            std::printf("usage: caelvane-cli %s\n%s", kRenderPricesUsage, kRenderPricesHelp);
             return 0;
         }
     }

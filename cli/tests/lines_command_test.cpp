@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "ephemeris/body_names.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/positions.h"
 #include "prices/ohlc.h"
@@ -147,6 +149,54 @@ TEST(LinesCommand, WritesTheFileWhole) {
     EXPECT_EQ(Split(text.str(), '\n').size(), 6u);
     unlink(path.c_str());
     rmdir(folder);
+}
+
+// What a line's price says back through the price monitor's rule (degree = fmod(price, 72) * 5)
+// is the body's degree plus harmonic and offset, to the six decimals printed, in both frames.
+TEST(LinesCommand, PricesMapBackToTheDegreeThroughTheMonitorsRule) {
+    for (const char* frame : {"geo", "helio"}) {
+        cli::LinesRequest request;
+        ASSERT_EQ(cli::ParseLinesArguments(
+                      {"--from", "2023-12-30", "--to", "2024-01-02", "--bodies",
+                       "Mercury,Mars,Saturn,Node", "--frame", frame, "--harmonics", "0,120,270.5",
+                       "--offset", "-10", "--min", "-100", "--max", "400"},
+                      request),
+                  std::nullopt);
+        const std::vector<std::string> rows = Split(cli::LinesCsv(request), '\n');
+        // 500 units hold six or seven turns of 72: per day, body and harmonic.
+        EXPECT_GE(rows.size(), 1u + 4 * 4 * 3 * 6);
+        for (std::size_t i = 1; i < rows.size(); ++i) {
+            const std::vector<std::string> f = Split(rows[i], ',');
+            ASSERT_EQ(f.size(), 6u) << rows[i];
+            EXPECT_EQ(f[2], frame);
+            const int code = BodyCode(*FindBody(f[1]), *ParseFrame(frame));
+            const double jed = JulianDate(std::stoi(f[0].substr(5, 2)), std::stoi(f[0].substr(8)),
+                                          std::stoi(f[0].substr(0, 4)), 17, 0);
+            const double longitude = BodyLongitude(jed, code);
+            EXPECT_NEAR(std::stod(f[3]), longitude, 1e-6) << rows[i];
+            const double wanted = std::fmod(longitude + std::stod(f[4]) - 10.0 + 720.0, 360.0);
+            double degree = std::fmod(std::stod(f[5]), 72.0) * 5.0;
+            if (degree < 0.0) degree += 360.0;  // the monitor's rule keeps the price's sign
+            double diff = std::fabs(degree - wanted);
+            diff = std::min(diff, 360.0 - diff);
+            // Six decimals of price are 5e-6 of a degree at 72 units a circle.
+            EXPECT_LE(diff, 5e-6) << rows[i];
+        }
+    }
+}
+
+TEST(LinesCommand, HelpDescribesEveryOption) {
+    for (const char* command : {"lines", "render-prices"}) {
+        ::testing::internal::CaptureStdout();
+        EXPECT_EQ(RunCli({command, "--help"}), 0);
+        const std::string help = ::testing::internal::GetCapturedStdout();
+        for (const char* option : {"--bodies", "--frame", "--units-per-circle", "--offset",
+                                   "--harmonics", "--positions", "--min", "--max", "-o "}) {
+            EXPECT_NE(help.find(option), std::string::npos) << command << " " << option;
+        }
+        // The usage line, then what the options mean.
+        EXPECT_GT(std::count(help.begin(), help.end(), '\n'), 10) << help;
+    }
 }
 
 }  // namespace

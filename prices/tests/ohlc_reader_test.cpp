@@ -1,6 +1,8 @@
 #include "prices/ohlc_reader.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -219,6 +221,46 @@ TEST(OhlcReader, ReadsFilesAndNamesMissingOnes) {
     report = ReadOhlcFile(path, {}, series);
     EXPECT_FALSE(report.ok);
     EXPECT_EQ(report.error, std::string("cannot open ") + path + ": No such file or directory");
+}
+
+// Peak resident memory of the process so far, in kilobytes.
+long PeakKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A line of 100 MB (a hole in a sparse file: zero bytes, no line feed) is refused at the
+// default cap of 1 MB as the first line, and skipped as a row, without the reader holding it.
+TEST(OhlcReader, HundredMegabyteLineIsRefusedAtTheCap) {
+    constexpr off_t kLineBytes = off_t{100} << 20;
+    char path[] = "/tmp/ohlc_reader_longXXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, kLineBytes), 0);
+    PriceSeries series;
+    const long before = PeakKilobytes();
+    ReadReport report = ReadOhlcFile(path, {}, series);
+    EXPECT_FALSE(report.ok);
+    EXPECT_EQ(report.error, std::string(path) + ":1: the line is longer than 1048576 bytes");
+
+    const std::string head = "Date,Close\n2024-03-01,1\n";
+    const std::string tail = "\n2024-03-03,3\n";
+    ASSERT_EQ(pwrite(fd, head.data(), head.size(), 0), static_cast<ssize_t>(head.size()));
+    ASSERT_EQ(pwrite(fd, tail.data(), tail.size(), kLineBytes), static_cast<ssize_t>(tail.size()));
+    close(fd);
+    report = ReadOhlcFile(path, {}, series);
+    EXPECT_EQ(report.error, std::string(path) + ":3: the line is longer than 1048576 bytes");
+    ReadOptions skip;
+    skip.skipBadRows = true;
+    report = ReadOhlcFile(path, skip, series);
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_EQ(report.skipped, 1u);
+    ASSERT_EQ(series.bars.size(), 2u);
+    EXPECT_EQ(series.bars[1].close, 3.0);
+    // The reader's block and one capped line, not the line: well under 100 MB more.
+    EXPECT_LT(PeakKilobytes() - before, 40 * 1024);
+    unlink(path);
 }
 
 }  // namespace
