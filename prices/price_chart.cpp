@@ -361,11 +361,89 @@ bool DrawBodyLines(CDrawingDevice& device, const ChartOptions& options, const CC
 }
 
 struct Column {
-    double open, high, low, close, minClose, maxClose, firstClose;
+    double open, high, low, close;
 };
 
+using BarBlock = ChartCache::BarBlock;
+constexpr std::size_t kBarBlock = ChartCache::kBarBlock;
+
+BarBlock NoBars() {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    return {kInf, -kInf, kInf, -kInf};
+}
+
+void AddBar(BarBlock& block, const Bar& bar) {
+    block.low = std::min(block.low, bar.low);
+    block.high = std::max(block.high, bar.high);
+    block.minClose = std::min(block.minClose, bar.close);
+    block.maxClose = std::max(block.maxClose, bar.close);
+}
+
+void SummariseBars(const std::vector<Bar>& bars, ChartCache& cache) {
+    const std::size_t blocks = (bars.size() + kBarBlock - 1) / kBarBlock;
+    const bool same = !bars.empty() && cache.blocksOf == bars.data() &&
+                      cache.blocksBars == bars.size() && cache.blocksFirst == bars.front().time &&
+                      cache.blocksLast == bars.back().time && cache.barBlocks.size() == blocks;
+    cache.barBlocks.resize(blocks);
+    for (std::size_t b = same && blocks > 0 ? blocks - 1 : 0; b < blocks; ++b) {
+        BarBlock block = NoBars();
+        const std::size_t end = std::min(bars.size(), (b + 1) * kBarBlock);
+        for (std::size_t i = b * kBarBlock; i < end; ++i) AddBar(block, bars[i]);
+        cache.barBlocks[b] = block;
+    }
+    cache.blocksOf = bars.data();
+    cache.blocksBars = bars.size();
+    cache.blocksFirst = bars.empty() ? 0 : bars.front().time;
+    cache.blocksLast = bars.empty() ? 0 : bars.back().time;
+}
+
+// The extremes of bars [begin, end): whole blocks from the summary, the ends bar by bar.
+BarBlock Extremes(const std::vector<Bar>& bars, const ChartCache& cache, std::size_t begin,
+                  std::size_t end) {
+    BarBlock result = NoBars();
+    std::size_t i = begin;
+    for (; i < end && i % kBarBlock != 0; ++i) AddBar(result, bars[i]);
+    for (; i + kBarBlock <= end; i += kBarBlock) {
+        const BarBlock& block = cache.barBlocks[i / kBarBlock];
+        result.low = std::min(result.low, block.low);
+        result.high = std::max(result.high, block.high);
+        result.minClose = std::min(result.minClose, block.minClose);
+        result.maxClose = std::max(result.maxClose, block.maxClose);
+    }
+    for (; i < end; ++i) AddBar(result, bars[i]);
+    return result;
+}
+
+// The end of the pixel column that bar `begin` falls in: the first bar before `to` in a later
+// column. Columns are told apart exactly as floor(XOfTime) tells them, found by doubling steps
+// and then halving, so that a column of thousands of bars costs a few dozen positions.
+std::size_t ColumnEnd(const std::vector<Bar>& bars, const CChartFrame& frame, std::size_t begin,
+                      std::size_t to, double column) {
+    const auto inColumn = [&](std::size_t i) {
+        return std::floor(frame.XOfTime(static_cast<double>(bars[i].time))) <= column;
+    };
+    std::size_t low = begin + 1, step = 1;
+    while (low < to && inColumn(low)) {
+        low = std::min(to, low + step);
+        step *= 2;
+    }
+    // `high` is the first bar found outside the column, or `to`; every bar up to the last one
+    // found inside (at most step / 2 before it) is in the column.
+    std::size_t high = std::min(to, low);
+    low = high - std::min(high - begin - 1, step / 2);
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        if (inColumn(middle)) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
 void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOptions& options,
-              const CChartFrame& frame) {
+              const CChartFrame& frame, ChartCache& cache) {
     const ChartWindow& w = frame.Window();
     const auto byTime = [](const Bar& bar, double t) { return static_cast<double>(bar.time) < t; };
     const auto begin = std::lower_bound(series.bars.begin(), series.bars.end(), w.timeLeft, byTime);
@@ -376,14 +454,18 @@ void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOpti
     const std::size_t to =
         std::min(series.bars.size(), static_cast<std::size_t>(end - series.bars.begin()) + 1);
     if (from >= to) return;
+    const std::vector<Bar>& bars = series.bars;
     const std::size_t n = to - from;
-    const double spanPixels = frame.XOfTime(static_cast<double>(series.bars[to - 1].time)) -
-                              frame.XOfTime(static_cast<double>(series.bars[from].time));
+    const double spanPixels = frame.XOfTime(static_cast<double>(bars[to - 1].time)) -
+                              frame.XOfTime(static_cast<double>(bars[from].time));
     const double pixelsPerBar = n > 1 ? spanPixels / static_cast<double>(n - 1) : 8.0;
     const auto yOf = [&](double price) {
         return std::clamp(frame.YOfPrice(price), frame.Top(), frame.Bottom());
     };
     const auto inside = [&](double x) { return x >= frame.Left() && x <= frame.Right(); };
+    const auto columnOf = [&](std::size_t i) {
+        return std::floor(frame.XOfTime(static_cast<double>(bars[i].time)));
+    };
 
     if (options.style == BarStyle::CloseLine) {
         device.SetPenColor(kLineColor);
@@ -391,30 +473,26 @@ void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOpti
         CPolyline polyline(device, frame);
         if (pixelsPerBar >= 1.0) {
             for (std::size_t i = from; i < to; ++i) {
-                polyline.Add(frame.XOfTime(static_cast<double>(series.bars[i].time)),
-                             frame.YOfPrice(series.bars[i].close));
+                polyline.Add(frame.XOfTime(static_cast<double>(bars[i].time)),
+                             frame.YOfPrice(bars[i].close));
             }
             polyline.Finish();
             return;
         }
         // Many bars to a column: the column's range of closes, joined to the next column.
+        SummariseBars(bars, cache);
         double prevX = 0.0, prevY = 0.0;
         bool havePrev = false;
         std::size_t i = from;
         while (i < to) {
-            const double x = std::floor(frame.XOfTime(static_cast<double>(series.bars[i].time)));
-            double low = series.bars[i].close, high = low;
-            const double firstY = frame.YOfPrice(low);
-            std::size_t j = i + 1;
-            while (j < to &&
-                   std::floor(frame.XOfTime(static_cast<double>(series.bars[j].time))) == x) {
-                low = std::min(low, series.bars[j].close);
-                high = std::max(high, series.bars[j].close);
-                ++j;
-            }
+            const double x = columnOf(i);
+            const double firstY = frame.YOfPrice(bars[i].close);
+            const std::size_t j = ColumnEnd(bars, frame, i, to, x);
+            const BarBlock extremes = Extremes(bars, cache, i, j);
             if (havePrev) ClippedLine(device, frame, prevX, prevY, x, firstY);
-            ClippedLine(device, frame, x, frame.YOfPrice(low), x, frame.YOfPrice(high));
-            prevX = x, prevY = frame.YOfPrice(series.bars[j - 1].close);
+            ClippedLine(device, frame, x, frame.YOfPrice(extremes.minClose), x,
+                        frame.YOfPrice(extremes.maxClose));
+            prevX = x, prevY = frame.YOfPrice(bars[j - 1].close);
             havePrev = true;
             i = j;
         }
@@ -428,7 +506,7 @@ void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOpti
         for (int up = 1; up >= 0; --up) {
             device.SetPenColor(up ? kUpColor : kDownColor);
             for (std::size_t i = from; i < to; ++i) {
-                const Bar& bar = series.bars[i];
+                const Bar& bar = bars[i];
                 if ((bar.close >= bar.open) != (up == 1)) continue;
                 const double x = frame.XOfTime(static_cast<double>(bar.time));
                 if (!inside(x)) continue;
@@ -458,19 +536,16 @@ void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOpti
     }
     // More bars than room: one stroke per pixel column from the column's low to its high,
     // coloured by its first open and last close.
+    SummariseBars(bars, cache);
     static thread_local std::vector<std::pair<double, Column>> columns;
     columns.clear();
-    for (std::size_t i = from; i < to; ++i) {
-        const Bar& bar = series.bars[i];
-        const double x = std::floor(frame.XOfTime(static_cast<double>(bar.time))) + 0.5;
-        if (!columns.empty() && columns.back().first == x) {
-            Column& c = columns.back().second;
-            c.high = std::max(c.high, bar.high);
-            c.low = std::min(c.low, bar.low);
-            c.close = bar.close;
-        } else {
-            columns.push_back({x, Column{bar.open, bar.high, bar.low, bar.close, 0, 0, 0}});
-        }
+    for (std::size_t i = from; i < to;) {
+        const double column = columnOf(i);
+        const std::size_t j = ColumnEnd(bars, frame, i, to, column);
+        const BarBlock extremes = Extremes(bars, cache, i, j);
+        columns.push_back(
+            {column + 0.5, Column{bars[i].open, extremes.high, extremes.low, bars[j - 1].close}});
+        i = j;
     }
     for (int up = 1; up >= 0; --up) {
         device.SetPenColor(up ? kUpColor : kDownColor);
@@ -747,7 +822,7 @@ void DrawPriceChart(CDrawingDevice& device, const PriceSeries& series, const Cha
                     const CChartFrame& frame, ChartCache& cache) {
     DrawAxes(device, frame);
     const bool linesDrawn = DrawBodyLines(device, options, frame, cache);
-    DrawBars(device, series, options, frame);
+    DrawBars(device, series, options, frame, cache);
     DrawLegend(device, options, frame, linesDrawn);
 }
 

@@ -86,6 +86,21 @@ struct ChartCache {
     std::vector<double> columns, degrees;
     std::vector<std::vector<LinePoint>> pieces;
     std::vector<double> xs, ys;
+
+    // The extremes of every kBarBlock bars of the series last drawn, so that a pixel column
+    // holding thousands of bars is drawn from a few blocks instead of every bar. They are taken
+    // again when the series' bars move, change in number or change their first or last time;
+    // the last block is taken again on every redraw, so that a last bar updated in place (a
+    // live feed) is drawn as it stands. A series whose earlier bars are edited in place needs a
+    // new cache.
+    struct BarBlock {
+        double low, high, minClose, maxClose;
+    };
+    static constexpr std::size_t kBarBlock = 64;
+    std::vector<BarBlock> barBlocks;
+    const Bar* blocksOf = nullptr;
+    std::size_t blocksBars = 0;
+    UnixSeconds blocksFirst = 0, blocksLast = 0;
 };
 
 // The window that shows every bar, with a margin, and prices that stay positive on a log scale.

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -82,9 +84,9 @@ ChartOptions MarsAndJupiter() {
     return options;
 }
 
-std::string Draw(const PriceSeries& series, const ChartOptions& options, const CChartFrame& frame) {
+std::string Draw(const PriceSeries& series, const ChartOptions& options, const CChartFrame& frame,
+                 ChartCache&& cache = ChartCache()) {
     CTraceDevice device;
-    ChartCache cache;
     device.Begin();
     DrawPriceChart(device, series, options, frame, cache);
     device.End();
@@ -159,6 +161,99 @@ TEST(PriceChart, DecimatesBarsToOneStrokePerColumnAndKeepsExtremes) {
     EXPECT_LE(bars, static_cast<int>(frame.Right() - frame.Left()) + 1);
     EXPECT_GT(bars, 280);
     EXPECT_NEAR(top, frame.YOfPrice(1200.0), 0.5);
+}
+
+// Minute bars with gaps of up to a few hours: columns of none, one or hundreds of bars, bars
+// in numbers that are no multiple of anything.
+PriceSeries GappedMinutes(int count) {
+    PriceSeries series;
+    series.name = "gaps.csv";
+    std::int64_t t = DaysFromCivil(2021, 3, 1) * 86400;
+    std::uint32_t state = 12345;
+    for (int i = 0; i < count; ++i) {
+        state = state * 1664525u + 1013904223u;
+        t += (state >> 28) == 0 ? 60 * static_cast<std::int64_t>(state >> 20 & 255) : 60;
+        const double p = 500.0 + 40.0 * std::sin(i * 0.0007) + static_cast<double>(state >> 24) / 32;
+        series.bars.push_back({t, p, p + static_cast<double>(state >> 29), p - 1.0 - (i % 5),
+                               p + ((state & 1) ? 1.5 : -1.5)});
+    }
+    return series;
+}
+
+// Every column's stroke against the bars that fall in it, taken one by one: the summaries of
+// blocks of bars must give the same extremes wherever the window cuts the blocks.
+TEST(PriceChart, DecimatedColumnsHoldTheExtremesOfEveryBarInThem) {
+    const PriceSeries series = GappedMinutes(150001);
+    const ChartWindow fitted = FitWindow(series, false);
+    for (BarStyle style : {BarStyle::Candles, BarStyle::CloseLine}) {
+        ChartOptions options;
+        options.style = style;
+        ChartCache cache;
+        ChartWindow window = fitted;
+        for (int pan = 0; pan < 3; ++pan) {
+            const CChartFrame frame(640, 360, window, false);
+            const std::vector<TraceLine> lines = Lines(Draw(series, options, frame, std::move(cache)));
+            cache = ChartCache();
+            // The bars of each column, one by one.
+            std::map<double, std::pair<double, double>> expected;  // column -> low, high
+            for (const Bar& bar : series.bars) {
+                const double column = std::floor(frame.XOfTime(static_cast<double>(bar.time)));
+                const double low = style == BarStyle::Candles ? bar.low : bar.close;
+                const double high = style == BarStyle::Candles ? bar.high : bar.close;
+                auto [at, added] = expected.emplace(column, std::pair{low, high});
+                if (!added) {
+                    at->second.first = std::min(at->second.first, low);
+                    at->second.second = std::max(at->second.second, high);
+                }
+            }
+            int checked = 0;
+            for (const TraceLine& line : lines) {
+                if (line.x1 != line.x2 || line.y1 == line.y2) continue;  // the columns' strokes
+                // The bars' colours: up, down, and the line of closes.
+                if (line.color != RGB(22, 128, 60) && line.color != RGB(200, 40, 40) &&
+                    line.color != RGB(20, 60, 140)) {
+                    continue;
+                }
+                const auto found = expected.find(std::floor(line.x1));
+                ASSERT_NE(found, expected.end())
+                    << BarStyleName(style) << " " << line.x1 << " " << line.y1 << " " << line.y2;
+                const double top = std::clamp(frame.YOfPrice(found->second.second), frame.Top(),
+                                              frame.Bottom());
+                const double bottom = std::clamp(frame.YOfPrice(found->second.first), frame.Top(),
+                                                 frame.Bottom());
+                EXPECT_NEAR(std::min(line.y1, line.y2), top, 0.13) << "x " << line.x1;
+                EXPECT_NEAR(std::max(line.y1, line.y2), std::max(bottom, top + 0.25), 0.13)
+                    << "x " << line.x1;
+                ++checked;
+            }
+            EXPECT_GT(checked, 250) << BarStyleName(style) << " pan " << pan;
+            window = PanWindow(frame, 300, 100, 300 - 37.3 * (pan + 1), 100);
+        }
+    }
+}
+
+// A cache kept between redraws follows the series: a last bar updated in place, and another
+// series, are drawn as a fresh cache draws them.
+TEST(PriceChart, KeptCacheFollowsTheSeriesItDraws) {
+    PriceSeries series = GappedMinutes(70000);
+    const ChartOptions options;
+    const CChartFrame frame(500, 300, FitWindow(series, false), false);
+    ChartCache kept;
+    const auto drawKept = [&](const PriceSeries& drawn) {
+        CTraceDevice device;
+        device.Begin();
+        DrawPriceChart(device, drawn, options, frame, kept);
+        device.End();
+        return device.Trace();
+    };
+    const std::string before = drawKept(series);
+    series.bars.back().high += 30.0;
+    const std::string after = drawKept(series);
+    EXPECT_EQ(after, Draw(series, options, frame));
+    EXPECT_NE(after, before);
+
+    const PriceSeries other = GappedMinutes(69999);
+    EXPECT_EQ(drawKept(other), Draw(other, options, frame));
 }
 
 TEST(PriceChart, DenseLinesAreLeftOutAndSaidSo) {
