@@ -173,7 +173,8 @@ PriceSeries GappedMinutes(int count) {
     for (int i = 0; i < count; ++i) {
         state = state * 1664525u + 1013904223u;
         t += (state >> 28) == 0 ? 60 * static_cast<std::int64_t>(state >> 20 & 255) : 60;
-        const double p = 500.0 + 40.0 * std::sin(i * 0.0007) + static_cast<double>(state >> 24) / 32;
+        const double p =
+            500.0 + 40.0 * std::sin(i * 0.0007) + static_cast<double>(state >> 24) / 32;
         series.bars.push_back({t, p, p + static_cast<double>(state >> 29), p - 1.0 - (i % 5),
                                p + ((state & 1) ? 1.5 : -1.5)});
     }
@@ -192,7 +193,8 @@ TEST(PriceChart, DecimatedColumnsHoldTheExtremesOfEveryBarInThem) {
         ChartWindow window = fitted;
         for (int pan = 0; pan < 3; ++pan) {
             const CChartFrame frame(640, 360, window, false);
-            const std::vector<TraceLine> lines = Lines(Draw(series, options, frame, std::move(cache)));
+            const std::vector<TraceLine> lines =
+                Lines(Draw(series, options, frame, std::move(cache)));
             cache = ChartCache();
             // The bars of each column, one by one.
             std::map<double, std::pair<double, double>> expected;  // column -> low, high
@@ -217,10 +219,10 @@ TEST(PriceChart, DecimatedColumnsHoldTheExtremesOfEveryBarInThem) {
                 const auto found = expected.find(std::floor(line.x1));
                 ASSERT_NE(found, expected.end())
                     << BarStyleName(style) << " " << line.x1 << " " << line.y1 << " " << line.y2;
-                const double top = std::clamp(frame.YOfPrice(found->second.second), frame.Top(),
-                                              frame.Bottom());
-                const double bottom = std::clamp(frame.YOfPrice(found->second.first), frame.Top(),
-                                                 frame.Bottom());
+                const double top =
+                    std::clamp(frame.YOfPrice(found->second.second), frame.Top(), frame.Bottom());
+                const double bottom =
+                    std::clamp(frame.YOfPrice(found->second.first), frame.Top(), frame.Bottom());
                 EXPECT_NEAR(std::min(line.y1, line.y2), top, 0.13) << "x " << line.x1;
                 EXPECT_NEAR(std::max(line.y1, line.y2), std::max(bottom, top + 0.25), 0.13)
                     << "x " << line.x1;
