@@ -168,6 +168,9 @@ std::optional<std::string> ParseRenderPricesArguments(const std::vector<std::str
     if (request.logScale && request.minPrice && *request.minPrice <= 0.0) {
         return "--log needs --min above 0";
     }
+    if (request.logScale && request.maxPrice && *request.maxPrice <= 0.0) {
+        return "--log needs --max above 0";
+    }
     if (request.lines.bodiesGiven && request.lines.bodyNames.empty()) {
         return "--bodies: the list of bodies is empty";
     }
@@ -189,6 +192,29 @@ prices::ChartWindow RequestedWindow(const RenderPricesRequest& request,
         window.priceHigh = window.priceLow + std::max(1.0, std::fabs(window.priceLow) * 0.1);
     }
     return window;
+}
+
+std::optional<std::string> CheckRequestedPrices(const RenderPricesRequest& request,
+                                                const prices::PriceSeries& series) {
+    if (request.minPrice.has_value() == request.maxPrice.has_value()) return std::nullopt;
+    RenderPricesRequest fitted = request;
+    fitted.minPrice.reset();
+    fitted.maxPrice.reset();
+    const prices::ChartWindow window = RequestedWindow(fitted, series);
+    char text[200];
+    if (request.maxPrice && *request.maxPrice <= window.priceLow) {
+        std::snprintf(text, sizeof text,
+                      "--max %g is not above the lowest price shown, %g: give --min as well",
+                      *request.maxPrice, window.priceLow);
+        return std::string(text);
+    }
+    if (request.minPrice && *request.minPrice >= window.priceHigh) {
+        std::snprintf(text, sizeof text,
+                      "--min %g is not below the highest price shown, %g: give --max as well",
+                      *request.minPrice, window.priceHigh);
+        return std::string(text);
+    }
+    return std::nullopt;
 }
 
 int RunRenderPrices(const std::vector<std::string>& args) {
@@ -227,6 +253,9 @@ int RunRenderPrices(const std::vector<std::string>& args) {
         options.bodies.push_back({code, prices::DefaultBodyColor(code)});
     }
     options.title = request.title.empty() ? series.name : request.title;
+    if (const std::optional<std::string> problem = CheckRequestedPrices(request, series)) {
+        return UsageError("render-prices", *problem);
+    }
     const prices::ChartWindow window = RequestedWindow(request, series);
     const std::string problem = prices::CheckChart(series, window, request.logScale);
     if (!problem.empty()) return Failure(problem);

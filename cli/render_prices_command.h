@@ -32,5 +32,9 @@ std::optional<std::string> ParseRenderPricesArguments(const std::vector<std::str
 // The window of the chart: the whole series unless --from/--to or --min/--max narrow it.
 prices::ChartWindow RequestedWindow(const RenderPricesRequest& request,
                                     const prices::PriceSeries& series);
+// A --min without --max (or the other way round) that leaves no prices to show against the
+// file's own other end: what is wrong, or nothing.
+std::optional<std::string> CheckRequestedPrices(const RenderPricesRequest& request,
+                                                const prices::PriceSeries& series);
 
 }  // namespace cli

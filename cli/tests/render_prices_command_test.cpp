@@ -102,6 +102,29 @@ TEST_F(RenderPrices, BadFilesNameTheirFaultAndLeaveNoOutput) {
                   ":3: column 2 (Close): '-1' is not above 0, as a log scale needs\n");
 }
 
+// One end of the prices given, and past the other end that the bars make: refused, not
+// quietly replaced.
+TEST_F(RenderPrices, OneSidedPriceRangeBeyondTheBarsIsRefused) {
+    const std::string csv = Write("bars.csv", kBars);
+    const std::string out = Path("out.trace");
+    for (const auto& [args, message] :
+         {std::pair<std::vector<std::string>, std::string>{
+              {"--max", "50"},
+              "--max 50 is not above the lowest price shown, 98.5: give --min as well"},
+          {{"--min", "200"},
+           "--min 200 is not below the highest price shown, 109.5: give --max as well"},
+          {{"--log", "--max", "0"}, "--log needs --max above 0"}}) {
+        std::vector<std::string> command = {"render-prices", csv, "-o", out};
+        command.insert(command.end(), args.begin(), args.end());
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(RunCli(command), 2);
+        const std::string text = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(text.substr(0, text.find('\n')), "caelvane-cli render-prices: " + message);
+        EXPECT_NE(access(out.c_str(), F_OK), 0);
+    }
+    EXPECT_EQ(RunCli({"render-prices", csv, "-o", out, "--max", "105"}), 0);
+}
+
 TEST(RenderPricesArguments, AreCheckedBeforeAnythingIsRead) {
     const auto refusal = [](std::vector<std::string> args) {
         cli::RenderPricesRequest request;
