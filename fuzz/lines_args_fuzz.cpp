@@ -83,6 +83,7 @@ void CheckRenderPrices(const std::vector<std::string>& args) {
         std::abort();
     }
     if (request.logScale && request.minPrice && !(*request.minPrice > 0.0)) std::abort();
+    if (request.logScale && request.maxPrice && !(*request.maxPrice > 0.0)) std::abort();
 }
 
 }  // namespace
