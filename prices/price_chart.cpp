@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace prices {
@@ -833,6 +834,10 @@ std::string FormatPrice(double price, double step) {
     }
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, price);
+    // A price that rounds to zero is written without a sign: "-0" reads as a fault.
+    if (text[0] == '-' && std::strspn(text + 1, "0.") == std::strlen(text + 1)) {
+        return text + 1;
+    }
     return text;
 }
 

@@ -308,6 +308,10 @@ TEST(PriceChart, FormatsTimesAndPrices) {
     EXPECT_EQ(FormatPrice(1234.5678, 0.01), "1234.57");
     EXPECT_EQ(FormatPrice(1234.5678, 50.0), "1235");
     EXPECT_EQ(FormatPrice(0.1234, 0.001), "0.123");
+    // Zero has no sign, however it was reached: an axis crossing 0 labels it "0".
+    EXPECT_EQ(FormatPrice(-0.0, 1000.0), "0");
+    EXPECT_EQ(FormatPrice(-0.0004, 0.01), "0.00");
+    EXPECT_EQ(FormatPrice(-0.006, 0.01), "-0.01");
 }
 
 }  // namespace
