@@ -277,6 +277,7 @@ bool COhlcParser::Finish() {
     if (m_failed) return false;
     if (!m_partial.empty()) {
         ++m_lineNumber;
+        m_unended = true;
         Line(m_partial);
         m_partial.clear();
     }
@@ -443,6 +444,15 @@ bool COhlcParser::Row(std::string_view line) {
         return BadRow(static_cast<int>(m_fields.size()),
                       "missing: the row has " + std::to_string(m_fields.size()) + " fields, " +
                           std::to_string(m_columns.needed) + " are needed");
+    }
+    // A last line without its line feed and short of the header's fields is most likely a file
+    // cut off while it was written or copied: its last number may be cut too ("1234." of
+    // "1234.56"), so the row is not taken as it stands.
+    if (m_unended && m_fields.size() < m_columns.names.size()) {
+        return BadRow(static_cast<int>(m_fields.size()),
+                      "missing: the last line ends after " + std::to_string(m_fields.size()) +
+                          " of the " + std::to_string(m_columns.names.size()) +
+                          " fields of the header, without a line feed (is the file cut short?)");
     }
     Bar bar;
     bool hasClock = false;

@@ -5,7 +5,9 @@
 // [VOLUME]. Fields are separated by commas, semicolons or tabs (whichever the first line
 // uses); with semicolons or tabs a decimal comma is read as well. Dates are YYYY-MM-DD,
 // YYYY/MM/DD, YYYYMMDD, MM/DD/YYYY or DD.MM.YYYY, times HH:MM[:SS[.fff]], a date and a time
-// may share a field (space or 'T' between, an optional 'Z'). Rows must go forward in time.
+// may share a field (space or 'T' between, an optional 'Z'). Rows must go forward in time. A
+// last line without a line feed must hold every field the header names (else the file looks
+// cut short).
 //
 // Files are read in blocks as they stream in, so their size is bounded only by the number of
 // bars kept; no line may be longer than ReadOptions::maxLineBytes.
@@ -72,6 +74,7 @@ private:
 
     std::string m_partial;  // the unfinished last line of the blocks so far
     bool m_overlong = false;
+    bool m_unended = false;  // the line being read is the last, without a line feed
     bool m_failed = false;
     bool m_headerSeen = false;
     std::size_t m_lineNumber = 0;

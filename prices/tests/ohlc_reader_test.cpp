@@ -145,6 +145,27 @@ TEST(OhlcReader, NamesFileLineAndColumnOfEveryFault) {
               "in.csv:2: column 4 (Low): '-0.5' is not above 0, as a log scale needs");
 }
 
+// A download or copy cut off mid-row leaves a last line that still reads as numbers ("1234."
+// of "1234.56"): without its line feed and short of the header's fields, it is refused.
+TEST(OhlcReader, LastLineCutShortIsRefused) {
+    const std::string header = "Date,Open,High,Low,Close,Volume\n2024-03-01,1,2,0.5,1.5,100\n";
+    EXPECT_EQ(Error(header + "2024-03-02,1.5,2.5,1,12"),
+              "in.csv:3: column 6 (Volume): missing: the last line ends after 5 of the 6 fields "
+              "of the header, without a line feed (is the file cut short?)");
+    // With its line feed, or with every field, the row stands.
+    EXPECT_EQ(Read(header + "2024-03-02,1.5,2.5,1,12\n").bars.size(), 2u);
+    EXPECT_EQ(Read(header + "2024-03-02,1.5,2.5,1,12,7").bars.size(), 2u);
+    EXPECT_EQ(Read("2024-03-01,5\n2024-03-02,6").bars.size(), 2u);
+    ReadOptions skip;
+    skip.skipBadRows = true;
+    PriceSeries series;
+    const ReadReport report =
+        ReadOhlcText(header + "2024-03-02,1.5,2.5,1,12", "in.csv", skip, series);
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_EQ(report.skipped, 1u);
+    EXPECT_EQ(series.bars.size(), 1u);
+}
+
 TEST(OhlcReader, SkipsBadRowsOnlyWhenAskedAndCountsThem) {
     const std::string text =
         "Date,Close\n2024-03-01,1\n2024-03-02,x\n2024-03-02,2\n"
