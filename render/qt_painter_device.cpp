@@ -88,6 +88,7 @@ void CQtPainterDevice::Begin() {
     m_painter.setBrush(Qt::NoBrush);
     m_color = Qt::black;
     m_width = 1;
+    m_flatEnds = false;
     m_lines.clear();
     m_penDirty = true;
     if (m_fontSelected) m_painter.setFont(m_font);
@@ -105,6 +106,11 @@ void CQtPainterDevice::SetPenColor(COLORREF color) {
 
 void CQtPainterDevice::SetPenWidth(int width) {
     m_width = width;
+    m_penDirty = true;
+}
+
+void CQtPainterDevice::SetPenEnds(PenEnds ends) {
+    m_flatEnds = ends == PenEnds::Flat;
     m_penDirty = true;
 }
 
@@ -264,12 +270,12 @@ void CQtPainterDevice::PreparePen() {
     m_penDirty = false;
 }
 
-// A geometric pen of `width` surface units with GDI's round ends and joins; below one device
-// pixel it becomes a cosmetic one-pixel pen, as GDI never draws thinner than a pixel.
+// A geometric pen of `width` surface units with GDI's round ends (flat when asked) and joins; below
+// one device pixel it becomes a cosmetic one-pixel pen, as GDI never draws thinner than a pixel.
 void CQtPainterDevice::ApplyPen() {
     QPen pen(m_color);
     pen.setStyle(Qt::SolidLine);
-    pen.setCapStyle(Qt::RoundCap);
+    pen.setCapStyle(m_flatEnds ? Qt::FlatCap : Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     const double pixels = std::abs(static_cast<double>(m_width)) * m_scaleX;
     m_penGeometric = pixels >= 1.0;

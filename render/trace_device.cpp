@@ -51,6 +51,10 @@ void CTraceDevice::SetPenWidth(int width) {
     m_trace += '\n';
 }
 
+void CTraceDevice::SetPenEnds(PenEnds ends) {
+    m_trace += ends == PenEnds::Flat ? "ends flat\n" : "ends round\n";
+}
+
 void CTraceDevice::SelectFont(std::string_view face, int height, int bold) {
     m_trace += "font ";
     m_trace += face;
