@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/lines_command.h"
+
 namespace cli {
 
 std::span<const CommandEntry> Commands() {
@@ -9,8 +11,10 @@ std::span<const CommandEntry> Commands() {
         {"ephem", kEphemUsage, &RunEphem, kEphemHelp},
         {"events", kEventsUsage, &RunEvents},  // sky events of a date range
         {"job", kJobUsage, &RunJob, kJobHelp},
+        {"lines", kLinesUsage, &RunLines, kLinesHelp},  // planetary price levels as CSV
         {"pricefeed", kPriceFeedUsage, &RunPriceFeed, kPriceFeedHelp},
         {"render", kRenderUsage, &RunRender, kRenderHelp},
+        {"render-prices", kRenderPricesUsage, &RunRenderPrices, kRenderPricesHelp},
     };
     return kCommands;
 }

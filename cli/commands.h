@@ -42,8 +42,10 @@ int UsageError(std::string_view command, std::string_view message, const char* u
 extern const char* const kEphemUsage;
 extern const char* const kEventsUsage;
 extern const char* const kJobUsage;
+extern const char* const kLinesUsage;
 extern const char* const kPriceFeedUsage;
 extern const char* const kRenderUsage;
+extern const char* const kRenderPricesUsage;
 extern const char* const kEphemHelp;
 extern const char* const kJobHelp;
 extern const char* const kPriceFeedHelp;
@@ -51,7 +53,9 @@ extern const char* const kRenderHelp;
 int RunEphem(const std::vector<std::string>& args);
 int RunEvents(const std::vector<std::string>& args);
 int RunJob(const std::vector<std::string>& args);
+int RunLines(const std::vector<std::string>& args);
 int RunPriceFeed(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args);
+int RunRenderPrices(const std::vector<std::string>& args);
 
 }  // namespace cli

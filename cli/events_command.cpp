@@ -2,7 +2,6 @@
 
 #include "cli/events_command.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -13,6 +12,7 @@
 
 #include "cli/commands.h"
 #include "cli/ephem_command.h"
+#include "ephemeris/body_names.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/position_source.h"
 #include "events/event_writers.h"
@@ -45,11 +45,6 @@ std::vector<std::string> SplitList(const std::string& text) {
     }
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 // An angle of the list: a whole or decimal number from 0 to below 360.
 std::optional<double> ParseAngle(const std::string& text) {
     if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos)
@@ -79,16 +74,12 @@ bool ZoneExists(const std::string& zone) {
 std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string& bad) {
     std::vector<int> codes;
     for (const std::string& item : SplitList(list)) {
-        const std::string name = Lower(item);
-        bool found = false;
-        for (int code = 1; code <= 12; ++code) {
-            const bool geo = name == Lower(caelvane::events::BodyName(-code));
-            const bool helio =
-                code != 10 && code != 11 && name == Lower(caelvane::events::BodyName(code));
-            if (geo) codes.push_back(-code);
-            if (helio) codes.push_back(code);
-            found = found || geo || helio;
-        }
+        const BodyName* body = FindBody(item);
+        // The Moon and the Node have no longitude of their own seen from the Sun.
+        const bool found = body != nullptr;
+        if (found && body->geoCode != 0) codes.push_back(body->geoCode);
+        if (found && body->helioCode != 0 && body->helioCode != 10 && body->helioCode != 11)
+            codes.push_back(body->helioCode);
         if (!found) {
             bad = item;
             return std::nullopt;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <tuple>
 
+#include "ephemeris/body_names.h"
+
 namespace caelvane::events {
 
 bool EventBefore(const SkyEvent& a, const SkyEvent& b) {
@@ -33,47 +35,8 @@ const char* FrameName(Frame frame) {
 }
 
 const char* BodyName(int code) {
-    switch (code) {
-        case -3:
-            return "Sun";
-        case 3:
-            return "Earth";
-        case 1:
-        case -1:
-            return "Mercury";
-        case 2:
-        case -2:
-            return "Venus";
-        case 4:
-        case -4:
-            return "Mars";
-        case 5:
-        case -5:
-            return "Jupiter";
-        case 6:
-        case -6:
-            return "Saturn";
-        case 7:
-        case -7:
-            return "Uranus";
-        case 8:
-        case -8:
-            return "Neptune";
-        case 9:
-        case -9:
-            return "Pluto";
-        case 10:
-        case -10:
-            return "Moon";
-        case 11:
-        case -11:
-            return "Node";
-        case 12:
-        case -12:
-            return "Chiron";
-        default:
-            return "";
-    }
+    const ::BodyName* body = BodyOfCode(code);
+    return body != nullptr ? body->name : "";
 }
 
 const char* DetailName(EventDetail detail) {

@@ -35,4 +35,17 @@ public:
     virtual void Circle(int x, int y, int radius, int fill) = 0;
     // Single-byte text in the pen colour, the top-left corner of its character cell at (x, y).
     virtual void Text(int x, int y, std::string_view text) = 0;
+
+    // A rectangle filled in the pen colour, edges included; corners in any order. Chart pages
+    // never use it. Devices that have no filled shapes of their own get it as rows of lines.
+    // How the pen ends its lines: round (every drawing starts so), or cut square at the end
+    // points, for long nearly straight lines laid end to end, which a raster strokes many times
+    // faster without the round ends. Chart pages never change it.
+    enum class PenEnds { Round, Flat };
+    virtual void SetPenEnds(PenEnds ends) { (void)ends; }
+    virtual void FillRect(int x1, int y1, int x2, int y2) {
+        const int bottom = y1 < y2 ? y1 : y2;
+        const int top = y1 < y2 ? y2 : y1;
+        for (int y = bottom; y <= top; ++y) Line(x1, y, x2, y);
+    }
 };

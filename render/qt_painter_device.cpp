@@ -88,6 +88,7 @@ void CQtPainterDevice::Begin() {
     m_painter.setBrush(Qt::NoBrush);
     m_color = Qt::black;
     m_width = 1;
+    m_flatEnds = false;
     m_lines.clear();
     m_penDirty = true;
     if (m_fontSelected) m_painter.setFont(m_font);
@@ -105,6 +106,11 @@ void CQtPainterDevice::SetPenColor(COLORREF color) {
 
 void CQtPainterDevice::SetPenWidth(int width) {
     m_width = width;
+    m_penDirty = true;
+}
+
+void CQtPainterDevice::SetPenEnds(PenEnds ends) {
+    m_flatEnds = ends == PenEnds::Flat;
     m_penDirty = true;
 }
 
@@ -264,12 +270,12 @@ void CQtPainterDevice::PreparePen() {
     m_penDirty = false;
 }
 
-// A geometric pen of `width` surface units with GDI's round ends and joins; below one device
-// pixel it becomes a cosmetic one-pixel pen, as GDI never draws thinner than a pixel.
+// A geometric pen of `width` surface units with GDI's round ends (flat when asked) and joins; below
+// one device pixel it becomes a cosmetic one-pixel pen, as GDI never draws thinner than a pixel.
 void CQtPainterDevice::ApplyPen() {
     QPen pen(m_color);
     pen.setStyle(Qt::SolidLine);
-    pen.setCapStyle(Qt::RoundCap);
+    pen.setCapStyle(m_flatEnds ? Qt::FlatCap : Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     const double pixels = std::abs(static_cast<double>(m_width)) * m_scaleX;
     m_penGeometric = pixels >= 1.0;
@@ -355,6 +361,23 @@ void CQtPainterDevice::Circle(int x, int y, int radius, int fill) {
     m_painter.setBrush(fill == 1 ? QBrush(m_color) : QBrush(Qt::NoBrush));
     m_painter.drawEllipse(QPointF(X(x), Y(y)), r * m_scaleX, r * m_scaleY);
     m_painter.setBrush(Qt::NoBrush);
+}
+
+void CQtPainterDevice::FillRect(int x1, int y1, int x2, int y2) {
+    PreparePen();
+    FlushLines();
+    double left = X(std::min(x1, x2)), right = X(std::max(x1, x2));
+    double top = Y(std::max(y1, y2)), bottom = Y(std::min(y1, y2));
+    // Never thinner than a device pixel, as a pen is not.
+    if (right - left < 1.0) {
+        const double middle = (left + right) / 2.0;
+        left = middle - 0.5, right = middle + 0.5;
+    }
+    if (bottom - top < 1.0) {
+        const double middle = (top + bottom) / 2.0;
+        top = middle - 0.5, bottom = middle + 0.5;
+    }
+    m_painter.fillRect(QRectF(left, top, right - left, bottom - top), m_color);
 }
 
 void CQtPainterDevice::Text(int x, int y, std::string_view text) {

@@ -25,10 +25,12 @@ public:
     void End() override;
     void SetPenColor(COLORREF color) override;
     void SetPenWidth(int width) override;
+    void SetPenEnds(PenEnds ends) override;
     void SelectFont(std::string_view face, int height, int bold) override;
     void Line(int x1, int y1, int x2, int y2) override;
     void Circle(int x, int y, int radius, int fill) override;
     void Text(int x, int y, std::string_view text) override;
+    void FillRect(int x1, int y1, int x2, int y2) override;
 
 private:
     // Drawing state is handed to the painter only when something is drawn with it, and
@@ -55,6 +57,7 @@ private:
     int m_fontHeight = 0;
     int m_fontBold = -1;
     bool m_penDirty = true;
+    bool m_flatEnds = false;
     std::vector<QLineF> m_lines;      // drawn with the painter's current pen, not yet painted
     bool m_linesAxisAligned = false;  // the kind of every line in m_lines
     bool m_penGeometric = false;      // the painter's pen is wider than a device pixel

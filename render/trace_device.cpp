@@ -51,6 +51,10 @@ void CTraceDevice::SetPenWidth(int width) {
     m_trace += '\n';
 }
 
+void CTraceDevice::SetPenEnds(PenEnds ends) {
+    m_trace += ends == PenEnds::Flat ? "ends flat\n" : "ends round\n";
+}
+
 void CTraceDevice::SelectFont(std::string_view face, int height, int bold) {
     m_trace += "font ";
     m_trace += face;
@@ -83,6 +87,15 @@ void CTraceDevice::Text(int x, int y, std::string_view text) {
     AppendNumber(m_trace, y + kSurfaceToPageY);
     m_trace += ' ';
     m_trace += Quote(text);
+    m_trace += '\n';
+}
+
+void CTraceDevice::FillRect(int x1, int y1, int x2, int y2) {
+    m_trace += "rect";
+    AppendNumber(m_trace, x1 + kSurfaceToPageX);
+    AppendNumber(m_trace, y1 + kSurfaceToPageY);
+    AppendNumber(m_trace, x2 + kSurfaceToPageX);
+    AppendNumber(m_trace, y2 + kSurfaceToPageY);
     m_trace += '\n';
 }
 

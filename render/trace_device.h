@@ -5,7 +5,8 @@
 #include "platform/drawing_device.h"
 
 // Records a page as its display list in page coordinates, one drawing-context operation per
-// line, in drawing order: begin, end, color, width, font, line, circle, text, message.
+// line, in drawing order: begin, end, color, width, ends, font, line, circle, text, rect,
+// message.
 // The trace is a product feature (diffable regression goldens and bug reports): keep it exact.
 class CTraceDevice : public CDrawingDevice {
 public:
@@ -17,6 +18,10 @@ public:
     void Line(int x1, int y1, int x2, int y2) override;
     void Circle(int x, int y, int radius, int fill) override;
     void Text(int x, int y, std::string_view text) override;
+    // "ends round" / "ends flat" (never on chart pages).
+    void SetPenEnds(PenEnds ends) override;
+    // "rect X1 Y1 X2 Y2" (never on chart pages, which fill nothing).
+    void FillRect(int x1, int y1, int x2, int y2) override;
     // A message box shown while drawing.
     void Message(std::string_view text);
 

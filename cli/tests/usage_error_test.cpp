@@ -24,7 +24,8 @@ TEST(CommandTable, EveryCommandOnceWithItsUsage) {
             << entry.usage;
         EXPECT_NE(entry.run, nullptr);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"ephem", "events", "job", "pricefeed", "render"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"ephem", "events", "job", "lines", "pricefeed",
+                                               "render", "render-prices"}));
 }
 
 TEST(UsageErrors, OneShapeForEveryCommand) {

@@ -130,3 +130,30 @@ TEST_F(LineGroupsTest, GridsAndAxisAlignedLinesMatchToo) {
 }
 
 }  // namespace
+
+// Flat ends stop a wide line at its end points; round ends reach half the pen beyond them.
+// Every drawing starts round again, whatever the last one asked for.
+TEST_F(LineGroupsTest, FlatEndsStopAtTheEndPointsUntilTheNextDrawing) {
+    QImage image = Blank();
+    QPainter painter(&image);
+    CQtPainterDevice device(painter, 100, 100);
+    const auto draw = [&](int y, bool flat) {
+        device.Begin();
+        device.SetPenColor(0x0000C0);
+        device.SetPenWidth(80);  // 8 pixels
+        if (flat) device.SetPenEnds(CDrawingDevice::PenEnds::Flat);
+        device.Line(1000, y, 3000, y);  // pixels 100 to 300
+        device.End();
+    };
+    draw(-1000, true);
+    draw(-2000, false);
+    painter.end();
+    const auto ink = [&](int x, int y) { return image.pixel(x, y) != qRgb(255, 255, 255); };
+    EXPECT_TRUE(ink(102, 100));
+    EXPECT_TRUE(ink(298, 100));
+    EXPECT_FALSE(ink(97, 100));
+    EXPECT_FALSE(ink(303, 100));
+    // The second drawing did not ask: its ends are round again.
+    EXPECT_TRUE(ink(97, 200));
+    EXPECT_TRUE(ink(303, 200));
+}

@@ -1,0 +1,49 @@
+#pragma once
+// caelvane-cli lines: planetary price levels as CSV, and the line options that render-prices
+// shares with it.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "prices/price_lines.h"
+
+namespace cli {
+
+// What the options of `lines` and `render-prices` mean, for --help.
+extern const char* const kLinesHelp;
+extern const char* const kRenderPricesHelp;
+
+// --bodies, --frame, --units-per-circle, --offset, --harmonics, --positions as given.
+struct LineOptions {
+    prices::LineSettings settings;
+    std::vector<std::string> bodyNames;
+    bool bodiesGiven = false;
+};
+
+// Takes the line option at args[i] (and its value, moving i past it). Nothing when args[i] is
+// no line option; otherwise whether it was taken, or what was wrong with it.
+std::optional<std::optional<std::string>> ParseLineOption(const std::vector<std::string>& args,
+                                                          std::size_t& i, LineOptions& options);
+// Turns the names into codes of the frame and checks the whole; what is wrong, or nothing.
+std::optional<std::string> FinishLineOptions(LineOptions& options);
+
+struct LinesRequest {
+    LineOptions lines;
+    std::int64_t fromDay = 0;  // days since 1970-01-01
+    std::int64_t toDay = 0;
+    int minuteOfDay = 17 * 60;  // UT, the chart's time
+    double minPrice = 0.0;
+    double maxPrice = 0.0;
+    std::string output;  // empty: standard output
+};
+
+inline constexpr std::int64_t kMaxLineDays = 200000;
+
+std::optional<std::string> ParseLinesArguments(const std::vector<std::string>& args,
+                                               LinesRequest& request);
+// The CSV: date,body,frame,longitude,harmonic,price; one row per day, body, harmonic and turn
+// inside [minPrice, maxPrice], in that order.
+std::string LinesCsv(const LinesRequest& request);
+
+}  // namespace cli

@@ -1,0 +1,304 @@
+// caelvane-cli render-prices FILE.csv [--bodies NAME,...] [--frame geo|helio]
+//     [--units-per-circle U] [--offset DEG] [--harmonics LIST] [--positions series|precise]
+//     [--style candles|bars|line] [--log] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--min P]
+//     [--max P] [--skip-bad-rows] [--title TEXT] [--format png|svg|pdf|trace] -o OUT
+//     [--width W --height H]
+// Draws the chart the desktop program's price window shows, without a display.
+#include "cli/render_prices_command.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "cli/commands.h"
+#include "platform/atomic_file.h"
+#include "prices/ohlc_reader.h"
+#include "render/trace_device.h"
+#ifdef CAELVANE_HAVE_QT_RENDER
+#include "render/qt_page_writer.h"
+#include "render/qt_surface_writer.h"
+#endif
+
+namespace cli {
+
+const char* const kRenderPricesUsage =
+    "render-prices FILE.csv [--bodies NAME,...] [--frame geo|helio] [--units-per-circle U] "
+    "[--offset DEG] [--harmonics 0,90,...] [--positions series|precise] "
+    "[--style candles|bars|line] [--log] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--min P] "
+    "[--max P] [--skip-bad-rows] [--title TEXT] [--format png|svg|pdf|trace] -o OUT|- "
+    "[--width W --height H]";
+
+const char* const kRenderPricesHelp =
+    "Draws the price chart of a bar file with planetary price lines, as the desktop program's\n"
+    "price window shows it. The file: CSV with a header naming Date [Time] Open High Low Close\n"
+    "[Adj Close] [Volume] (any case and order; DateTime or Timestamp for both), the price\n"
+    "feed's DATETIME,OPEN,HIGH,LOW,PRICE, or DATE,PRICE; commas, semicolons or tabs; dates\n"
+    "YYYY-MM-DD or MM/DD/YYYY.\n"
+    "  --bodies ... --positions   the lines, as for 'caelvane-cli lines' (no --bodies: none)\n"
+    "  --style S                  candles, bars or line (default: candles when the file has\n"
+    "                             open, high and low, else line)\n"
+    "  --log                      a logarithmic price axis (every price must be above 0)\n"
+    "  --from, --to YYYY-MM-DD    the dates shown (default: the whole file)\n"
+    "  --min P, --max P           the prices shown (default: all of the bars)\n"
+    "  --skip-bad-rows            leave out rows that cannot be read, and say how many\n"
+    "  --title TEXT               the title (default: the file's name)\n"
+    "  --format F                 png, svg, pdf or trace (default: from the extension of OUT)\n"
+    "  -o OUT | -                 the output file, written whole or not at all; - for\n"
+    "                             standard output\n"
+    "  --width W, --height H      the size in pixels, 200 to 16384 (default 1200 x 700)\n";
+
+namespace {
+
+constexpr int kMinSide = 200;
+constexpr int kMaxSide = 16384;
+
+int Failure(const std::string& message) {
+    std::fprintf(stderr, "caelvane-cli render-prices: %s\n", message.c_str());
+    return 1;
+}
+
+bool ParseFormat(const std::string& text, PriceChartFormat& format) {
+    if (text == "png")
+        format = PriceChartFormat::Png;
+    else if (text == "svg")
+        format = PriceChartFormat::Svg;
+    else if (text == "pdf")
+        format = PriceChartFormat::Pdf;
+    else if (text == "trace")
+        format = PriceChartFormat::Trace;
+    else
+        return false;
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::string> ParseRenderPricesArguments(const std::vector<std::string>& args,
+                                                      RenderPricesRequest& request) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::optional<std::optional<std::string>> line =
+            ParseLineOption(args, i, request.lines);
+        if (line) {
+            if (*line) return **line;
+            continue;
+        }
+        const std::string& arg = args[i];
+        if (arg == "--log") {
+            request.logScale = true;
+            continue;
+        }
+        if (arg == "--skip-bad-rows") {
+            request.skipBadRows = true;
+            continue;
+        }
+        if (arg.empty() || arg[0] != '-' || arg == "-") {
+            if (!request.file.empty()) return "more than one FILE.csv: '" + arg + "'";
+            request.file = arg;
+            continue;
+        }
+        const bool takesValue = arg == "--style" || arg == "--from" || arg == "--to" ||
+                                arg == "--min" || arg == "--max" || arg == "--title" ||
+                                arg == "--format" || arg == "-o" || arg == "--width" ||
+                                arg == "--height";
+        if (!takesValue) return "unknown argument '" + arg + "'";
+        if (i + 1 >= args.size()) return arg + " needs a value";
+        const std::string& value = args[++i];
+        if (arg == "--style") {
+            prices::BarStyle style{};
+            if (!prices::ParseBarStyle(value, style)) {
+                return "--style must be candles, bars or line, not '" + value + "'";
+            }
+            request.style = style;
+        } else if (arg == "--from" || arg == "--to") {
+            std::int64_t day = 0;
+            if (value.size() != 10 || value[4] != '-' || !prices::ParseBarDate(value, day)) {
+                return arg + " must be a date YYYY-MM-DD, not '" + value + "'";
+            }
+            (arg == "--from" ? request.fromDay : request.toDay) = day;
+        } else if (arg == "--min" || arg == "--max") {
+            double price = 0.0;
+            const auto [end, ec] =
+                std::from_chars(value.data(), value.data() + value.size(), price);
+            if (value.empty() || ec != std::errc() || end != value.data() + value.size() ||
+                !std::isfinite(price)) {
+                return arg + " must be a price, not '" + value + "'";
+            }
+            (arg == "--min" ? request.minPrice : request.maxPrice) = price;
+        } else if (arg == "--title") {
+            request.title = value;
+        } else if (arg == "--format") {
+            PriceChartFormat format{};
+            if (!ParseFormat(value, format)) {
+                return "--format must be png, svg, pdf or trace, not '" + value + "'";
+            }
+            request.format = format;
+        } else if (arg == "-o") {
+            request.output = value;
+        } else {
+            int side = 0;
+            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), side);
+            if (value.empty() || ec != std::errc() || end != value.data() + value.size() ||
+                side < kMinSide || side > kMaxSide) {
+                return arg + " must be a number of pixels from " + std::to_string(kMinSide) +
+                       " to " + std::to_string(kMaxSide) + ", not '" + value + "'";
+            }
+            (arg == "--width" ? request.width : request.height) = side;
+        }
+    }
+    if (request.file.empty()) return "missing FILE.csv";
+    if (request.output.empty()) return "missing -o OUT";
+    if (!request.format) {
+        const std::size_t dot = request.output.find_last_of('.');
+        PriceChartFormat format{};
+        if (dot == std::string::npos || !ParseFormat(request.output.substr(dot + 1), format)) {
+            return "--format is needed: the extension of '" + request.output +
+                   "' is none of png, svg, pdf or trace";
+        }
+        request.format = format;
+    }
+    if (request.fromDay && request.toDay && *request.fromDay > *request.toDay) {
+        return "--from is after --to";
+    }
+    if (request.minPrice && request.maxPrice && *request.minPrice >= *request.maxPrice) {
+        char text[128];
+        std::snprintf(text, sizeof text, "--min %g is not below --max %g", *request.minPrice,
+                      *request.maxPrice);
+        return std::string(text);
+    }
+    if (request.logScale && request.minPrice && *request.minPrice <= 0.0) {
+        return "--log needs --min above 0";
+    }
+    if (request.logScale && request.maxPrice && *request.maxPrice <= 0.0) {
+        return "--log needs --max above 0";
+    }
+    if (request.lines.bodiesGiven && request.lines.bodyNames.empty()) {
+        return "--bodies: the list of bodies is empty";
+    }
+    return FinishLineOptions(request.lines);
+}
+
+prices::ChartWindow RequestedWindow(const RenderPricesRequest& request,
+                                    const prices::PriceSeries& series) {
+    prices::ChartWindow window = prices::FitWindow(series, request.logScale);
+    if (request.fromDay) window.timeLeft = static_cast<double>(*request.fromDay) * 86400.0;
+    if (request.toDay) window.timeRight = static_cast<double>(*request.toDay + 1) * 86400.0;
+    if (window.timeRight <= window.timeLeft) window.timeRight = window.timeLeft + 86400.0;
+    if (request.fromDay || request.toDay) {
+        window = prices::FitPricesToTimes(series, window, request.logScale);
+    }
+    if (request.minPrice) window.priceLow = *request.minPrice;
+    if (request.maxPrice) window.priceHigh = *request.maxPrice;
+    if (window.priceHigh <= window.priceLow) {
+        window.priceHigh = window.priceLow + std::max(1.0, std::fabs(window.priceLow) * 0.1);
+    }
+    return window;
+}
+
+std::optional<std::string> CheckRequestedPrices(const RenderPricesRequest& request,
+                                                const prices::PriceSeries& series) {
+    if (request.minPrice.has_value() == request.maxPrice.has_value()) return std::nullopt;
+    RenderPricesRequest fitted = request;
+    fitted.minPrice.reset();
+    fitted.maxPrice.reset();
+    const prices::ChartWindow window = RequestedWindow(fitted, series);
+    char text[200];
+    if (request.maxPrice && *request.maxPrice <= window.priceLow) {
+        std::snprintf(text, sizeof text,
+                      "--max %g is not above the lowest price shown, %g: give --min as well",
+                      *request.maxPrice, window.priceLow);
+        return std::string(text);
+    }
+    if (request.minPrice && *request.minPrice >= window.priceHigh) {
+        std::snprintf(text, sizeof text,
+                      "--min %g is not below the highest price shown, %g: give --max as well",
+                      *request.minPrice, window.priceHigh);
+        return std::string(text);
+    }
+    return std::nullopt;
+}
+
+int RunRenderPrices(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::printf("usage: caelvane-cli %s\n%s", kRenderPricesUsage, kRenderPricesHelp);
+            return 0;
+        }
+    }
+    RenderPricesRequest request;
+    if (const std::optional<std::string> problem = ParseRenderPricesArguments(args, request)) {
+        return UsageError("render-prices", *problem, kRenderPricesUsage);
+    }
+#ifndef CAELVANE_HAVE_QT_RENDER
+    if (*request.format != PriceChartFormat::Trace) {
+        return Failure("this build draws traces only (no Qt)");
+    }
+#endif
+    prices::ReadOptions readOptions;
+    readOptions.skipBadRows = request.skipBadRows;
+    readOptions.requirePositive = request.logScale;
+    prices::PriceSeries series;
+    const prices::ReadReport report = prices::ReadOhlcFile(request.file, readOptions, series);
+    if (!report.ok) return Failure(report.error);
+    if (report.skipped > 0) {
+        std::fprintf(stderr, "caelvane-cli render-prices: skipped %zu bad row%s; the first: %s\n",
+                     report.skipped, report.skipped == 1 ? "" : "s", report.firstSkipped.c_str());
+    }
+
+    prices::ChartOptions options;
+    options.style = request.style.value_or(series.hasOhlc ? prices::BarStyle::Candles
+                                                          : prices::BarStyle::CloseLine);
+    options.logScale = request.logScale;
+    options.lines = request.lines.settings;
+    for (int code : options.lines.bodies) {
+        options.bodies.push_back({code, prices::DefaultBodyColor(code)});
+    }
+    options.title = request.title.empty() ? series.name : request.title;
+    if (const std::optional<std::string> problem = CheckRequestedPrices(request, series)) {
+        return UsageError("render-prices", *problem);
+    }
+    const prices::ChartWindow window = RequestedWindow(request, series);
+    const std::string problem = prices::CheckChart(series, window, request.logScale);
+    if (!problem.empty()) return Failure(problem);
+    const prices::CChartFrame frame(request.width, request.height, window, request.logScale);
+    prices::ChartCache cache;
+    const auto draw = [&](CDrawingDevice& device) {
+        device.Begin();
+        prices::DrawPriceChart(device, series, options, frame, cache);
+        device.End();
+    };
+
+    std::string error;
+    bool written = false;
+    if (*request.format == PriceChartFormat::Trace) {
+        CTraceDevice device;
+        draw(device);
+        if (request.output == "-") {
+            const std::string& trace = device.Trace();
+            written = std::fwrite(trace.data(), 1, trace.size(), stdout) == trace.size() &&
+                      std::fflush(stdout) == 0;
+            if (!written) error = "cannot write to standard output";
+        } else {
+            written = caelvane::WriteFileAtomically(request.output, device.Trace(), error);
+        }
+    } else {
+#ifdef CAELVANE_HAVE_QT_RENDER
+        EnsureGuiApplication();
+        const SurfaceSize size{request.width, request.height, prices::kUnitsPerPixel};
+        switch (*request.format) {
+            case PriceChartFormat::Png:
+                written = WriteSurfacePng(request.output, size, draw, error);
+                break;
+            case PriceChartFormat::Svg:
+                written = WriteSurfaceSvg(request.output, options.title, size, draw, error);
+                break;
+            default:
+                written = WriteSurfacePdf(request.output, options.title, size, draw, error);
+                break;
+        }
+#endif
+    }
+    if (!written) return Failure(error);
+    return 0;
+}
+
+}  // namespace cli

@@ -1,0 +1,560 @@
+#include "prices/ohlc_reader.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+namespace prices {
+
+std::int64_t DaysFromCivil(int year, int month, int day) {
+    // Years begin in March here, so that the leap day is the last day of a year.
+    const std::int64_t y = static_cast<std::int64_t>(year) - (month <= 2 ? 1 : 0);
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yearOfEra = y - era * 400;
+    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+void CivilFromDays(std::int64_t days, int& year, int& month, int& day) {
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
+    day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+namespace {
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// Digits only, no sign: the fields of dates and clocks.
+bool Digits(std::string_view text, int& value) {
+    if (text.empty() || text.size() > 9) return false;
+    int result = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        result = result * 10 + (c - '0');
+    }
+    value = result;
+    return true;
+}
+
+bool ValidDate(int year, int month, int day) {
+    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+    if (day > kDays[month - 1]) return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month != 2 || day <= 28 || leap;
+}
+
+// The first separator of a date, and where it stands.
+std::size_t SeparatorAt(std::string_view text, char& separator) {
+    const std::size_t at = text.find_first_of("-/.");
+    separator = at == std::string_view::npos ? '\0' : text[at];
+    return at;
+}
+
+std::string Shown(std::string_view text) {
+    constexpr std::size_t kShownBytes = 40;
+    if (text.size() <= kShownBytes) return "'" + std::string(text) + "'";
+    return "'" + std::string(text.substr(0, kShownBytes)) + "...'";
+}
+
+std::string_view Unquoted(std::string_view field) {
+    field = Trim(field);
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"') {
+        field = Trim(field.substr(1, field.size() - 2));
+    }
+    return field;
+}
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+// A header name without quotes, angle brackets or spaces around it, in lower case.
+std::string HeaderKey(std::string_view field) {
+    field = Trim(field);
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"') {
+        field = Trim(field.substr(1, field.size() - 2));
+    }
+    if (field.size() >= 2 && field.front() == '<' && field.back() == '>') {
+        field = field.substr(1, field.size() - 2);
+    }
+    std::string key = Lower(field);
+    std::replace(key.begin(), key.end(), '_', ' ');
+    return key;
+}
+
+}  // namespace
+
+bool ParseBarDate(std::string_view text, std::int64_t& days) {
+    text = Trim(text);
+    int year = 0, month = 0, day = 0;
+    char separator = '\0';
+    const std::size_t first = SeparatorAt(text, separator);
+    if (first == std::string_view::npos) {
+        // YYYYMMDD
+        if (text.size() != 8 || !Digits(text.substr(0, 4), year) ||
+            !Digits(text.substr(4, 2), month) || !Digits(text.substr(6, 2), day)) {
+            return false;
+        }
+    } else {
+        const std::size_t second = text.find(separator, first + 1);
+        if (second == std::string_view::npos) return false;
+        const std::string_view a = text.substr(0, first);
+        const std::string_view b = text.substr(first + 1, second - first - 1);
+        const std::string_view c = text.substr(second + 1);
+        if (a.size() == 4 && separator != '.') {
+            // YYYY-MM-DD or YYYY/MM/DD
+            if (!Digits(a, year) || b.size() > 2 || !Digits(b, month) || c.size() > 2 ||
+                !Digits(c, day)) {
+                return false;
+            }
+        } else if (c.size() == 4 && a.size() <= 2 && b.size() <= 2) {
+            // MM/DD/YYYY, or DD.MM.YYYY with dots
+            int x = 0, y = 0;
+            if (!Digits(a, x) || !Digits(b, y) || !Digits(c, year)) return false;
+            if (separator == '.') {
+                day = x, month = y;
+            } else if (separator == '/') {
+                month = x, day = y;
+            } else {
+                return false;
+            }
+        } else {
+            return false;
+        }
+    }
+    if (!ValidDate(year, month, day)) return false;
+    days = DaysFromCivil(year, month, day);
+    return true;
+}
+
+bool ParseBarClock(std::string_view text, std::int64_t& seconds) {
+    text = Trim(text);
+    if (!text.empty() && text.back() == 'Z') text.remove_suffix(1);
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) return false;
+    int hour = 0, minute = 0, second = 0;
+    if (colon > 2 || !Digits(text.substr(0, colon), hour)) return false;
+    std::string_view rest = text.substr(colon + 1);
+    const std::size_t colon2 = rest.find(':');
+    if (!Digits(rest.substr(0, std::min<std::size_t>(colon2, rest.size())), minute) ||
+        std::min<std::size_t>(colon2, rest.size()) != 2) {
+        return false;
+    }
+    if (colon2 != std::string_view::npos) {
+        std::string_view sec = rest.substr(colon2 + 1);
+        // Fractions of a second are allowed and dropped.
+        const std::size_t dot = sec.find('.');
+        if (dot != std::string_view::npos) {
+            int fraction = 0;
+            const std::string_view digits = sec.substr(dot + 1);
+            if (digits.empty() || !Digits(digits.substr(0, 9), fraction)) return false;
+            sec = sec.substr(0, dot);
+        }
+        if (sec.size() != 2 || !Digits(sec, second)) return false;
+    }
+    if (hour > 23 || minute > 59 || second > 59) return false;
+    seconds = hour * 3600 + minute * 60 + second;
+    return true;
+}
+
+bool ParseBarDateTime(std::string_view text, UnixSeconds& out, bool& hasClock) {
+    text = Trim(text);
+    const std::size_t split = text.find_first_of(" T");
+    std::int64_t days = 0, clock = 0;
+    if (split == std::string_view::npos) {
+        hasClock = false;
+        if (!ParseBarDate(text, days)) return false;
+    } else {
+        hasClock = true;
+        if (!ParseBarDate(text.substr(0, split), days) ||
+            !ParseBarClock(text.substr(split + 1), clock)) {
+            return false;
+        }
+    }
+    out = days * 86400 + clock;
+    return true;
+}
+
+COhlcParser::COhlcParser(std::string fileName, ReadOptions options)
+    : m_fileName(std::move(fileName)), m_options(options) {
+    m_series.name = m_fileName;
+    const std::size_t slash = m_series.name.find_last_of('/');
+    if (slash != std::string::npos) m_series.name.erase(0, slash + 1);
+}
+
+bool COhlcParser::Fail(std::string message) {
+    if (!m_failed) {
+        m_failed = true;
+        m_report.ok = false;
+        m_report.error = std::move(message);
+    }
+    return false;
+}
+
+bool COhlcParser::BadRow(int column, std::string_view reason) {
+    std::string message = m_fileName + ":" + std::to_string(m_lineNumber) + ": ";
+    if (column >= 0) {
+        message += "column " + std::to_string(column + 1);
+        if (static_cast<std::size_t>(column) < m_columns.names.size()) {
+            message += " (" + m_columns.names[static_cast<std::size_t>(column)] + ")";
+        }
+        message += ": ";
+    }
+    message += reason;
+    if (!m_options.skipBadRows) return Fail(std::move(message));
+    if (m_report.skipped++ == 0) m_report.firstSkipped = std::move(message);
+    return true;
+}
+
+bool COhlcParser::Feed(std::string_view block) {
+    while (!m_failed && !block.empty()) {
+        const std::size_t newline = block.find('\n');
+        const std::string_view piece = block.substr(0, newline);
+        const bool complete = newline != std::string_view::npos;
+        block.remove_prefix(complete ? newline + 1 : block.size());
+
+        if (m_overlong) {
+            // The rest of a line already found too long: dropped unread.
+            if (complete) m_overlong = false;
+            continue;
+        }
+        if (m_partial.size() + piece.size() > m_options.maxLineBytes) {
+            ++m_lineNumber;
+            m_partial.clear();
+            m_overlong = !complete;
+            if (!m_headerSeen) {
+                return Fail(m_fileName + ":" + std::to_string(m_lineNumber) +
+                            ": the line is longer than " + std::to_string(m_options.maxLineBytes) +
+                            " bytes");
+            }
+            BadRow(-1,
+                   "the line is longer than " + std::to_string(m_options.maxLineBytes) + " bytes");
+            continue;
+        }
+        if (!complete) {
+            m_partial.append(piece);
+            break;
+        }
+        ++m_lineNumber;
+        if (m_partial.empty()) {
+            Line(piece);
+        } else {
+            m_partial.append(piece);
+            Line(m_partial);
+            m_partial.clear();
+        }
+    }
+    return !m_failed;
+}
+
+bool COhlcParser::Finish() {
+    if (m_failed) return false;
+    if (!m_partial.empty()) {
+        ++m_lineNumber;
+        m_unended = true;
+        Line(m_partial);
+        m_partial.clear();
+    }
+    if (m_failed) return false;
+    if (!m_headerSeen) return Fail(m_fileName + ": the file holds no columns");
+    if (m_series.bars.empty()) return Fail(m_fileName + ": the file holds no price rows");
+    m_report.ok = true;
+    return true;
+}
+
+bool COhlcParser::Line(std::string_view line) {
+    if (m_lineNumber == 1 && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+    line = Trim(line);
+    if (line.empty() || line.front() == '#') return true;
+    if (!m_headerSeen) return Header(line);
+    return Row(line);
+}
+
+void COhlcParser::Split(std::string_view line) {
+    m_fields.clear();
+    std::size_t start = 0;
+    while (true) {
+        std::size_t end = start;
+        // A quoted field may hold the delimiter.
+        if (end < line.size() && line[end] == '"') {
+            const std::size_t close = line.find('"', end + 1);
+            end = close == std::string_view::npos ? line.size() : close + 1;
+        }
+        end = line.find(m_delimiter, end);
+        if (end == std::string_view::npos) {
+            m_fields.push_back(line.substr(start));
+            return;
+        }
+        m_fields.push_back(line.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+bool COhlcParser::Header(std::string_view line) {
+    m_headerSeen = true;
+    // The delimiter is the one the first line uses most.
+    const auto count = [line](char c) { return std::count(line.begin(), line.end(), c); };
+    const std::ptrdiff_t tabs = count('\t'), semicolons = count(';'), commas = count(',');
+    m_delimiter = tabs >= semicolons && tabs >= commas && tabs > 0 ? '\t'
+                  : semicolons >= commas && semicolons > 0         ? ';'
+                                                                   : ',';
+    m_decimalComma = m_delimiter != ',';
+    Split(line);
+
+    Columns columns;
+    int adjusted = -1, price = -1;
+    for (int i = 0; i < static_cast<int>(m_fields.size()); ++i) {
+        const std::string key = HeaderKey(m_fields[static_cast<std::size_t>(i)]);
+        std::string_view shown = Trim(m_fields[static_cast<std::size_t>(i)]);
+        if (shown.size() >= 2 && shown.front() == '"' && shown.back() == '"') {
+            shown = shown.substr(1, shown.size() - 2);
+        }
+        columns.names.emplace_back(shown);
+        if (key == "date" || key == "day") {
+            columns.date = i;
+        } else if (key == "time") {
+            columns.time = i;
+        } else if (key == "datetime" || key == "date time" || key == "timestamp" ||
+                   key == "time stamp") {
+            columns.date = i;
+        } else if (key == "open") {
+            columns.open = i;
+        } else if (key == "high") {
+            columns.high = i;
+        } else if (key == "low") {
+            columns.low = i;
+        } else if (key == "close") {
+            columns.close = i;
+        } else if (key == "adj close" || key == "adjclose" || key == "adjusted close") {
+            adjusted = i;
+        } else if (key == "price" || key == "last") {
+            price = i;
+        }
+    }
+    if (columns.close < 0) columns.close = price >= 0 ? price : adjusted;
+
+    if (columns.date < 0 || columns.close < 0) {
+        // No header: the first line may be a row of DATE [TIME] PRICE or OHLC [VOLUME].
+        std::int64_t scratch = 0;
+        UnixSeconds when = 0;
+        bool hasClock = false;
+        if (!m_fields.empty() && ParseBarDateTime(m_fields[0], when, hasClock)) {
+            Columns positional;
+            positional.date = 0;
+            int next = 1;
+            if (m_fields.size() > 1 && ParseBarClock(m_fields[1], scratch))
+                positional.time = next++;
+            const int numbers = static_cast<int>(m_fields.size()) - next;
+            if (numbers == 1) {
+                positional.close = next;
+            } else if (numbers >= 4) {
+                positional.open = next;
+                positional.high = next + 1;
+                positional.low = next + 2;
+                positional.close = next + 3;
+            }
+            if (positional.close >= 0) {
+                static constexpr const char* kNames[] = {"Date", "Time", "Open",
+                                                         "High", "Low",  "Close"};
+                positional.names.assign(m_fields.size(), "");
+                positional.names[0] = kNames[0];
+                if (positional.time >= 0) positional.names[1] = kNames[1];
+                if (positional.open >= 0) {
+                    for (int k = 0; k < 3; ++k) {
+                        positional.names[static_cast<std::size_t>(positional.open + k)] =
+                            kNames[2 + k];
+                    }
+                }
+                positional.names[static_cast<std::size_t>(positional.close)] = kNames[5];
+                columns = std::move(positional);
+            }
+        }
+        if (columns.date < 0 || columns.close < 0) {
+            return Fail(m_fileName + ":" + std::to_string(m_lineNumber) +
+                        ": no recognisable header: a Date (or DateTime) column and a Close (or "
+                        "Price) column are needed");
+        }
+        m_columns = std::move(columns);
+        m_columns.needed = 1 + std::max({m_columns.date, m_columns.time, m_columns.open,
+                                         m_columns.high, m_columns.low, m_columns.close});
+        m_series.hasOhlc = m_columns.open >= 0;
+        return Row(line);
+    }
+    m_columns = std::move(columns);
+    m_columns.needed = 1 + std::max({m_columns.date, m_columns.time, m_columns.open, m_columns.high,
+                                     m_columns.low, m_columns.close});
+    m_series.hasOhlc = m_columns.open >= 0 || m_columns.high >= 0 || m_columns.low >= 0;
+    return true;
+}
+
+bool COhlcParser::NumberField(int column, double& value) {
+    const std::string_view text = Unquoted(m_fields[static_cast<std::size_t>(column)]);
+    if (text.empty()) return BadRow(column, "missing value") && false;
+    std::string_view digits = text;
+    if (digits.front() == '+') digits.remove_prefix(1);
+    char buffer[64];
+    if (m_decimalComma && digits.size() < sizeof buffer &&
+        digits.find(',') != std::string_view::npos) {
+        std::memcpy(buffer, digits.data(), digits.size());
+        std::replace(buffer, buffer + digits.size(), ',', '.');
+        digits = std::string_view(buffer, digits.size());
+    }
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                                           std::chars_format::general);
+    if (ec != std::errc() || end != digits.data() + digits.size()) {
+        if (ec == std::errc::result_out_of_range && end == digits.data() + digits.size()) {
+            return BadRow(column, Shown(text) + " is out of range") && false;
+        }
+        return BadRow(column, Shown(text) + " is not a number") && false;
+    }
+    if (!std::isfinite(value))
+        return BadRow(column, Shown(text) + " is not a finite number") && false;
+    return true;
+}
+
+bool COhlcParser::Row(std::string_view line) {
+    Split(line);
+    if (static_cast<int>(m_fields.size()) < m_columns.needed) {
+        return BadRow(static_cast<int>(m_fields.size()),
+                      "missing: the row has " + std::to_string(m_fields.size()) + " fields, " +
+                          std::to_string(m_columns.needed) + " are needed");
+    }
+    // A last line without its line feed and short of the header's fields is most likely a file
+    // cut off while it was written or copied: its last number may be cut too ("1234." of
+    // "1234.56"), so the row is not taken as it stands.
+    if (m_unended && m_fields.size() < m_columns.names.size()) {
+        return BadRow(static_cast<int>(m_fields.size()),
+                      "missing: the last line ends after " + std::to_string(m_fields.size()) +
+                          " of the " + std::to_string(m_columns.names.size()) +
+                          " fields of the header, without a line feed (is the file cut short?)");
+    }
+    Bar bar;
+    bool hasClock = false;
+    const std::string_view dateText = Unquoted(m_fields[static_cast<std::size_t>(m_columns.date)]);
+    if (!ParseBarDateTime(dateText, bar.time, hasClock)) {
+        return BadRow(m_columns.date, Shown(Trim(dateText)) +
+                                          " is not a date (YYYY-MM-DD or MM/DD/YYYY, with an "
+                                          "optional HH:MM[:SS])");
+    }
+    if (m_columns.time >= 0) {
+        std::int64_t clock = 0;
+        const std::string_view timeText =
+            Unquoted(m_fields[static_cast<std::size_t>(m_columns.time)]);
+        if (!ParseBarClock(timeText, clock)) {
+            return BadRow(m_columns.time, Shown(Trim(timeText)) + " is not a time (HH:MM[:SS])");
+        }
+        bar.time += clock;
+    }
+    if (!NumberField(m_columns.close, bar.close)) return !m_failed;
+    bar.open = bar.high = bar.low = bar.close;
+    if (m_columns.open >= 0 && !NumberField(m_columns.open, bar.open)) return !m_failed;
+    if (m_columns.high >= 0 && !NumberField(m_columns.high, bar.high)) return !m_failed;
+    if (m_columns.low >= 0 && !NumberField(m_columns.low, bar.low)) return !m_failed;
+    if (m_options.requirePositive) {
+        const std::pair<int, double> prices[] = {{m_columns.open, bar.open},
+                                                 {m_columns.high, bar.high},
+                                                 {m_columns.low, bar.low},
+                                                 {m_columns.close, bar.close}};
+        for (const auto& [column, value] : prices) {
+            if (column >= 0 && value <= 0.0) {
+                return BadRow(column, Shown(Trim(m_fields[static_cast<std::size_t>(column)])) +
+                                          " is not above 0, as a log scale needs");
+            }
+        }
+    }
+    // A file that lacks one of them still gives a bar that holds its open and close.
+    if (m_columns.high < 0) bar.high = std::max(bar.open, bar.close);
+    if (m_columns.low < 0) bar.low = std::min(bar.open, bar.close);
+    if (bar.high < bar.low) {
+        return BadRow(m_columns.high >= 0 ? m_columns.high : m_columns.low,
+                      "the high is below the low");
+    }
+    if (!m_series.bars.empty() && bar.time <= m_series.bars.back().time) {
+        // A time column that alone puts the row back is the one at fault.
+        const int column =
+            m_columns.time >= 0 && bar.time / 86400 == m_series.bars.back().time / 86400
+                ? m_columns.time
+                : m_columns.date;
+        return BadRow(column, std::string(bar.time == m_series.bars.back().time
+                                              ? "repeats the time of line "
+                                              : "goes back in time from line ") +
+                                  std::to_string(m_lastLine));
+    }
+    if (m_series.bars.size() >= m_options.maxBars) {
+        return Fail(m_fileName + ":" + std::to_string(m_lineNumber) + ": more than " +
+                    std::to_string(m_options.maxBars) + " bars");
+    }
+    if (bar.time % 86400 != 0) m_series.intraday = true;
+    m_series.bars.push_back(bar);
+    m_lastLine = m_lineNumber;
+    return true;
+}
+
+ReadReport ReadOhlcText(std::string_view text, const std::string& name, const ReadOptions& options,
+                        PriceSeries& out) {
+    COhlcParser parser(name, options);
+    if (parser.Feed(text)) parser.Finish();
+    if (parser.Report().ok) out = std::move(parser.Series());
+    return parser.Report();
+}
+
+ReadReport ReadOhlcFile(const std::string& path, const ReadOptions& options, PriceSeries& out) {
+    COhlcParser parser(path, options);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        ReadReport report;
+        report.error = "cannot open " + path + ": " + std::strerror(errno);
+        return report;
+    }
+    constexpr std::size_t kBlockBytes = std::size_t{1} << 22;
+    std::vector<char> block(kBlockBytes);
+    bool more = true;
+    std::string readError;
+    while (more) {
+        const ssize_t got = ::read(fd, block.data(), block.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            readError = "cannot read " + path + ": " + std::strerror(errno);
+            break;
+        }
+        if (got == 0) break;
+        more = parser.Feed(std::string_view(block.data(), static_cast<std::size_t>(got)));
+    }
+    ::close(fd);
+    if (!readError.empty()) {
+        ReadReport report;
+        report.error = readError;
+        return report;
+    }
+    if (more) parser.Finish();
+    if (parser.Report().ok) out = std::move(parser.Series());
+    return parser.Report();
+}
+
+}  // namespace prices

@@ -1,0 +1,99 @@
+#pragma once
+// Reads bar files as people export them: a header naming the columns in any case and order
+// (Date, Time, Open, High, Low, Close, Adj Close, Volume, Price, DateTime/Timestamp; others
+// are ignored), or no header and the columns DATE [TIME] then PRICE or OPEN HIGH LOW CLOSE
+// [VOLUME]. Fields are separated by commas, semicolons or tabs (whichever the first line
+// uses); with semicolons or tabs a decimal comma is read as well. Dates are YYYY-MM-DD,
+// YYYY/MM/DD, YYYYMMDD, MM/DD/YYYY or DD.MM.YYYY, times HH:MM[:SS[.fff]], a date and a time
+// may share a field (space or 'T' between, an optional 'Z'). Rows must go forward in time. A
+// last line without a line feed must hold every field the header names (else the file looks
+// cut short).
+//
+// Files are read in blocks as they stream in, so their size is bounded only by the number of
+// bars kept; no line may be longer than ReadOptions::maxLineBytes.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "prices/ohlc.h"
+
+namespace prices {
+
+struct ReadOptions {
+    // Drop rows that cannot be read and go on, instead of failing at the first.
+    bool skipBadRows = false;
+    // Refuse prices of 0 and below, as a log scale must.
+    bool requirePositive = false;
+    std::size_t maxLineBytes = std::size_t{1} << 20;
+    std::size_t maxBars = std::size_t{1} << 24;
+};
+
+struct ReadReport {
+    bool ok = false;
+    // Why reading failed: "FILE:LINE: column N (NAME): reason", or "FILE: reason" when no line
+    // is at fault.
+    std::string error;
+    std::size_t skipped = 0;   // rows dropped under skipBadRows
+    std::string firstSkipped;  // what was wrong with the first of them
+};
+
+// The reader behind both entry points, for callers that have the bytes in pieces.
+class COhlcParser {
+public:
+    COhlcParser(std::string fileName, ReadOptions options);
+
+    // Takes the next piece of the file. Returns false once reading has failed.
+    bool Feed(std::string_view block);
+    // The file has ended. Returns whether the whole file was read.
+    bool Finish();
+
+    const ReadReport& Report() const { return m_report; }
+    PriceSeries& Series() { return m_series; }
+
+private:
+    struct Columns {
+        int date = -1, time = -1, open = -1, high = -1, low = -1, close = -1;
+        int needed = 0;  // fields a row must have
+        std::vector<std::string> names;
+    };
+
+    bool Line(std::string_view line);
+    bool Header(std::string_view line);
+    bool Row(std::string_view line);
+    void Split(std::string_view line);
+    bool Fail(std::string message);
+    // A row is wrong: fails, or counts it when bad rows are skipped. Always returns !failed.
+    bool BadRow(int column, std::string_view reason);
+    bool NumberField(int column, double& value);
+
+    std::string m_fileName;
+    ReadOptions m_options;
+    ReadReport m_report;
+    PriceSeries m_series;
+
+    std::string m_partial;  // the unfinished last line of the blocks so far
+    bool m_overlong = false;
+    bool m_unended = false;  // the line being read is the last, without a line feed
+    bool m_failed = false;
+    bool m_headerSeen = false;
+    std::size_t m_lineNumber = 0;
+    char m_delimiter = ',';
+    bool m_decimalComma = false;
+    Columns m_columns;
+    std::vector<std::string_view> m_fields;  // of the current line, kept to spare allocations
+    std::size_t m_lastLine = 0;              // of the last bar kept
+};
+
+// Reads a whole file at `path` into `out`. Messages name the file as `path` was given.
+ReadReport ReadOhlcFile(const std::string& path, const ReadOptions& options, PriceSeries& out);
+// The same for bytes in memory; `name` stands for the file in messages.
+ReadReport ReadOhlcText(std::string_view text, const std::string& name, const ReadOptions& options,
+                        PriceSeries& out);
+
+// Date and time fields as the reader takes them, for the command line and the tests.
+bool ParseBarDate(std::string_view text, std::int64_t& days);
+bool ParseBarClock(std::string_view text, std::int64_t& seconds);
+bool ParseBarDateTime(std::string_view text, UnixSeconds& out, bool& hasClock);
+
+}  // namespace prices

@@ -1,0 +1,864 @@
+#include "prices/price_chart.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace prices {
+
+namespace {
+
+// Margins around the plot, in pixels: the price labels go right, the dates below.
+constexpr double kMarginLeft = 12.0;
+constexpr double kMarginRight = 78.0;
+constexpr double kMarginTop = 30.0;
+constexpr double kMarginBottom = 26.0;
+constexpr int kFontPixels = 13;
+constexpr int kTitlePixels = 16;
+// Lines closer than this are a wash of colour, not levels anyone can read.
+constexpr double kMinTurnSpacingPixels = 3.0;
+// A line within this of a straight stroke is drawn as the stroke.
+constexpr double kSimplifyTolerance = 0.2;
+
+constexpr COLORREF kAxisColor = RGB(96, 96, 96);
+constexpr COLORREF kGridColor = RGB(226, 226, 226);
+constexpr COLORREF kTextColor = RGB(0, 0, 0);
+constexpr COLORREF kUpColor = RGB(22, 128, 60);
+constexpr COLORREF kDownColor = RGB(200, 40, 40);
+constexpr COLORREF kLineColor = RGB(20, 60, 140);
+
+int U(double pixels) {
+    return static_cast<int>(std::lround(pixels * kUnitsPerPixel));
+}
+int UY(double pixels) {
+    return -static_cast<int>(std::lround(pixels * kUnitsPerPixel));
+}
+
+COLORREF Faded(COLORREF color) {
+    const auto mix = [](int c) { return (c + 2 * 255) / 3; };
+    return RGB(mix(GetRValue(color)), mix(GetGValue(color)), mix(GetBValue(color)));
+}
+
+// Liang-Barsky: the part of the segment inside the plot, or false when none is.
+bool Clip(const CChartFrame& frame, double& x1, double& y1, double& x2, double& y2) {
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = x2 - x1, dy = y2 - y1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1 - frame.Left(), frame.Right() - x1, y1 - frame.Top(),
+                         frame.Bottom() - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) {
+            if (t > t1) return false;
+            t0 = std::max(t0, t);
+        } else {
+            if (t < t0) return false;
+            t1 = std::min(t1, t);
+        }
+    }
+    const double ax = x1 + t0 * dx, ay = y1 + t0 * dy;
+    x2 = x1 + t1 * dx, y2 = y1 + t1 * dy;
+    x1 = ax, y1 = ay;
+    return true;
+}
+
+void ClippedLine(CDrawingDevice& device, const CChartFrame& frame, double x1, double y1, double x2,
+                 double y2) {
+    if (!Clip(frame, x1, y1, x2, y2)) return;
+    device.Line(U(x1), UY(y1), U(x2), UY(y2));
+}
+
+// Draws a polyline with x ascending, merging runs that stay within kSimplifyTolerance of one
+// straight stroke: a line sampled at every column of a wide chart is mostly such runs.
+class CPolyline {
+public:
+    CPolyline(CDrawingDevice& device, const CChartFrame& frame)
+        : m_device(device), m_frame(frame) {}
+    void Add(double x, double y) {
+        if (!m_started) {
+            m_sx = m_lx = x, m_sy = m_ly = y;
+            m_started = true;
+            m_open = false;
+            return;
+        }
+        const double dx = x - m_sx;
+        if (dx <= 0.0) {
+            Flush();
+            m_sx = m_lx, m_sy = m_ly;
+            if (x - m_sx <= 0.0) {
+                ClippedLine(m_device, m_frame, m_sx, m_sy, x, y);
+                m_sx = m_lx = x, m_sy = m_ly = y;
+                return;
+            }
+        }
+        const double run = x - m_sx;
+        const double slope = (y - m_sy) / run;
+        if (m_open && (slope < m_low || slope > m_high)) {
+            Flush();
+            m_sx = m_lx, m_sy = m_ly;
+            const double run2 = x - m_sx;
+            const double slope2 = (y - m_sy) / run2;
+            m_low = slope2 - kSimplifyTolerance / run2;
+            m_high = slope2 + kSimplifyTolerance / run2;
+        } else if (!m_open) {
+            m_low = slope - kSimplifyTolerance / run;
+            m_high = slope + kSimplifyTolerance / run;
+        } else {
+            m_low = std::max(m_low, slope - kSimplifyTolerance / run);
+            m_high = std::min(m_high, slope + kSimplifyTolerance / run);
+        }
+        m_open = true;
+        m_lx = x, m_ly = y;
+    }
+    void Flush() {
+        if (m_open) ClippedLine(m_device, m_frame, m_sx, m_sy, m_lx, m_ly);
+        m_open = false;
+    }
+    void Finish() {
+        Flush();
+        m_started = false;
+    }
+
+private:
+    CDrawingDevice& m_device;
+    const CChartFrame& m_frame;
+    bool m_started = false, m_open = false;
+    double m_sx = 0, m_sy = 0, m_lx = 0, m_ly = 0;
+    double m_low = 0, m_high = 0;
+};
+
+double NiceStep(double raw) {
+    if (!(raw > 0.0) || !std::isfinite(raw)) return 1.0;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    const double fraction = raw / magnitude;
+    const double nice = fraction <= 1.0   ? 1.0
+                        : fraction <= 2.0 ? 2.0
+                        : fraction <= 5.0 ? 5.0
+                                          : 10.0;
+    return nice * magnitude;
+}
+
+void SelectFont(CDrawingDevice& device, int pixels, int bold) {
+    device.SelectFont("Arial", pixels * kUnitsPerPixel, bold);
+}
+
+struct PriceTick {
+    double price;
+    double step;  // for the label's decimals
+};
+
+std::vector<PriceTick> PriceTicks(const CChartFrame& frame) {
+    std::vector<PriceTick> ticks;
+    const ChartWindow& w = frame.Window();
+    const double plotHeight = frame.Bottom() - frame.Top();
+    const double wanted = std::max(2.0, plotHeight / 60.0);
+    if (frame.LogScale() && w.priceHigh / w.priceLow > 20.0) {
+        // Decades, and 2 and 5 between them while they are far enough apart.
+        const double decades = std::log10(w.priceHigh / w.priceLow);
+        const bool between = decades * 3.0 <= wanted;
+        for (double decade = std::pow(10.0, std::floor(std::log10(w.priceLow)));
+             decade <= w.priceHigh; decade *= 10.0) {
+            for (double m : {1.0, 2.0, 5.0}) {
+                if (m != 1.0 && !between) continue;
+                const double price = decade * m;
+                if (price >= w.priceLow && price <= w.priceHigh) ticks.push_back({price, price});
+            }
+        }
+        return ticks;
+    }
+    const double step = NiceStep((w.priceHigh - w.priceLow) / wanted);
+    for (double k = std::ceil(w.priceLow / step); k * step <= w.priceHigh; ++k) {
+        if (ticks.size() > 1000) break;
+        ticks.push_back({k * step, step});
+    }
+    return ticks;
+}
+
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+struct TimeTick {
+    double seconds;
+    std::string label;
+};
+
+// Ticks at whole minutes, hours, days, months or years, the finest that leaves room for labels.
+std::vector<TimeTick> TimeTicks(const CChartFrame& frame) {
+    std::vector<TimeTick> ticks;
+    const ChartWindow& w = frame.Window();
+    const double plotWidth = frame.Right() - frame.Left();
+    const double secondsPerPixel = (w.timeRight - w.timeLeft) / plotWidth;
+    const double minSpacing = 110.0 * secondsPerPixel;
+    static constexpr double kClockSteps[] = {60,    300,   900,   1800,   3600,  10800,
+                                             21600, 43200, 86400, 172800, 604800};
+    char text[48];
+    for (double step : kClockSteps) {
+        if (step < minSpacing) continue;
+        const double origin = step == 604800 ? 4 * 86400.0 : 0.0;  // weeks from a Monday
+        for (double t = std::ceil((w.timeLeft - origin) / step) * step + origin; t <= w.timeRight;
+             t += step) {
+            const auto whole = static_cast<std::int64_t>(std::floor(t));
+            const std::int64_t days = (whole - (((whole % 86400) + 86400) % 86400)) / 86400;
+            const std::int64_t clock = whole - days * 86400;
+            int year = 0, month = 0, day = 0;
+            CivilFromDays(days, year, month, day);
+            if (step < 86400 && clock != 0) {
+                std::snprintf(text, sizeof text, "%02d:%02d", static_cast<int>(clock / 3600),
+                              static_cast<int>(clock / 60 % 60));
+            } else {
+                std::snprintf(text, sizeof text, "%d %s %d", day, kMonths[month - 1], year);
+            }
+            ticks.push_back({t, text});
+        }
+        return ticks;
+    }
+    // Months and years: whole calendar steps.
+    static constexpr int kMonthSteps[] = {1, 2, 3, 6, 12, 24, 60, 120, 240, 600, 1200};
+    const double monthSeconds = 30.44 * 86400.0;
+    int monthStep = kMonthSteps[std::size(kMonthSteps) - 1];
+    for (int candidate : kMonthSteps) {
+        if (candidate * monthSeconds >= minSpacing) {
+            monthStep = candidate;
+            break;
+        }
+    }
+    int year = 0, month = 0, day = 0;
+    CivilFromDays(static_cast<std::int64_t>(std::floor(w.timeLeft / 86400.0)), year, month, day);
+    std::int64_t index = static_cast<std::int64_t>(year) * 12 + (month - 1);
+    index = (index + monthStep - 1) / monthStep * monthStep;
+    for (int guard = 0; guard < 2000; ++guard, index += monthStep) {
+        const int y = static_cast<int>(index / 12), m = static_cast<int>(index % 12) + 1;
+        const double t = static_cast<double>(DaysFromCivil(y, m, 1)) * 86400.0;
+        if (t > w.timeRight) break;
+        if (t < w.timeLeft) continue;
+        if (monthStep >= 12) {
+            std::snprintf(text, sizeof text, "%d", y);
+        } else {
+            std::snprintf(text, sizeof text, "%s %d", kMonths[m - 1], y);
+        }
+        ticks.push_back({t, text});
+    }
+    return ticks;
+}
+
+void DrawAxes(CDrawingDevice& device, const CChartFrame& frame) {
+    const std::vector<PriceTick> priceTicks = PriceTicks(frame);
+    const std::vector<TimeTick> timeTicks = TimeTicks(frame);
+    device.SetPenWidth(0);
+    device.SetPenColor(kGridColor);
+    for (const PriceTick& tick : priceTicks) {
+        const double y = frame.YOfPrice(tick.price);
+        device.Line(U(frame.Left()), UY(y), U(frame.Right()), UY(y));
+    }
+    for (const TimeTick& tick : timeTicks) {
+        const double x = frame.XOfTime(tick.seconds);
+        device.Line(U(x), UY(frame.Top()), U(x), UY(frame.Bottom()));
+    }
+    device.SetPenColor(kAxisColor);
+    device.Line(U(frame.Left()), UY(frame.Top()), U(frame.Right()), UY(frame.Top()));
+    device.Line(U(frame.Right()), UY(frame.Top()), U(frame.Right()), UY(frame.Bottom()));
+    device.Line(U(frame.Right()), UY(frame.Bottom()), U(frame.Left()), UY(frame.Bottom()));
+    device.Line(U(frame.Left()), UY(frame.Bottom()), U(frame.Left()), UY(frame.Top()));
+    for (const PriceTick& tick : priceTicks) {
+        const double y = frame.YOfPrice(tick.price);
+        device.Line(U(frame.Right()), UY(y), U(frame.Right() + 4), UY(y));
+    }
+    for (const TimeTick& tick : timeTicks) {
+        const double x = frame.XOfTime(tick.seconds);
+        device.Line(U(x), UY(frame.Bottom()), U(x), UY(frame.Bottom() + 4));
+    }
+    SelectFont(device, kFontPixels, 0);
+    device.SetPenColor(kTextColor);
+    for (const PriceTick& tick : priceTicks) {
+        const double y = frame.YOfPrice(tick.price);
+        device.Text(U(frame.Right() + 7), UY(y - kFontPixels / 2.0),
+                    FormatPrice(tick.price, tick.step));
+    }
+    for (const TimeTick& tick : timeTicks) {
+        const double x = frame.XOfTime(tick.seconds);
+        device.Text(U(x + 3), UY(frame.Bottom() + 6), tick.label);
+    }
+}
+
+// The drawn turns of a line: every turn whose band [kU, (k+1)U] meets the window.
+bool TurnRange(const CChartFrame& frame, double units, std::int64_t& first, std::int64_t& last) {
+    const ChartWindow& w = frame.Window();
+    // The narrowest spacing of turns is at the top on a log scale, anywhere on a linear one.
+    const double spacing =
+        std::fabs(frame.YOfPrice(w.priceHigh - units) - frame.YOfPrice(w.priceHigh));
+    if (!(spacing >= kMinTurnSpacingPixels) && !(w.priceHigh - units <= 0.0 && frame.LogScale())) {
+        return false;
+    }
+    first = static_cast<std::int64_t>(std::floor(w.priceLow / units)) - 1;
+    last = static_cast<std::int64_t>(std::floor(w.priceHigh / units));
+    if (frame.LogScale()) first = std::max<std::int64_t>(first, -1);
+    return last - first < 100000;
+}
+
+bool DrawBodyLines(CDrawingDevice& device, const ChartOptions& options, const CChartFrame& frame,
+                   ChartCache& cache) {
+    const LineSettings& lines = options.lines;
+    const double units = lines.unitsPerCircle;
+    std::int64_t firstTurn = 0, lastTurn = 0;
+    if (options.bodies.empty() || !TurnRange(frame, units, firstTurn, lastTurn)) {
+        return options.bodies.empty();
+    }
+    const ChartWindow& w = frame.Window();
+    const double plotWidth = frame.Right() - frame.Left();
+    // One sample a pixel, on a grid of times that stays put while the window pans; the step is
+    // rounded to a fixed ladder so that a pan's rounding does not change it.
+    const double rawStep = (w.timeRight - w.timeLeft) / plotWidth;
+    const double step = std::exp2(std::round(std::log2(rawStep) * 64.0) / 64.0);
+    const auto firstIndex = static_cast<std::int64_t>(std::floor(w.timeLeft / step)) - 1;
+    const auto lastIndex = static_cast<std::int64_t>(std::ceil(w.timeRight / step)) + 1;
+    const auto count = static_cast<std::size_t>(lastIndex - firstIndex + 1);
+    cache.columns.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        cache.columns[i] =
+            frame.XOfTime(static_cast<double>(firstIndex + static_cast<std::int64_t>(i)) * step);
+    }
+    cache.degrees.resize(count);
+    CPolyline polyline(device, frame);
+    for (std::size_t pass = 0; pass < 2; ++pass) {
+        // Harmonics first, so that the bodies' own lines lie over them.
+        for (const BodyStyle& body : options.bodies) {
+            const double* longitudes =
+                cache.sampler.Sample(body.code, lines.source, step, firstIndex, count);
+            for (double harmonic : lines.harmonics) {
+                const bool own = harmonic == 0.0;
+                if (own != (pass == 1)) continue;
+                device.SetPenColor(own ? body.color : Faded(body.color));
+                device.SetPenWidth(own ? 6 : 4);
+                for (std::size_t i = 0; i < count; ++i) {
+                    cache.degrees[i] = LineDegree(longitudes[i], harmonic, lines.offset);
+                }
+                std::size_t pieces = 0;
+                TurnPieces(cache.columns.data(), cache.degrees.data(), count, units, cache.pieces,
+                           pieces);
+                for (std::int64_t turn = firstTurn; turn <= lastTurn; ++turn) {
+                    const double base = static_cast<double>(turn) * units;
+                    for (std::size_t p = 0; p < pieces; ++p) {
+                        for (const LinePoint& point : cache.pieces[p]) {
+                            const double price = point.price + base;
+                            if (frame.LogScale() && price <= 0.0) {
+                                polyline.Finish();
+                                continue;
+                            }
+                            polyline.Add(point.x, frame.YOfPrice(price));
+                        }
+                        polyline.Finish();
+                    }
+                }
+            }
+        }
+    }
+    return true;
+}
+
+struct Column {
+    double open, high, low, close;
+};
+
+using BarBlock = ChartCache::BarBlock;
+constexpr std::size_t kBarBlock = ChartCache::kBarBlock;
+
+BarBlock NoBars() {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    return {kInf, -kInf, kInf, -kInf};
+}
+
+void AddBar(BarBlock& block, const Bar& bar) {
+    block.low = std::min(block.low, bar.low);
+    block.high = std::max(block.high, bar.high);
+    block.minClose = std::min(block.minClose, bar.close);
+    block.maxClose = std::max(block.maxClose, bar.close);
+}
+
+void SummariseBars(const std::vector<Bar>& bars, ChartCache& cache) {
+    const std::size_t blocks = (bars.size() + kBarBlock - 1) / kBarBlock;
+    const bool same = !bars.empty() && cache.blocksOf == bars.data() &&
+                      cache.blocksBars == bars.size() && cache.blocksFirst == bars.front().time &&
+                      cache.blocksLast == bars.back().time && cache.barBlocks.size() == blocks;
+    cache.barBlocks.resize(blocks);
+    for (std::size_t b = same && blocks > 0 ? blocks - 1 : 0; b < blocks; ++b) {
+        BarBlock block = NoBars();
+        const std::size_t end = std::min(bars.size(), (b + 1) * kBarBlock);
+        for (std::size_t i = b * kBarBlock; i < end; ++i) AddBar(block, bars[i]);
+        cache.barBlocks[b] = block;
+    }
+    cache.blocksOf = bars.data();
+    cache.blocksBars = bars.size();
+    cache.blocksFirst = bars.empty() ? 0 : bars.front().time;
+    cache.blocksLast = bars.empty() ? 0 : bars.back().time;
+}
+
+// The extremes of bars [begin, end): whole blocks from the summary, the ends bar by bar.
+BarBlock Extremes(const std::vector<Bar>& bars, const ChartCache& cache, std::size_t begin,
+                  std::size_t end) {
+    BarBlock result = NoBars();
+    std::size_t i = begin;
+    for (; i < end && i % kBarBlock != 0; ++i) AddBar(result, bars[i]);
+    for (; i + kBarBlock <= end; i += kBarBlock) {
+        const BarBlock& block = cache.barBlocks[i / kBarBlock];
+        result.low = std::min(result.low, block.low);
+        result.high = std::max(result.high, block.high);
+        result.minClose = std::min(result.minClose, block.minClose);
+        result.maxClose = std::max(result.maxClose, block.maxClose);
+    }
+    for (; i < end; ++i) AddBar(result, bars[i]);
+    return result;
+}
+
+// The end of the pixel column that bar `begin` falls in: the first bar before `to` in a later
+// column. Columns are told apart exactly as floor(XOfTime) tells them, found by doubling steps
+// and then halving, so that a column of thousands of bars costs a few dozen positions.
+std::size_t ColumnEnd(const std::vector<Bar>& bars, const CChartFrame& frame, std::size_t begin,
+                      std::size_t to, double column) {
+    const auto inColumn = [&](std::size_t i) {
+        return std::floor(frame.XOfTime(static_cast<double>(bars[i].time))) <= column;
+    };
+    std::size_t low = begin + 1, step = 1;
+    while (low < to && inColumn(low)) {
+        low = std::min(to, low + step);
+        step *= 2;
+    }
+    // `high` is the first bar found outside the column, or `to`; every bar up to the last one
+    // found inside (at most step / 2 before it) is in the column.
+    std::size_t high = std::min(to, low);
+    low = high - std::min(high - begin - 1, step / 2);
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        if (inColumn(middle)) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOptions& options,
+              const CChartFrame& frame, ChartCache& cache) {
+    const ChartWindow& w = frame.Window();
+    const auto byTime = [](const Bar& bar, double t) { return static_cast<double>(bar.time) < t; };
+    const auto begin = std::lower_bound(series.bars.begin(), series.bars.end(), w.timeLeft, byTime);
+    const auto end = std::lower_bound(begin, series.bars.end(), w.timeRight, byTime);
+    // One bar each side beyond the window, so that lines run to the edges.
+    const std::size_t first = static_cast<std::size_t>(begin - series.bars.begin());
+    const std::size_t from = first > 0 ? first - 1 : 0;
+    const std::size_t to =
+        std::min(series.bars.size(), static_cast<std::size_t>(end - series.bars.begin()) + 1);
+    if (from >= to) return;
+    const std::vector<Bar>& bars = series.bars;
+    const std::size_t n = to - from;
+    const double spanPixels = frame.XOfTime(static_cast<double>(bars[to - 1].time)) -
+                              frame.XOfTime(static_cast<double>(bars[from].time));
+    const double pixelsPerBar = n > 1 ? spanPixels / static_cast<double>(n - 1) : 8.0;
+    const auto yOf = [&](double price) {
+        return std::clamp(frame.YOfPrice(price), frame.Top(), frame.Bottom());
+    };
+    const auto inside = [&](double x) { return x >= frame.Left() && x <= frame.Right(); };
+    const auto columnOf = [&](std::size_t i) {
+        return std::floor(frame.XOfTime(static_cast<double>(bars[i].time)));
+    };
+
+    if (options.style == BarStyle::CloseLine) {
+        device.SetPenColor(kLineColor);
+        device.SetPenWidth(6);
+        CPolyline polyline(device, frame);
+        if (pixelsPerBar >= 1.0) {
+            for (std::size_t i = from; i < to; ++i) {
+                polyline.Add(frame.XOfTime(static_cast<double>(bars[i].time)),
+                             frame.YOfPrice(bars[i].close));
+            }
+            polyline.Finish();
+            return;
+        }
+        // Many bars to a column: the column's range of closes, joined to the next column.
+        SummariseBars(bars, cache);
+        double prevX = 0.0, prevY = 0.0;
+        bool havePrev = false;
+        std::size_t i = from;
+        while (i < to) {
+            const double x = columnOf(i);
+            const double firstY = frame.YOfPrice(bars[i].close);
+            const std::size_t j = ColumnEnd(bars, frame, i, to, x);
+            const BarBlock extremes = Extremes(bars, cache, i, j);
+            if (havePrev) ClippedLine(device, frame, prevX, prevY, x, firstY);
+            ClippedLine(device, frame, x, frame.YOfPrice(extremes.minClose), x,
+                        frame.YOfPrice(extremes.maxClose));
+            prevX = x, prevY = frame.YOfPrice(bars[j - 1].close);
+            havePrev = true;
+            i = j;
+        }
+        return;
+    }
+
+    // Up bars, then down bars: one pen change between them.
+    device.SetPenWidth(0);
+    if (pixelsPerBar >= 3.0) {
+        const double half = std::max(1.0, std::min(pixelsPerBar * 0.35, 12.0));
+        for (int up = 1; up >= 0; --up) {
+            device.SetPenColor(up ? kUpColor : kDownColor);
+            for (std::size_t i = from; i < to; ++i) {
+                const Bar& bar = bars[i];
+                if ((bar.close >= bar.open) != (up == 1)) continue;
+                const double x = frame.XOfTime(static_cast<double>(bar.time));
+                if (!inside(x)) continue;
+                const double yHigh = yOf(bar.high), yLow = yOf(bar.low);
+                if (yHigh < yLow) device.Line(U(x), UY(yHigh), U(x), UY(yLow));
+                if (options.style == BarStyle::Candles) {
+                    const double yOpen = yOf(bar.open), yClose = yOf(bar.close);
+                    if (std::max(yOpen, yClose) > frame.Top() &&
+                        std::min(yOpen, yClose) < frame.Bottom()) {
+                        device.FillRect(U(x - half), UY(yOpen), U(x + half), UY(yClose));
+                    }
+                } else {
+                    const double yOpen = frame.YOfPrice(bar.open),
+                                 yClose = frame.YOfPrice(bar.close);
+                    if (yOpen >= frame.Top() && yOpen <= frame.Bottom()) {
+                        device.Line(U(std::max(frame.Left(), x - half)), UY(yOpen), U(x),
+                                    UY(yOpen));
+                    }
+                    if (yClose >= frame.Top() && yClose <= frame.Bottom()) {
+                        device.Line(U(x), UY(yClose), U(std::min(frame.Right(), x + half)),
+                                    UY(yClose));
+                    }
+                }
+            }
+        }
+        return;
+    }
+    // More bars than room: one stroke per pixel column from the column's low to its high,
+    // coloured by its first open and last close.
+    SummariseBars(bars, cache);
+    static thread_local std::vector<std::pair<double, Column>> columns;
+    columns.clear();
+    for (std::size_t i = from; i < to;) {
+        const double column = columnOf(i);
+        const std::size_t j = ColumnEnd(bars, frame, i, to, column);
+        const BarBlock extremes = Extremes(bars, cache, i, j);
+        columns.push_back(
+            {column + 0.5, Column{bars[i].open, extremes.high, extremes.low, bars[j - 1].close}});
+        i = j;
+    }
+    for (int up = 1; up >= 0; --up) {
+        device.SetPenColor(up ? kUpColor : kDownColor);
+        for (const auto& [x, c] : columns) {
+            if ((c.close >= c.open) != (up == 1) || !inside(x)) continue;
+            const double yHigh = yOf(c.high), yLow = yOf(c.low);
+            if (yHigh < frame.Bottom() && yLow > frame.Top()) {
+                device.Line(U(x), UY(yHigh), U(x), UY(std::max(yLow, yHigh + 0.25)));
+            }
+        }
+    }
+}
+
+void DrawLegend(CDrawingDevice& device, const ChartOptions& options, const CChartFrame& frame,
+                bool linesDrawn) {
+    SelectFont(device, kTitlePixels, 1);
+    device.SetPenColor(kTextColor);
+    if (!options.title.empty()) device.Text(U(frame.Left()), UY(6), options.title);
+    if (options.bodies.empty()) return;
+    SelectFont(device, kFontPixels, 0);
+    const LineSettings& lines = options.lines;
+    // A white box under the legend, so that it stays readable over the lines.
+    const double rows = static_cast<double>(options.bodies.size() + 1);
+    const double boxBottom = frame.Top() + 6 + rows * (kFontPixels + 3) + 3;
+    const double boxRight = std::min(frame.Right() - 1, frame.Left() + 330);
+    device.SetPenColor(RGB(255, 255, 255));
+    device.FillRect(U(frame.Left() + 3), UY(frame.Top() + 3), U(boxRight), UY(boxBottom));
+    device.SetPenColor(kGridColor);
+    device.Line(U(frame.Left() + 3), UY(boxBottom), U(boxRight), UY(boxBottom));
+    device.Line(U(boxRight), UY(boxBottom), U(boxRight), UY(frame.Top() + 3));
+    double y = frame.Top() + 6;
+    for (const BodyStyle& body : options.bodies) {
+        const BodyName* named = BodyOfCode(body.code);
+        device.SetPenColor(body.color);
+        std::string text = named ? named->name : std::to_string(body.code);
+        text += lines.frame == Frame::Geocentric ? " (geo)" : " (helio)";
+        device.Text(U(frame.Left() + 8), UY(y), text);
+        y += kFontPixels + 3;
+    }
+    char text[160];
+    std::string harmonics;
+    for (double h : lines.harmonics) {
+        if (h == 0.0) continue;
+        std::snprintf(text, sizeof text, "%s%g", harmonics.empty() ? "" : ", ", h);
+        harmonics += text;
+    }
+    std::snprintf(text, sizeof text, "%g units per circle, offset %g\xB0%s%s%s%s",
+                  lines.unitsPerCircle, lines.offset, harmonics.empty() ? "" : ", harmonics ",
+                  harmonics.c_str(),
+                  lines.source == PositionSource::Precise ? ", precise positions" : "",
+                  linesDrawn ? "" : " (lines too dense to draw: zoom in)");
+    device.SetPenColor(kAxisColor);
+    device.Text(U(frame.Left() + 8), UY(y), text);
+}
+
+}  // namespace
+
+const char* BarStyleName(BarStyle style) {
+    switch (style) {
+        case BarStyle::Candles:
+            return "candles";
+        case BarStyle::OhlcBars:
+            return "bars";
+        case BarStyle::CloseLine:
+            return "line";
+    }
+    return "candles";
+}
+
+bool ParseBarStyle(std::string_view text, BarStyle& style) {
+    for (BarStyle candidate : {BarStyle::Candles, BarStyle::OhlcBars, BarStyle::CloseLine}) {
+        if (text == BarStyleName(candidate)) {
+            style = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+COLORREF DefaultBodyColor(int code) {
+    switch (code < 0 ? -code : code) {
+        case 3:
+            return RGB(230, 150, 0);  // the Sun, or the Earth
+        case 10:
+            return RGB(110, 110, 130);
+        case 1:
+            return RGB(0, 150, 160);
+        case 2:
+            return RGB(220, 60, 160);
+        case 4:
+            return RGB(220, 20, 20);
+        case 5:
+            return RGB(40, 90, 220);
+        case 6:
+            return RGB(90, 60, 30);
+        case 7:
+            return RGB(0, 170, 80);
+        case 8:
+            return RGB(120, 50, 200);
+        case 9:
+            return RGB(150, 0, 60);
+        case 11:
+            return RGB(100, 140, 0);
+        case 12:
+            return RGB(200, 110, 60);
+        default:
+            return RGB(0, 0, 0);
+    }
+}
+
+CChartFrame::CChartFrame(int width, int height, const ChartWindow& window, bool logScale)
+    : m_width(width), m_height(height), m_window(window), m_log(logScale) {
+    m_left = kMarginLeft;
+    m_right = std::max(m_left + 10.0, width - kMarginRight);
+    m_top = kMarginTop;
+    m_bottom = std::max(m_top + 10.0, height - kMarginBottom);
+    if (m_log) {
+        m_lowValue = std::log(std::max(window.priceLow, std::numeric_limits<double>::min()));
+        m_highValue = std::log(std::max(window.priceHigh, std::numeric_limits<double>::min()));
+    } else {
+        m_lowValue = window.priceLow;
+        m_highValue = window.priceHigh;
+    }
+}
+
+double CChartFrame::XOfTime(double seconds) const {
+    return m_left + (seconds - m_window.timeLeft) / (m_window.timeRight - m_window.timeLeft) *
+                        (m_right - m_left);
+}
+
+double CChartFrame::TimeOfX(double x) const {
+    return m_window.timeLeft +
+           (x - m_left) / (m_right - m_left) * (m_window.timeRight - m_window.timeLeft);
+}
+
+double CChartFrame::YOfPrice(double price) const {
+    const double value = m_log ? std::log(price) : price;
+    return m_bottom - (value - m_lowValue) / (m_highValue - m_lowValue) * (m_bottom - m_top);
+}
+
+double CChartFrame::PriceOfY(double y) const {
+    const double value =
+        m_lowValue + (m_bottom - y) / (m_bottom - m_top) * (m_highValue - m_lowValue);
+    return m_log ? std::exp(value) : value;
+}
+
+bool CChartFrame::InPlot(double x, double y) const {
+    return x >= m_left && x <= m_right && y >= m_top && y <= m_bottom;
+}
+
+namespace {
+
+void FitPrices(double low, double high, bool logScale, ChartWindow& window) {
+    if (logScale && low > 0.0) {
+        const double ratio = std::pow(std::max(high / low, 1.0001), 0.05);
+        window.priceLow = low / ratio, window.priceHigh = high * ratio;
+    } else {
+        const double margin = std::max((high - low) * 0.05, std::max(std::fabs(high), 1.0) * 1e-3);
+        window.priceLow = low - margin, window.priceHigh = high + margin;
+    }
+}
+
+}  // namespace
+
+ChartWindow FitWindow(const PriceSeries& series, bool logScale) {
+    ChartWindow window;
+    if (series.bars.empty()) {
+        window.timeLeft = 0.0, window.timeRight = 86400.0;
+        window.priceLow = 1.0, window.priceHigh = 2.0;
+        return window;
+    }
+    const double first = static_cast<double>(series.bars.front().time);
+    const double last = static_cast<double>(series.bars.back().time);
+    const double span = std::max(last - first, 86400.0);
+    window.timeLeft = first - span * 0.02;
+    window.timeRight = last + span * 0.02;
+    return FitPricesToTimes(series, window, logScale);
+}
+
+ChartWindow FitPricesToTimes(const PriceSeries& series, const ChartWindow& window, bool logScale) {
+    const auto byTime = [](const Bar& bar, double t) { return static_cast<double>(bar.time) < t; };
+    const auto begin =
+        std::lower_bound(series.bars.begin(), series.bars.end(), window.timeLeft, byTime);
+    const auto end = std::lower_bound(begin, series.bars.end(), window.timeRight, byTime);
+    if (begin == end) return window;
+    double low = begin->low, high = begin->high;
+    for (auto bar = begin; bar != end; ++bar) {
+        low = std::min(low, bar->low);
+        high = std::max(high, bar->high);
+    }
+    ChartWindow fitted = window;
+    FitPrices(low, high, logScale, fitted);
+    return fitted;
+}
+
+ChartWindow ZoomWindow(const CChartFrame& frame, double x, double y, double factor, bool times,
+                       bool prices) {
+    ChartWindow window = frame.Window();
+    if (times) {
+        const double t = frame.TimeOfX(x);
+        const double span = (window.timeRight - window.timeLeft) * factor;
+        // Never narrower than a minute nor wider than ten thousand years.
+        if (span >= 60.0 && span <= 3.2e11) {
+            const double share = (t - window.timeLeft) / (window.timeRight - window.timeLeft);
+            window.timeLeft = t - share * span;
+            window.timeRight = window.timeLeft + span;
+        }
+    }
+    if (prices) {
+        const double p = frame.PriceOfY(y);
+        if (frame.LogScale()) {
+            const double low = std::log(window.priceLow), high = std::log(window.priceHigh);
+            const double at = std::log(p), span = (high - low) * factor;
+            const double share = (at - low) / (high - low);
+            if (span > 1e-9 && span < 700.0) {
+                window.priceLow = std::exp(at - share * span);
+                window.priceHigh = std::exp(at - share * span + span);
+            }
+        } else {
+            const double span = (window.priceHigh - window.priceLow) * factor;
+            const double share = (p - window.priceLow) / (window.priceHigh - window.priceLow);
+            if (span > 1e-9 * std::max(1.0, std::fabs(p)) && span < 1e15) {
+                window.priceLow = p - share * span;
+                window.priceHigh = window.priceLow + span;
+            }
+        }
+    }
+    return window;
+}
+
+ChartWindow PanWindow(const CChartFrame& frame, double fromX, double fromY, double toX,
+                      double toY) {
+    ChartWindow window = frame.Window();
+    const double dt = frame.TimeOfX(fromX) - frame.TimeOfX(toX);
+    window.timeLeft += dt;
+    window.timeRight += dt;
+    if (frame.LogScale()) {
+        const double ratio = frame.PriceOfY(fromY) / frame.PriceOfY(toY);
+        window.priceLow *= ratio;
+        window.priceHigh *= ratio;
+    } else {
+        const double dp = frame.PriceOfY(fromY) - frame.PriceOfY(toY);
+        window.priceLow += dp;
+        window.priceHigh += dp;
+    }
+    return window;
+}
+
+std::string CheckChart(const PriceSeries& series, const ChartWindow& window, bool logScale) {
+    char text[200];
+    if (!(window.timeRight > window.timeLeft) || !(window.priceHigh > window.priceLow)) {
+        return "the chart's window is empty";
+    }
+    if (!logScale) return {};
+    for (const Bar& bar : series.bars) {
+        if (bar.low <= 0.0) {
+            std::snprintf(text, sizeof text,
+                          "%s: the log scale needs prices above 0; the bar of %s has a low of %g",
+                          series.name.c_str(),
+                          FormatBarTime(static_cast<double>(bar.time), series.intraday).c_str(),
+                          bar.low);
+            return text;
+        }
+    }
+    if (window.priceLow <= 0.0) {
+        std::snprintf(text, sizeof text,
+                      "the log scale needs prices above 0; the window reaches %g", window.priceLow);
+        return text;
+    }
+    return {};
+}
+
+void DrawPriceChart(CDrawingDevice& device, const PriceSeries& series, const ChartOptions& options,
+                    const CChartFrame& frame, ChartCache& cache) {
+    DrawAxes(device, frame);
+    // The planetary lines are long and nearly straight, cut into strokes where they bend: flat
+    // ends join them as well as round ones would, and a raster draws them many times faster.
+    device.SetPenEnds(CDrawingDevice::PenEnds::Flat);
+    const bool linesDrawn = DrawBodyLines(device, options, frame, cache);
+    device.SetPenEnds(CDrawingDevice::PenEnds::Round);
+    DrawBars(device, series, options, frame, cache);
+    DrawLegend(device, options, frame, linesDrawn);
+}
+
+std::string FormatPrice(double price, double step) {
+    int decimals = 0;
+    if (step > 0.0 && std::isfinite(step)) {
+        decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(step) - 1e-9)), 0, 8);
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, price);
+    // A price that rounds to zero is written without a sign: "-0" reads as a fault.
+    if (text[0] == '-' && std::strspn(text + 1, "0.") == std::strlen(text + 1)) {
+        return text + 1;
+    }
+    return text;
+}
+
+std::string FormatBarTime(double seconds, bool withClock) {
+    const auto whole = static_cast<std::int64_t>(std::floor(seconds));
+    const std::int64_t days = (whole - (((whole % 86400) + 86400) % 86400)) / 86400;
+    const std::int64_t clock = whole - days * 86400;
+    int year = 0, month = 0, day = 0;
+    CivilFromDays(days, year, month, day);
+    char text[48];
+    if (withClock) {
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", year, month, day,
+                      static_cast<int>(clock / 3600), static_cast<int>(clock / 60 % 60));
+    } else {
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+    }
+    return text;
+}
+
+}  // namespace prices

@@ -1,0 +1,125 @@
+#include "prices/price_lines.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "prices/ohlc.h"
+
+namespace prices {
+
+std::string CheckLineSettings(const LineSettings& settings) {
+    char text[160];
+    if (!(settings.unitsPerCircle > 0.0) || !std::isfinite(settings.unitsPerCircle)) {
+        std::snprintf(text, sizeof text, "units per circle must be a number above 0, not %g",
+                      settings.unitsPerCircle);
+        return text;
+    }
+    if (!std::isfinite(settings.offset)) return "the offset must be a finite number of degrees";
+    for (double harmonic : settings.harmonics) {
+        if (!std::isfinite(harmonic)) return "harmonics must be finite numbers of degrees";
+    }
+    if (settings.harmonics.empty()) return "the list of harmonics is empty";
+    for (int code : settings.bodies) {
+        if (BodyOfCode(code) == nullptr) {
+            std::snprintf(text, sizeof text, "%d is no body code", code);
+            return text;
+        }
+    }
+    return {};
+}
+
+double LineDegree(double longitude, double harmonic, double offset) {
+    double degree = std::fmod(longitude + harmonic + offset, 360.0);
+    if (degree < 0.0) degree += 360.0;
+    // fmod of a value just below 0 can round up to exactly 360.
+    if (degree >= 360.0) degree = 0.0;
+    return degree;
+}
+
+double LinePrice(double degree, double unitsPerCircle, std::int64_t turn) {
+    return (degree / 360.0 + static_cast<double>(turn)) * unitsPerCircle;
+}
+
+void LevelsInRange(double degree, double unitsPerCircle, double low, double high,
+                   std::vector<double>& out) {
+    out.clear();
+    if (!(unitsPerCircle > 0.0) || !(low <= high)) return;
+    const double base = degree / 360.0 * unitsPerCircle;
+    const double firstTurn = std::ceil((low - base) / unitsPerCircle);
+    const double lastTurn = std::floor((high - base) / unitsPerCircle);
+    // A range of more turns than any chart shows is a caller's mistake, not a list to build.
+    if (!(lastTurn - firstTurn < 1e7)) return;
+    for (double k = firstTurn - 1; k <= lastTurn + 1; ++k) {
+        const double price = LinePrice(degree, unitsPerCircle, static_cast<std::int64_t>(k));
+        if (price >= low && price <= high) out.push_back(price);
+    }
+}
+
+double PriceDegree(double price, double unitsPerCircle) {
+    return std::fmod(price, unitsPerCircle) * (360.0 / unitsPerCircle);
+}
+
+void TurnPieces(const double* x, const double* degree, std::size_t samples, double unitsPerCircle,
+                std::vector<std::vector<LinePoint>>& pieces, std::size_t& count) {
+    count = 0;
+    const double scale = unitsPerCircle / 360.0;
+    const auto startPiece = [&]() -> std::vector<LinePoint>& {
+        if (pieces.size() <= count) pieces.emplace_back();
+        std::vector<LinePoint>& piece = pieces[count++];
+        piece.clear();
+        return piece;
+    };
+    if (samples == 0) return;
+    std::vector<LinePoint>* piece = &startPiece();
+    piece->push_back({x[0], degree[0] * scale});
+    for (std::size_t i = 1; i < samples; ++i) {
+        const double d0 = degree[i - 1], d1 = degree[i];
+        const double delta = d1 - d0;
+        if (delta < -180.0 || delta > 180.0) {
+            // Forward past 360 (d1 small), or backward past 0 (d1 large).
+            const bool forward = delta < 0.0;
+            const double travelled = forward ? 360.0 - d0 : d0;
+            const double total = forward ? d1 + 360.0 - d0 : d0 + 360.0 - d1;
+            const double xc = x[i - 1] + (x[i] - x[i - 1]) * (travelled / total);
+            piece->push_back({xc, forward ? unitsPerCircle : 0.0});
+            piece = &startPiece();
+            piece->push_back({xc, forward ? 0.0 : unitsPerCircle});
+        }
+        piece->push_back({x[i], d1 * scale});
+    }
+}
+
+const double* CLongitudeSampler::Sample(int code, PositionSource source, double step,
+                                        std::int64_t first, std::size_t count) {
+    Entry* entry = nullptr;
+    for (Entry& candidate : m_entries) {
+        if (candidate.code == code && candidate.source == source) entry = &candidate;
+    }
+    if (entry == nullptr) {
+        m_entries.emplace_back();
+        entry = &m_entries.back();
+        entry->code = code;
+        entry->source = source;
+    }
+    const bool sameGrid = entry->step == step;
+    const std::int64_t oldFirst = entry->first;
+    const std::int64_t oldEnd = oldFirst + static_cast<std::int64_t>(entry->values.size());
+    entry->scratch.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::int64_t index = first + static_cast<std::int64_t>(i);
+        if (sameGrid && index >= oldFirst && index < oldEnd) {
+            entry->scratch[i] = entry->values[static_cast<std::size_t>(index - oldFirst)];
+        } else {
+            entry->scratch[i] =
+                BodyLongitude(JedOfSeconds(static_cast<double>(index) * step), code, source);
+            ++m_computed;
+        }
+    }
+    entry->values.swap(entry->scratch);
+    entry->first = first;
+    entry->step = step;
+    return entry->values.data();
+}
+
+}  // namespace prices

@@ -1,0 +1,82 @@
+#pragma once
+// Planetary price lines: a body's longitude read as a price. One turn of the zodiac spans
+// `unitsPerCircle` price units, so every longitude stands for a ladder of prices, one per turn:
+//
+//     price = (longitude + harmonic + offset) / 360 * unitsPerCircle + k * unitsPerCircle
+//
+// for every whole k. At 72 units per circle this is the price monitor's rule read backwards
+// (degree = fmod(price, 72) * 5).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ephemeris/body_names.h"
+#include "ephemeris/position_source.h"
+
+namespace prices {
+
+inline constexpr double kDefaultUnitsPerCircle = 72.0;
+
+struct LineSettings {
+    Frame frame = Frame::Geocentric;
+    PositionSource source = kDefaultPositionSource;
+    double unitsPerCircle = kDefaultUnitsPerCircle;
+    double offset = 0.0;                 // degrees added to every longitude
+    std::vector<double> harmonics{0.0};  // degrees; 0 is the body's own line
+    std::vector<int> bodies;             // body codes in `frame`
+};
+
+// What is wrong with the settings ("units per circle must be above 0, not -3", ...), or
+// nothing.
+std::string CheckLineSettings(const LineSettings& settings);
+
+// The longitude plus harmonic and offset, in [0, 360).
+double LineDegree(double longitude, double harmonic, double offset);
+// The price of turn k of that degree.
+double LinePrice(double degree, double unitsPerCircle, std::int64_t turn);
+// The prices of every turn of `degree` inside [low, high], ascending, into `out` (cleared).
+void LevelsInRange(double degree, double unitsPerCircle, double low, double high,
+                   std::vector<double>& out);
+// The degree a price stands for: fmod(price, unitsPerCircle) / unitsPerCircle * 360, with the
+// remainder keeping the price's sign as the monitor's rule does.
+double PriceDegree(double price, double unitsPerCircle);
+
+// A point of a line in chart columns (x) and price.
+struct LinePoint {
+    double x = 0.0;
+    double price = 0.0;
+};
+
+// Splits a line sampled at columns `x` with degrees `degree` (each in [0, 360)) into pieces of
+// turn 0, i.e. prices in [0, unitsPerCircle]. Where the line wraps from one turn to the next
+// between two samples, the piece ends on the boundary at the crossing and the next piece starts
+// on the other boundary at the same x, so no stroke joins the two. `pieces` is reused: its
+// first `count` entries are the pieces.
+void TurnPieces(const double* x, const double* degree, std::size_t samples, double unitsPerCircle,
+                std::vector<std::vector<LinePoint>>& pieces, std::size_t& count);
+
+// Longitudes sampled on a grid of times, kept between redraws so that panning computes only
+// the columns that come into view.
+class CLongitudeSampler {
+public:
+    // The longitudes of `code` at the times (first + i) * step seconds since 1970 UT, for
+    // i in [0, count). Valid until the next call.
+    const double* Sample(int code, PositionSource source, double step, std::int64_t first,
+                         std::size_t count);
+    // How many positions have been computed so far, for the benchmarks and tests.
+    std::size_t Computed() const { return m_computed; }
+
+private:
+    struct Entry {
+        int code = 0;
+        PositionSource source = kDefaultPositionSource;
+        double step = 0.0;
+        std::int64_t first = 0;
+        std::vector<double> values;
+        std::vector<double> scratch;
+    };
+    std::vector<Entry> m_entries;
+    std::size_t m_computed = 0;
+};
+
+}  // namespace prices

@@ -1,0 +1,288 @@
+#include "prices/ohlc_reader.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace prices {
+namespace {
+
+PriceSeries Read(std::string_view text, ReadOptions options = {}) {
+    PriceSeries series;
+    const ReadReport report = ReadOhlcText(text, "in.csv", options, series);
+    EXPECT_TRUE(report.ok) << report.error;
+    return series;
+}
+
+std::string Error(std::string_view text, ReadOptions options = {}) {
+    PriceSeries series;
+    const ReadReport report = ReadOhlcText(text, "in.csv", options, series);
+    EXPECT_FALSE(report.ok);
+    EXPECT_TRUE(series.bars.empty());
+    return report.error;
+}
+
+UnixSeconds At(int year, int month, int day, int hour = 0, int minute = 0) {
+    return DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60;
+}
+
+TEST(CivilDays, RoundTripsAcrossCenturiesAndLeapDays) {
+    EXPECT_EQ(DaysFromCivil(1970, 1, 1), 0);
+    EXPECT_EQ(DaysFromCivil(2000, 3, 1) - DaysFromCivil(2000, 2, 28), 2);
+    EXPECT_EQ(DaysFromCivil(1900, 3, 1) - DaysFromCivil(1900, 2, 28), 1);
+    for (std::int64_t days = -800000; days < 800000; days += 997) {
+        int y = 0, m = 0, d = 0;
+        CivilFromDays(days, y, m, d);
+        EXPECT_EQ(DaysFromCivil(y, m, d), days);
+    }
+    // JED of the Unix epoch, and J2000's noon.
+    EXPECT_DOUBLE_EQ(JedOfSeconds(At(2000, 1, 1, 12)), 2451545.0);
+}
+
+TEST(OhlcReader, ReadsExportWithAdjCloseAndVolumeInAnyOrderAndCase) {
+    const PriceSeries series = Read(
+        "volume,CLOSE,date,Adj Close,low,High,open\n"
+        "100,10.5,2024-03-01,10.4,9.5,11,10\n"
+        "200,12,2024-03-04,11.9,10,12.5,10.5\r\n");
+    ASSERT_EQ(series.bars.size(), 2u);
+    EXPECT_EQ(series.bars[0].time, At(2024, 3, 1));
+    EXPECT_EQ(series.bars[0].open, 10.0);
+    EXPECT_EQ(series.bars[0].high, 11.0);
+    EXPECT_EQ(series.bars[0].low, 9.5);
+    EXPECT_EQ(series.bars[0].close, 10.5);  // Close, not Adj Close
+    EXPECT_EQ(series.bars[1].close, 12.0);
+    EXPECT_TRUE(series.hasOhlc);
+    EXPECT_FALSE(series.intraday);
+    EXPECT_EQ(series.name, "in.csv");
+}
+
+TEST(OhlcReader, ReadsEveryDelimiterDateFormAndClock) {
+    // Semicolons with decimal commas, US dates, a separate time column.
+    PriceSeries series = Read(
+        "Date;Time;Open;High;Low;Close\n"
+        "03/01/2024;09:30;1,5;2,5;1,25;2\n"
+        "03/01/2024;09:31:30;2;3;2;3\n");
+    ASSERT_EQ(series.bars.size(), 2u);
+    EXPECT_EQ(series.bars[0].time, At(2024, 3, 1, 9, 30));
+    EXPECT_EQ(series.bars[1].time, At(2024, 3, 1, 9, 31) + 30);
+    EXPECT_EQ(series.bars[0].open, 1.5);
+    EXPECT_EQ(series.bars[0].low, 1.25);
+    EXPECT_TRUE(series.intraday);
+
+    // Tabs, a combined date-time with 'T' and 'Z'.
+    series = Read("timestamp\tprice\n2024-03-01T14:30:00Z\t5\n2024-03-01T14:31:00.250Z\t6\n");
+    ASSERT_EQ(series.bars.size(), 2u);
+    EXPECT_EQ(series.bars[1].time, At(2024, 3, 1, 14, 31));
+    EXPECT_FALSE(series.hasOhlc);
+    EXPECT_EQ(series.bars[1].open, 6.0);
+    EXPECT_EQ(series.bars[1].high, 6.0);
+
+    // The price feed's own columns, with a space between date and time.
+    series = Read("DATETIME,OPEN,HIGH,LOW,PRICE\n2024/03/01 10:00,1,3,0.5,2\n");
+    ASSERT_EQ(series.bars.size(), 1u);
+    EXPECT_EQ(series.bars[0].time, At(2024, 3, 1, 10));
+    EXPECT_EQ(series.bars[0].close, 2.0);
+    EXPECT_EQ(series.bars[0].low, 0.5);
+
+    // DATE,PRICE with compact and European dates, a byte-order mark, comments, blank lines.
+    series = Read("\xEF\xBB\xBF# closes\nDate,Price\n\n20240301,1\n02.03.2024,2\n");
+    ASSERT_EQ(series.bars.size(), 2u);
+    EXPECT_EQ(series.bars[1].time, At(2024, 3, 2));
+
+    // Quoted fields and headers.
+    series = Read("\"Date\",\"Close\"\n\"2024-03-01\",\"7.25\"\n");
+    ASSERT_EQ(series.bars.size(), 1u);
+    EXPECT_EQ(series.bars[0].close, 7.25);
+}
+
+TEST(OhlcReader, ReadsFilesWithoutHeader) {
+    PriceSeries series = Read("2024-03-01,10:00,1,3,0.5,2,1000\n2024-03-01,10:01,2,2,2,2,5\n");
+    ASSERT_EQ(series.bars.size(), 2u);
+    EXPECT_EQ(series.bars[0].high, 3.0);
+    EXPECT_EQ(series.bars[0].close, 2.0);
+    series = Read("2024-03-01,5\n2024-03-02,6\n");
+    ASSERT_EQ(series.bars.size(), 2u);
+    EXPECT_EQ(series.bars[1].close, 6.0);
+}
+
+TEST(OhlcReader, NamesFileLineAndColumnOfEveryFault) {
+    const std::string header = "Date,Open,High,Low,Close\n";
+    EXPECT_EQ(Error("Name,Value\nx,1\n"),
+              "in.csv:1: no recognisable header: a Date (or DateTime) column and a Close (or "
+              "Price) column are needed");
+    EXPECT_EQ(Error(header + "2024-03-01,1,2,0.5,abc\n"),
+              "in.csv:2: column 5 (Close): 'abc' is not a number");
+    EXPECT_EQ(Error(header + "2024-03-01,1,nan,0.5,1\n"),
+              "in.csv:2: column 3 (High): 'nan' is not a finite number");
+    EXPECT_EQ(Error(header + "2024-03-01,1,inf,0.5,1\n"),
+              "in.csv:2: column 3 (High): 'inf' is not a finite number");
+    EXPECT_EQ(Error(header + "2024-03-01,,2,0.5,1\n"), "in.csv:2: column 2 (Open): missing value");
+    EXPECT_EQ(Error(header + "2024-03-01,1,2\n"),
+              "in.csv:2: column 4 (Low): missing: the row has 3 fields, 5 are needed");
+    EXPECT_EQ(Error(header + "2024-02-30,1,2,0.5,1\n"),
+              "in.csv:2: column 1 (Date): '2024-02-30' is not a date (YYYY-MM-DD or "
+              "MM/DD/YYYY, with an optional HH:MM[:SS])");
+    EXPECT_EQ(Error(header + "2024-03-01,1,0.5,2,1\n"),
+              "in.csv:2: column 3 (High): the high is below the low");
+    EXPECT_EQ(Error(header + "2024-03-02,1,2,0.5,1\n2024-03-01,1,2,0.5,1\n"),
+              "in.csv:3: column 1 (Date): goes back in time from line 2");
+    EXPECT_EQ(Error(header + "2024-03-02,1,2,0.5,1\n\n2024-03-02,1,2,0.5,1\n"),
+              "in.csv:4: column 1 (Date): repeats the time of line 2");
+    EXPECT_EQ(Error("Date,Time,Close\n2024-03-02,10:00,1\n2024-03-02,09:00,1\n"),
+              "in.csv:3: column 2 (Time): goes back in time from line 2");
+    EXPECT_EQ(Error("Date,Time,Close\n2024-03-02,25:00,1\n"),
+              "in.csv:2: column 2 (Time): '25:00' is not a time (HH:MM[:SS])");
+    EXPECT_EQ(Error(""), "in.csv: the file holds no columns");
+    EXPECT_EQ(Error(header), "in.csv: the file holds no price rows");
+    ReadOptions positive;
+    positive.requirePositive = true;
+    EXPECT_EQ(Error(header + "2024-03-01,1,2,-0.5,1\n", positive),
+              "in.csv:2: column 4 (Low): '-0.5' is not above 0, as a log scale needs");
+}
+
+// A download or copy cut off mid-row leaves a last line that still reads as numbers ("1234."
+// of "1234.56"): without its line feed and short of the header's fields, it is refused.
+TEST(OhlcReader, LastLineCutShortIsRefused) {
+    const std::string header = "Date,Open,High,Low,Close,Volume\n2024-03-01,1,2,0.5,1.5,100\n";
+    EXPECT_EQ(Error(header + "2024-03-02,1.5,2.5,1,12"),
+              "in.csv:3: column 6 (Volume): missing: the last line ends after 5 of the 6 fields "
+              "of the header, without a line feed (is the file cut short?)");
+    // With its line feed, or with every field, the row stands.
+    EXPECT_EQ(Read(header + "2024-03-02,1.5,2.5,1,12\n").bars.size(), 2u);
+    EXPECT_EQ(Read(header + "2024-03-02,1.5,2.5,1,12,7").bars.size(), 2u);
+    EXPECT_EQ(Read("2024-03-01,5\n2024-03-02,6").bars.size(), 2u);
+    ReadOptions skip;
+    skip.skipBadRows = true;
+    PriceSeries series;
+    const ReadReport report =
+        ReadOhlcText(header + "2024-03-02,1.5,2.5,1,12", "in.csv", skip, series);
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_EQ(report.skipped, 1u);
+    EXPECT_EQ(series.bars.size(), 1u);
+}
+
+TEST(OhlcReader, SkipsBadRowsOnlyWhenAskedAndCountsThem) {
+    const std::string text =
+        "Date,Close\n2024-03-01,1\n2024-03-02,x\n2024-03-02,2\n"
+        "2024-03-01,3\n2024-03-03\n2024-03-04,4\n";
+    PriceSeries series;
+    ReadOptions options;
+    options.skipBadRows = true;
+    const ReadReport report = ReadOhlcText(text, "in.csv", options, series);
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_EQ(report.skipped, 3u);
+    EXPECT_EQ(report.firstSkipped, "in.csv:3: column 2 (Close): 'x' is not a number");
+    ASSERT_EQ(series.bars.size(), 3u);
+    EXPECT_EQ(series.bars[2].close, 4.0);
+    EXPECT_EQ(Error(text), "in.csv:3: column 2 (Close): 'x' is not a number");
+}
+
+TEST(OhlcReader, BlocksSplitAnywhereGiveTheSameBars) {
+    const std::string text =
+        "Date,Time,Open,High,Low,Close\n"
+        "2024-03-01,09:30,1.5,2.5,1.25,2\n"
+        "2024-03-01,09:31,2,3,2,3\n"
+        "2024-03-01,09:32,3,4,2,2.5";  // no final line feed
+    const PriceSeries whole = Read(text);
+    for (std::size_t size = 1; size < 9; ++size) {
+        COhlcParser parser("in.csv", {});
+        for (std::size_t at = 0; at < text.size(); at += size) {
+            ASSERT_TRUE(parser.Feed(std::string_view(text).substr(at, size)));
+        }
+        ASSERT_TRUE(parser.Finish()) << parser.Report().error;
+        ASSERT_EQ(parser.Series().bars.size(), whole.bars.size());
+        for (std::size_t i = 0; i < whole.bars.size(); ++i) {
+            EXPECT_EQ(parser.Series().bars[i].time, whole.bars[i].time);
+            EXPECT_EQ(parser.Series().bars[i].close, whole.bars[i].close);
+        }
+    }
+}
+
+TEST(OhlcReader, RefusesOverlongLinesWithoutHoldingThem) {
+    ReadOptions options;
+    options.maxLineBytes = 64;
+    const std::string longLine(1000, '7');
+    EXPECT_EQ(Error(longLine + "\n", options), "in.csv:1: the line is longer than 64 bytes");
+    EXPECT_EQ(Error("Date,Close\n2024-03-01," + longLine + "\n", options),
+              "in.csv:2: the line is longer than 64 bytes");
+    // Skipped, the long row does not take the next one with it, even across blocks.
+    options.skipBadRows = true;
+    COhlcParser parser("in.csv", options);
+    parser.Feed("Date,Close\n2024-03-01,1\n2024-03-02,");
+    for (int i = 0; i < 100; ++i) parser.Feed(longLine);
+    parser.Feed("\n2024-03-03,3\n");
+    ASSERT_TRUE(parser.Finish()) << parser.Report().error;
+    EXPECT_EQ(parser.Report().skipped, 1u);
+    ASSERT_EQ(parser.Series().bars.size(), 2u);
+    EXPECT_EQ(parser.Series().bars[1].close, 3.0);
+
+    ReadOptions few;
+    few.maxBars = 2;
+    EXPECT_EQ(Error("Date,Close\n2024-03-01,1\n2024-03-02,1\n2024-03-03,1\n", few),
+              "in.csv:4: more than 2 bars");
+}
+
+TEST(OhlcReader, ReadsFilesAndNamesMissingOnes) {
+    char path[] = "/tmp/ohlc_reader_testXXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    const std::string text = "Date,Close\n2024-03-01,1\n2024-03-02,2\n";
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fd);
+    PriceSeries series;
+    ReadReport report = ReadOhlcFile(path, {}, series);
+    EXPECT_TRUE(report.ok) << report.error;
+    EXPECT_EQ(series.bars.size(), 2u);
+    unlink(path);
+    report = ReadOhlcFile(path, {}, series);
+    EXPECT_FALSE(report.ok);
+    EXPECT_EQ(report.error, std::string("cannot open ") + path + ": No such file or directory");
+}
+
+// Peak resident memory of the process so far, in kilobytes.
+long PeakKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A line of 100 MB (a hole in a sparse file: zero bytes, no line feed) is refused at the
+// default cap of 1 MB as the first line, and skipped as a row, without the reader holding it.
+TEST(OhlcReader, HundredMegabyteLineIsRefusedAtTheCap) {
+    constexpr off_t kLineBytes = off_t{100} << 20;
+    char path[] = "/tmp/ohlc_reader_longXXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, kLineBytes), 0);
+    PriceSeries series;
+    const long before = PeakKilobytes();
+    ReadReport report = ReadOhlcFile(path, {}, series);
+    EXPECT_FALSE(report.ok);
+    EXPECT_EQ(report.error, std::string(path) + ":1: the line is longer than 1048576 bytes");
+
+    const std::string head = "Date,Close\n2024-03-01,1\n";
+    const std::string tail = "\n2024-03-03,3\n";
+    ASSERT_EQ(pwrite(fd, head.data(), head.size(), 0), static_cast<ssize_t>(head.size()));
+    ASSERT_EQ(pwrite(fd, tail.data(), tail.size(), kLineBytes), static_cast<ssize_t>(tail.size()));
+    close(fd);
+    report = ReadOhlcFile(path, {}, series);
+    EXPECT_EQ(report.error, std::string(path) + ":3: the line is longer than 1048576 bytes");
+    ReadOptions skip;
+    skip.skipBadRows = true;
+    report = ReadOhlcFile(path, skip, series);
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_EQ(report.skipped, 1u);
+    ASSERT_EQ(series.bars.size(), 2u);
+    EXPECT_EQ(series.bars[1].close, 3.0);
+    // The reader's block and one capped line, not the line: well under 100 MB more.
+    EXPECT_LT(PeakKilobytes() - before, 40 * 1024);
+    unlink(path);
+}
+
+}  // namespace
+}  // namespace prices

@@ -1,0 +1,146 @@
+#include "prices/price_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "chart/price_poll.h"
+#include "ephemeris/calendar.h"
+#include "ephemeris/positions.h"
+#include "prices/ohlc.h"
+
+namespace prices {
+namespace {
+
+TEST(PriceLines, LevelsMatchHandComputedPrices) {
+    std::vector<double> levels;
+    // 100 degrees at 72 units a circle: 20, then every 72 units.
+    LevelsInRange(LineDegree(100.0, 0.0, 0.0), 72.0, 0.0, 200.0, levels);
+    EXPECT_EQ(levels, (std::vector<double>{20.0, 92.0, 164.0}));
+    // A harmonic of 90 and an offset of 10 put it at 200 degrees: 40 + 72 k.
+    LevelsInRange(LineDegree(100.0, 90.0, 10.0), 72.0, 100.0, 260.0, levels);
+    EXPECT_EQ(levels, (std::vector<double>{112.0, 184.0, 256.0}));
+    // 360 units: a degree is a unit; the ends of the range are inside it.
+    LevelsInRange(LineDegree(359.0, 180.0, 0.0), 360.0, 179.0, 539.0, levels);
+    EXPECT_EQ(levels, (std::vector<double>{179.0, 539.0}));
+    // Negative prices are turns below zero.
+    LevelsInRange(LineDegree(90.0, 0.0, 0.0), 72.0, -100.0, 0.0, levels);
+    EXPECT_EQ(levels, (std::vector<double>{-54.0}));
+    // Offsets below zero wrap.
+    EXPECT_DOUBLE_EQ(LineDegree(5.0, 0.0, -10.0), 355.0);
+    EXPECT_DOUBLE_EQ(LinePrice(355.0, 72.0, 2), 71.0 + 144.0);
+    LevelsInRange(10.0, 72.0, 5.0, 1.0, levels);
+    EXPECT_TRUE(levels.empty());
+}
+
+// The price monitor turns a price into a degree by its own rule: every level of a line must
+// come back to the line's degree through it.
+TEST(PriceLines, LevelsMapBackToTheBodysDegreeThroughTheMonitorsRule) {
+    std::vector<double> levels;
+    const double jed = JulianDate(6, 15, 1995, 17, 0);
+    for (int code : {-3, -4, -5, -10, 5, 3}) {
+        const double longitude = BodyLongitude(jed, code);
+        LevelsInRange(LineDegree(longitude, 0.0, 0.0), 72.0, 1.0, 8000.0, levels);
+        ASSERT_GT(levels.size(), 100u);
+        for (double price : levels) {
+            char line[96];
+            std::snprintf(line, sizeof line, "6 15 1995 17 0 0 0 0 %.9f\n", price);
+            PriceReading reading;
+            std::string error;
+            ASSERT_TRUE(ParsePriceText(line, reading, error)) << error;
+            // The file's nine decimals leave a little over 1e-8 units, i.e. 5e-8 degrees.
+            EXPECT_NEAR(reading.degree, longitude, 1e-6) << code << " at " << price;
+            EXPECT_NEAR(PriceDegree(price, 72.0), longitude, 1e-9);
+        }
+    }
+    EXPECT_DOUBLE_EQ(PriceDegree(3600.0 + 90.0, 360.0), 90.0);
+}
+
+TEST(PriceLines, SettingsAreRefusedWithTheirFault) {
+    LineSettings settings;
+    settings.bodies = {-4, 5};
+    EXPECT_EQ(CheckLineSettings(settings), "");
+    settings.unitsPerCircle = 0.0;
+    EXPECT_EQ(CheckLineSettings(settings), "units per circle must be a number above 0, not 0");
+    settings.unitsPerCircle = -3.0;
+    EXPECT_EQ(CheckLineSettings(settings), "units per circle must be a number above 0, not -3");
+    settings.unitsPerCircle = 72.0;
+    settings.harmonics.clear();
+    EXPECT_EQ(CheckLineSettings(settings), "the list of harmonics is empty");
+    settings.harmonics = {0.0};
+    settings.bodies = {77};
+    EXPECT_EQ(CheckLineSettings(settings), "77 is no body code");
+}
+
+TEST(PriceLines, WrapsEndOnTheBoundaryWithoutAStroke) {
+    std::vector<std::vector<LinePoint>> pieces;
+    std::size_t count = 0;
+    const double x[] = {0, 1, 2, 3};
+    const double forward[] = {350, 355, 5, 10};
+    TurnPieces(x, forward, 4, 72.0, pieces, count);
+    ASSERT_EQ(count, 2u);
+    ASSERT_EQ(pieces[0].size(), 3u);
+    EXPECT_DOUBLE_EQ(pieces[0][1].price, 71.0);
+    EXPECT_DOUBLE_EQ(pieces[0][2].x, 1.5);
+    EXPECT_DOUBLE_EQ(pieces[0][2].price, 72.0);
+    ASSERT_EQ(pieces[1].size(), 3u);
+    EXPECT_DOUBLE_EQ(pieces[1][0].x, 1.5);
+    EXPECT_DOUBLE_EQ(pieces[1][0].price, 0.0);
+    EXPECT_DOUBLE_EQ(pieces[1][2].price, 2.0);
+
+    // Retrograde back over 0: the piece ends at the bottom, the next starts at the top.
+    const double backward[] = {10, 2, 358, 350};
+    TurnPieces(x, backward, 4, 72.0, pieces, count);
+    ASSERT_EQ(count, 2u);
+    EXPECT_DOUBLE_EQ(pieces[0].back().x, 1.5);
+    EXPECT_DOUBLE_EQ(pieces[0].back().price, 0.0);
+    EXPECT_DOUBLE_EQ(pieces[1].front().x, 1.5);
+    EXPECT_DOUBLE_EQ(pieces[1].front().price, 72.0);
+
+    // The Moon, sampled daily for a year: every wrap is a new piece, no piece jumps.
+    std::vector<double> xs, degrees;
+    const double start = JulianDate(1, 1, 1996, 17, 0);
+    for (int day = 0; day < 366; ++day) {
+        xs.push_back(day);
+        degrees.push_back(BodyLongitude(start + day, -10));
+    }
+    TurnPieces(xs.data(), degrees.data(), xs.size(), 72.0, pieces, count);
+    EXPECT_GE(count, 13u);
+    EXPECT_LE(count, 15u);
+    for (std::size_t p = 0; p < count; ++p) {
+        for (std::size_t i = 0; i < pieces[p].size(); ++i) {
+            EXPECT_GE(pieces[p][i].price, 0.0);
+            EXPECT_LE(pieces[p][i].price, 72.0);
+            if (i > 0) {
+                EXPECT_LT(std::fabs(pieces[p][i].price - pieces[p][i - 1].price), 4.0);
+            }
+        }
+        if (p + 1 < count) {
+            EXPECT_EQ(pieces[p].back().price, 72.0);
+            EXPECT_EQ(pieces[p + 1].front().price, 0.0);
+            EXPECT_EQ(pieces[p].back().x, pieces[p + 1].front().x);
+        }
+    }
+}
+
+TEST(PriceLines, SamplerComputesOnlyColumnsNewToItsGrid) {
+    CLongitudeSampler sampler;
+    const double step = 3600.0;
+    const std::int64_t first = 800000;  // hours since 1970: 2061
+    const double* values = sampler.Sample(-4, PositionSource::Series, step, first, 100);
+    EXPECT_EQ(sampler.Computed(), 100u);
+    EXPECT_EQ(values[7], BodyLongitude(JedOfSeconds((first + 7) * step), -4));
+    values = sampler.Sample(-4, PositionSource::Series, step, first + 30, 100);
+    EXPECT_EQ(sampler.Computed(), 130u);
+    EXPECT_EQ(values[0], BodyLongitude(JedOfSeconds((first + 30) * step), -4));
+    EXPECT_EQ(values[99], BodyLongitude(JedOfSeconds((first + 129) * step), -4));
+    // Another body keeps its own; another step starts over.
+    sampler.Sample(-5, PositionSource::Series, step, first, 10);
+    EXPECT_EQ(sampler.Computed(), 140u);
+    sampler.Sample(-4, PositionSource::Series, step * 2, first, 10);
+    EXPECT_EQ(sampler.Computed(), 150u);
+}
+
+}  // namespace
+}  // namespace prices

@@ -1,0 +1,125 @@
+#include "render/qt_surface_writer.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <cstdio>
+
+#include "platform/atomic_file.h"
+#include "render/qt_painter_device.h"
+#include "render/qt_png_encoder.h"
+
+namespace {
+
+constexpr double kScreenDpi = 96.0;
+// Fine enough that the thinnest pen is a geometric line on paper.
+constexpr int kPdfDpi = 1200;
+
+bool CheckSize(const SurfaceSize& size, std::string& error) {
+    if (size.width < 1 || size.height < 1 || size.width > kMaxSurfacePixels ||
+        size.height > kMaxSurfacePixels || size.unitsPerPixel < 1) {
+        error = "the drawing must be 1 to " + std::to_string(kMaxSurfacePixels) +
+                " pixels on each side, not " + std::to_string(size.width) + "x" +
+                std::to_string(size.height);
+        return false;
+    }
+    return true;
+}
+
+bool Deliver(const std::string& path, const QByteArray& bytes, std::string& error) {
+    const std::string_view data(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (path == "-") {
+        if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size() ||
+            std::fflush(stdout) != 0) {
+            error = "cannot write to standard output";
+            return false;
+        }
+        return true;
+    }
+    return caelvane::WriteFileAtomically(path, data, error);
+}
+
+}  // namespace
+
+void PaintSurface(QPainter& painter, const SurfaceSize& size, double scale,
+                  const SurfaceDrawer& draw) {
+    painter.fillRect(QRectF(0, 0, size.width * scale, size.height * scale), Qt::white);
+    const double dpi = 1000.0 / size.unitsPerPixel * scale;
+    CQtPainterDevice device(painter, dpi, dpi);
+    draw(device);
+}
+
+bool WriteSurfacePng(const std::string& path, const SurfaceSize& size, const SurfaceDrawer& draw,
+                     std::string& error) {
+    if (!CheckSize(size, error)) return false;
+    QImage image(size.width, size.height, QImage::Format_RGB32);
+    if (image.isNull()) {
+        error = "not enough memory for an image of " + std::to_string(size.width) + "x" +
+                std::to_string(size.height) + " pixels";
+        return false;
+    }
+    {
+        QPainter painter(&image);
+        PaintSurface(painter, size, 1.0, draw);
+    }
+    const QByteArray png = EncodePng(std::move(image));
+    if (png.isEmpty()) {
+        error = "cannot encode the PNG image for " + path;
+        return false;
+    }
+    return Deliver(path, png, error);
+}
+
+bool WriteSurfaceSvg(const std::string& path, const std::string& title, const SurfaceSize& size,
+                     const SurfaceDrawer& draw, std::string& error) {
+    if (!CheckSize(size, error)) return false;
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setResolution(static_cast<int>(kScreenDpi));
+        generator.setSize(QSize(size.width, size.height));
+        generator.setViewBox(QRect(0, 0, size.width, size.height));
+        generator.setTitle(QString::fromStdString(title));
+        QPainter painter;
+        if (!painter.begin(&generator)) {
+            error = "cannot start an SVG drawing for " + path;
+            return false;
+        }
+        PaintSurface(painter, size, 1.0, draw);
+        painter.end();
+    }
+    return Deliver(path, bytes, error);
+}
+
+bool WriteSurfacePdf(const std::string& path, const std::string& title, const SurfaceSize& size,
+                     const SurfaceDrawer& draw, std::string& error) {
+    if (!CheckSize(size, error)) return false;
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(kPdfDpi);
+        const QSizeF inches(size.width / kScreenDpi, size.height / kScreenDpi);
+        writer.setPageLayout(QPageLayout(QPageSize(inches, QPageSize::Inch), QPageLayout::Portrait,
+                                         QMarginsF(0, 0, 0, 0), QPageLayout::Inch));
+        writer.setTitle(QString::fromStdString(title));
+        writer.setCreator(QStringLiteral("Caelvane"));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            error = "cannot start a PDF document for " + path;
+            return false;
+        }
+        PaintSurface(painter, size, kPdfDpi / kScreenDpi, draw);
+        painter.end();
+    }
+    return Deliver(path, bytes, error);
+}
