@@ -1,0 +1,257 @@
+#include "app/price_chart_view.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "render/qt_painter_device.h"
+
+namespace {
+
+const prices::PriceSeries& EmptySeries() {
+    static const prices::PriceSeries empty;
+    return empty;
+}
+
+}  // namespace
+
+CPriceChartView::CPriceChartView(QWidget* parent)
+    : QWidget(parent),
+      m_series(std::shared_ptr<const prices::PriceSeries>(&EmptySeries(),
+                                                          [](const prices::PriceSeries*) {})) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(Qt::CrossCursor);
+    setMinimumSize(320, 240);
+    setToolTip(
+        tr("Wheel: zoom the dates about the cursor\n"
+           "Ctrl+wheel: zoom both axes\n"
+           "Shift+wheel, or the wheel over the price axis: zoom the prices\n"
+           "Drag: move the chart; double click or Home: show everything\n"
+           "Arrows: move; + and -: zoom the dates; Ctrl with + and -: zoom the prices"));
+    m_window = prices::FitWindow(*m_series, false);
+}
+
+void CPriceChartView::SetSeries(std::shared_ptr<const prices::PriceSeries> series) {
+    m_series = std::move(series);
+    m_window = prices::FitWindow(*m_series, m_options.logScale);
+    ChartChanged();
+}
+
+void CPriceChartView::SetOptions(const prices::ChartOptions& options) {
+    m_options = options;
+    ChartChanged();
+}
+
+void CPriceChartView::SetChartWindow(const prices::ChartWindow& window) {
+    m_window = window;
+    ChartChanged();
+}
+
+prices::CChartFrame CPriceChartView::Frame() const {
+    return prices::CChartFrame(width(), height(), m_window, m_options.logScale);
+}
+
+void CPriceChartView::FitAll() {
+    SetChartWindow(prices::FitWindow(*m_series, m_options.logScale));
+}
+
+void CPriceChartView::ZoomAt(double x, double y, double factor, bool times, bool prices) {
+    SetChartWindow(prices::ZoomWindow(Frame(), x, y, factor, times, prices));
+}
+
+void CPriceChartView::ZoomAtCenter(double factor, bool times, bool prices) {
+    const prices::CChartFrame frame = Frame();
+    ZoomAt((frame.Left() + frame.Right()) / 2, (frame.Top() + frame.Bottom()) / 2, factor, times,
+           prices);
+}
+
+void CPriceChartView::PanBy(double fromX, double fromY, double toX, double toY) {
+    SetChartWindow(prices::PanWindow(Frame(), fromX, fromY, toX, toY));
+}
+
+void CPriceChartView::ChartChanged() {
+    m_pixmapStale = true;
+    UpdateReadout();
+    update();
+    emit chartWindowChanged();
+}
+
+void CPriceChartView::SetCrosshair(std::optional<QPointF> point) {
+    if (point == m_crosshair) return;
+    m_crosshair = point;
+    UpdateReadout();
+    update();
+}
+
+void CPriceChartView::UpdateReadout() {
+    const prices::CChartFrame frame = Frame();
+    QString text;
+    if (m_crosshair && frame.InPlot(m_crosshair->x(), m_crosshair->y())) {
+        pricewin::ReadChartAt(frame, m_options, m_crosshair->x(), m_crosshair->y(), m_readout);
+        text =
+            QString::fromStdString(pricewin::FormatReadout(m_readout, frame, m_series->intraday));
+    }
+    if (text != m_readoutText) {
+        m_readoutText = text;
+        emit readoutChanged(m_readoutText);
+    }
+}
+
+void CPriceChartView::DrawOn(CDrawingDevice& device, int width, int height) const {
+    const prices::CChartFrame frame(width, height, m_window, m_options.logScale);
+    prices::ChartCache cache;
+    device.Begin();
+    prices::DrawPriceChart(device, *m_series, m_options, frame, cache);
+    device.End();
+}
+
+void CPriceChartView::paintEvent(QPaintEvent*) {
+    const prices::CChartFrame frame = Frame();
+    if (m_pixmapStale || m_pixmap.size() != size()) {
+        // The pixmap is kept at the widget's size, so a redraw reuses its memory.
+        if (m_pixmap.size() != size()) m_pixmap = QPixmap(size());
+        QPainter chart(&m_pixmap);
+        chart.fillRect(m_pixmap.rect(), Qt::white);
+        CQtPainterDevice device(chart, prices::kDevicePixelDpi, prices::kDevicePixelDpi);
+        device.Begin();
+        prices::DrawPriceChart(device, *m_series, m_options, frame, m_cache);
+        device.End();
+        m_pixmapStale = false;
+        ++m_chartDraws;
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_pixmap);
+    if (m_crosshair && frame.InPlot(m_crosshair->x(), m_crosshair->y()))
+        PaintCrosshair(painter, frame);
+}
+
+void CPriceChartView::PaintCrosshair(QPainter& painter, const prices::CChartFrame& frame) const {
+    const double x = std::round(m_crosshair->x()) + 0.5, y = std::round(m_crosshair->y()) + 0.5;
+    QPen pen(QColor(60, 60, 60), 1, Qt::DashLine);
+    painter.setPen(pen);
+    painter.drawLine(QPointF(x, frame.Top()), QPointF(x, frame.Bottom()));
+    painter.drawLine(QPointF(frame.Left(), y), QPointF(frame.Right(), y));
+
+    // The price and its degree on the price axis, the date on the date axis, as tags that
+    // cover the axis labels under them.
+    const QFontMetrics metrics(font());
+    const auto tag = [&](const QString& text, QPointF anchor, bool onPriceAxis) {
+        QRectF box = metrics.boundingRect(text);
+        box.setSize(box.size() + QSizeF(8, 4));
+        if (onPriceAxis) {
+            box.moveTopLeft(QPointF(frame.Right() + 1, anchor.y() - box.height() / 2));
+            if (box.right() > width()) box.moveRight(width());
+        } else {
+            box.moveTopLeft(QPointF(anchor.x() - box.width() / 2, frame.Bottom() + 1));
+            if (box.left() < 0) box.moveLeft(0);
+            if (box.right() > width()) box.moveRight(width());
+        }
+        painter.fillRect(box, QColor(40, 40, 40));
+        painter.setPen(Qt::white);
+        painter.drawText(box, Qt::AlignCenter, text);
+    };
+    const double step = std::fabs(frame.PriceOfY(frame.Top()) - frame.PriceOfY(frame.Bottom())) /
+                        std::max(1.0, frame.Bottom() - frame.Top());
+    tag(QString::fromStdString(prices::FormatPrice(m_readout.price, step)), {x, y}, true);
+    tag(QStringLiteral("%1\u00B0").arg(m_readout.degree, 0, 'f', 1), {x, y + metrics.height() + 4},
+        true);
+    const bool withClock =
+        m_series->intraday || frame.Window().timeRight - frame.Window().timeLeft < 3.0 * 86400.0;
+    tag(QString::fromStdString(prices::FormatBarTime(m_readout.time, withClock)), {x, y}, false);
+}
+
+void CPriceChartView::resizeEvent(QResizeEvent*) {
+    m_pixmapStale = true;
+    UpdateReadout();
+}
+
+void CPriceChartView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        m_dragFrom = event->position();
+        setCursor(Qt::ClosedHandCursor);
+    }
+}
+
+void CPriceChartView::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF at = event->position();
+    if (m_dragFrom && (event->buttons() & Qt::LeftButton)) {
+        const QPointF from = *m_dragFrom;
+        m_dragFrom = at;
+        m_crosshair = at;
+        PanBy(from.x(), from.y(), at.x(), at.y());
+        return;
+    }
+    SetCrosshair(at);
+}
+
+void CPriceChartView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        m_dragFrom.reset();
+        setCursor(Qt::CrossCursor);
+    }
+}
+
+void CPriceChartView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) FitAll();
+}
+
+void CPriceChartView::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    if (delta == 0) return;
+    event->accept();
+    const double factor = std::pow(kZoomStep, delta / 120.0);
+    const QPointF at = event->position();
+    const prices::CChartFrame frame = Frame();
+    const Qt::KeyboardModifiers keys = event->modifiers();
+    const bool overPriceAxis = at.x() > frame.Right();
+    if ((keys & Qt::ShiftModifier) || overPriceAxis) {
+        ZoomAt(at.x(), at.y(), factor, false, true);
+    } else if (keys & Qt::ControlModifier) {
+        ZoomAt(at.x(), at.y(), factor, true, true);
+    } else {
+        ZoomAt(at.x(), at.y(), factor, true, false);
+    }
+}
+
+void CPriceChartView::keyPressEvent(QKeyEvent* event) {
+    const prices::CChartFrame frame = Frame();
+    const double cx = (frame.Left() + frame.Right()) / 2, cy = (frame.Top() + frame.Bottom()) / 2;
+    const double dx = (frame.Right() - frame.Left()) * kPanShare;
+    const double dy = (frame.Bottom() - frame.Top()) * kPanShare;
+    const bool prices = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+        // An arrow brings what lies that way into view.
+        case Qt::Key_Left:
+            PanBy(cx, cy, cx + dx, cy);
+            return;
+        case Qt::Key_Right:
+            PanBy(cx, cy, cx - dx, cy);
+            return;
+        case Qt::Key_Up:
+            PanBy(cx, cy, cx, cy + dy);
+            return;
+        case Qt::Key_Down:
+            PanBy(cx, cy, cx, cy - dy);
+            return;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            ZoomAtCenter(kZoomStep, !prices, prices);
+            return;
+        case Qt::Key_Minus:
+            ZoomAtCenter(1.0 / kZoomStep, !prices, prices);
+            return;
+        case Qt::Key_Home:
+            FitAll();
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void CPriceChartView::leaveEvent(QEvent*) {
+    if (!m_dragFrom) SetCrosshair(std::nullopt);
+}
