@@ -26,13 +26,13 @@ CPriceChartView::CPriceChartView(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::CrossCursor);
     setMinimumSize(320, 240);
-    setToolTip(
-        tr("Wheel: zoom the dates about the cursor\n"
-           "Ctrl+wheel: zoom both axes\n"
-           "Shift+wheel, or the wheel over the price axis: zoom the prices\n"
-           "Drag: move the chart; double click or Home: show everything\n"
-           "Arrows: move; + and -: zoom the dates; Ctrl with + and -: zoom the prices"));
     m_window = prices::FitWindow(*m_series, false);
+}
+
+QString CPriceChartView::Hint() {
+    return tr(
+        "Wheel: zoom dates   Shift+wheel or wheel on the price axis: zoom prices   "
+        "Ctrl+wheel: both   Drag: move   Double click or Home: show all");
 }
 
 void CPriceChartView::SetSeries(std::shared_ptr<const prices::PriceSeries> series) {
@@ -200,7 +200,9 @@ void CPriceChartView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CPriceChartView::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y();
+    // A wheel that the system turned sideways (Alt) zooms as the upright one does.
+    const int delta =
+        event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
     if (delta == 0) return;
     event->accept();
     const double factor = std::pow(kZoomStep, delta / 120.0);

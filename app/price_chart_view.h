@@ -19,6 +19,10 @@
 class CPriceChartView : public QWidget {
     Q_OBJECT
 public:
+    // How to move about, for the status bar while the mouse is off the chart (a tool tip
+    // would cover the chart whenever the mouse rests).
+    static QString Hint();
+
     // One wheel notch or key press zooms by this factor.
     static constexpr double kZoomStep = 0.8;
     // One arrow key pans by this share of the plot.

@@ -25,7 +25,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QRegularExpression>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -84,7 +84,10 @@ CPriceChartWindow::CPriceChartWindow(std::shared_ptr<const prices::PriceSeries> 
     m_readout->setObjectName(QStringLiteral("readout"));
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusBar()->addWidget(m_readout, 1);
-    connect(m_view, &CPriceChartView::readoutChanged, m_readout, &QLabel::setText);
+    m_readout->setText(CPriceChartView::Hint());
+    connect(m_view, &CPriceChartView::readoutChanged, m_readout, [this](const QString& text) {
+        m_readout->setText(text.isEmpty() ? CPriceChartView::Hint() : text);
+    });
 
     BuildPanel();
     BuildMenus();
@@ -119,7 +122,11 @@ CPriceChartWindow::CPriceChartWindow(std::shared_ptr<const prices::PriceSeries> 
     FillBodies(shown);
     m_view->SetSeries(m_series);
     Apply(restored ? &*restored : nullptr);
-    resize(1100, 700);
+    // Large, but whole on the screen, status bar included, and centred on it.
+    const QRect screen =
+        (parent != nullptr ? parent->screen() : this->screen())->availableGeometry();
+    resize(std::min(1200, screen.width() * 9 / 10), std::min(760, screen.height() * 85 / 100));
+    move(screen.center() - rect().center());
 }
 
 CPriceChartWindow::~CPriceChartWindow() {
@@ -393,7 +400,8 @@ QString CPriceChartWindow::PanelMessage() const {
 }
 
 QString CPriceChartWindow::ReadoutText() const {
-    return m_readout->text();
+    const QString text = m_readout->text();
+    return text == CPriceChartView::Hint() ? QString() : text;
 }
 
 const prices::ChartOptions& CPriceChartWindow::Options() const {

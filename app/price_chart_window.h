@@ -45,7 +45,7 @@ public:
     void SetBodyColor(const QString& name, COLORREF color);
     // The panel's note on a refused value ("" when all is well).
     QString PanelMessage() const;
-    // The status bar's readout of the crosshair.
+    // The status bar's readout of the crosshair ("" while it shows the hint).
     QString ReadoutText() const;
 
     // Writes the chart as the window shows it to `path`: PNG, SVG or PDF by its suffix, of

@@ -6,6 +6,7 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -184,6 +185,8 @@ private slots:
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(view, &leave);
         QVERIFY(window->ReadoutText().isEmpty());
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("readout"))->text(),
+                 CPriceChartView::Hint());
     }
 
     void wheelDragAndKeysMoveTheWindowAsTheCoreSays() {
