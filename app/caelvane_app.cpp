@@ -387,7 +387,7 @@ void CCaelvaneApp::OnFileOpenPrices() {
 }
 
 CPriceChartWindow* CCaelvaneApp::OpenPriceFile(const QString& path) {
-    return OpenPriceChart(path, m_priceSettings.get(), *m_host, m_mainFrame);
+    return OpenPriceChart(path, m_priceSettings.get(), *m_host, m_mainFrame, m_positions->Source());
 }
 
 CCaelvaneDoc* CCaelvaneApp::OpenDocumentFile(const QString& path) {

@@ -111,11 +111,17 @@ void CPriceChartView::DrawOn(CDrawingDevice& device, int width, int height) cons
 
 void CPriceChartView::paintEvent(QPaintEvent*) {
     const prices::CChartFrame frame = Frame();
-    if (m_pixmapStale || m_pixmap.size() != size()) {
-        // The pixmap is kept at the widget's size, so a redraw reuses its memory.
-        if (m_pixmap.size() != size()) m_pixmap = QPixmap(size());
+    // The pixmap has the screen's own pixels (sharp on a high-resolution screen) and is kept
+    // while the size stays, so a redraw reuses its memory.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (m_pixmapStale || m_pixmap.size() != pixels) {
+        if (m_pixmap.size() != pixels) {
+            m_pixmap = QPixmap(pixels);
+            m_pixmap.setDevicePixelRatio(ratio);
+        }
         QPainter chart(&m_pixmap);
-        chart.fillRect(m_pixmap.rect(), Qt::white);
+        chart.fillRect(rect(), Qt::white);
         CQtPainterDevice device(chart, prices::kDevicePixelDpi, prices::kDevicePixelDpi);
         device.Begin();
         prices::DrawPriceChart(device, *m_series, m_options, frame, m_cache);

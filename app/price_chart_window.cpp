@@ -69,7 +69,8 @@ bool IsPriceFileName(const QString& path) {
 
 CPriceChartWindow::CPriceChartWindow(std::shared_ptr<const prices::PriceSeries> series,
                                      const QString& path, CPriceChartSettingsStore* store,
-                                     caelvane::CQtHostServices& host, QWidget* parent)
+                                     caelvane::CQtHostServices& host, QWidget* parent,
+                                     PositionSource source)
     : QMainWindow(parent, Qt::Window),
       m_series(std::move(series)),
       m_path(path),
@@ -106,7 +107,8 @@ CPriceChartWindow::CPriceChartWindow(std::shared_ptr<const prices::PriceSeries> 
         m_harmonics = options.lines.harmonics;
         m_harmonicsEdit->setText(QString::fromStdString(pricewin::FormatHarmonics(m_harmonics)));
     } else {
-        const QSignalBlocker block(m_style);
+        const QSignalBlocker block(m_style), blockSource(m_source);
+        m_source->setCurrentIndex(m_source->findData(static_cast<int>(source)));
         m_style->setCurrentIndex(m_style->findData(static_cast<int>(
             m_series->hasOhlc ? prices::BarStyle::Candles : prices::BarStyle::CloseLine)));
     }
@@ -534,7 +536,8 @@ void CPriceChartWindow::closeEvent(QCloseEvent* event) {
 }
 
 CPriceChartWindow* OpenPriceChart(const QString& path, CPriceChartSettingsStore* store,
-                                  caelvane::CQtHostServices& host, QWidget* parent) {
+                                  caelvane::CQtHostServices& host, QWidget* parent,
+                                  PositionSource source) {
     const QString key = CPriceChartSettingsStore::Key(path);
     if (parent != nullptr) {
         for (CPriceChartWindow* open :
@@ -574,7 +577,7 @@ CPriceChartWindow* OpenPriceChart(const QString& path, CPriceChartSettingsStore*
                                   QString::fromStdString(retry.firstSkipped)));
         series = std::move(good);
     }
-    auto* window = new CPriceChartWindow(std::move(series), path, store, host, parent);
+    auto* window = new CPriceChartWindow(std::move(series), path, store, host, parent, source);
     window->show();
     window->raise();
     window->activateWindow();

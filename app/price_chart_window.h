@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/price_chart_settings.h"
+#include "ephemeris/position_source.h"
 #include "prices/price_chart.h"
 
 class CPriceChartView;
@@ -31,9 +32,10 @@ class CPriceChartWindow : public QMainWindow {
 public:
     // Shows `series`, read from `path`; choices come from and go to `store` (may be null).
     // Messages go through `host`. `parent` ends the window with it.
+    // Positions come from `source` until the user chooses otherwise for this file.
     CPriceChartWindow(std::shared_ptr<const prices::PriceSeries> series, const QString& path,
                       CPriceChartSettingsStore* store, caelvane::CQtHostServices& host,
-                      QWidget* parent);
+                      QWidget* parent, PositionSource source = kDefaultPositionSource);
     ~CPriceChartWindow() override;
 
     CPriceChartView* View() const { return m_view; }
@@ -108,7 +110,8 @@ private:
 // fault the user may keep the good rows, and is told how many were left out. nullptr when
 // nothing was opened.
 CPriceChartWindow* OpenPriceChart(const QString& path, CPriceChartSettingsStore* store,
-                                  caelvane::CQtHostServices& host, QWidget* parent);
+                                  caelvane::CQtHostServices& host, QWidget* parent,
+                                  PositionSource source = kDefaultPositionSource);
 
 // Whether `path` names a file that opens as prices (.csv, .txt) rather than as a job.
 bool IsPriceFileName(const QString& path);

@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "app/command_ids.h"
+#include "app/positions_choice.h"
 #include "app/price_chart_settings.h"
 #include "app/price_chart_view.h"
 #include "app/price_chart_window.h"
@@ -187,6 +188,26 @@ private slots:
         QVERIFY(window->ReadoutText().isEmpty());
         QCOMPARE(window->findChild<QLabel*>(QStringLiteral("readout"))->text(),
                  CPriceChartView::Hint());
+    }
+
+    void positionsFollowTheProgramUntilChosenForTheFile() {
+        if (!PrecisePositionsAvailable()) QSKIP("this build has no precise source");
+        // A profile of its own: the other tests have kept choices for the example.
+        AppFixture fixture(m_dir.filePath("precise/profile.ini"));
+        fixture.App().Positions().Choose(PositionSource::Precise);
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
+        QCOMPARE(window->Options().lines.source, PositionSource::Precise);
+        Check(*window, "Saturn");
+        CPriceChartView* view = window->View();
+        view->SetCrosshair(QPointF(300, 200));
+        const int saturn = BodyCode(*FindBody("Saturn"), Frame::Geocentric);
+        QCOMPARE(view->Readout().bodies.at(0).longitude,
+                 BodyLongitude(prices::JedOfSeconds(view->Readout().time), saturn,
+                               PositionSource::Precise));
+        window->findChild<QComboBox*>(QStringLiteral("positions"))->setCurrentIndex(0);
+        QCOMPARE(view->Readout().bodies.at(0).longitude,
+                 BodyLongitude(prices::JedOfSeconds(view->Readout().time), saturn,
+                               PositionSource::Series));
     }
 
     void wheelDragAndKeysMoveTheWindowAsTheCoreSays() {
