@@ -136,6 +136,7 @@ CPriceChartWindow::~CPriceChartWindow() {
 }
 
 void CPriceChartWindow::BuildPanel() {
+    // Mnemonics: none on F or V, which open the window's menus.
     auto* panel = new QWidget(this);
     auto* form = new QFormLayout;
 
@@ -154,7 +155,7 @@ void CPriceChartWindow::BuildPanel() {
     m_frame->setObjectName(QStringLiteral("frame"));
     m_frame->addItem(tr("Geocentric"), static_cast<int>(Frame::Geocentric));
     m_frame->addItem(tr("Heliocentric"), static_cast<int>(Frame::Heliocentric));
-    form->addRow(tr("&Frame:"), m_frame);
+    form->addRow(tr("Fra&me:"), m_frame);
 
     m_source = new QComboBox(panel);
     m_source->setObjectName(QStringLiteral("positions"));
@@ -209,7 +210,7 @@ void CPriceChartWindow::BuildPanel() {
     layout->addWidget(color);
     auto* lines = new QFormLayout;
     lines->addRow(tr("&Units per circle:"), m_units);
-    lines->addRow(tr("O&ffset:"), m_offset);
+    lines->addRow(tr("Off&set:"), m_offset);
     lines->addRow(tr("&Harmonics:"), m_harmonicsEdit);
     layout->addLayout(lines);
     layout->addWidget(m_message);
@@ -483,6 +484,7 @@ void CPriceChartWindow::OnPrint() {
 
 void CPriceChartWindow::OnPrintPreview() {
     QPrintPreviewDialog dialog(&Printer(), this);
+    dialog.resize(size() * 9 / 10);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* printer) { PrintTo(*printer); });
     dialog.exec();
