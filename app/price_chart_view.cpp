@@ -77,7 +77,6 @@ void CPriceChartView::ChartChanged() {
     m_pixmapStale = true;
     UpdateReadout();
     update();
-    emit chartWindowChanged();
 }
 
 void CPriceChartView::SetCrosshair(std::optional<QPointF> point) {

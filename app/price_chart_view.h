@@ -61,7 +61,6 @@ public:
 
 signals:
     void readoutChanged(const QString& text);
-    void chartWindowChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -50,6 +50,17 @@ QColor QColorOf(COLORREF color) {
     return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
 }
 
+// Shows a value as short as it reads ("72", "0.25"), not padded to the decimals it may take.
+class CPlainSpinBox : public QDoubleSpinBox {
+public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+
+protected:
+    QString textFromValue(double value) const override {
+        return locale().toString(value, 'g', 12).remove(locale().groupSeparator());
+    }
+};
+
 QIcon Swatch(COLORREF color) {
     QPixmap pixmap(14, 14);
     pixmap.fill(QColorOf(color));
@@ -176,13 +187,13 @@ void CPriceChartWindow::BuildPanel() {
     auto* color = new QPushButton(tr("&Colour..."), panel);
     color->setToolTip(tr("The colour of the selected body's lines"));
 
-    m_units = new QDoubleSpinBox(panel);
+    m_units = new CPlainSpinBox(panel);
     m_units->setObjectName(QStringLiteral("unitsPerCircle"));
     m_units->setDecimals(4);
     m_units->setRange(0.0001, 1e9);
     m_units->setValue(prices::kDefaultUnitsPerCircle);
     m_units->setToolTip(tr("Price units of one turn of the zodiac (72: a degree is 0.2)"));
-    m_offset = new QDoubleSpinBox(panel);
+    m_offset = new CPlainSpinBox(panel);
     m_offset->setObjectName(QStringLiteral("offset"));
     m_offset->setDecimals(2);
     m_offset->setRange(-360.0, 360.0);
