@@ -176,8 +176,9 @@ CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) 
     });
     connect(m_mainFrame, &CMainFrame::filesDropped, this, [this](const QStringList& paths) {
         for (const QString& path : paths) {
+            // Text files are as often notes as bars: one that holds none is left alone.
             if (IsPriceFileName(path))
-                OpenPriceFile(path);
+                OpenPriceFile(path, IsTextFileName(path));
             else
                 OpenDocumentFile(path);
         }
@@ -386,8 +387,9 @@ void CCaelvaneApp::OnFileOpenPrices() {
     if (!path.isEmpty()) OpenPriceFile(path);
 }
 
-CPriceChartWindow* CCaelvaneApp::OpenPriceFile(const QString& path) {
-    return OpenPriceChart(path, m_priceSettings.get(), *m_host, m_mainFrame, m_positions->Source());
+CPriceChartWindow* CCaelvaneApp::OpenPriceFile(const QString& path, bool onlyIfBars) {
+    return OpenPriceChart(path, m_priceSettings.get(), *m_host, m_mainFrame, m_positions->Source(),
+                          onlyIfBars);
 }
 
 CCaelvaneDoc* CCaelvaneApp::OpenDocumentFile(const QString& path) {

@@ -85,7 +85,8 @@ public:
     CCaelvaneDoc* OpenNativeFile(const QByteArray& path);
     // File > Open Prices: a bar file in a price chart window.
     void OnFileOpenPrices();
-    CPriceChartWindow* OpenPriceFile(const QString& path);
+    // `onlyIfBars`: a file without bars is passed over silently (see OpenPriceChart).
+    CPriceChartWindow* OpenPriceFile(const QString& path, bool onlyIfBars = false);
     // Where the price chart windows keep their choices per data file.
     CPriceChartSettingsStore& PriceSettings() const { return *m_priceSettings; }
     // Files handed over by later starts wait here and are opened together once the program is

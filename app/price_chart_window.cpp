@@ -72,6 +72,10 @@ QIcon Swatch(COLORREF color) {
 
 }  // namespace
 
+bool IsTextFileName(const QString& path) {
+    return QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0;
+}
+
 bool IsPriceFileName(const QString& path) {
     const QString suffix = QFileInfo(path).suffix();
     return suffix.compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0 ||
@@ -550,7 +554,7 @@ void CPriceChartWindow::closeEvent(QCloseEvent* event) {
 
 CPriceChartWindow* OpenPriceChart(const QString& path, CPriceChartSettingsStore* store,
                                   caelvane::CQtHostServices& host, QWidget* parent,
-                                  PositionSource source) {
+                                  PositionSource source, bool onlyIfBars) {
     const QString key = CPriceChartSettingsStore::Key(path);
     if (parent != nullptr) {
         for (CPriceChartWindow* open :
@@ -574,7 +578,7 @@ CPriceChartWindow* OpenPriceChart(const QString& path, CPriceChartSettingsStore*
         auto good = std::make_shared<prices::PriceSeries>();
         const prices::ReadReport retry = prices::ReadOhlcFile(file, options, *good);
         if (!retry.ok || retry.skipped == 0) {
-            host.ShowMessage(error);
+            if (!onlyIfBars) host.ShowMessage(error);
             return nullptr;
         }
         const QString count = retry.skipped == 1 ? QObject::tr("the one row")

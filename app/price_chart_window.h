@@ -107,11 +107,15 @@ private:
 
 // Opens the bar file at `path` in a price chart window over `parent`, or raises the one that
 // shows it already. A file that cannot be read is reported through `host`; when a row is at
-// fault the user may keep the good rows, and is told how many were left out. nullptr when
-// nothing was opened.
+// fault the user may keep the good rows, and is told how many were left out. With
+// `onlyIfBars`, a file that holds no bars at all (a text file of notes dropped with others) is
+// passed over without a word. nullptr when nothing was opened.
 CPriceChartWindow* OpenPriceChart(const QString& path, CPriceChartSettingsStore* store,
                                   caelvane::CQtHostServices& host, QWidget* parent,
-                                  PositionSource source = kDefaultPositionSource);
+                                  PositionSource source = kDefaultPositionSource,
+                                  bool onlyIfBars = false);
 
 // Whether `path` names a file that opens as prices (.csv, .txt) rather than as a job.
 bool IsPriceFileName(const QString& path);
+// Whether it is a .txt file: dropped, it opens as prices only when it holds bars.
+bool IsTextFileName(const QString& path);

@@ -123,16 +123,23 @@ private slots:
 
     void droppedFilesOpenByTheirKind() {
         AppFixture fixture(m_dir.filePath("profile.ini"));
+        // A text file of bars opens as prices; one of notes is passed over, as a .doc is.
+        const QString bars = WriteText(m_dir, "bars.txt", "2020-01-02;10,5\n2020-01-03;11\n");
+        const QString notes = WriteText(m_dir, "notes.txt", "call the broker\n");
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(kExample), QUrl::fromLocalFile(m_dir.filePath("x.doc"))});
+        data.setUrls({QUrl::fromLocalFile(kExample), QUrl::fromLocalFile(m_dir.filePath("x.doc")),
+                      QUrl::fromLocalFile(notes), QUrl::fromLocalFile(bars)});
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
                               Qt::NoModifier);
         QApplication::sendEvent(&fixture.Frame(), &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&fixture.Frame(), &drop);
-        QTRY_COMPARE(fixture.Frame().findChildren<CPriceChartWindow*>().size(), 1);
-        QVERIFY(fixture.Windows().isEmpty());  // no job was opened for it
+        QTRY_COMPARE(fixture.Frame().findChildren<CPriceChartWindow*>().size(), 2);
+        const CPriceChartWindow* text = fixture.Frame().findChildren<CPriceChartWindow*>().back();
+        QCOMPARE(text->windowTitle(), QString("Prices - bars.txt"));
+        QCOMPARE(text->View()->Series().bars.at(0).close, 10.5);
+        QVERIFY(fixture.Windows().isEmpty());  // no job was opened for them
         QVERIFY(fixture.host.messages.isEmpty());
     }
 
