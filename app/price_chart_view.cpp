@@ -26,6 +26,9 @@ CPriceChartView::CPriceChartView(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::CrossCursor);
     setMinimumSize(320, 240);
+    m_dragRest.setSingleShot(true);
+    m_dragRest.setInterval(kDragRestMs);
+    connect(&m_dragRest, &QTimer::timeout, this, &CPriceChartView::SettleDrag);
     m_window = prices::FitWindow(*m_series, false);
 }
 
@@ -75,6 +78,8 @@ void CPriceChartView::PanBy(double fromX, double fromY, double toX, double toY) 
 
 void CPriceChartView::ChartChanged() {
     m_pixmapStale = true;
+    m_dragShift = QPointF();
+    m_dragRest.stop();
     UpdateReadout();
     update();
 }
@@ -115,6 +120,8 @@ void CPriceChartView::paintEvent(QPaintEvent*) {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (m_pixmapStale || m_pixmap.size() != pixels) {
+        m_dragShift = QPointF();
+        m_dragRest.stop();
         if (m_pixmap.size() != pixels) {
             m_pixmap = QPixmap(pixels);
             m_pixmap.setDevicePixelRatio(ratio);
@@ -130,6 +137,21 @@ void CPriceChartView::paintEvent(QPaintEvent*) {
     }
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_pixmap);
+    if (!m_dragShift.isNull()) {
+        // The axes, and the plot's border, stay as they were drawn until the chart is drawn
+        // anew.
+        const QRectF plot =
+            QRectF(QPointF(frame.Left(), frame.Top()), QPointF(frame.Right(), frame.Bottom()))
+                .adjusted(1, 1, -1, -1);
+        painter.save();
+        painter.setClipRect(plot);
+        painter.fillRect(plot, Qt::white);
+        // Only the plot moves: the axes' labels beside it must not slide into it.
+        const qreal ratio = m_pixmap.devicePixelRatio();
+        const QRectF source(plot.topLeft() * ratio, plot.size() * ratio);
+        painter.drawPixmap(plot.translated(m_dragShift), m_pixmap, source);
+        painter.restore();
+    }
     if (m_crosshair && frame.InPlot(m_crosshair->x(), m_crosshair->y()))
         PaintCrosshair(painter, frame);
 }
@@ -187,7 +209,13 @@ void CPriceChartView::mouseMoveEvent(QMouseEvent* event) {
         const QPointF from = *m_dragFrom;
         m_dragFrom = at;
         m_crosshair = at;
-        PanBy(from.x(), from.y(), at.x(), at.y());
+        m_window = prices::PanWindow(Frame(), from.x(), from.y(), at.x(), at.y());
+        if (!m_pixmapStale) {
+            m_dragShift += at - from;
+            m_dragRest.start();
+        }
+        UpdateReadout();
+        update();
         return;
     }
     SetCrosshair(at);
@@ -197,7 +225,13 @@ void CPriceChartView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         m_dragFrom.reset();
         setCursor(Qt::CrossCursor);
+        SettleDrag();
     }
+}
+
+void CPriceChartView::SettleDrag() {
+    if (m_dragShift.isNull()) return;
+    ChartChanged();
 }
 
 void CPriceChartView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -3,12 +3,17 @@
 // pixmap that is redrawn only when the window, the options or the size change; the crosshair
 // is painted over it, so a moving mouse never redraws the chart.
 //
+// A pan moves everything in the plot by the mouse's own distance, so while the mouse drags
+// the plot of the last drawing is shown moved, at once, however many lines the chart has;
+// the chart is drawn anew when the mouse rests or lets go.
+//
 // Mouse: the wheel zooms the dates about the cursor; with Ctrl both axes; with Shift, or over
 // the price axis, the prices only. Dragging pans both axes; a double click fits everything.
 // Keys: arrows pan, + and - zoom the dates, Ctrl with + and - zoom the prices, Home fits all.
 #include <QPixmap>
 #include <QPointF>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -27,6 +32,8 @@ public:
     static constexpr double kZoomStep = 0.8;
     // One arrow key pans by this share of the plot.
     static constexpr double kPanShare = 0.1;
+    // A dragging mouse that rests this long has the chart drawn where it is.
+    static constexpr int kDragRestMs = 120;
 
     explicit CPriceChartView(QWidget* parent = nullptr);
 
@@ -58,6 +65,8 @@ public:
 
     // How many times the chart itself has been drawn (not the crosshair), for the tests.
     int ChartDraws() const { return m_chartDraws; }
+    // How far the last drawing is shown moved while a drag has not yet been drawn.
+    QPointF DragShift() const { return m_dragShift; }
 
 signals:
     void readoutChanged(const QString& text);
@@ -75,6 +84,8 @@ protected:
 
 private:
     void ChartChanged();
+    // Draws the chart where the drag has taken it.
+    void SettleDrag();
     void UpdateReadout();
     void PaintCrosshair(QPainter& painter, const prices::CChartFrame& frame) const;
 
@@ -90,4 +101,6 @@ private:
     pricewin::ChartReadout m_readout;
     QString m_readoutText;
     std::optional<QPointF> m_dragFrom;
+    QPointF m_dragShift;
+    QTimer m_dragRest;
 };

@@ -288,6 +288,76 @@ private slots:
         QCOMPARE(view.ChartDraws(), draws);
     }
 
+    void aDragShowsTheLastDrawingMovedUntilTheMouseRests() {
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
+        Check(*window, "Mars");
+        CPriceChartView* view = window->View();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QImage before = view->grab().toImage();
+        const int draws = view->ChartDraws();
+
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(400, 250));
+        const auto drag = [&](QPoint to) {
+            QMouseEvent move(QEvent::MouseMove, to, view->mapToGlobal(to), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(view, &move);
+        };
+        drag(QPoint(380, 260));
+        drag(QPoint(330, 300));
+        const QImage during = view->grab().toImage();
+        QCOMPARE(view->ChartDraws(), draws);
+        QCOMPARE(view->DragShift(), QPointF(-70, 50));
+        // Inside the plot, away from the crosshair, each pixel is the one drawn 70 pixels to
+        // the right of it and 50 above; the strip the drag uncovered is blank.
+        const prices::CChartFrame frame = view->Frame();
+        int compared = 0;
+        for (int y = static_cast<int>(frame.Top()) + 51; y < frame.Bottom(); y += 7) {
+            for (int x = static_cast<int>(frame.Left()) + 1; x < frame.Right() - 70; x += 5) {
+                if (std::abs(x - 330) < 3 || std::abs(y - 300) < 3) continue;
+                QCOMPARE(during.pixel(x, y), before.pixel(x + 70, y - 50));
+                ++compared;
+            }
+        }
+        QVERIFY(compared > 1000);
+        // Nothing of the axes or the border comes into the plot: the strips the drag uncovered,
+        // where the price labels and the border would have come, are blank.
+        int marked = 0;
+        for (int y = static_cast<int>(frame.Top()) + 2; y < frame.Bottom() - 1; ++y) {
+            if (std::abs(y - 300) < 3) continue;  // the crosshair
+            for (int x = static_cast<int>(frame.Left()) + 2; x < frame.Right() - 1; ++x) {
+                if (std::abs(x - 330) < 3) continue;
+                if ((x > frame.Right() - 69 || y < frame.Top() + 49) &&
+                    QColor(during.pixel(x, y)) != QColor(Qt::white))
+                    ++marked;
+            }
+        }
+        QCOMPARE(marked, 0);
+
+        // Resting, the chart is drawn where the drag took it; letting go draws nothing more.
+        QTRY_VERIFY(view->DragShift().isNull());
+        view->repaint();
+        QCOMPARE(view->ChartDraws(), draws + 1);
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(330, 300));
+        view->repaint();
+        QCOMPARE(view->ChartDraws(), draws + 1);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(view, &leave);
+        QString error;
+        const QString png = m_dir.filePath("dragged.png");
+        QVERIFY2(window->ExportTo(png, view->size(), error), qPrintable(error));
+        QVERIFY(QImage(png).convertToFormat(QImage::Format_RGB32) ==
+                view->grab().toImage().convertToFormat(QImage::Format_RGB32));
+
+        // Letting go at once draws at once.
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(300, 300));
+        drag(QPoint(320, 280));
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(320, 280));
+        QVERIFY(view->DragShift().isNull());
+        view->repaint();
+        QCOMPARE(view->ChartDraws(), draws + 2);
+    }
+
     void choicesAreKeptPerFile() {
         const QString first = m_dir.filePath("first.csv"), second = m_dir.filePath("second.csv");
         QFile::remove(first);
