@@ -1,7 +1,9 @@
 // The price chart window: opening bar files (also by dropping them), the crosshair's readout,
 // zoom and pan as the chart core defines them, the panel's choices kept per file, bad files
 // and bad values, export and print.
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -507,6 +509,19 @@ private slots:
         QVERIFY(!window->ExportTo(other, {}, error));
         QVERIFY2(error.contains(other), qPrintable(error));
         QVERIFY(!QFile::exists(other));
+
+        // Copy puts the chart on the clipboard as the screen shows it.
+        QGuiApplication::clipboard()->clear();
+        QAction* copy = nullptr;
+        for (QAction* action : window->findChildren<QAction*>())
+            if (action->text() == QLatin1String("&Copy")) copy = action;
+        QVERIFY(copy != nullptr);
+        QCOMPARE(copy->shortcut(), QKeySequence(QKeySequence::Copy));
+        copy->trigger();
+        const QImage copied = QGuiApplication::clipboard()->image();
+        QCOMPARE(copied.size(), window->View()->size());
+        QVERIFY(copied.convertToFormat(QImage::Format_RGB32) ==
+                window->View()->grab().toImage().convertToFormat(QImage::Format_RGB32));
 
         QPrinter& printer = window->Printer();
         QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
