@@ -26,9 +26,9 @@ CPriceChartView::CPriceChartView(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::CrossCursor);
     setMinimumSize(320, 240);
-    m_dragRest.setSingleShot(true);
-    m_dragRest.setInterval(kDragRestMs);
-    connect(&m_dragRest, &QTimer::timeout, this, &CPriceChartView::SettleDrag);
+    m_rest.setSingleShot(true);
+    m_rest.setInterval(kRestMs);
+    connect(&m_rest, &QTimer::timeout, this, &CPriceChartView::Settle);
     m_window = prices::FitWindow(*m_series, false);
 }
 
@@ -66,6 +66,34 @@ void CPriceChartView::ZoomAt(double x, double y, double factor, bool times, bool
     SetChartWindow(prices::ZoomWindow(Frame(), x, y, factor, times, prices));
 }
 
+void CPriceChartView::PreviewWindow(const prices::ChartWindow& window) {
+    m_window = window;
+    if (!m_pixmapStale) {
+        m_previewing = true;
+        m_rest.start();
+    }
+    UpdateReadout();
+    update();
+}
+
+QTransform CPriceChartView::PreviewTransform() const {
+    if (!m_previewing) return {};
+    // Along each axis the new pixel is a linear function of the old: two points fix it.
+    const prices::CChartFrame drawn(width(), height(), m_drawnWindow, m_options.logScale);
+    const prices::CChartFrame shown = Frame();
+    const double x0 = drawn.Left(), x1 = drawn.Right(), y0 = drawn.Top(), y1 = drawn.Bottom();
+    const double nx0 = shown.XOfTime(drawn.TimeOfX(x0)), nx1 = shown.XOfTime(drawn.TimeOfX(x1));
+    const double ny0 = shown.YOfPrice(drawn.PriceOfY(y0)), ny1 = shown.YOfPrice(drawn.PriceOfY(y1));
+    double sx = (nx1 - nx0) / (x1 - x0), sy = (ny1 - ny0) / (y1 - y0);
+    double dx = nx0 - sx * x0, dy = ny0 - sy * y0;
+    // A drag by whole pixels copies them as they are, not resampled off by a rounding error.
+    const auto snap = [](double& value, double to) {
+        if (std::fabs(value - to) < 1e-6) value = to;
+    };
+    snap(sx, 1.0), snap(sy, 1.0), snap(dx, std::round(dx)), snap(dy, std::round(dy));
+    return QTransform(sx, 0, 0, sy, dx, dy);
+}
+
 void CPriceChartView::ZoomAtCenter(double factor, bool times, bool prices) {
     const prices::CChartFrame frame = Frame();
     ZoomAt((frame.Left() + frame.Right()) / 2, (frame.Top() + frame.Bottom()) / 2, factor, times,
@@ -78,8 +106,8 @@ void CPriceChartView::PanBy(double fromX, double fromY, double toX, double toY) 
 
 void CPriceChartView::ChartChanged() {
     m_pixmapStale = true;
-    m_dragShift = QPointF();
-    m_dragRest.stop();
+    m_previewing = false;
+    m_rest.stop();
     UpdateReadout();
     update();
 }
@@ -120,8 +148,9 @@ void CPriceChartView::paintEvent(QPaintEvent*) {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (m_pixmapStale || m_pixmap.size() != pixels) {
-        m_dragShift = QPointF();
-        m_dragRest.stop();
+        m_previewing = false;
+        m_rest.stop();
+        m_drawnWindow = m_window;
         if (m_pixmap.size() != pixels) {
             m_pixmap = QPixmap(pixels);
             m_pixmap.setDevicePixelRatio(ratio);
@@ -137,7 +166,7 @@ void CPriceChartView::paintEvent(QPaintEvent*) {
     }
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_pixmap);
-    if (!m_dragShift.isNull()) {
+    if (m_previewing) {
         // The axes, and the plot's border, stay as they were drawn until the chart is drawn
         // anew.
         const QRectF plot =
@@ -149,7 +178,12 @@ void CPriceChartView::paintEvent(QPaintEvent*) {
         // Only the plot moves: the axes' labels beside it must not slide into it.
         const qreal ratio = m_pixmap.devicePixelRatio();
         const QRectF source(plot.topLeft() * ratio, plot.size() * ratio);
-        painter.drawPixmap(plot.translated(m_dragShift), m_pixmap, source);
+        const QTransform preview = PreviewTransform();
+        // A stretched drawing is smoothed; a moved one is copied pixel for pixel.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform,
+                              preview.type() > QTransform::TxTranslate);
+        painter.setTransform(preview);
+        painter.drawPixmap(plot, m_pixmap, source);
         painter.restore();
     }
     if (m_crosshair && frame.InPlot(m_crosshair->x(), m_crosshair->y()))
@@ -209,13 +243,7 @@ void CPriceChartView::mouseMoveEvent(QMouseEvent* event) {
         const QPointF from = *m_dragFrom;
         m_dragFrom = at;
         m_crosshair = at;
-        m_window = prices::PanWindow(Frame(), from.x(), from.y(), at.x(), at.y());
-        if (!m_pixmapStale) {
-            m_dragShift += at - from;
-            m_dragRest.start();
-        }
-        UpdateReadout();
-        update();
+        PreviewWindow(prices::PanWindow(Frame(), from.x(), from.y(), at.x(), at.y()));
         return;
     }
     SetCrosshair(at);
@@ -225,13 +253,12 @@ void CPriceChartView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         m_dragFrom.reset();
         setCursor(Qt::CrossCursor);
-        SettleDrag();
+        Settle();
     }
 }
 
-void CPriceChartView::SettleDrag() {
-    if (m_dragShift.isNull()) return;
-    ChartChanged();
+void CPriceChartView::Settle() {
+    if (m_previewing) ChartChanged();
 }
 
 void CPriceChartView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -249,13 +276,9 @@ void CPriceChartView::wheelEvent(QWheelEvent* event) {
     const prices::CChartFrame frame = Frame();
     const Qt::KeyboardModifiers keys = event->modifiers();
     const bool overPriceAxis = at.x() > frame.Right();
-    if ((keys & Qt::ShiftModifier) || overPriceAxis) {
-        ZoomAt(at.x(), at.y(), factor, false, true);
-    } else if (keys & Qt::ControlModifier) {
-        ZoomAt(at.x(), at.y(), factor, true, true);
-    } else {
-        ZoomAt(at.x(), at.y(), factor, true, false);
-    }
+    const bool prices = (keys & (Qt::ShiftModifier | Qt::ControlModifier)) || overPriceAxis;
+    const bool times = !(keys & Qt::ShiftModifier) && !overPriceAxis;
+    PreviewWindow(prices::ZoomWindow(frame, at.x(), at.y(), factor, times, prices));
 }
 
 void CPriceChartView::keyPressEvent(QKeyEvent* event) {

@@ -3,9 +3,10 @@
 // pixmap that is redrawn only when the window, the options or the size change; the crosshair
 // is painted over it, so a moving mouse never redraws the chart.
 //
-// A pan moves everything in the plot by the mouse's own distance, so while the mouse drags
-// the plot of the last drawing is shown moved, at once, however many lines the chart has;
-// the chart is drawn anew when the mouse rests or lets go.
+// A pan or a zoom moves and stretches everything in the plot alike along each axis, so while
+// the mouse drags or the wheel turns, the plot of the last drawing is shown moved and
+// stretched, at once, however many lines the chart has; the chart is drawn anew when the
+// mouse rests or lets go.
 //
 // Mouse: the wheel zooms the dates about the cursor; with Ctrl both axes; with Shift, or over
 // the price axis, the prices only. Dragging pans both axes; a double click fits everything.
@@ -14,6 +15,7 @@
 #include <QPointF>
 #include <QString>
 #include <QTimer>
+#include <QTransform>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -32,8 +34,8 @@ public:
     static constexpr double kZoomStep = 0.8;
     // One arrow key pans by this share of the plot.
     static constexpr double kPanShare = 0.1;
-    // A dragging mouse that rests this long has the chart drawn where it is.
-    static constexpr int kDragRestMs = 120;
+    // A dragging mouse or a wheel that rests this long has the chart drawn where it is.
+    static constexpr int kRestMs = 120;
 
     explicit CPriceChartView(QWidget* parent = nullptr);
 
@@ -65,8 +67,10 @@ public:
 
     // How many times the chart itself has been drawn (not the crosshair), for the tests.
     int ChartDraws() const { return m_chartDraws; }
-    // How far the last drawing is shown moved while a drag has not yet been drawn.
-    QPointF DragShift() const { return m_dragShift; }
+    // Whether the last drawing is shown moved (a drag or wheel not yet drawn), and how: the
+    // map from its pixels to the window's.
+    bool Previewing() const { return m_previewing; }
+    QTransform PreviewTransform() const;
 
 signals:
     void readoutChanged(const QString& text);
@@ -84,8 +88,10 @@ protected:
 
 private:
     void ChartChanged();
-    // Draws the chart where the drag has taken it.
-    void SettleDrag();
+    // The window moved by the mouse: shown at once from the last drawing, drawn on rest.
+    void PreviewWindow(const prices::ChartWindow& window);
+    // Draws the chart where the drag or the wheel has taken it.
+    void Settle();
     void UpdateReadout();
     void PaintCrosshair(QPainter& painter, const prices::CChartFrame& frame) const;
 
@@ -101,6 +107,7 @@ private:
     pricewin::ChartReadout m_readout;
     QString m_readoutText;
     std::optional<QPointF> m_dragFrom;
-    QPointF m_dragShift;
-    QTimer m_dragRest;
+    prices::ChartWindow m_drawnWindow;  // what the pixmap shows
+    bool m_previewing = false;
+    QTimer m_rest;
 };

@@ -309,7 +309,8 @@ private slots:
         drag(QPoint(330, 300));
         const QImage during = view->grab().toImage();
         QCOMPARE(view->ChartDraws(), draws);
-        QCOMPARE(view->DragShift(), QPointF(-70, 50));
+        QVERIFY(view->Previewing());
+        QCOMPARE(view->PreviewTransform(), QTransform::fromTranslate(-70, 50));
         // Inside the plot, away from the crosshair, each pixel is the one drawn 70 pixels to
         // the right of it and 50 above; the strip the drag uncovered is blank.
         const prices::CChartFrame frame = view->Frame();
@@ -337,7 +338,7 @@ private slots:
         QCOMPARE(marked, 0);
 
         // Resting, the chart is drawn where the drag took it; letting go draws nothing more.
-        QTRY_VERIFY(view->DragShift().isNull());
+        QTRY_VERIFY(!view->Previewing());
         view->repaint();
         QCOMPARE(view->ChartDraws(), draws + 1);
         QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(330, 300));
@@ -355,9 +356,23 @@ private slots:
         QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(300, 300));
         drag(QPoint(320, 280));
         QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(320, 280));
-        QVERIFY(view->DragShift().isNull());
+        QVERIFY(!view->Previewing());
         view->repaint();
         QCOMPARE(view->ChartDraws(), draws + 2);
+
+        // The wheel stretches the last drawing about the cursor, and draws when it rests.
+        SendWheel(view, QPointF(250, 200), 120, Qt::NoModifier);
+        SendWheel(view, QPointF(250, 200), 120, Qt::ControlModifier);
+        view->repaint();
+        QCOMPARE(view->ChartDraws(), draws + 2);
+        const QTransform stretch = view->PreviewTransform();
+        QVERIFY(std::fabs(stretch.m11() - 1.0 / (0.8 * 0.8)) < 1e-9);
+        QVERIFY(std::fabs(stretch.m22() - 1.0 / 0.8) < 1e-9);
+        const QPointF still = stretch.map(QPointF(250, 200));
+        QVERIFY(std::fabs(still.x() - 250) < 1e-6 && std::fabs(still.y() - 200) < 1e-6);
+        QTRY_VERIFY(!view->Previewing());
+        view->repaint();
+        QCOMPARE(view->ChartDraws(), draws + 3);
     }
 
     void choicesAreKeptPerFile() {
