@@ -29,6 +29,8 @@
 #include "app/main_frame.h"
 #include "app/menu_bars.h"
 #include "app/positions_choice.h"
+#include "app/price_chart_settings.h"
+#include "app/price_chart_window.h"
 #include "app/recent_file_list.h"
 #include "app/status_bar.h"
 #include "job/caelvane_doc.h"
@@ -137,6 +139,8 @@ CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) 
         m_profile = std::make_unique<QSettings>(m_options.profilePath, QSettings::IniFormat);
     }
     m_recentFiles = std::make_unique<CRecentFileList>(*m_profile);
+    m_priceSettings =
+        std::make_unique<CPriceChartSettingsStore>(PriceSettingsPathBeside(m_profile->fileName()));
 
     m_environment.host = m_host;
     m_environment.printer = [this]() -> QPrinter& { return Printer(); };
@@ -171,7 +175,13 @@ CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) 
         UpdateRecentFileMenu();
     });
     connect(m_mainFrame, &CMainFrame::filesDropped, this, [this](const QStringList& paths) {
-        for (const QString& path : paths) OpenDocumentFile(path);
+        for (const QString& path : paths) {
+            // Text files are as often notes as bars: one that holds none is left alone.
+            if (IsPriceFileName(path))
+                OpenPriceFile(path, IsTextFileName(path));
+            else
+                OpenDocumentFile(path);
+        }
     });
     UpdateRecentFileMenu();
     theApplication = this;
@@ -371,6 +381,17 @@ void CCaelvaneApp::OnFileOpen() {
     if (!path.isEmpty()) OpenDocumentFile(path);
 }
 
+void CCaelvaneApp::OnFileOpenPrices() {
+    const QString path = m_options.priceFileName ? m_options.priceFileName(m_mainFrame)
+                                                 : AskPriceFileName(m_mainFrame);
+    if (!path.isEmpty()) OpenPriceFile(path);
+}
+
+CPriceChartWindow* CCaelvaneApp::OpenPriceFile(const QString& path, bool onlyIfBars) {
+    return OpenPriceChart(path, m_priceSettings.get(), *m_host, m_mainFrame, m_positions->Source(),
+                          onlyIfBars);
+}
+
 CCaelvaneDoc* CCaelvaneApp::OpenDocumentFile(const QString& path) {
     return m_template->OpenDocumentFile(path);
 }
@@ -420,6 +441,11 @@ void CCaelvaneApp::OnHelpContents() {
 QString CCaelvaneApp::AskOpenFileName(QWidget* parent) {
     return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QString(),
                                         QString::fromLatin1(kFileFilter));
+}
+
+QString CCaelvaneApp::AskPriceFileName(QWidget* parent) {
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open Prices"), QString(),
+                                        QStringLiteral("Price bars (*.csv *.txt);;All files (*)"));
 }
 
 QString CCaelvaneApp::AskExportFileName(QWidget* parent, const QString& suggested, bool allPages) {

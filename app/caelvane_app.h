@@ -18,6 +18,8 @@ class CCaelvaneView;
 class CHelpWindow;
 class CInstanceChannel;
 class CPositionsChoice;
+class CPriceChartSettingsStore;
+class CPriceChartWindow;
 class CMainFrame;
 class CRecentFileList;
 class QPrinter;
@@ -31,9 +33,10 @@ class CQtHostServices;
 struct CAppOptions {
     QString profilePath;   // empty: the per-user profile (INI, organisation/application "Caelvane")
     QString instanceName;  // empty: no hand-over of files between starts
-    caelvane::CQtHostServices* host = nullptr;  // nullptr: message boxes on the screen
-    PrintDialogFunction printDialog;            // empty: the system's print dialog
-    CFilePrompts filePrompts;                   // empty members: the file dialogs
+    caelvane::CQtHostServices* host = nullptr;              // nullptr: message boxes on the screen
+    PrintDialogFunction printDialog;                        // empty: the system's print dialog
+    CFilePrompts filePrompts;                               // empty members: the file dialogs
+    std::function<QString(QWidget* parent)> priceFileName;  // empty: the Open Prices dialog
     // Where the program's complaints go when it shows no window (--print): empty, standard
     // error. One call per complaint, without the program's name.
     std::function<void(const QString&)> errorOutput;
@@ -80,6 +83,12 @@ public:
     // Opens as File Open does; nullptr after a reported failure.
     CCaelvaneDoc* OpenDocumentFile(const QString& path);
     CCaelvaneDoc* OpenNativeFile(const QByteArray& path);
+    // File > Open Prices: a bar file in a price chart window.
+    void OnFileOpenPrices();
+    // `onlyIfBars`: a file without bars is passed over silently (see OpenPriceChart).
+    CPriceChartWindow* OpenPriceFile(const QString& path, bool onlyIfBars = false);
+    // Where the price chart windows keep their choices per data file.
+    CPriceChartSettingsStore& PriceSettings() const { return *m_priceSettings; }
     // Files handed over by later starts wait here and are opened together once the program is
     // back in its own event loop (no dialog open), their failures told in one message. False
     // when too many are waiting already.
@@ -114,6 +123,7 @@ private:
     void ReportError(const QString& text);
     void SetUpPositionsChoice();
     QString AskOpenFileName(QWidget* parent);
+    QString AskPriceFileName(QWidget* parent);
     QString AskSaveFileName(QWidget* parent, const QString& suggested);
     QString AskExportFileName(QWidget* parent, const QString& suggested, bool allPages);
 
@@ -122,6 +132,7 @@ private:
     caelvane::CQtHostServices* m_host;
     std::unique_ptr<QSettings> m_profile;
     std::unique_ptr<CRecentFileList> m_recentFiles;
+    std::unique_ptr<CPriceChartSettingsStore> m_priceSettings;
     std::unique_ptr<QPrinter> m_printer;
     CViewEnvironment m_environment;
     CFilePrompts m_filePrompts;

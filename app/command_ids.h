@@ -56,6 +56,7 @@ inline constexpr int kPagePrevious = 32828;
 inline constexpr int kPageNext = 32829;
 inline constexpr int kWindowClose = 32830;
 inline constexpr int kHelpContents = 32831;
+inline constexpr int kFileOpenPrices = 32832;
 
 // View (the active CCaelvaneView)
 inline constexpr int kFilePrint = 57607;

@@ -24,6 +24,9 @@ void CCaelvaneApp::OnCommand(int id) {
                 case cmd::kFileOpen:
                     OnFileOpen();
                     return;
+                case cmd::kFileOpenPrices:
+                    OnFileOpenPrices();
+                    return;
                 case cmd::kFilePrintSetup:
                     OnFilePrintSetup();
                     return;

@@ -10,6 +10,10 @@ namespace {
 constexpr CommandSpec kCommands[] = {
     {cmd::kFileNew, "&New\tCtrl+N", "Create a new document\nNew", {"Ctrl+N"}},
     {cmd::kFileOpen, "&Open...\tCtrl+O", "Open an existing document\nOpen", {"Ctrl+O"}},
+    {cmd::kFileOpenPrices,
+     "Open &Prices...",
+     "Open a file of price bars (CSV) as a chart with planetary lines\nOpen Prices",
+     {}},
     {cmd::kFileClose, "&Close", "Close the active document\nClose", {}},
     {cmd::kFileSave, "&Save\tCtrl+S", "Save the active document\nSave", {"Ctrl+S"}},
     {cmd::kFileSaveAs, "Save &As...", "Save the active document with a new name\nSave As", {}},
@@ -136,6 +140,7 @@ CommandRoute RouteOf(int id) {
     switch (id) {
         case cmd::kFileNew:
         case cmd::kFileOpen:
+        case cmd::kFileOpenPrices:
         case cmd::kFilePrintSetup:
         case cmd::kAppAbout:
         case cmd::kAppExit:

@@ -21,6 +21,7 @@
 #include "app/command_table.h"
 #include "app/menu_bars.h"
 #include "app/page_navigation.h"
+#include "app/price_chart_window.h"
 #include "app/status_bar.h"
 #include "job/caelvane_doc.h"
 
@@ -290,13 +291,14 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-QStringList CMainFrame::DroppedJobFiles(const QMimeData* data) {
+QStringList CMainFrame::DroppedFiles(const QMimeData* data) {
     QStringList paths;
     if (data == nullptr || !data->hasUrls()) return paths;
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile()) continue;
         const QString path = url.toLocalFile();
-        if (QFileInfo(path).suffix().compare(QLatin1String("cvj"), Qt::CaseInsensitive) == 0) {
+        if (QFileInfo(path).suffix().compare(QLatin1String("cvj"), Qt::CaseInsensitive) == 0 ||
+            IsPriceFileName(path)) {
             paths.append(path);
         }
     }
@@ -304,11 +306,11 @@ QStringList CMainFrame::DroppedJobFiles(const QMimeData* data) {
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedJobFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    if (!DroppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-    const QStringList paths = DroppedJobFiles(event->mimeData());
+    const QStringList paths = DroppedFiles(event->mimeData());
     if (paths.isEmpty()) return;
     event->acceptProposedAction();
     activateWindow();

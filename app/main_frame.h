@@ -69,7 +69,8 @@ private:
     void CreateToolBar();
     void WatchView(CCaelvaneView* view);
     void FillWindowList();
-    static QStringList DroppedJobFiles(const QMimeData* data);
+    // Job files and price files (.csv, .txt) among the dropped URLs, in their order.
+    static QStringList DroppedFiles(const QMimeData* data);
 
     QMdiArea* m_mdiArea = nullptr;
     CCommandActions* m_actions;

@@ -23,7 +23,8 @@ CMenuBars::CMenuBars(const CCommandActions& actions, QWidget& owner)
     m_recentPlaceholder->setEnabled(false);
 
     m_mainFile = NewMenu("&File", owner);
-    add(m_mainFile, {cmd::kFileNew, cmd::kFileOpen, 0, cmd::kFilePrintSetup, 0});
+    add(m_mainFile,
+        {cmd::kFileNew, cmd::kFileOpen, cmd::kFileOpenPrices, 0, cmd::kFilePrintSetup, 0});
     AddRecentFiles(m_mainFile);
     add(m_mainFile, {0, cmd::kAppExit});
     m_mainView = NewMenu("&View", owner);
@@ -32,8 +33,8 @@ CMenuBars::CMenuBars(const CCommandActions& actions, QWidget& owner)
     add(m_mainHelp, {cmd::kAppAbout});
 
     m_jobFile = NewMenu("&File", owner);
-    add(m_jobFile, {cmd::kFileNew, cmd::kFileOpen, cmd::kFileClose, cmd::kFileSave,
-                    cmd::kFileSaveAs, 0, cmd::kFilePrint, cmd::kFilePrintPreview,
+    add(m_jobFile, {cmd::kFileNew, cmd::kFileOpen, cmd::kFileOpenPrices, cmd::kFileClose,
+                    cmd::kFileSave, cmd::kFileSaveAs, 0, cmd::kFilePrint, cmd::kFilePrintPreview,
                     cmd::kFilePrintSetup, 0, cmd::kFileExportPage, cmd::kFileExportAll, 0});
     AddRecentFiles(m_jobFile);
     add(m_jobFile, {0, cmd::kAppExit});

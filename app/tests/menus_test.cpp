@@ -57,8 +57,8 @@ private slots:
         QMenuBar* bar = fixture.Frame().menuBar();
         QCOMPARE(BarTitles(bar), (QStringList{"&File", "&View", "&Help"}));
         QCOMPARE(Items(BarMenu(bar, "&File")),
-                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "P&rint Setup...", "-",
-                              "Recent File", "-", "E&xit"}));
+                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open &Prices...", "-",
+                              "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(Items(BarMenu(bar, "&View")), (QStringList{"&Toolbar", "&Status Bar"}));
         QCOMPARE(Items(BarMenu(bar, "&Help")), QStringList{"&About Caelvane..."});
         const CCommandActions& actions = fixture.Frame().Actions();
@@ -68,8 +68,8 @@ private slots:
                        cmd::kFileClose}) {
             QVERIFY2(!actions.Action(id)->isEnabled(), qPrintable(QString::number(id)));
         }
-        for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFilePrintSetup, cmd::kAppAbout,
-                       cmd::kAppExit, cmd::kViewToolbar, cmd::kViewStatusBar}) {
+        for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileOpenPrices, cmd::kFilePrintSetup,
+                       cmd::kAppAbout, cmd::kAppExit, cmd::kViewToolbar, cmd::kViewStatusBar}) {
             QVERIFY2(actions.Action(id)->isEnabled(), qPrintable(QString::number(id)));
         }
         QVERIFY(!fixture.Frame().MenuBars().RecentFilePlaceholder()->isEnabled());
@@ -84,10 +84,10 @@ private slots:
         // "&AutoRun" is an item of the bar itself.
         QCOMPARE(BarMenu(bar, "&AutoRun"), nullptr);
         QCOMPARE(Items(BarMenu(bar, "&File")),
-                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S",
-                              "Save &As...", "-", "&Print...\tCtrl+P", "Print Pre&view",
-                              "P&rint Setup...", "-", "&Export Page...", "Export A&ll Pages...",
-                              "-", "Recent File", "-", "E&xit"}));
+                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open &Prices...", "&Close",
+                              "&Save\tCtrl+S", "Save &As...", "-", "&Print...\tCtrl+P",
+                              "Print Pre&view", "P&rint Setup...", "-", "&Export Page...",
+                              "Export A&ll Pages...", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(Items(BarMenu(bar, "&Edit")),
                  (QStringList{"Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
         QCOMPARE(

@@ -31,6 +31,7 @@ AppFixture::AppFixture(const QString& profilePath, const QString& instanceName) 
         return true;
     };
     options.filePrompts.openFileName = [](QWidget*) { return QString(); };
+    options.priceFileName = [this](QWidget*) { return priceFilePath; };
     options.filePrompts.saveFileName = [this](QWidget*, const QString& suggested) {
         saveAsSuggestions.append(suggested);
         return saveAsPath;

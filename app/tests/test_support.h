@@ -75,6 +75,8 @@ public:
     QString exportPath;
     QStringList exportSuggestions;
     QList<bool> exportAllPagesAsked;
+    // The Open Prices dialog's stand-in.
+    QString priceFilePath;
     std::unique_ptr<CCaelvaneApp> app;
 };
 

@@ -1,0 +1,321 @@
+#include "app/price_chart_view.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "render/qt_painter_device.h"
+
+namespace {
+
+const prices::PriceSeries& EmptySeries() {
+    static const prices::PriceSeries empty;
+    return empty;
+}
+
+}  // namespace
+
+CPriceChartView::CPriceChartView(QWidget* parent)
+    : QWidget(parent),
+      m_series(std::shared_ptr<const prices::PriceSeries>(&EmptySeries(),
+                                                          [](const prices::PriceSeries*) {})) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(Qt::CrossCursor);
+    setMinimumSize(320, 240);
+    m_rest.setSingleShot(true);
+    m_rest.setInterval(kRestMs);
+    connect(&m_rest, &QTimer::timeout, this, &CPriceChartView::Settle);
+    m_window = prices::FitWindow(*m_series, false);
+}
+
+QString CPriceChartView::Hint() {
+    return tr(
+        "Wheel: zoom dates   Shift+wheel or wheel on the price axis: zoom prices   "
+        "Ctrl+wheel: both   Drag: move   Double click or Home: show all");
+}
+
+void CPriceChartView::SetSeries(std::shared_ptr<const prices::PriceSeries> series) {
+    m_series = std::move(series);
+    m_window = prices::FitWindow(*m_series, m_options.logScale);
+    ChartChanged();
+}
+
+void CPriceChartView::SetOptions(const prices::ChartOptions& options) {
+    m_options = options;
+    ChartChanged();
+}
+
+void CPriceChartView::SetChartWindow(const prices::ChartWindow& window) {
+    m_window = window;
+    ChartChanged();
+}
+
+prices::CChartFrame CPriceChartView::Frame() const {
+    return prices::CChartFrame(width(), height(), m_window, m_options.logScale);
+}
+
+void CPriceChartView::FitAll() {
+    SetChartWindow(prices::FitWindow(*m_series, m_options.logScale));
+}
+
+void CPriceChartView::ZoomAt(double x, double y, double factor, bool times, bool prices) {
+    SetChartWindow(prices::ZoomWindow(Frame(), x, y, factor, times, prices));
+}
+
+void CPriceChartView::PreviewWindow(const prices::ChartWindow& window) {
+    m_window = window;
+    if (!m_pixmapStale) {
+        m_previewing = true;
+        m_rest.start();
+    }
+    UpdateReadout();
+    update();
+}
+
+QTransform CPriceChartView::PreviewTransform() const {
+    if (!m_previewing) return {};
+    // Along each axis the new pixel is a linear function of the old: two points fix it.
+    const prices::CChartFrame drawn(width(), height(), m_drawnWindow, m_options.logScale);
+    const prices::CChartFrame shown = Frame();
+    const double x0 = drawn.Left(), x1 = drawn.Right(), y0 = drawn.Top(), y1 = drawn.Bottom();
+    const double nx0 = shown.XOfTime(drawn.TimeOfX(x0)), nx1 = shown.XOfTime(drawn.TimeOfX(x1));
+    const double ny0 = shown.YOfPrice(drawn.PriceOfY(y0)), ny1 = shown.YOfPrice(drawn.PriceOfY(y1));
+    double sx = (nx1 - nx0) / (x1 - x0), sy = (ny1 - ny0) / (y1 - y0);
+    double dx = nx0 - sx * x0, dy = ny0 - sy * y0;
+    // A drag by whole pixels copies them as they are, not resampled off by a rounding error.
+    const auto snap = [](double& value, double to) {
+        if (std::fabs(value - to) < 1e-6) value = to;
+    };
+    snap(sx, 1.0), snap(sy, 1.0), snap(dx, std::round(dx)), snap(dy, std::round(dy));
+    return QTransform(sx, 0, 0, sy, dx, dy);
+}
+
+void CPriceChartView::ZoomAtCenter(double factor, bool times, bool prices) {
+    const prices::CChartFrame frame = Frame();
+    ZoomAt((frame.Left() + frame.Right()) / 2, (frame.Top() + frame.Bottom()) / 2, factor, times,
+           prices);
+}
+
+void CPriceChartView::PanBy(double fromX, double fromY, double toX, double toY) {
+    SetChartWindow(prices::PanWindow(Frame(), fromX, fromY, toX, toY));
+}
+
+void CPriceChartView::ChartChanged() {
+    m_pixmapStale = true;
+    m_previewing = false;
+    m_rest.stop();
+    UpdateReadout();
+    update();
+}
+
+void CPriceChartView::SetCrosshair(std::optional<QPointF> point) {
+    if (point == m_crosshair) return;
+    m_crosshair = point;
+    UpdateReadout();
+    update();
+}
+
+void CPriceChartView::UpdateReadout() {
+    const prices::CChartFrame frame = Frame();
+    QString text;
+    if (m_crosshair && frame.InPlot(m_crosshair->x(), m_crosshair->y())) {
+        pricewin::ReadChartAt(frame, m_options, m_crosshair->x(), m_crosshair->y(), m_readout);
+        text =
+            QString::fromStdString(pricewin::FormatReadout(m_readout, frame, m_series->intraday));
+    }
+    if (text != m_readoutText) {
+        m_readoutText = text;
+        emit readoutChanged(m_readoutText);
+    }
+}
+
+void CPriceChartView::DrawOn(CDrawingDevice& device, int width, int height) const {
+    const prices::CChartFrame frame(width, height, m_window, m_options.logScale);
+    prices::ChartCache cache;
+    device.Begin();
+    prices::DrawPriceChart(device, *m_series, m_options, frame, cache);
+    device.End();
+}
+
+void CPriceChartView::paintEvent(QPaintEvent*) {
+    const prices::CChartFrame frame = Frame();
+    // The pixmap has the screen's own pixels (sharp on a high-resolution screen) and is kept
+    // while the size stays, so a redraw reuses its memory.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (m_pixmapStale || m_pixmap.size() != pixels) {
+        m_previewing = false;
+        m_rest.stop();
+        m_drawnWindow = m_window;
+        if (m_pixmap.size() != pixels) {
+            m_pixmap = QPixmap(pixels);
+            m_pixmap.setDevicePixelRatio(ratio);
+        }
+        QPainter chart(&m_pixmap);
+        chart.fillRect(rect(), Qt::white);
+        CQtPainterDevice device(chart, prices::kDevicePixelDpi, prices::kDevicePixelDpi);
+        device.Begin();
+        prices::DrawPriceChart(device, *m_series, m_options, frame, m_cache);
+        device.End();
+        m_pixmapStale = false;
+        ++m_chartDraws;
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_pixmap);
+    if (m_previewing) {
+        // The axes, and the plot's border, stay as they were drawn until the chart is drawn
+        // anew.
+        const QRectF plot =
+            QRectF(QPointF(frame.Left(), frame.Top()), QPointF(frame.Right(), frame.Bottom()))
+                .adjusted(1, 1, -1, -1);
+        painter.save();
+        painter.setClipRect(plot);
+        painter.fillRect(plot, Qt::white);
+        // Only the plot moves: the axes' labels beside it must not slide into it.
+        const qreal ratio = m_pixmap.devicePixelRatio();
+        const QRectF source(plot.topLeft() * ratio, plot.size() * ratio);
+        const QTransform preview = PreviewTransform();
+        // A stretched drawing is smoothed; a moved one is copied pixel for pixel.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform,
+                              preview.type() > QTransform::TxTranslate);
+        painter.setTransform(preview);
+        painter.drawPixmap(plot, m_pixmap, source);
+        painter.restore();
+    }
+    if (m_crosshair && frame.InPlot(m_crosshair->x(), m_crosshair->y()))
+        PaintCrosshair(painter, frame);
+}
+
+void CPriceChartView::PaintCrosshair(QPainter& painter, const prices::CChartFrame& frame) const {
+    const double x = std::round(m_crosshair->x()) + 0.5, y = std::round(m_crosshair->y()) + 0.5;
+    QPen pen(QColor(60, 60, 60), 1, Qt::DashLine);
+    painter.setPen(pen);
+    painter.drawLine(QPointF(x, frame.Top()), QPointF(x, frame.Bottom()));
+    painter.drawLine(QPointF(frame.Left(), y), QPointF(frame.Right(), y));
+
+    // The price and its degree on the price axis, the date on the date axis, as tags that
+    // cover the axis labels under them.
+    const QFontMetrics metrics(font());
+    const auto tag = [&](const QString& text, QPointF anchor, bool onPriceAxis) {
+        QRectF box = metrics.boundingRect(text);
+        box.setSize(box.size() + QSizeF(8, 4));
+        if (onPriceAxis) {
+            box.moveTopLeft(QPointF(frame.Right() + 1, anchor.y() - box.height() / 2));
+            if (box.right() > width()) box.moveRight(width());
+        } else {
+            box.moveTopLeft(QPointF(anchor.x() - box.width() / 2, frame.Bottom() + 1));
+            if (box.left() < 0) box.moveLeft(0);
+            if (box.right() > width()) box.moveRight(width());
+        }
+        painter.fillRect(box, QColor(40, 40, 40));
+        painter.setPen(Qt::white);
+        painter.drawText(box, Qt::AlignCenter, text);
+    };
+    const double step = std::fabs(frame.PriceOfY(frame.Top()) - frame.PriceOfY(frame.Bottom())) /
+                        std::max(1.0, frame.Bottom() - frame.Top());
+    tag(QString::fromStdString(prices::FormatPrice(m_readout.price, step)), {x, y}, true);
+    tag(QStringLiteral("%1\u00B0").arg(m_readout.degree, 0, 'f', 1), {x, y + metrics.height() + 4},
+        true);
+    const bool withClock =
+        m_series->intraday || frame.Window().timeRight - frame.Window().timeLeft < 3.0 * 86400.0;
+    tag(QString::fromStdString(prices::FormatBarTime(m_readout.time, withClock)), {x, y}, false);
+}
+
+void CPriceChartView::resizeEvent(QResizeEvent*) {
+    m_pixmapStale = true;
+    UpdateReadout();
+}
+
+void CPriceChartView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        m_dragFrom = event->position();
+        setCursor(Qt::ClosedHandCursor);
+    }
+}
+
+void CPriceChartView::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF at = event->position();
+    if (m_dragFrom && (event->buttons() & Qt::LeftButton)) {
+        const QPointF from = *m_dragFrom;
+        m_dragFrom = at;
+        m_crosshair = at;
+        PreviewWindow(prices::PanWindow(Frame(), from.x(), from.y(), at.x(), at.y()));
+        return;
+    }
+    SetCrosshair(at);
+}
+
+void CPriceChartView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        m_dragFrom.reset();
+        setCursor(Qt::CrossCursor);
+        Settle();
+    }
+}
+
+void CPriceChartView::Settle() {
+    if (m_previewing) ChartChanged();
+}
+
+void CPriceChartView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) FitAll();
+}
+
+void CPriceChartView::wheelEvent(QWheelEvent* event) {
+    // A wheel that the system turned sideways (Alt) zooms as the upright one does.
+    const int delta =
+        event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+    if (delta == 0) return;
+    event->accept();
+    const double factor = std::pow(kZoomStep, delta / 120.0);
+    const QPointF at = event->position();
+    const prices::CChartFrame frame = Frame();
+    const Qt::KeyboardModifiers keys = event->modifiers();
+    const bool overPriceAxis = at.x() > frame.Right();
+    const bool prices = (keys & (Qt::ShiftModifier | Qt::ControlModifier)) || overPriceAxis;
+    const bool times = !(keys & Qt::ShiftModifier) && !overPriceAxis;
+    PreviewWindow(prices::ZoomWindow(frame, at.x(), at.y(), factor, times, prices));
+}
+
+void CPriceChartView::keyPressEvent(QKeyEvent* event) {
+    const prices::CChartFrame frame = Frame();
+    const double cx = (frame.Left() + frame.Right()) / 2, cy = (frame.Top() + frame.Bottom()) / 2;
+    const double dx = (frame.Right() - frame.Left()) * kPanShare;
+    const double dy = (frame.Bottom() - frame.Top()) * kPanShare;
+    const bool prices = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+        // An arrow brings what lies that way into view.
+        case Qt::Key_Left:
+            PanBy(cx, cy, cx + dx, cy);
+            return;
+        case Qt::Key_Right:
+            PanBy(cx, cy, cx - dx, cy);
+            return;
+        case Qt::Key_Up:
+            PanBy(cx, cy, cx, cy + dy);
+            return;
+        case Qt::Key_Down:
+            PanBy(cx, cy, cx, cy - dy);
+            return;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            ZoomAtCenter(kZoomStep, !prices, prices);
+            return;
+        case Qt::Key_Minus:
+            ZoomAtCenter(1.0 / kZoomStep, !prices, prices);
+            return;
+        case Qt::Key_Home:
+            FitAll();
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void CPriceChartView::leaveEvent(QEvent*) {
+    if (!m_dragFrom) SetCrosshair(std::nullopt);
+}

@@ -1,0 +1,113 @@
+#pragma once
+// The price chart on screen. It paints through DrawPriceChart, as print and export do, into a
+// pixmap that is redrawn only when the window, the options or the size change; the crosshair
+// is painted over it, so a moving mouse never redraws the chart.
+//
+// A pan or a zoom moves and stretches everything in the plot alike along each axis, so while
+// the mouse drags or the wheel turns, the plot of the last drawing is shown moved and
+// stretched, at once, however many lines the chart has; the chart is drawn anew when the
+// mouse rests or lets go.
+//
+// Mouse: the wheel zooms the dates about the cursor; with Ctrl both axes; with Shift, or over
+// the price axis, the prices only. Dragging pans both axes; a double click fits everything.
+// Keys: arrows pan, + and - zoom the dates, Ctrl with + and - zoom the prices, Home fits all.
+#include <QPixmap>
+#include <QPointF>
+#include <QString>
+#include <QTimer>
+#include <QTransform>
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+#include "app/price_readout.h"
+#include "prices/price_chart.h"
+
+class CPriceChartView : public QWidget {
+    Q_OBJECT
+public:
+    // How to move about, for the status bar while the mouse is off the chart (a tool tip
+    // would cover the chart whenever the mouse rests).
+    static QString Hint();
+
+    // One wheel notch or key press zooms by this factor.
+    static constexpr double kZoomStep = 0.8;
+    // One arrow key pans by this share of the plot.
+    static constexpr double kPanShare = 0.1;
+    // A dragging mouse or a wheel that rests this long has the chart drawn where it is.
+    static constexpr int kRestMs = 120;
+
+    explicit CPriceChartView(QWidget* parent = nullptr);
+
+    void SetSeries(std::shared_ptr<const prices::PriceSeries> series);
+    const prices::PriceSeries& Series() const { return *m_series; }
+
+    // Options and window take effect at once.
+    void SetOptions(const prices::ChartOptions& options);
+    const prices::ChartOptions& Options() const { return m_options; }
+    void SetChartWindow(const prices::ChartWindow& window);
+    const prices::ChartWindow& ChartWindow() const { return m_window; }
+    // The frame of the widget's current size.
+    prices::CChartFrame Frame() const;
+
+    void FitAll();
+    void ZoomAt(double x, double y, double factor, bool times, bool prices);
+    void ZoomAtCenter(double factor, bool times, bool prices);
+    void PanBy(double fromX, double fromY, double toX, double toY);
+
+    // The crosshair at pixel `point`, or none; what it reads.
+    void SetCrosshair(std::optional<QPointF> point);
+    std::optional<QPointF> Crosshair() const { return m_crosshair; }
+    const pricewin::ChartReadout& Readout() const { return m_readout; }
+    QString ReadoutText() const { return m_readoutText; }
+
+    // Draws the chart as the screen shows it on `device` over a surface of width x height
+    // pixels (print, export), with its own cache so that the screen's stays as it is.
+    void DrawOn(CDrawingDevice& device, int width, int height) const;
+
+    // How many times the chart itself has been drawn (not the crosshair), for the tests.
+    int ChartDraws() const { return m_chartDraws; }
+    // Whether the last drawing is shown moved (a drag or wheel not yet drawn), and how: the
+    // map from its pixels to the window's.
+    bool Previewing() const { return m_previewing; }
+    QTransform PreviewTransform() const;
+
+signals:
+    void readoutChanged(const QString& text);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void ChartChanged();
+    // The window moved by the mouse: shown at once from the last drawing, drawn on rest.
+    void PreviewWindow(const prices::ChartWindow& window);
+    // Draws the chart where the drag or the wheel has taken it.
+    void Settle();
+    void UpdateReadout();
+    void PaintCrosshair(QPainter& painter, const prices::CChartFrame& frame) const;
+
+    std::shared_ptr<const prices::PriceSeries> m_series;
+    prices::ChartOptions m_options;
+    prices::ChartWindow m_window;
+    prices::ChartCache m_cache;
+    QPixmap m_pixmap;
+    bool m_pixmapStale = true;
+    int m_chartDraws = 0;
+
+    std::optional<QPointF> m_crosshair;
+    pricewin::ChartReadout m_readout;
+    QString m_readoutText;
+    std::optional<QPointF> m_dragFrom;
+    prices::ChartWindow m_drawnWindow;  // what the pixmap shows
+    bool m_previewing = false;
+    QTimer m_rest;
+};

@@ -1,0 +1,571 @@
+// The price chart window: opening bar files (also by dropping them), the crosshair's readout,
+// zoom and pan as the chart core defines them, the panel's choices kept per file, bad files
+// and bad values, export and print.
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "app/command_ids.h"
+#include "app/positions_choice.h"
+#include "app/price_chart_settings.h"
+#include "app/price_chart_view.h"
+#include "app/price_chart_window.h"
+#include "app/price_readout.h"
+#include "app/tests/app_tests.h"
+#include "app/tests/test_support.h"
+#include "ephemeris/position_source.h"
+#include "prices/ohlc_reader.h"
+#include "prices/price_lines.h"
+
+using apptest::AppFixture;
+using Answer = caelvane::CQtHostServices::Answer;
+
+namespace {
+
+const QString kExample = QStringLiteral(CAELVANE_EXAMPLES_DIR "/eustockmarkets_dax.csv");
+
+void CompareWindows(const prices::ChartWindow& a, const prices::ChartWindow& b) {
+    QCOMPARE(a.timeLeft, b.timeLeft);
+    QCOMPARE(a.timeRight, b.timeRight);
+    QCOMPARE(a.priceLow, b.priceLow);
+    QCOMPARE(a.priceHigh, b.priceHigh);
+}
+
+QListWidgetItem* BodyItem(CPriceChartWindow& window, const QString& name) {
+    auto* list = window.findChild<QListWidget*>(QStringLiteral("bodies"));
+    const auto found = list->findItems(name, Qt::MatchExactly);
+    return found.isEmpty() ? nullptr : found.front();
+}
+
+void Check(CPriceChartWindow& window, const QString& name) {
+    QListWidgetItem* item = BodyItem(window, name);
+    QVERIFY2(item != nullptr, qPrintable(name));
+    item->setCheckState(Qt::Checked);
+}
+
+void SetHarmonics(CPriceChartWindow& window, const QString& text) {
+    auto* edit = window.findChild<QLineEdit*>(QStringLiteral("harmonics"));
+    edit->setText(text);
+    emit edit->editingFinished();
+}
+
+QString WriteText(const QTemporaryDir& dir, const QString& name, const QByteArray& text) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(text);
+    return path;
+}
+
+void SendWheel(QWidget* widget, QPointF at, int delta, Qt::KeyboardModifiers keys) {
+    QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, keys,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
+}  // namespace
+
+class PriceWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY(m_dir.isValid()); }
+
+    void opensTheExampleAndDrawsItsBars() {
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        fixture.App().OnCommand(cmd::kFileOpenPrices);  // the dialog cancelled: nothing opens
+        QVERIFY(fixture.Frame().findChildren<CPriceChartWindow*>().isEmpty());
+        fixture.priceFilePath = kExample;
+        fixture.App().OnCommand(cmd::kFileOpenPrices);
+        QCOMPARE(fixture.Frame().findChildren<CPriceChartWindow*>().size(), 1);
+        CPriceChartWindow* window = fixture.Frame().findChildren<CPriceChartWindow*>().front();
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QString("Prices - eustockmarkets_dax.csv"));
+        QVERIFY(fixture.host.messages.isEmpty());
+        CPriceChartView* view = window->View();
+        QCOMPARE(view->Series().bars.size(), std::size_t{1860});
+        // Closes only: the file has no open, high and low to draw candles from.
+        QCOMPARE(view->Options().style, prices::BarStyle::CloseLine);
+        CompareWindows(view->ChartWindow(), prices::FitWindow(view->Series(), false));
+
+        // The screen shows what an export of the same size holds, pixel for pixel.
+        const QImage shown = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QString error;
+        const QString png = m_dir.filePath("shown.png");
+        QVERIFY2(window->ExportTo(png, view->size(), error), qPrintable(error));
+        const QImage exported = QImage(png).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(exported.size(), shown.size());
+        QVERIFY(exported == shown);
+        // Something besides white and grey is drawn: the closes.
+        bool coloured = false;
+        for (int y = 0; y < shown.height() && !coloured; y += 2)
+            for (int x = 0; x < shown.width() && !coloured; ++x) {
+                const QColor c = shown.pixelColor(x, y);
+                coloured = std::abs(c.red() - c.blue()) > 60;
+            }
+        QVERIFY(coloured);
+
+        // The same file again raises its window rather than opening another.
+        QCOMPARE(fixture.App().OpenPriceFile(kExample), window);
+        QCOMPARE(fixture.Frame().findChildren<CPriceChartWindow*>().size(), 1);
+    }
+
+    void droppedFilesOpenByTheirKind() {
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        // A text file of bars opens as prices; one of notes is passed over, as a .doc is.
+        const QString bars = WriteText(m_dir, "bars.txt", "2020-01-02;10,5\n2020-01-03;11\n");
+        const QString notes = WriteText(m_dir, "notes.txt", "call the broker\n");
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(kExample), QUrl::fromLocalFile(m_dir.filePath("x.doc")),
+                      QUrl::fromLocalFile(notes), QUrl::fromLocalFile(bars)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&fixture.Frame(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&fixture.Frame(), &drop);
+        QTRY_COMPARE(fixture.Frame().findChildren<CPriceChartWindow*>().size(), 2);
+        const CPriceChartWindow* text = fixture.Frame().findChildren<CPriceChartWindow*>().back();
+        QCOMPARE(text->windowTitle(), QString("Prices - bars.txt"));
+        QCOMPARE(text->View()->Series().bars.at(0).close, 10.5);
+        QVERIFY(fixture.Windows().isEmpty());  // no job was opened for them
+        QVERIFY(fixture.host.messages.isEmpty());
+    }
+
+    void crosshairReadsDatePriceDegreeAndBodies() {
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
+        QVERIFY(window != nullptr);
+        Check(*window, "Mars");
+        Check(*window, "Jupiter");
+        CPriceChartView* view = window->View();
+        QCOMPARE(view->Options().bodies.size(), std::size_t{2});
+        QCOMPARE(view->Options().lines.unitsPerCircle, 72.0);
+
+        const prices::CChartFrame frame = view->Frame();
+        const QPoint at(static_cast<int>(frame.XOfTime(794'059'200.0)),  // 1995-03-01
+                        static_cast<int>(frame.YOfPrice(2100.0)));
+        QTest::mouseMove(view, at);
+        QVERIFY(view->Crosshair().has_value());
+        const pricewin::ChartReadout& readout = view->Readout();
+        QCOMPARE(readout.time, frame.TimeOfX(at.x()));
+        QCOMPARE(readout.price, frame.PriceOfY(at.y()));
+        QCOMPARE(readout.degree, prices::PriceDegree(readout.price, 72.0));
+        // The monitor's rule, by hand: five degrees to the price unit.
+        QVERIFY(std::fabs(readout.degree - std::fmod(readout.price, 72.0) * 5.0) < 1e-9);
+        QVERIFY(std::fabs(readout.price - 2100.0) < 10.0);
+        QCOMPARE(readout.bodies.size(), std::size_t{2});
+        const double jed = prices::JedOfSeconds(readout.time);
+        const int mars = BodyCode(*FindBody("Mars"), Frame::Geocentric);
+        QCOMPARE(readout.bodies[0].code, mars);
+        QCOMPARE(readout.bodies[0].longitude, BodyLongitude(jed, mars, PositionSource::Series));
+
+        const QString text = window->ReadoutText();
+        QCOMPARE(text, view->ReadoutText());
+        QVERIFY2(
+            text.startsWith(QString::fromStdString(prices::FormatBarTime(readout.time, false))),
+            qPrintable(text));
+        QVERIFY2(text.contains("Mars " + QString::fromStdString(pricewin::FormatLongitude(
+                                             readout.bodies[0].longitude))),
+                 qPrintable(text));
+        QVERIFY(text.contains("Jupiter "));
+        QVERIFY(text.contains(QStringLiteral("%1\u00B0").arg(readout.degree, 0, 'f', 2)));
+
+        // Heliocentric: the same instant from the Sun.
+        window->findChild<QComboBox*>(QStringLiteral("frame"))->setCurrentIndex(1);
+        QCOMPARE(view->Options().lines.frame, Frame::Heliocentric);
+        const int helioMars = BodyCode(*FindBody("Mars"), Frame::Heliocentric);
+        QCOMPARE(view->Readout().bodies.at(0).longitude,
+                 BodyLongitude(jed, helioMars, PositionSource::Series));
+
+        // Leaving the chart ends the readout.
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(view, &leave);
+        QVERIFY(window->ReadoutText().isEmpty());
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("readout"))->text(),
+                 CPriceChartView::Hint());
+    }
+
+    void positionsFollowTheProgramUntilChosenForTheFile() {
+        if (!PrecisePositionsAvailable()) QSKIP("this build has no precise source");
+        // A profile of its own: the other tests have kept choices for the example.
+        AppFixture fixture(m_dir.filePath("precise/profile.ini"));
+        fixture.App().Positions().Choose(PositionSource::Precise);
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
+        QCOMPARE(window->Options().lines.source, PositionSource::Precise);
+        Check(*window, "Saturn");
+        CPriceChartView* view = window->View();
+        view->SetCrosshair(QPointF(300, 200));
+        const int saturn = BodyCode(*FindBody("Saturn"), Frame::Geocentric);
+        QCOMPARE(view->Readout().bodies.at(0).longitude,
+                 BodyLongitude(prices::JedOfSeconds(view->Readout().time), saturn,
+                               PositionSource::Precise));
+        window->findChild<QComboBox*>(QStringLiteral("positions"))->setCurrentIndex(0);
+        QCOMPARE(view->Readout().bodies.at(0).longitude,
+                 BodyLongitude(prices::JedOfSeconds(view->Readout().time), saturn,
+                               PositionSource::Series));
+    }
+
+    void wheelDragAndKeysMoveTheWindowAsTheCoreSays() {
+        CPriceChartView view;
+        auto series = std::make_shared<prices::PriceSeries>();
+        QVERIFY(prices::ReadOhlcFile(kExample.toStdString(), {}, *series).ok);
+        view.SetSeries(series);
+        view.resize(800, 500);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QPointF at(300, 200);
+
+        struct Case {
+            Qt::KeyboardModifiers keys;
+            QPointF at;
+            bool times, prices;
+        };
+        const double priceAxis = view.Frame().Right() + 20;
+        for (const Case& c :
+             {Case{Qt::NoModifier, at, true, false}, Case{Qt::ControlModifier, at, true, true},
+              Case{Qt::ShiftModifier, at, false, true},
+              Case{Qt::NoModifier, QPointF(priceAxis, 200), false, true}}) {
+            const prices::ChartWindow expected = prices::ZoomWindow(
+                view.Frame(), c.at.x(), c.at.y(), CPriceChartView::kZoomStep, c.times, c.prices);
+            SendWheel(&view, c.at, 120, c.keys);
+            CompareWindows(view.ChartWindow(), expected);
+        }
+        // A notch back the other way zooms out by the same factor.
+        const prices::ChartWindow out = prices::ZoomWindow(
+            view.Frame(), at.x(), at.y(), 1.0 / CPriceChartView::kZoomStep, true, false);
+        SendWheel(&view, at, -120, Qt::NoModifier);
+        const prices::ChartWindow got = view.ChartWindow();
+        QVERIFY(std::fabs(got.timeLeft - out.timeLeft) < 1e-3);
+        QVERIFY(std::fabs(got.timeRight - out.timeRight) < 1e-3);
+
+        const int drawsBefore = view.ChartDraws();
+        // Dragging pans both axes step by step.
+        prices::ChartWindow expected = view.ChartWindow();
+        QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(400, 250));
+        for (const QPoint& step : {QPoint(380, 260), QPoint(330, 300)}) {
+            const QPoint from = step == QPoint(380, 260) ? QPoint(400, 250) : QPoint(380, 260);
+            expected =
+                prices::PanWindow(prices::CChartFrame(view.width(), view.height(), expected, false),
+                                  from.x(), from.y(), step.x(), step.y());
+            QMouseEvent move(QEvent::MouseMove, step, view.mapToGlobal(step), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&view, &move);
+            CompareWindows(view.ChartWindow(), expected);
+        }
+        QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, QPoint(330, 300));
+
+        // Keys: an arrow moves a tenth of the plot, Home shows everything.
+        const prices::CChartFrame frame = view.Frame();
+        const double cx = (frame.Left() + frame.Right()) / 2,
+                     cy = (frame.Top() + frame.Bottom()) / 2;
+        const prices::ChartWindow right = prices::PanWindow(
+            frame, cx, cy, cx - (frame.Right() - frame.Left()) * CPriceChartView::kPanShare, cy);
+        QTest::keyClick(&view, Qt::Key_Right);
+        CompareWindows(view.ChartWindow(), right);
+        QTest::keyClick(&view, Qt::Key_Home);
+        CompareWindows(view.ChartWindow(), prices::FitWindow(*series, false));
+
+        // A moving crosshair is painted over the kept chart: no redraw of the chart itself.
+        QTest::qWait(20);
+        const int draws = view.ChartDraws();
+        QVERIFY(draws > drawsBefore);
+        for (int x = 100; x < 600; x += 50) {
+            QTest::mouseMove(&view, QPoint(x, 220));
+            view.repaint();
+        }
+        QCOMPARE(view.ChartDraws(), draws);
+    }
+
+    void aDragShowsTheLastDrawingMovedUntilTheMouseRests() {
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
+        Check(*window, "Mars");
+        CPriceChartView* view = window->View();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QImage before = view->grab().toImage();
+        const int draws = view->ChartDraws();
+
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(400, 250));
+        const auto drag = [&](QPoint to) {
+            QMouseEvent move(QEvent::MouseMove, to, view->mapToGlobal(to), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(view, &move);
+        };
+        drag(QPoint(380, 260));
+        drag(QPoint(330, 300));
+        const QImage during = view->grab().toImage();
+        QCOMPARE(view->ChartDraws(), draws);
+        QVERIFY(view->Previewing());
+        QCOMPARE(view->PreviewTransform(), QTransform::fromTranslate(-70, 50));
+        // Inside the plot, away from the crosshair, each pixel is the one drawn 70 pixels to
+        // the right of it and 50 above; the strip the drag uncovered is blank.
+        const prices::CChartFrame frame = view->Frame();
+        int compared = 0;
+        for (int y = static_cast<int>(frame.Top()) + 51; y < frame.Bottom(); y += 7) {
+            for (int x = static_cast<int>(frame.Left()) + 1; x < frame.Right() - 70; x += 5) {
+                if (std::abs(x - 330) < 3 || std::abs(y - 300) < 3) continue;
+                QCOMPARE(during.pixel(x, y), before.pixel(x + 70, y - 50));
+                ++compared;
+            }
+        }
+        QVERIFY(compared > 1000);
+        // Nothing of the axes or the border comes into the plot: the strips the drag uncovered,
+        // where the price labels and the border would have come, are blank.
+        int marked = 0;
+        for (int y = static_cast<int>(frame.Top()) + 2; y < frame.Bottom() - 1; ++y) {
+            if (std::abs(y - 300) < 3) continue;  // the crosshair
+            for (int x = static_cast<int>(frame.Left()) + 2; x < frame.Right() - 1; ++x) {
+                if (std::abs(x - 330) < 3) continue;
+                if ((x > frame.Right() - 69 || y < frame.Top() + 49) &&
+                    QColor(during.pixel(x, y)) != QColor(Qt::white))
+                    ++marked;
+            }
+        }
+        QCOMPARE(marked, 0);
+
+        // Resting, the chart is drawn where the drag took it; letting go draws nothing more.
+        QTRY_VERIFY(!view->Previewing());
+        view->repaint();
+        QCOMPARE(view->ChartDraws(), draws + 1);
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(330, 300));
+        view->repaint();
+        QCOMPARE(view->ChartDraws(), draws + 1);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(view, &leave);
+        QString error;
+        const QString png = m_dir.filePath("dragged.png");
+        QVERIFY2(window->ExportTo(png, view->size(), error), qPrintable(error));
+        QVERIFY(QImage(png).convertToFormat(QImage::Format_RGB32) ==
+                view->grab().toImage().convertToFormat(QImage::Format_RGB32));
+
+        // Letting go at once draws at once.
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(300, 300));
+        drag(QPoint(320, 280));
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(320, 280));
+        QVERIFY(!view->Previewing());
+        view->repaint();
+        QCOMPARE(view->ChartDraws(), draws + 2);
+
+        // The wheel stretches the last drawing about the cursor, and draws when it rests.
+        SendWheel(view, QPointF(250, 200), 120, Qt::NoModifier);
+        SendWheel(view, QPointF(250, 200), 120, Qt::ControlModifier);
+        view->repaint();
+        QCOMPARE(view->ChartDraws(), draws + 2);
+        const QTransform stretch = view->PreviewTransform();
+        QVERIFY(std::fabs(stretch.m11() - 1.0 / (0.8 * 0.8)) < 1e-9);
+        QVERIFY(std::fabs(stretch.m22() - 1.0 / 0.8) < 1e-9);
+        const QPointF still = stretch.map(QPointF(250, 200));
+        QVERIFY(std::fabs(still.x() - 250) < 1e-6 && std::fabs(still.y() - 200) < 1e-6);
+        QTRY_VERIFY(!view->Previewing());
+        view->repaint();
+        QCOMPARE(view->ChartDraws(), draws + 3);
+    }
+
+    void choicesAreKeptPerFile() {
+        const QString first = m_dir.filePath("first.csv"), second = m_dir.filePath("second.csv");
+        QFile::remove(first);
+        QFile::remove(second);
+        QVERIFY(QFile::copy(kExample, first));
+        QVERIFY(QFile::copy(kExample, second));
+        const QString profile = m_dir.filePath("kept.ini");
+        prices::ChartWindow zoomed;
+        {
+            AppFixture fixture(profile);
+            CPriceChartWindow* window = fixture.App().OpenPriceFile(first);
+            QVERIFY(window != nullptr);
+            window->findChild<QComboBox*>(QStringLiteral("frame"))->setCurrentIndex(1);
+            Check(*window, "Mars");
+            Check(*window, "Earth");
+            window->SetBodyColor("Mars", RGB(1, 2, 3));
+            window->findChild<QComboBox*>(QStringLiteral("style"))->setCurrentIndex(1);
+            window->findChild<QDoubleSpinBox*>(QStringLiteral("unitsPerCircle"))->setValue(360);
+            window->findChild<QDoubleSpinBox*>(QStringLiteral("offset"))->setValue(12.5);
+            SetHarmonics(*window, "0, 90, 180");
+            window->findChild<QCheckBox*>(QStringLiteral("logScale"))->setChecked(true);
+            window->View()->ZoomAtCenter(0.5, true, false);
+            zoomed = window->View()->ChartWindow();
+            window->close();
+            // The other file has kept nothing.
+            CPriceChartWindow* other = fixture.App().OpenPriceFile(second);
+            QVERIFY(other->Options().bodies.empty());
+            QCOMPARE(other->Options().lines.frame, Frame::Geocentric);
+        }
+        AppFixture fixture(profile);
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(first);
+        const prices::ChartOptions& options = window->Options();
+        QCOMPARE(options.style, prices::BarStyle::OhlcBars);
+        QVERIFY(options.logScale);
+        QCOMPARE(options.lines.frame, Frame::Heliocentric);
+        QCOMPARE(options.lines.unitsPerCircle, 360.0);
+        QCOMPARE(options.lines.offset, 12.5);
+        QCOMPARE(options.lines.harmonics, (std::vector<double>{0, 90, 180}));
+        QCOMPARE(options.bodies.size(), std::size_t{2});
+        // In the list's order: Earth before Mars.
+        QCOMPARE(options.bodies[0].code, BodyCode(*FindBody("Earth"), Frame::Heliocentric));
+        QCOMPARE(options.bodies[0].color,
+                 prices::DefaultBodyColor(BodyCode(*FindBody("Earth"), Frame::Heliocentric)));
+        QCOMPARE(options.bodies[1].color, RGB(1, 2, 3));
+        CompareWindows(window->View()->ChartWindow(), zoomed);
+        QVERIFY(window->findChild<QCheckBox*>(QStringLiteral("logScale"))->isChecked());
+        QCOMPARE(window->findChild<QLineEdit*>(QStringLiteral("harmonics"))->text(),
+                 QString("0, 90, 180"));
+    }
+
+    void theStoreKeepsTheMostRecentFiles() {
+        CPriceChartSettingsStore store(m_dir.filePath("bounded.ini"));
+        PriceChartSettings settings;
+        settings.options.lines.unitsPerCircle = 90;
+        for (int i = 0; i <= CPriceChartSettingsStore::kMaxFiles; ++i)
+            QVERIFY(store.Save(m_dir.filePath(QStringLiteral("f%1.csv").arg(i)), settings));
+        QVERIFY(!store.Load(m_dir.filePath("f0.csv")).has_value());
+        QVERIFY(store.Load(m_dir.filePath("f1.csv")).has_value());
+        // Saving again makes a file the most recent.
+        QVERIFY(store.Save(m_dir.filePath("f1.csv"), settings));
+        QVERIFY(store.Save(m_dir.filePath("g.csv"), settings));
+        QVERIFY(store.Load(m_dir.filePath("f1.csv")).has_value());
+        QVERIFY(!store.Load(m_dir.filePath("f2.csv")).has_value());
+        QCOMPARE(store.Load(m_dir.filePath("g.csv"))->options.lines.unitsPerCircle, 90.0);
+    }
+
+    void aBadRowMayBeLeftOut() {
+        const QString path = WriteText(m_dir, "bad.csv",
+                                       "Date,Close\n2020-01-02,10\n2020-01-03,11\n"
+                                       "2020-01-06,abc\n2020-01-07,12\n2020-01-08,0\n");
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        fixture.host.answers = {Answer::No, Answer::Yes};
+        QCOMPARE(fixture.App().OpenPriceFile(path), nullptr);
+        QCOMPARE(fixture.host.questions.size(), 1);
+        QVERIFY2(fixture.host.questions[0].startsWith(path + ":4: column 2 (Close): "),
+                 qPrintable(fixture.host.questions[0]));
+        QVERIFY(fixture.host.questions[0].contains("'abc'"));
+        QVERIFY(fixture.host.questions[0].contains("Keep the good rows"));
+        QVERIFY(fixture.host.messages.isEmpty());
+
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(path);
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->View()->Series().bars.size(), std::size_t{4});
+        QCOMPARE(fixture.host.messages.size(), 1);
+        QVERIFY2(fixture.host.messages[0].startsWith(
+                     path + ": left out 1 bad row; the first: " + path + ":4: column 2 (Close)"),
+                 qPrintable(fixture.host.messages[0]));
+
+        // A price of 0 has no logarithm: the axis stays linear, and the message says why.
+        auto* log = window->findChild<QCheckBox*>(QStringLiteral("logScale"));
+        log->setChecked(true);
+        QVERIFY(!log->isChecked());
+        QVERIFY(!window->Options().logScale);
+        QCOMPARE(fixture.host.messages.size(), 2);
+        QCOMPARE(fixture.host.messages[1].toStdString(),
+                 prices::CheckChart(window->View()->Series(), window->View()->ChartWindow(), true));
+    }
+
+    void aFileWithoutColumnsIsOnlyReported() {
+        const QString path = WriteText(m_dir, "empty.txt", "\n\n");
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        QCOMPARE(fixture.App().OpenPriceFile(path), nullptr);
+        QVERIFY(fixture.host.questions.isEmpty());
+        QCOMPARE(fixture.host.messages.size(), 1);
+        QVERIFY2(fixture.host.messages[0].startsWith(path + ": "),
+                 qPrintable(fixture.host.messages[0]));
+        const QString missing = m_dir.filePath("missing.csv");
+        QCOMPARE(fixture.App().OpenPriceFile(missing), nullptr);
+        QVERIFY(fixture.host.messages.last().contains(missing));
+    }
+
+    void badHarmonicsAreRefusedByName() {
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
+        SetHarmonics(*window, "0 90,180");
+        QCOMPARE(window->Options().lines.harmonics, (std::vector<double>{0, 90, 180}));
+        QVERIFY(window->PanelMessage().isEmpty());
+        SetHarmonics(*window, "0, 9o");
+        QCOMPARE(window->PanelMessage(), QString("harmonics: '9o' is not a number of degrees"));
+        QCOMPARE(window->Options().lines.harmonics, (std::vector<double>{0, 90, 180}));
+        SetHarmonics(*window, "400");
+        QCOMPARE(window->PanelMessage(), QString("harmonics: 400 is outside 0 to 360 degrees"));
+        SetHarmonics(*window, "");
+        QCOMPARE(window->Options().lines.harmonics, (std::vector<double>{0}));
+        QVERIFY(window->PanelMessage().isEmpty());
+    }
+
+    void exportsAndPrints() {
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
+        Check(*window, "Mars");
+        QString error;
+        const QString png = m_dir.filePath("chart.png");
+        QVERIFY2(window->ExportTo(png, QSize(640, 400), error), qPrintable(error));
+        QCOMPARE(QImage(png).size(), QSize(640, 400));
+        const QString svg = m_dir.filePath("chart.svg");
+        QVERIFY2(window->ExportTo(svg, QSize(640, 400), error), qPrintable(error));
+        QVERIFY(QSvgRenderer(svg).isValid());
+        const QString pdf = m_dir.filePath("chart.pdf");
+        QVERIFY2(window->ExportTo(pdf, {}, error), qPrintable(error));
+        QFile pdfFile(pdf);
+        QVERIFY(pdfFile.open(QIODevice::ReadOnly));
+        QVERIFY(pdfFile.read(5) == "%PDF-");
+        QVERIFY(apptest::PdfPageText(pdf, 1).contains("Mars"));
+
+        const QString other = m_dir.filePath("chart.bmp");
+        QVERIFY(!window->ExportTo(other, {}, error));
+        QVERIFY2(error.contains(other), qPrintable(error));
+        QVERIFY(!QFile::exists(other));
+
+        // Copy puts the chart on the clipboard as the screen shows it.
+        QGuiApplication::clipboard()->clear();
+        QAction* copy = nullptr;
+        for (QAction* action : window->findChildren<QAction*>())
+            if (action->text() == QLatin1String("&Copy")) copy = action;
+        QVERIFY(copy != nullptr);
+        QCOMPARE(copy->shortcut(), QKeySequence(QKeySequence::Copy));
+        copy->trigger();
+        const QImage copied = QGuiApplication::clipboard()->image();
+        QCOMPARE(copied.size(), window->View()->size());
+        QVERIFY(copied.convertToFormat(QImage::Format_RGB32) ==
+                window->View()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+
+        QPrinter& printer = window->Printer();
+        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString printed = m_dir.filePath("printed.pdf");
+        printer.setOutputFileName(printed);
+        window->PrintTo(printer);
+        QCOMPARE(apptest::PdfPageCount(printed), 1);
+        QVERIFY(apptest::PdfPageText(printed, 1).contains("eustockmarkets_dax.csv"));
+    }
+
+    void readoutTexts() {
+        QCOMPARE(pricewin::FormatLongitude(123.456), std::string("123.45\u00B0 (Leo 3\u00B027')"));
+        QCOMPARE(pricewin::FormatLongitude(359.999), std::string("359.99\u00B0 (Pis 29\u00B059')"));
+        QCOMPARE(pricewin::FormatLongitude(-30.0), std::string("330.00\u00B0 (Pis 0\u00B000')"));
+        std::vector<double> harmonics;
+        std::string error;
+        QVERIFY(pricewin::ParseHarmonics(" 0,\t120 , 240 ", harmonics, error));
+        QCOMPARE(harmonics, (std::vector<double>{0, 120, 240}));
+        QCOMPARE(pricewin::FormatHarmonics(harmonics), std::string("0, 120, 240"));
+        QVERIFY(!pricewin::ParseHarmonics("90,nan", harmonics, error));
+        QCOMPARE(error, std::string("harmonics: 'nan' is not a number of degrees"));
+        QVERIFY(!pricewin::ParseHarmonics("-90", harmonics, error));
+        QCOMPARE(harmonics, (std::vector<double>{0, 120, 240}));  // untouched when refused
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+static apptest::Register<PriceWindowTest> registration;
+#include "price_window_test.moc"
