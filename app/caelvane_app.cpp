@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPageLayout>
@@ -272,7 +273,7 @@ std::optional<int> CCaelvaneApp::InitInstanceNative(const QList<QByteArray>& arg
     }
     m_mainFrame->show();
     // A file that does not open has been reported; the user still gets the usual new job.
-    if (line.action == CommandLine::Action::Open && OpenNativeFile(line.nativeFile) != nullptr) {
+    if (line.action == CommandLine::Action::Open && OpenNativeFileOrPrices(line.nativeFile)) {
         return std::nullopt;
     }
     if (OnFileNew() == nullptr) return 1;
@@ -301,7 +302,7 @@ void CCaelvaneApp::OpenHandedFiles() {
     GatheringHost gathering(*m_host);
     caelvane::CQtHostServices* const shown = m_environment.host;
     m_environment.host = &gathering;
-    for (const QByteArray& file : files) OpenNativeFile(file);
+    for (const QByteArray& file : files) OpenNativeFileOrPrices(file);
     m_environment.host = shown;
     if (m_mainFrame->isMinimized()) m_mainFrame->showNormal();
     m_mainFrame->raise();
@@ -398,6 +399,16 @@ CCaelvaneDoc* CCaelvaneApp::OpenDocumentFile(const QString& path) {
 
 CCaelvaneDoc* CCaelvaneApp::OpenNativeFile(const QByteArray& path) {
     return m_template->OpenNativeFile(path);
+}
+
+bool CCaelvaneApp::OpenNativeFileOrPrices(const QByteArray& path) {
+    // A CSV file named on the command line or handed over by a later start is a bar file, as
+    // when it is dropped; everything else is taken for a job.
+    const QString name = QFile::decodeName(path);
+    if (QFileInfo(name).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0) {
+        return OpenPriceFile(name) != nullptr;
+    }
+    return OpenNativeFile(path) != nullptr;
 }
 
 CCaelvaneDoc* CCaelvaneApp::OnOpenRecentFile(int index) {

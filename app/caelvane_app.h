@@ -83,6 +83,8 @@ public:
     // Opens as File Open does; nullptr after a reported failure.
     CCaelvaneDoc* OpenDocumentFile(const QString& path);
     CCaelvaneDoc* OpenNativeFile(const QByteArray& path);
+    // A .csv file as prices, anything else as a job; whether a window opened.
+    bool OpenNativeFileOrPrices(const QByteArray& path);
     // File > Open Prices: a bar file in a price chart window.
     void OnFileOpenPrices();
     // `onlyIfBars`: a file without bars is passed over silently (see OpenPriceChart).

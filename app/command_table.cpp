@@ -11,7 +11,7 @@ constexpr CommandSpec kCommands[] = {
     {cmd::kFileNew, "&New\tCtrl+N", "Create a new document\nNew", {"Ctrl+N"}},
     {cmd::kFileOpen, "&Open...\tCtrl+O", "Open an existing document\nOpen", {"Ctrl+O"}},
     {cmd::kFileOpenPrices,
-     "Open &Prices...",
+     "Open Pr&ices...",
      "Open a file of price bars (CSV) as a chart with planetary lines\nOpen Prices",
      {}},
     {cmd::kFileClose, "&Close", "Close the active document\nClose", {}},

@@ -27,7 +27,7 @@ constexpr COLORREF kGridColor = RGB(226, 226, 226);
 constexpr COLORREF kTextColor = RGB(0, 0, 0);
 constexpr COLORREF kUpColor = RGB(22, 128, 60);
 constexpr COLORREF kDownColor = RGB(200, 40, 40);
-constexpr COLORREF kLineColor = RGB(20, 60, 140);
+constexpr COLORREF kLineColor = RGB(30, 30, 30);  // apart from every body's colour
 
 int U(double pixels) {
     return static_cast<int>(std::lround(pixels * kUnitsPerPixel));

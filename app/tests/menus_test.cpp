@@ -57,7 +57,7 @@ private slots:
         QMenuBar* bar = fixture.Frame().menuBar();
         QCOMPARE(BarTitles(bar), (QStringList{"&File", "&View", "&Help"}));
         QCOMPARE(Items(BarMenu(bar, "&File")),
-                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open &Prices...", "-",
+                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open Pr&ices...", "-",
                               "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(Items(BarMenu(bar, "&View")), (QStringList{"&Toolbar", "&Status Bar"}));
         QCOMPARE(Items(BarMenu(bar, "&Help")), QStringList{"&About Caelvane..."});
@@ -84,7 +84,7 @@ private slots:
         // "&AutoRun" is an item of the bar itself.
         QCOMPARE(BarMenu(bar, "&AutoRun"), nullptr);
         QCOMPARE(Items(BarMenu(bar, "&File")),
-                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open &Prices...", "&Close",
+                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open Pr&ices...", "&Close",
                               "&Save\tCtrl+S", "Save &As...", "-", "&Print...\tCtrl+P",
                               "Print Pre&view", "P&rint Setup...", "-", "&Export Page...",
                               "Export A&ll Pages...", "-", "Recent File", "-", "E&xit"}));

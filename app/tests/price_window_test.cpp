@@ -109,14 +109,20 @@ private slots:
         const QImage exported = QImage(png).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(exported.size(), shown.size());
         QVERIFY(exported == shown);
-        // Something besides white and grey is drawn: the closes.
-        bool coloured = false;
-        for (int y = 0; y < shown.height() && !coloured; y += 2)
-            for (int x = 0; x < shown.width() && !coloured; ++x) {
-                const QColor c = shown.pixelColor(x, y);
-                coloured = std::abs(c.red() - c.blue()) > 60;
+        // The closes are drawn: a run of near-black pixels down some column inside the plot
+        // (the axes' labels are black too, but short and outside it).
+        const prices::CChartFrame frame = view->Frame();
+        int longest = 0;
+        for (int x = static_cast<int>(frame.Left()) + 2; x < static_cast<int>(frame.Right()) - 2;
+             ++x) {
+            int run = 0;
+            for (int y = static_cast<int>(frame.Top()) + 2;
+                 y < static_cast<int>(frame.Bottom()) - 2; ++y) {
+                run = shown.pixelColor(x, y).lightness() < 90 ? run + 1 : 0;
+                longest = std::max(longest, run);
             }
-        QVERIFY(coloured);
+        }
+        QVERIFY2(longest >= 3, qPrintable(QString::number(longest)));
 
         // The same file again raises its window rather than opening another.
         QCOMPARE(fixture.App().OpenPriceFile(kExample), window);
@@ -143,6 +149,25 @@ private slots:
         QCOMPARE(text->View()->Series().bars.at(0).close, 10.5);
         QVERIFY(fixture.Windows().isEmpty());  // no job was opened for them
         QVERIFY(fixture.host.messages.isEmpty());
+    }
+
+    void aCsvFileNamedAtStartOpensAsPrices() {
+        {
+            AppFixture fixture(m_dir.filePath("profile.ini"));
+            QCOMPARE(fixture.App().InitInstance({kExample}), std::nullopt);
+            QCOMPARE(fixture.Frame().findChildren<CPriceChartWindow*>().size(), 1);
+            QVERIFY(fixture.Windows().isEmpty());  // no job beside it
+            QVERIFY(fixture.host.messages.isEmpty());
+        }
+        // One that cannot be read is reported, and the usual new job comes up.
+        const QString bad = WriteText(m_dir, "bad.CSV", "no columns here\n");
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        QCOMPARE(fixture.App().InitInstance({bad}), std::nullopt);
+        QVERIFY(fixture.Frame().findChildren<CPriceChartWindow*>().isEmpty());
+        QCOMPARE(fixture.host.messages.size(), 1);
+        QVERIFY2(fixture.host.messages.front().contains("bad.CSV"),
+                 qPrintable(fixture.host.messages.front()));
+        QCOMPARE(fixture.Windows().size(), 1);
     }
 
     void crosshairReadsDatePriceDegreeAndBodies() {

@@ -213,7 +213,7 @@ TEST(PriceChart, DecimatedColumnsHoldTheExtremesOfEveryBarInThem) {
                 if (line.x1 != line.x2 || line.y1 == line.y2) continue;  // the columns' strokes
                 // The bars' colours: up, down, and the line of closes.
                 if (line.color != RGB(22, 128, 60) && line.color != RGB(200, 40, 40) &&
-                    line.color != RGB(20, 60, 140)) {
+                    line.color != RGB(30, 30, 30)) {
                     continue;
                 }
                 const auto found = expected.find(std::floor(line.x1));
