@@ -234,12 +234,6 @@ std::string LinesCsv(const LinesRequest& request) {
 }
 
 int RunLines(const std::vector<std::string>& args) {
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::printf("usage: caelvane-cli %s\n%s", kLinesUsage, kLinesHelp);
-            return 0;
-        }
-    }
     LinesRequest request;
     if (const std::optional<std::string> problem = ParseLinesArguments(args, request)) {
         return UsageError("lines", *problem, kLinesUsage);

@@ -218,12 +218,6 @@ std::optional<std::string> CheckRequestedPrices(const RenderPricesRequest& reque
 }
 
 int RunRenderPrices(const std::vector<std::string>& args) {
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::printf("usage: caelvane-cli %s\n%s", kRenderPricesUsage, kRenderPricesHelp);
-            return 0;
-        }
-    }
     RenderPricesRequest request;
     if (const std::optional<std::string> problem = ParseRenderPricesArguments(args, request)) {
         return UsageError("render-prices", *problem, kRenderPricesUsage);

@@ -4,6 +4,7 @@
 // JED: a Julian date in days as a double; 0h UT of a civil day ends in .5
 // (2000-01-01 0h UT = 2451544.5). Times are universal time; no delta T is applied anywhere.
 // Civil dates are month, day, year, hour, minute as signed 32-bit integers, in that order.
+#include <cstdint>
 
 namespace caelvane {
 
@@ -36,6 +37,11 @@ void CalendarDate(double jed, int& month, int& day, int& year, int& hour, int& m
 
 // Gregorian rule (every 4th year, not centuries, but every 400th); proleptic for any year.
 bool IsLeapYear(int year);
+
+// Days since 1970-01-01 of a proleptic Gregorian date (negative before), and back: the plain
+// day counts that bar files and calendar exports use.
+std::int64_t DaysFromCivil(int year, int month, int day);
+void CivilFromDays(std::int64_t days, int& year, int& month, int& day);
 
 // 0 = Sunday .. 6 = Saturday; any time of a civil day gives that day's weekday.
 int DayOfWeek(double jed);

@@ -4,25 +4,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include "ephemeris/calendar.h"
+
 namespace caelvane::events {
 
 namespace {
 
 constexpr double kUnixEpochJed = 2440587.5;
-
-// Days since 1970-01-01 to a proleptic Gregorian date (H. Hinnant's civil_from_days).
-void CivilFromDays(std::int64_t days, int& year, int& month, int& day) {
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const std::int64_t dayOfEra = days - era * 146097;
-    const std::int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t shifted = (5 * dayOfYear + 2) / 153;
-    day = static_cast<int>(dayOfYear - (153 * shifted + 2) / 5 + 1);
-    month = static_cast<int>(shifted < 10 ? shifted + 3 : shifted - 9);
-    year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-}
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);

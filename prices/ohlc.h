@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "ephemeris/calendar.h"
+
 namespace prices {
 
 // Seconds since 1970-01-01 00:00 UT. Files carry no zone: their clock is taken as UT, which is
@@ -19,9 +21,9 @@ inline double JedOfSeconds(double seconds) {
     return kUnixEpochJed + seconds / 86400.0;
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date (negative before).
-std::int64_t DaysFromCivil(int year, int month, int day);
-void CivilFromDays(std::int64_t days, int& year, int& month, int& day);
+// Days since 1970-01-01 of a proleptic Gregorian date (negative before), and back.
+using ::CivilFromDays;
+using ::DaysFromCivil;
 
 struct Bar {
     UnixSeconds time = 0;

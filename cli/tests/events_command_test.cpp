@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/tests/run_cli.h"
 #include "ephemeris/calendar.h"
 #include "events/job_aspects.h"
 #include "job/caelvane_doc.h"
@@ -141,12 +142,9 @@ TEST(EventsCommand, JobGivesRangeAndAspects) {
               std::string::npos);
 }
 
-int RunCli(std::vector<std::string> args) {
-    args.insert(args.begin(), {"caelvane-cli", "events"});
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    return cli::Main(static_cast<int>(args.size()), argv.data());
+int RunEventsCli(std::vector<std::string> args) {
+    args.insert(args.begin(), "events");
+    return RunCli(std::move(args));
 }
 
 TEST(EventsCommand, WritesTheFileWholeOrNotAtAll) {
@@ -154,15 +152,15 @@ TEST(EventsCommand, WritesTheFileWholeOrNotAtAll) {
     const auto csv = dir / "april.csv";
     std::filesystem::remove(csv);
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(RunCli({"--from", "2024-04-01", "--to", "2024-04-30", "--aspects", "abc", "-o",
-                      csv.string()}),
+    EXPECT_EQ(RunEventsCli({"--from", "2024-04-01", "--to", "2024-04-30", "--aspects", "abc", "-o",
+                            csv.string()}),
               2);
     const std::string message = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(message.rfind("caelvane-cli events: aspect angle 'abc'", 0), 0u) << message;
     EXPECT_FALSE(std::filesystem::exists(csv));
 
-    ASSERT_EQ(RunCli({"--from", "2024-04-01", "--to", "2024-04-30", "--kinds", "lunation,eclipse",
-                      "-o", csv.string()}),
+    ASSERT_EQ(RunEventsCli({"--from", "2024-04-01", "--to", "2024-04-30", "--kinds",
+                            "lunation,eclipse", "-o", csv.string()}),
               0);
     const std::string text = ReadFile(csv);
     EXPECT_EQ(text.rfind("time_utc,kind,frame,body1,body2,angle,sign,detail\n", 0), 0u);

@@ -11,20 +11,13 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/tests/run_cli.h"
 #include "ephemeris/body_names.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/positions.h"
 #include "prices/ohlc.h"
 
 namespace {
-
-int RunCli(std::vector<std::string> args) {
-    args.insert(args.begin(), "caelvane-cli");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    return cli::Main(static_cast<int>(args.size()), argv.data());
-}
 
 std::vector<std::string> Split(const std::string& text, char by) {
     std::vector<std::string> parts;

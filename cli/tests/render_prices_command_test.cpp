@@ -9,16 +9,9 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/tests/run_cli.h"
 
 namespace {
-
-int RunCli(std::vector<std::string> args) {
-    args.insert(args.begin(), "caelvane-cli");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    return cli::Main(static_cast<int>(args.size()), argv.data());
-}
 
 class RenderPrices : public ::testing::Test {
 protected:
