@@ -25,9 +25,10 @@ std::string LocalPath(const QString& path) {
 
 // The job as it stands, on its own: drawing a page sets the page number and count.
 struct JobCopy {
-    explicit JobCopy(const CCaelvaneDoc& doc) {
+    JobCopy(const CCaelvaneDoc& doc, PositionSource source) {
         copy.CopyFieldsFrom(doc);
         copy.SetTitle(doc.GetTitle());
+        state.positionSource = source;
     }
     CCaelvaneDoc copy;
     ChartState state;
@@ -61,7 +62,7 @@ QString NumberedExportPath(const QString& path, int page, int pageCount) {
 }
 
 ExportResult ExportPages(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
-                         const QString& path, std::optional<int> page,
+                         PositionSource source, const QString& path, std::optional<int> page,
                          const ExportProgress& progress) {
     ExportResult result;
     const std::optional<ExportFormat> format = ExportFormatOf(path);
@@ -71,7 +72,7 @@ ExportResult ExportPages(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
                 .arg(path);
         return result;
     }
-    JobCopy job(doc);
+    JobCopy job(doc, source);
     const int pageCount = page ? 1 : PageCountOf(job.copy);
     if (pageCount > kMaxExportPages) {
         result.error = QStringLiteral("The job has %1 pages; one export writes at most %2.")
@@ -130,8 +131,9 @@ ExportResult ExportPages(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
     return result;
 }
 
-QImage PageImage(const CCaelvaneDoc& doc, caelvane::CHostServices& host, int page, int dpi) {
-    JobCopy job(doc);
+QImage PageImage(const CCaelvaneDoc& doc, caelvane::CHostServices& host, PositionSource source,
+                 int page, int dpi) {
+    JobCopy job(doc, source);
     job.copy.m_currentPage = page;
     const int width = static_cast<int>(std::lround(kPageWidthMils / 1000.0 * dpi));
     const int height = static_cast<int>(std::lround(kPageHeightMils / 1000.0 * dpi));
@@ -148,8 +150,9 @@ QImage PageImage(const CCaelvaneDoc& doc, caelvane::CHostServices& host, int pag
     return image;
 }
 
-QByteArray PageSvg(const CCaelvaneDoc& doc, caelvane::CHostServices& host, int page) {
-    JobCopy job(doc);
+QByteArray PageSvg(const CCaelvaneDoc& doc, caelvane::CHostServices& host, PositionSource source,
+                   int page) {
+    JobCopy job(doc, source);
     CMessageCollector collector(host);
     const std::string svg = SvgPageBytes(doc.GetTitle(), 0, [&](int, CDrawingDevice& device) {
         job.copy.m_currentPage = page;
@@ -159,10 +162,11 @@ QByteArray PageSvg(const CCaelvaneDoc& doc, caelvane::CHostServices& host, int p
     return QByteArray::fromStdString(svg);
 }
 
-void CopyPageToClipboard(const CCaelvaneDoc& doc, caelvane::CHostServices& host, int page) {
+void CopyPageToClipboard(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
+                         PositionSource source, int page) {
     auto* data = new QMimeData;
-    data->setImageData(PageImage(doc, host, page, kDefaultPngDpi));
-    const QByteArray svg = PageSvg(doc, host, page);
+    data->setImageData(PageImage(doc, host, source, page, kDefaultPngDpi));
+    const QByteArray svg = PageSvg(doc, host, source, page);
     if (!svg.isEmpty()) data->setData(QStringLiteral("image/svg+xml"), svg);
     QGuiApplication::clipboard()->setMimeData(data);
 }

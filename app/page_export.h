@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ephemeris/position_source.h"
+
 class CCaelvaneDoc;
 
 namespace caelvane {
@@ -40,16 +42,19 @@ struct ExportResult {
 inline constexpr int kMaxExportPages = 65535;
 
 // Writes page `page` of the job (nullopt: every page in date order: one PDF, or a numbered PNG
-// or SVG set) to `path` in the format of its extension. The job is drawn from a copy, so the
-// windows keep their page. Every file is written whole or not at all; a cancelled or failed
-// export leaves the targets as they were.
+// or SVG set) to `path` in the format of its extension, with positions from `source` as the
+// windows show them. The job is drawn from a copy, so the windows keep their page. Every file is
+// written whole or not at all; a cancelled or failed export leaves the targets as they were.
 ExportResult ExportPages(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
-                         const QString& path, std::optional<int> page,
+                         PositionSource source, const QString& path, std::optional<int> page,
                          const ExportProgress& progress = {});
 
 // Page `page` of the job as an image at `dpi` dots per inch (white ground), and as SVG text.
-QImage PageImage(const CCaelvaneDoc& doc, caelvane::CHostServices& host, int page, int dpi);
-QByteArray PageSvg(const CCaelvaneDoc& doc, caelvane::CHostServices& host, int page);
+QImage PageImage(const CCaelvaneDoc& doc, caelvane::CHostServices& host, PositionSource source,
+                 int page, int dpi);
+QByteArray PageSvg(const CCaelvaneDoc& doc, caelvane::CHostServices& host, PositionSource source,
+                   int page);
 
 // Puts page `page` on the clipboard as an image and as image/svg+xml.
-void CopyPageToClipboard(const CCaelvaneDoc& doc, caelvane::CHostServices& host, int page);
+void CopyPageToClipboard(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
+                         PositionSource source, int page);

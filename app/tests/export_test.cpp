@@ -14,6 +14,7 @@
 
 #include "app/command_ids.h"
 #include "app/page_export.h"
+#include "app/positions_choice.h"
 #include "app/tests/app_tests.h"
 #include "app/tests/test_support.h"
 #include "job/caelvane_doc.h"
@@ -163,12 +164,13 @@ private slots:
         }
         for (const QString name : {"four.pdf", "four.png", "four.svg"}) {
             int calls = 0;
-            const ExportResult result = ExportPages(
-                doc, host, folder.filePath(name), std::nullopt, [&](int done, int total) {
-                    ++calls;
-                    [&] { QCOMPARE(total, 4); }();
-                    return done < 2;  // cancelled after the second page
-                });
+            const ExportResult result =
+                ExportPages(doc, host, PositionSource::Series, folder.filePath(name), std::nullopt,
+                            [&](int done, int total) {
+                                ++calls;
+                                [&] { QCOMPARE(total, 4); }();
+                                return done < 2;  // cancelled after the second page
+                            });
             QCOMPARE(result.outcome, ExportOutcome::Cancelled);
             QVERIFY(result.files.empty());
             QCOMPARE(calls, 2);
@@ -178,15 +180,15 @@ private slots:
         }
         // A set whose third file cannot be made keeps none of the new ones.
         QVERIFY(QDir(folder.path()).mkdir("four-003.svg"));
-        const ExportResult failed =
-            ExportPages(doc, host, folder.filePath("four.svg"), std::nullopt);
+        const ExportResult failed = ExportPages(doc, host, PositionSource::Series,
+                                                folder.filePath("four.svg"), std::nullopt);
         QCOMPARE(failed.outcome, ExportOutcome::Failed);
         QVERIFY(failed.error.contains("four-003.svg"));
         QCOMPARE(FilesIn(folder.path()), (QStringList{"four-002.png", "four.pdf"}));
 
         // Written whole: the files are named in the result.
-        const ExportResult written =
-            ExportPages(doc, host, folder.filePath("four.png"), std::nullopt);
+        const ExportResult written = ExportPages(doc, host, PositionSource::Series,
+                                                 folder.filePath("four.png"), std::nullopt);
         QCOMPARE(written.outcome, ExportOutcome::Written);
         QCOMPARE(written.files.size(), std::size_t(4));
         QVERIFY(QImage(folder.filePath("four-002.png")).width() > 0);
@@ -226,6 +228,21 @@ private slots:
         QVERIFY(svg.contains("<svg"));
         // The page on show: its date is in the drawing.
         QVERIFY(svg.contains("01 19 2000"));
+        const CCaelvaneDoc& doc = *fixture.Frame().GetActiveJobDocument();
+        QCOMPARE(svg, PageSvg(doc, fixture.host, PositionSource::Series, 2));
+
+        // Copy and export draw the positions the windows show.
+        if (!PrecisePositionsAvailable()) QSKIP("this build has no precise source");
+        fixture.App().Positions().Choose(PositionSource::Precise);
+        QTest::keyClick(fixture.ActiveView(), Qt::Key_C, Qt::ControlModifier);
+        const QByteArray precise = QGuiApplication::clipboard()->mimeData()->data("image/svg+xml");
+        QCOMPARE(precise, PageSvg(doc, fixture.host, PositionSource::Precise, 2));
+        QVERIFY(precise != svg);
+        fixture.exportPath = m_dir.filePath("precise.svg");
+        fixture.App().OnCommand(cmd::kFileExportPage);
+        QFile exported(fixture.exportPath);
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        QCOMPARE(exported.readAll(), precise);
     }
 
 private:
