@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPageLayout>
@@ -405,9 +404,7 @@ bool CCaelvaneApp::OpenNativeFileOrPrices(const QByteArray& path) {
     // A CSV file named on the command line or handed over by a later start is a bar file, as
     // when it is dropped; everything else is taken for a job.
     const QString name = QFile::decodeName(path);
-    if (QFileInfo(name).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0) {
-        return OpenPriceFile(name) != nullptr;
-    }
+    if (IsPriceFileName(name) && !IsTextFileName(name)) return OpenPriceFile(name) != nullptr;
     return OpenNativeFile(path) != nullptr;
 }
 

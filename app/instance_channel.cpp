@@ -321,8 +321,6 @@ bool CInstanceChannel::ListenAt(QString* error) {
 
 void CInstanceChannel::StopListening() {
     if (m_listenFd < 0) return;
-    delete m_notifier;
-    m_notifier = nullptr;
     m_acceptPause->stop();
     // The name goes only while it is still the socket this program made.
     struct stat info {};
@@ -330,6 +328,12 @@ void CInstanceChannel::StopListening() {
         info.st_ino == m_inode) {
         ::unlink(m_path.constData());
     }
+    CloseListener();
+}
+
+void CInstanceChannel::CloseListener() {
+    delete m_notifier;
+    m_notifier = nullptr;
     ::close(m_listenFd);
     m_listenFd = -1;
 }
@@ -343,10 +347,7 @@ void CInstanceChannel::CheckStillListening() {
         }
         // The name was removed under us (a cleaner of the temporary folder): nobody could reach
         // this program any more.
-        delete m_notifier;
-        m_notifier = nullptr;
-        ::close(m_listenFd);
-        m_listenFd = -1;
+        CloseListener();
     }
     ListenAt(nullptr);
 }
@@ -366,10 +367,7 @@ void CInstanceChannel::OnAcceptReady() {
                 return;
             }
             // The listening socket itself failed: listen afresh.
-            delete m_notifier;
-            m_notifier = nullptr;
-            ::close(m_listenFd);
-            m_listenFd = -1;
+            CloseListener();
             ListenAt(nullptr);
             return;
         }

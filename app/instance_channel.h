@@ -81,6 +81,8 @@ private:
     void Serve(Connection& connection);
     void Drop(QLocalSocket* socket);
     void CheckStillListening();
+    // Closes the listening socket and its notifier; the name stays.
+    void CloseListener();
 
     uid_t m_trustedUid;
     QString m_name;

@@ -35,51 +35,45 @@ void BM_PagePositions(benchmark::State& state) {
     state.SetLabel("one date: 39 per-code calls");
 }
 
-// The same values from one call.
-void BM_PagePositionsOneCall(benchmark::State& state) {
+// One call a date, a day apart, after an untimed first call that opens and warms whatever the
+// source reads.
+template <typename Compute>
+void StepDays(benchmark::State& state, const Compute& compute, const char* label) {
     double jed = JulianDate(1, 18, 2000, 17, 0);
+    benchmark::DoNotOptimize(compute(jed - 1));
     for (auto _ : state) {
-        const PagePositions page = ComputePagePositions(jed);
-        benchmark::DoNotOptimize(page);
+        const auto values = compute(jed);
+        benchmark::DoNotOptimize(values);
         jed += 1;
     }
-    state.SetLabel("one date: one call");
+    state.SetLabel(label);
+}
+
+// The same values from one call.
+void BM_PagePositionsOneCall(benchmark::State& state) {
+    StepDays(
+        state, [](double jed) { return ComputePagePositions(jed); }, "one date: one call");
 }
 
 // The natal marks' 24 longitudes from one call.
 void BM_PageWheelLongitudes(benchmark::State& state) {
-    double jed = JulianDate(1, 18, 2000, 17, 0);
-    for (auto _ : state) {
-        const WheelLongitudes wheels = ComputeWheelLongitudes(jed);
-        benchmark::DoNotOptimize(wheels);
-        jed += 1;
-    }
-    state.SetLabel("one date: 24 longitudes, one call");
+    StepDays(
+        state, [](double jed) { return ComputeWheelLongitudes(jed); },
+        "one date: 24 longitudes, one call");
 }
 
 #if CAELVANE_WITH_SWISSEPH
-// The same page from the precise source, its data files open and warm (the first date is asked
-// before timing starts).
+// The same page from the precise source.
 void BM_PagePositionsPrecise(benchmark::State& state) {
-    double jed = JulianDate(1, 18, 2000, 17, 0);
-    benchmark::DoNotOptimize(ComputePagePositions(jed - 1, PositionSource::Precise));
-    for (auto _ : state) {
-        const PagePositions page = ComputePagePositions(jed, PositionSource::Precise);
-        benchmark::DoNotOptimize(page);
-        jed += 1;
-    }
-    state.SetLabel("one date: one call, precise");
+    StepDays(
+        state, [](double jed) { return ComputePagePositions(jed, PositionSource::Precise); },
+        "one date: one call, precise");
 }
 
 void BM_PageWheelLongitudesPrecise(benchmark::State& state) {
-    double jed = JulianDate(1, 18, 2000, 17, 0);
-    benchmark::DoNotOptimize(ComputeWheelLongitudes(jed - 1, PositionSource::Precise));
-    for (auto _ : state) {
-        const WheelLongitudes wheels = ComputeWheelLongitudes(jed, PositionSource::Precise);
-        benchmark::DoNotOptimize(wheels);
-        jed += 1;
-    }
-    state.SetLabel("one date: 24 longitudes, one call, precise");
+    StepDays(
+        state, [](double jed) { return ComputeWheelLongitudes(jed, PositionSource::Precise); },
+        "one date: 24 longitudes, one call, precise");
 }
 #endif
 
