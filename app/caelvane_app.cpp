@@ -307,7 +307,7 @@ void CCaelvaneApp::OpenHandedFiles() {
     m_mainFrame->raise();
     m_mainFrame->activateWindow();
     if (!gathering.messages.isEmpty()) {
-        m_host->ShowMessage(gathering.messages.join(QStringLiteral("\n\n")));
+        m_host->ShowMessages(gathering.messages);
     }
 }
 

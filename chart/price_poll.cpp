@@ -17,6 +17,7 @@
 
 #include "job/caelvane_doc.h"
 #include "platform/file_descriptor.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -32,6 +33,8 @@ constexpr std::size_t kMaxPriceFileBytes = 64 * 1024;
 // ("2345" of "2345.75"). It is trusted only once nobody has written to it for this long and a
 // second read finds the same bytes.
 constexpr long kSettleNanoseconds = 50'000'000;
+// Every reading is taken twice, this far apart, and kept only when both agree.
+constexpr long kRereadNanoseconds = 20'000'000;
 
 constexpr int kNumberCount = 9;
 constexpr int kIntegerCount = 5;
@@ -206,24 +209,14 @@ long long AgeOf(const struct stat& info) {
 }  // namespace
 
 bool ReadPriceFile(const std::string& path, PriceReading& out, std::string& error) {
-    // Without blocking: a pipe would wait in open() for a writer, freezing the monitor.
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.Get() < 0) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
     struct stat info;
-    if (::fstat(fd.Get(), &info) != 0) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        error = "cannot read " + path + ": " + std::strerror(EISDIR);
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        // A pipe or a device may never answer, or never end; a price file is a plain file.
-        error = "cannot read " + path + ": not a regular file";
+    caelvane::OpenFailure failure;
+    const FileDescriptor fd(caelvane::OpenRegularFile(path, info, failure));
+    if (fd.Get() < 0) {
+        const bool opening = failure.step == caelvane::OpenStep::Open;
+        error = (opening ? "cannot open " : "cannot read ") + path + ": " +
+                (failure.step == caelvane::OpenStep::NotRegular ? "not a regular file"
+                                                                : std::strerror(failure.code));
         return false;
     }
     const std::string incomplete =
@@ -255,28 +248,30 @@ bool ReadPriceFile(const std::string& path, PriceReading& out, std::string& erro
         }
         return false;
     }
-    if (end == text.size() && !cut) {
-        // The last number runs to the end of the file: maybe all of it, maybe the first part
-        // of a line still being written. Trust it once the file has been left alone a while
-        // and reads the same again.
-        const long long age = AgeOf(after);
-        if (age >= 0 && age < kSettleNanoseconds) {
-            std::this_thread::sleep_for(std::chrono::nanoseconds(kSettleNanoseconds - age));
-        }
-        std::string again;
-        struct stat later;
-        if (!ReadOnce(fd.Get(), again, stable, later, err)) {
-            error = "cannot read " + path + ": " + std::strerror(err);
-            return false;
-        }
-        // A time stamp in the future (another machine's clock) cannot say how long the file
-        // rested; the same bytes again must do.
-        const long long rested = AgeOf(later);
-        if (!stable || again != text || !SameState(after, later) ||
-            (rested >= 0 && rested < kSettleNanoseconds)) {
-            error = incomplete;
-            return false;
-        }
+    // A reading is whole only when a second one, a moment later, finds the same bytes and the
+    // file's size and time stamp unchanged: a writer that rewrites the file in place (same
+    // length, in two pieces) can be caught between its pieces by a read that itself saw nothing
+    // change. The moment is longer when the last number runs to the very end of the file (no
+    // line break after it: maybe the first part of a line still being written): then the file
+    // must also have been left alone a while.
+    const bool bare = end == text.size() && !cut;
+    const long long age = AgeOf(after);
+    long long wait = kRereadNanoseconds;
+    if (bare && age >= 0 && age < kSettleNanoseconds) wait = kSettleNanoseconds - age;
+    std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
+    std::string again;
+    struct stat later;
+    if (!ReadOnce(fd.Get(), again, stable, later, err)) {
+        error = "cannot read " + path + ": " + std::strerror(err);
+        return false;
+    }
+    // A time stamp in the future (another machine's clock) cannot say how long the file
+    // rested; the same bytes again must do.
+    const long long rested = AgeOf(later);
+    if (!stable || again != text || !SameState(after, later) ||
+        (bare && rested >= 0 && rested < kSettleNanoseconds)) {
+        error = incomplete;
+        return false;
     }
     out = reading;
     return true;

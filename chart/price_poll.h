@@ -19,9 +19,11 @@ struct PriceReading {
 bool ParsePriceText(std::string_view text, PriceReading& out, std::string& error);
 // Reads and parses the file; a file that cannot be opened or read fails with a reason naming it.
 // Only a regular file is read, and opening it never waits (a pipe is refused, not waited on). A
-// reading is taken only when it is whole: the file did not change while it was read, and a last
-// number that runs to the very end of the file (no line break after it: maybe a line still
-// being written) counts only once the file has rested a moment and reads the same again.
+// reading is taken only when it is whole: the file is read twice a moment apart, and both
+// readings must be the same bytes with the file's size and time stamp unchanged; a last number
+// that runs to the very end of the file (no line break after it: maybe a line still being
+// written) counts only once the file has also rested a while. Writers should replace the file
+// (write a new one and rename it over the old) rather than rewrite it in place.
 // Otherwise the file is "incomplete" and `out` keeps the last reading.
 bool ReadPriceFile(const std::string& path, PriceReading& out, std::string& error);
 

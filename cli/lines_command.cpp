@@ -199,10 +199,27 @@ std::optional<std::string> ParseLinesArguments(const std::vector<std::string>& a
         return std::string(text);
     }
     const double units = request.lines.settings.unitsPerCircle;
+    const std::string range = prices::CheckPriceRange(request.minPrice, request.maxPrice, units);
+    if (!range.empty()) return range;
     if ((request.maxPrice - request.minPrice) / units > 1e5) {
         return "--min and --max span more than 100000 turns of the circle";
     }
-    return FinishLineOptions(request.lines);
+    if (std::optional<std::string> problem = FinishLineOptions(request.lines)) return problem;
+    // The whole CSV is made in memory before it is written: its rows are bounded.
+    const prices::LineSettings& settings = request.lines.settings;
+    const double rows = static_cast<double>(request.toDay - request.fromDay + 1) *
+                        static_cast<double>(settings.bodies.size()) *
+                        static_cast<double>(settings.harmonics.size()) *
+                        (std::floor((request.maxPrice - request.minPrice) / units) + 1);
+    if (rows > kMaxLineRows) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "the request gives up to %.0f rows; at most %.0f are written: "
+                      "fewer days, bodies, harmonics or turns",
+                      rows, kMaxLineRows);
+        return std::string(text);
+    }
+    return std::nullopt;
 }
 
 std::string LinesCsv(const LinesRequest& request) {

@@ -39,6 +39,8 @@ struct LinesRequest {
 };
 
 inline constexpr std::int64_t kMaxLineDays = 200000;
+// The most rows one request may give (about 600 MB of CSV).
+inline constexpr double kMaxLineRows = 1e7;
 
 std::optional<std::string> ParseLinesArguments(const std::vector<std::string>& args,
                                                LinesRequest& request);

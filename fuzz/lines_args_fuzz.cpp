@@ -44,6 +44,12 @@ void CheckLines(const std::vector<std::string>& args) {
     if (request.lines.settings.bodies.empty()) std::abort();
     if (request.fromDay > request.toDay || request.minPrice > request.maxPrice) std::abort();
     if (request.minuteOfDay < 0 || request.minuteOfDay >= 24 * 60) std::abort();
+    // Every accepted price range can be stepped turn by turn.
+    if (!prices::CheckPriceRange(request.minPrice, request.maxPrice,
+                                 request.lines.settings.unitsPerCircle)
+             .empty()) {
+        std::abort();
+    }
     // A few days of a few turns: cheap enough to write out and read back.
     const double turns =
         (request.maxPrice - request.minPrice) / request.lines.settings.unitsPerCircle;

@@ -12,6 +12,7 @@
 #include "platform/archive.h"
 #include "platform/atomic_file.h"
 #include "platform/file_descriptor.h"
+#include "platform/regular_file.h"
 
 namespace {
 std::string FileError(const char* what, const std::string& path, int err) {
@@ -85,26 +86,24 @@ bool LoadJobFile(const std::string& path, CCaelvaneDoc& doc, std::string& error)
 bool LoadJobFile(const std::string& path, CCaelvaneDoc& doc, std::string& error,
                  std::string& reason) {
     reason.clear();
-    // Non-blocking, so that a pipe given by mistake is refused below instead of waiting for a
-    // writer; reads of a regular file are not affected.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.Get() < 0) {
-        error = FileError("Cannot open", path, errno);
-        return false;
-    }
     struct stat info;
-    if (::fstat(fd.Get(), &info) != 0) {
-        error = FileError("Cannot read", path, errno);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        error = FileError("Cannot read", path, EISDIR);
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        // A device or a pipe could feed bytes without end or never answer; a job is always a
-        // plain file.
-        error = "Cannot read \"" + path + "\": not a regular file.";
+    caelvane::OpenFailure failure;
+    FileDescriptor fd(caelvane::OpenRegularFile(path, info, failure));
+    if (fd.Get() < 0) {
+        switch (failure.step) {
+            case caelvane::OpenStep::Open:
+                error = FileError("Cannot open", path, failure.code);
+                break;
+            case caelvane::OpenStep::Stat:
+            case caelvane::OpenStep::Directory:
+                error = FileError("Cannot read", path, failure.code);
+                break;
+            case caelvane::OpenStep::NotRegular:
+                // A device or a pipe could feed bytes without end or never answer; a job is
+                // always a plain file.
+                error = "Cannot read \"" + path + "\": not a regular file.";
+                break;
+        }
         return false;
     }
     std::vector<std::uint8_t> bytes;

@@ -10,6 +10,9 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/file_descriptor.h"
+#include "platform/regular_file.h"
+
 namespace prices {
 
 namespace {
@@ -49,10 +52,29 @@ std::size_t SeparatorAt(std::string_view text, char& separator) {
     return at;
 }
 
+// Text of the file as a message shows it: control bytes (a NUL would end the message where a
+// window shows it) as \xHH.
+std::string Escaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::string Shown(std::string_view text) {
     constexpr std::size_t kShownBytes = 40;
-    if (text.size() <= kShownBytes) return "'" + std::string(text) + "'";
-    return "'" + std::string(text.substr(0, kShownBytes)) + "...'";
+    if (text.size() <= kShownBytes) return "'" + Escaped(text) + "'";
+    return "'" + Escaped(text.substr(0, kShownBytes)) + "...'";
 }
 
 std::string_view Unquoted(std::string_view field) {
@@ -312,7 +334,7 @@ bool COhlcParser::Header(std::string_view line) {
         if (shown.size() >= 2 && shown.front() == '"' && shown.back() == '"') {
             shown = shown.substr(1, shown.size() - 2);
         }
-        columns.names.emplace_back(shown);
+        columns.names.push_back(Escaped(shown));
         if (key == "date" || key == "day") {
             columns.date = i;
         } else if (key == "time") {
@@ -503,10 +525,18 @@ ReadReport ReadOhlcText(std::string_view text, const std::string& name, const Re
 
 ReadReport ReadOhlcFile(const std::string& path, const ReadOptions& options, PriceSeries& out) {
     COhlcParser parser(path, options);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info;
+    caelvane::OpenFailure failure;
+    const FileDescriptor file(caelvane::OpenRegularFile(path, info, failure));
+    const int fd = file.Get();
     if (fd < 0) {
         ReadReport report;
-        report.error = "cannot open " + path + ": " + std::strerror(errno);
+        report.error =
+            (failure.step == caelvane::OpenStep::Open ? "cannot open " : "cannot read ") + path +
+            ": " +
+            (failure.step == caelvane::OpenStep::NotRegular
+                 ? std::string("not a regular file")
+                 : std::string(std::strerror(failure.code)));
         return report;
     }
     constexpr std::size_t kBlockBytes = std::size_t{1} << 22;
@@ -523,7 +553,6 @@ ReadReport ReadOhlcFile(const std::string& path, const ReadOptions& options, Pri
         if (got == 0) break;
         more = parser.Feed(std::string_view(block.data(), static_cast<std::size_t>(got)));
     }
-    ::close(fd);
     if (!readError.empty()) {
         ReadReport report;
         report.error = readError;

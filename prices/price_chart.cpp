@@ -153,6 +153,13 @@ struct PriceTick {
     double step;  // for the label's decimals
 };
 
+// The decades a log axis can label: the normal doubles.
+constexpr int kLowestDecade = -307;
+constexpr int kHighestDecade = 308;
+// No axis shows more ticks than this, whatever the window (a bound against huge windows).
+constexpr std::size_t kMaxTicks = 1000;
+constexpr double kMaxAxisSeconds = 1e13;
+
 std::vector<PriceTick> PriceTicks(const CChartFrame& frame) {
     std::vector<PriceTick> ticks;
     const ChartWindow& w = frame.Window();
@@ -162,8 +169,14 @@ std::vector<PriceTick> PriceTicks(const CChartFrame& frame) {
         // Decades, and 2 and 5 between them while they are far enough apart.
         const double decades = std::log10(w.priceHigh / w.priceLow);
         const bool between = decades * 3.0 <= wanted;
-        for (double decade = std::pow(10.0, std::floor(std::log10(w.priceLow)));
-             decade <= w.priceHigh; decade *= 10.0) {
+        // Counted by exponent, not by multiplying: 10^-324 is 0 in a double, and 0 * 10 never
+        // reaches the top. Doubles span about 630 decades, so the loop ends within that.
+        const int firstExponent =
+            std::max(static_cast<int>(std::floor(std::log10(w.priceLow))), kLowestDecade);
+        const int lastExponent =
+            std::min(static_cast<int>(std::ceil(std::log10(w.priceHigh))), kHighestDecade);
+        for (int exponent = firstExponent; exponent <= lastExponent; ++exponent) {
+            const double decade = std::pow(10.0, exponent);
             for (double m : {1.0, 2.0, 5.0}) {
                 if (m != 1.0 && !between) continue;
                 const double price = decade * m;
@@ -174,7 +187,7 @@ std::vector<PriceTick> PriceTicks(const CChartFrame& frame) {
     }
     const double step = NiceStep((w.priceHigh - w.priceLow) / wanted);
     for (double k = std::ceil(w.priceLow / step); k * step <= w.priceHigh; ++k) {
-        if (ticks.size() > 1000) break;
+        if (ticks.size() > kMaxTicks) break;
         ticks.push_back({k * step, step});
     }
     return ticks;
@@ -195,14 +208,21 @@ std::vector<TimeTick> TimeTicks(const CChartFrame& frame) {
     const double plotWidth = frame.Right() - frame.Left();
     const double secondsPerPixel = (w.timeRight - w.timeLeft) / plotWidth;
     const double minSpacing = 110.0 * secondsPerPixel;
+    // Dates are labelled within some 300,000 years of 1970; a window beyond has no date ticks.
+    if (!(std::fabs(w.timeLeft) < kMaxAxisSeconds && std::fabs(w.timeRight) < kMaxAxisSeconds))
+        return ticks;
     static constexpr double kClockSteps[] = {60,    300,   900,   1800,   3600,  10800,
                                              21600, 43200, 86400, 172800, 604800};
     char text[48];
     for (double step : kClockSteps) {
         if (step < minSpacing) continue;
         const double origin = step == 604800 ? 4 * 86400.0 : 0.0;  // weeks from a Monday
-        for (double t = std::ceil((w.timeLeft - origin) / step) * step + origin; t <= w.timeRight;
-             t += step) {
+        const double start = std::ceil((w.timeLeft - origin) / step) * step + origin;
+        // Counted, so that a window far out (where adding a step no longer changes the time)
+        // still ends; the clock steps give at most a plot's width / 110 px of them.
+        for (std::size_t i = 0; i < kMaxTicks; ++i) {
+            const double t = start + static_cast<double>(i) * step;
+            if (!(t <= w.timeRight)) break;
             const auto whole = static_cast<std::int64_t>(std::floor(t));
             const std::int64_t days = (whole - (((whole % 86400) + 86400) % 86400)) / 86400;
             const std::int64_t clock = whole - days * 86400;
@@ -293,6 +313,10 @@ bool TurnRange(const CChartFrame& frame, double units, std::int64_t& first, std:
     const double spacing =
         std::fabs(frame.YOfPrice(w.priceHigh - units) - frame.YOfPrice(w.priceHigh));
     if (!(spacing >= kMinTurnSpacingPixels) && !(w.priceHigh - units <= 0.0 && frame.LogScale())) {
+        return false;
+    }
+    if (!(std::fabs(w.priceLow / units) <= kMaxLineTurns &&
+          std::fabs(w.priceHigh / units) <= kMaxLineTurns)) {
         return false;
     }
     first = static_cast<std::int64_t>(std::floor(w.priceLow / units)) - 1;
@@ -799,6 +823,14 @@ std::string CheckChart(const PriceSeries& series, const ChartWindow& window, boo
     char text[200];
     if (!(window.timeRight > window.timeLeft) || !(window.priceHigh > window.priceLow)) {
         return "the chart's window is empty";
+    }
+    // Beyond these the axes' arithmetic overflows; no bar file reaches them.
+    if (!(std::fabs(window.timeLeft) < kMaxAxisSeconds &&
+          std::fabs(window.timeRight) < kMaxAxisSeconds)) {
+        return "the chart's window lies beyond the dates a chart shows";
+    }
+    if (!std::isfinite(window.priceHigh - window.priceLow)) {
+        return "the chart's window spans more prices than a chart shows";
     }
     if (!logScale) return {};
     for (const Bar& bar : series.bars) {

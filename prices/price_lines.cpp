@@ -20,6 +20,11 @@ std::string CheckLineSettings(const LineSettings& settings) {
         if (!std::isfinite(harmonic)) return "harmonics must be finite numbers of degrees";
     }
     if (settings.harmonics.empty()) return "the list of harmonics is empty";
+    if (settings.harmonics.size() > kMaxHarmonics) {
+        std::snprintf(text, sizeof text, "at most %zu harmonics, not %zu", kMaxHarmonics,
+                      settings.harmonics.size());
+        return text;
+    }
     for (int code : settings.bodies) {
         if (BodyOfCode(code) == nullptr) {
             std::snprintf(text, sizeof text, "%d is no body code", code);
@@ -48,12 +53,32 @@ void LevelsInRange(double degree, double unitsPerCircle, double low, double high
     const double base = degree / 360.0 * unitsPerCircle;
     const double firstTurn = std::ceil((low - base) / unitsPerCircle);
     const double lastTurn = std::floor((high - base) / unitsPerCircle);
-    // A range of more turns than any chart shows is a caller's mistake, not a list to build.
+    // Turns beyond kMaxLineTurns cannot be stepped one by one in a double (above 2^53 adding 1
+    // changes nothing) nor held in an integer; a range of more turns than any chart shows is a
+    // caller's mistake, not a list to build. Callers refuse such ranges with CheckPriceRange.
+    if (!(std::fabs(firstTurn) <= kMaxLineTurns && std::fabs(lastTurn) <= kMaxLineTurns)) return;
     if (!(lastTurn - firstTurn < 1e7)) return;
-    for (double k = firstTurn - 1; k <= lastTurn + 1; ++k) {
-        const double price = LinePrice(degree, unitsPerCircle, static_cast<std::int64_t>(k));
+    const auto first = static_cast<std::int64_t>(firstTurn) - 1;
+    const auto last = static_cast<std::int64_t>(lastTurn) + 1;
+    for (std::int64_t k = first; k <= last; ++k) {
+        const double price = LinePrice(degree, unitsPerCircle, k);
         if (price >= low && price <= high) out.push_back(price);
     }
+}
+
+std::string CheckPriceRange(double low, double high, double unitsPerCircle) {
+    const double limit = kMaxLineTurns * unitsPerCircle;
+    for (double price : {low, high}) {
+        if (!(std::fabs(price) <= limit)) {
+            char text[200];
+            std::snprintf(text, sizeof text,
+                          "the price %g is beyond the largest price lines are drawn for "
+                          "(%g, 2^50 turns of %g units)",
+                          price, limit, unitsPerCircle);
+            return text;
+        }
+    }
+    return {};
 }
 
 double PriceDegree(double price, double unitsPerCircle) {

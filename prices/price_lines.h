@@ -16,6 +16,8 @@
 namespace prices {
 
 inline constexpr double kDefaultUnitsPerCircle = 72.0;
+// Every harmonic draws a ladder of lines per body; more than this is no chart anyone reads.
+inline constexpr std::size_t kMaxHarmonics = 360;
 
 struct LineSettings {
     Frame frame = Frame::Geocentric;
@@ -34,7 +36,13 @@ std::string CheckLineSettings(const LineSettings& settings);
 double LineDegree(double longitude, double harmonic, double offset);
 // The price of turn k of that degree.
 double LinePrice(double degree, double unitsPerCircle, std::int64_t turn);
-// The prices of every turn of `degree` inside [low, high], ascending, into `out` (cleared).
+// The most turns of the circle away from 0 a line is drawn for: 2^50, well inside the range
+// where a double counts whole turns exactly.
+inline constexpr double kMaxLineTurns = 1125899906842624.0;
+// Why prices from `low` to `high` are beyond what lines are drawn for, or nothing.
+std::string CheckPriceRange(double low, double high, double unitsPerCircle);
+// The prices of every turn of `degree` inside [low, high], ascending, into `out` (cleared);
+// nothing for a range beyond kMaxLineTurns.
 void LevelsInRange(double degree, double unitsPerCircle, double low, double high,
                    std::vector<double>& out);
 // The degree a price stands for: fmod(price, unitsPerCircle) / unitsPerCircle * 360, with the

@@ -133,8 +133,10 @@ void EnsureGuiApplication() {
             }
         });
     }
-    const bool hasDisplay = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
-    if (!hasDisplay && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Always the offscreen platform: these programs never show a window, and a display named
+    // in the environment may be stale (after an ssh session) or have no server, where Qt's
+    // own platforms abort the process.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static int argc = 1;
     static char name[] = "caelvane-cli";
     static char* argv[] = {name, nullptr};

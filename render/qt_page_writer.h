@@ -20,9 +20,9 @@ class CAtomicFileSet;
 // follows it. The device's surface is the whole 8.5 x 11 inch page.
 using PageDrawer = std::function<bool(int index, CDrawingDevice& device)>;
 
-// Makes sure a Qt GUI application object exists for painting (fonts need one). Without a
-// display (no DISPLAY or WAYLAND_DISPLAY and no QT_QPA_PLATFORM) it uses the offscreen platform.
-// For command-line programs that otherwise have no Qt application.
+// Makes sure a Qt GUI application object exists for painting (fonts need one), always on the
+// offscreen platform, whatever display the environment names. For command-line programs that
+// otherwise have no Qt application.
 void EnsureGuiApplication();
 
 // Pages from index 0 on, as long as `draw` says another follows, into one PDF document.

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -405,10 +406,51 @@ private slots:
         for (int i = 0; i < 40; ++i) {
             QVERIFY(message.contains(m_dir.filePath(QString("missing-%1.cvj").arg(i))));
         }
-        QCOMPARE(message.count("Cannot find this file."), CCaelvaneApp::kMaxQueuedFiles - 1);
+        // Every one in the details, and the first again in the summary above them.
+        QCOMPARE(message.count("Cannot find this file."), CCaelvaneApp::kMaxQueuedFiles);
+        // So many are summed up, the details in a list of their own.
+        QCOMPARE(running.host.summaries.size(), 1);
+        QVERIFY(running.host.summaries.front().startsWith(
+            QString("%1 problems; the first:").arg(CCaelvaneApp::kMaxQueuedFiles - 1)));
         QCOMPARE(running.App().Template().Documents().size(), size_t(2));
         QCOMPARE(QString::fromStdString(running.Frame().GetActiveJobDocument()->GetTitle()),
                  QString("good.cvj"));
+    }
+
+    // Hundreds of messages at once fit the screen: the box holds a summary, the rest scrolls
+    // in its details. A few are shown whole.
+    void manyMessagesFitTheScreen() {
+        caelvane::CQtHostServices host;
+        QStringList texts;
+        for (int i = 0; i < 256; ++i)
+            texts << QString("Cannot open \"/tmp/flood-%1.cvj\".\nCannot find this file.").arg(i);
+        QSize shown;
+        QString details, text;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            shown = box->sizeHint();
+            details = box->detailedText();
+            text = box->text();
+            box->accept();
+        });
+        host.ShowMessages(texts);
+        QVERIFY(shown.isValid());
+        QVERIFY2(shown.height() < 600, qPrintable(QString::number(shown.height())));
+        QVERIFY(text.startsWith("256 problems; the first:"));
+        QVERIFY(text.contains("flood-0.cvj"));
+        QCOMPARE(details.count("Cannot find this file."), 256);
+
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            text = box->text();
+            details = box->detailedText();
+            box->accept();
+        });
+        host.ShowMessages(texts.mid(0, 2));
+        QCOMPARE(text, texts[0] + "\n\n" + texts[1]);
+        QVERIFY(details.isEmpty());
     }
 
     void namesThatAreNotUtf8OpenFromTheCommandLineAndTheHandOver() {

@@ -28,6 +28,11 @@ public:
         messages.append(text);
         if (onMessage) onMessage();
     }
+    // A summary and its details are recorded as one message, the summary first.
+    void ShowSummary(const QString& summary, const QString& details) override {
+        summaries.append(summary);
+        ShowMessage(summary + QStringLiteral("\n\n") + details);
+    }
     Answer AskYesNoCancel(const QString& text) override {
         questions.append(text);
         if (answers.empty()) return Answer::Cancel;
@@ -38,6 +43,7 @@ public:
     caelvane::LocalDate Today() const override { return today; }
 
     QStringList messages;
+    QStringList summaries;
     std::function<void()> onMessage;  // runs as each message is shown
     QStringList questions;
     std::deque<Answer> answers;

@@ -216,44 +216,60 @@ TEST_F(PriceFileTest, ALineWithoutItsLineBreakIsTakenOnceItRests) {
     EXPECT_DOUBLE_EQ(reading.price, 2345.0);
 }
 
-// A writer rewriting the file in place, in two pieces, is caught between them now and then:
-// such a read is "incomplete", never the first piece's number taken for the price.
+// Writers caught between the two pieces of a rewrite: one truncating and writing anew, one
+// rewriting the bytes in place (same length, two pwrite calls, no truncation), alternating two
+// prices. 1,000 rewrites each, in bursts with rests between: readings during a rest are taken,
+// and no reading ever mixes two writes (2345.25 or 6789.75) or takes a first piece alone.
 TEST_F(PriceFileTest, TornReadsOfAFileRewrittenInPlaceAreNeverTaken) {
-    const std::string path = Write("torn.can", "1 2 3 14 30 0 0 0 2345.75\n");
-    std::atomic<bool> stop{false};
-    std::thread writer([&] {
-        while (!stop.load()) {
-            const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
-            if (fd < 0) return;
-            const std::string first = "1 2 3 14 30 0 0 0 2345", second = ".75\n";
-            bool ok = ::write(fd, first.data(), first.size()) == ssize_t(first.size());
-            std::this_thread::sleep_for(std::chrono::microseconds(300));
-            ok = ok && ::write(fd, second.data(), second.size()) == ssize_t(second.size());
+    struct Writer {
+        const char* name;
+        bool truncate;
+    };
+    for (const Writer& style : {Writer{"truncating", true}, Writer{"in place", false}}) {
+        SCOPED_TRACE(style.name);
+        const std::string heads[] = {"1 2 3 14 30 0 0 0 2345", "1 2 3 14 30 0 0 0 6789"};
+        const std::string tails[] = {".75\n", ".25\n"};
+        const std::string path = Write("torn.can", heads[0] + tails[0]);
+        std::atomic<int> rewrites{0};
+        std::atomic<bool> done{false};
+        std::thread writer([&] {
+            const int fd = ::open(path.c_str(), O_WRONLY);
+            if (fd < 0) {
+                done = true;
+                return;
+            }
+            for (int n = 0; n < 1000; ++n) {
+                const std::string& head = heads[n % 2];
+                const std::string& tail = tails[n % 2];
+                if (style.truncate && ::ftruncate(fd, 0) != 0) break;
+                bool ok = ::pwrite(fd, head.data(), head.size(), 0) == ssize_t(head.size());
+                std::this_thread::sleep_for(std::chrono::microseconds(n % 7 * 100));
+                ok = ok && ::pwrite(fd, tail.data(), tail.size(),
+                                    static_cast<off_t>(head.size())) == ssize_t(tail.size());
+                if (!ok) break;
+                rewrites = n + 1;
+                // Bursts of 50, then a rest long enough for a reading to be taken.
+                std::this_thread::sleep_for(std::chrono::microseconds(n % 50 == 49 ? 60000 : 300));
+            }
             ::close(fd);
-            if (!ok) return;
-            std::this_thread::sleep_for(std::chrono::microseconds(700));
+            done = true;
+        });
+        int taken = 0;
+        while (!done.load()) {
+            PriceReading reading;
+            std::string error;
+            if (ReadPriceFile(path, reading, error)) {
+                ++taken;
+                EXPECT_TRUE(reading.price == 2345.75 || reading.price == 6789.25) << reading.price;
+            } else if (error.find("incomplete") == std::string::npos) {
+                // Caught between the truncation and the first piece: empty, which is true.
+                EXPECT_EQ(error, "the price file is empty");
+            }
         }
-    });
-    int taken = 0, incomplete = 0;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-    while (std::chrono::steady_clock::now() < until) {
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
-        PriceReading reading;
-        std::string error;
-        if (ReadPriceFile(path, reading, error)) {
-            ++taken;
-            EXPECT_DOUBLE_EQ(reading.price, 2345.75);
-        } else if (error.find("incomplete") != std::string::npos) {
-            ++incomplete;
-        } else {
-            // Caught between the truncation and the first piece: empty, which is true.
-            EXPECT_EQ(error, "the price file is empty");
-        }
+        writer.join();
+        EXPECT_EQ(rewrites.load(), 1000);
+        EXPECT_GT(taken, 0);
     }
-    stop = true;
-    writer.join();
-    EXPECT_GT(taken, 0);
-    RecordProperty("incomplete", incomplete);
 }
 
 TEST(PricePoll, StartAndApplyStoreInTheJob) {

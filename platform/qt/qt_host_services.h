@@ -1,6 +1,7 @@
 #pragma once
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "platform/host_services.h"
@@ -23,6 +24,15 @@ public:
 
     // An OK box for text that is already Unicode (file names, error texts of the file layer).
     virtual void ShowMessage(const QString& text);
+    // Messages that came together (files handed over at once): a few are shown in one box; more
+    // as a short summary with every message in a scrollable list of details, so that the box
+    // always fits the screen.
+    void ShowMessages(const QStringList& texts);
+    // The summary box of ShowMessages: `summary` above, `details` scrollable.
+    virtual void ShowSummary(const QString& summary, const QString& details);
+    // More than this many messages, or this many lines in all, go into a summary.
+    static constexpr int kMaxMessagesInOneBox = 4;
+    static constexpr int kMaxLinesInOneBox = 20;
     // A Yes / No / Cancel question, Yes being the default button; Escape answers Cancel.
     virtual Answer AskYesNoCancel(const QString& text);
 
