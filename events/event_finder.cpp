@@ -32,9 +32,32 @@ constexpr double kSeedMargin = 2 * kSecond;
 // Half the interval of the numerical derivative at a turn: short enough that the curvature of
 // the motion moves the zero of the speed by well under a second.
 constexpr double kSpeedHalfInterval = 1.0 / 96;
-// How far from the ecliptic the Moon may be at a new or full Moon for the page to count it as
-// an eclipse.
-constexpr double kEclipseLatitude = 1.1;
+// The classic series know no eclipses. A new or full Moon counts as a possible one when the
+// Moon's least distance from the Sun's centre (solar) or from the Earth's shadow's axis
+// (lunar), about its latitude at the lunation times the cosine of its path's slope, is under
+// the eclipse limit, in Earth radii at the Moon's distance, i.e. in units of the Moon's
+// parallax. Against Swiss Ephemeris's eclipses of 1900-2100 these limits miss none (the widest
+// found: 1.539 solar partial, 1.574 lunar penumbral) and flag six new or full Moons of those
+// two centuries that have none.
+constexpr double kSolarEclipseLimit = 1.545;
+constexpr double kLunarEclipseLimit = 1.58;
+constexpr double kPathCosine = 0.9955;  // the Moon's path against the ecliptic, about 5.4 degrees
+
+// The Moon's horizontal parallax at a new or full Moon, degrees: its distance from the largest
+// terms of the lunar theory's distance series, with the elongation 0 or 180 degrees.
+double SyzygyMoonParallax(double jed) {
+    constexpr double kDegree = 3.14159265358979323846 / 180;
+    const double t = (jed - 2451545.0) / 36525;
+    const double anomaly = (134.9633964 + 477198.8675055 * t) * kDegree;
+    const double distance =
+        382044.6 - 24604.5 * std::cos(anomaly) - 323.8 * std::cos(2 * anomaly);  // km
+    return std::asin(6378.14 / distance) / kDegree;
+}
+
+bool PossibleEclipse(double jed, double moonLatitude, bool solar) {
+    const double limit = solar ? kSolarEclipseLimit : kLunarEclipseLimit;
+    return std::fabs(moonLatitude) * kPathCosine < limit * SyzygyMoonParallax(jed);
+}
 
 double Wrap180(double degrees) {
     degrees = std::fmod(degrees, 360);
@@ -450,7 +473,7 @@ void Finder::Emit(const Track& track, double jed, double target, bool rising) {
                 quarter % 2 == 0) {
                 double latitude = BodyLatitude(jed, -10, m_options.source);
                 if (latitude > 180) latitude -= 360;
-                if (std::fabs(latitude) <= kEclipseLatitude) {
+                if (PossibleEclipse(jed, latitude, quarter == 0)) {
                     event.kind = EventKind::Eclipse;
                     event.angle = -1;
                     event.detail =

@@ -72,7 +72,9 @@ std::string Description(const SkyEvent& event) {
     if (event.kind == EventKind::Ingress) text += std::string("; ") + DetailName(event.detail);
     if (event.kind == EventKind::Eclipse &&
         (event.detail == EventDetail::PossibleSolar || event.detail == EventDetail::PossibleLunar))
-        text += "; the Moon within 1.1\u00B0 of the ecliptic at the lunation";
+        text +=
+            "; the Moon near enough the ecliptic at the lunation, by the classic series' "
+            "rough rule";
     return text;
 }
 
