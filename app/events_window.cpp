@@ -396,6 +396,7 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
             if (actions[k]->isChecked()) set |= KindBit(static_cast<EventKind>(k));
         m_model->SetKinds(set);
         ShowFilterChoices();
+        ShowCount();
     });
     connect(m_bodyMenu, &QMenu::triggered, this, [this] {
         unsigned set = 0;
@@ -404,6 +405,7 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
             if (actions[b]->isChecked()) set |= 1u << b;
         m_model->SetBodies(set);
         ShowFilterChoices();
+        ShowCount();
     });
     m_frame = new QComboBox(this);
     m_frame->addItem(tr("Both frames"), -1);
@@ -414,8 +416,10 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
     auto* exportIcs = new QPushButton(tr("Export &iCalendar..."), this);
     connect(exportCsv, &QPushButton::clicked, this, [this] { Export(false); });
     connect(exportIcs, &QPushButton::clicked, this, [this] { Export(true); });
-    connect(m_frame, &QComboBox::currentIndexChanged, this,
-            [this] { m_model->SetFrame(m_frame->currentData().toInt()); });
+    connect(m_frame, &QComboBox::currentIndexChanged, this, [this] {
+        m_model->SetFrame(m_frame->currentData().toInt());
+        ShowCount();
+    });
     connect(m_local, &QCheckBox::toggled, this,
             [this](bool local) { m_model->SetLocalTimes(local); });
 
@@ -440,7 +444,7 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
         QStringLiteral("helio"),
         QStringLiteral("Mercury"),
         QStringLiteral("Mercury"),
-        QStringLiteral("144 (biquintile)"),
+        QStringLiteral("135 (sesquiquadrate)"),
         QStringLiteral("Sagittarius"),
         QStringLiteral("lunar-penumbral"),
         QString()};
@@ -451,6 +455,10 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
                                  m_model->headerData(column, Qt::Horizontal).toString())) +
                         24);
     header->setSectionResizeMode(CEventsTableModel::kSummary, QHeaderView::Stretch);
+    m_preferredWidth =
+        metrics.horizontalAdvance(QStringLiteral("Mercury sesquiquadrate Chiron (helio)")) + 80;
+    for (int column = 0; column < CEventsTableModel::kSummary; ++column)
+        m_preferredWidth += header->sectionSize(column);
     connect(m_table, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { GoToRow(index.row()); });
 
@@ -549,7 +557,7 @@ void CEventsWindow::FitOnScreen() {
     const QRect available = screen->availableGeometry();
     // Room for the window manager's frame, which is not known before the window is shown.
     const QSize frame(16, 48);
-    const QSize size = QSize(1000, 600).boundedTo(available.size() - frame);
+    const QSize size = QSize(m_preferredWidth, 640).boundedTo(available.size() - frame);
     resize(size);
     QPoint at = available.center() - QPoint(size.width() / 2, size.height() / 2);
     if (parentWidget() != nullptr) {
@@ -603,7 +611,6 @@ void CEventsWindow::Search(bool wait) {
     options.endJed = to;
     options.angles = m_angles;
     options.source = Source();
-    m_searchSource = options.source;
     m_searchDescription = PositionSourceDescription(options.source);
     m_cancel = false;
     m_permille = 0;
@@ -660,16 +667,27 @@ void CEventsWindow::OnSearchDone(bool cancelled, const QString& failure) {
         ShowEvents(std::move(m_pending));
     }
     m_pending = {};
+    m_searchDescription.clear();
     emit searchFinished();
 }
 
 void CEventsWindow::ShowEvents(std::vector<SkyEvent> events) {
-    const int count = static_cast<int>(events.size());
+    // The source of the search that found them, or of the window's choice.
+    m_shownDescription =
+        m_searchDescription.empty() ? PositionSourceDescription(Source()) : m_searchDescription;
     m_model->SetEvents(std::move(events));
-    m_note->setText(tr("%n event(s); positions: %1", nullptr, count)
-                        .arg(QString::fromStdString(m_searchDescription.empty()
-                                                        ? PositionSourceDescription(Source())
-                                                        : m_searchDescription)));
+    ShowCount();
+}
+
+void CEventsWindow::ShowCount() {
+    if (Searching() || m_shownDescription.empty()) return;
+    const int count = static_cast<int>(m_model->Events().size());
+    const int shown = m_model->rowCount();
+    const QString noun = count == 1 ? tr("event") : tr("events");
+    const QString events = shown == count ? tr("%1 %2").arg(count).arg(noun)
+                                          : tr("%1 of %2 %3 shown").arg(shown).arg(count).arg(noun);
+    m_note->setText(
+        tr("%1; positions: %2").arg(events, QString::fromStdString(m_shownDescription)));
 }
 
 void CEventsWindow::SetKindFilter(caelvane::events::KindSet kinds) {
@@ -678,6 +696,7 @@ void CEventsWindow::SetKindFilter(caelvane::events::KindSet kinds) {
         actions[k]->setChecked((kinds & KindBit(static_cast<EventKind>(k))) != 0);
     m_model->SetKinds(kinds);
     ShowFilterChoices();
+    ShowCount();
 }
 
 void CEventsWindow::SetBodyFilter(const QStringList& bodies) {
@@ -690,11 +709,13 @@ void CEventsWindow::SetBodyFilter(const QStringList& bodies) {
         actions[b]->setChecked((set >> b & 1u) != 0);
     m_model->SetBodies(set);
     ShowFilterChoices();
+    ShowCount();
 }
 
 void CEventsWindow::SetFrameFilter(int frame) {
     m_frame->setCurrentIndex(std::max(0, m_frame->findData(frame)));
     m_model->SetFrame(frame);
+    ShowCount();
 }
 
 void CEventsWindow::SetLocalTimes(bool local) {

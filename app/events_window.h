@@ -163,12 +163,15 @@ private:
     void FitOnScreen();
     QMenu* CheckMenu(QToolButton* button, const QStringList& names);
     void ShowFilterChoices();
+    // The note: how many events the search found, how many show, and the positions' source.
+    void ShowCount();
 
     CCaelvaneDoc& m_doc;
     std::vector<double> m_angles;
     std::vector<caelvane::events::SkyEvent> m_pending;
-    PositionSource m_searchSource = PositionSource::Series;
-    std::string m_searchDescription;
+    std::string m_searchDescription;  // the source of the search running
+    std::string m_shownDescription;   // and of the events on show
+    int m_preferredWidth = 1000;      // every column at its width, the Event column's widest line
 
     QDateEdit* m_from = nullptr;
     QDateEdit* m_to = nullptr;

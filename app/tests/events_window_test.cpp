@@ -74,9 +74,14 @@ private slots:
             QCOMPARE(event.frame, caelvane::events::Frame::Helio);
             QVERIFY(event.body1 == 4 || event.body2 == 4);
         }
+        QVERIFY2(window.Note().startsWith(
+                     QString("%1 of %2 events shown; positions: ").arg(helioMars.size()).arg(all)),
+                 qPrintable(window.Note()));
         window.SetBodyFilter({});
         window.SetFrameFilter(-1);
         QCOMPARE(window.Rows()->rowCount(), all);
+        QVERIFY2(window.Note().startsWith(QString("%1 events; positions: ").arg(all)),
+                 qPrintable(window.Note()));
 
         // Sorting by another column and back keeps every row.
         window.Table()->sortByColumn(CEventsWindow::kSummary, Qt::DescendingOrder);
