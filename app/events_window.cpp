@@ -389,7 +389,8 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
     QStringList bodies;
     for (const char* name : kBodyNames) bodies << QString::fromLatin1(name);
     m_bodyMenu = CheckMenu(m_bodyButton, bodies);
-    connect(m_kindMenu, &QMenu::triggered, this, [this] {
+    connect(m_kindMenu, &QMenu::triggered, this, [this](QAction* action) {
+        CheckAll(m_kindMenu, action);
         caelvane::events::KindSet set = 0;
         const auto actions = m_kindMenu->actions();
         for (int k = 0; k < 5; ++k)
@@ -398,7 +399,8 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
         ShowFilterChoices();
         ShowCount();
     });
-    connect(m_bodyMenu, &QMenu::triggered, this, [this] {
+    connect(m_bodyMenu, &QMenu::triggered, this, [this](QAction* action) {
+        CheckAll(m_bodyMenu, action);
         unsigned set = 0;
         const auto actions = m_bodyMenu->actions();
         for (int b = 0; b < CEventsTableModel::kBodyCount; ++b)
@@ -519,17 +521,18 @@ QMenu* CEventsWindow::CheckMenu(QToolButton* button, const QStringList& names) {
         action->setChecked(true);
     }
     menu->addSeparator();
-    const auto setAll = [menu](bool on) {
-        for (QAction* action : menu->actions())
-            if (action->isCheckable()) action->setChecked(on);
-    };
-    QAction* all = menu->addAction(tr("Check all"));
-    QAction* none = menu->addAction(tr("Check none"));
-    // The menu's triggered signal applies the choice, as for a single box.
-    connect(all, &QAction::triggered, this, [setAll] { setAll(true); });
-    connect(none, &QAction::triggered, this, [setAll] { setAll(false); });
+    // Told apart by their data: the menu's triggered signal checks them all or none (CheckAll).
+    menu->addAction(tr("Check all"))->setData(true);
+    menu->addAction(tr("Check none"))->setData(false);
     button->setMenu(menu);
     return menu;
+}
+
+void CEventsWindow::CheckAll(QMenu* menu, QAction* chosen) {
+    if (chosen == nullptr || chosen->isCheckable() || !chosen->data().isValid()) return;
+    const bool on = chosen->data().toBool();
+    for (QAction* action : menu->actions())
+        if (action->isCheckable()) action->setChecked(on);
 }
 
 void CEventsWindow::ShowFilterChoices() {

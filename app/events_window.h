@@ -19,6 +19,7 @@
 #include "events/event_finder.h"
 
 class CCaelvaneDoc;
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -162,6 +163,7 @@ private:
     void Export(bool calendar);
     void FitOnScreen();
     QMenu* CheckMenu(QToolButton* button, const QStringList& names);
+    static void CheckAll(QMenu* menu, QAction* chosen);
     void ShowFilterChoices();
     // The note: how many events the search found, how many show, and the positions' source.
     void ShowCount();

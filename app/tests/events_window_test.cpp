@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <functional>
 #include <string_view>
@@ -82,6 +84,24 @@ private slots:
         QCOMPARE(window.Rows()->rowCount(), all);
         QVERIFY2(window.Note().startsWith(QString("%1 events; positions: ").arg(all)),
                  qPrintable(window.Note()));
+
+        // The Kinds menu: boxes ticked one by one, then all of them again.
+        QMenu* kinds = window.findChildren<QToolButton*>().first()->menu();
+        QVERIFY(kinds != nullptr);
+        const auto action = [&](const QString& text) {
+            for (QAction* a : kinds->actions())
+                if (a->text() == text) return a;
+            return static_cast<QAction*>(nullptr);
+        };
+        action("Check none")->trigger();
+        QCOMPARE(window.Rows()->rowCount(), 0);
+        action("station")->trigger();
+        action("lunation")->trigger();
+        for (const auto& event : window.ShownEvents())
+            QVERIFY(event.kind == EventKind::Station || event.kind == EventKind::Lunation);
+        QVERIFY(window.Rows()->rowCount() > 0);
+        action("Check all")->trigger();
+        QCOMPARE(window.Rows()->rowCount(), all);
 
         // Sorting by another column and back keeps every row.
         window.Table()->sortByColumn(CEventsWindow::kSummary, Qt::DescendingOrder);
