@@ -1,11 +1,14 @@
 // Where each command of the menus, the toolbar and the keys goes: the application, the active
 // job, its view or the main window (the route that also decides which commands are enabled).
+#include <QSettings>
+
 #include "app/caelvane_app.h"
 #include "app/caelvane_view.h"
 #include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/events_window.h"
 #include "app/main_frame.h"
+#include "app/positions_choice.h"
 #include "job/caelvane_doc.h"
 #include "job/ui/job_commands.h"
 #include "tools/tool_commands.h"
@@ -81,9 +84,15 @@ void CCaelvaneApp::RunDocumentCommand(int id, CCaelvaneDoc& doc) {
         case cmd::kOnLineHelp:
             OnHelpContents();
             return;
-        case cmd::kSkyEvents:
-            OpenEventsWindow(doc, m_mainFrame->ActiveView());
+        case cmd::kSkyEvents: {
+            // View > Positions when the user chose there; otherwise the window's own default.
+            std::optional<PositionSource> chosen;
+            if (m_profile->contains(QString::fromLatin1(CPositionsChoice::kProfileKey)) &&
+                m_positions->ProfileProblem().isEmpty())
+                chosen = m_positions->Source();
+            OpenEventsWindow(doc, m_mainFrame->ActiveView(), chosen);
             return;
+        }
         default:
             // The "&Job" menu: the job data and aspects dialogs and the colour commands.
             RunJobCommand(m_mainFrame, doc, id);

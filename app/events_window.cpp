@@ -1,23 +1,29 @@
 #include "app/events_window.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTime>
+#include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
-#include <QProgressDialog>
+#include <QProgressBar>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <stdexcept>
 
 #include "ephemeris/calendar.h"
@@ -26,14 +32,16 @@
 #include "job/caelvane_doc.h"
 #include "platform/atomic_file.h"
 
+using caelvane::events::EventKind;
+using caelvane::events::KindBit;
 using caelvane::events::SkyEvent;
 
 namespace {
 
-constexpr int kSortRole = Qt::UserRole;
-constexpr int kIndexRole = Qt::UserRole + 1;  // the event's index in Events(), on column 0
-constexpr int kKindRole = Qt::UserRole + 2;
-constexpr int kFrameRole = Qt::UserRole + 3;
+// The body table's names in its order, as every list of bodies shows them.
+constexpr const char* kBodyNames[CEventsTableModel::kBodyCount] = {
+    "Sun",    "Moon",   "Mercury", "Venus", "Earth", "Mars",  "Jupiter",
+    "Saturn", "Uranus", "Neptune", "Pluto", "Node",  "Chiron"};
 
 double JedOf(const QDate& date) {
     return JulianDate(date.month(), date.day(), date.year(), 0, 0);
@@ -59,36 +67,287 @@ QString TimeText(double jed, bool local) {
         QStringLiteral("yyyy-MM-dd HH:mm:ss t"));
 }
 
+// The bodies in the order the summary names them: an aspect names the faster body first.
+int FirstNamed(const SkyEvent& event) {
+    return event.kind == EventKind::Aspect ? event.body2 : event.body1;
+}
+int SecondNamed(const SkyEvent& event) {
+    return event.kind == EventKind::Aspect ? event.body1 : event.body2;
+}
+
+// "300 (sextile)": the arc as found, and the aspect users call it.
+QString AngleText(const SkyEvent& event) {
+    if (event.angle < 0) return {};
+    QString text = QString::fromStdString(caelvane::events::FormatAngle(event.angle));
+    if (event.kind != EventKind::Aspect) return text;
+    if (const auto name = caelvane::events::AspectName(event.angle))
+        text += QStringLiteral(" (%1)").arg(QString::fromStdString(*name));
+    return text;
+}
+
+// Ranks that order names alphabetically, so that sorting compares small numbers.
+template <std::size_t N>
+std::array<int, N> AlphabeticRanks(const std::array<std::string, N>& names) {
+    std::array<int, N> order{};
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return names[a] < names[b]; });
+    std::array<int, N> rank{};
+    for (std::size_t i = 0; i < N; ++i)
+        rank[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+    return rank;
+}
+
+int BodyRank(int code) {
+    static const std::array<int, 25> kRanks = [] {
+        std::array<std::string, 25> names;
+        for (int code = -12; code <= 12; ++code)
+            names[static_cast<std::size_t>(code + 12)] = caelvane::events::BodyName(code);
+        return AlphabeticRanks(names);
+    }();
+    return code >= -12 && code <= 12 ? kRanks[static_cast<std::size_t>(code + 12)] : 0;
+}
+
+int DetailRank(caelvane::events::EventDetail detail) {
+    constexpr std::size_t kCount =
+        static_cast<std::size_t>(caelvane::events::EventDetail::PossibleLunar) + 1;
+    static const std::array<int, kCount> kRanks = [] {
+        std::array<std::string, kCount> names;
+        for (std::size_t i = 0; i < kCount; ++i)
+            names[i] = caelvane::events::DetailName(static_cast<caelvane::events::EventDetail>(i));
+        return AlphabeticRanks(names);
+    }();
+    return kRanks[static_cast<std::size_t>(detail)];
+}
+
+int KindRank(EventKind kind) {
+    static const std::array<int, 5> kRanks = [] {
+        std::array<std::string, 5> names;
+        for (std::size_t i = 0; i < 5; ++i)
+            names[i] = caelvane::events::KindName(static_cast<EventKind>(i));
+        return AlphabeticRanks(names);
+    }();
+    return kRanks[static_cast<std::size_t>(kind)];
+}
+
+int SignRank(int sign) {
+    // Signs sort by name, as the column shows them; none first.
+    static const std::array<int, 12> kRanks = [] {
+        std::array<std::string, 12> names;
+        for (int i = 0; i < 12; ++i)
+            names[static_cast<std::size_t>(i)] = caelvane::events::SignName(i);
+        return AlphabeticRanks(names);
+    }();
+    return sign >= 0 && sign < 12 ? 1 + kRanks[static_cast<std::size_t>(sign)] : 0;
+}
+
 }  // namespace
 
-// Rows of one kind, one frame and with one body, as chosen.
-class CEventsFilter : public QSortFilterProxyModel {
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-    int kind = -1;
-    int frame = -1;
-    QString body;
+// ---- the table model -------------------------------------------------------------------------
 
-    void Refilter() { invalidateFilter(); }
+const char* CEventsTableModel::BodyNameAt(int index) {
+    return index >= 0 && index < kBodyCount ? kBodyNames[index] : "";
+}
+
+int CEventsTableModel::BodyIndex(int code) {
+    if (code == 0) return -1;
+    const char* name = caelvane::events::BodyName(code);
+    for (int i = 0; i < kBodyCount; ++i)
+        if (std::string_view(name) == kBodyNames[i]) return i;
+    return -1;
+}
+
+CEventsTableModel::CEventsTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void CEventsTableModel::SetEvents(std::vector<SkyEvent> events) {
+    beginResetModel();
+    m_events = std::move(events);
+    Order();
+    Filter();
+    endResetModel();
+}
+
+const SkyEvent& CEventsTableModel::EventAt(int row) const {
+    return m_events[static_cast<std::size_t>(m_rows[static_cast<std::size_t>(row)])];
+}
+
+void CEventsTableModel::SetKinds(caelvane::events::KindSet kinds) {
+    beginResetModel();
+    m_kinds = kinds;
+    Filter();
+    endResetModel();
+}
+
+void CEventsTableModel::SetBodies(unsigned bodies) {
+    beginResetModel();
+    m_bodies = bodies & kAllBodies;
+    Filter();
+    endResetModel();
+}
+
+void CEventsTableModel::SetFrame(int frame) {
+    beginResetModel();
+    m_frame = frame;
+    Filter();
+    endResetModel();
+}
+
+void CEventsTableModel::SetLocalTimes(bool local) {
+    if (local == m_local) return;
+    m_local = local;
+    if (!m_rows.empty())
+        emit dataChanged(index(0, kTime), index(rowCount() - 1, kTime), {Qt::DisplayRole});
+}
+
+void CEventsTableModel::sort(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= kColumns) return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    m_sortColumn = column;
+    m_sortOrder = order;
+    Order();
+    Filter();
+    // Rows are not followed across a sort: the selection starts afresh.
+    const QModelIndexList persistent = persistentIndexList();
+    changePersistentIndexList(persistent, QModelIndexList(persistent.size()));
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void CEventsTableModel::Order() {
+    m_order.resize(m_events.size());
+    std::iota(m_order.begin(), m_order.end(), 0);
+    // The events come in time order, so a stable sort keeps that order among equals.
+    const auto byKey = [&](auto key) {
+        const bool descending = m_sortOrder == Qt::DescendingOrder;
+        std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+            const auto ka = key(m_events[static_cast<std::size_t>(a)]);
+            const auto kb = key(m_events[static_cast<std::size_t>(b)]);
+            return descending ? kb < ka : ka < kb;
+        });
+    };
+    switch (m_sortColumn) {
+        case kTime:
+            if (m_sortOrder == Qt::DescendingOrder) std::reverse(m_order.begin(), m_order.end());
+            return;
+        case kKind:
+            return byKey([](const SkyEvent& e) { return KindRank(e.kind); });
+        case kFrame:
+            return byKey([](const SkyEvent& e) { return static_cast<int>(e.frame); });
+        case kBody1:
+            return byKey([](const SkyEvent& e) { return BodyRank(FirstNamed(e)); });
+        case kBody2:
+            return byKey([](const SkyEvent& e) { return BodyRank(SecondNamed(e)); });
+        case kAngle:
+            return byKey([](const SkyEvent& e) { return e.angle; });
+        case kSign:
+            return byKey([](const SkyEvent& e) { return SignRank(e.sign); });
+        case kDetail:
+            return byKey([](const SkyEvent& e) { return DetailRank(e.detail); });
+        case kSummary: {
+            // The summaries are made once for the sort and let go after it.
+            std::vector<std::string> summaries(m_events.size());
+            for (std::size_t i = 0; i < m_events.size(); ++i)
+                summaries[i] = caelvane::events::EventSummary(m_events[i]);
+            const bool descending = m_sortOrder == Qt::DescendingOrder;
+            std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+                const std::string& sa = summaries[static_cast<std::size_t>(a)];
+                const std::string& sb = summaries[static_cast<std::size_t>(b)];
+                return descending ? sb < sa : sa < sb;
+            });
+            return;
+        }
+        default:
+            return;
+    }
+}
+
+void CEventsTableModel::Filter() {
+    m_rows.clear();
+    const bool allBodies = m_bodies == kAllBodies;
+    for (int index : m_order) {
+        const SkyEvent& event = m_events[static_cast<std::size_t>(index)];
+        if ((m_kinds & KindBit(event.kind)) == 0) continue;
+        if (m_frame >= 0 && static_cast<int>(event.frame) != m_frame) continue;
+        if (!allBodies) {
+            const int first = BodyIndex(event.body1);
+            const int second = BodyIndex(event.body2);
+            const bool named = (first >= 0 && (m_bodies >> first & 1u) != 0) ||
+                               (second >= 0 && (m_bodies >> second & 1u) != 0);
+            if (!named) continue;
+        }
+        m_rows.push_back(index);
+    }
+}
+
+int CEventsTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int CEventsTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant CEventsTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    if (role == Qt::TextAlignmentRole && index.column() == kAngle)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
+    const SkyEvent& event = EventAt(index.row());
+    if (role == Qt::ToolTipRole)
+        return QString::fromStdString(caelvane::events::EventSummary(event));
+    switch (index.column()) {
+        case kTime:
+            return TimeText(event.jed, m_local);
+        case kKind:
+            return QString::fromLatin1(caelvane::events::KindName(event.kind));
+        case kFrame:
+            return QString::fromLatin1(caelvane::events::FrameName(event.frame));
+        case kBody1:
+            return QString::fromLatin1(caelvane::events::BodyName(FirstNamed(event)));
+        case kBody2:
+            return QString::fromLatin1(caelvane::events::BodyName(SecondNamed(event)));
+        case kAngle:
+            return AngleText(event);
+        case kSign:
+            return QString::fromLatin1(caelvane::events::SignName(event.sign));
+        case kDetail:
+            return QString::fromLatin1(caelvane::events::DetailName(event.detail));
+        case kSummary:
+            return QString::fromStdString(caelvane::events::EventSummary(event));
+        default:
+            return {};
+    }
+}
+
+QVariant CEventsTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    static const char* const kTitles[kColumns] = {"Time",  "Kind", "Frame",  "Body 1", "Body 2",
+                                                  "Angle", "Sign", "Detail", "Event"};
+    return section >= 0 && section < kColumns ? tr(kTitles[section]) : QVariant();
+}
+
+// ---- the window ------------------------------------------------------------------------------
+
+namespace {
+
+// A menu of check boxes stays open while they are ticked, so that several can be chosen at once.
+class CStayOpenMenu : public QMenu {
+public:
+    using QMenu::QMenu;
 
 protected:
-    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
-        const QAbstractItemModel* model = sourceModel();
-        if (kind >= 0 &&
-            model->index(row, CEventsWindow::kKind, parent).data(kKindRole).toInt() != kind)
-            return false;
-        if (frame >= 0 &&
-            model->index(row, CEventsWindow::kFrame, parent).data(kFrameRole).toInt() != frame)
-            return false;
-        if (!body.isEmpty() &&
-            model->index(row, CEventsWindow::kBody1, parent).data().toString() != body &&
-            model->index(row, CEventsWindow::kBody2, parent).data().toString() != body)
-            return false;
-        return true;
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QAction* action = activeAction();
+        if (action != nullptr && action->isEnabled() && action->isCheckable()) {
+            action->trigger();
+            return;
+        }
+        QMenu::mouseReleaseEvent(event);
     }
 };
 
-CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent)
+}  // namespace
+
+CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
+                             std::optional<PositionSource> source)
     : QWidget(parent, Qt::Window), m_doc(doc) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("Events - %1").arg(QString::fromStdString(doc.GetTitle())));
@@ -96,34 +355,60 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent)
     double first = 0, last = 0;
     caelvane::events::JobDateRange(doc, TodayJed(), first, last);
 
-    m_from = new QDateEdit(DateOf(first), this);
-    m_to = new QDateEdit(DateOf(last), this);
+    m_from = new QDateEdit(this);
+    m_to = new QDateEdit(this);
     for (QDateEdit* edit : {m_from, m_to}) {
         edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        // Any year of four digits can be typed; the search refuses what it cannot take.
+        edit->setDateRange(QDate(1000, 1, 1), QDate(9999, 12, 31));
         edit->setCalendarPopup(true);
+        edit->setCurrentSection(QDateTimeEdit::YearSection);
     }
+    m_from->setDate(DateOf(first));
+    m_to->setDate(DateOf(last));
     m_source = new QComboBox(this);
     m_source->addItem(tr("Classic series"), static_cast<int>(PositionSource::Series));
-    m_source->addItem(tr("Precise"), static_cast<int>(PositionSource::Precise));
+    m_source->addItem(tr("Precise (Swiss Ephemeris)"), static_cast<int>(PositionSource::Precise));
     if (!PrecisePositionsAvailable()) {
         // Listed but not offered: the user sees that the build has no precise source.
         if (auto* items = qobject_cast<QStandardItemModel*>(m_source->model()))
             items->item(1)->setEnabled(false);
     }
+    SetSource(source.value_or(caelvane::events::DefaultEventSource()));
     m_find = new QPushButton(tr("&Find"), this);
     connect(m_find, &QPushButton::clicked, this, [this] { Search(); });
 
-    m_kind = new QComboBox(this);
-    m_kind->addItem(tr("All kinds"), -1);
+    m_kindButton = new QToolButton(this);
+    m_kindButton->setPopupMode(QToolButton::InstantPopup);
+    QStringList kinds;
     for (int k = 0; k < 5; ++k)
-        m_kind->addItem(QString::fromLatin1(caelvane::events::KindName(
-                            static_cast<caelvane::events::EventKind>(k))),
-                        k);
-    m_body = new QComboBox(this);
-    m_body->addItem(tr("All bodies"), QString());
-    for (const char* name : {"Sun", "Moon", "Mercury", "Venus", "Earth", "Mars", "Jupiter",
-                             "Saturn", "Uranus", "Neptune", "Pluto", "Node", "Chiron"})
-        m_body->addItem(QString::fromLatin1(name), QString::fromLatin1(name));
+        kinds << QString::fromLatin1(caelvane::events::KindName(static_cast<EventKind>(k)));
+    m_kindMenu = CheckMenu(m_kindButton, kinds);
+    m_bodyButton = new QToolButton(this);
+    m_bodyButton->setPopupMode(QToolButton::InstantPopup);
+    QStringList bodies;
+    for (const char* name : kBodyNames) bodies << QString::fromLatin1(name);
+    m_bodyMenu = CheckMenu(m_bodyButton, bodies);
+    connect(m_kindMenu, &QMenu::triggered, this, [this](QAction* action) {
+        CheckAll(m_kindMenu, action);
+        caelvane::events::KindSet set = 0;
+        const auto actions = m_kindMenu->actions();
+        for (int k = 0; k < 5; ++k)
+            if (actions[k]->isChecked()) set |= KindBit(static_cast<EventKind>(k));
+        m_model->SetKinds(set);
+        ShowFilterChoices();
+        ShowCount();
+    });
+    connect(m_bodyMenu, &QMenu::triggered, this, [this](QAction* action) {
+        CheckAll(m_bodyMenu, action);
+        unsigned set = 0;
+        const auto actions = m_bodyMenu->actions();
+        for (int b = 0; b < CEventsTableModel::kBodyCount; ++b)
+            if (actions[b]->isChecked()) set |= 1u << b;
+        m_model->SetBodies(set);
+        ShowFilterChoices();
+        ShowCount();
+    });
     m_frame = new QComboBox(this);
     m_frame->addItem(tr("Both frames"), -1);
     m_frame->addItem(QStringLiteral("geo"), 0);
@@ -133,32 +418,66 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent)
     auto* exportIcs = new QPushButton(tr("Export &iCalendar..."), this);
     connect(exportCsv, &QPushButton::clicked, this, [this] { Export(false); });
     connect(exportIcs, &QPushButton::clicked, this, [this] { Export(true); });
-    connect(m_kind, &QComboBox::currentIndexChanged, this,
-            [this] { SetKindFilter(m_kind->currentData().toInt()); });
-    connect(m_body, &QComboBox::currentIndexChanged, this,
-            [this] { SetBodyFilter(m_body->currentData().toString()); });
-    connect(m_frame, &QComboBox::currentIndexChanged, this,
-            [this] { SetFrameFilter(m_frame->currentData().toInt()); });
-    connect(m_local, &QCheckBox::toggled, this, [this] { RefreshTimes(); });
+    connect(m_frame, &QComboBox::currentIndexChanged, this, [this] {
+        m_model->SetFrame(m_frame->currentData().toInt());
+        ShowCount();
+    });
+    connect(m_local, &QCheckBox::toggled, this,
+            [this](bool local) { m_model->SetLocalTimes(local); });
 
-    m_model = new QStandardItemModel(0, 9, this);
-    m_model->setHorizontalHeaderLabels({tr("Time"), tr("Kind"), tr("Frame"), tr("Body 1"),
-                                        tr("Body 2"), tr("Angle"), tr("Sign"), tr("Detail"),
-                                        tr("Event")});
-    m_filter = new CEventsFilter(this);
-    m_filter->setSourceModel(m_model);
-    m_filter->setSortRole(kSortRole);
+    m_model = new CEventsTableModel(this);
     m_table = new QTableView(this);
-    m_table->setModel(m_filter);
+    m_table->setModel(m_model);
     m_table->setSortingEnabled(true);
     m_table->sortByColumn(kTime, Qt::AscendingOrder);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    // Every row is one line high: the view never measures rows it does not show.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    // Columns are sized from their widest possible text, not by reading every row.
+    QHeaderView* header = m_table->horizontalHeader();
+    const QFontMetrics metrics = m_table->fontMetrics();
+    const QString widest[CEventsTableModel::kColumns] = {
+        QStringLiteral("2024-12-31 23:59:59 UTC+00"),
+        QStringLiteral("lunation"),
+        QStringLiteral("helio"),
+        QStringLiteral("Mercury"),
+        QStringLiteral("Mercury"),
+        QStringLiteral("135 (sesquiquadrate)"),
+        QStringLiteral("Sagittarius"),
+        QStringLiteral("lunar-penumbral"),
+        QString()};
+    for (int column = 0; column < CEventsTableModel::kSummary; ++column)
+        header->resizeSection(
+            column, std::max(metrics.horizontalAdvance(widest[column]),
+                             metrics.horizontalAdvance(
+                                 m_model->headerData(column, Qt::Horizontal).toString())) +
+                        24);
+    header->setSectionResizeMode(CEventsTableModel::kSummary, QHeaderView::Stretch);
+    m_preferredWidth =
+        metrics.horizontalAdvance(QStringLiteral("Mercury sesquiquadrate Chiron (helio)")) + 80;
+    for (int column = 0; column < CEventsTableModel::kSummary; ++column)
+        m_preferredWidth += header->sectionSize(column);
     connect(m_table, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { GoToRow(index.row()); });
+
     m_note = new QLabel(this);
+    m_note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_progress = new QProgressBar(this);
+    m_progress->setRange(0, 1000);
+    m_progress->setFormat(tr("Finding events... %p%"));
+    m_progress->hide();
+    m_cancelButton = new QPushButton(tr("Cancel"), this);
+    m_cancelButton->hide();
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { Cancel(); });
+    auto* progressTimer = new QTimer(this);
+    connect(progressTimer, &QTimer::timeout, this, [this] {
+        if (Searching()) m_progress->setValue(std::min(999, m_permille.load()));
+    });
+    progressTimer->start(100);
 
     auto* search = new QHBoxLayout;
     search->addWidget(new QLabel(tr("From"), this));
@@ -169,19 +488,24 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent)
     search->addWidget(m_find);
     search->addStretch();
     auto* filters = new QHBoxLayout;
-    filters->addWidget(m_kind);
-    filters->addWidget(m_body);
+    filters->addWidget(m_kindButton);
+    filters->addWidget(m_bodyButton);
     filters->addWidget(m_frame);
     filters->addWidget(m_local);
     filters->addStretch();
     filters->addWidget(exportCsv);
     filters->addWidget(exportIcs);
+    auto* status = new QHBoxLayout;
+    status->addWidget(m_note, 1);
+    status->addWidget(m_progress, 1);
+    status->addWidget(m_cancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(search);
     layout->addLayout(filters);
     layout->addWidget(m_table);
-    layout->addWidget(m_note);
-    resize(900, 560);
+    layout->addLayout(status);
+    ShowFilterChoices();
+    FitOnScreen();
 }
 
 CEventsWindow::~CEventsWindow() {
@@ -189,12 +513,81 @@ CEventsWindow::~CEventsWindow() {
     if (m_worker.joinable()) m_worker.join();
 }
 
-QSortFilterProxyModel* CEventsWindow::Rows() const {
-    return m_filter;
+QMenu* CEventsWindow::CheckMenu(QToolButton* button, const QStringList& names) {
+    auto* menu = new CStayOpenMenu(button);
+    for (const QString& name : names) {
+        QAction* action = menu->addAction(name);
+        action->setCheckable(true);
+        action->setChecked(true);
+    }
+    menu->addSeparator();
+    // Told apart by their data: the menu's triggered signal checks them all or none (CheckAll).
+    menu->addAction(tr("Check all"))->setData(true);
+    menu->addAction(tr("Check none"))->setData(false);
+    button->setMenu(menu);
+    return menu;
+}
+
+void CEventsWindow::CheckAll(QMenu* menu, QAction* chosen) {
+    if (chosen == nullptr || chosen->isCheckable() || !chosen->data().isValid()) return;
+    const bool on = chosen->data().toBool();
+    for (QAction* action : menu->actions())
+        if (action->isCheckable()) action->setChecked(on);
+}
+
+void CEventsWindow::ShowFilterChoices() {
+    const auto describe = [](QMenu* menu, const QString& all, const QString& what) {
+        QStringList checked;
+        int count = 0;
+        for (QAction* action : menu->actions()) {
+            if (!action->isCheckable()) continue;
+            ++count;
+            if (action->isChecked()) checked << action->text();
+        }
+        if (checked.size() == count) return all;
+        if (checked.isEmpty()) return tr("No %1").arg(what);
+        if (checked.size() <= 2) return checked.join(QStringLiteral(", "));
+        return tr("%1 %2").arg(checked.size()).arg(what);
+    };
+    m_kindButton->setText(describe(m_kindMenu, tr("All kinds"), tr("kinds")));
+    m_bodyButton->setText(describe(m_bodyMenu, tr("All bodies"), tr("bodies")));
+}
+
+void CEventsWindow::FitOnScreen() {
+    QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect available = screen->availableGeometry();
+    // Room for the window manager's frame, which is not known before the window is shown.
+    const QSize frame(16, 48);
+    const QSize size = QSize(m_preferredWidth, 640).boundedTo(available.size() - frame);
+    resize(size);
+    QPoint at = available.center() - QPoint(size.width() / 2, size.height() / 2);
+    if (parentWidget() != nullptr) {
+        const QWidget* top = parentWidget()->window();
+        at = top->geometry().center() - QPoint(size.width() / 2, size.height() / 2);
+    }
+    at.setX(
+        std::clamp(at.x(), available.left(),
+                   std::max(available.left(), available.right() - size.width() - frame.width())));
+    at.setY(
+        std::clamp(at.y(), available.top(),
+                   std::max(available.top(), available.bottom() - size.height() - frame.height())));
+    move(at);
 }
 
 QString CEventsWindow::Note() const {
     return m_note->text();
+}
+
+PositionSource CEventsWindow::Source() const {
+    return static_cast<PositionSource>(m_source->currentData().toInt());
+}
+
+void CEventsWindow::SetSource(PositionSource source) {
+    if (source == PositionSource::Precise && !PrecisePositionsAvailable())
+        source = PositionSource::Series;
+    m_source->setCurrentIndex(m_source->findData(static_cast<int>(source)));
 }
 
 void CEventsWindow::SetRange(const QDate& from, const QDate& to) {
@@ -211,135 +604,121 @@ void CEventsWindow::Search(bool wait) {
         return;
     }
     if (to - from > caelvane::events::kMaxRangeDays) {
-        m_note->setText(tr("The range spans more than 1000 years."));
+        m_note->setText(tr("The range spans %1 years: the largest range a search takes is 1000 "
+                           "years.")
+                            .arg(std::lround((to - from) / 365.25)));
         return;
     }
     caelvane::events::FinderOptions options;
     options.startJed = from;
     options.endJed = to;
     options.angles = m_angles;
-    options.source = static_cast<PositionSource>(m_source->currentData().toInt());
+    options.source = Source();
+    m_searchDescription = PositionSourceDescription(options.source);
     m_cancel = false;
-    m_percent = 0;
+    m_permille = 0;
     m_note->setText(tr("Searching..."));
     m_find->setEnabled(false);
-    const auto run = [this, options] {
-        bool cancelled = false;
-        std::vector<SkyEvent> found;
+    // Returns the failure, if any; the events wait in m_pending for the window's thread.
+    const auto run = [this, options]() -> std::pair<bool, QString> {
         try {
             auto result = caelvane::events::FindEvents(options, [this](double fraction) {
-                m_percent = static_cast<int>(fraction * 100);
+                m_permille = static_cast<int>(fraction * 1000);
                 return !m_cancel.load();
             });
-            cancelled = result.cancelled;
-            found = std::move(result.events);
-        } catch (const std::exception&) {
-            cancelled = true;
+            m_pending = std::move(result.events);
+            return {result.cancelled, QString()};
+        } catch (const std::exception& failure) {
+            m_pending.clear();
+            return {true, QString::fromLocal8Bit(failure.what())};
         }
-        m_pending = std::move(found);
-        return cancelled;
     };
     if (wait) {
-        OnSearchDone(run());
+        const auto [cancelled, failure] = run();
+        OnSearchDone(cancelled, failure);
         return;
     }
+    m_progress->setValue(0);
+    m_progress->show();
+    m_cancelButton->show();
+    m_cancelButton->setEnabled(true);
     m_worker = std::thread([this, run] {
-        const bool cancelled = run();
+        const auto [cancelled, failure] = run();
         QMetaObject::invokeMethod(
-            this, [this, cancelled] { OnSearchDone(cancelled); }, Qt::QueuedConnection);
+            this, [this, cancelled, failure] { OnSearchDone(cancelled, failure); },
+            Qt::QueuedConnection);
     });
-    // Progress for searches that take a while (a century or more), with a way out.
-    m_progress = new QProgressDialog(tr("Finding events..."), tr("Cancel"), 0, 100, this);
-    m_progress->setWindowModality(Qt::WindowModal);
-    m_progress->setMinimumDuration(400);
-    m_progress->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_progress, &QProgressDialog::canceled, this, [this] { m_cancel = true; });
-    auto* timer = new QTimer(m_progress);
-    connect(timer, &QTimer::timeout, this, [this] {
-        if (m_progress) m_progress->setValue(std::min(99, m_percent.load()));
-    });
-    timer->start(100);
 }
 
-void CEventsWindow::OnSearchDone(bool cancelled) {
+void CEventsWindow::Cancel() {
+    if (!Searching()) return;
+    m_cancel = true;
+    m_cancelButton->setEnabled(false);
+    m_note->setText(tr("Cancelling..."));
+}
+
+void CEventsWindow::OnSearchDone(bool cancelled, const QString& failure) {
     if (m_worker.joinable()) m_worker.join();
-    if (m_progress) {
-        m_progress->reset();
-        m_progress->close();
-    }
+    m_progress->hide();
+    m_cancelButton->hide();
     m_find->setEnabled(true);
-    if (cancelled) {
+    if (!failure.isEmpty()) {
+        m_note->setText(tr("The search failed: %1").arg(failure));
+    } else if (cancelled) {
         m_note->setText(tr("Search cancelled; the list is as it was."));
     } else {
-        m_events = std::move(m_pending);
-        Fill();
-        m_note->setText(tr("%n event(s)", nullptr, static_cast<int>(m_events.size())));
+        ShowEvents(std::move(m_pending));
     }
-    m_pending.clear();
+    m_pending = {};
+    m_searchDescription.clear();
     emit searchFinished();
 }
 
-void CEventsWindow::Fill() {
-    m_table->setSortingEnabled(false);
-    m_model->removeRows(0, m_model->rowCount());
-    m_model->setRowCount(static_cast<int>(m_events.size()));
-    for (int row = 0; row < static_cast<int>(m_events.size()); ++row) {
-        const SkyEvent& event = m_events[static_cast<std::size_t>(row)];
-        const auto set = [&](int column, const QString& text, const QVariant& sort) {
-            auto* item = new QStandardItem(text);
-            item->setData(sort, kSortRole);
-            m_model->setItem(row, column, item);
-            return item;
-        };
-        set(kTime, TimeText(event.jed, m_local->isChecked()), event.jed)->setData(row, kIndexRole);
-        set(kKind, QString::fromLatin1(caelvane::events::KindName(event.kind)),
-            static_cast<int>(event.kind))
-            ->setData(static_cast<int>(event.kind), kKindRole);
-        set(kFrame, QString::fromLatin1(caelvane::events::FrameName(event.frame)),
-            static_cast<int>(event.frame))
-            ->setData(static_cast<int>(event.frame), kFrameRole);
-        const QString body1 = QString::fromLatin1(caelvane::events::BodyName(event.body1));
-        const QString body2 = QString::fromLatin1(caelvane::events::BodyName(event.body2));
-        set(kBody1, body1, body1);
-        set(kBody2, body2, body2);
-        set(kAngle,
-            event.angle >= 0 ? QString::fromStdString(caelvane::events::FormatAngle(event.angle))
-                             : QString(),
-            event.angle);
-        set(kSign,
-            event.sign >= 0 ? QString::fromLatin1(caelvane::events::SignName(event.sign))
-                            : QString(),
-            event.sign);
-        const QString detail = QString::fromLatin1(caelvane::events::DetailName(event.detail));
-        set(kDetail, detail, detail);
-        const QString summary = QString::fromStdString(caelvane::events::EventSummary(event));
-        set(kSummary, summary, summary);
-    }
-    m_table->setSortingEnabled(true);
-    m_table->resizeColumnsToContents();
+void CEventsWindow::ShowEvents(std::vector<SkyEvent> events) {
+    // The source of the search that found them, or of the window's choice.
+    m_shownDescription =
+        m_searchDescription.empty() ? PositionSourceDescription(Source()) : m_searchDescription;
+    m_model->SetEvents(std::move(events));
+    ShowCount();
 }
 
-void CEventsWindow::RefreshTimes() {
-    const bool local = m_local->isChecked();
-    for (int row = 0; row < m_model->rowCount(); ++row) {
-        QStandardItem* item = m_model->item(row, kTime);
-        item->setText(TimeText(item->data(kSortRole).toDouble(), local));
-    }
+void CEventsWindow::ShowCount() {
+    if (Searching() || m_shownDescription.empty()) return;
+    const int count = static_cast<int>(m_model->Events().size());
+    const int shown = m_model->rowCount();
+    const QString noun = count == 1 ? tr("event") : tr("events");
+    const QString events = shown == count ? tr("%1 %2").arg(count).arg(noun)
+                                          : tr("%1 of %2 %3 shown").arg(shown).arg(count).arg(noun);
+    m_note->setText(
+        tr("%1; positions: %2").arg(events, QString::fromStdString(m_shownDescription)));
 }
 
-void CEventsWindow::SetKindFilter(int kind) {
-    m_filter->kind = kind;
-    m_filter->Refilter();
+void CEventsWindow::SetKindFilter(caelvane::events::KindSet kinds) {
+    const auto actions = m_kindMenu->actions();
+    for (int k = 0; k < 5; ++k)
+        actions[k]->setChecked((kinds & KindBit(static_cast<EventKind>(k))) != 0);
+    m_model->SetKinds(kinds);
+    ShowFilterChoices();
+    ShowCount();
 }
 
-void CEventsWindow::SetBodyFilter(const QString& body) {
-    m_filter->body = body;
-    m_filter->Refilter();
+void CEventsWindow::SetBodyFilter(const QStringList& bodies) {
+    unsigned set = bodies.isEmpty() ? CEventsTableModel::kAllBodies : 0;
+    for (int b = 0; b < CEventsTableModel::kBodyCount; ++b)
+        if (bodies.contains(QString::fromLatin1(kBodyNames[b]), Qt::CaseInsensitive))
+            set |= 1u << b;
+    const auto actions = m_bodyMenu->actions();
+    for (int b = 0; b < CEventsTableModel::kBodyCount; ++b)
+        actions[b]->setChecked((set >> b & 1u) != 0);
+    m_model->SetBodies(set);
+    ShowFilterChoices();
+    ShowCount();
 }
 
 void CEventsWindow::SetFrameFilter(int frame) {
-    m_filter->frame = frame;
-    m_filter->Refilter();
+    m_frame->setCurrentIndex(std::max(0, m_frame->findData(frame)));
+    m_model->SetFrame(frame);
+    ShowCount();
 }
 
 void CEventsWindow::SetLocalTimes(bool local) {
@@ -348,17 +727,14 @@ void CEventsWindow::SetLocalTimes(bool local) {
 
 std::vector<SkyEvent> CEventsWindow::ShownEvents() const {
     std::vector<SkyEvent> shown;
-    for (int row = 0; row < m_filter->rowCount(); ++row) {
-        const int index = m_filter->index(row, kTime).data(kIndexRole).toInt();
-        shown.push_back(m_events[static_cast<std::size_t>(index)]);
-    }
+    shown.reserve(static_cast<std::size_t>(m_model->rowCount()));
+    for (int row = 0; row < m_model->rowCount(); ++row) shown.push_back(m_model->EventAt(row));
     return shown;
 }
 
-bool CEventsWindow::GoToRow(int proxyRow) {
-    if (proxyRow < 0 || proxyRow >= m_filter->rowCount()) return false;
-    const int index = m_filter->index(proxyRow, kTime).data(kIndexRole).toInt();
-    const SkyEvent& event = m_events[static_cast<std::size_t>(index)];
+bool CEventsWindow::GoToRow(int row) {
+    if (row < 0 || row >= m_model->rowCount()) return false;
+    const SkyEvent& event = m_model->EventAt(row);
     double first = 0, last = 0;
     caelvane::events::JobDateRange(m_doc, TodayJed(), first, last);
     // Pages are whole days: the event's day (UT) counted from the job's first day.
@@ -379,17 +755,28 @@ bool CEventsWindow::GoToRow(int proxyRow) {
 bool CEventsWindow::ExportTo(const QString& path, bool calendar, QString& error) const {
     std::vector<SkyEvent> shown = ShownEvents();
     std::sort(shown.begin(), shown.end(), caelvane::events::EventBefore);
-    const std::string bytes =
-        calendar
-            ? caelvane::events::EventsICalendar(
-                  shown, caelvane::events::JedFromUnixSeconds(QDateTime::currentSecsSinceEpoch()))
-            : caelvane::events::EventsCsv(shown);
-    std::string message;
-    if (!caelvane::WriteFileAtomically(path.toStdString(), bytes, message)) {
-        error = QString::fromStdString(message);
-        return false;
+    const double stamp = caelvane::events::JedFromUnixSeconds(QDateTime::currentSecsSinceEpoch());
+    // Written a slice at a time: a calendar of a century's events would be gigabytes as one text.
+    constexpr std::size_t kSlice = 10000;
+    caelvane::CAtomicFile file;
+    bool written = file.Open(path.toStdString());
+    std::string bytes = calendar ? caelvane::events::ICalendarBegin()
+                                 : std::string(caelvane::events::kCsvHeader) + '\n';
+    for (std::size_t at = 0; written && at <= shown.size(); at += kSlice) {
+        const std::vector<SkyEvent> slice(
+            shown.begin() + static_cast<std::ptrdiff_t>(at),
+            shown.begin() + static_cast<std::ptrdiff_t>(std::min(shown.size(), at + kSlice)));
+        if (calendar)
+            caelvane::events::AppendICalendarEvents(bytes, slice, stamp);
+        else
+            caelvane::events::AppendCsvLines(bytes, slice);
+        if (at + kSlice > shown.size() && calendar) bytes += caelvane::events::ICalendarEnd();
+        written = file.Write(bytes);
+        bytes.clear();
     }
-    return true;
+    if (written && file.Commit()) return true;
+    error = QString::fromStdString(file.Failure().Message());
+    return false;
 }
 
 void CEventsWindow::Export(bool calendar) {
@@ -401,8 +788,9 @@ void CEventsWindow::Export(bool calendar) {
     if (!ExportTo(path, calendar, error)) QMessageBox::warning(this, windowTitle(), error);
 }
 
-CEventsWindow* OpenEventsWindow(CCaelvaneDoc& doc, QWidget* view) {
-    auto* window = new CEventsWindow(doc, view);
+CEventsWindow* OpenEventsWindow(CCaelvaneDoc& doc, QWidget* view,
+                                std::optional<PositionSource> source) {
+    auto* window = new CEventsWindow(doc, view, source);
     window->show();
     window->raise();
     window->activateWindow();

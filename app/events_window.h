@@ -2,10 +2,16 @@
 // The Events window of a job: the sky events of its dates (aspects with its significant angles,
 // ingresses, stations, lunations, eclipses) in a sortable, filterable table. A double click
 // shows that day's page in the job's views; the list exports to CSV and iCalendar.
-#include <QPointer>
+//
+// The search runs on a worker thread with a progress line and a Cancel button in the window;
+// the table is a model over the found events themselves, sorted and filtered as a list of row
+// numbers, so that a century of events (half a million) shows at once.
+#include <QAbstractTableModel>
+#include <QStringList>
 #include <QWidget>
 #include <atomic>
-#include <memory>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -13,89 +19,184 @@
 #include "events/event_finder.h"
 
 class CCaelvaneDoc;
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QLabel;
-class QProgressDialog;
+class QMenu;
+class QProgressBar;
 class QPushButton;
-class QSortFilterProxyModel;
-class QStandardItemModel;
 class QTableView;
-class CEventsFilter;
+class QToolButton;
+
+// The table of events: one row per event that passes the filters, in the chosen order.
+class CEventsTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // Columns of the table. Body 1 and Body 2 in the order the event's summary names them.
+    enum Column {
+        kTime,
+        kKind,
+        kFrame,
+        kBody1,
+        kBody2,
+        kAngle,
+        kSign,
+        kDetail,
+        kSummary,
+        kColumns
+    };
+
+    // Bodies by their place in the body table (Sun 0, Moon 1, Mercury 2, ... Chiron 12).
+    static constexpr int kBodyCount = 13;
+    static const char* BodyNameAt(int index);
+    // The body-table place of a code of either frame, -1 for none.
+    static int BodyIndex(int code);
+
+    explicit CEventsTableModel(QObject* parent = nullptr);
+
+    // Takes a search's events (in time order) and shows those that pass the filters, in the
+    // order chosen last.
+    void SetEvents(std::vector<caelvane::events::SkyEvent> events);
+    const std::vector<caelvane::events::SkyEvent>& Events() const { return m_events; }
+    // The event on a row.
+    const caelvane::events::SkyEvent& EventAt(int row) const;
+
+    // Rows of these kinds only.
+    void SetKinds(caelvane::events::KindSet kinds);
+    caelvane::events::KindSet Kinds() const { return m_kinds; }
+    // Rows naming at least one of these bodies (bits by body-table place); all bits: any row.
+    void SetBodies(unsigned bodies);
+    unsigned Bodies() const { return m_bodies; }
+    static constexpr unsigned kAllBodies = (1u << kBodyCount) - 1;
+    // -1 both frames, else the Frame's value.
+    void SetFrame(int frame);
+    void SetLocalTimes(bool local);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    // Orders the list on a column; events that compare equal stay in time order.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+private:
+    void Order();
+    void Filter();
+
+    std::vector<caelvane::events::SkyEvent> m_events;
+    std::vector<int> m_order;  // every event, in the chosen order
+    std::vector<int> m_rows;   // those of m_order that pass the filters
+    int m_sortColumn = kTime;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    caelvane::events::KindSet m_kinds = caelvane::events::kAllKinds;
+    unsigned m_bodies = kAllBodies;
+    int m_frame = -1;
+    bool m_local = false;
+};
 
 class CEventsWindow : public QWidget {
     Q_OBJECT
 public:
-    // Columns of the table.
-    enum Column { kTime, kKind, kFrame, kBody1, kBody2, kAngle, kSign, kDetail, kSummary };
+    using Column = CEventsTableModel::Column;
+    static constexpr Column kTime = CEventsTableModel::kTime;
+    static constexpr Column kSummary = CEventsTableModel::kSummary;
+    static constexpr Column kAngle = CEventsTableModel::kAngle;
+    static constexpr Column kBody1 = CEventsTableModel::kBody1;
+    static constexpr Column kBody2 = CEventsTableModel::kBody2;
 
-    // A top-level window over `doc`; `parent` (the job's view) ends it with the view.
-    CEventsWindow(CCaelvaneDoc& doc, QWidget* parent);
+    // A top-level window over `doc`; `parent` (the job's view) ends it with the view. Positions
+    // come from `source` when the user chose one for the program, otherwise from the precise
+    // source where its data files are present.
+    CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
+                  std::optional<PositionSource> source = std::nullopt);
     ~CEventsWindow() override;
 
     // Searches the dates and options on show; with `wait`, returns when the search is done
-    // (tests), otherwise at once, showing progress if it takes a while.
+    // (tests), otherwise at once, with its progress in the window.
     void Search(bool wait = false);
+    // Asks a running search to stop; the list stays as it was.
+    void Cancel();
     // Whether a search is running.
     bool Searching() const { return m_worker.joinable(); }
+    // The source the dates are searched with.
+    PositionSource Source() const;
+    void SetSource(PositionSource source);
 
     // The events found, in time order, and the table as filtered and sorted.
-    const std::vector<caelvane::events::SkyEvent>& Events() const { return m_events; }
+    const std::vector<caelvane::events::SkyEvent>& Events() const { return m_model->Events(); }
     QTableView* Table() const { return m_table; }
-    QSortFilterProxyModel* Rows() const;
+    CEventsTableModel* Rows() const { return m_model; }
     // The events of the rows on show, in row order.
     std::vector<caelvane::events::SkyEvent> ShownEvents() const;
+    // Shows `events` (in time order) as a finished search would.
+    void ShowEvents(std::vector<caelvane::events::SkyEvent> events);
 
-    // The filters: a kind (-1 all), a body name ("" all), a frame (-1 both); local times or UTC.
-    void SetKindFilter(int kind);
-    void SetBodyFilter(const QString& body);
+    // The filters: kinds (bits by EventKind), bodies by name (empty: all), a frame (-1 both);
+    // local times or UTC.
+    void SetKindFilter(caelvane::events::KindSet kinds);
+    void SetBodyFilter(const QStringList& bodies);
     void SetFrameFilter(int frame);
     void SetLocalTimes(bool local);
     void SetRange(const QDate& from, const QDate& to);
+    QDateEdit* FromEdit() const { return m_from; }
+    QDateEdit* ToEdit() const { return m_to; }
+    QPushButton* CancelButton() const { return m_cancelButton; }
 
-    // Shows the day of the event in `proxyRow` in the job's views (double click). False, with
+    // Shows the day of the event in row `row` in the job's views (double click). False, with
     // a note in the window, when the job has no page for that day.
-    bool GoToRow(int proxyRow);
+    bool GoToRow(int row);
     // Writes the rows on show to `path`: CSV, or iCalendar when `calendar`. On failure the
     // message names the file and the file is untouched.
     bool ExportTo(const QString& path, bool calendar, QString& error) const;
 
+    // The note line: the count of events and the source of the positions, or what went wrong.
     QString Note() const;
 
 signals:
     void searchFinished();
 
 private:
-    void StartSearch();
-    void OnSearchDone(bool cancelled);
-    void Fill();
-    void RefreshTimes();
+    void OnSearchDone(bool cancelled, const QString& failure);
     void Export(bool calendar);
+    void FitOnScreen();
+    QMenu* CheckMenu(QToolButton* button, const QStringList& names);
+    static void CheckAll(QMenu* menu, QAction* chosen);
+    void ShowFilterChoices();
+    // The note: how many events the search found, how many show, and the positions' source.
+    void ShowCount();
 
     CCaelvaneDoc& m_doc;
     std::vector<double> m_angles;
-    std::vector<caelvane::events::SkyEvent> m_events;
     std::vector<caelvane::events::SkyEvent> m_pending;
+    std::string m_searchDescription;  // the source of the search running
+    std::string m_shownDescription;   // and of the events on show
+    int m_preferredWidth = 1000;      // every column at its width, the Event column's widest line
 
     QDateEdit* m_from = nullptr;
     QDateEdit* m_to = nullptr;
     QComboBox* m_source = nullptr;
-    QComboBox* m_kind = nullptr;
-    QComboBox* m_body = nullptr;
+    QToolButton* m_kindButton = nullptr;
+    QToolButton* m_bodyButton = nullptr;
+    QMenu* m_kindMenu = nullptr;
+    QMenu* m_bodyMenu = nullptr;
     QComboBox* m_frame = nullptr;
     QCheckBox* m_local = nullptr;
     QPushButton* m_find = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QProgressBar* m_progress = nullptr;
     QLabel* m_note = nullptr;
     QTableView* m_table = nullptr;
-    QStandardItemModel* m_model = nullptr;
-    CEventsFilter* m_filter = nullptr;
-    QPointer<QProgressDialog> m_progress;
+    CEventsTableModel* m_model = nullptr;
 
     std::thread m_worker;
     std::atomic<bool> m_cancel{false};
-    std::atomic<int> m_percent{0};
+    std::atomic<int> m_permille{0};
 };
 
-// Opens the Events window of `doc` over `view` (the active view of the job).
-CEventsWindow* OpenEventsWindow(CCaelvaneDoc& doc, QWidget* view);
+// Opens the Events window of `doc` over `view` (the active view of the job), with the
+// program's choice of positions if the user made one.
+CEventsWindow* OpenEventsWindow(CCaelvaneDoc& doc, QWidget* view,
+                                std::optional<PositionSource> source = std::nullopt);

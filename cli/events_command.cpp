@@ -2,6 +2,7 @@
 
 #include "cli/events_command.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -77,13 +78,16 @@ std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string
         const BodyName* body = FindBody(item);
         // The Moon and the Node have no longitude of their own seen from the Sun.
         const bool found = body != nullptr;
-        if (found && body->geoCode != 0) codes.push_back(body->geoCode);
-        if (found && body->helioCode != 0 && body->helioCode != 10 && body->helioCode != 11)
-            codes.push_back(body->helioCode);
         if (!found) {
             bad = item;
             return std::nullopt;
         }
+        const auto add = [&codes](int code) {
+            if (std::find(codes.begin(), codes.end(), code) == codes.end()) codes.push_back(code);
+        };
+        if (body->geoCode != 0) add(body->geoCode);
+        if (body->helioCode != 0 && body->helioCode != 10 && body->helioCode != 11)
+            add(body->helioCode);
     }
     return codes;
 }
@@ -150,7 +154,7 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
     // At most a thousand calendar years: up to the day before the same date 1000 years on.
     const caelvane::events::CivilTime first = caelvane::events::CivilFromJed(fromJed);
     if (finder.endJed > JulianDate(first.month, first.day, first.year + 1000, 0, 0))
-        return "the range spans more than 1000 years";
+        return "the range spans more than 1000 years, the largest range one search takes";
 
     if (kinds) {
         finder.kinds = 0;
@@ -171,6 +175,8 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
     }
     if (bodies) {
         std::string bad;
+        // Each name adds at most two codes, and a repeated name none: the list stays within the
+        // body table whatever its length.
         const auto codes = ParseBodies(*bodies, bad);
         if (!codes)
             return "unknown body '" + bad +
@@ -183,9 +189,16 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
         for (const std::string& text : SplitList(*aspects)) {
             const auto angle = ParseAngle(text);
             if (!angle) return "aspect angle '" + text + "' is not a number from 0 to 359";
-            finder.angles.push_back(*angle);
+            // The same angle twice would find every aspect twice.
+            if (std::find(finder.angles.begin(), finder.angles.end(), *angle) ==
+                finder.angles.end())
+                finder.angles.push_back(*angle);
+            if (finder.angles.size() > caelvane::events::kMaxAngles)
+                return "--aspects lists more than " + std::to_string(caelvane::events::kMaxAngles) +
+                       " angles";
         }
     }
+    finder.source = caelvane::events::DefaultEventSource();
     if (positions) {
         const auto source = ParsePositionSource(*positions);
         if (!source)
@@ -261,39 +274,67 @@ int RunEvents(const std::vector<std::string>& args) {
     if (const auto error = ParseEventsArguments(args, todayJed, request))
         return UsageError("events", *error, kEventsUsage);
 
-    caelvane::events::FinderResult result;
+    // The events go out as the search finds them, a chunk at a time, so that memory stays the
+    // same whatever the range; a file is written to its temporary file and renamed at the end.
+    const bool toStdout = request.output == "-";
+    caelvane::CAtomicFile file;
+    if (!toStdout && !file.Open(request.output)) {
+        std::fprintf(stderr, "caelvane-cli events: %s\n", file.Failure().Message().c_str());
+        return 1;
+    }
+    const auto put = [&](const std::string& bytes) {
+        if (toStdout) return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+        return file.Write(bytes);
+    };
+    const double stampJed = caelvane::events::JedFromUnixSeconds(static_cast<long long>(now));
+    switch (request.format) {
+        case EventsFormat::Csv:
+            put(std::string(caelvane::events::kCsvHeader) + '\n');
+            break;
+        case EventsFormat::Ics:
+            put(caelvane::events::ICalendarBegin());
+            break;
+        case EventsFormat::Text:
+            break;
+    }
+    std::string bytes;
+    const auto sink = [&](std::vector<SkyEvent>& batch) {
+        bytes.clear();
+        switch (request.format) {
+            case EventsFormat::Csv:
+                caelvane::events::AppendCsvLines(bytes, batch);
+                break;
+            case EventsFormat::Ics:
+                caelvane::events::AppendICalendarEvents(bytes, batch, stampJed);
+                break;
+            case EventsFormat::Text:
+                bytes = EventsText(batch, request.zone);
+                break;
+        }
+        return put(bytes);
+    };
+    caelvane::events::FinderEnd end = caelvane::events::FinderEnd::Done;
     try {
-        result = caelvane::events::FindEvents(request.finder);
+        end = caelvane::events::StreamEvents(request.finder, sink);
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "caelvane-cli events: %s\n", failure.what());
         return 1;
     }
-    std::string bytes;
-    switch (request.format) {
-        case EventsFormat::Csv:
-            bytes = caelvane::events::EventsCsv(result.events);
-            break;
-        case EventsFormat::Ics:
-            bytes = caelvane::events::EventsICalendar(
-                result.events, caelvane::events::JedFromUnixSeconds(static_cast<long long>(now)));
-            break;
-        case EventsFormat::Text:
-            bytes = EventsText(result.events, request.zone);
-            break;
-    }
-    if (request.output == "-") {
-        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
-            std::fflush(stdout) != 0) {
+    if (end == caelvane::events::FinderEnd::Done && request.format == EventsFormat::Ics)
+        put(caelvane::events::ICalendarEnd());
+    const bool written =
+        end == caelvane::events::FinderEnd::Done &&
+        (toStdout ? std::fflush(stdout) == 0 && !std::ferror(stdout) : file.Commit());
+    if (!written) {
+        if (toStdout)
             std::fprintf(stderr, "caelvane-cli events: cannot write the events\n");
-            return 1;
-        }
-        return 0;
-    }
-    std::string error;
-    if (!caelvane::WriteFileAtomically(request.output, bytes, error)) {
-        std::fprintf(stderr, "caelvane-cli events: %s\n", error.c_str());
+        else
+            std::fprintf(stderr, "caelvane-cli events: %s\n", file.Failure().Message().c_str());
         return 1;
     }
+    // Which positions the times come from, apart from the output, whose form is a contract.
+    std::fprintf(stderr, "caelvane-cli events: positions: %s\n",
+                 PositionSourceDescription(request.finder.source).c_str());
     return 0;
 }
 

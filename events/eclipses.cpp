@@ -39,27 +39,18 @@ SkyEvent Eclipse(double jed, EventDetail detail) {
     return event;
 }
 
-// The search steps from eclipse to eclipse; each call looks ahead from just after the last.
-template <class Search, class Type>
-void Collect(double startJed, double endJed, const Search& search, const Type& type,
-             std::vector<SkyEvent>& out) {
-    // An eclipse lasts a few hours around its greatest phase: start that much early so that one
-    // whose maximum is just inside the range is not skipped because its beginning is outside.
-    double from = startJed - 0.5;
-    for (;;) {
-        double times[10] = {};
-        char error[256] = {};
-        int flags = 0;
-        {
-            const swiss::SwissEphemerisLock lock;
-            flags = search(from, times, error);
-        }
-        if (flags < 0) throw std::runtime_error(std::string("eclipse search failed: ") + error);
-        const double maximum = times[0];
-        if (maximum >= endJed) return;
-        if (maximum >= startJed) out.push_back(Eclipse(maximum, type(flags)));
-        from = maximum + 1;
+// The next eclipse of one kind whose greatest phase comes after `from`.
+SkyEvent NextEclipse(bool solar, double from) {
+    double times[10] = {};
+    char error[256] = {};
+    int flags = 0;
+    {
+        const swiss::SwissEphemerisLock lock;
+        flags = solar ? swe_sol_eclipse_when_glob(from, SEFLG_SWIEPH, 0, times, 0, error)
+                      : swe_lun_eclipse_when(from, SEFLG_SWIEPH, 0, times, 0, error);
     }
+    if (flags < 0) throw std::runtime_error(std::string("eclipse search failed: ") + error);
+    return Eclipse(times[0], solar ? SolarType(flags) : LunarType(flags));
 }
 
 }  // namespace
@@ -68,20 +59,40 @@ bool PreciseEclipsesAvailable() {
     return true;
 }
 
+EclipseCursor::EclipseCursor(double startJed, double endJed) : m_start(startJed), m_end(endJed) {
+    // An eclipse lasts a few hours around its greatest phase: start that much early so that one
+    // whose maximum is just inside the range is not skipped because its beginning is outside.
+    m_solar.from = m_lunar.from = startJed - 0.5;
+}
+
+// Each search steps on from just after the last eclipse found, at least a day on, so the
+// searches over a range number no more than its eclipses and one more.
+void EclipseCursor::Advance(Series& series, bool solar, double untilJed,
+                            std::vector<SkyEvent>& out) {
+    while (!series.done) {
+        if (!series.pending) {
+            series.pending = NextEclipse(solar, series.from);
+            series.from = series.pending->jed + 1;
+        }
+        const SkyEvent& eclipse = *series.pending;
+        if (eclipse.jed >= m_end) {
+            series.done = true;
+            return;
+        }
+        if (eclipse.jed >= untilJed) return;
+        if (eclipse.jed >= m_start) out.push_back(eclipse);
+        series.pending.reset();
+    }
+}
+
+void EclipseCursor::Until(double untilJed, std::vector<SkyEvent>& out) {
+    Advance(m_solar, true, untilJed, out);
+    Advance(m_lunar, false, untilJed, out);
+}
+
 std::vector<SkyEvent> PreciseEclipses(double startJed, double endJed) {
     std::vector<SkyEvent> eclipses;
-    Collect(
-        startJed, endJed,
-        [](double from, double* times, char* error) {
-            return swe_sol_eclipse_when_glob(from, SEFLG_SWIEPH, 0, times, 0, error);
-        },
-        SolarType, eclipses);
-    Collect(
-        startJed, endJed,
-        [](double from, double* times, char* error) {
-            return swe_lun_eclipse_when(from, SEFLG_SWIEPH, 0, times, 0, error);
-        },
-        LunarType, eclipses);
+    EclipseCursor(startJed, endJed).Until(endJed, eclipses);
     return eclipses;
 }
 
@@ -94,6 +105,14 @@ bool PreciseEclipsesAvailable() {
 std::vector<SkyEvent> PreciseEclipses(double, double) {
     throw std::invalid_argument("precise positions are not part of this build");
 }
+
+EclipseCursor::EclipseCursor(double, double) {
+    throw std::invalid_argument("precise positions are not part of this build");
+}
+
+void EclipseCursor::Advance(Series&, bool, double, std::vector<SkyEvent>&) {}
+
+void EclipseCursor::Until(double, std::vector<SkyEvent>&) {}
 
 #endif
 

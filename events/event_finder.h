@@ -9,6 +9,7 @@
 // (stations) to seconds. The grid is fixed to the calendar, not to the request, so the same
 // event gets the same time whatever range it is found in.
 
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -31,8 +32,20 @@ struct FinderOptions {
     PositionSource source = PositionSource::Series;
 };
 
-// Told the fraction done now and then; returning false stops the search.
+// Told the fraction done, often enough that a search stops within a few milliseconds of
+// being asked to (several times for every chunk of the grid); returning false stops it.
 using FinderProgress = std::function<bool(double fraction)>;
+
+// Told each batch of events as the search finds them: the batches come in time order, each in
+// time order (EventBefore), so that their concatenation is what FindEvents returns. The batch
+// is the sink's to keep or clear. Returning false stops the search (a writer that failed).
+using FinderSink = std::function<bool(std::vector<SkyEvent>& batch)>;
+
+enum class FinderEnd {
+    Done,
+    Cancelled,  // the progress callback returned false
+    Stopped,    // the sink returned false
+};
 
 struct FinderResult {
     std::vector<SkyEvent> events;  // in time order (EventBefore)
@@ -46,8 +59,21 @@ const std::vector<int>& HeliocentricBodies();  // 1..9, 12
 // The widest range one search takes (1,000 years).
 inline constexpr double kMaxRangeDays = 1000 * 365.25 + 1;
 
+// The most aspect angles one search follows: every one multiplies the work on every pair.
+inline constexpr std::size_t kMaxAngles = 360;
+
+// The source events come from unless the user chose one: the precise source where the build
+// has it and its data files are present, otherwise the classic series.
+PositionSource DefaultEventSource();
+
 // Throws std::invalid_argument for a range ending before it starts or wider than
-// kMaxRangeDays, an angle outside [0, 360), or the precise source in a build without it.
+// kMaxRangeDays, an angle outside [0, 360), more than kMaxAngles angles, or the precise source
+// in a build without it.
 FinderResult FindEvents(const FinderOptions& options, const FinderProgress& progress = {});
+
+// The same search, handing the events to `sink` a chunk of the grid (64 days) at a time, so
+// that memory stays flat whatever the range. Throws as FindEvents does, before any batch.
+FinderEnd StreamEvents(const FinderOptions& options, const FinderSink& sink,
+                       const FinderProgress& progress = {});
 
 }  // namespace caelvane::events

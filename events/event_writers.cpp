@@ -72,7 +72,9 @@ std::string Description(const SkyEvent& event) {
     if (event.kind == EventKind::Ingress) text += std::string("; ") + DetailName(event.detail);
     if (event.kind == EventKind::Eclipse &&
         (event.detail == EventDetail::PossibleSolar || event.detail == EventDetail::PossibleLunar))
-        text += "; the Moon within 1.1\u00B0 of the ecliptic at the lunation";
+        text +=
+            "; the Moon near enough the ecliptic at the lunation, by the classic series' "
+            "rough rule";
     return text;
 }
 
@@ -125,13 +127,17 @@ std::string EventCsvLine(const SkyEvent& event) {
     return line;
 }
 
-std::string EventsCsv(const std::vector<SkyEvent>& events) {
-    std::string out = kCsvHeader;
-    out += '\n';
+void AppendCsvLines(std::string& out, const std::vector<SkyEvent>& events) {
     for (const SkyEvent& event : events) {
         out += EventCsvLine(event);
         out += '\n';
     }
+}
+
+std::string EventsCsv(const std::vector<SkyEvent>& events) {
+    std::string out = kCsvHeader;
+    out += '\n';
+    AppendCsvLines(out, events);
     return out;
 }
 
@@ -154,13 +160,17 @@ std::string EventUid(const SkyEvent& event) {
     return text;
 }
 
-std::string EventsICalendar(const std::vector<SkyEvent>& events, double stampJed) {
+std::string ICalendarBegin() {
     std::string out;
     AppendFolded(out, "BEGIN:VCALENDAR");
     AppendFolded(out, "VERSION:2.0");
     AppendFolded(out, "PRODID:-//Caelvane//Sky events//EN");
     AppendFolded(out, "CALSCALE:GREGORIAN");
     AppendFolded(out, "METHOD:PUBLISH");
+    return out;
+}
+
+void AppendICalendarEvents(std::string& out, const std::vector<SkyEvent>& events, double stampJed) {
     const std::string stamp = CompactUtc(stampJed);
     for (const SkyEvent& event : events) {
         const std::string start = CompactUtc(event.jed);
@@ -175,7 +185,18 @@ std::string EventsICalendar(const std::vector<SkyEvent>& events, double stampJed
         AppendFolded(out, "TRANSP:TRANSPARENT");
         AppendFolded(out, "END:VEVENT");
     }
+}
+
+std::string ICalendarEnd() {
+    std::string out;
     AppendFolded(out, "END:VCALENDAR");
+    return out;
+}
+
+std::string EventsICalendar(const std::vector<SkyEvent>& events, double stampJed) {
+    std::string out = ICalendarBegin();
+    AppendICalendarEvents(out, events, stampJed);
+    out += ICalendarEnd();
     return out;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The exports of a list of events: CSV for spreadsheets, iCalendar (RFC 5545) for calendar
-// programs. Both are built whole in memory; the caller writes them out in one piece.
+// programs. Each comes whole (EventsCsv, EventsICalendar) or in pieces for a writer that
+// streams the events as a search finds them; the pieces put together are the whole, byte for
+// byte.
 
 #include <cstdint>
 #include <string>
@@ -28,6 +30,8 @@ inline constexpr const char* kCsvHeader = "time_utc,kind,frame,body1,body2,angle
 std::string EventsCsv(const std::vector<SkyEvent>& events);
 // One event's CSV line without its line end.
 std::string EventCsvLine(const SkyEvent& event);
+// The lines of `events`, each ending in LF, added to `out`.
+void AppendCsvLines(std::string& out, const std::vector<SkyEvent>& events);
 
 // The same event found again (in another range, another run) gets the same UID: a hash of its
 // kind, frame, bodies, angle, sign, detail and the minute it falls in.
@@ -35,5 +39,9 @@ std::string EventUid(const SkyEvent& event);
 // A whole calendar: one VEVENT per event, CRLF line ends, lines folded at 75 octets. `stampJed`
 // is the moment of the export (DTSTAMP).
 std::string EventsICalendar(const std::vector<SkyEvent>& events, double stampJed);
+// Its pieces: the calendar's opening lines, the VEVENTs of some events, the closing line.
+std::string ICalendarBegin();
+void AppendICalendarEvents(std::string& out, const std::vector<SkyEvent>& events, double stampJed);
+std::string ICalendarEnd();
 
 }  // namespace caelvane::events

@@ -39,7 +39,7 @@ enum class EventDetail : std::uint8_t {
     LunarTotal,
     LunarPartial,
     LunarPenumbral,
-    PossibleSolar,  // a new Moon near a node, as far as the classic series tell
+    PossibleSolar,  // a new Moon near a node, as far as the classic series' rough rule tells
     PossibleLunar,
 };
 

@@ -87,7 +87,9 @@ TEST(EventsCommand, BadInputNamesTheValue) {
     EXPECT_EQ(ErrorOf({"--from", "2024-02-01", "--to", "2024-01-31"}),
               "the range ends before it starts");
     EXPECT_EQ(ErrorOf({"--from", "1000-01-01", "--to", "2000-01-01"}),
-              "the range spans more than 1000 years");
+              "the range spans more than 1000 years, the largest range one search takes");
+    EXPECT_EQ(ErrorOf({"--from", "0001-01-01", "--to", "9999-12-31"}),
+              "the range spans more than 1000 years, the largest range one search takes");
     EXPECT_EQ(ErrorOf({"--from", "1000-01-01", "--to", "1999-12-31"}), "");
     EXPECT_NE(with({"--kinds", "aspect,transit"}).find("'transit'"), std::string::npos);
     EXPECT_NE(with({"--bodies", "Mars,Vulcan"}).find("'Vulcan'"), std::string::npos);
@@ -101,6 +103,19 @@ TEST(EventsCommand, BadInputNamesTheValue) {
     EXPECT_NE(with({"--tz", "Mars/Olympus"}).find("'Mars/Olympus'"), std::string::npos);
     EXPECT_NE(with({"--frobnicate"}).find("'--frobnicate'"), std::string::npos);
     EXPECT_EQ(with({"--kinds", "aspect", "--kinds", "station"}), "--kinds given twice");
+    // Angles are counted once each, and their number is bounded.
+    std::string many;
+    for (int tenth = 0; tenth <= static_cast<int>(caelvane::events::kMaxAngles); ++tenth)
+        many +=
+            (tenth > 0 ? "," : "") + std::to_string(tenth / 10) + "." + std::to_string(tenth % 10);
+    EXPECT_EQ(with({"--aspects", many}), "--aspects lists more than 360 angles");
+    cli::EventsRequest request;
+    ASSERT_EQ(Parse({"--from", "2024-01-01", "--to", "2024-01-02", "--aspects", "90,90,90.0",
+                     "--bodies", "Mars,mars"},
+                    request),
+              std::nullopt);
+    EXPECT_EQ(request.finder.angles, (std::vector<double>{90}));
+    EXPECT_EQ(request.finder.bodies, (std::vector<int>{-4, 4}));
     EXPECT_EQ(ErrorOf({"--from", "2024-01-01"}), "needs --from and --to, or --job");
 }
 
@@ -160,13 +175,35 @@ TEST(EventsCommand, WritesTheFileWholeOrNotAtAll) {
     EXPECT_FALSE(std::filesystem::exists(csv));
 
     ASSERT_EQ(RunEventsCli({"--from", "2024-04-01", "--to", "2024-04-30", "--kinds",
-                            "lunation,eclipse", "-o", csv.string()}),
+                            "lunation,eclipse", "--positions", "series", "-o", csv.string()}),
               0);
     const std::string text = ReadFile(csv);
     EXPECT_EQ(text.rfind("time_utc,kind,frame,body1,body2,angle,sign,detail\n", 0), 0u);
     EXPECT_NE(text.find("2024-04-08T18:2"), std::string::npos);
     EXPECT_NE(text.find(",eclipse,geo,Sun,Moon,,,possible-solar\n"), std::string::npos);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 5);  // 4 phases and the eclipse
+    std::filesystem::remove_all(dir);
+}
+
+// Without --positions the precise source is used where its data files are present, and the
+// command says which source it used on standard error, leaving the CSV as its contract says.
+TEST(EventsCommand, PreciseByDefaultAndSaysSo) {
+    const auto dir = TempDir();
+    const auto csv = dir / "eclipse.csv";
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(RunEventsCli({"--from", "2024-04-08", "--to", "2024-04-08", "--kinds", "eclipse",
+                            "-o", csv.string()}),
+              0);
+    const std::string note = ::testing::internal::GetCapturedStderr();
+    const std::string text = ReadFile(csv);
+    EXPECT_EQ(text.rfind("time_utc,kind,frame,body1,body2,angle,sign,detail\n", 0), 0u);
+    if (caelvane::events::DefaultEventSource() == PositionSource::Precise) {
+        EXPECT_NE(note.find("positions: Swiss Ephemeris"), std::string::npos) << note;
+        EXPECT_NE(text.find("2024-04-08T18:17:"), std::string::npos) << text;
+        EXPECT_NE(text.find(",solar-total\n"), std::string::npos) << text;
+    } else {
+        EXPECT_NE(note.find("positions: classic series"), std::string::npos) << note;
+    }
     std::filesystem::remove_all(dir);
 }
 

@@ -150,8 +150,8 @@ TEST(EventFinder, JupiterSaturnSquaresBothFrames) {
     EXPECT_GT(before, 90);
 }
 
-// With the classic series, the page's own eclipse test: new and full Moons with the Moon within
-// 1.1 degrees of the ecliptic. In 2024 those are exactly the four eclipses of the year.
+// With the classic series, new and full Moons with the Moon near enough the ecliptic for its
+// distance. In 2024 those are exactly the four eclipses of the year.
 TEST(EventFinder, SeriesMarkTheLunationsThatCanBeEclipses) {
     const auto found = FindEvents(Year2024(KindBit(EventKind::Eclipse))).events;
     ASSERT_EQ(found.size(), 4u);
@@ -166,7 +166,48 @@ TEST(EventFinder, SeriesMarkTheLunationsThatCanBeEclipses) {
     }
 }
 
+// Penumbral lunar eclipses with the Moon over 1.1 degrees from the ecliptic, missed by a rule
+// of latitude alone (greatest at 1987-04-14 02:19, 2031-06-05 11:44, 2031-10-30 07:45 UT, as
+// Swiss Ephemeris finds them), are possible eclipses of the series, at the full Moon.
+TEST(EventFinder, SeriesFindPenumbralLunarEclipsesFarFromTheEcliptic) {
+    for (const double greatest :
+         {Utc(1987, 4, 14, 2, 19), Utc(2031, 6, 5, 11, 44), Utc(2031, 10, 30, 7, 45)}) {
+        FinderOptions options;
+        options.startJed = greatest - 2;
+        options.endJed = greatest + 2;
+        options.kinds = KindBit(EventKind::Eclipse);
+        const auto found = FindEvents(options).events;
+        ASSERT_EQ(found.size(), 1u) << FormatUtc(greatest);
+        EXPECT_EQ(found[0].detail, EventDetail::PossibleLunar);
+        EXPECT_NEAR(found[0].jed, greatest, 0.05) << FormatUtc(found[0].jed);
+    }
+}
+
 #if CAELVANE_WITH_SWISSEPH
+// Every eclipse Swiss Ephemeris finds in sixty years is a possible eclipse of the series, of the
+// same kind, at the same lunation; the series flag few lunations without one.
+TEST(EventFinder, SeriesMissNoEclipseOfTheLibrary) {
+    FinderOptions options;
+    options.startJed = Utc(1980, 1, 1, 0, 0);
+    options.endJed = Utc(2040, 1, 1, 0, 0);
+    options.kinds = KindBit(EventKind::Eclipse);
+    const auto possible = FindEvents(options).events;
+    const auto eclipses = PreciseEclipses(options.startJed, options.endJed);
+    ASSERT_GT(eclipses.size(), 250u);
+    for (const SkyEvent& eclipse : eclipses) {
+        const bool solar = eclipse.detail == EventDetail::SolarTotal ||
+                           eclipse.detail == EventDetail::SolarAnnular ||
+                           eclipse.detail == EventDetail::SolarHybrid ||
+                           eclipse.detail == EventDetail::SolarPartial;
+        const bool found = std::any_of(possible.begin(), possible.end(), [&](const SkyEvent& e) {
+            return std::fabs(e.jed - eclipse.jed) < 0.5 &&
+                   e.detail == (solar ? EventDetail::PossibleSolar : EventDetail::PossibleLunar);
+        });
+        EXPECT_TRUE(found) << DetailName(eclipse.detail) << " " << FormatUtc(eclipse.jed);
+    }
+    EXPECT_LE(possible.size(), eclipses.size() + 6);
+}
+
 // The eclipses of 2024 at their greatest, UT, from NASA's eclipse pages
 // (eclipse.gsfc.nasa.gov): penumbral lunar 2024-03-25 07:13, total solar 2024-04-08 18:17:20
 // (18:18:29 TD), partial lunar 2024-09-18 02:44, annular solar 2024-10-02 18:45.
@@ -428,6 +469,75 @@ TEST(EventFinder, RefusesBadRequestsAndStopsWhenCancelled) {
     });
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(calls, 2);
+}
+
+// Streamed, the search hands on the same events as a whole search, a chunk at a time and in
+// time order across the batches, asks to go on many times a chunk (so that a cancel is felt
+// at once), and stops when the sink fails.
+TEST(EventFinder, StreamsInTimeOrderedBatchesAndStopsWhenAsked) {
+    for (const PositionSource source : {PositionSource::Series, PositionSource::Precise}) {
+        if (source == PositionSource::Precise && !PrecisePositionsAvailable()) continue;
+        FinderOptions options = Year2024(kAllKinds);
+        options.endJed = options.startJed + 200;
+        options.source = source;
+        const auto whole = FindEvents(options).events;
+        std::vector<SkyEvent> streamed;
+        int batches = 0;
+        std::vector<double> fractions;
+        const FinderEnd end = StreamEvents(
+            options,
+            [&](std::vector<SkyEvent>& batch) {
+                ++batches;
+                EXPECT_FALSE(batch.empty());
+                EXPECT_TRUE(std::is_sorted(batch.begin(), batch.end(), EventBefore));
+                if (!streamed.empty() && !batch.empty()) {
+                    EXPECT_FALSE(EventBefore(batch.front(), streamed.back()));
+                }
+                streamed.insert(streamed.end(), batch.begin(), batch.end());
+                return true;
+            },
+            [&](double fraction) {
+                fractions.push_back(fraction);
+                return true;
+            });
+        EXPECT_EQ(end, FinderEnd::Done);
+        EXPECT_GE(batches, 3);
+        ASSERT_EQ(streamed.size(), whole.size());
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            EXPECT_EQ(streamed[i].jed, whole[i].jed) << i;
+            EXPECT_EQ(EventSummary(streamed[i]), EventSummary(whole[i])) << i;
+        }
+        // Every track of every chunk: far more often than once a chunk.
+        EXPECT_GT(fractions.size(), 100u * static_cast<std::size_t>(batches));
+        EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
+        EXPECT_EQ(fractions.back(), 1.0);
+
+        int calls = 0;
+        EXPECT_EQ(StreamEvents(options,
+                               [&](std::vector<SkyEvent>&) {
+                                   ++calls;
+                                   return false;
+                               }),
+                  FinderEnd::Stopped);
+        EXPECT_EQ(calls, 1);
+    }
+    // Eclipses alone with the precise source: no grid, the library's own search.
+    if (PrecisePositionsAvailable()) {
+        FinderOptions options = Year2024(KindBit(EventKind::Eclipse));
+        options.source = PositionSource::Precise;
+        std::size_t count = 0;
+        EXPECT_EQ(StreamEvents(options,
+                               [&](std::vector<SkyEvent>& batch) {
+                                   count += batch.size();
+                                   return true;
+                               }),
+                  FinderEnd::Done);
+        EXPECT_EQ(count, 4u);
+    }
+    FinderOptions many = Year2024(kAllKinds);
+    many.angles.assign(kMaxAngles + 1, 90);
+    EXPECT_THROW(StreamEvents(many, [](std::vector<SkyEvent>&) { return true; }),
+                 std::invalid_argument);
 }
 
 // The job's significant aspects: the flags the chart counts (exactly 1) and enabled custom

@@ -147,4 +147,28 @@ TEST(EventWriters, ICalendarFollowsRfc5545) {
     EXPECT_NE(unfolded.find("UID:" + EventUid(square)), std::string::npos);
 }
 
+// Written in pieces as a search hands them on, the exports are the whole ones byte for byte.
+TEST(EventWriters, StreamedExportsEqualTheWholeOnes) {
+    std::vector<SkyEvent> events;
+    for (int i = 0; i < 250; ++i)
+        events.push_back(Aspect(JulianDate(1, 1, 2024, 0, 0) + i * 0.37, -6, -(1 + i % 5),
+                                (i * 15) % 360, i % 2 ? Frame::Geo : Frame::Helio));
+    const double stamp = JulianDate(6, 1, 2024, 12, 0);
+    for (const std::size_t slice : {std::size_t{1}, std::size_t{7}, std::size_t{250}}) {
+        std::string calendar = ICalendarBegin();
+        std::string csv = std::string(kCsvHeader) + "\n";
+        for (std::size_t at = 0; at < events.size(); at += slice) {
+            const std::vector<SkyEvent> batch(
+                events.begin() + static_cast<std::ptrdiff_t>(at),
+                events.begin() + static_cast<std::ptrdiff_t>(std::min(events.size(), at + slice)));
+            AppendICalendarEvents(calendar, batch, stamp);
+            AppendCsvLines(csv, batch);
+        }
+        calendar += ICalendarEnd();
+        EXPECT_EQ(calendar, EventsICalendar(events, stamp)) << slice;
+        EXPECT_EQ(csv, EventsCsv(events)) << slice;
+    }
+    EXPECT_EQ(ICalendarBegin() + ICalendarEnd(), EventsICalendar({}, stamp));
+}
+
 }  // namespace
