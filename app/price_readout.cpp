@@ -114,6 +114,10 @@ bool ParseHarmonics(std::string_view text, std::vector<double>& out, std::string
             error = "harmonics: " + std::string(part) + " is outside 0 to 360 degrees";
             return false;
         }
+        if (values.size() == prices::kMaxHarmonics) {
+            error = "harmonics: more than " + std::to_string(prices::kMaxHarmonics);
+            return false;
+        }
         values.push_back(value);
         i = end;
     }

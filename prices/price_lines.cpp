@@ -20,6 +20,11 @@ std::string CheckLineSettings(const LineSettings& settings) {
         if (!std::isfinite(harmonic)) return "harmonics must be finite numbers of degrees";
     }
     if (settings.harmonics.empty()) return "the list of harmonics is empty";
+    if (settings.harmonics.size() > kMaxHarmonics) {
+        std::snprintf(text, sizeof text, "%zu harmonics are more than the %zu a chart draws",
+                      settings.harmonics.size(), kMaxHarmonics);
+        return text;
+    }
     for (int code : settings.bodies) {
         if (BodyOfCode(code) == nullptr) {
             std::snprintf(text, sizeof text, "%d is no body code", code);

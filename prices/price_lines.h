@@ -16,6 +16,8 @@
 namespace prices {
 
 inline constexpr double kDefaultUnitsPerCircle = 72.0;
+// The most harmonics one set of lines takes (each is drawn for every body and turn).
+inline constexpr std::size_t kMaxHarmonics = 360;
 
 struct LineSettings {
     Frame frame = Frame::Geocentric;

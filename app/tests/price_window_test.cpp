@@ -795,6 +795,10 @@ private slots:
         QCOMPARE(error, std::string("harmonics: 'nan' is not a number of degrees"));
         QVERIFY(!pricewin::ParseHarmonics("-90", harmonics, error));
         QCOMPARE(harmonics, (std::vector<double>{0, 120, 240}));  // untouched when refused
+        std::string many;
+        for (int i = 0; i <= 360; ++i) many += "1 ";
+        QVERIFY(!pricewin::ParseHarmonics(many, harmonics, error));
+        QCOMPARE(error, std::string("harmonics: more than 360"));
     }
 
 private:
