@@ -214,7 +214,10 @@ void CPriceChartWindow::JoinWorkers() {
 void CPriceChartWindow::UpdateSourceNote() {
     const auto source = static_cast<PositionSource>(m_source->currentData().toInt());
     m_sourceNote->setText(
-        tr("Positions: %1").arg(QString::fromStdString(PositionSourceDescription(source))));
+        source == PositionSource::Precise
+            ? tr("Positions: precise (%1)").arg(QString::fromStdString(PreciseSourceName()))
+            : tr("Positions: classic series"));
+    m_sourceNote->setToolTip(QString::fromStdString(PositionSourceDescription(source)));
 }
 
 QString CPriceChartWindow::FileNote() const {

@@ -66,9 +66,9 @@ std::string FormatReadout(const ChartReadout& readout, const prices::CChartFrame
     std::string text = prices::FormatBarTime(readout.time, withClock) + "   price " +
                        prices::FormatPrice(readout.price, step) + " = " + degree;
     if (readout.hasBar) {
-        // The bar's own prices, at the decimals of a hundredth of the axis' step.
+        // The bar's own prices, to a pixel of the axis, in cents at least.
         const prices::Bar& bar = readout.bar;
-        const double barStep = std::max(step * 10.0, 1e-8);
+        const double barStep = std::clamp(step * 100.0, 1e-8, 0.01);
         text += "   bar " + prices::FormatBarTime(static_cast<double>(bar.time), intraday);
         if (readout.barOhlc) {
             text += " O " + prices::FormatPrice(bar.open, barStep) + " H " +

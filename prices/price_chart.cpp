@@ -844,8 +844,19 @@ void DrawVolumes(CDrawingDevice& device, const PriceSeries& series, const CChart
     }
     SelectFont(device, kFontPixels - 2, 0);
     device.SetPenColor(kAxisColor);
+    // Volumes run to millions and more: "122.4M" reads better than "1.224e+08".
+    static constexpr std::pair<double, const char*> kScales[] = {
+        {1e12, "T"}, {1e9, "B"}, {1e6, "M"}, {1e3, "K"}, {1.0, ""}};
+    double scale = 1.0;
+    const char* suffix = "";
+    for (const auto& [size, name] : kScales) {
+        if (top >= size) {
+            scale = size, suffix = name;
+            break;
+        }
+    }
     char text[48];
-    std::snprintf(text, sizeof text, "volume, up to %.4g", top);
+    std::snprintf(text, sizeof text, "volume, up to %.4g%s", top / scale, suffix);
     device.Text(U(frame.Left() + 4), UY(frame.VolumeTop() + 2), text);
 }
 

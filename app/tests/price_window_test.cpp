@@ -535,8 +535,11 @@ private slots:
             QVERIFY(window != nullptr);
             const PositionSource expected = PriceChartSource(std::nullopt);
             QCOMPARE(window->Options().lines.source, expected);
-            QCOMPARE(window->SourceNote(),
-                     "Positions: " + QString::fromStdString(PositionSourceDescription(expected)));
+            QCOMPARE(
+                window->SourceNote(),
+                expected == PositionSource::Precise
+                    ? "Positions: precise (" + QString::fromStdString(PreciseSourceName()) + ")"
+                    : QString("Positions: classic series"));
         }
         if (!PrecisePositionsAvailable()) return;
         AppFixture fixture(m_dir.filePath("chosen/profile.ini"));

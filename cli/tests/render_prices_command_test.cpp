@@ -152,7 +152,7 @@ TEST_F(RenderPrices, NewestFirstExportWithEventMarkersAndVolumes) {
     EXPECT_NE(drawn.find("\"Mer D\""), std::string::npos);
     EXPECT_NE(drawn.find("\"Sol ecl\""), std::string::npos);
     EXPECT_NE(drawn.find("\"Mer Rx\""), std::string::npos);
-    EXPECT_NE(drawn.find("\"volume, up to 1129\""), std::string::npos);
+    EXPECT_NE(drawn.find("\"volume, up to 1.129K\""), std::string::npos);
 
     // Without the new options the chart is drawn as before: nothing of them in the trace.
     ASSERT_EQ(RunCli({"render-prices", csv, "-o", trace}), 0);
