@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -314,7 +315,13 @@ void CPriceChartWindow::ReadingDone(std::shared_ptr<prices::PriceSeries> series,
     m_cancel->hide();
     m_panelDock->setEnabled(true);
     setWindowTitle(tr("Prices - %1").arg(QFileInfo(m_path).fileName()));
-    if (report.cancelled || !AcceptReading(report, m_path, m_host, m_quietIfNoBars)) {
+    // The question and the messages run an event loop of their own, in which the window may
+    // be closed and deleted.
+    const QPointer<CPriceChartWindow> self(this);
+    const bool accepted =
+        !report.cancelled && AcceptReading(report, m_path, m_host, m_quietIfNoBars);
+    if (self.isNull()) return;
+    if (!accepted) {
         emit readingFinished(false);
         close();
         return;

@@ -662,6 +662,20 @@ private slots:
         again->CancelReading();
         QTRY_VERIFY_WITH_TIMEOUT(again.isNull(), 20000);
         QVERIFY(fixture.host.messages.isEmpty());
+
+        // Two gigabytes of a sparse file: refused at its first megabyte, in the background.
+        const QString sparse = m_dir.filePath("sparse.csv");
+        {
+            QFile file(sparse);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(qint64{2} << 30));
+        }
+        QPointer<CPriceChartWindow> holes = fixture.App().OpenPriceFile(sparse);
+        QVERIFY(!holes.isNull());
+        QVERIFY(holes->Reading());
+        QTRY_VERIFY_WITH_TIMEOUT(holes.isNull(), 20000);
+        QCOMPARE(fixture.host.messages.size(), 1);
+        QCOMPARE(fixture.host.messages[0], sparse + ":1: the line is longer than 1048576 bytes");
     }
 
     // A pipe named like a price file is refused at once, not waited on.
