@@ -388,8 +388,18 @@ void CCaelvaneApp::OnFileOpenPrices() {
 }
 
 CPriceChartWindow* CCaelvaneApp::OpenPriceFile(const QString& path, bool onlyIfBars) {
-    return OpenPriceChart(path, m_priceSettings.get(), *m_host, m_mainFrame, m_positions->Source(),
-                          onlyIfBars);
+    // The chart takes the precise source unless the user chose one under View > Positions.
+    const std::optional<PositionSource> chosen =
+        m_profile->contains(QLatin1String(CPositionsChoice::kProfileKey))
+            ? std::optional<PositionSource>(m_positions->Source())
+            : std::nullopt;
+    CPriceChartWindow* window = OpenPriceChart(path, m_priceSettings.get(), *m_host, m_mainFrame,
+                                               PriceChartSource(chosen), onlyIfBars);
+    if (window != nullptr) {
+        m_recentFiles->Add(path);
+        UpdateRecentFileMenu();
+    }
+    return window;
 }
 
 CCaelvaneDoc* CCaelvaneApp::OpenDocumentFile(const QString& path) {
@@ -412,6 +422,13 @@ CCaelvaneDoc* CCaelvaneApp::OnOpenRecentFile(int index) {
     const QStringList& paths = m_recentFiles->Paths();
     if (index < 0 || index >= paths.size()) return nullptr;
     const QString path = paths.at(index);
+    if (IsPriceFileName(path)) {
+        if (OpenPriceFile(path) == nullptr) {
+            m_recentFiles->Remove(path);
+            UpdateRecentFileMenu();
+        }
+        return nullptr;
+    }
     CCaelvaneDoc* doc = OpenDocumentFile(path);
     if (doc == nullptr) {
         m_recentFiles->Remove(path);

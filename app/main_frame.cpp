@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -261,17 +262,27 @@ void CMainFrame::FillWindowList() {
     }
     m_windowListActions.clear();
     const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
-    if (windows.isEmpty()) return;
+    // The windows of their own beside the job windows: price charts and events, by title.
+    QList<QMainWindow*> others;
+    for (QMainWindow* window : findChildren<QMainWindow*>()) {
+        if (window != this && window->isWindow() && window->isVisible()) others.append(window);
+    }
+    if (windows.isEmpty() && others.isEmpty()) return;
     m_windowListActions.append(menu->addSeparator());
     QMdiSubWindow* current = m_mdiArea->currentSubWindow();
-    for (qsizetype i = 0; i < windows.size(); ++i) {
-        QMdiSubWindow* window = windows.at(i);
-        QString title = window->windowTitle();
+    int number = 0;
+    const auto add = [&](QString title) {
         title.remove(QStringLiteral("[*]"));
         title.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        const QString text = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
-                                   : QStringLiteral("%1 %2").arg(i + 1).arg(title);
+        ++number;
+        const QString text = number <= 9 ? QStringLiteral("&%1 %2").arg(number).arg(title)
+                                         : QStringLiteral("%1 %2").arg(number).arg(title);
         QAction* action = menu->addAction(text);
+        m_windowListActions.append(action);
+        return action;
+    };
+    for (QMdiSubWindow* window : windows) {
+        QAction* action = add(window->windowTitle());
         action->setCheckable(true);
         action->setChecked(window == current);
         action->setStatusTip(QStringLiteral("Activate this window"));
@@ -279,7 +290,18 @@ void CMainFrame::FillWindowList() {
             if (window->isMinimized()) window->showNormal();
             m_mdiArea->setActiveSubWindow(window);
         });
-        m_windowListActions.append(action);
+    }
+    if (!windows.isEmpty() && !others.isEmpty()) m_windowListActions.append(menu->addSeparator());
+    for (QMainWindow* window : others) {
+        QAction* action = add(window->windowTitle());
+        action->setStatusTip(QStringLiteral("Bring this window to the front"));
+        const QPointer<QMainWindow> target(window);
+        connect(action, &QAction::triggered, this, [target] {
+            if (target.isNull()) return;
+            if (target->isMinimized()) target->showNormal();
+            target->raise();
+            target->activateWindow();
+        });
     }
 }
 

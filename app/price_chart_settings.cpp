@@ -114,6 +114,15 @@ std::optional<PriceChartSettings> CPriceChartSettingsStore::Load(const QString& 
             options.bodies.push_back({BodyCode(*body, *frame), color});
         }
     }
+    // Kept by later versions; a file saved before them has the defaults.
+    const QString legend = Text(ini, QStringLiteral("Legend"));
+    if (!legend.isEmpty() && !prices::ParseLegendPlace(legend.toStdString(), options.legend))
+        return std::nullopt;
+    if (legend.isEmpty()) options.legend = prices::LegendPlace::Auto;
+    options.lineLabels = Text(ini, QStringLiteral("LineLabels")) != QLatin1String("0");
+    options.volumePane = Text(ini, QStringLiteral("Volume")) != QLatin1String("0");
+    settings.tradingDays = Text(ini, QStringLiteral("TradingDays")) == QLatin1String("1");
+    settings.fitPrices = Text(ini, QStringLiteral("FitPrices")) != QLatin1String("0");
     const QStringList window =
         Text(ini, QStringLiteral("Window")).split(QLatin1Char(','), Qt::SkipEmptyParts);
     if (window.size() == 4) {
@@ -160,6 +169,13 @@ bool CPriceChartSettingsStore::Save(const QString& dataFile, const PriceChartSet
                           ColorText(body.color));
     }
     ini.setValue(QStringLiteral("Bodies"), bodies.join(QLatin1Char(',')));
+    const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    ini.setValue(QStringLiteral("Legend"),
+                 QString::fromLatin1(prices::LegendPlaceName(options.legend)));
+    ini.setValue(QStringLiteral("LineLabels"), flag(options.lineLabels));
+    ini.setValue(QStringLiteral("Volume"), flag(options.volumePane));
+    ini.setValue(QStringLiteral("TradingDays"), flag(settings.tradingDays));
+    ini.setValue(QStringLiteral("FitPrices"), flag(settings.fitPrices));
     if (settings.window) {
         const prices::ChartWindow& w = *settings.window;
         ini.setValue(QStringLiteral("Window"),

@@ -10,6 +10,8 @@
 struct PriceChartSettings {
     prices::ChartOptions options;  // title unused
     std::optional<prices::ChartWindow> window;
+    bool tradingDays = false;  // bars without the gaps between trading days
+    bool fitPrices = true;     // the price axis follows the bars in view
 };
 
 class CPriceChartSettingsStore {

@@ -40,8 +40,41 @@ QString CPriceChartView::Hint() {
 
 void CPriceChartView::SetSeries(std::shared_ptr<const prices::PriceSeries> series) {
     m_series = std::move(series);
+    if (m_tradingAxis) {
+        m_tradingAxis = std::make_unique<prices::CTradingAxis>(prices::CTradingAxis::Of(*m_series));
+    }
     m_window = prices::FitWindow(*m_series, m_options.logScale);
     ChartChanged();
+}
+
+void CPriceChartView::SetFitPrices(bool on) {
+    if (on == m_fitPrices) return;
+    m_fitPrices = on;
+    if (on) SetChartWindow(m_window);
+    emit fitPricesChanged(on);
+}
+
+void CPriceChartView::SetTradingDays(bool on) {
+    if (on == TradingDays()) return;
+    if (on) {
+        m_tradingAxis = std::make_unique<prices::CTradingAxis>(prices::CTradingAxis::Of(*m_series));
+    } else {
+        m_tradingAxis.reset();
+    }
+    ChartChanged();
+}
+
+prices::ChartWindow CPriceChartView::Fitted(const prices::ChartWindow& window) const {
+    if (!m_fitPrices) return window;
+    return prices::FitPricesToTimes(*m_series, window, m_options.logScale);
+}
+
+prices::ChartWindow CPriceChartView::Moved(const prices::ChartWindow& window, bool pricesByHand) {
+    if (pricesByHand && m_fitPrices) {
+        m_fitPrices = false;
+        emit fitPricesChanged(false);
+    }
+    return Fitted(window);
 }
 
 void CPriceChartView::SetOptions(const prices::ChartOptions& options) {
@@ -50,12 +83,18 @@ void CPriceChartView::SetOptions(const prices::ChartOptions& options) {
 }
 
 void CPriceChartView::SetChartWindow(const prices::ChartWindow& window) {
-    m_window = window;
+    m_window = Fitted(window);
     ChartChanged();
 }
 
 prices::CChartFrame CPriceChartView::Frame() const {
-    return prices::CChartFrame(width(), height(), m_window, m_options.logScale);
+    return FrameOf(width(), height(), m_window);
+}
+
+prices::CChartFrame CPriceChartView::FrameOf(int width, int height,
+                                             const prices::ChartWindow& window) const {
+    return prices::CChartFrame(width, height, window, m_options.logScale, m_tradingAxis.get(),
+                               m_options.volumePane && m_series->hasVolume);
 }
 
 void CPriceChartView::FitAll() {
@@ -63,11 +102,13 @@ void CPriceChartView::FitAll() {
 }
 
 void CPriceChartView::ZoomAt(double x, double y, double factor, bool times, bool prices) {
-    SetChartWindow(prices::ZoomWindow(Frame(), x, y, factor, times, prices));
+    const prices::ChartWindow zoomed = prices::ZoomWindow(Frame(), x, y, factor, times, prices);
+    m_window = Moved(zoomed, prices);
+    ChartChanged();
 }
 
 void CPriceChartView::PreviewWindow(const prices::ChartWindow& window) {
-    m_window = window;
+    m_window = Fitted(window);
     if (!m_pixmapStale) {
         m_previewing = true;
         m_rest.start();
@@ -79,7 +120,7 @@ void CPriceChartView::PreviewWindow(const prices::ChartWindow& window) {
 QTransform CPriceChartView::PreviewTransform() const {
     if (!m_previewing) return {};
     // Along each axis the new pixel is a linear function of the old: two points fix it.
-    const prices::CChartFrame drawn(width(), height(), m_drawnWindow, m_options.logScale);
+    const prices::CChartFrame drawn = FrameOf(width(), height(), m_drawnWindow);
     const prices::CChartFrame shown = Frame();
     const double x0 = drawn.Left(), x1 = drawn.Right(), y0 = drawn.Top(), y1 = drawn.Bottom();
     const double nx0 = shown.XOfTime(drawn.TimeOfX(x0)), nx1 = shown.XOfTime(drawn.TimeOfX(x1));
@@ -123,7 +164,8 @@ void CPriceChartView::UpdateReadout() {
     const prices::CChartFrame frame = Frame();
     QString text;
     if (m_crosshair && frame.InPlot(m_crosshair->x(), m_crosshair->y())) {
-        pricewin::ReadChartAt(frame, m_options, m_crosshair->x(), m_crosshair->y(), m_readout);
+        pricewin::ReadChartAt(frame, m_options, m_crosshair->x(), m_crosshair->y(), m_readout,
+                              m_series.get());
         text =
             QString::fromStdString(pricewin::FormatReadout(m_readout, frame, m_series->intraday));
     }
@@ -134,7 +176,7 @@ void CPriceChartView::UpdateReadout() {
 }
 
 void CPriceChartView::DrawOn(CDrawingDevice& device, int width, int height) const {
-    const prices::CChartFrame frame(width, height, m_window, m_options.logScale);
+    const prices::CChartFrame frame = FrameOf(width, height, m_window);
     prices::ChartCache cache;
     device.Begin();
     prices::DrawPriceChart(device, *m_series, m_options, frame, cache);
@@ -278,7 +320,7 @@ void CPriceChartView::wheelEvent(QWheelEvent* event) {
     const bool overPriceAxis = at.x() > frame.Right();
     const bool prices = (keys & (Qt::ShiftModifier | Qt::ControlModifier)) || overPriceAxis;
     const bool times = !(keys & Qt::ShiftModifier) && !overPriceAxis;
-    PreviewWindow(prices::ZoomWindow(frame, at.x(), at.y(), factor, times, prices));
+    PreviewWindow(Moved(prices::ZoomWindow(frame, at.x(), at.y(), factor, times, prices), prices));
 }
 
 void CPriceChartView::keyPressEvent(QKeyEvent* event) {

@@ -11,6 +11,10 @@
 // Mouse: the wheel zooms the dates about the cursor; with Ctrl both axes; with Shift, or over
 // the price axis, the prices only. Dragging pans both axes; a double click fits everything.
 // Keys: arrows pan, + and - zoom the dates, Ctrl with + and - zoom the prices, Home fits all.
+//
+// While the price axis is fitted (the default), every zoom and pan fits the prices to the bars
+// in view, with a margin; zooming the prices by hand locks the axis where the user put it, as
+// trading platforms do, until fitting is turned on again.
 #include <QPixmap>
 #include <QPointF>
 #include <QString>
@@ -40,6 +44,7 @@ public:
     explicit CPriceChartView(QWidget* parent = nullptr);
 
     void SetSeries(std::shared_ptr<const prices::PriceSeries> series);
+    bool HasSeries() const { return !m_series->bars.empty(); }
     const prices::PriceSeries& Series() const { return *m_series; }
 
     // Options and window take effect at once.
@@ -49,6 +54,15 @@ public:
     const prices::ChartWindow& ChartWindow() const { return m_window; }
     // The frame of the widget's current size.
     prices::CChartFrame Frame() const;
+    // The frame of a surface of that size showing `window`, with the view's axis and panes.
+    prices::CChartFrame FrameOf(int width, int height, const prices::ChartWindow& window) const;
+
+    // Whether every zoom and pan fits the prices to the bars in view.
+    void SetFitPrices(bool on);
+    bool FitPrices() const { return m_fitPrices; }
+    // Daily bars one after the other, without the gaps of weekends and holidays.
+    void SetTradingDays(bool on);
+    bool TradingDays() const { return m_tradingAxis != nullptr; }
 
     void FitAll();
     void ZoomAt(double x, double y, double factor, bool times, bool prices);
@@ -74,6 +88,8 @@ public:
 
 signals:
     void readoutChanged(const QString& text);
+    // Fitting the prices was turned on or off, by the user's hand on the price axis too.
+    void fitPricesChanged(bool on);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -94,6 +110,10 @@ private:
     void Settle();
     void UpdateReadout();
     void PaintCrosshair(QPainter& painter, const prices::CChartFrame& frame) const;
+    // `window` with its prices fitted to the bars in it while the axis is fitted.
+    prices::ChartWindow Fitted(const prices::ChartWindow& window) const;
+    // A zoom or pan of the user's: locks the price axis when it moved the prices alone.
+    prices::ChartWindow Moved(const prices::ChartWindow& window, bool pricesByHand);
 
     std::shared_ptr<const prices::PriceSeries> m_series;
     prices::ChartOptions m_options;
@@ -110,4 +130,6 @@ private:
     prices::ChartWindow m_drawnWindow;  // what the pixmap shows
     bool m_previewing = false;
     QTimer m_rest;
+    bool m_fitPrices = true;
+    std::unique_ptr<prices::CTradingAxis> m_tradingAxis;
 };

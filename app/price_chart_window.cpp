@@ -1,6 +1,7 @@
 #include "app/price_chart_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -21,9 +22,11 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -31,10 +34,14 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "app/command_actions.h"
+#include "app/command_ids.h"
+#include "app/main_frame.h"
 #include "app/price_chart_view.h"
 #include "app/price_readout.h"
 #include "ephemeris/body_names.h"
 #include "ephemeris/position_source.h"
+#include "events/job_aspects.h"
 #include "platform/qt/qt_host_services.h"
 #include "prices/ohlc_reader.h"
 #include "render/qt_surface_writer.h"
@@ -82,15 +89,16 @@ bool IsPriceFileName(const QString& path) {
            suffix.compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0;
 }
 
+PositionSource PriceChartSource(std::optional<PositionSource> chosen) {
+    if (chosen) return *chosen;
+    return PrecisePositionsAvailable() ? PositionSource::Precise : PositionSource::Series;
+}
+
 CPriceChartWindow::CPriceChartWindow(std::shared_ptr<const prices::PriceSeries> series,
                                      const QString& path, CPriceChartSettingsStore* store,
                                      caelvane::CQtHostServices& host, QWidget* parent,
                                      PositionSource source)
-    : QMainWindow(parent, Qt::Window),
-      m_series(std::move(series)),
-      m_path(path),
-      m_store(store),
-      m_host(host) {
+    : QMainWindow(parent, Qt::Window), m_path(path), m_store(store), m_host(host) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("Prices - %1").arg(QFileInfo(path).fileName()));
     m_view = new CPriceChartView(this);
@@ -104,10 +112,46 @@ CPriceChartWindow::CPriceChartWindow(std::shared_ptr<const prices::PriceSeries> 
     connect(m_view, &CPriceChartView::readoutChanged, m_readout, [this](const QString& text) {
         m_readout->setText(text.isEmpty() ? CPriceChartView::Hint() : text);
     });
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("readingProgress"));
+    m_progress->setMaximumWidth(200);
+    m_progress->hide();
+    m_cancel = new QPushButton(tr("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("cancelReading"));
+    m_cancel->hide();
+    connect(m_cancel, &QPushButton::clicked, this, &CPriceChartWindow::CancelReading);
+    m_fileNote = new QLabel(this);
+    m_fileNote->setObjectName(QStringLiteral("fileNote"));
+    m_fileNote->hide();
+    m_sourceNote = new QLabel(this);
+    m_sourceNote->setObjectName(QStringLiteral("sourceNote"));
+    statusBar()->addPermanentWidget(m_progress);
+    statusBar()->addPermanentWidget(m_cancel);
+    statusBar()->addPermanentWidget(m_fileNote);
+    statusBar()->addPermanentWidget(m_sourceNote);
+
+    m_skyDelay.setSingleShot(true);
+    m_skyDelay.setInterval(250);
+    connect(&m_skyDelay, &QTimer::timeout, this, &CPriceChartWindow::FindSky);
 
     BuildPanel();
     BuildMenus();
+    {
+        const QSignalBlocker blockSource(m_source);
+        m_source->setCurrentIndex(m_source->findData(static_cast<int>(source)));
+    }
+    UpdateSourceNote();
+    m_series = std::make_shared<const prices::PriceSeries>();
+    if (series) ShowSeries(std::move(series));
+    // Large, but whole on the screen, status bar included, and centred on it.
+    const QRect screen =
+        (parent != nullptr ? parent->screen() : this->screen())->availableGeometry();
+    resize(std::min(1200, screen.width() * 9 / 10), std::min(760, screen.height() * 85 / 100));
+    move(screen.center() - rect().center());
+}
 
+void CPriceChartWindow::ShowSeries(std::shared_ptr<const prices::PriceSeries> series) {
+    m_series = std::move(series);
     std::optional<PriceChartSettings> restored;
     if (m_store != nullptr) restored = m_store->Load(m_path);
     if (restored) {
@@ -121,12 +165,23 @@ CPriceChartWindow::CPriceChartWindow(std::shared_ptr<const prices::PriceSeries> 
         m_offset->setValue(options.lines.offset);
         m_harmonics = options.lines.harmonics;
         m_harmonicsEdit->setText(QString::fromStdString(pricewin::FormatHarmonics(m_harmonics)));
+        m_legend = options.legend;
+        const QSignalBlocker blockLabels(m_labelsAction), blockVolume(m_volumeAction),
+            blockTrading(m_tradingAction), blockFit(m_fitAction);
+        m_labelsAction->setChecked(options.lineLabels);
+        m_volumeAction->setChecked(options.volumePane);
+        m_tradingAction->setChecked(restored->tradingDays);
+        m_fitAction->setChecked(restored->fitPrices);
     } else {
-        const QSignalBlocker block(m_style), blockSource(m_source);
-        m_source->setCurrentIndex(m_source->findData(static_cast<int>(source)));
+        const QSignalBlocker block(m_style);
         m_style->setCurrentIndex(m_style->findData(static_cast<int>(
             m_series->hasOhlc ? prices::BarStyle::Candles : prices::BarStyle::CloseLine)));
     }
+    for (QAction* action : m_legendGroup->actions()) {
+        const QSignalBlocker block(action);
+        action->setChecked(action->data().toInt() == static_cast<int>(m_legend));
+    }
+    m_volumeAction->setEnabled(m_series->hasVolume);
     std::map<QString, bool> shown;
     if (restored) {
         for (const prices::BodyStyle& body : restored->options.bodies) {
@@ -137,17 +192,147 @@ CPriceChartWindow::CPriceChartWindow(std::shared_ptr<const prices::PriceSeries> 
         }
     }
     FillBodies(shown);
+    m_view->SetFitPrices(m_fitAction->isChecked());
+    m_view->SetTradingDays(m_tradingAction->isChecked());
     m_view->SetSeries(m_series);
     Apply(restored ? &*restored : nullptr);
-    // Large, but whole on the screen, status bar included, and centred on it.
-    const QRect screen =
-        (parent != nullptr ? parent->screen() : this->screen())->availableGeometry();
-    resize(std::min(1200, screen.width() * 9 / 10), std::min(760, screen.height() * 85 / 100));
-    move(screen.center() - rect().center());
+    UpdateSourceNote();
+    if (m_sky.markers.empty() && m_sky.spans.empty()) m_skyDelay.start();
 }
 
 CPriceChartWindow::~CPriceChartWindow() {
-    if (!m_saved) SaveSettings();
+    JoinWorkers();
+    if (!m_saved && !m_series->bars.empty()) SaveSettings();
+}
+
+void CPriceChartWindow::JoinWorkers() {
+    if (m_cancelReading) *m_cancelReading = true;
+    if (m_cancelFinding) *m_cancelFinding = true;
+    if (m_reading.joinable()) m_reading.join();
+    if (m_finding.joinable()) m_finding.join();
+}
+
+void CPriceChartWindow::UpdateSourceNote() {
+    const auto source = static_cast<PositionSource>(m_source->currentData().toInt());
+    m_sourceNote->setText(
+        source == PositionSource::Precise
+            ? tr("Positions: precise (%1)").arg(QString::fromStdString(PreciseSourceName()))
+            : tr("Positions: classic series"));
+    m_sourceNote->setToolTip(QString::fromStdString(PositionSourceDescription(source)));
+}
+
+QString CPriceChartWindow::FileNote() const {
+    return m_fileNote->text();
+}
+
+void CPriceChartWindow::NoteReading(const prices::ReadReport& report) {
+    m_fileNote->setText(report.descending ? tr("Rows newest first: shown in time order")
+                                          : QString());
+    m_fileNote->setVisible(report.descending);
+}
+
+namespace {
+
+// What a reading with skipped bad rows means to the user: a file that cannot be read is
+// reported (unless `quiet`); one with bad rows asks whether to keep the good ones. Whether the
+// series is to be shown.
+bool AcceptReading(const prices::ReadReport& report, const QString& path,
+                   caelvane::CQtHostServices& host, bool quiet) {
+    if (!report.ok) {
+        // Nothing to keep: the first fault says more than "no price rows" at the end.
+        if (!quiet) {
+            host.ShowMessage(
+                QString::fromStdString(report.skipped > 0 ? report.firstSkipped : report.error));
+        }
+        return false;
+    }
+    if (report.skipped == 0) return true;
+    const QString count = report.skipped == 1 ? QObject::tr("the one row")
+                                              : QObject::tr("the %1 rows").arg(report.skipped);
+    const QString question =
+        QObject::tr("%1\n\nKeep the good rows and leave out %2 that cannot be read?")
+            .arg(QString::fromStdString(report.firstSkipped), count);
+    if (host.AskYesNoCancel(question) != caelvane::CQtHostServices::Answer::Yes) return false;
+    host.ShowMessage(QObject::tr("%1: left out %2 bad %3; the first: %4")
+                         .arg(path)
+                         .arg(report.skipped)
+                         .arg(report.skipped == 1 ? QObject::tr("row") : QObject::tr("rows"),
+                              QString::fromStdString(report.firstSkipped)));
+    return true;
+}
+
+}  // namespace
+
+void CPriceChartWindow::StartReading(bool quietIfNoBars) {
+    if (Reading()) return;
+    m_quietIfNoBars = quietIfNoBars;
+    setWindowTitle(tr("Prices - %1 (reading...)").arg(QFileInfo(m_path).fileName()));
+    const qint64 size = QFileInfo(m_path).size();
+    m_progress->setRange(0, size > 0 ? 1000 : 0);
+    m_progress->setValue(0);
+    m_progress->show();
+    m_cancel->show();
+    m_panelDock->setEnabled(false);
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    m_cancelReading = cancel;
+    m_readPending = true;
+    const std::string file = QFile::encodeName(m_path).toStdString();
+    m_reading = std::thread([this, file, cancel, size] {
+        prices::ReadOptions options;
+        options.skipBadRows = true;
+        int shown = -1;
+        options.progress = [this, cancel, size, &shown](std::uint64_t bytes) {
+            if (*cancel) return false;
+            const int permille = size > 0
+                                     ? static_cast<int>(std::min<std::uint64_t>(
+                                           1000, bytes * 1000 / static_cast<std::uint64_t>(size)))
+                                     : 0;
+            if (permille != shown) {
+                shown = permille;
+                QMetaObject::invokeMethod(
+                    this, [this, permille] { m_progress->setValue(permille); },
+                    Qt::QueuedConnection);
+            }
+            return true;
+        };
+        auto series = std::make_shared<prices::PriceSeries>();
+        prices::ReadReport report = prices::ReadOhlcFile(file, options, *series);
+        if (*cancel) report.cancelled = true;
+        QMetaObject::invokeMethod(
+            this, [this, series, report] { ReadingDone(series, report); }, Qt::QueuedConnection);
+    });
+}
+
+void CPriceChartWindow::CancelReading() {
+    if (m_cancelReading) *m_cancelReading = true;
+}
+
+void CPriceChartWindow::ReadingDone(std::shared_ptr<prices::PriceSeries> series,
+                                    prices::ReadReport report) {
+    if (m_reading.joinable()) m_reading.join();
+    m_readPending = false;
+    m_progress->hide();
+    m_cancel->hide();
+    m_panelDock->setEnabled(true);
+    setWindowTitle(tr("Prices - %1").arg(QFileInfo(m_path).fileName()));
+    // The question and the messages run an event loop of their own, in which the window may
+    // be closed and deleted.
+    const QPointer<CPriceChartWindow> self(this);
+    const bool accepted =
+        !report.cancelled && AcceptReading(report, m_path, m_host, m_quietIfNoBars);
+    if (self.isNull()) return;
+    if (!accepted) {
+        emit readingFinished(false);
+        close();
+        return;
+    }
+    NoteReading(report);
+    ShowSeries(std::move(series));
+    emit readingFinished(true);
+}
+
+QString CPriceChartWindow::SourceNote() const {
+    return m_sourceNote->text();
 }
 
 void CPriceChartWindow::BuildPanel() {
@@ -245,8 +430,14 @@ void CPriceChartWindow::BuildPanel() {
     connect(m_frame, &QComboBox::currentIndexChanged, this, [this] {
         FillBodies({});
         Apply();
+        FillEventBodies();
+        m_skyDelay.start();
     });
-    connect(m_source, &QComboBox::currentIndexChanged, this, [this] { Apply(); });
+    connect(m_source, &QComboBox::currentIndexChanged, this, [this] {
+        Apply();
+        UpdateSourceNote();
+        m_skyDelay.start();
+    });
     connect(m_bodies, &QListWidget::itemChanged, this, [this] { Apply(); });
     connect(m_bodies, &QListWidget::itemDoubleClicked, this, &CPriceChartWindow::ChooseColor);
     connect(color, &QPushButton::clicked, this, [this] {
@@ -257,10 +448,223 @@ void CPriceChartWindow::BuildPanel() {
     connect(m_harmonicsEdit, &QLineEdit::editingFinished, this, &CPriceChartWindow::ApplyHarmonics);
     connect(fit, &QPushButton::clicked, m_view, &CPriceChartView::FitAll);
     m_panelDock = dock;
+    BuildSkyPanel();
+}
+
+void CPriceChartWindow::BuildSkyPanel() {
+    namespace ev = caelvane::events;
+    auto* panel = new QWidget(this);
+    auto* layout = new QVBoxLayout(panel);
+    const auto checkList = [panel](const char* name) {
+        auto* list = new QListWidget(panel);
+        list->setObjectName(QLatin1String(name));
+        return list;
+    };
+    const auto addItem = [](QListWidget* list, const QString& text, int data, bool checked) {
+        auto* item = new QListWidgetItem(text, list);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+        item->setData(kCodeRole, data);
+    };
+    m_eventKinds = checkList("eventKinds");
+    const std::pair<ev::EventKind, QString> kinds[] = {{ev::EventKind::Station, tr("Stations")},
+                                                       {ev::EventKind::Ingress, tr("Ingresses")},
+                                                       {ev::EventKind::Lunation, tr("Lunations")},
+                                                       {ev::EventKind::Eclipse, tr("Eclipses")},
+                                                       {ev::EventKind::Aspect, tr("Aspects")}};
+    for (const auto& [kind, text] : kinds) {
+        addItem(m_eventKinds, text, static_cast<int>(kind), false);
+    }
+    m_eventKinds->setMaximumHeight(m_eventKinds->sizeHintForRow(0) * 5 + 6);
+    m_eventBodies = checkList("eventBodies");
+    FillEventBodies();
+    m_retrograde = checkList("retrograde");
+    for (const BodyName& body : BodyNames()) {
+        const int code = BodyCode(body, Frame::Geocentric);
+        // The Sun, the Moon and the mean node never turn back.
+        if (code == 0 || code == -3 || code == -10 || code == -11) continue;
+        addItem(m_retrograde, QString::fromLatin1(body.name), code, false);
+    }
+    m_skyMessage = new QLabel(panel);
+    m_skyMessage->setObjectName(QStringLiteral("skyMessage"));
+    m_skyMessage->setWordWrap(true);
+
+    layout->addWidget(new QLabel(tr("Mark these events:"), panel));
+    layout->addWidget(m_eventKinds);
+    layout->addWidget(new QLabel(tr("Of these bodies:"), panel));
+    layout->addWidget(m_eventBodies, 1);
+    layout->addWidget(new QLabel(tr("Shade retrograde motion of:"), panel));
+    layout->addWidget(m_retrograde, 1);
+    layout->addWidget(m_skyMessage);
+    for (QListWidget* list : {m_eventKinds, m_eventBodies, m_retrograde}) {
+        connect(list, &QListWidget::itemChanged, this, [this] { m_skyDelay.start(); });
+    }
+
+    auto* dock = new QDockWidget(tr("Sky Events"), this);
+    dock->setObjectName(QStringLiteral("skyPanel"));
+    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetClosable);
+    dock->setWidget(panel);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+    tabifyDockWidget(m_panelDock, dock);
+    m_panelDock->raise();
+    m_skyDock = dock;
+}
+
+void CPriceChartWindow::FillEventBodies() {
+    const Frame frame = static_cast<Frame>(m_frame->currentData().toInt());
+    std::map<QString, bool> checked;
+    for (int i = 0; i < m_eventBodies->count(); ++i) {
+        checked[m_eventBodies->item(i)->text()] =
+            m_eventBodies->item(i)->checkState() == Qt::Checked;
+    }
+    const QSignalBlocker block(m_eventBodies);
+    m_eventBodies->clear();
+    for (const BodyName& body : BodyNames()) {
+        const int code = BodyCode(body, frame);
+        if (code == 0) continue;
+        const QString name = QString::fromLatin1(body.name);
+        auto* item = new QListWidgetItem(name, m_eventBodies);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        // Every body but the Moon, whose ingresses and aspects come every few days.
+        const auto was = checked.find(name);
+        const bool on = was != checked.end() ? was->second : code != -10;
+        item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+        item->setData(kCodeRole, code);
+    }
+}
+
+void CPriceChartWindow::SetSkyEvents(caelvane::events::KindSet kinds,
+                                     const std::vector<int>& bodies,
+                                     const std::vector<int>& retrograde) {
+    const auto set = [](QListWidget* list, const auto& wanted) {
+        const QSignalBlocker block(list);
+        for (int i = 0; i < list->count(); ++i) {
+            QListWidgetItem* item = list->item(i);
+            item->setCheckState(wanted(item->data(kCodeRole).toInt()) ? Qt::Checked
+                                                                      : Qt::Unchecked);
+        }
+    };
+    set(m_eventKinds, [kinds](int kind) {
+        return (kinds &
+                caelvane::events::KindBit(static_cast<caelvane::events::EventKind>(kind))) != 0;
+    });
+    set(m_eventBodies, [&bodies](int code) {
+        return std::find(bodies.begin(), bodies.end(), code) != bodies.end();
+    });
+    set(m_retrograde, [&retrograde](int code) {
+        return std::find(retrograde.begin(), retrograde.end(), code) != retrograde.end();
+    });
+    m_skyDelay.stop();
+    FindSky();
+}
+
+QString CPriceChartWindow::SkyMessage() const {
+    return m_skyMessage->text();
+}
+
+void CPriceChartWindow::FindSky() {
+    namespace ev = caelvane::events;
+    if (m_series->bars.empty()) return;
+    ++m_skyGeneration;
+    if (m_cancelFinding) *m_cancelFinding = true;
+    if (m_finding.joinable()) m_finding.join();
+    m_skyPending = false;
+
+    prices::SkyMarkerRequest request;
+    const auto checked = [](QListWidget* list) {
+        std::vector<int> values;
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->item(i)->checkState() == Qt::Checked)
+                values.push_back(list->item(i)->data(kCodeRole).toInt());
+        }
+        return values;
+    };
+    for (int kind : checked(m_eventKinds)) {
+        request.kinds |= ev::KindBit(static_cast<ev::EventKind>(kind));
+    }
+    request.bodies = checked(m_eventBodies);
+    request.retrograde = checked(m_retrograde);
+    if (request.bodies.empty()) request.kinds = 0;  // none checked is none, not every body
+    if (request.kinds == 0 && request.retrograde.empty()) {
+        m_sky = {};
+        m_skyMessage->setText(QString());
+        Apply();
+        emit skySearchFinished();
+        return;
+    }
+    const prices::ChartWindow all = prices::FitWindow(*m_series, false);
+    request.from = all.timeLeft;
+    request.to = all.timeRight;
+    request.frame = static_cast<Frame>(m_frame->currentData().toInt());
+    request.angles = ev::AllFixedAngles();
+    request.source = static_cast<PositionSource>(m_source->currentData().toInt());
+    m_skyMessage->setText(tr("Searching the sky..."));
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    m_cancelFinding = cancel;
+    m_skyPending = true;
+    const int generation = m_skyGeneration;
+    m_finding = std::thread([this, request, cancel, generation] {
+        int shown = -1;
+        const auto progress = [this, cancel, generation, &shown](double fraction) {
+            if (*cancel) return false;
+            const int percent = static_cast<int>(fraction * 100.0);
+            if (percent != shown) {
+                shown = percent;
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, generation, percent] {
+                        if (generation == m_skyGeneration && m_skyPending)
+                            m_skyMessage->setText(tr("Searching the sky... %1%").arg(percent));
+                    },
+                    Qt::QueuedConnection);
+            }
+            return true;
+        };
+        auto found =
+            std::make_shared<prices::SkyMarkers>(prices::FindSkyMarkers(request, progress));
+        QMetaObject::invokeMethod(
+            this, [this, generation, found] { SkyFound(generation, std::move(*found)); },
+            Qt::QueuedConnection);
+    });
+}
+
+void CPriceChartWindow::SkyFound(int generation, prices::SkyMarkers found) {
+    if (generation != m_skyGeneration) return;
+    if (m_finding.joinable()) m_finding.join();
+    m_skyPending = false;
+    if (found.cancelled) return;
+    if (!found.error.empty()) {
+        m_sky = {};
+        m_skyMessage->setText(QString::fromStdString(found.error));
+    } else {
+        m_sky = std::move(found);
+        const auto count = [](std::size_t n, const char* one, const char* many) {
+            return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+        };
+        m_skyMessage->setText(count(m_sky.markers.size(), "event", "events") +
+                              QStringLiteral(", ") +
+                              count(m_sky.spans.size(), "retrograde span", "retrograde spans"));
+    }
+    Apply();
+    emit skySearchFinished();
+}
+
+void CPriceChartWindow::SetLegend(prices::LegendPlace place) {
+    m_legend = place;
+    for (QAction* action : m_legendGroup->actions()) {
+        const QSignalBlocker block(action);
+        action->setChecked(action->data().toInt() == static_cast<int>(place));
+    }
+    Apply();
 }
 
 void CPriceChartWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    // The program's own Open Prices, so that another file opens from here as from any window.
+    if (auto* frame = qobject_cast<CMainFrame*>(parentWidget())) {
+        file->addAction(frame->Actions().Action(cmd::kFileOpenPrices));
+        file->addSeparator();
+    }
     QAction* exportAction = file->addAction(tr("&Export..."), this, &CPriceChartWindow::OnExport);
     exportAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
     exportAction->setStatusTip(tr("Write the chart to a PDF, PNG or SVG file"));
@@ -289,9 +693,56 @@ void CPriceChartWindow::BuildMenus() {
         m_view->ZoomAtCenter(1.0 / CPriceChartView::kZoomStep, false, true);
     });
     view->addSeparator();
+    m_fitAction = view->addAction(tr("&Fit Prices to the Bars in View"));
+    m_fitAction->setObjectName(QStringLiteral("fitPrices"));
+    m_fitAction->setCheckable(true);
+    m_fitAction->setChecked(true);
+    m_fitAction->setStatusTip(
+        tr("Every zoom and pan fits the price axis to the bars in view; off, it stays locked"));
+    connect(m_fitAction, &QAction::toggled, m_view, &CPriceChartView::SetFitPrices);
+    connect(m_view, &CPriceChartView::fitPricesChanged, m_fitAction, &QAction::setChecked);
+    m_tradingAction = view->addAction(tr("&Trading Days Only"));
+    m_tradingAction->setObjectName(QStringLiteral("tradingDays"));
+    m_tradingAction->setCheckable(true);
+    m_tradingAction->setStatusTip(
+        tr("Bars one after the other, without the gaps of weekends and holidays"));
+    connect(m_tradingAction, &QAction::toggled, m_view, &CPriceChartView::SetTradingDays);
+    m_volumeAction = view->addAction(tr("&Volume Pane"));
+    m_volumeAction->setObjectName(QStringLiteral("volumePane"));
+    m_volumeAction->setCheckable(true);
+    m_volumeAction->setChecked(true);
+    m_volumeAction->setStatusTip(tr("The volumes under the prices, when the file has them"));
+    connect(m_volumeAction, &QAction::toggled, this, [this] { Apply(); });
+    m_labelsAction = view->addAction(tr("Line &Labels"));
+    m_labelsAction->setObjectName(QStringLiteral("lineLabels"));
+    m_labelsAction->setCheckable(true);
+    m_labelsAction->setChecked(true);
+    m_labelsAction->setStatusTip(tr("Each line's body and harmonic at the right edge"));
+    connect(m_labelsAction, &QAction::toggled, this, [this] { Apply(); });
+    QMenu* legend = view->addMenu(tr("Le&gend"));
+    m_legendGroup = new QActionGroup(this);
+    const std::pair<prices::LegendPlace, QString> places[] = {
+        {prices::LegendPlace::Auto, tr("&Where It Covers No Bars")},
+        {prices::LegendPlace::TopLeft, tr("Top &Left")},
+        {prices::LegendPlace::TopRight, tr("Top &Right")},
+        {prices::LegendPlace::BottomLeft, tr("&Bottom Left")},
+        {prices::LegendPlace::BottomRight, tr("Bottom R&ight")},
+        {prices::LegendPlace::Hidden, tr("&Hidden")}};
+    for (const auto& [place, text] : places) {
+        QAction* action = legend->addAction(text);
+        action->setCheckable(true);
+        action->setData(static_cast<int>(place));
+        action->setChecked(place == m_legend);
+        m_legendGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, place = place] { SetLegend(place); });
+    }
+    view->addSeparator();
     QAction* panel = m_panelDock->toggleViewAction();
     panel->setText(tr("Chart &Panel"));
     view->addAction(panel);
+    QAction* sky = m_skyDock->toggleViewAction();
+    sky->setText(tr("&Sky Events Panel"));
+    view->addAction(sky);
 }
 
 void CPriceChartWindow::FillBodies(std::map<QString, bool> checked) {
@@ -334,6 +785,11 @@ prices::ChartOptions CPriceChartWindow::PanelOptions() const {
     // The file's name without its folder: the command line draws the same chart when given
     // the file from its folder (or this --title).
     options.title = QFileInfo(m_path).fileName().toStdString();
+    options.legend = m_legend;
+    options.lineLabels = m_labelsAction->isChecked();
+    options.volumePane = m_volumeAction->isChecked();
+    options.markers = m_sky.markers;
+    options.spans = m_sky.spans;
     return options;
 }
 
@@ -539,7 +995,11 @@ void CPriceChartWindow::SaveSettings() {
     if (m_store == nullptr) return;
     PriceChartSettings settings;
     settings.options = m_view->Options();
+    settings.options.markers.clear();
+    settings.options.spans.clear();
     settings.window = m_view->ChartWindow();
+    settings.tradingDays = m_view->TradingDays();
+    settings.fitPrices = m_view->FitPrices();
     if (!m_store->Save(m_path, settings)) {
         statusBar()->showMessage(
             tr("The chart's settings could not be kept in %1").arg(m_store->Path()));
@@ -547,7 +1007,9 @@ void CPriceChartWindow::SaveSettings() {
 }
 
 void CPriceChartWindow::closeEvent(QCloseEvent* event) {
-    SaveSettings();
+    JoinWorkers();
+    // A file that never showed keeps the choices it had.
+    if (!m_series->bars.empty()) SaveSettings();
     m_saved = true;
     event->accept();
 }
@@ -566,35 +1028,30 @@ CPriceChartWindow* OpenPriceChart(const QString& path, CPriceChartSettingsStore*
             return open;
         }
     }
-    const std::string file = QFile::encodeName(path).toStdString();
-    auto series = std::make_shared<prices::PriceSeries>();
-    prices::ReadOptions options;
-    prices::ReadReport report = prices::ReadOhlcFile(file, options, *series);
-    if (!report.ok) {
-        const QString error = QString::fromStdString(report.error);
-        // Whether leaving rows out would help is known only by trying: a file whose header
-        // or layout is at fault fails again.
-        options.skipBadRows = true;
-        auto good = std::make_shared<prices::PriceSeries>();
-        const prices::ReadReport retry = prices::ReadOhlcFile(file, options, *good);
-        if (!retry.ok || retry.skipped == 0) {
-            if (!onlyIfBars) host.ShowMessage(error);
-            return nullptr;
-        }
-        const QString count = retry.skipped == 1 ? QObject::tr("the one row")
-                                                 : QObject::tr("the %1 rows").arg(retry.skipped);
-        const QString question =
-            QObject::tr("%1\n\nKeep the good rows and leave out %2 that cannot be read?")
-                .arg(error, count);
-        if (host.AskYesNoCancel(question) != caelvane::CQtHostServices::Answer::Yes) return nullptr;
-        host.ShowMessage(QObject::tr("%1: left out %2 bad %3; the first: %4")
-                             .arg(path)
-                             .arg(retry.skipped)
-                             .arg(retry.skipped == 1 ? QObject::tr("row") : QObject::tr("rows"),
-                                  QString::fromStdString(retry.firstSkipped)));
-        series = std::move(good);
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        // A pipe or a device may never end, or never open.
+        if (!onlyIfBars) host.ShowMessage(QObject::tr("%1: not a regular file").arg(path));
+        return nullptr;
     }
+    if (info.exists() && info.size() >= kReadInWorkerBytes) {
+        // Large: read behind the window's progress.
+        auto* window = new CPriceChartWindow(nullptr, path, store, host, parent, source);
+        window->StartReading(onlyIfBars);
+        window->show();
+        window->raise();
+        window->activateWindow();
+        return window;
+    }
+    // One reading tells both whether the file is whole and what its good rows would give.
+    prices::ReadOptions options;
+    options.skipBadRows = true;
+    auto series = std::make_shared<prices::PriceSeries>();
+    const prices::ReadReport report =
+        prices::ReadOhlcFile(QFile::encodeName(path).toStdString(), options, *series);
+    if (!AcceptReading(report, path, host, onlyIfBars)) return nullptr;
     auto* window = new CPriceChartWindow(std::move(series), path, store, host, parent, source);
+    window->NoteReading(report);
     window->show();
     window->raise();
     window->activateWindow();

@@ -1,5 +1,6 @@
 #include "app/price_readout.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -18,8 +19,15 @@ constexpr const char* kSigns[] = {"Ari", "Tau", "Gem", "Can", "Leo", "Vir",
 }  // namespace
 
 void ReadChartAt(const prices::CChartFrame& frame, const prices::ChartOptions& options, double x,
-                 double y, ChartReadout& out) {
+                 double y, ChartReadout& out, const prices::PriceSeries* series) {
     out.time = frame.TimeOfX(x);
+    const prices::Bar* bar = series != nullptr ? prices::BarNear(*series, out.time) : nullptr;
+    out.hasBar = bar != nullptr;
+    if (bar != nullptr) {
+        out.bar = *bar;
+        out.barOhlc = series->hasOhlc;
+        out.barVolume = series->hasVolume;
+    }
     out.price = frame.PriceOfY(y);
     out.degree = prices::PriceDegree(out.price, options.lines.unitsPerCircle);
     out.bodies.resize(options.bodies.size());
@@ -57,6 +65,23 @@ std::string FormatReadout(const ChartReadout& readout, const prices::CChartFrame
     std::snprintf(degree, sizeof degree, "%.2f\u00B0", readout.degree);
     std::string text = prices::FormatBarTime(readout.time, withClock) + "   price " +
                        prices::FormatPrice(readout.price, step) + " = " + degree;
+    if (readout.hasBar) {
+        // The bar's own prices, to a pixel of the axis, in cents at least.
+        const prices::Bar& bar = readout.bar;
+        const double barStep = std::clamp(step * 100.0, 1e-8, 0.01);
+        text += "   bar " + prices::FormatBarTime(static_cast<double>(bar.time), intraday);
+        if (readout.barOhlc) {
+            text += " O " + prices::FormatPrice(bar.open, barStep) + " H " +
+                    prices::FormatPrice(bar.high, barStep) + " L " +
+                    prices::FormatPrice(bar.low, barStep);
+        }
+        text += " C " + prices::FormatPrice(bar.close, barStep);
+        if (readout.barVolume) {
+            char volume[40];
+            std::snprintf(volume, sizeof volume, " V %.0f", bar.volume);
+            text += volume;
+        }
+    }
     for (const BodyReading& body : readout.bodies) {
         const BodyName* named = BodyOfCode(body.code);
         text += "   ";
@@ -87,6 +112,10 @@ bool ParseHarmonics(std::string_view text, std::vector<double>& out, std::string
         }
         if (value < 0.0 || value >= 360.0) {
             error = "harmonics: " + std::string(part) + " is outside 0 to 360 degrees";
+            return false;
+        }
+        if (values.size() == prices::kMaxHarmonics) {
+            error = "harmonics: more than " + std::to_string(prices::kMaxHarmonics);
             return false;
         }
         values.push_back(value);

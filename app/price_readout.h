@@ -19,12 +19,18 @@ struct ChartReadout {
     double price = 0.0;
     double degree = 0.0;  // the price read as a degree at the options' units per circle
     std::vector<BodyReading> bodies;
+    // The bar under the point (within half the step to its neighbours), when there is one.
+    bool hasBar = false;
+    prices::Bar bar;
+    bool barOhlc = false;    // the series has open, high and low (else the close alone)
+    bool barVolume = false;  // and volumes
 };
 
 // Reads the chart at pixel (x, y) of `frame`; `out` is reused so that a moving mouse costs no
 // allocation once the body list has been seen.
+// With `series`, the bar under the point as well.
 void ReadChartAt(const prices::CChartFrame& frame, const prices::ChartOptions& options, double x,
-                 double y, ChartReadout& out);
+                 double y, ChartReadout& out, const prices::PriceSeries* series = nullptr);
 
 // "123.45° (Leo 3°27')": the longitude and its place in the sign, in UTF-8.
 std::string FormatLongitude(double longitude);

@@ -148,18 +148,34 @@ prices::ChartOptions PanOptions(PositionSource source) {
 
 // Drags the whole series' view back and forth, kPanPixels a frame; `draw` paints one frame.
 template <typename Draw>
-void Pan(benchmark::State& state, PositionSource source, Draw&& draw) {
+void Pan(benchmark::State& state, PositionSource source, Draw&& draw,
+         const prices::CTradingAxis* trading = nullptr, bool extras = false) {
     if (source == PositionSource::Precise && !PrecisePositionsAvailable()) {
         state.SkipWithError("no precise source in this build");
         return;
     }
     const prices::PriceSeries& series = Series();
-    const prices::ChartOptions options = PanOptions(source);
+    prices::ChartOptions options = PanOptions(source);
+    if (extras) {
+        // What a trader's chart adds: labels, a legend placed clear of the bars, and a
+        // thousand markers with their spans.
+        options.lineLabels = true;
+        options.legend = prices::LegendPlace::Auto;
+        const double first = static_cast<double>(series.bars.front().time);
+        const double step =
+            static_cast<double>(series.bars.back().time - series.bars.front().time) / 1000.0;
+        for (int i = 0; i < 1000; ++i) {
+            options.markers.push_back({first + i * step, "Mer R", RGB(190, 0, 120)});
+            if (i % 10 == 0)
+                options.spans.push_back(
+                    {first + i * step, first + (i + 3) * step, "Mer Rx", RGB(0, 150, 160)});
+        }
+    }
     prices::ChartWindow window = prices::FitWindow(series, false);
     prices::ChartCache cache;
     int frameIndex = 0;
     for (auto _ : state) {
-        const prices::CChartFrame frame(kWidth, kHeight, window, false);
+        const prices::CChartFrame frame(kWidth, kHeight, window, false, trading);
         draw(series, options, frame, cache);
         const double direction = (frameIndex++ / kPansEachWay) % 2 == 0 ? 1.0 : -1.0;
         const double x = kWidth / 2.0, y = kHeight / 2.0;
@@ -169,15 +185,18 @@ void Pan(benchmark::State& state, PositionSource source, Draw&& draw) {
     state.counters["turns"] = (window.priceHigh - window.priceLow) / options.lines.unitsPerCircle;
 }
 
-void PanCounting(benchmark::State& state, PositionSource source) {
+void PanCounting(benchmark::State& state, PositionSource source,
+                 const prices::CTradingAxis* trading = nullptr, bool extras = false) {
     CCountingDevice device;
-    Pan(state, source,
+    Pan(
+        state, source,
         [&](const prices::PriceSeries& series, const prices::ChartOptions& options,
             const prices::CChartFrame& frame, prices::ChartCache& cache) {
             device.Begin();
             prices::DrawPriceChart(device, series, options, frame, cache);
             device.End();
-        });
+        },
+        trading, extras);
     benchmark::DoNotOptimize(device.Sum());
     state.counters["lines/frame"] =
         static_cast<double>(device.Lines()) / std::max<double>(1.0, state.iterations());
@@ -205,6 +224,11 @@ void BM_PanSeriesCounting(benchmark::State& state) {
 void BM_PanPreciseCounting(benchmark::State& state) {
     PanCounting(state, PositionSource::Precise);
 }
+// The same pan on a trading-day axis, with line labels, an automatic legend and markers.
+void BM_PanSeriesTradingDaysCounting(benchmark::State& state) {
+    const prices::CTradingAxis axis = prices::CTradingAxis::Of(Series());
+    PanCounting(state, PositionSource::Series, &axis, true);
+}
 void BM_PanSeriesImage(benchmark::State& state) {
     PanImage(state, PositionSource::Series);
 }
@@ -219,6 +243,8 @@ void Register() {
          {benchmark::RegisterBenchmark("BM_LoadMillionBars", BM_LoadMillionBars),
           benchmark::RegisterBenchmark("BM_PanSeriesCounting", BM_PanSeriesCounting),
           benchmark::RegisterBenchmark("BM_PanPreciseCounting", BM_PanPreciseCounting),
+          benchmark::RegisterBenchmark("BM_PanSeriesTradingDaysCounting",
+                                       BM_PanSeriesTradingDaysCounting),
           benchmark::RegisterBenchmark("BM_PanSeriesImage", BM_PanSeriesImage),
           benchmark::RegisterBenchmark("BM_PanPreciseImage", BM_PanPreciseImage)}) {
         bench->Unit(benchmark::kMillisecond);

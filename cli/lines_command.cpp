@@ -37,7 +37,9 @@ const char* const kLinesHelp =
     "  --harmonics LIST         degrees added for further lines of each body (default 0)\n"
     "  --min P, --max P         the price range, --min not above --max\n"
     "  --time HH:MM             the instant of each day, UT (default 17:00, as the pages)\n"
-    "  --positions SOURCE       series (default) or precise\n"
+    "  --positions SOURCE       precise (default where this build has it: Swiss Ephemeris) or\n"
+    "                           series (the classic series); without it a note on standard\n"
+    "                           error names the source taken\n"
     "  -o FILE                  write the CSV to FILE (whole or not at all) instead of standard\n"
     "                           output\n";
 
@@ -124,12 +126,17 @@ std::optional<std::optional<std::string>> ParseLineOption(const std::vector<std:
                 "--positions precise: this build has no precise positions (series only)");
         }
         settings.source = *source;
+        options.sourceGiven = true;
     }
     return std::optional<std::string>();
 }
 
 std::optional<std::string> FinishLineOptions(LineOptions& options) {
     prices::LineSettings& settings = options.settings;
+    if (!options.sourceGiven) {
+        settings.source =
+            PrecisePositionsAvailable() ? PositionSource::Precise : PositionSource::Series;
+    }
     settings.bodies.clear();
     for (const std::string& name : options.bodyNames) {
         const BodyName* body = FindBody(name);
@@ -250,10 +257,21 @@ std::string LinesCsv(const LinesRequest& request) {
     return out;
 }
 
+std::string DefaultSourceNote(const LineOptions& options) {
+    if (options.sourceGiven) return {};
+    const PositionSource source = options.settings.source;
+    return "positions from " + PositionSourceDescription(source) +
+           (source == PositionSource::Precise ? " (--positions series for the classic series)"
+                                              : "");
+}
+
 int RunLines(const std::vector<std::string>& args) {
     LinesRequest request;
     if (const std::optional<std::string> problem = ParseLinesArguments(args, request)) {
         return UsageError("lines", *problem, kLinesUsage);
+    }
+    if (const std::string note = DefaultSourceNote(request.lines); !note.empty()) {
+        std::fprintf(stderr, "caelvane-cli lines: note: %s\n", note.c_str());
     }
     const std::string csv = LinesCsv(request);
     if (request.output.empty() || request.output == "-") {

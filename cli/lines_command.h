@@ -19,7 +19,13 @@ struct LineOptions {
     prices::LineSettings settings;
     std::vector<std::string> bodyNames;
     bool bodiesGiven = false;
+    // Without --positions the precise source is taken where the build has it.
+    bool sourceGiven = false;
 };
+
+// A note for standard error on the source a command took by default ("" when --positions
+// chose it): which source, and how to choose the other.
+std::string DefaultSourceNote(const LineOptions& options);
 
 // Takes the line option at args[i] (and its value, moving i past it). Nothing when args[i] is
 // no line option; otherwise whether it was taken, or what was wrong with it.

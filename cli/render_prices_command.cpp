@@ -2,7 +2,8 @@
 //     [--units-per-circle U] [--offset DEG] [--harmonics LIST] [--positions series|precise]
 //     [--style candles|bars|line] [--log] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--min P]
 //     [--max P] [--skip-bad-rows] [--title TEXT] [--format png|svg|pdf|trace] -o OUT
-//     [--width W --height H]
+//     [--width W --height H] [--events KINDS] [--event-bodies NAME,...] [--retrograde NAME,...]
+//     [--legend PLACE] [--line-labels] [--trading-days] [--volume]
 // Draws the chart the desktop program's price window shows, without a display.
 #include "cli/render_prices_command.h"
 
@@ -11,8 +12,10 @@
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "events/job_aspects.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc_reader.h"
+#include "prices/sky_markers.h"
 #include "render/trace_device.h"
 #ifdef CAELVANE_HAVE_QT_RENDER
 #include "render/qt_page_writer.h"
@@ -26,7 +29,8 @@ const char* const kRenderPricesUsage =
     "[--offset DEG] [--harmonics 0,90,...] [--positions series|precise] "
     "[--style candles|bars|line] [--log] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--min P] "
     "[--max P] [--skip-bad-rows] [--title TEXT] [--format png|svg|pdf|trace] -o OUT|- "
-    "[--width W --height H]";
+    "[--width W --height H] [--events KINDS] [--event-bodies NAME,...] "
+    "[--retrograde NAME,...] [--legend PLACE] [--line-labels] [--trading-days] [--volume]";
 
 const char* const kRenderPricesHelp =
     "Draws the price chart of a bar file with planetary price lines, as the desktop program's\n"
@@ -45,7 +49,20 @@ const char* const kRenderPricesHelp =
     "  --format F                 png, svg, pdf or trace (default: from the extension of OUT)\n"
     "  -o OUT | -                 the output file, written whole or not at all; - for\n"
     "                             standard output\n"
-    "  --width W, --height H      the size in pixels, 200 to 16384 (default 1200 x 700)\n";
+    "  --width W, --height H      the size in pixels, 200 to 16384 (default 1200 x 700)\n"
+    "  --events KINDS             marks the sky's events on the chart: a comma list of aspect,\n"
+    "                             ingress, station, lunation, eclipse (as 'caelvane-cli events'\n"
+    "                             finds them, in the lines' --frame and --positions)\n"
+    "  --event-bodies NAME,...    the bodies whose events are marked (default: every body)\n"
+    "  --retrograde NAME,...      shades the stretches while these bodies move retrograde\n"
+    "  --legend PLACE             top-left (default), top-right, bottom-left, bottom-right,\n"
+    "                             auto (the corner covering the fewest bars) or none\n"
+    "  --line-labels              writes each line's body and harmonic where it leaves the\n"
+    "                             plot on the right\n"
+    "  --trading-days             bars follow each other without weekend and holiday gaps\n"
+    "  --volume                   a pane of the volumes under the prices (the file's Volume\n"
+    "                             column)\n"
+    "A file whose rows run newest first is read in time order, with a note on standard error.\n";
 
 namespace {
 
@@ -91,6 +108,12 @@ std::optional<std::string> ParseRenderPricesArguments(const std::vector<std::str
             request.skipBadRows = true;
             continue;
         }
+        if (arg == "--line-labels" || arg == "--trading-days" || arg == "--volume") {
+            (arg == "--line-labels"    ? request.lineLabels
+             : arg == "--trading-days" ? request.tradingDays
+                                       : request.volume) = true;
+            continue;
+        }
         if (arg.empty() || arg[0] != '-' || arg == "-") {
             if (!request.file.empty()) return "more than one FILE.csv: '" + arg + "'";
             request.file = arg;
@@ -99,11 +122,30 @@ std::optional<std::string> ParseRenderPricesArguments(const std::vector<std::str
         const bool takesValue = arg == "--style" || arg == "--from" || arg == "--to" ||
                                 arg == "--min" || arg == "--max" || arg == "--title" ||
                                 arg == "--format" || arg == "-o" || arg == "--width" ||
-                                arg == "--height";
+                                arg == "--height" || arg == "--events" || arg == "--event-bodies" ||
+                                arg == "--retrograde" || arg == "--legend";
         if (!takesValue) return "unknown argument '" + arg + "'";
         if (i + 1 >= args.size()) return arg + " needs a value";
         const std::string& value = args[++i];
-        if (arg == "--style") {
+        if (arg == "--events") {
+            std::string error;
+            if (!prices::ParseKindList(value, request.eventKinds, error)) {
+                return "--events: " + error;
+            }
+        } else if (arg == "--event-bodies") {
+            request.eventBodies = value;
+        } else if (arg == "--retrograde") {
+            std::string error;
+            if (!prices::ParseBodyList(value, Frame::Geocentric, request.retrograde, error)) {
+                return "--retrograde: " + error;
+            }
+        } else if (arg == "--legend") {
+            if (!prices::ParseLegendPlace(value, request.legend)) {
+                return "--legend must be top-left, top-right, bottom-left, bottom-right, auto or "
+                       "none, not '" +
+                       value + "'";
+            }
+        } else if (arg == "--style") {
             prices::BarStyle style{};
             if (!prices::ParseBarStyle(value, style)) {
                 return "--style must be candles, bars or line, not '" + value + "'";
@@ -174,6 +216,14 @@ std::optional<std::string> ParseRenderPricesArguments(const std::vector<std::str
     if (request.lines.bodiesGiven && request.lines.bodyNames.empty()) {
         return "--bodies: the list of bodies is empty";
     }
+    if (request.eventBodies) {
+        if (request.eventKinds == 0) return "--event-bodies needs --events";
+        std::string error;
+        if (!prices::ParseBodyList(*request.eventBodies, request.lines.settings.frame,
+                                   request.eventBodyCodes, error)) {
+            return "--event-bodies: " + error;
+        }
+    }
     return FinishLineOptions(request.lines);
 }
 
@@ -237,6 +287,23 @@ int RunRenderPrices(const std::vector<std::string>& args) {
         std::fprintf(stderr, "caelvane-cli render-prices: skipped %zu bad row%s; the first: %s\n",
                      report.skipped, report.skipped == 1 ? "" : "s", report.firstSkipped.c_str());
     }
+    if (report.descending) {
+        std::fprintf(stderr,
+                     "caelvane-cli render-prices: note: %s lists its rows newest first; they "
+                     "are read in time order\n",
+                     request.file.c_str());
+    }
+    if (request.volume && !series.hasVolume) {
+        std::fprintf(stderr,
+                     "caelvane-cli render-prices: note: %s has no volume column; --volume "
+                     "draws no pane\n",
+                     request.file.c_str());
+    }
+    const bool usesPositions = !request.lines.settings.bodies.empty() || request.eventKinds != 0 ||
+                               !request.retrograde.empty();
+    if (const std::string note = DefaultSourceNote(request.lines); usesPositions && !note.empty()) {
+        std::fprintf(stderr, "caelvane-cli render-prices: note: %s\n", note.c_str());
+    }
 
     prices::ChartOptions options;
     options.style = request.style.value_or(series.hasOhlc ? prices::BarStyle::Candles
@@ -247,13 +314,34 @@ int RunRenderPrices(const std::vector<std::string>& args) {
         options.bodies.push_back({code, prices::DefaultBodyColor(code)});
     }
     options.title = request.title.empty() ? series.name : request.title;
+    options.legend = request.legend;
+    options.lineLabels = request.lineLabels;
+    options.volumePane = request.volume && series.hasVolume;
     if (const std::optional<std::string> problem = CheckRequestedPrices(request, series)) {
         return UsageError("render-prices", *problem);
     }
     const prices::ChartWindow window = RequestedWindow(request, series);
     const std::string problem = prices::CheckChart(series, window, request.logScale);
     if (!problem.empty()) return Failure(problem);
-    const prices::CChartFrame frame(request.width, request.height, window, request.logScale);
+    if (request.eventKinds != 0 || !request.retrograde.empty()) {
+        prices::SkyMarkerRequest sky;
+        sky.from = window.timeLeft;
+        sky.to = window.timeRight;
+        sky.kinds = request.eventKinds;
+        sky.frame = options.lines.frame;
+        sky.bodies = request.eventBodyCodes;
+        sky.angles = caelvane::events::AllFixedAngles();
+        sky.retrograde = request.retrograde;
+        sky.source = options.lines.source;
+        prices::SkyMarkers found = prices::FindSkyMarkers(sky);
+        if (!found.error.empty()) return Failure(found.error);
+        options.markers = std::move(found.markers);
+        options.spans = std::move(found.spans);
+    }
+    const prices::CTradingAxis trading =
+        request.tradingDays ? prices::CTradingAxis::Of(series) : prices::CTradingAxis({});
+    const prices::CChartFrame frame(request.width, request.height, window, request.logScale,
+                                    request.tradingDays ? &trading : nullptr, options.volumePane);
     prices::ChartCache cache;
     const auto draw = [&](CDrawingDevice& device) {
         device.Begin();

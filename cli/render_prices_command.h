@@ -25,6 +25,15 @@ struct RenderPricesRequest {
     int height = 700;
     std::optional<std::int64_t> fromDay, toDay;
     std::optional<double> minPrice, maxPrice;
+    // --events KINDS, --event-bodies NAMES (in the lines' frame), --retrograde NAMES.
+    unsigned eventKinds = 0;
+    std::optional<std::string> eventBodies;
+    std::vector<int> eventBodyCodes;  // from eventBodies once the frame is known
+    std::vector<int> retrograde;      // geocentric codes
+    prices::LegendPlace legend = prices::LegendPlace::TopLeft;
+    bool lineLabels = false;
+    bool tradingDays = false;
+    bool volume = false;
 };
 
 std::optional<std::string> ParseRenderPricesArguments(const std::vector<std::string>& args,

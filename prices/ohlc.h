@@ -31,13 +31,15 @@ struct Bar {
     double high = 0.0;
     double low = 0.0;
     double close = 0.0;
+    double volume = 0.0;  // 0 when the file has no volume column
 };
 
 struct PriceSeries {
     std::string name;  // the file's name, for titles
     std::vector<Bar> bars;
-    bool intraday = false;  // some bar has a time of day other than midnight
-    bool hasOhlc = false;   // the file gave open, high and low (else all four are the close)
+    bool intraday = false;   // some bar has a time of day other than midnight
+    bool hasOhlc = false;    // the file gave open, high and low (else all four are the close)
+    bool hasVolume = false;  // the file has a volume column
 };
 
 }  // namespace prices

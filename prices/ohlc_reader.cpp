@@ -283,6 +283,10 @@ bool COhlcParser::Finish() {
     if (m_failed) return false;
     if (!m_headerSeen) return Fail(m_fileName + ": the file holds no columns");
     if (m_series.bars.empty()) return Fail(m_fileName + ": the file holds no price rows");
+    if (m_direction < 0) {
+        std::reverse(m_series.bars.begin(), m_series.bars.end());
+        m_report.descending = true;
+    }
     m_report.ok = true;
     return true;
 }
@@ -354,6 +358,8 @@ bool COhlcParser::Header(std::string_view line) {
             adjusted = i;
         } else if (key == "price" || key == "last") {
             price = i;
+        } else if (key == "volume" || key == "vol" || key == "vol.") {
+            columns.volume = i;
         }
     }
     if (columns.close < 0) columns.close = price >= 0 ? price : adjusted;
@@ -377,10 +383,11 @@ bool COhlcParser::Header(std::string_view line) {
                 positional.high = next + 1;
                 positional.low = next + 2;
                 positional.close = next + 3;
+                if (numbers >= 5) positional.volume = next + 4;
             }
             if (positional.close >= 0) {
-                static constexpr const char* kNames[] = {"Date", "Time", "Open",
-                                                         "High", "Low",  "Close"};
+                static constexpr const char* kNames[] = {"Date", "Time",  "Open",  "High",
+                                                         "Low",  "Close", "Volume"};
                 positional.names.assign(m_fields.size(), "");
                 positional.names[0] = kNames[0];
                 if (positional.time >= 0) positional.names[1] = kNames[1];
@@ -391,6 +398,9 @@ bool COhlcParser::Header(std::string_view line) {
                     }
                 }
                 positional.names[static_cast<std::size_t>(positional.close)] = kNames[5];
+                if (positional.volume >= 0) {
+                    positional.names[static_cast<std::size_t>(positional.volume)] = kNames[6];
+                }
                 columns = std::move(positional);
             }
         }
@@ -403,12 +413,14 @@ bool COhlcParser::Header(std::string_view line) {
         m_columns.needed = 1 + std::max({m_columns.date, m_columns.time, m_columns.open,
                                          m_columns.high, m_columns.low, m_columns.close});
         m_series.hasOhlc = m_columns.open >= 0;
+        m_series.hasVolume = m_columns.volume >= 0;
         return Row(line);
     }
     m_columns = std::move(columns);
     m_columns.needed = 1 + std::max({m_columns.date, m_columns.time, m_columns.open, m_columns.high,
                                      m_columns.low, m_columns.close});
     m_series.hasOhlc = m_columns.open >= 0 || m_columns.high >= 0 || m_columns.low >= 0;
+    m_series.hasVolume = m_columns.volume >= 0;
     return true;
 }
 
@@ -494,16 +506,38 @@ bool COhlcParser::Row(std::string_view line) {
         return BadRow(m_columns.high >= 0 ? m_columns.high : m_columns.low,
                       "the high is below the low");
     }
-    if (!m_series.bars.empty() && bar.time <= m_series.bars.back().time) {
-        // A time column that alone puts the row back is the one at fault.
-        const int column =
-            m_columns.time >= 0 && bar.time / 86400 == m_series.bars.back().time / 86400
-                ? m_columns.time
-                : m_columns.date;
-        return BadRow(column, std::string(bar.time == m_series.bars.back().time
-                                              ? "repeats the time of line "
-                                              : "goes back in time from line ") +
-                                  std::to_string(m_lastLine));
+    if (m_columns.volume >= 0 && static_cast<std::size_t>(m_columns.volume) < m_fields.size()) {
+        // A volume is not needed: an empty or missing one is none traded (some exports leave
+        // holidays so).
+        const std::string_view volumeText =
+            Unquoted(m_fields[static_cast<std::size_t>(m_columns.volume)]);
+        if (!volumeText.empty()) {
+            if (!NumberField(m_columns.volume, bar.volume)) return !m_failed;
+            if (bar.volume < 0.0) {
+                return BadRow(m_columns.volume, Shown(volumeText) + " is a volume below 0");
+            }
+        }
+    }
+    if (!m_series.bars.empty()) {
+        const Bar& last = m_series.bars.back();
+        // A time column that alone puts the row out of order is the one at fault.
+        const int column = m_columns.time >= 0 && bar.time / 86400 == last.time / 86400
+                               ? m_columns.time
+                               : m_columns.date;
+        if (bar.time == last.time) {
+            return BadRow(column, "repeats the time of line " + std::to_string(m_lastLine));
+        }
+        const int direction = bar.time > last.time ? 1 : -1;
+        if (m_direction == 0) {
+            m_direction = direction;
+        } else if (direction != m_direction) {
+            return BadRow(column, std::string(direction < 0 ? "goes back in time from line "
+                                                            : "goes forward in time from line ") +
+                                      std::to_string(m_lastLine) +
+                                      (direction < 0 ? ", though the rows above go forward"
+                                                     : ", though the rows above go back") +
+                                      ": the rows must be in time order, oldest or newest first");
+        }
     }
     if (m_series.bars.size() >= m_options.maxBars) {
         return Fail(m_fileName + ":" + std::to_string(m_lineNumber) + ": more than " +
@@ -542,6 +576,7 @@ ReadReport ReadOhlcFile(const std::string& path, const ReadOptions& options, Pri
     constexpr std::size_t kBlockBytes = std::size_t{1} << 22;
     std::vector<char> block(kBlockBytes);
     bool more = true;
+    std::uint64_t bytesRead = 0;
     std::string readError;
     while (more) {
         const ssize_t got = ::read(fd, block.data(), block.size());
@@ -552,6 +587,14 @@ ReadReport ReadOhlcFile(const std::string& path, const ReadOptions& options, Pri
         }
         if (got == 0) break;
         more = parser.Feed(std::string_view(block.data(), static_cast<std::size_t>(got)));
+        bytesRead += static_cast<std::uint64_t>(got);
+        if (more && options.progress && !options.progress(bytesRead)) {
+            ::close(fd);
+            ReadReport report;
+            report.cancelled = true;
+            report.error = "reading " + path + " was cancelled";
+            return report;
+        }
     }
     if (!readError.empty()) {
         ReadReport report;

@@ -5,13 +5,17 @@
 // [VOLUME]. Fields are separated by commas, semicolons or tabs (whichever the first line
 // uses); with semicolons or tabs a decimal comma is read as well. Dates are YYYY-MM-DD,
 // YYYY/MM/DD, YYYYMMDD, MM/DD/YYYY or DD.MM.YYYY, times HH:MM[:SS[.fff]], a date and a time
-// may share a field (space or 'T' between, an optional 'Z'). Rows must go forward in time. A
+// may share a field (space or 'T' between, an optional 'Z'). Rows go forward in time, or all
+// backward (newest first, as many sites export): such a file is read as the same series in
+// time order. A time given twice, or dates that go up and down, are refused naming the lines. A
 // last line without a line feed must hold every field the header names (else the file looks
 // cut short).
 //
 // Files are read in blocks as they stream in, so their size is bounded only by the number of
 // bars kept; no line may be longer than ReadOptions::maxLineBytes.
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +31,9 @@ struct ReadOptions {
     bool requirePositive = false;
     std::size_t maxLineBytes = std::size_t{1} << 20;
     std::size_t maxBars = std::size_t{1} << 24;
+    // Told the bytes read so far after every block ReadOhlcFile reads; returning false stops
+    // the reading (the report then says `cancelled`). Called on the reading thread.
+    std::function<bool(std::uint64_t bytesRead)> progress;
 };
 
 struct ReadReport {
@@ -34,8 +41,13 @@ struct ReadReport {
     // Why reading failed: "FILE:LINE: column N (NAME): reason", or "FILE: reason" when no line
     // is at fault.
     std::string error;
-    std::size_t skipped = 0;   // rows dropped under skipBadRows
-    std::string firstSkipped;  // what was wrong with the first of them
+    std::size_t skipped = 0;  // rows dropped under skipBadRows
+    // What was wrong with the first of them: the very error a reading without skipBadRows
+    // gives, so that one reading with skipBadRows tells both whether the file is whole and what
+    // keeping its good rows would give.
+    std::string firstSkipped;
+    bool descending = false;  // the rows ran newest first; the bars are in time order
+    bool cancelled = false;   // stopped by ReadOptions::progress
 };
 
 // The reader behind both entry points, for callers that have the bytes in pieces.
@@ -53,7 +65,7 @@ public:
 
 private:
     struct Columns {
-        int date = -1, time = -1, open = -1, high = -1, low = -1, close = -1;
+        int date = -1, time = -1, open = -1, high = -1, low = -1, close = -1, volume = -1;
         int needed = 0;  // fields a row must have
         std::vector<std::string> names;
     };
@@ -83,6 +95,8 @@ private:
     Columns m_columns;
     std::vector<std::string_view> m_fields;  // of the current line, kept to spare allocations
     std::size_t m_lastLine = 0;              // of the last bar kept
+    // The order of the rows: +1 forward in time, -1 backward, 0 not known before two bars.
+    int m_direction = 0;
 };
 
 // Reads a whole file at `path` into `out`. Messages name the file as `path` was given.

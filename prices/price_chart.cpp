@@ -267,9 +267,25 @@ std::vector<TimeTick> TimeTicks(const CChartFrame& frame) {
     return ticks;
 }
 
+// On a trading axis the days of a gap crowd into one step: keep ticks far enough apart.
+std::vector<TimeTick> SpacedTimeTicks(const CChartFrame& frame) {
+    std::vector<TimeTick> ticks = TimeTicks(frame);
+    if (frame.Trading() == nullptr) return ticks;
+    std::vector<TimeTick> kept;
+    double lastX = -1e300;
+    for (TimeTick& tick : ticks) {
+        const double x = frame.XOfTime(tick.seconds);
+        if (x - lastX < 90.0) continue;
+        lastX = x;
+        kept.push_back(std::move(tick));
+    }
+    return kept;
+}
+
 void DrawAxes(CDrawingDevice& device, const CChartFrame& frame) {
     const std::vector<PriceTick> priceTicks = PriceTicks(frame);
-    const std::vector<TimeTick> timeTicks = TimeTicks(frame);
+    const std::vector<TimeTick> timeTicks = SpacedTimeTicks(frame);
+    const double bottom = frame.PlotBottom();
     device.SetPenWidth(0);
     device.SetPenColor(kGridColor);
     for (const PriceTick& tick : priceTicks) {
@@ -278,20 +294,24 @@ void DrawAxes(CDrawingDevice& device, const CChartFrame& frame) {
     }
     for (const TimeTick& tick : timeTicks) {
         const double x = frame.XOfTime(tick.seconds);
-        device.Line(U(x), UY(frame.Top()), U(x), UY(frame.Bottom()));
+        device.Line(U(x), UY(frame.Top()), U(x), UY(bottom));
     }
     device.SetPenColor(kAxisColor);
     device.Line(U(frame.Left()), UY(frame.Top()), U(frame.Right()), UY(frame.Top()));
-    device.Line(U(frame.Right()), UY(frame.Top()), U(frame.Right()), UY(frame.Bottom()));
-    device.Line(U(frame.Right()), UY(frame.Bottom()), U(frame.Left()), UY(frame.Bottom()));
-    device.Line(U(frame.Left()), UY(frame.Bottom()), U(frame.Left()), UY(frame.Top()));
+    device.Line(U(frame.Right()), UY(frame.Top()), U(frame.Right()), UY(bottom));
+    device.Line(U(frame.Right()), UY(bottom), U(frame.Left()), UY(bottom));
+    device.Line(U(frame.Left()), UY(bottom), U(frame.Left()), UY(frame.Top()));
+    if (frame.HasVolumePane()) {
+        device.Line(U(frame.Left()), UY(frame.VolumeTop()), U(frame.Right()),
+                    UY(frame.VolumeTop()));
+    }
     for (const PriceTick& tick : priceTicks) {
         const double y = frame.YOfPrice(tick.price);
         device.Line(U(frame.Right()), UY(y), U(frame.Right() + 4), UY(y));
     }
     for (const TimeTick& tick : timeTicks) {
         const double x = frame.XOfTime(tick.seconds);
-        device.Line(U(x), UY(frame.Bottom()), U(x), UY(frame.Bottom() + 4));
+        device.Line(U(x), UY(bottom), U(x), UY(bottom + 4));
     }
     SelectFont(device, kFontPixels, 0);
     device.SetPenColor(kTextColor);
@@ -302,7 +322,7 @@ void DrawAxes(CDrawingDevice& device, const CChartFrame& frame) {
     }
     for (const TimeTick& tick : timeTicks) {
         const double x = frame.XOfTime(tick.seconds);
-        device.Text(U(x + 3), UY(frame.Bottom() + 6), tick.label);
+        device.Text(U(x + 3), UY(bottom + 6), tick.label);
     }
 }
 
@@ -584,30 +604,93 @@ void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOpti
     }
 }
 
-void DrawLegend(CDrawingDevice& device, const ChartOptions& options, const CChartFrame& frame,
-                bool linesDrawn) {
+COLORREF Tint(COLORREF color, int parts) {
+    const auto mix = [parts](int c) { return (c + parts * 255) / (parts + 1); };
+    return RGB(mix(GetRValue(color)), mix(GetGValue(color)), mix(GetBValue(color)));
+}
+
+// Text of `pixels` height is about this share of it wide a character (no metrics here).
+double TextWidth(std::string_view text, int pixels) {
+    return static_cast<double>(text.size()) * pixels * 0.58;
+}
+
+// The legend's box for `rows` rows in a corner of the plot.
+struct Box {
+    double left, top, right, bottom;
+};
+
+Box LegendBox(const CChartFrame& frame, LegendPlace place, std::size_t rows) {
+    const double height = 3 + static_cast<double>(rows) * (kFontPixels + 3) + 3;
+    const double width = std::min(frame.Right() - 1 - (frame.Left() + 3), 327.0);
+    const bool right = place == LegendPlace::TopRight || place == LegendPlace::BottomRight;
+    const bool bottom = place == LegendPlace::BottomLeft || place == LegendPlace::BottomRight;
+    Box box;
+    box.left = right ? frame.Right() - 3 - width : frame.Left() + 3;
+    box.right = right ? frame.Right() - 3 : std::min(frame.Right() - 1, frame.Left() + 330);
+    box.top = bottom ? frame.Bottom() - 3 - height : frame.Top() + 3;
+    box.bottom = box.top + height;
+    return box;
+}
+
+// The corner whose box covers the fewest bars (the first of equals in reading order).
+LegendPlace FreestCorner(const PriceSeries& series, const CChartFrame& frame, std::size_t rows) {
+    LegendPlace best = LegendPlace::TopLeft;
+    std::size_t fewest = std::numeric_limits<std::size_t>::max();
+    for (LegendPlace place : {LegendPlace::TopLeft, LegendPlace::TopRight, LegendPlace::BottomLeft,
+                              LegendPlace::BottomRight}) {
+        const Box box = LegendBox(frame, place, rows);
+        const auto byTime = [](const Bar& bar, double t) {
+            return static_cast<double>(bar.time) < t;
+        };
+        const auto begin = std::lower_bound(series.bars.begin(), series.bars.end(),
+                                            frame.TimeOfX(box.left), byTime);
+        const auto end =
+            std::lower_bound(begin, series.bars.end(), frame.TimeOfX(box.right), byTime);
+        std::size_t covered = 0;
+        for (auto bar = begin; bar != end; ++bar) {
+            if (frame.YOfPrice(bar->low) >= box.top && frame.YOfPrice(bar->high) <= box.bottom) {
+                ++covered;
+            }
+        }
+        if (covered < fewest) fewest = covered, best = place;
+        if (covered == 0) break;
+    }
+    return best;
+}
+
+void DrawLegend(CDrawingDevice& device, const PriceSeries& series, const ChartOptions& options,
+                const CChartFrame& frame, bool linesDrawn) {
     SelectFont(device, kTitlePixels, 1);
     device.SetPenColor(kTextColor);
     if (!options.title.empty()) device.Text(U(frame.Left()), UY(6), options.title);
-    if (options.bodies.empty()) return;
+    if (options.bodies.empty() || options.legend == LegendPlace::Hidden) return;
     SelectFont(device, kFontPixels, 0);
     const LineSettings& lines = options.lines;
+    const std::size_t rows = options.bodies.size() + 1;
+    const LegendPlace place =
+        options.legend == LegendPlace::Auto ? FreestCorner(series, frame, rows) : options.legend;
+    const Box box = LegendBox(frame, place, rows);
     // A white box under the legend, so that it stays readable over the lines.
-    const double rows = static_cast<double>(options.bodies.size() + 1);
-    const double boxBottom = frame.Top() + 6 + rows * (kFontPixels + 3) + 3;
-    const double boxRight = std::min(frame.Right() - 1, frame.Left() + 330);
     device.SetPenColor(RGB(255, 255, 255));
-    device.FillRect(U(frame.Left() + 3), UY(frame.Top() + 3), U(boxRight), UY(boxBottom));
+    device.FillRect(U(box.left), UY(box.top), U(box.right), UY(box.bottom));
     device.SetPenColor(kGridColor);
-    device.Line(U(frame.Left() + 3), UY(boxBottom), U(boxRight), UY(boxBottom));
-    device.Line(U(boxRight), UY(boxBottom), U(boxRight), UY(frame.Top() + 3));
-    double y = frame.Top() + 6;
+    if (place == LegendPlace::TopLeft) {
+        device.Line(U(box.left), UY(box.bottom), U(box.right), UY(box.bottom));
+        device.Line(U(box.right), UY(box.bottom), U(box.right), UY(box.top));
+    } else {
+        device.Line(U(box.left), UY(box.top), U(box.right), UY(box.top));
+        device.Line(U(box.right), UY(box.top), U(box.right), UY(box.bottom));
+        device.Line(U(box.right), UY(box.bottom), U(box.left), UY(box.bottom));
+        device.Line(U(box.left), UY(box.bottom), U(box.left), UY(box.top));
+    }
+    double y = box.top + 3;
+    const double x = box.left + 5;
     for (const BodyStyle& body : options.bodies) {
         const BodyName* named = BodyOfCode(body.code);
         device.SetPenColor(body.color);
         std::string text = named ? named->name : std::to_string(body.code);
         text += lines.frame == Frame::Geocentric ? " (geo)" : " (helio)";
-        device.Text(U(frame.Left() + 8), UY(y), text);
+        device.Text(U(x), UY(y), text);
         y += kFontPixels + 3;
     }
     char text[160];
@@ -623,10 +706,215 @@ void DrawLegend(CDrawingDevice& device, const ChartOptions& options, const CChar
                   lines.source == PositionSource::Precise ? ", precise positions" : "",
                   linesDrawn ? "" : " (lines too dense to draw: zoom in)");
     device.SetPenColor(kAxisColor);
-    device.Text(U(frame.Left() + 8), UY(y), text);
+    device.Text(U(x), UY(y), text);
+}
+
+// Each line's body and harmonic where it leaves the plot on the right, the labels that would
+// overlap one another left out.
+void DrawLineLabels(CDrawingDevice& device, const ChartOptions& options, const CChartFrame& frame) {
+    const LineSettings& lines = options.lines;
+    const double edgeTime = frame.TimeOfX(frame.Right());
+    const double jed = JedOfSeconds(edgeTime);
+    const ChartWindow& w = frame.Window();
+    const double low = frame.LogScale() ? w.priceLow : std::min(w.priceLow, w.priceHigh);
+    const double high = w.priceHigh;
+    struct Label {
+        double y;
+        std::string text;
+        COLORREF color;
+    };
+    std::vector<Label> labels;
+    std::vector<double> levels;
+    // A bound on the labels one chart writes: beyond it the lines are too dense to read.
+    constexpr std::size_t kMaxLabels = 400;
+    for (const BodyStyle& body : options.bodies) {
+        const double longitude = BodyLongitude(jed, body.code, lines.source);
+        const BodyName* named = BodyOfCode(body.code);
+        for (double harmonic : lines.harmonics) {
+            const double degree = LineDegree(longitude, harmonic, lines.offset);
+            LevelsInRange(degree, lines.unitsPerCircle, low, high, levels);
+            std::string text = named ? named->name : std::to_string(body.code);
+            if (harmonic != 0.0) {
+                char part[32];
+                std::snprintf(part, sizeof part, " +%g", harmonic);
+                text += part;
+            }
+            for (double price : levels) {
+                if (labels.size() >= kMaxLabels) break;
+                const double y = frame.YOfPrice(price);
+                if (y < frame.Top() || y > frame.Bottom()) continue;
+                labels.push_back({y, text, harmonic == 0.0 ? body.color : Faded(body.color)});
+            }
+        }
+    }
+    std::stable_sort(labels.begin(), labels.end(),
+                     [](const Label& a, const Label& b) { return a.y < b.y; });
+    constexpr int kLabelPixels = kFontPixels - 2;
+    SelectFont(device, kLabelPixels, 0);
+    double lastY = -1e300;
+    for (const Label& label : labels) {
+        if (label.y - lastY < kLabelPixels + 1) continue;
+        lastY = label.y;
+        const double width = TextWidth(label.text, kLabelPixels);
+        device.SetPenColor(label.color);
+        device.Text(U(frame.Right() - 3 - width),
+                    UY(std::max(frame.Top(), label.y - kLabelPixels - 1)), label.text);
+    }
+}
+
+// Shaded stretches behind everything else in the plot, labelled at its foot.
+void DrawSpans(CDrawingDevice& device, const ChartOptions& options, const CChartFrame& frame) {
+    if (options.spans.empty()) return;
+    const std::size_t count = std::min(options.spans.size(), kMaxMarkers);
+    for (std::size_t i = 0; i < count; ++i) {
+        const ChartSpan& span = options.spans[i];
+        const double x1 = std::max(frame.Left(), frame.XOfTime(span.from));
+        const double x2 = std::min(frame.Right(), frame.XOfTime(span.to));
+        if (!(x2 > x1)) continue;
+        device.SetPenColor(Tint(span.color, 6));
+        device.FillRect(U(x1), UY(frame.Top()), U(std::max(x2, x1 + 1.0)), UY(frame.Bottom()));
+    }
+    SelectFont(device, kFontPixels - 2, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        const ChartSpan& span = options.spans[i];
+        const double x1 = std::max(frame.Left(), frame.XOfTime(span.from));
+        const double x2 = std::min(frame.Right(), frame.XOfTime(span.to));
+        if (x2 - x1 < TextWidth(span.label, kFontPixels - 2) + 4) continue;
+        device.SetPenColor(span.color);
+        device.Text(U(x1 + 2), UY(frame.Bottom() - kFontPixels - 1), span.label);
+    }
+}
+
+// A vertical line at each marker, its label at the top of the plot; labels that would run
+// into the one before drop to the next of a few rows.
+void DrawMarkers(CDrawingDevice& device, const ChartOptions& options, const CChartFrame& frame) {
+    if (options.markers.empty()) return;
+    std::vector<const ChartMarker*> shown;
+    for (const ChartMarker& marker : options.markers) {
+        const double x = frame.XOfTime(marker.time);
+        if (x >= frame.Left() && x <= frame.Right()) shown.push_back(&marker);
+        if (shown.size() >= kMaxMarkers) break;
+    }
+    std::stable_sort(shown.begin(), shown.end(),
+                     [](const ChartMarker* a, const ChartMarker* b) { return a->time < b->time; });
+    device.SetPenWidth(0);
+    for (const ChartMarker* marker : shown) {
+        const double x = frame.XOfTime(marker->time);
+        device.SetPenColor(Tint(marker->color, 1));
+        device.Line(U(x), UY(frame.Top()), U(x), UY(frame.Bottom()));
+    }
+    constexpr int kLabelPixels = kFontPixels - 2;
+    constexpr int kRows = 4;
+    SelectFont(device, kLabelPixels, 0);
+    double rowEnd[kRows];
+    std::fill(std::begin(rowEnd), std::end(rowEnd), -1e300);
+    for (const ChartMarker* marker : shown) {
+        const double x = frame.XOfTime(marker->time);
+        const double width = TextWidth(marker->label, kLabelPixels);
+        int row = 0;
+        while (row < kRows && rowEnd[row] > x) ++row;
+        if (row == kRows) continue;  // too crowded: the line alone says it
+        rowEnd[row] = x + 2 + width + 4;
+        device.SetPenColor(marker->color);
+        device.Text(U(x + 2), UY(frame.Top() + 2 + row * (kLabelPixels + 2)), marker->label);
+    }
+}
+
+// The volumes of the bars in view, scaled to the largest of them, in the pane under the prices.
+void DrawVolumes(CDrawingDevice& device, const PriceSeries& series, const CChartFrame& frame) {
+    if (!frame.HasVolumePane() || !series.hasVolume) return;
+    const ChartWindow& w = frame.Window();
+    const auto byTime = [](const Bar& bar, double t) { return static_cast<double>(bar.time) < t; };
+    const auto begin = std::lower_bound(series.bars.begin(), series.bars.end(), w.timeLeft, byTime);
+    const auto end = std::lower_bound(begin, series.bars.end(), w.timeRight, byTime);
+    if (begin == end) return;
+    const double plotWidth = frame.Right() - frame.Left();
+    const auto columns = static_cast<std::size_t>(std::max(1.0, std::ceil(plotWidth)) + 1);
+    // The largest volume and the last bar's direction of every pixel column.
+    std::vector<double> largest(columns, 0.0);
+    std::vector<signed char> up(columns, 0);
+    double top = 0.0;
+    for (auto bar = begin; bar != end; ++bar) {
+        const double x = frame.XOfTime(static_cast<double>(bar->time)) - frame.Left();
+        const auto column = static_cast<std::size_t>(std::clamp(x, 0.0, plotWidth));
+        largest[column] = std::max(largest[column], bar->volume);
+        up[column] = bar->close >= bar->open ? 1 : -1;
+        top = std::max(top, bar->volume);
+    }
+    if (!(top > 0.0)) return;
+    const double foot = frame.PlotBottom() - 1, height = foot - frame.VolumeTop() - 2;
+    const double pixelsPerBar = plotWidth / static_cast<double>(end - begin);
+    device.SetPenWidth(0);
+    for (int pass = 1; pass >= -1; pass -= 2) {
+        device.SetPenColor(Tint(pass > 0 ? kUpColor : kDownColor, 1));
+        if (pixelsPerBar >= 3.0) {
+            // Room for each bar: a block under its candle.
+            const double half = std::max(1.0, std::min(pixelsPerBar * 0.35, 12.0));
+            for (auto bar = begin; bar != end; ++bar) {
+                if ((bar->close >= bar->open) != (pass > 0) || bar->volume <= 0.0) continue;
+                const double x = frame.XOfTime(static_cast<double>(bar->time));
+                const double y = foot - bar->volume / top * height;
+                device.FillRect(U(std::max(frame.Left(), x - half)), UY(y),
+                                U(std::min(frame.Right(), x + half)), UY(foot));
+            }
+            continue;
+        }
+        for (std::size_t c = 0; c < columns; ++c) {
+            if (up[c] != pass || largest[c] <= 0.0) continue;
+            const double x = frame.Left() + static_cast<double>(c) + 0.5;
+            const double y = foot - largest[c] / top * height;
+            device.Line(U(x), UY(foot), U(x), UY(std::min(y, foot - 0.25)));
+        }
+    }
+    SelectFont(device, kFontPixels - 2, 0);
+    device.SetPenColor(kAxisColor);
+    // Volumes run to millions and more: "122.4M" reads better than "1.224e+08".
+    static constexpr std::pair<double, const char*> kScales[] = {
+        {1e12, "T"}, {1e9, "B"}, {1e6, "M"}, {1e3, "K"}, {1.0, ""}};
+    double scale = 1.0;
+    const char* suffix = "";
+    for (const auto& [size, name] : kScales) {
+        if (top >= size) {
+            scale = size, suffix = name;
+            break;
+        }
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, "volume, up to %.4g%s", top / scale, suffix);
+    device.Text(U(frame.Left() + 4), UY(frame.VolumeTop() + 2), text);
 }
 
 }  // namespace
+
+const char* LegendPlaceName(LegendPlace place) {
+    switch (place) {
+        case LegendPlace::TopLeft:
+            return "top-left";
+        case LegendPlace::TopRight:
+            return "top-right";
+        case LegendPlace::BottomLeft:
+            return "bottom-left";
+        case LegendPlace::BottomRight:
+            return "bottom-right";
+        case LegendPlace::Auto:
+            return "auto";
+        case LegendPlace::Hidden:
+            return "none";
+    }
+    return "top-left";
+}
+
+bool ParseLegendPlace(std::string_view text, LegendPlace& place) {
+    for (LegendPlace candidate :
+         {LegendPlace::TopLeft, LegendPlace::TopRight, LegendPlace::BottomLeft,
+          LegendPlace::BottomRight, LegendPlace::Auto, LegendPlace::Hidden}) {
+        if (text == LegendPlaceName(candidate)) {
+            place = candidate;
+            return true;
+        }
+    }
+    return false;
+}
 
 const char* BarStyleName(BarStyle style) {
     switch (style) {
@@ -681,12 +969,22 @@ COLORREF DefaultBodyColor(int code) {
     }
 }
 
-CChartFrame::CChartFrame(int width, int height, const ChartWindow& window, bool logScale)
-    : m_width(width), m_height(height), m_window(window), m_log(logScale) {
+CChartFrame::CChartFrame(int width, int height, const ChartWindow& window, bool logScale,
+                         const CTradingAxis* trading, bool volumePane)
+    : m_width(width), m_height(height), m_window(window), m_log(logScale), m_trading(trading) {
     m_left = kMarginLeft;
     m_right = std::max(m_left + 10.0, width - kMarginRight);
     m_top = kMarginTop;
-    m_bottom = std::max(m_top + 10.0, height - kMarginBottom);
+    m_plotBottom = std::max(m_top + 10.0, height - kMarginBottom);
+    m_bottom = m_volumeTop = m_plotBottom;
+    if (volumePane) {
+        // A fifth of the plot, a gap of a few pixels above it.
+        const double pane = std::floor((m_plotBottom - m_top) * 0.2);
+        if (pane >= 20.0) {
+            m_volumeTop = m_plotBottom - pane;
+            m_bottom = m_volumeTop - 4.0;
+        }
+    }
     if (m_log) {
         m_lowValue = std::log(std::max(window.priceLow, std::numeric_limits<double>::min()));
         m_highValue = std::log(std::max(window.priceHigh, std::numeric_limits<double>::min()));
@@ -694,14 +992,27 @@ CChartFrame::CChartFrame(int width, int height, const ChartWindow& window, bool 
         m_lowValue = window.priceLow;
         m_highValue = window.priceHigh;
     }
+    if (m_trading != nullptr) {
+        m_leftPosition = m_trading->PositionOf(window.timeLeft);
+        m_rightPosition = m_trading->PositionOf(window.timeRight);
+        if (!(m_rightPosition > m_leftPosition)) m_rightPosition = m_leftPosition + 1.0;
+    }
 }
 
 double CChartFrame::XOfTime(double seconds) const {
+    if (m_trading != nullptr) {
+        return m_left + (m_trading->PositionOf(seconds) - m_leftPosition) /
+                            (m_rightPosition - m_leftPosition) * (m_right - m_left);
+    }
     return m_left + (seconds - m_window.timeLeft) / (m_window.timeRight - m_window.timeLeft) *
                         (m_right - m_left);
 }
 
 double CChartFrame::TimeOfX(double x) const {
+    if (m_trading != nullptr) {
+        return m_trading->TimeOf(m_leftPosition + (x - m_left) / (m_right - m_left) *
+                                                      (m_rightPosition - m_leftPosition));
+    }
     return m_window.timeLeft +
            (x - m_left) / (m_right - m_left) * (m_window.timeRight - m_window.timeLeft);
 }
@@ -715,6 +1026,78 @@ double CChartFrame::PriceOfY(double y) const {
     const double value =
         m_lowValue + (m_bottom - y) / (m_bottom - m_top) * (m_highValue - m_lowValue);
     return m_log ? std::exp(value) : value;
+}
+
+CTradingAxis::CTradingAxis(std::vector<UnixSeconds> times) : m_times(std::move(times)) {
+    if (m_times.size() < 2) return;
+    std::vector<UnixSeconds> steps(m_times.size() - 1);
+    for (std::size_t i = 0; i + 1 < m_times.size(); ++i) steps[i] = m_times[i + 1] - m_times[i];
+    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2),
+                     steps.end());
+    m_spacing = std::max<double>(1.0, static_cast<double>(steps[steps.size() / 2]));
+}
+
+CTradingAxis CTradingAxis::Of(const PriceSeries& series) {
+    std::vector<UnixSeconds> times(series.bars.size());
+    for (std::size_t i = 0; i < series.bars.size(); ++i) times[i] = series.bars[i].time;
+    return CTradingAxis(std::move(times));
+}
+
+double CTradingAxis::PositionOf(double seconds) const {
+    if (m_times.size() < 2) {
+        const double origin = m_times.empty() ? 0.0 : static_cast<double>(m_times.front());
+        return (seconds - origin) / m_spacing;
+    }
+    const double first = static_cast<double>(m_times.front());
+    const double last = static_cast<double>(m_times.back());
+    if (seconds <= first) return (seconds - first) / m_spacing;
+    if (seconds >= last)
+        return static_cast<double>(m_times.size() - 1) + (seconds - last) / m_spacing;
+    // The bar at or after the time, and the one before it.
+    const auto after =
+        std::lower_bound(m_times.begin(), m_times.end(), seconds,
+                         [](UnixSeconds t, double s) { return static_cast<double>(t) < s; });
+    const std::size_t i = static_cast<std::size_t>(after - m_times.begin());
+    const double t1 = static_cast<double>(m_times[i]), t0 = static_cast<double>(m_times[i - 1]);
+    return static_cast<double>(i - 1) + (seconds - t0) / (t1 - t0);
+}
+
+double CTradingAxis::TimeOf(double position) const {
+    if (m_times.size() < 2) {
+        const double origin = m_times.empty() ? 0.0 : static_cast<double>(m_times.front());
+        return origin + position * m_spacing;
+    }
+    const double lastIndex = static_cast<double>(m_times.size() - 1);
+    if (position <= 0.0) return static_cast<double>(m_times.front()) + position * m_spacing;
+    if (position >= lastIndex) {
+        return static_cast<double>(m_times.back()) + (position - lastIndex) * m_spacing;
+    }
+    const double whole = std::floor(position);
+    const auto i = static_cast<std::size_t>(whole);
+    const double t0 = static_cast<double>(m_times[i]), t1 = static_cast<double>(m_times[i + 1]);
+    return t0 + (position - whole) * (t1 - t0);
+}
+
+const Bar* BarNear(const PriceSeries& series, double seconds) {
+    const std::vector<Bar>& bars = series.bars;
+    if (bars.empty()) return nullptr;
+    const auto after = std::lower_bound(
+        bars.begin(), bars.end(), seconds,
+        [](const Bar& bar, double t) { return static_cast<double>(bar.time) < t; });
+    const Bar* best = nullptr;
+    double bestDistance = 0.0;
+    for (auto it : {after, after == bars.begin() ? bars.end() : after - 1}) {
+        if (it == bars.end()) continue;
+        const double distance = std::fabs(static_cast<double>(it->time) - seconds);
+        if (best == nullptr || distance < bestDistance) best = &*it, bestDistance = distance;
+    }
+    // Within half the step to its neighbours (the step to the one neighbour at the ends).
+    const std::size_t i = static_cast<std::size_t>(best - bars.data());
+    double step = 0.0;
+    if (i + 1 < bars.size()) step = static_cast<double>(bars[i + 1].time - bars[i].time);
+    if (i > 0) step = std::max(step, static_cast<double>(bars[i].time - bars[i - 1].time));
+    if (bars.size() == 1) step = 86400.0;
+    return bestDistance <= step / 2.0 ? best : nullptr;
 }
 
 bool CChartFrame::InPlot(double x, double y) const {
@@ -769,7 +1152,15 @@ ChartWindow FitPricesToTimes(const PriceSeries& series, const ChartWindow& windo
 ChartWindow ZoomWindow(const CChartFrame& frame, double x, double y, double factor, bool times,
                        bool prices) {
     ChartWindow window = frame.Window();
-    if (times) {
+    if (times && frame.Trading() != nullptr) {
+        // Even along the axis on show: the window's edges move in its positions, not in time.
+        const double left = frame.TimeOfX(x - (x - frame.Left()) * factor);
+        const double right = frame.TimeOfX(x + (frame.Right() - x) * factor);
+        if (right - left >= 60.0 && right - left <= 3.2e11) {
+            window.timeLeft = left;
+            window.timeRight = right;
+        }
+    } else if (times) {
         const double t = frame.TimeOfX(x);
         const double span = (window.timeRight - window.timeLeft) * factor;
         // Never narrower than a minute nor wider than ten thousand years.
@@ -804,9 +1195,14 @@ ChartWindow ZoomWindow(const CChartFrame& frame, double x, double y, double fact
 ChartWindow PanWindow(const CChartFrame& frame, double fromX, double fromY, double toX,
                       double toY) {
     ChartWindow window = frame.Window();
-    const double dt = frame.TimeOfX(fromX) - frame.TimeOfX(toX);
-    window.timeLeft += dt;
-    window.timeRight += dt;
+    if (frame.Trading() != nullptr) {
+        window.timeLeft = frame.TimeOfX(frame.Left() + fromX - toX);
+        window.timeRight = frame.TimeOfX(frame.Right() + fromX - toX);
+    } else {
+        const double dt = frame.TimeOfX(fromX) - frame.TimeOfX(toX);
+        window.timeLeft += dt;
+        window.timeRight += dt;
+    }
     if (frame.LogScale()) {
         const double ratio = frame.PriceOfY(fromY) / frame.PriceOfY(toY);
         window.priceLow *= ratio;
@@ -853,14 +1249,18 @@ std::string CheckChart(const PriceSeries& series, const ChartWindow& window, boo
 
 void DrawPriceChart(CDrawingDevice& device, const PriceSeries& series, const ChartOptions& options,
                     const CChartFrame& frame, ChartCache& cache) {
+    DrawSpans(device, options, frame);
     DrawAxes(device, frame);
     // The planetary lines are long and nearly straight, cut into strokes where they bend: flat
     // ends join them as well as round ones would, and a raster draws them many times faster.
     device.SetPenEnds(CDrawingDevice::PenEnds::Flat);
     const bool linesDrawn = DrawBodyLines(device, options, frame, cache);
     device.SetPenEnds(CDrawingDevice::PenEnds::Round);
+    DrawMarkers(device, options, frame);
+    DrawVolumes(device, series, frame);
     DrawBars(device, series, options, frame, cache);
-    DrawLegend(device, options, frame, linesDrawn);
+    if (linesDrawn && options.lineLabels) DrawLineLabels(device, options, frame);
+    DrawLegend(device, series, options, frame, linesDrawn);
 }
 
 std::string FormatPrice(double price, double step) {

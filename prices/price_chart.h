@@ -34,12 +34,44 @@ struct BodyStyle {
 // A colour for each body, told apart on white.
 COLORREF DefaultBodyColor(int code);
 
+// Where the legend of the lines stands in the plot. Auto takes the corner that covers the
+// fewest bars.
+enum class LegendPlace { TopLeft, TopRight, BottomLeft, BottomRight, Auto, Hidden };
+
+const char* LegendPlaceName(LegendPlace place);  // "top-left", ..., "auto", "none"
+bool ParseLegendPlace(std::string_view text, LegendPlace& place);
+
+// A moment marked on the chart: a vertical line with a short label at the top of the plot.
+struct ChartMarker {
+    double time = 0.0;  // seconds since 1970 UT
+    std::string label;  // ASCII, a few characters ("Mer R", "Full", "Mar Leo")
+    COLORREF color = 0;
+};
+
+// A stretch of time shaded behind the bars (a body's retrograde motion), labelled at the foot
+// of the plot.
+struct ChartSpan {
+    double from = 0.0, to = 0.0;  // seconds since 1970 UT, from <= to
+    std::string label;
+    COLORREF color = 0;  // of the label; the shade is a pale tint of it
+};
+
+// The most markers and spans one chart draws; more are refused by whoever builds them.
+inline constexpr std::size_t kMaxMarkers = 20000;
+
 struct ChartOptions {
     BarStyle style = BarStyle::Candles;
     bool logScale = false;
     LineSettings lines;             // lines.bodies is ignored: `bodies` says what is drawn
     std::vector<BodyStyle> bodies;  // in drawing order
     std::string title;
+    LegendPlace legend = LegendPlace::TopLeft;
+    // Each line's body and harmonic written where it leaves the plot on the right.
+    bool lineLabels = false;
+    // A pane of the bars' volumes under the prices, when the series has volumes.
+    bool volumePane = false;
+    std::vector<ChartMarker> markers;  // in any order
+    std::vector<ChartSpan> spans;
 };
 
 // What the chart shows: seconds since 1970 UT along x, prices along y.
@@ -50,11 +82,37 @@ struct ChartWindow {
     double priceHigh = 1.0;
 };
 
+// A time axis on which bars follow each other at even steps, without the weekends, holidays
+// or nights between them: bar i stands at position i, a time between two bars at its share of
+// the way between them (so a line sampled in real time bends across a gap rather than jumps),
+// and a time before the first bar or after the last one a step per typical bar spacing.
+class CTradingAxis {
+public:
+    // `times` ascending; fewer than two bars make a plain time axis.
+    explicit CTradingAxis(std::vector<UnixSeconds> times);
+    static CTradingAxis Of(const PriceSeries& series);
+
+    // The position of a time, and the time of a position: each the other's inverse.
+    double PositionOf(double seconds) const;
+    double TimeOf(double position) const;
+    // The spacing taken outside the bars: the median step between bars, in seconds.
+    double Spacing() const { return m_spacing; }
+    std::size_t Bars() const { return m_times.size(); }
+
+private:
+    std::vector<UnixSeconds> m_times;
+    double m_spacing = 86400.0;
+};
+
 // The plot area inside the surface, and the mapping between it and time and price, in pixels
 // from the surface's top-left corner (y down).
 class CChartFrame {
 public:
-    CChartFrame(int width, int height, const ChartWindow& window, bool logScale);
+    // With `trading`, x follows the trading axis (which must outlive the frame) instead of the
+    // time. With `volumePane`, the lowest part of the plot is kept for the volumes: Bottom() is
+    // then the foot of the prices, PlotBottom() that of the volumes.
+    CChartFrame(int width, int height, const ChartWindow& window, bool logScale,
+                const CTradingAxis* trading = nullptr, bool volumePane = false);
 
     double Left() const { return m_left; }
     double Right() const { return m_right; }
@@ -64,6 +122,11 @@ public:
     int Height() const { return m_height; }
     const ChartWindow& Window() const { return m_window; }
     bool LogScale() const { return m_log; }
+    const CTradingAxis* Trading() const { return m_trading; }
+    // The foot of the plot: of the volume pane when there is one, else Bottom().
+    double PlotBottom() const { return m_plotBottom; }
+    double VolumeTop() const { return m_volumeTop; }
+    bool HasVolumePane() const { return m_plotBottom > m_bottom; }
 
     double XOfTime(double seconds) const;
     double TimeOfX(double x) const;
@@ -77,6 +140,9 @@ private:
     bool m_log;
     double m_left, m_right, m_top, m_bottom;
     double m_lowValue, m_highValue;  // of the price axis's own measure (log or not)
+    const CTradingAxis* m_trading;
+    double m_leftPosition = 0.0, m_rightPosition = 1.0;  // of the window's edges on it
+    double m_plotBottom, m_volumeTop;
 };
 
 // Everything a redraw can keep from the last one.
@@ -108,6 +174,9 @@ ChartWindow FitWindow(const PriceSeries& series, bool logScale);
 
 // The same window with its prices fitted to the bars inside its times (unchanged when none is).
 ChartWindow FitPricesToTimes(const PriceSeries& series, const ChartWindow& window, bool logScale);
+
+// The bar at or nearest to `seconds` within half the spacing of the bars around it, or null.
+const Bar* BarNear(const PriceSeries& series, double seconds);
 
 // Zooms the window by `factor` (below 1 zooms in) about the point at (x, y) in pixels; on the
 // price axis only when `prices`, on the time axis only when `times`.

@@ -1,6 +1,8 @@
 // The price chart window: opening bar files (also by dropping them), the crosshair's readout,
 // zoom and pan as the chart core defines them, the panel's choices kept per file, bad files
 // and bad values, export and print.
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -11,15 +13,23 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
+#include <QSettings>
+#include <QSignalSpy>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
 #include <cmath>
 
 #include "app/command_ids.h"
+#include "app/main_frame.h"
+#include "app/menu_bars.h"
 #include "app/positions_choice.h"
 #include "app/price_chart_settings.h"
 #include "app/price_chart_view.h"
@@ -196,7 +206,8 @@ private slots:
         const double jed = prices::JedOfSeconds(readout.time);
         const int mars = BodyCode(*FindBody("Mars"), Frame::Geocentric);
         QCOMPARE(readout.bodies[0].code, mars);
-        QCOMPARE(readout.bodies[0].longitude, BodyLongitude(jed, mars, PositionSource::Series));
+        QCOMPARE(readout.bodies[0].longitude,
+                 BodyLongitude(jed, mars, view->Options().lines.source));
 
         const QString text = window->ReadoutText();
         QCOMPARE(text, view->ReadoutText());
@@ -214,7 +225,7 @@ private slots:
         QCOMPARE(view->Options().lines.frame, Frame::Heliocentric);
         const int helioMars = BodyCode(*FindBody("Mars"), Frame::Heliocentric);
         QCOMPARE(view->Readout().bodies.at(0).longitude,
-                 BodyLongitude(jed, helioMars, PositionSource::Series));
+                 BodyLongitude(jed, helioMars, view->Options().lines.source));
 
         // Leaving the chart ends the readout.
         QEvent leave(QEvent::Leave);
@@ -249,6 +260,8 @@ private slots:
         auto series = std::make_shared<prices::PriceSeries>();
         QVERIFY(prices::ReadOhlcFile(kExample.toStdString(), {}, *series).ok);
         view.SetSeries(series);
+        // The core's zoom and pan as they stand: the prices not fitted to the bars.
+        view.SetFitPrices(false);
         view.resize(800, 500);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -319,6 +332,8 @@ private slots:
         AppFixture fixture(m_dir.filePath("profile.ini"));
         CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
         Check(*window, "Mars");
+        // A drag moves the prices too only while they are not fitted to the bars.
+        window->FitPricesAction()->setChecked(false);
         CPriceChartView* view = window->View();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         const QImage before = view->grab().toImage();
@@ -511,6 +526,217 @@ private slots:
         QVERIFY(fixture.host.messages.last().contains(missing));
     }
 
+    // Without a choice under View > Positions the chart takes the precise source where the
+    // build has it, and says which; a choice made there still selects the series.
+    void chartsArePreciseByDefaultAndSaySo() {
+        {
+            AppFixture fixture(m_dir.filePath("default/profile.ini"));
+            CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
+            QVERIFY(window != nullptr);
+            const PositionSource expected = PriceChartSource(std::nullopt);
+            QCOMPARE(window->Options().lines.source, expected);
+            QCOMPARE(
+                window->SourceNote(),
+                expected == PositionSource::Precise
+                    ? "Positions: precise (" + QString::fromStdString(PreciseSourceName()) + ")"
+                    : QString("Positions: classic series"));
+        }
+        if (!PrecisePositionsAvailable()) return;
+        AppFixture fixture(m_dir.filePath("chosen/profile.ini"));
+        fixture.App().Positions().Choose(PositionSource::Precise);
+        fixture.App().Positions().Choose(PositionSource::Series);
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
+        QCOMPARE(window->Options().lines.source, PositionSource::Series);
+        QCOMPARE(window->SourceNote(), QString("Positions: classic series"));
+    }
+
+    // Zoomed into two months, the prices fill the plot; zooming the prices by hand locks the
+    // axis until fitting is turned on again.
+    void thePriceAxisFitsTheBarsInView() {
+        AppFixture fixture(m_dir.filePath("fit/profile.ini"));
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
+        CPriceChartView* view = window->View();
+        QVERIFY(view->FitPrices());
+        QVERIFY(window->FitPricesAction()->isChecked());
+        const prices::PriceSeries& series = view->Series();
+        prices::ChartWindow months = view->ChartWindow();
+        months.timeLeft = 757'382'400.0;  // 1994-01-01
+        months.timeRight = months.timeLeft + 61 * 86400.0;
+        view->SetChartWindow(months);
+        CompareWindows(view->ChartWindow(), prices::FitPricesToTimes(series, months, false));
+        QVERIFY(view->ChartWindow().priceHigh - view->ChartWindow().priceLow <
+                (prices::FitWindow(series, false).priceHigh -
+                 prices::FitWindow(series, false).priceLow) /
+                    4);
+        // A wheel over the dates keeps fitting.
+        SendWheel(view, QPointF(300, 200), 120, Qt::NoModifier);
+        CompareWindows(view->ChartWindow(),
+                       prices::FitPricesToTimes(series, view->ChartWindow(), false));
+        // Over the price axis: the user's own prices, kept.
+        SendWheel(view, QPointF(view->Frame().Right() + 20, 200), 120, Qt::NoModifier);
+        QVERIFY(!view->FitPrices());
+        QVERIFY(!window->FitPricesAction()->isChecked());
+        const prices::ChartWindow locked = view->ChartWindow();
+        QTest::keyClick(view, Qt::Key_Right);
+        QCOMPARE(view->ChartWindow().priceLow, locked.priceLow);
+        window->FitPricesAction()->setChecked(true);
+        CompareWindows(view->ChartWindow(),
+                       prices::FitPricesToTimes(series, view->ChartWindow(), false));
+    }
+
+    // A newest-first export as finance sites give it, with a repeated day in another.
+    void newestFirstFilesAreReadInTimeOrder() {
+        const QString path = WriteText(m_dir, "newest.csv",
+                                       "Date,Open,High,Low,Close,Adj Close,Volume\n"
+                                       "2024-03-06,12,13,11.5,12.5,12.4,3000\n"
+                                       "2024-03-05,11,12.5,10.5,12,11.9,2000\n"
+                                       "2024-03-04,10,11.5,9.5,11,10.9,1000\n");
+        AppFixture fixture(m_dir.filePath("newest/profile.ini"));
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(path);
+        QVERIFY(window != nullptr);
+        const prices::PriceSeries& series = window->View()->Series();
+        QCOMPARE(series.bars.size(), std::size_t{3});
+        QVERIFY(series.bars[0].time < series.bars[2].time);
+        QCOMPARE(series.bars[0].volume, 1000.0);
+        QCOMPARE(window->FileNote(), QString("Rows newest first: shown in time order"));
+        QVERIFY(window->View()->Options().volumePane);
+        // The crosshair reads the bar under it.
+        const prices::CChartFrame frame = window->View()->Frame();
+        window->View()->SetCrosshair(
+            QPointF(frame.XOfTime(static_cast<double>(series.bars[1].time)),
+                    (frame.Top() + frame.Bottom()) / 2));
+        QVERIFY2(window->ReadoutText().contains("bar 2024-03-05 O 11"),
+                 qPrintable(window->ReadoutText()));
+        QVERIFY2(
+            window->ReadoutText().contains(" C 12") && window->ReadoutText().contains(" V 2000"),
+            qPrintable(window->ReadoutText()));
+
+        const QString twice =
+            WriteText(m_dir, "twice.csv", "Date,Close\n2024-03-06,1\n2024-03-05,2\n2024-03-05,3\n");
+        fixture.host.answers = {Answer::No};
+        QCOMPARE(fixture.App().OpenPriceFile(twice), nullptr);
+        QCOMPARE(fixture.host.questions.size(), 1);
+        QVERIFY2(fixture.host.questions[0].startsWith(
+                     twice + ":4: column 1 (Date): repeats the time of line 3"),
+                 qPrintable(fixture.host.questions[0]));
+    }
+
+    // A file of a million rows is read behind the window's progress while the program goes on
+    // answering; Cancel ends the reading and the window.
+    void aLargeFileIsReadWithoutHoldingUpTheProgram() {
+        QByteArray text = "Date,Time,Open,High,Low,Close,Volume\n";
+        const std::int64_t first = prices::DaysFromCivil(2000, 1, 3);
+        for (int i = 0; i < 1'000'000; ++i) {
+            const std::int64_t minute = i;
+            int y = 0, m = 0, d = 0;
+            prices::CivilFromDays(first + minute / 1440, y, m, d);
+            char row[96];
+            const int length =
+                std::snprintf(row, sizeof row, "%04d-%02d-%02d,%02d:%02d,%d,%d,%d,%d,%d\n", y, m, d,
+                              static_cast<int>(minute / 60 % 24), static_cast<int>(minute % 60),
+                              100 + i % 7, 108 + i % 5, 95 - i % 3, 101 + i % 6, 10 + i % 9);
+            text.append(row, length);
+        }
+        const QString path = WriteText(m_dir, "million.csv", text);
+        QVERIFY(text.size() >= kReadInWorkerBytes);
+        AppFixture fixture(m_dir.filePath("large/profile.ini"));
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+        timer.start(5);
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(path);
+        QVERIFY(window != nullptr);
+        QVERIFY(window->Reading());
+        QSignalSpy finished(window, &CPriceChartWindow::readingFinished);
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QVERIFY2(ticks >= 2, qPrintable(QString::number(ticks)));  // the main thread ran
+        QCOMPARE(window->View()->Series().bars.size(), std::size_t{1'000'000});
+        QVERIFY(window->View()->Series().hasVolume);
+        window->close();
+
+        // Opened again, and cancelled at once: the window goes, nothing is said.
+        fixture.host.messages.clear();
+        QPointer<CPriceChartWindow> again = fixture.App().OpenPriceFile(path);
+        QVERIFY(!again.isNull());
+        again->CancelReading();
+        QTRY_VERIFY_WITH_TIMEOUT(again.isNull(), 20000);
+        QVERIFY(fixture.host.messages.isEmpty());
+
+        // Two gigabytes of a sparse file: refused at its first megabyte, in the background.
+        const QString sparse = m_dir.filePath("sparse.csv");
+        {
+            QFile file(sparse);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(qint64{2} << 30));
+        }
+        QPointer<CPriceChartWindow> holes = fixture.App().OpenPriceFile(sparse);
+        QVERIFY(!holes.isNull());
+        QVERIFY(holes->Reading());
+        QTRY_VERIFY_WITH_TIMEOUT(holes.isNull(), 20000);
+        QCOMPARE(fixture.host.messages.size(), 1);
+        QCOMPARE(fixture.host.messages[0], sparse + ":1: the line is longer than 1048576 bytes");
+    }
+
+    // A pipe named like a price file is refused at once, not waited on.
+    void aPipeIsRefusedWithoutWaiting() {
+        const QString path = m_dir.filePath("pipe.csv");
+        QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        AppFixture fixture(m_dir.filePath("pipe/profile.ini"));
+        QCOMPARE(fixture.App().OpenPriceFile(path), nullptr);
+        QCOMPARE(fixture.host.messages.size(), 1);
+        QCOMPARE(fixture.host.messages[0], path + ": not a regular file");
+    }
+
+    // The sky's events are found off the GUI thread and drawn as markers at their times.
+    void skyEventsAreMarkedOnTheChart() {
+        AppFixture fixture(m_dir.filePath("sky/profile.ini"));
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
+        QVERIFY(window != nullptr);
+        namespace ev = caelvane::events;
+        const int mercury = BodyCode(*FindBody("Mercury"), Frame::Geocentric);
+        QSignalSpy found(window, &CPriceChartWindow::skySearchFinished);
+        window->SetSkyEvents(ev::KindBit(ev::EventKind::Station), {mercury}, {mercury});
+        QVERIFY(window->SearchingSky());
+        QVERIFY(found.wait(60000));
+        QVERIFY2(!window->Sky().markers.empty(), qPrintable(window->SkyMessage()));
+        // 1991-1998: Mercury stations three or four times a year, each a start or end of a span.
+        QVERIFY(window->Sky().markers.size() >= 40);
+        QVERIFY(window->Sky().spans.size() >= 20);
+        QCOMPARE(window->View()->Options().markers.size(), window->Sky().markers.size());
+        QVERIFY2(window->SkyMessage().contains("events"), qPrintable(window->SkyMessage()));
+        for (const prices::ChartMarker& marker : window->Sky().markers) {
+            QVERIFY(marker.label == "Mer R" || marker.label == "Mer D");
+        }
+        // Nothing chosen: no search and no markers.
+        window->SetSkyEvents(0, {}, {});
+        QVERIFY(!window->SearchingSky());
+        QVERIFY(window->View()->Options().markers.empty());
+    }
+
+    // Open price charts are listed in the Window menu beside the job windows, and price files
+    // join the recent-file list.
+    void priceChartsAreListedAndRemembered() {
+        AppFixture fixture(m_dir.filePath("listed/profile.ini"));
+        fixture.App().OnCommand(cmd::kFileNew);
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
+        QVERIFY(window != nullptr);
+        QMenu* menu = fixture.Frame().MenuBars().WindowMenu();
+        emit menu->aboutToShow();
+        QStringList texts;
+        for (QAction* action : menu->actions()) texts.append(action->text());
+        QVERIFY2(texts.join('|').contains("Prices - eustockmarkets_dax.csv"),
+                 qPrintable(texts.join('|')));
+        QCOMPARE(fixture.App().Profile().value("Recent File List/File1").toString(), kExample);
+        // The price window's File menu opens other price files as the main one does.
+        QMenu* file = window->menuBar()->findChildren<QMenu*>().value(0);
+        QVERIFY(file != nullptr);
+        bool hasOpenPrices = false;
+        for (QAction* action : window->findChildren<QMenu*>().value(0)->actions())
+            hasOpenPrices = hasOpenPrices || action->text().startsWith("Open Pr&ices");
+        QVERIFY(hasOpenPrices);
+    }
+
     void badHarmonicsAreRefusedByName() {
         AppFixture fixture(m_dir.filePath("profile.ini"));
         CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
@@ -586,6 +812,10 @@ private slots:
         QCOMPARE(error, std::string("harmonics: 'nan' is not a number of degrees"));
         QVERIFY(!pricewin::ParseHarmonics("-90", harmonics, error));
         QCOMPARE(harmonics, (std::vector<double>{0, 120, 240}));  // untouched when refused
+        std::string many;
+        for (int i = 0; i <= 360; ++i) many += "1 ";
+        QVERIFY(!pricewin::ParseHarmonics(many, harmonics, error));
+        QCOMPARE(error, std::string("harmonics: more than 360"));
     }
 
 private:

@@ -105,7 +105,7 @@ TEST_F(HostileInputs, RequestsBeyondTheirBoundsAreRefusedNamingTheBound) {
          "written: fewer days, bodies, harmonics or turns"},
         {{"lines", "--from", "2024-01-01", "--to", "2024-01-01", "--bodies", "Mars", "--min", "0",
           "--max", "72", "--harmonics", harmonics},
-         "caelvane-cli lines: at most 360 harmonics, not 361"},
+         "caelvane-cli lines: 361 harmonics are more than the 360 a chart draws"},
     };
     for (const Case& c : cases) {
         std::string message;

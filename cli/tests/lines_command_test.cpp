@@ -14,6 +14,7 @@
 #include "cli/tests/run_cli.h"
 #include "ephemeris/body_names.h"
 #include "ephemeris/calendar.h"
+#include "ephemeris/position_source.h"
 #include "ephemeris/positions.h"
 #include "prices/ohlc.h"
 
@@ -58,7 +59,7 @@ TEST(LinesCommand, RowsAreTheLevelsTheLongitudesImply) {
         EXPECT_EQ(f[2], "geo");
         const double jed = JulianDate(6, day, 1995, 17, 0);
         const double longitude = std::stod(f[3]);
-        EXPECT_NEAR(longitude, BodyLongitude(jed, code), 1e-6);
+        EXPECT_NEAR(longitude, BodyLongitude(jed, code, request.lines.settings.source), 1e-6);
         const double harmonic = std::stod(f[4]);
         const double price = std::stod(f[5]);
         EXPECT_GE(price, 1000.0);
@@ -84,10 +85,40 @@ TEST(LinesCommand, HeliocentricFrameTimeAndUnitsAreUsed) {
     const std::vector<std::string> rows = Split(cli::LinesCsv(request), '\n');
     ASSERT_EQ(rows.size(), 2u);
     const std::vector<std::string> f = Split(rows[1], ',');
-    const double longitude = BodyLongitude(JulianDate(1, 1, 2001, 6, 30), 3);
+    const double longitude =
+        BodyLongitude(JulianDate(1, 1, 2001, 6, 30), 3, request.lines.settings.source);
     EXPECT_EQ(f[1], "Earth");
     EXPECT_EQ(f[2], "helio");
     EXPECT_NEAR(std::stod(f[5]), longitude, 1e-6);
+}
+
+// Ours, the lines default to the precise source where the build has it; --positions series
+// still gives the classic series. Without --positions the source is named on standard error.
+TEST(LinesCommand, PreciseByDefaultAndSaysSo) {
+    const std::vector<std::string> base = {"--from", "2024-01-01", "--to", "2024-01-01", "--bodies",
+                                           "Mars",   "--min",      "0",    "--max",      "72"};
+    cli::LinesRequest byDefault;
+    ASSERT_EQ(cli::ParseLinesArguments(base, byDefault), std::nullopt);
+    EXPECT_EQ(byDefault.lines.settings.source,
+              PrecisePositionsAvailable() ? PositionSource::Precise : PositionSource::Series);
+    std::vector<std::string> withSeries = base;
+    withSeries.insert(withSeries.end(), {"--positions", "series"});
+    cli::LinesRequest series;
+    ASSERT_EQ(cli::ParseLinesArguments(withSeries, series), std::nullopt);
+    EXPECT_EQ(series.lines.settings.source, PositionSource::Series);
+    EXPECT_EQ(cli::DefaultSourceNote(series.lines), "");
+    EXPECT_NE(cli::DefaultSourceNote(byDefault.lines), "");
+
+    std::vector<std::string> args = base;
+    args.insert(args.begin(), "lines");
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RunCli(args), 0);
+    const std::string note = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(::testing::internal::GetCapturedStdout().rfind("date,body,", 0), 0u);
+    EXPECT_EQ(note, "caelvane-cli lines: note: " + cli::DefaultSourceNote(byDefault.lines) + "\n");
+    EXPECT_NE(note.find(PositionSourceDescription(byDefault.lines.settings.source)),
+              std::string::npos);
 }
 
 TEST(LinesCommand, RefusesBadRequestsWithExitTwo) {
@@ -165,7 +196,7 @@ TEST(LinesCommand, PricesMapBackToTheDegreeThroughTheMonitorsRule) {
             const int code = BodyCode(*FindBody(f[1]), *ParseFrame(frame));
             const double jed = JulianDate(std::stoi(f[0].substr(5, 2)), std::stoi(f[0].substr(8)),
                                           std::stoi(f[0].substr(0, 4)), 17, 0);
-            const double longitude = BodyLongitude(jed, code);
+            const double longitude = BodyLongitude(jed, code, request.lines.settings.source);
             EXPECT_NEAR(std::stod(f[3]), longitude, 1e-6) << rows[i];
             const double wanted = std::fmod(longitude + std::stod(f[4]) - 10.0 + 720.0, 360.0);
             double degree = std::fmod(std::stod(f[5]), 72.0) * 5.0;

@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/tests/run_cli.h"
+#include "prices/ohlc.h"
 
 namespace {
 
@@ -118,6 +119,48 @@ TEST_F(RenderPrices, OneSidedPriceRangeBeyondTheBarsIsRefused) {
     EXPECT_EQ(RunCli({"render-prices", csv, "-o", out, "--max", "105"}), 0);
 }
 
+// A newest-first daily export as finance sites give it, drawn with the sky's events, shaded
+// retrograde spans, volumes and a trading-day axis, without a display.
+TEST_F(RenderPrices, NewestFirstExportWithEventMarkersAndVolumes) {
+    std::string text = "Date,Open,High,Low,Close,Adj Close,Volume\n";
+    std::int64_t day = prices::DaysFromCivil(2024, 6, 28);
+    for (int row = 0; row < 130; --day) {
+        if (((day % 7) + 10) % 7 >= 5) continue;  // no weekends
+        int y = 0, m = 0, d = 0;
+        prices::CivilFromDays(day, y, m, d);
+        char line[120];
+        const double close = 150.0 + (row % 7) - row * 0.1;
+        std::snprintf(line, sizeof line, "%04d-%02d-%02d,%.2f,%.2f,%.2f,%.2f,%.2f,%d\n", y, m, d,
+                      close - 1, close + 2, close - 2, close, close - 0.5, 1000 + row);
+        text += line;
+        ++row;
+    }
+    const std::string csv = Write("export.csv", text);
+    const std::string trace = Path("sky.trace");
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(RunCli({"render-prices", csv, "--events", "station,eclipse", "--event-bodies",
+                      "Mercury,Sun,Moon", "--retrograde", "Mercury", "--trading-days", "--volume",
+                      "--legend", "auto", "--positions", "series", "-o", trace}),
+              0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "caelvane-cli render-prices: note: " + csv +
+                  " lists its rows newest first; they are read in time order\n");
+    const std::string drawn = Read(trace);
+    // Mercury stationed retrograde on 2024-04-01 and direct on 2024-04-25; the solar eclipse
+    // of 2024-04-08.
+    EXPECT_NE(drawn.find("\"Mer R\""), std::string::npos);
+    EXPECT_NE(drawn.find("\"Mer D\""), std::string::npos);
+    EXPECT_NE(drawn.find("\"Sol ecl\""), std::string::npos);
+    EXPECT_NE(drawn.find("\"Mer Rx\""), std::string::npos);
+    EXPECT_NE(drawn.find("\"volume, up to 1.129K\""), std::string::npos);
+
+    // Without the new options the chart is drawn as before: nothing of them in the trace.
+    ASSERT_EQ(RunCli({"render-prices", csv, "-o", trace}), 0);
+    const std::string plain = Read(trace);
+    EXPECT_EQ(plain.find("Mer"), std::string::npos);
+    EXPECT_EQ(plain.find("volume"), std::string::npos);
+}
+
 TEST(RenderPricesArguments, AreCheckedBeforeAnythingIsRead) {
     const auto refusal = [](std::vector<std::string> args) {
         cli::RenderPricesRequest request;
@@ -137,6 +180,19 @@ TEST(RenderPricesArguments, AreCheckedBeforeAnythingIsRead) {
               "--bodies: the list of bodies is empty");
     EXPECT_EQ(refusal({"a.csv", "-o", "x.png", "--log", "--min", "0"}),
               "--log needs --min above 0");
+    EXPECT_EQ(refusal({"a.csv", "-o", "x.png", "--events", "station,quake"}),
+              "--events: unknown event kind 'quake' (aspect, ingress, station, lunation, eclipse)");
+    EXPECT_EQ(refusal({"a.csv", "-o", "x.png", "--event-bodies", "Mars"}),
+              "--event-bodies needs --events");
+    EXPECT_EQ(refusal({"a.csv", "-o", "x.png", "--events", "ingress", "--event-bodies", "Sun",
+                       "--frame", "helio"}),
+              "--event-bodies: Sun has no heliocentric longitude");
+    EXPECT_EQ(refusal({"a.csv", "-o", "x.png", "--retrograde", "Vulcan"}),
+              "--retrograde: unknown body 'Vulcan' (Sun, Moon, Mercury, Venus, Earth, Mars, "
+              "Jupiter, Saturn, Uranus, Neptune, Pluto, Node, Chiron)");
+    EXPECT_EQ(refusal({"a.csv", "-o", "x.png", "--legend", "middle"}),
+              "--legend must be top-left, top-right, bottom-left, bottom-right, auto or none, not "
+              "'middle'");
 
     cli::RenderPricesRequest request;
     ASSERT_EQ(cli::ParseRenderPricesArguments({"a.csv", "-o", "x.svg", "--from", "1995-06-02",

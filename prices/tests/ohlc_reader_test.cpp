@@ -129,12 +129,15 @@ TEST(OhlcReader, NamesFileLineAndColumnOfEveryFault) {
               "MM/DD/YYYY, with an optional HH:MM[:SS])");
     EXPECT_EQ(Error(header + "2024-03-01,1,0.5,2,1\n"),
               "in.csv:2: column 3 (High): the high is below the low");
-    EXPECT_EQ(Error(header + "2024-03-02,1,2,0.5,1\n2024-03-01,1,2,0.5,1\n"),
-              "in.csv:3: column 1 (Date): goes back in time from line 2");
+    EXPECT_EQ(Error(header + "2024-03-01,1,2,0.5,1\n2024-03-03,1,2,0.5,1\n2024-03-02,1,2,0.5,1\n"),
+              "in.csv:4: column 1 (Date): goes back in time from line 3, though the rows above "
+              "go forward: the rows must be in time order, oldest or newest first");
     EXPECT_EQ(Error(header + "2024-03-02,1,2,0.5,1\n\n2024-03-02,1,2,0.5,1\n"),
               "in.csv:4: column 1 (Date): repeats the time of line 2");
-    EXPECT_EQ(Error("Date,Time,Close\n2024-03-02,10:00,1\n2024-03-02,09:00,1\n"),
-              "in.csv:3: column 2 (Time): goes back in time from line 2");
+    EXPECT_EQ(Error("Date,Time,Close\n2024-03-02,08:00,1\n2024-03-02,10:00,1\n"
+                    "2024-03-02,09:00,1\n"),
+              "in.csv:4: column 2 (Time): goes back in time from line 3, though the rows above "
+              "go forward: the rows must be in time order, oldest or newest first");
     EXPECT_EQ(Error("Date,Time,Close\n2024-03-02,25:00,1\n"),
               "in.csv:2: column 2 (Time): '25:00' is not a time (HH:MM[:SS])");
     EXPECT_EQ(Error(""), "in.csv: the file holds no columns");
@@ -147,6 +150,80 @@ TEST(OhlcReader, NamesFileLineAndColumnOfEveryFault) {
 
 // A download or copy cut off mid-row leaves a last line that still reads as numbers ("1234."
 // of "1234.56"): without its line feed and short of the header's fields, it is refused.
+// Newest first, as finance sites export: the same series in time order, with its volume.
+TEST(OhlcReader, NewestFirstExportIsTheSameSeriesReversed) {
+    const std::string newestFirst =
+        "Date,Open,High,Low,Close,Adj Close,Volume\n"
+        "2024-03-06,12,13,11.5,12.5,12.4,3000\n"
+        "2024-03-05,11,12.5,10.5,12,11.9,2000\n"
+        "2024-03-04,10,11.5,9.5,11,10.9,1000\n";
+    PriceSeries series;
+    const ReadReport report = ReadOhlcText(newestFirst, "in.csv", {}, series);
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_TRUE(report.descending);
+    EXPECT_TRUE(series.hasVolume);
+    ASSERT_EQ(series.bars.size(), 3u);
+    const double closes[] = {11, 12, 12.5}, volumes[] = {1000, 2000, 3000};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(series.bars[i].time, At(2024, 3, 4 + static_cast<int>(i))) << i;
+        EXPECT_EQ(series.bars[i].close, closes[i]) << i;
+        EXPECT_EQ(series.bars[i].volume, volumes[i]) << i;
+    }
+    // Oldest first reads the same bars and says nothing.
+    PriceSeries forward;
+    const ReadReport forwardReport = ReadOhlcText(
+        "Date,Open,High,Low,Close,Volume\n2024-03-04,10,11.5,9.5,11,1000\n"
+        "2024-03-05,11,12.5,10.5,12,2000\n2024-03-06,12,13,11.5,12.5,3000\n",
+        "in.csv", {}, forward);
+    ASSERT_TRUE(forwardReport.ok);
+    EXPECT_FALSE(forwardReport.descending);
+    ASSERT_EQ(forward.bars.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(forward.bars[i].time, series.bars[i].time);
+    // Intraday newest first, and a file without a header with a volume after OHLC.
+    const PriceSeries intraday =
+        Read("2024-03-02 10:00,5,6,4,5.5,70\n2024-03-02 09:00,4,5,3,4.5,60\n");
+    ASSERT_EQ(intraday.bars.size(), 2u);
+    EXPECT_EQ(intraday.bars[0].time, At(2024, 3, 2, 9));
+    EXPECT_EQ(intraday.bars[0].volume, 60.0);
+    EXPECT_TRUE(intraday.hasVolume);
+    EXPECT_FALSE(Read("Date,Close\n2024-03-01,1\n").hasVolume);
+}
+
+TEST(OhlcReader, RepeatedTimesAndUpAndDownDatesNameTheLines) {
+    const std::string header = "Date,Close,Volume\n";
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"repeat, newest first", header + "2024-03-03,1,5\n2024-03-02,1,5\n2024-03-02,2,5\n",
+         "in.csv:4: column 1 (Date): repeats the time of line 3"},
+        {"repeat at the start", header + "2024-03-03,1,5\n\n2024-03-03,2,5\n",
+         "in.csv:4: column 1 (Date): repeats the time of line 2"},
+        {"down then up", header + "2024-03-03,1,5\n2024-03-02,1,5\n2024-03-04,1,5\n",
+         "in.csv:4: column 1 (Date): goes forward in time from line 3, though the rows above go "
+         "back: the rows must be in time order, oldest or newest first"},
+        {"negative volume", header + "2024-03-02,1,5\n2024-03-03,1,-5\n",
+         "in.csv:3: column 3 (Volume): '-5' is a volume below 0"},
+        {"volume not a number", header + "2024-03-02,1,5\n2024-03-03,1,lots\n",
+         "in.csv:3: column 3 (Volume): 'lots' is not a number"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Error(c.text), c.error) << c.name;
+        // One reading that skips bad rows tells the same first fault, and what would be kept.
+        ReadOptions skip;
+        skip.skipBadRows = true;
+        PriceSeries series;
+        const ReadReport report = ReadOhlcText(c.text, "in.csv", skip, series);
+        ASSERT_TRUE(report.ok) << c.name << ": " << report.error;
+        EXPECT_EQ(report.skipped, 1u) << c.name;
+        EXPECT_EQ(report.firstSkipped, c.error) << c.name;
+    }
+    // An empty volume is none traded.
+    EXPECT_EQ(Read(header + "2024-03-03,1,\n").bars[0].volume, 0.0);
+}
+
 TEST(OhlcReader, LastLineCutShortIsRefused) {
     const std::string header = "Date,Open,High,Low,Close,Volume\n2024-03-01,1,2,0.5,1.5,100\n";
     EXPECT_EQ(Error(header + "2024-03-02,1.5,2.5,1,12"),
@@ -242,6 +319,45 @@ TEST(OhlcReader, ReadsFilesAndNamesMissingOnes) {
     report = ReadOhlcFile(path, {}, series);
     EXPECT_FALSE(report.ok);
     EXPECT_EQ(report.error, std::string("cannot open ") + path + ": No such file or directory");
+}
+
+TEST(OhlcReader, ProgressSeesTheBytesAndCanCancel) {
+    char path[] = "/tmp/ohlc_reader_progressXXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    std::string text = "Date,Close\n";
+    for (int day = 0; day < 400000; ++day) {
+        int y = 0, m = 0, d = 0;
+        CivilFromDays(day, y, m, d);
+        char row[40];
+        std::snprintf(row, sizeof row, "%04d-%02d-%02d,%d\n", y, m, d, day % 97 + 1);
+        text += row;
+    }
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fd);
+    ReadOptions options;
+    std::uint64_t last = 0;
+    int calls = 0;
+    options.progress = [&](std::uint64_t bytes) {
+        EXPECT_GT(bytes, last);
+        last = bytes;
+        return ++calls < 2;
+    };
+    PriceSeries series;
+    ReadReport report = ReadOhlcFile(path, options, series);
+    EXPECT_FALSE(report.ok);
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(calls, 2);
+    EXPECT_TRUE(series.bars.empty());
+    options.progress = [&](std::uint64_t bytes) {
+        last = bytes;
+        return true;
+    };
+    report = ReadOhlcFile(path, options, series);
+    EXPECT_TRUE(report.ok) << report.error;
+    EXPECT_EQ(last, text.size());
+    EXPECT_EQ(series.bars.size(), 400000u);
+    unlink(path);
 }
 
 // Peak resident memory of the process so far, in kilobytes.

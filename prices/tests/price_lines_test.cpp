@@ -68,6 +68,10 @@ TEST(PriceLines, SettingsAreRefusedWithTheirFault) {
     settings.unitsPerCircle = 72.0;
     settings.harmonics.clear();
     EXPECT_EQ(CheckLineSettings(settings), "the list of harmonics is empty");
+    settings.harmonics.assign(kMaxHarmonics, 1.0);
+    EXPECT_EQ(CheckLineSettings(settings), "");
+    settings.harmonics.push_back(2.0);
+    EXPECT_EQ(CheckLineSettings(settings), "361 harmonics are more than the 360 a chart draws");
     settings.harmonics = {0.0};
     settings.bodies = {77};
     EXPECT_EQ(CheckLineSettings(settings), "77 is no body code");
