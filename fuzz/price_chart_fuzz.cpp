@@ -24,8 +24,8 @@ prices::PriceSeries Series() {
     prices::PriceSeries series;
     for (int day = 0; day < 40; ++day) {
         const double close = 100.0 + day % 7;
-        series.bars.push_back({19000LL * 86400 + day * 86400LL, close - 1, close + 2, close - 2,
-                               close});
+        series.bars.push_back(
+            {19000LL * 86400 + day * 86400LL, close - 1, close + 2, close - 2, close});
     }
     return series;
 }

@@ -72,20 +72,20 @@ TEST_F(HostileInputs, PriceLevelsBeyondWholeTurnsAreRefused) {
     };
     for (const Case& c : cases) {
         std::string message;
-        EXPECT_EQ(Run({"lines", "--from", "2024-01-01", "--to", "2024-01-01", "--bodies", "Mars",
-                       "--min", c.min, "--max", c.max, "--units-per-circle", "1", "-o",
-                       Path("l.csv")},
-                      message),
-                  cli::kUsageError);
+        EXPECT_EQ(
+            Run({"lines", "--from", "2024-01-01", "--to", "2024-01-01", "--bodies", "Mars", "--min",
+                 c.min, "--max", c.max, "--units-per-circle", "1", "-o", Path("l.csv")},
+                message),
+            cli::kUsageError);
         EXPECT_EQ(message, c.message);
     }
     // Just inside the bound the levels are still listed.
     std::string message;
-    ASSERT_EQ(Run({"lines", "--from", "2024-01-01", "--to", "2024-01-01", "--bodies", "Mars",
-                   "--min", "1e15", "--max", "1000000000000001", "--units-per-circle", "1", "-o",
-                   Path("l.csv")},
-                  message),
-              0)
+    ASSERT_EQ(
+        Run({"lines", "--from", "2024-01-01", "--to", "2024-01-01", "--bodies", "Mars", "--min",
+             "1e15", "--max", "1000000000000001", "--units-per-circle", "1", "-o", Path("l.csv")},
+            message),
+        0)
         << message;
     EXPECT_EQ(Read(Path("l.csv")).rfind("date,body,frame,longitude,harmonic,price\n", 0), 0u);
 }
@@ -135,8 +135,7 @@ TEST_F(HostileInputs, AFifoNamedLikeABarFileIsRefusedAtOnce) {
     const std::string fifo = Path("p.csv");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::string message;
-    EXPECT_EQ(Run({"render-prices", fifo, "--format", "trace", "-o", Path("c.trace")}, message),
-              1);
+    EXPECT_EQ(Run({"render-prices", fifo, "--format", "trace", "-o", Path("c.trace")}, message), 1);
     EXPECT_NE(message.find(fifo + ": not a regular file"), std::string::npos) << message;
     EXPECT_EQ(::access(Path("c.trace").c_str(), F_OK), -1);
 }
