@@ -21,13 +21,8 @@ std::string CheckLineSettings(const LineSettings& settings) {
     }
     if (settings.harmonics.empty()) return "the list of harmonics is empty";
     if (settings.harmonics.size() > kMaxHarmonics) {
-<<<<<<< ours
-        std::snprintf(text, sizeof text, "at most %zu harmonics, not %zu", kMaxHarmonics,
-                      settings.harmonics.size());
-=======
         std::snprintf(text, sizeof text, "%zu harmonics are more than the %zu a chart draws",
                       settings.harmonics.size(), kMaxHarmonics);
->>>>>>> theirs
         return text;
     }
     for (int code : settings.bodies) {

@@ -16,11 +16,7 @@
 namespace prices {
 
 inline constexpr double kDefaultUnitsPerCircle = 72.0;
-<<<<<<< ours
-// Every harmonic draws a ladder of lines per body; more than this is no chart anyone reads.
-=======
 // The most harmonics one set of lines takes (each is drawn for every body and turn).
->>>>>>> theirs
 inline constexpr std::size_t kMaxHarmonics = 360;
 
 struct LineSettings {
