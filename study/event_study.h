@@ -16,7 +16,8 @@
 //   on other bars of the eligible range (bars whose window fits in the file, or in the period)
 //   and takes the mean of their forward returns; p = (1 + draws at least as far from the
 //   baseline mean as the events' mean) / (1 + draws). "shift" moves all events of the group by
-//   one random offset, circularly, keeping their spacing; "shuffle" draws n distinct bars.
+//   one random offset (never 0), circularly within the eligible bars, keeping their spacing;
+//   "shuffle" draws n distinct eligible bars.
 //   Groups with fewer than minEvents events get no p. q-values are Benjamini-Hochberg over
 //   every row (group, horizon, period) that has a p.
 // - The t statistic is excess / (sd / sqrt(n)); returns of overlapping horizons are not
