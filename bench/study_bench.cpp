@@ -72,10 +72,9 @@ void BM_StudyFromSky(benchmark::State& state) {
     events::FinderOptions finder;
     finder.startJed = prices::JedOfSeconds(bars.times.front());
     finder.endJed = prices::JedOfSeconds(bars.times.back() + kDay);
-    finder.kinds = events::KindBit(events::EventKind::Aspect) |
-                   events::KindBit(events::EventKind::Ingress) |
-                   events::KindBit(events::EventKind::Station) |
-                   events::KindBit(events::EventKind::Lunation);
+    finder.kinds =
+        events::KindBit(events::EventKind::Aspect) | events::KindBit(events::EventKind::Ingress) |
+        events::KindBit(events::EventKind::Station) | events::KindBit(events::EventKind::Lunation);
     finder.heliocentric = false;
     finder.angles = {0, 90, 180, 270};
     study::StudyResult result;
@@ -93,7 +92,11 @@ void BM_StudyFromSky(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_StudyDraws)->Arg(0)->Arg(1)->ArgName("shuffle")->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_StudyDraws)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("shuffle")
+    ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_StudyFromSky)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();

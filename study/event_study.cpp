@@ -100,8 +100,8 @@ BarRange Intersect(BarRange a, BarRange b) {
 // the forward returns of every eligible bar, horizon by horizon.
 struct PeriodFrame {
     Period period = Period::All;
-    BarRange bars;      // the bars of the period
-    BarRange eligible;  // those whose whole window fits in the file
+    BarRange bars;                                  // the bars of the period
+    BarRange eligible;                              // those whose whole window fits in the file
     std::vector<double> baselineMean, baselineHit;  // per horizon
     // Forward returns of the eligible bars, horizons side by side: [(bar - lo) * H + h].
     std::vector<double> returns;
@@ -281,9 +281,8 @@ bool StudyPeriod(const StudyBars& bars, const StudyFrame& frame, const PeriodFra
         stats.baselineMean = pf.baselineMean[k];
         stats.baselineHitRate = pf.baselineHit[k];
         for (int i = 0; i < n; ++i)
-            returns[i] = pf.returns[static_cast<std::size_t>(out.bars[i] - pf.eligible.lo) *
-                                        horizons +
-                                    k];
+            returns[i] =
+                pf.returns[static_cast<std::size_t>(out.bars[i] - pf.eligible.lo) * horizons + k];
         Describe(returns, stats);
         stats.p = stats.q = kNaN;
         out.horizons.push_back(stats);
@@ -405,11 +404,9 @@ std::optional<std::string> CheckStudyOptions(const StudyOptions& options, const 
     if (options.horizons.empty()) return std::string("no horizons given");
     for (std::size_t i = 0; i < options.horizons.size(); ++i) {
         const int h = options.horizons[i];
-        if (h < 1)
-            return "horizon " + std::to_string(h) + " is not a number of bars of 1 or more";
+        if (h < 1) return "horizon " + std::to_string(h) + " is not a number of bars of 1 or more";
         for (std::size_t k = 0; k < i; ++k)
-            if (options.horizons[k] == h)
-                return "horizon " + std::to_string(h) + " is given twice";
+            if (options.horizons[k] == h) return "horizon " + std::to_string(h) + " is given twice";
     }
     if (options.before < 0 || options.after < 0)
         return "the window around the events needs 0 or more bars on each side, not " +
@@ -428,12 +425,13 @@ std::optional<std::string> CheckStudyOptions(const StudyOptions& options, const 
     if (count < needed) {
         return "the file has " + std::to_string(count) + " bars, too few for horizon " +
                std::to_string(longest) + " with " + std::to_string(options.before) +
-               " bars before and " + std::to_string(options.after) + " after the events (at least " +
-               std::to_string(needed) + ")";
+               " bars before and " + std::to_string(options.after) +
+               " after the events (at least " + std::to_string(needed) + ")";
     }
     if (options.split) {
         const std::string date = FormatDay(*options.split);
-        const std::string span = FormatDay(bars.times.front()) + " .. " + FormatDay(bars.times.back());
+        const std::string span =
+            FormatDay(bars.times.front()) + " .. " + FormatDay(bars.times.back());
         if (*options.split <= bars.times.front() || *options.split > bars.times.back())
             return "split date " + date + " is outside the file (" + span + ")";
         const int split = SplitBar(bars, *options.split);
@@ -628,8 +626,8 @@ std::vector<double> BaselineReturns(const StudyBars& bars, const StudyOptions& o
     BarRange range{1, count - horizon};
     if (options.split && period != Period::All) {
         const int split = SplitBar(bars, *options.split);
-        range = Intersect(range, period == Period::In ? BarRange{0, split - 1}
-                                                      : BarRange{split, count - 1});
+        range = Intersect(
+            range, period == Period::In ? BarRange{0, split - 1} : BarRange{split, count - 1});
     }
     std::vector<double> out;
     for (int j = range.lo; j <= range.hi; ++j)

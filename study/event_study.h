@@ -87,11 +87,11 @@ struct HorizonStats {
 
 struct PeriodStats {
     Period period = Period::All;
-    int found = 0;       // events of the group that fall in the period
-    int duplicates = 0;  // left out for sharing a bar with another of the group
-    int outside = 0;     // left out because their window runs off the file
-    std::vector<int> bars;                // the events' bars, ascending
-    std::vector<HorizonStats> horizons;   // in the options' order
+    int found = 0;                       // events of the group that fall in the period
+    int duplicates = 0;                  // left out for sharing a bar with another of the group
+    int outside = 0;                     // left out because their window runs off the file
+    std::vector<int> bars;               // the events' bars, ascending
+    std::vector<HorizonStats> horizons;  // in the options' order
     // The last 10 cases (fewer when there are fewer): mean and hit rate per horizon.
     int recentCount = 0;
     std::vector<double> recentMean, recentHitRate;
@@ -99,8 +99,8 @@ struct PeriodStats {
 
 struct GroupResult {
     GroupKey key;
-    std::vector<double> eventJeds;      // every event of the group found, time order
-    std::vector<PeriodStats> periods;   // All, or In and Out with a split
+    std::vector<double> eventJeds;     // every event of the group found, time order
+    std::vector<PeriodStats> periods;  // All, or In and Out with a split
 };
 
 struct StudyResult {

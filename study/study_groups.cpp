@@ -75,17 +75,16 @@ std::vector<EventGroup> GroupEvents(const std::vector<SkyEvent>& events, bool by
         key.angle = event.angle;
         key.detail = event.detail;
         key.sign = bySign ? GroupingSign(event, source) : -1;
-        const auto id = std::make_tuple(static_cast<int>(key.kind), static_cast<int>(key.frame),
-                                        key.body1, key.body2, key.sign, key.angle,
-                                        static_cast<int>(key.detail), 0);
+        const auto id =
+            std::make_tuple(static_cast<int>(key.kind), static_cast<int>(key.frame), key.body1,
+                            key.body2, key.sign, key.angle, static_cast<int>(key.detail), 0);
         auto [it, inserted] = index.try_emplace(id, groups.size());
         if (inserted) groups.push_back(EventGroup{key, {}});
         groups[it->second].jeds.push_back(event.jed);
     }
     for (EventGroup& group : groups) std::sort(group.jeds.begin(), group.jeds.end());
-    std::sort(groups.begin(), groups.end(), [](const EventGroup& a, const EventGroup& b) {
-        return GroupBefore(a.key, b.key);
-    });
+    std::sort(groups.begin(), groups.end(),
+              [](const EventGroup& a, const EventGroup& b) { return GroupBefore(a.key, b.key); });
     return groups;
 }
 

@@ -31,12 +31,16 @@ double NiceStep(double raw) {
     if (!(raw > 0.0) || !std::isfinite(raw)) return 1.0;
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
     const double fraction = raw / magnitude;
-    const double nice = fraction <= 1.0 ? 1.0 : fraction <= 2.0 ? 2.0 : fraction <= 5.0 ? 5.0 : 10.0;
+    const double nice = fraction <= 1.0   ? 1.0
+                        : fraction <= 2.0 ? 2.0
+                        : fraction <= 5.0 ? 5.0
+                                          : 10.0;
     return nice * magnitude;
 }
 
 std::string Number(double value, double step) {
-    const int decimals = step >= 1 ? 0 : std::min(6, static_cast<int>(std::ceil(-std::log10(step))));
+    const int decimals =
+        step >= 1 ? 0 : std::min(6, static_cast<int>(std::ceil(-std::log10(step))));
     char text[48];
     std::snprintf(text, sizeof text, "%.*f", decimals, std::fabs(value) < step / 1e6 ? 0.0 : value);
     return text;
@@ -100,9 +104,14 @@ void DrawPathPlot(CDrawingDevice& device, int width, int height, const AveragePa
             }
     if (high - low < 1e-9) high = low + 1;
     const double margin = (high - low) * 0.08;
-    Area area{70, std::max(80.0, width - 20.0), 48, std::max(60.0, height - 40.0),
-              static_cast<double>(-path.before), static_cast<double>(std::max(path.after, 1 - path.before)),
-              low - margin, high + margin};
+    Area area{70,
+              std::max(80.0, width - 20.0),
+              48,
+              std::max(60.0, height - 40.0),
+              static_cast<double>(-path.before),
+              static_cast<double>(std::max(path.after, 1 - path.before)),
+              low - margin,
+              high + margin};
     if (area.x1 <= area.x0) area.x1 = area.x0 + 1;
     DrawAxes(device, area, title,
              "average cumulative log return, % (n = " + std::to_string(path.n) +
@@ -113,7 +122,8 @@ void DrawPathPlot(CDrawingDevice& device, int width, int height, const AveragePa
     device.SetPenWidth(kPlotUnitsPerPixel);
     device.SetPenEnds(CDrawingDevice::PenEnds::Flat);
     for (double x = area.left; x <= area.right; x += 1.0) {
-        const double offset = area.x0 + (x - area.left) / (area.right - area.left) * (area.x1 - area.x0);
+        const double offset =
+            area.x0 + (x - area.left) / (area.right - area.left) * (area.x1 - area.x0);
         const int k = std::clamp(static_cast<int>(std::floor(offset)) + path.before, 0, count - 1);
         const int k2 = std::min(k + 1, count - 1);
         const double share = std::clamp(offset + path.before - k, 0.0, 1.0);
@@ -181,7 +191,8 @@ void DrawReturnHistogram(CDrawingDevice& device, int width, int height,
     const auto shares = [&](const std::vector<double>& values) {
         std::vector<double> counts(kBins, 0.0);
         for (double value : values) {
-            const int bin = std::clamp(static_cast<int>((value * 100 - low) / binWidth), 0, kBins - 1);
+            const int bin =
+                std::clamp(static_cast<int>((value * 100 - low) / binWidth), 0, kBins - 1);
             counts[bin] += 1;
         }
         for (double& c : counts) c /= std::max<double>(1, static_cast<double>(values.size()));
@@ -190,10 +201,12 @@ void DrawReturnHistogram(CDrawingDevice& device, int width, int height,
     const std::vector<double> eventShares = shares(events);
     const std::vector<double> baseShares = shares(baseline);
     double top = 0;
-    for (int b = 0; b < kBins; ++b) top = std::max({top, eventShares[b] * 100, baseShares[b] * 100});
+    for (int b = 0; b < kBins; ++b)
+        top = std::max({top, eventShares[b] * 100, baseShares[b] * 100});
     if (top <= 0) top = 1;
-    Area area{70, std::max(80.0, width - 20.0), 48, std::max(60.0, height - 40.0), low, high, 0,
-              top * 1.1};
+    Area area{
+        70,       std::max(80.0, width - 20.0), 48, std::max(60.0, height - 40.0), low, high, 0,
+        top * 1.1};
     DrawAxes(device, area, title, "share of returns, %");
 
     device.SetPenColor(kBaselineColor);
@@ -220,7 +233,8 @@ void DrawReturnHistogram(CDrawingDevice& device, int width, int height,
         return values.empty() ? 0.0 : sum / static_cast<double>(values.size()) * 100;
     };
     device.SetPenColor(kAxisColor);
-    device.Line(U(area.X(mean(baseline))), UY(area.top), U(area.X(mean(baseline))), UY(area.bottom));
+    device.Line(U(area.X(mean(baseline))), UY(area.top), U(area.X(mean(baseline))),
+                UY(area.bottom));
     device.SetPenColor(kEventColor);
     device.Line(U(area.X(mean(events))), UY(area.top), U(area.X(mean(events))), UY(area.bottom));
 

@@ -83,15 +83,15 @@ TEST(StudyConvention, WindowsOffTheEndsAndSharedBarsAreCounted) {
     options.threads = 1;
     // Eligible bars: j - 1 - before >= 0 and j - 1 + max(after, 2) <= 14, so 2 .. 13.
     const EventGroup group = Group({
-        Jed(At(2023, 12, 30, 12)),   // before the file: bar 0, off the start
-        Jed(At(2024, 1, 1, 10)),     // the first bar, off the start
-        Jed(At(2024, 1, 2, 10)),     // bar 1: no bar before-window
-        Jed(At(2024, 1, 6, 12)),     // Saturday: bar 5
-        Jed(At(2024, 1, 10, 3)),     // bar 7
-        Jed(At(2024, 1, 10, 20)),    // bar 7 again: once
-        Jed(At(2024, 1, 18, 12)),    // bar 13: the last eligible
-        Jed(At(2024, 1, 19, 12)),    // the last bar, off the end
-        Jed(At(2024, 1, 22, 12)),    // after the file
+        Jed(At(2023, 12, 30, 12)),  // before the file: bar 0, off the start
+        Jed(At(2024, 1, 1, 10)),    // the first bar, off the start
+        Jed(At(2024, 1, 2, 10)),    // bar 1: no bar before-window
+        Jed(At(2024, 1, 6, 12)),    // Saturday: bar 5
+        Jed(At(2024, 1, 10, 3)),    // bar 7
+        Jed(At(2024, 1, 10, 20)),   // bar 7 again: once
+        Jed(At(2024, 1, 18, 12)),   // bar 13: the last eligible
+        Jed(At(2024, 1, 19, 12)),   // the last bar, off the end
+        Jed(At(2024, 1, 22, 12)),   // after the file
     });
     ASSERT_FALSE(CheckStudyOptions(options, bars));
     const StudyResult result = RunStudy(bars, {group}, options);
@@ -220,7 +220,10 @@ TEST(StudyOptionsCheck, BadValuesAreNamed) {
         {{1, 1}, 10, {}, "horizon 1 is given twice"},
         {{1}, 0, {}, "draws 0"},
         {{30}, 10, {}, "too few for horizon 30"},
-        {{1}, 10, At(2030, 1, 1), "split date 2030-01-01 is outside the file (2024-01-01 .. 2024-02-23)"},
+        {{1},
+         10,
+         At(2030, 1, 1),
+         "split date 2030-01-01 is outside the file (2024-01-01 .. 2024-02-23)"},
         {{1}, 10, At(2024, 1, 1), "split date 2024-01-01 is outside"},
         {{1}, 10, At(2024, 1, 3), "split date 2024-01-03 leaves a period too short"},
     };

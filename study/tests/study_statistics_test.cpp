@@ -169,8 +169,7 @@ TEST(StudyDraws, CancelStopsTheStudy) {
     options.draws = 2000;
     for (int threads : {1, 2}) {
         options.threads = threads;
-        const StudyResult result =
-            RunStudy(bars, groups, options, [](double) { return false; });
+        const StudyResult result = RunStudy(bars, groups, options, [](double) { return false; });
         EXPECT_TRUE(result.cancelled) << threads << " threads";
     }
 }
