@@ -97,7 +97,8 @@ private slots:
                          "&Next Page", "&Go to Date...\tCtrl+G", "-", "&Positions"}));
         QMenu* job = BarMenu(bar, "&Job");
         QCOMPARE(Items(job), (QStringList{"&Job Description", "&Color Settings",
-                                          "&Significant Aspects", "Sky &Events"}));
+                                          "&Significant Aspects", "Sky &Events",
+                                          "Event S&tudy..."}));
         QCOMPARE(
             Items(job->actions().at(1)->menu()),
             (QStringList{"&TitleText", "&Header Text", "&Border", "&Wheel Lines", "Wh&eel Text",
