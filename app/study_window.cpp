@@ -41,8 +41,7 @@ namespace {
 using caelvane::events::EventKind;
 using namespace caelvane::study;
 
-constexpr const char* kKindLabels[] = {"Aspects", "Ingresses", "Stations", "Lunations",
-                                       "Eclipses"};
+constexpr const char* kKindLabels[] = {"Aspects", "Ingresses", "Stations", "Lunations", "Eclipses"};
 
 // One row of the table: a group in one period at one horizon.
 struct StudyRow {
@@ -90,9 +89,9 @@ public:
         return parent.isValid() ? 0 : CStudyWindow::kQ + 1;
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        static const char* const kHeaders[] = {"Group",  "Period", "Horizon", "n",
-                                               "Mean %", "Excess %", "Hit",   "Baseline hit",
-                                               "t",      "p",      "q"};
+        static const char* const kHeaders[] = {"Group",  "Period",   "Horizon", "n",
+                                               "Mean %", "Excess %", "Hit",     "Baseline hit",
+                                               "t",      "p",        "q"};
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
             section <= CStudyWindow::kQ)
             return QString::fromLatin1(kHeaders[section]);
@@ -277,15 +276,15 @@ CStudyWindow::CStudyWindow(PositionSource source, QWidget* parent)
     form->addRow(tr("Split"), splitRow);
     form->addRow(tr("Random &draws"), drawRow);
 
-    m_run = new QPushButton(tr("&Run"), this);
-    connect(m_run, &QPushButton::clicked, this, [this] { Running() ? Cancel() : Run(); });
+    m_runButton = new QPushButton(tr("&Run"), this);
+    connect(m_runButton, &QPushButton::clicked, this, [this] { Running() ? Cancel() : Run(); });
     m_progress = new QProgressBar(this);
     m_progress->setRange(0, 100);
     m_progress->setVisible(false);
     m_note = new QLabel(this);
     m_note->setWordWrap(true);
     auto* runRow = new QHBoxLayout;
-    runRow->addWidget(m_run);
+    runRow->addWidget(m_runButton);
     runRow->addWidget(m_progress, 1);
 
     // The table and its filters.
@@ -451,7 +450,7 @@ void CStudyWindow::Run(bool wait) {
     const bool bySign = m_bySign->isChecked();
     m_cancel = false;
     m_percent = 0;
-    m_run->setText(tr("&Cancel"));
+    m_runButton->setText(tr("&Cancel"));
     m_progress->setValue(0);
     m_progress->setVisible(true);
     m_note->setText(tr("Studying..."));
@@ -468,8 +467,8 @@ void CStudyWindow::Run(bool wait) {
             return std::make_tuple(run, QString::fromStdString(path + ": no bars"), false);
         if (auto bad = CheckStudyOptions(options, run->bars))
             return std::make_tuple(run, QString::fromStdString(path + ": " + *bad), false);
-        finder.startJed = prices::JedOfSeconds(run->bars.times.front() -
-                                               run->bars.times.front() % 86400);
+        finder.startJed =
+            prices::JedOfSeconds(run->bars.times.front() - run->bars.times.front() % 86400);
         finder.endJed = prices::JedOfSeconds(run->bars.times.back() + 86400);
         caelvane::events::FinderResult found;
         try {
@@ -517,7 +516,7 @@ void CStudyWindow::Cancel() {
 
 void CStudyWindow::OnDone(std::shared_ptr<StudyRun> run, QString error, bool cancelled) {
     if (m_worker.joinable()) m_worker.join();
-    m_run->setText(tr("&Run"));
+    m_runButton->setText(tr("&Run"));
     m_progress->setVisible(false);
     if (!error.isEmpty() || cancelled) {
         m_note->setText(cancelled ? tr("Cancelled; the table shows the last finished study.")
@@ -574,7 +573,8 @@ void CStudyWindow::ShowRow(int groupIndex, int periodIndex, int horizonIndex) {
     m_rowReturns = GroupReturns(m_run->bars, period, horizon);
     m_rowBaseline = BaselineReturns(m_run->bars, result.options, period.period, horizon);
     m_pathTitle = m_run->priceName + ": " + label;
-    m_histogramTitle = m_run->priceName + ": " + label + ", " + std::to_string(horizon) + "-bar returns";
+    m_histogramTitle =
+        m_run->priceName + ": " + label + ", " + std::to_string(horizon) + "-bar returns";
     m_pathView->SetDrawer([this](CDrawingDevice& device, int width, int height) {
         DrawPathPlot(device, width, height, m_path, m_pathTitle);
     });
@@ -588,7 +588,8 @@ void CStudyWindow::ShowRow(int groupIndex, int periodIndex, int horizonIndex) {
         const bool used = std::binary_search(period.bars.begin(), period.bars.end(), bar);
         QString line = QString::fromStdString(caelvane::events::FormatUtc(jed));
         if (used) {
-            const double r = m_run->bars.logClose[bar + horizon - 1] - m_run->bars.logClose[bar - 1];
+            const double r =
+                m_run->bars.logClose[bar + horizon - 1] - m_run->bars.logClose[bar - 1];
             line += tr("   %1-bar return %2%").arg(horizon).arg(r * 100, 0, 'f', 2);
         } else if (bar >= 0 && !period.bars.empty() && bar >= period.bars.front() &&
                    bar <= period.bars.back()) {
@@ -599,13 +600,12 @@ void CStudyWindow::ShowRow(int groupIndex, int periodIndex, int horizonIndex) {
         m_events->addItem(line);
     }
     m_events->scrollToBottom();
-    m_recent->setText(
-        period.recentCount > 0
-            ? tr("Last %1 cases: mean %2%, hit rate %3")
-                  .arg(period.recentCount)
-                  .arg(period.recentMean[horizonIndex] * 100, 0, 'f', 3)
-                  .arg(period.recentHitRate[horizonIndex], 0, 'f', 2)
-            : tr("No cases."));
+    m_recent->setText(period.recentCount > 0
+                          ? tr("Last %1 cases: mean %2%, hit rate %3")
+                                .arg(period.recentCount)
+                                .arg(period.recentMean[horizonIndex] * 100, 0, 'f', 3)
+                                .arg(period.recentHitRate[horizonIndex], 0, 'f', 2)
+                          : tr("No cases."));
 }
 
 bool CStudyWindow::ExportTable(const QString& path, QString& error) const {
@@ -667,8 +667,8 @@ bool CStudyWindow::ExportPlots(const QString& path, QString& error) const {
 }
 
 void CStudyWindow::AskExportTable() {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Export Table"), QString(),
-                                                      tr("CSV files (*.csv)"));
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("Export Table"), QString(), tr("CSV files (*.csv)"));
     if (path.isEmpty()) return;
     QString error;
     if (!ExportTable(path, error)) QMessageBox::warning(this, windowTitle(), error);

@@ -99,7 +99,7 @@ private:
     QSpinBox* m_seed = nullptr;
     QComboBox* m_control = nullptr;
     QCheckBox* m_bySign = nullptr;
-    QPushButton* m_run = nullptr;
+    QPushButton* m_runButton = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_note = nullptr;
     QDoubleSpinBox* m_maxQ = nullptr;
