@@ -57,6 +57,7 @@ inline constexpr int kPageNext = 32829;
 inline constexpr int kWindowClose = 32830;
 inline constexpr int kHelpContents = 32831;
 inline constexpr int kFileOpenPrices = 32832;
+inline constexpr int kEventStudy = 32833;
 
 // View (the active CCaelvaneView)
 inline constexpr int kFilePrint = 57607;

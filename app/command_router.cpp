@@ -9,6 +9,7 @@
 #include "app/events_window.h"
 #include "app/main_frame.h"
 #include "app/positions_choice.h"
+#include "app/study_window.h"
 #include "job/caelvane_doc.h"
 #include "job/ui/job_commands.h"
 #include "tools/tool_commands.h"
@@ -41,6 +42,11 @@ void CCaelvaneApp::OnCommand(int id) {
                     return;
                 case cmd::kHelpContents:
                     OnHelpContents();
+                    return;
+                case cmd::kEventStudy:
+                    OpenStudyWindow(PrecisePositionsAvailable() ? PositionSource::Precise
+                                                                : PositionSource::Series,
+                                    m_mainFrame);
                     return;
                 default:
                     return;

@@ -81,6 +81,10 @@ constexpr CommandSpec kCommands[] = {
      "Sky &Events",
      "Find the aspects, ingresses, stations, lunations and eclipses of the job's dates\nSky Events",
      {}},
+    {cmd::kEventStudy,
+     "Event S&tudy...",
+     "What a price series did after each kind of sky event, against chance\nEvent Study",
+     {}},
 
     {cmd::kViewToolbar, "&Toolbar", "Show or hide the toolbar\nToggle ToolBar", {}},
     {cmd::kViewStatusBar, "&Status Bar", "Show or hide the status bar\nToggle StatusBar", {}},
@@ -145,6 +149,7 @@ CommandRoute RouteOf(int id) {
         case cmd::kAppAbout:
         case cmd::kAppExit:
         case cmd::kHelpContents:
+        case cmd::kEventStudy:
             return CommandRoute::App;
         case cmd::kFilePrint:
         case cmd::kFilePrintDirect:

@@ -52,7 +52,7 @@ CMenuBars::CMenuBars(const CCommandActions& actions, QWidget& owner)
          cmd::kColorNotice, cmd::kColorMoonBall, cmd::kColorOverlayCircle, cmd::kColorAllToBlack,
          cmd::kColorStandardDefault});
     m_jobJob->addMenu(m_jobColors);
-    add(m_jobJob, {cmd::kSignificantAspects, cmd::kSkyEvents});
+    add(m_jobJob, {cmd::kSignificantAspects, cmd::kSkyEvents, cmd::kEventStudy});
 
     m_jobView = NewMenu("&View", owner);
     add(m_jobView, {cmd::kViewToolbar, cmd::kViewStatusBar, 0, cmd::kViewZoomIn, cmd::kViewZoomOut,

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/lines_command.h"
+#include "cli/study_command.h"
 
 namespace cli {
 
@@ -15,6 +16,7 @@ std::span<const CommandEntry> Commands() {
         {"pricefeed", kPriceFeedUsage, &RunPriceFeed, kPriceFeedHelp},
         {"render", kRenderUsage, &RunRender, kRenderHelp},
         {"render-prices", kRenderPricesUsage, &RunRenderPrices, kRenderPricesHelp},
+        {"study", kStudyUsage, &RunStudyCommand, kStudyHelp},  // sky events against a market
     };
     return kCommands;
 }

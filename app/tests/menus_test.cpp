@@ -96,8 +96,9 @@ private slots:
                          "&Actual Size\tCtrl+0", "Fit &Page", "Fit &Width", "-", "Pre&vious Page",
                          "&Next Page", "&Go to Date...\tCtrl+G", "-", "&Positions"}));
         QMenu* job = BarMenu(bar, "&Job");
-        QCOMPARE(Items(job), (QStringList{"&Job Description", "&Color Settings",
-                                          "&Significant Aspects", "Sky &Events"}));
+        QCOMPARE(Items(job),
+                 (QStringList{"&Job Description", "&Color Settings", "&Significant Aspects",
+                              "Sky &Events", "Event S&tudy..."}));
         QCOMPARE(
             Items(job->actions().at(1)->menu()),
             (QStringList{"&TitleText", "&Header Text", "&Border", "&Wheel Lines", "Wh&eel Text",

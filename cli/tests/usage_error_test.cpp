@@ -18,7 +18,7 @@ TEST(CommandTable, EveryCommandOnceWithItsUsage) {
         EXPECT_NE(entry.run, nullptr);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"ephem", "events", "job", "lines", "pricefeed",
-                                               "render", "render-prices"}));
+                                               "render", "render-prices", "study"}));
 }
 
 TEST(UsageErrors, OneShapeForEveryCommand) {
