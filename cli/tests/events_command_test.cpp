@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/tests/run_cli.h"
 #include "ephemeris/calendar.h"
+#include "events/event_writers.h"
 #include "events/job_aspects.h"
 #include "job/caelvane_doc.h"
 #include "job/job_file.h"
@@ -203,6 +204,41 @@ TEST(EventsCommand, PreciseByDefaultAndSaysSo) {
         EXPECT_NE(text.find(",solar-total\n"), std::string::npos) << text;
     } else {
         EXPECT_NE(note.find("positions: classic series"), std::string::npos) << note;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+// The files are written as the events are found, a chunk at a time: byte for byte what the
+// whole list makes at once, the calendar with the export's own stamp.
+TEST(EventsCommand, StreamedFilesEqualTheWholeExports) {
+    const auto dir = TempDir();
+    const std::vector<std::string> range = {"--from",     "2024-01-01",  "--to",
+                                            "2024-09-30", "--positions", "series"};
+    cli::EventsRequest request;
+    ASSERT_EQ(Parse(range, request), std::nullopt);
+    const auto events = caelvane::events::FindEvents(request.finder).events;
+    ASSERT_GT(events.size(), 3000u);
+    for (const std::string format : {"csv", "ics"}) {
+        const auto path = dir / ("streamed." + format);
+        std::vector<std::string> args = range;
+        args.insert(args.end(), {"--format", format, "-o", path.string()});
+        ::testing::internal::CaptureStderr();
+        ASSERT_EQ(RunEventsCli(args), 0);
+        ::testing::internal::GetCapturedStderr();
+        const std::string text = ReadFile(path);
+        if (format == "csv") {
+            EXPECT_TRUE(text == caelvane::events::EventsCsv(events));
+            continue;
+        }
+        const std::size_t at = text.find("DTSTAMP:");
+        ASSERT_NE(at, std::string::npos);
+        const std::string stamp = text.substr(at + 8, 16);  // YYYYMMDDTHHMMSSZ
+        const double stampJed =
+            JulianDate(std::stoi(stamp.substr(4, 2)), std::stoi(stamp.substr(6, 2)),
+                       std::stoi(stamp.substr(0, 4)), std::stoi(stamp.substr(9, 2)),
+                       std::stoi(stamp.substr(11, 2))) +
+            std::stoi(stamp.substr(13, 2)) / 86400.0;
+        EXPECT_TRUE(text == caelvane::events::EventsICalendar(events, stampJed));
     }
     std::filesystem::remove_all(dir);
 }
