@@ -586,9 +586,12 @@ void CPriceChartWindow::FindSky() {
     request.retrograde = checked(m_retrograde);
     if (request.bodies.empty()) request.kinds = 0;  // none checked is none, not every body
     if (request.kinds == 0 && request.retrograde.empty()) {
-        m_sky = {};
         m_skyMessage->setText(QString());
-        Apply();
+        // Nothing was marked and nothing is: the chart is not drawn again for it.
+        if (!m_sky.markers.empty() || !m_sky.spans.empty() || !m_sky.error.empty()) {
+            m_sky = {};
+            Apply();
+        }
         emit skySearchFinished();
         return;
     }
