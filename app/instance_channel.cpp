@@ -453,10 +453,13 @@ void CInstanceChannel::Serve(Connection& connection) {
         return;
     }
     const bool taken = m_receiver && m_receiver(files);
+    connection.answered = true;
+    // The sender closes once it has read the answer; the deadline covers one that does not.
+    connection.deadline->stop();
+    connection.deadline->start(kConnectionTimeLimitMs);
+    // Last: a sender already gone makes the write fail, and the socket's disconnected signal,
+    // emitted inside the write, drops the connection there and then. Nothing of `connection`
+    // may be used after this.
     socket->putChar(taken ? kAcknowledge : kDeclined);
     socket->flush();
-    connection.answered = true;
-    connection.deadline->stop();
-    // The sender closes once it has read the answer; the deadline covers one that does not.
-    connection.deadline->start(kConnectionTimeLimitMs);
 }

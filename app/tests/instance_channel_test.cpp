@@ -373,6 +373,35 @@ private slots:
         QCOMPARE(received, 2);
     }
 
+    // Starts that send their request and end at once (a flood of them): writing the answer
+    // finds the sender gone, which drops the connection inside the write; the channel must not
+    // touch it afterwards (it did, and crashed), and goes on serving.
+    void sendersGoneBeforeTheirAnswerAreForgotten() {
+        CInstanceChannel channel;
+        int received = 0;
+        channel.SetReceiver([&](const QList<QByteArray>&) {
+            ++received;
+            return true;
+        });
+        QVERIFY(channel.Listen("gone"));
+        const QString path = CInstanceChannel::SocketPath("gone");
+        const QByteArray request = Frame(kMagic, 1, {QFile::encodeName(m_dir.filePath("g.cvj"))});
+        for (int batch = 0; batch < 10; ++batch) {
+            for (int i = 0; i < 10; ++i) {
+                const int fd = Connect(path);
+                QVERIFY(fd >= 0);
+                QCOMPARE(::send(fd, request.constData(), static_cast<size_t>(request.size()),
+                                MSG_NOSIGNAL),
+                         static_cast<ssize_t>(request.size()));
+                ::close(fd);
+            }
+            QTRY_COMPARE(received, (batch + 1) * 10);
+        }
+        QTRY_COMPARE(channel.OpenConnections(), 0);
+        QVERIFY(HandOverServed("gone", {QFile::encodeName(m_dir.filePath("g.cvj"))}));
+        QCOMPARE(received, 101);
+    }
+
     void aBarrageOfMissingFilesGivesOneMessageAfterTheCurrentDialog() {
         CCaelvaneDoc saved;
         const QString good = apptest::WriteJob(m_dir, "good.cvj", saved);
