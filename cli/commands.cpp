@@ -3,11 +3,19 @@
 #include <cstdio>
 
 #include "cli/lines_command.h"
+#ifdef CAELVANE_HAVE_NATAL
+#include "cli/atlas_command.h"
+#include "cli/chart_command.h"
+#endif
 
 namespace cli {
 
 std::span<const CommandEntry> Commands() {
     static const CommandEntry kCommands[] = {
+#ifdef CAELVANE_HAVE_NATAL
+        {"atlas", kAtlasUsage, &RunAtlas, kAtlasHelp},
+        {"chart", kChartUsage, &RunChart, kChartHelp},
+#endif
         {"ephem", kEphemUsage, &RunEphem, kEphemHelp},
         {"events", kEventsUsage, &RunEvents},  // sky events of a date range
         {"job", kJobUsage, &RunJob, kJobHelp},
