@@ -6,6 +6,7 @@
 #ifdef CAELVANE_HAVE_NATAL
 #include "cli/atlas_command.h"
 #include "cli/chart_command.h"
+#include "cli/render_chart_command.h"
 #endif
 
 namespace cli {
@@ -22,6 +23,9 @@ std::span<const CommandEntry> Commands() {
         {"lines", kLinesUsage, &RunLines, kLinesHelp},  // planetary price levels as CSV
         {"pricefeed", kPriceFeedUsage, &RunPriceFeed, kPriceFeedHelp},
         {"render", kRenderUsage, &RunRender, kRenderHelp},
+#ifdef CAELVANE_HAVE_NATAL
+        {"render-chart", kRenderChartUsage, &RunRenderChart, kRenderChartHelp},
+#endif
         {"render-prices", kRenderPricesUsage, &RunRenderPrices, kRenderPricesHelp},
     };
     return kCommands;

@@ -150,6 +150,8 @@ std::string FileError(const char* what, const std::string& path, int code) {
 }  // namespace
 
 std::string ChartFileText(const std::vector<Horoscope>& charts) {
+    // Written in the order a reader of the file expects, format and version first.
+    using Json = nlohmann::ordered_json;
     Json document = Json::object();
     document["format"] = kChartFileFormat;
     document["version"] = kChartFileVersion;

@@ -1,19 +1,20 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, ASan + UBSan) and runs each from its corpus, sharing SECONDS
 # (default 60) between them: the job-file loader, the job's text form, the price file and the
-# price feed's CSV, the price chart's bar files, and the arguments of lines and render-prices.
+# price feed's CSV, the price chart's bar files, the arguments of lines and render-prices, and
+# the horoscope file.
 # New inputs go to scratch folders, so the corpora in the tree stay as they are; a crash leaves
 # its input in build/fuzz/findings and fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 targets=(job_load_fuzz:job job_text_fuzz:text price_text_fuzz:price ohlc_reader_fuzz:ohlc
-         lines_args_fuzz:lines)
+         lines_args_fuzz:lines chart_file_fuzz:charts)
 share=$((seconds / ${#targets[@]}))
 [ "$share" -ge 1 ] || share=1
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target job_load_fuzz job_text_fuzz price_text_fuzz ohlc_reader_fuzz \
-    lines_args_fuzz
+    lines_args_fuzz chart_file_fuzz
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p build/fuzz/findings

@@ -189,3 +189,48 @@ TEST(AtlasCommand, PrintsPlacesAsCsv) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ChartCommand, RenderChartDrawsTheWheelOrRefusesNamingTheValue) {
+    ASSERT_EQ(Cli({"chart", "new", "-o", File(), "--name", "London 1975", "--date", "1975-06-14",
+                   "--time", "08:30", "--place", "London"})
+                  .status,
+              0);
+    Captured c = Cli(
+        {"render-chart", File(), "--transits", "2024-06-14T12:00", "--format", "trace", "-o", "-"});
+    ASSERT_EQ(c.status, 0) << c.err;
+    EXPECT_EQ(c.out.substr(0, 6), "begin\n");
+    EXPECT_EQ(c.out.substr(c.out.size() - 4), "end\n");
+    EXPECT_NE(c.out.find("font DejaVu Sans"), std::string::npos);
+    // The Sun's symbol, U+2609, as the trace escapes its bytes.
+    EXPECT_NE(c.out.find("\"\\xe2\\x98\\x89\""), std::string::npos);
+    EXPECT_NE(c.out.find("Transits 2024-06-14 12:00 UTC"), std::string::npos);
+    const std::string png = (m_folder / "wheel.png").string();
+    c = Cli({"render-chart", File(), "--solar-arc", "2024-06-14", "-o", png});
+    ASSERT_EQ(c.status, 0) << c.err;
+    EXPECT_EQ(ReadAll(png).substr(1, 3), "PNG");
+    const struct {
+        std::vector<std::string> args;
+        const char* expected;
+    } kCases[] = {
+        {{"--transits", "2024-06-14", "-o", "x.png"}, "not '2024-06-14'"},
+        {{"--progressed", "2024-13-01", "-o", "x.png"}, "not '2024-13-01'"},
+        {{"--transits", "2024-06-14T12:00", "--solar-arc", "2024-06-14", "-o", "x.png"},
+         "give one of"},
+        {{"--name", "Paris", "-o", "x.png"}, "no chart named 'Paris'"},
+        {{"-o", "x.gif"}, "'x.gif' is none of"},
+        {{"--houses", "vedic", "-o", "x.png"}, "not 'vedic'"},
+        {{"--width", "10", "-o", "x.png"}, "not '10'"},
+    };
+    for (const auto& k : kCases) {
+        std::vector<std::string> args = {"render-chart", File()};
+        args.insert(args.end(), k.args.begin(), k.args.end());
+        const Captured r = Cli(args);
+        EXPECT_EQ(r.status, cli::kUsageError) << k.expected << ": " << r.err;
+        EXPECT_NE(r.err.find(k.expected), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(fs::exists("x.png"));
+}
+
+}  // namespace
