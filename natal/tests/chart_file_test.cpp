@@ -1,9 +1,11 @@
 #include "natal/chart_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -181,6 +183,31 @@ TEST(ChartFile, LoadErrorsNameTheFile) {
         EXPECT_NE(error.find("\"" + c.path + "\""), std::string::npos) << error;
         EXPECT_NE(error.find(c.expected), std::string::npos) << error;
     }
+}
+
+// A disk that fills up while the file is written: the write fails, the old file stays whole
+// and no temporary file is left beside it.
+TEST(ChartFile, AFullDiskLeavesTheOldFile) {
+    TempFolder folder;
+    const std::string path = (folder.Path() / "charts.json").string();
+    std::string error;
+    ASSERT_TRUE(SaveChartFile(path, SampleCharts(), error)) << error;
+    const std::string before = ReadAll(path);
+    std::vector<Horoscope> many;
+    for (int i = 0; i < 200; ++i) many.push_back(SampleCharts()[0]);
+    struct rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 2000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool written = SaveChartFile(path, many, error);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(written);
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
 }
 
 TEST(ChartFile, AFailedSaveLeavesTheOldFile) {
