@@ -128,7 +128,9 @@ CNatalEditDialog::CNatalEditDialog(const natal::Horoscope& horoscope, QWidget* p
     auto* form = new QFormLayout;
     form->addRow(tr("&Name:"), m_name);
     form->addRow(tr("&Date:"), m_date);
-    form->addRow(tr("&Time:"), timeRow);
+    auto* timeLabel = new QLabel(tr("&Time:"), this);
+    timeLabel->setBuddy(m_time);
+    form->addRow(timeLabel, timeRow);
     form->addRow(tr("&Find place:"), m_search);
     form->addRow(QString(), m_places);
     form->addRow(tr("&Place:"), m_placeName);
@@ -159,7 +161,7 @@ CNatalEditDialog::CNatalEditDialog(const natal::Horoscope& horoscope, QWidget* p
     connect(m_longitude, &QDoubleSpinBox::valueChanged, this, &CNatalEditDialog::UpdateStatus);
     connect(m_zone, &QComboBox::editTextChanged, this, &CNatalEditDialog::UpdateStatus);
     UpdateStatus();
-    resize(560, sizeHint().height());
+    resize(720, sizeHint().height());
 }
 
 void CNatalEditDialog::SearchAtlas() {

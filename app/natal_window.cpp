@@ -27,6 +27,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTextBrowser>
@@ -91,7 +92,11 @@ CNatalWindow::CNatalWindow(std::vector<natal::Horoscope> charts, const QString& 
     m_ringUtc = NowMinute();
     m_view = new CNatalWheelView(this);
     m_view->setObjectName(QStringLiteral("wheel"));
-    setCentralWidget(m_view);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setWidget(m_view);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setAlignment(Qt::AlignCenter);
+    setCentralWidget(m_scroll);
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("natalStatus"));
     statusBar()->addWidget(m_status, 1);
@@ -164,7 +169,6 @@ void CNatalWindow::BuildPanel() {
     keys->setObjectName(QStringLiteral("keys"));
 
     auto* layout = new QVBoxLayout(panel);
-    layout->addWidget(new QLabel(tr("Charts:"), panel));
     layout->addWidget(m_list, 1);
     layout->addLayout(buttons);
     layout->addLayout(form);
@@ -220,6 +224,16 @@ void CNatalWindow::BuildMenus() {
     QAction* copy = edit->addAction(tr("&Copy"), this, &CNatalWindow::OnCopy);
     copy->setShortcut(QKeySequence::Copy);
     copy->setStatusTip(tr("Put the wheel on the clipboard as an image"));
+
+    // The drawing's own keys; the menu names them.
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    QAction* zoomIn = view->addAction(tr("Zoom &In"), this, [this] { Zoom(1.25); });
+    zoomIn->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+="))});
+    QAction* zoomOut = view->addAction(tr("Zoom &Out"), this, [this] { Zoom(0.8); });
+    zoomOut->setShortcut(QKeySequence(QStringLiteral("Ctrl+-")));
+    QAction* fit = view->addAction(tr("&Fit Window"), this, [this] { Zoom(0.0); });
+    fit->setShortcut(QKeySequence(QStringLiteral("Ctrl+0")));
 
     QMenu* chart = menuBar()->addMenu(tr("&Chart"));
     QAction* add = chart->addAction(tr("&Add Chart..."), this, &CNatalWindow::OnAddChart);
@@ -407,6 +421,23 @@ void CNatalWindow::SetHouseOverride(std::optional<natal::HouseSystem> system) {
         m_houses->setCurrentIndex(m_houses->findData(system ? static_cast<int>(*system) : -1));
     }
     Recompute();
+}
+
+void CNatalWindow::Zoom(double factor) {
+    const natal::WheelOptions& options = m_view->Options();
+    if (factor <= 0.0) {
+        m_zoom = 0.0;
+        m_scroll->setWidgetResizable(true);
+        return;
+    }
+    const double shown = m_zoom > 0.0
+                             ? m_zoom
+                             : std::min(static_cast<double>(m_view->width()) / options.width,
+                                        static_cast<double>(m_view->height()) / options.height);
+    m_zoom = std::clamp(shown * factor, 0.2, 4.0);
+    m_scroll->setWidgetResizable(false);
+    m_view->resize(static_cast<int>(options.width * m_zoom),
+                   static_cast<int>(options.height * m_zoom));
 }
 
 void CNatalWindow::SetOrbs(const natal::OrbTable& orbs) {

@@ -24,6 +24,7 @@ class QDateTimeEdit;
 class QLabel;
 class QListWidget;
 class QPrinter;
+class QScrollArea;
 
 namespace caelvane {
 class CQtHostServices;
@@ -77,6 +78,8 @@ public:
     // The house system shown instead of the chart's own, or none.
     void SetHouseOverride(std::optional<natal::HouseSystem> system);
     void SetOrbs(const natal::OrbTable& orbs);
+    // Zooms the wheel by `factor` (scrolling when larger than the window); 0 fits the window.
+    void Zoom(double factor);
 
     // The status bar's texts: the keys or the last problem, and the positions' source.
     QString StatusText() const;
@@ -117,6 +120,8 @@ private:
     std::unique_ptr<QPrinter> m_printer;
 
     CNatalWheelView* m_view = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    double m_zoom = 0.0;  // 0: fit the window
     QListWidget* m_list = nullptr;
     QComboBox* m_houses = nullptr;
     QComboBox* m_ring = nullptr;
