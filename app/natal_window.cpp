@@ -103,8 +103,7 @@ CNatalWindow::CNatalWindow(std::vector<natal::Horoscope> charts, const QString& 
     m_source = new QLabel(this);
     m_source->setObjectName(QStringLiteral("source"));
     statusBar()->addPermanentWidget(m_source);
-    const std::string source = caelvane::swiss::SwissDataDescription();
-    m_source->setText(tr("Positions: %1").arg(Text(source)));
+    m_source->setText(tr("Positions: %1").arg(Text(caelvane::swiss::SwissDataDescription())));
     m_source->setToolTip(
         tr("The precise source; without its data files the library falls back "
            "to its analytic theory and Chiron is left out"));
@@ -361,6 +360,14 @@ void CNatalWindow::Recompute() {
         ShowStatus(Text(error), true);
         return;
     }
+    // The data files cover a span of years; outside it the library's analytic theory speaks.
+    QString source = tr("Positions: %1").arg(Text(caelvane::swiss::SwissDataDescription()));
+    for (const std::string& note : chart.notes) {
+        if (note.find("analytic theory") != std::string::npos) {
+            source += tr(" (this chart: the analytic theory)");
+        }
+    }
+    m_source->setText(source);
     natal::SecondRing ring;
     if (m_ringKind != natal::RingKind::None &&
         !natal::MakeSecondRing(chart, m_ringKind, natal::JulianDayOfUtc(m_ringUtc), ring, error)) {

@@ -127,6 +127,7 @@ bool BodiesAt(double jdUt, const Houses* houses, std::vector<ChartPoint>& bodies
         return false;
     }
     swiss::SwissEphemerisLock lock;
+    bool analytic = false;
     for (const NatalBody& body : NatalBodies()) {
         swiss::BodyState state;
         std::string why;
@@ -139,6 +140,7 @@ bool BodiesAt(double jdUt, const Houses* houses, std::vector<ChartPoint>& bodies
             error = std::string("no position of ") + body.name + ": " + why;
             return false;
         }
+        analytic = analytic || state.analytic;
         ChartPoint point;
         point.name = body.name;
         point.glyph = body.glyph;
@@ -148,6 +150,12 @@ bool BodiesAt(double jdUt, const Houses* houses, std::vector<ChartPoint>& bodies
         point.declination = state.declination;
         if (houses != nullptr) point.house = HouseOf(point.longitude, houses->cusps);
         bodies.push_back(point);
+    }
+    // The chart says so when the data files did not cover it: the analytic theory is good to
+    // an arc second or so for the planets, less for the Moon far from our time.
+    if (analytic && notes != nullptr) {
+        notes->push_back("positions from the library's analytic theory: no data file covers " +
+                         IsoUtc(UtcOfJulianDay(jdUt)).substr(0, 10));
     }
     return true;
 }

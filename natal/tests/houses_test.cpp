@@ -8,6 +8,7 @@
 
 #include <cmath>
 
+#include "ephemeris/swiss/swiss_ephemeris.h"
 #include "natal/natal_chart.h"
 
 namespace natal {
@@ -235,6 +236,28 @@ TEST(Houses, BodiesSitInTheHouseThatHoldsThem) {
         int house;
     } kCases[] = {{350, 1}, {359.99, 1}, {0, 1}, {19.99, 1}, {20, 2}, {349.99, 12}, {200, 8}};
     for (const auto& c : kCases) EXPECT_EQ(HouseOf(c.lon, cusps), c.house) << c.lon;
+}
+
+TEST(NatalChart, SaysWhenTheDataFilesDoNotCoverIt) {
+    if (!caelvane::swiss::SwissDataFilesPresent()) GTEST_SKIP() << "no data files";
+    const struct {
+        int year;
+        bool analytic;
+    } kCases[] = {{1975, false}, {2399, false}, {1500, true}, {2600, true}};
+    for (const auto& c : kCases) {
+        Horoscope h;
+        h.name = "x";
+        h.local = {c.year, 6, 14, 8, 30, 0};
+        h.zone = "+00:00";
+        NatalChart chart;
+        std::string error;
+        ASSERT_TRUE(ComputeNatalChart(h, std::nullopt, chart, error)) << error;
+        bool noted = false;
+        for (const std::string& note : chart.notes) {
+            noted = noted || note.find("analytic theory") != std::string::npos;
+        }
+        EXPECT_EQ(noted, c.analytic) << c.year;
+    }
 }
 
 TEST(Houses, SystemKeysRoundTrip) {
