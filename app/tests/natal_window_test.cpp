@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QImage>
@@ -193,6 +194,38 @@ private slots:
         QVERIFY2(fixture.host.messages.front().contains(path),
                  qPrintable(fixture.host.messages.front()));
         QCOMPARE(Bytes(path), content);
+    }
+
+    void aChangeThatCannotBeWrittenIsToldAndKept() {
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        QDir dir(m_dir.path());
+        dir.mkpath("kept");
+        const QString path = m_dir.filePath("kept/charts.json");
+        std::string error;
+        QVERIFY(natal::SaveChartFile(QFile::encodeName(path).toStdString(), {London()}, error));
+        const QByteArray before = Bytes(path);
+        QVERIFY(fixture.App().OpenHoroscopeFile(path));
+        CNatalWindow* window = OnlyWindow(fixture);
+        // The folder gives way to a plain file of its name: no write can reach the file.
+        QVERIFY(dir.rename("kept", "away"));
+        {
+            QFile blocker(m_dir.filePath("kept"));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(!window->DuplicateChart(0));
+        QCOMPARE(fixture.host.messages.size(), 1);
+        QVERIFY2(fixture.host.messages.front().contains(path),
+                 qPrintable(fixture.host.messages.front()));
+        QVERIFY(window->IsModified());
+        QCOMPARE(window->Charts().size(), std::size_t{2});
+        // With the folder back, Save writes both charts.
+        QVERIFY(QFile::remove(m_dir.filePath("kept")));
+        QVERIFY(dir.rename("away", "kept"));
+        QCOMPARE(Bytes(path), before);
+        QVERIFY(window->Save());
+        QVERIFY(!window->IsModified());
+        QCOMPARE(Names(Load(path)), (QStringList{"London birth", "London birth (2)"}));
+        window->close();
     }
 
     void ambiguousOrSkippedTimeIsAsked_data() {
