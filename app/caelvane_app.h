@@ -37,6 +37,9 @@ struct CAppOptions {
     PrintDialogFunction printDialog;                        // empty: the system's print dialog
     CFilePrompts filePrompts;                               // empty members: the file dialogs
     std::function<QString(QWidget* parent)> priceFileName;  // empty: the Open Prices dialog
+    // empty: the Open Horoscopes dialog, and the save dialog of a new horoscope file
+    std::function<QString(QWidget* parent)> horoscopeFileName;
+    std::function<QString(QWidget* parent, const QString& suggested)> horoscopeSaveName;
     // Where the program's complaints go when it shows no window (--print): empty, standard
     // error. One call per complaint, without the program's name.
     std::function<void(const QString&)> errorOutput;
@@ -89,6 +92,11 @@ public:
     void OnFileOpenPrices();
     // `onlyIfBars`: a file without bars is passed over silently (see OpenPriceChart).
     CPriceChartWindow* OpenPriceFile(const QString& path, bool onlyIfBars = false);
+    // File > New Horoscope and File > Open Horoscopes (natal_commands.cpp): a horoscope
+    // window, new or of a chart file; false when none opened.
+    bool OnFileNewHoroscope();
+    bool OnFileOpenHoroscopes();
+    bool OpenHoroscopeFile(const QString& path);
     // Where the price chart windows keep their choices per data file.
     CPriceChartSettingsStore& PriceSettings() const { return *m_priceSettings; }
     // Files handed over by later starts wait here and are opened together once the program is

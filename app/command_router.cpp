@@ -31,6 +31,14 @@ void CCaelvaneApp::OnCommand(int id) {
                 case cmd::kFileOpenPrices:
                     OnFileOpenPrices();
                     return;
+#ifdef CAELVANE_WITH_NATAL
+                case cmd::kFileNewHoroscope:
+                    OnFileNewHoroscope();
+                    return;
+                case cmd::kFileOpenHoroscopes:
+                    OnFileOpenHoroscopes();
+                    return;
+#endif
                 case cmd::kFilePrintSetup:
                     OnFilePrintSetup();
                     return;

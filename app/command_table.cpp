@@ -14,6 +14,14 @@ constexpr CommandSpec kCommands[] = {
      "Open Pr&ices...",
      "Open a file of price bars (CSV) as a chart with planetary lines\nOpen Prices",
      {}},
+    {cmd::kFileNewHoroscope,
+     "Ne&w Horoscope...",
+     "Enter a birth (or a first trade) and see its natal wheel\nNew Horoscope",
+     {}},
+    {cmd::kFileOpenHoroscopes,
+     "Open &Horoscopes...",
+     "Open a file of natal charts with their wheels and transits\nOpen Horoscopes",
+     {}},
     {cmd::kFileClose, "&Close", "Close the active document\nClose", {}},
     {cmd::kFileSave, "&Save\tCtrl+S", "Save the active document\nSave", {"Ctrl+S"}},
     {cmd::kFileSaveAs, "Save &As...", "Save the active document with a new name\nSave As", {}},
@@ -145,6 +153,8 @@ CommandRoute RouteOf(int id) {
         case cmd::kFileNew:
         case cmd::kFileOpen:
         case cmd::kFileOpenPrices:
+        case cmd::kFileNewHoroscope:
+        case cmd::kFileOpenHoroscopes:
         case cmd::kFilePrintSetup:
         case cmd::kAppAbout:
         case cmd::kAppExit:

@@ -23,8 +23,9 @@ CMenuBars::CMenuBars(const CCommandActions& actions, QWidget& owner)
     m_recentPlaceholder->setEnabled(false);
 
     m_mainFile = NewMenu("&File", owner);
-    add(m_mainFile,
-        {cmd::kFileNew, cmd::kFileOpen, cmd::kFileOpenPrices, 0, cmd::kFilePrintSetup, 0});
+    add(m_mainFile, {cmd::kFileNew, cmd::kFileOpen, cmd::kFileOpenPrices});
+    AddHoroscopes(m_mainFile);
+    add(m_mainFile, {0, cmd::kFilePrintSetup, 0});
     AddRecentFiles(m_mainFile);
     add(m_mainFile, {0, cmd::kAppExit});
     m_mainView = NewMenu("&View", owner);
@@ -33,9 +34,11 @@ CMenuBars::CMenuBars(const CCommandActions& actions, QWidget& owner)
     add(m_mainHelp, {cmd::kAppAbout});
 
     m_jobFile = NewMenu("&File", owner);
-    add(m_jobFile, {cmd::kFileNew, cmd::kFileOpen, cmd::kFileOpenPrices, cmd::kFileClose,
-                    cmd::kFileSave, cmd::kFileSaveAs, 0, cmd::kFilePrint, cmd::kFilePrintPreview,
-                    cmd::kFilePrintSetup, 0, cmd::kFileExportPage, cmd::kFileExportAll, 0});
+    add(m_jobFile, {cmd::kFileNew, cmd::kFileOpen, cmd::kFileOpenPrices});
+    AddHoroscopes(m_jobFile);
+    add(m_jobFile, {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs, 0, cmd::kFilePrint,
+                    cmd::kFilePrintPreview, cmd::kFilePrintSetup, 0, cmd::kFileExportPage,
+                    cmd::kFileExportAll, 0});
     AddRecentFiles(m_jobFile);
     add(m_jobFile, {0, cmd::kAppExit});
     m_jobEdit = NewMenu("&Edit", owner);
@@ -69,6 +72,15 @@ QMenu* CMenuBars::NewMenu(const char* title, QWidget& owner) {
     // Prompts of the items go to the status bar; tool tips belong to the toolbar only.
     menu->setToolTipsVisible(false);
     return menu;
+}
+
+void CMenuBars::AddHoroscopes(QMenu* menu) {
+#ifdef CAELVANE_WITH_NATAL
+    menu->addAction(m_actions.Action(cmd::kFileNewHoroscope));
+    menu->addAction(m_actions.Action(cmd::kFileOpenHoroscopes));
+#else
+    (void)menu;
+#endif
 }
 
 void CMenuBars::AddRecentFiles(QMenu* menu) {

@@ -29,6 +29,8 @@ public:
 private:
     QMenu* NewMenu(const char* title, QWidget& owner);
     void AddRecentFiles(QMenu* menu);
+    // New Horoscope and Open Horoscopes, in builds with natal charts.
+    void AddHoroscopes(QMenu* menu);
     void Fill(QMenuBar& bar, const std::vector<QAction*>& items);
 
     const CCommandActions& m_actions;

@@ -4,17 +4,29 @@
 
 #include "cli/lines_command.h"
 #include "cli/study_command.h"
+#ifdef CAELVANE_HAVE_NATAL
+#include "cli/atlas_command.h"
+#include "cli/chart_command.h"
+#include "cli/render_chart_command.h"
+#endif
 
 namespace cli {
 
 std::span<const CommandEntry> Commands() {
     static const CommandEntry kCommands[] = {
+#ifdef CAELVANE_HAVE_NATAL
+        {"atlas", kAtlasUsage, &RunAtlas, kAtlasHelp},
+        {"chart", kChartUsage, &RunChart, kChartHelp},
+#endif
         {"ephem", kEphemUsage, &RunEphem, kEphemHelp},
         {"events", kEventsUsage, &RunEvents},  // sky events of a date range
         {"job", kJobUsage, &RunJob, kJobHelp},
         {"lines", kLinesUsage, &RunLines, kLinesHelp},  // planetary price levels as CSV
         {"pricefeed", kPriceFeedUsage, &RunPriceFeed, kPriceFeedHelp},
         {"render", kRenderUsage, &RunRender, kRenderHelp},
+#ifdef CAELVANE_HAVE_NATAL
+        {"render-chart", kRenderChartUsage, &RunRenderChart, kRenderChartHelp},
+#endif
         {"render-prices", kRenderPricesUsage, &RunRenderPrices, kRenderPricesHelp},
         {"study", kStudyUsage, &RunStudyCommand, kStudyHelp},  // sky events against a market
     };

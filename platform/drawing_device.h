@@ -35,6 +35,10 @@ public:
     virtual void Circle(int x, int y, int radius, int fill) = 0;
     // Single-byte text in the pen colour, the top-left corner of its character cell at (x, y).
     virtual void Text(int x, int y, std::string_view text) = 0;
+    // The same for text in UTF-8, for drawings that are not chart pages (the natal wheel's
+    // astrological symbols). A device without its own takes the bytes as Text does; the trace
+    // so records them as escaped bytes.
+    virtual void TextUtf8(int x, int y, std::string_view text) { Text(x, y, text); }
 
     // A rectangle filled in the pen colour, edges included; corners in any order. Chart pages
     // never use it. Devices that have no filled shapes of their own get it as rows of lines.

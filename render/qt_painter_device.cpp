@@ -381,16 +381,26 @@ void CQtPainterDevice::FillRect(int x1, int y1, int x2, int y2) {
 }
 
 void CQtPainterDevice::Text(int x, int y, std::string_view text) {
+    DrawText(x, y, text, false);
+}
+
+void CQtPainterDevice::TextUtf8(int x, int y, std::string_view text) {
+    DrawText(x, y, text, true);
+}
+
+void CQtPainterDevice::DrawText(int x, int y, std::string_view text, bool utf8) {
     // A transparent background: blanks leave no mark.
     if (text.find_first_not_of(' ') == std::string_view::npos) return;
     PreparePen();
     FlushLines();
     // Texts are looked up by the font's number and their own bytes: no conversion on a hit.
     m_textKey.assign(reinterpret_cast<const char*>(&m_fontId), sizeof m_fontId);
+    m_textKey.push_back(utf8 ? 'u' : 'l');
     m_textKey.append(text);
     // Chart texts are single-byte; the page's characters are those of Latin-1.
-    const auto toString = [text] {
-        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    const auto toString = [text, utf8] {
+        return utf8 ? QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
+                    : QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     };
     // Text takes the pen's colour; (x, y) is the top left corner of its character cell.
     if (m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Raster) {

@@ -30,6 +30,7 @@ public:
     void Line(int x1, int y1, int x2, int y2) override;
     void Circle(int x, int y, int radius, int fill) override;
     void Text(int x, int y, std::string_view text) override;
+    void TextUtf8(int x, int y, std::string_view text) override;
     void FillRect(int x1, int y1, int x2, int y2) override;
 
 private:
@@ -70,6 +71,7 @@ private:
     std::string m_fontKey;               // resolution and request of the current font
     quint64 m_fontId = 0;                // its number in the font cache
     std::string m_textKey;               // work space of Text
+    void DrawText(int x, int y, std::string_view text, bool utf8);
 
     struct FontEntry {
         QFont font;

@@ -9,6 +9,7 @@ packages=(
   fonts-liberation fontconfig tzdata
   xvfb xauth poppler-utils imagemagick librsvg2-bin
   libswe-dev swe-basic-data python3-icalendar
+  nlohmann-json3-dev libhowardhinnant-date-dev libgeonames-dev
 )
 missing=()
 for p in "${packages[@]}"; do

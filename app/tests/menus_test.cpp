@@ -21,6 +21,12 @@ using apptest::ShownTitle;
 
 namespace {
 
+#ifdef CAELVANE_WITH_NATAL
+const QStringList kHoroscopeItems{"Ne&w Horoscope...", "Open &Horoscopes..."};
+#else
+const QStringList kHoroscopeItems;
+#endif
+
 QStringList BarTitles(QMenuBar* bar) {
     QStringList titles;
     for (QAction* action : bar->actions()) titles.append(action->text());
@@ -56,9 +62,10 @@ private slots:
         AppFixture fixture(m_dir.filePath("profile.ini"));
         QMenuBar* bar = fixture.Frame().menuBar();
         QCOMPARE(BarTitles(bar), (QStringList{"&File", "&View", "&Help"}));
-        QCOMPARE(Items(BarMenu(bar, "&File")),
-                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open Pr&ices...", "-",
-                              "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
+        QCOMPARE(
+            Items(BarMenu(bar, "&File")),
+            (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open Pr&ices..."} + kHoroscopeItems +
+             QStringList{"-", "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(Items(BarMenu(bar, "&View")), (QStringList{"&Toolbar", "&Status Bar"}));
         QCOMPARE(Items(BarMenu(bar, "&Help")), QStringList{"&About Caelvane..."});
         const CCommandActions& actions = fixture.Frame().Actions();
@@ -83,11 +90,12 @@ private slots:
                  (QStringList{"&File", "&Edit", "&Job", "&View", "&Window", "&AutoRun", "&Help"}));
         // "&AutoRun" is an item of the bar itself.
         QCOMPARE(BarMenu(bar, "&AutoRun"), nullptr);
-        QCOMPARE(Items(BarMenu(bar, "&File")),
-                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open Pr&ices...", "&Close",
-                              "&Save\tCtrl+S", "Save &As...", "-", "&Print...\tCtrl+P",
-                              "Print Pre&view", "P&rint Setup...", "-", "&Export Page...",
-                              "Export A&ll Pages...", "-", "Recent File", "-", "E&xit"}));
+        QCOMPARE(
+            Items(BarMenu(bar, "&File")),
+            (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open Pr&ices..."} + kHoroscopeItems +
+             QStringList{"&Close", "&Save\tCtrl+S", "Save &As...", "-", "&Print...\tCtrl+P",
+                         "Print Pre&view", "P&rint Setup...", "-", "&Export Page...",
+                         "Export A&ll Pages...", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(Items(BarMenu(bar, "&Edit")),
                  (QStringList{"Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
         QCOMPARE(

@@ -32,6 +32,8 @@ AppFixture::AppFixture(const QString& profilePath, const QString& instanceName) 
     };
     options.filePrompts.openFileName = [](QWidget*) { return QString(); };
     options.priceFileName = [this](QWidget*) { return priceFilePath; };
+    options.horoscopeFileName = [this](QWidget*) { return horoscopeFilePath; };
+    options.horoscopeSaveName = [this](QWidget*, const QString&) { return horoscopeSavePath; };
     options.filePrompts.saveFileName = [this](QWidget*, const QString& suggested) {
         saveAsSuggestions.append(suggested);
         return saveAsPath;

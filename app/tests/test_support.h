@@ -83,6 +83,9 @@ public:
     QList<bool> exportAllPagesAsked;
     // The Open Prices dialog's stand-in.
     QString priceFilePath;
+    // The Open Horoscopes and save dialogs' stand-ins.
+    QString horoscopeFilePath;
+    QString horoscopeSavePath;
     std::unique_ptr<CCaelvaneApp> app;
 };
 

@@ -17,8 +17,13 @@ TEST(CommandTable, EveryCommandOnceWithItsUsage) {
             << entry.usage;
         EXPECT_NE(entry.run, nullptr);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"ephem", "events", "job", "lines", "pricefeed",
-                                               "render", "render-prices", "study"}));
+    std::vector<std::string> expected = {"ephem",     "events", "job",          "lines",
+                                         "pricefeed", "render", "render-prices", "study"};
+#ifdef CAELVANE_HAVE_NATAL
+    expected.insert(expected.begin(), {"atlas", "chart"});
+    expected.insert(expected.end() - 2, "render-chart");
+#endif
+    EXPECT_EQ(names, expected);
 }
 
 TEST(UsageErrors, OneShapeForEveryCommand) {

@@ -128,4 +128,83 @@ bool CalcEcliptic(const SwissEphemerisLock& /*held*/, double jdUt, int body, Cen
     return true;
 }
 
+bool CalcBodyState(const SwissEphemerisLock& /*held*/, double jdUt, int body, BodyState& out,
+                   std::string* error) {
+    out = BodyState{};
+    if (!SwissDateInRange(jdUt)) {
+        if (error != nullptr) *error = "date outside the library's range";
+        return false;
+    }
+    double ecliptic[6] = {};
+    double equatorial[6] = {};
+    char message[AS_MAXCH] = {};
+    const int32 returned = swe_calc_ut(jdUt, body, SEFLG_SWIEPH | SEFLG_SPEED, ecliptic, message);
+    if (returned < 0 || !std::isfinite(ecliptic[0]) || !std::isfinite(ecliptic[1]) ||
+        !std::isfinite(ecliptic[3])) {
+        if (error != nullptr) *error = message[0] != '\0' ? message : "no position";
+        return false;
+    }
+    const int32 returnedEq =
+        swe_calc_ut(jdUt, body, SEFLG_SWIEPH | SEFLG_EQUATORIAL, equatorial, message);
+    if (returnedEq < 0 || !std::isfinite(equatorial[0]) || !std::isfinite(equatorial[1])) {
+        if (error != nullptr) *error = message[0] != '\0' ? message : "no position";
+        return false;
+    }
+    out.longitude = ecliptic[0];
+    out.latitude = ecliptic[1];
+    out.longitudeSpeed = ecliptic[3];
+    out.rightAscension = equatorial[0];
+    out.declination = equatorial[1];
+    out.analytic = (returned & SEFLG_MOSEPH) != 0;
+    return true;
+}
+
+bool CalcHouses(const SwissEphemerisLock& /*held*/, double jdUt, double latitude, double longitude,
+                char system, HouseCusps& out, std::string* error) {
+    out = HouseCusps{};
+    if (!SwissDateInRange(jdUt)) {
+        if (error != nullptr) *error = "date outside the library's range";
+        return false;
+    }
+    if (!(latitude >= -90.0 && latitude <= 90.0 && longitude >= -180.0 && longitude <= 180.0)) {
+        if (error != nullptr) *error = "place outside the globe";
+        return false;
+    }
+    double cusps[13] = {};
+    double ascmc[10] = {};
+    char message[AS_MAXCH] = {};
+    int32 returned = swe_houses_ex2(jdUt, 0, latitude, longitude, system, cusps, ascmc, nullptr,
+                                    nullptr, message);
+    if (returned < 0) {
+        // The library gives Porphyry where the asked system has no cusps; ask for them by name
+        // so that the answer does not rest on that habit.
+        out.undefined = true;
+        returned = swe_houses_ex2(jdUt, 0, latitude, longitude, 'O', cusps, ascmc, nullptr, nullptr,
+                                  message);
+        if (returned < 0) {
+            if (error != nullptr) *error = message[0] != '\0' ? message : "no house cusps";
+            return false;
+        }
+    }
+    for (int i = 0; i < 12; ++i) out.cusps[i] = cusps[i + 1];
+    out.ascendant = ascmc[SE_ASC];
+    out.midheaven = ascmc[SE_MC];
+    out.armc = ascmc[SE_ARMC];
+    out.vertex = ascmc[SE_VERTEX];
+    for (double value : out.cusps) {
+        if (!std::isfinite(value)) {
+            if (error != nullptr) *error = "no house cusps";
+            return false;
+        }
+    }
+    return true;
+}
+
+double TrueObliquity(const SwissEphemerisLock& /*held*/, double jdUt) {
+    double values[6] = {};
+    char message[AS_MAXCH] = {};
+    swe_calc_ut(jdUt, SE_ECL_NUT, 0, values, message);
+    return values[0];
+}
+
 }  // namespace caelvane::swiss

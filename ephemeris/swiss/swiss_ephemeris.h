@@ -65,4 +65,37 @@ struct EclipticPosition {
 bool CalcEcliptic(const SwissEphemerisLock& held, double jdUt, int body, Centre centre,
                   EclipticPosition& out, std::string* error = nullptr);
 
+// A body for a horoscope: the ecliptic place and its daily motion, and the equatorial place
+// (right ascension, declination), all apparent, geocentric, true equinox of date, at a UT
+// instant. Speeds in degrees per day. False as CalcEcliptic.
+struct BodyState {
+    double longitude = 0;       // degrees, 0..360
+    double latitude = 0;        // degrees, -90..90
+    double longitudeSpeed = 0;  // degrees per day, negative while retrograde
+    double rightAscension = 0;  // degrees, 0..360
+    double declination = 0;     // degrees, -90..90
+    bool analytic = false;
+};
+bool CalcBodyState(const SwissEphemerisLock& held, double jdUt, int body, BodyState& out,
+                   std::string* error = nullptr);
+
+// House cusps and angles at a UT instant and a place (latitude north and longitude east
+// positive, degrees), for one of the library's house-system letters ('P' Placidus, 'K', 'E',
+// 'W', 'O', 'R', 'C', 'B', 'T', 'M', 'X'). Longitudes in degrees 0..360, true equinox of date.
+// `undefined` is set when the library could not compute the asked system there (Placidus and
+// Koch inside the polar circles) and gave Porphyry cusps instead.
+struct HouseCusps {
+    double cusps[12] = {};  // cusp 1 first
+    double ascendant = 0;
+    double midheaven = 0;
+    double armc = 0;  // right ascension of the meridian, degrees
+    double vertex = 0;
+    bool undefined = false;
+};
+bool CalcHouses(const SwissEphemerisLock& held, double jdUt, double latitude, double longitude,
+                char system, HouseCusps& out, std::string* error = nullptr);
+
+// The true obliquity of the ecliptic at a UT instant, degrees.
+double TrueObliquity(const SwissEphemerisLock& held, double jdUt);
+
 }  // namespace caelvane::swiss
