@@ -17,7 +17,7 @@ TEST(CommandTable, EveryCommandOnceWithItsUsage) {
             << entry.usage;
         EXPECT_NE(entry.run, nullptr);
     }
-    std::vector<std::string> expected = {"ephem",     "events", "job",          "lines",
+    std::vector<std::string> expected = {"ephem",     "events", "job",           "lines",
                                          "pricefeed", "render", "render-prices", "study"};
 #ifdef CAELVANE_HAVE_NATAL
     expected.insert(expected.begin(), {"atlas", "chart"});
