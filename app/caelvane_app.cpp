@@ -30,6 +30,7 @@
 #include "app/menu_bars.h"
 #include "app/positions_choice.h"
 #include "app/price_chart_settings.h"
+#include "app/price_chart_view.h"
 #include "app/price_chart_window.h"
 #include "app/recent_file_list.h"
 #include "app/status_bar.h"
@@ -385,6 +386,31 @@ void CCaelvaneApp::OnFileOpenPrices() {
     const QString path = m_options.priceFileName ? m_options.priceFileName(m_mainFrame)
                                                  : AskPriceFileName(m_mainFrame);
     if (!path.isEmpty()) OpenPriceFile(path);
+}
+
+CPriceChartWindow* CCaelvaneApp::ShowOnPriceChart(const QString& path, double seconds) {
+    CPriceChartWindow* chart = OpenPriceFile(path);
+    if (chart == nullptr) return nullptr;
+    const QPointer<CPriceChartWindow> shown(chart);
+    const auto centre = [shown, seconds] {
+        if (!shown) return;
+        prices::ChartWindow window = shown->View()->ChartWindow();
+        constexpr double kHalfSpan = 45 * 86400.0;
+        window.timeLeft = seconds - kHalfSpan;
+        window.timeRight = seconds + kHalfSpan;
+        shown->View()->SetChartWindow(window);
+    };
+    if (chart->Reading()) {
+        QObject::connect(
+            chart, &CPriceChartWindow::readingFinished, chart,
+            [centre](bool read) {
+                if (read) centre();
+            },
+            Qt::SingleShotConnection);
+    } else {
+        centre();
+    }
+    return chart;
 }
 
 CPriceChartWindow* CCaelvaneApp::OpenPriceFile(const QString& path, bool onlyIfBars) {

@@ -92,6 +92,9 @@ public:
     void OnFileOpenPrices();
     // `onlyIfBars`: a file without bars is passed over silently (see OpenPriceChart).
     CPriceChartWindow* OpenPriceFile(const QString& path, bool onlyIfBars = false);
+    // Opens (or brings forward) the chart of the price file at `path` and centres it on the
+    // moment `seconds` (since 1970 UT), three months wide, once the file is read.
+    CPriceChartWindow* ShowOnPriceChart(const QString& path, double seconds);
     // File > New Horoscope and File > Open Horoscopes (natal_commands.cpp): a horoscope
     // window, new or of a chart file; false when none opened.
     bool OnFileNewHoroscope();

@@ -51,11 +51,17 @@ void CCaelvaneApp::OnCommand(int id) {
                 case cmd::kHelpContents:
                     OnHelpContents();
                     return;
-                case cmd::kEventStudy:
-                    OpenStudyWindow(PrecisePositionsAvailable() ? PositionSource::Precise
-                                                                : PositionSource::Series,
-                                    m_mainFrame);
+                case cmd::kEventStudy: {
+                    CStudyWindow* study =
+                        OpenStudyWindow(PrecisePositionsAvailable() ? PositionSource::Precise
+                                                                    : PositionSource::Series,
+                                        m_mainFrame);
+                    QObject::connect(study, &CStudyWindow::eventChosen, this,
+                                     [this](const QString& file, double seconds) {
+                                         ShowOnPriceChart(file, seconds);
+                                     });
                     return;
+                }
                 default:
                     return;
             }

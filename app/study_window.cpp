@@ -334,6 +334,9 @@ CStudyWindow::CStudyWindow(PositionSource source, QWidget* parent)
     m_pathView = new CStudyPlotView(this);
     m_histogramView = new CStudyPlotView(this);
     m_events = new QListWidget(this);
+    m_events->setToolTip(tr("Double click shows the event on the chart of the price file"));
+    connect(m_events, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { ChooseEvent(m_events->row(item)); });
     m_recent = new QLabel(this);
     auto* eventsBox = new QWidget(this);
     auto* eventsLayout = new QVBoxLayout(eventsBox);
@@ -487,6 +490,7 @@ void CStudyWindow::Run(bool wait) {
             return !m_cancel.load();
         });
         run->priceName = QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+        run->pricePath = path;
         run->source = finder.source;
         run->events = found.events.size();
         run->bothFrames = finder.geocentric && finder.heliocentric;
@@ -598,7 +602,8 @@ void CStudyWindow::ShowRow(int groupIndex, int periodIndex, int horizonIndex) {
         } else {
             line += tr("   left out");
         }
-        m_events->addItem(line);
+        auto* item = new QListWidgetItem(line, m_events);
+        item->setData(Qt::UserRole, jed);
     }
     m_events->scrollToBottom();
     m_recent->setText(period.recentCount > 0
@@ -682,6 +687,15 @@ void CStudyWindow::AskExportPlots() {
     if (path.isEmpty()) return;
     QString error;
     if (!ExportPlots(path, error)) QMessageBox::warning(this, windowTitle(), error);
+}
+
+bool CStudyWindow::ChooseEvent(int row) {
+    const QListWidgetItem* item = m_events->item(row);
+    if (item == nullptr || !m_run) return false;
+    const double jed = item->data(Qt::UserRole).toDouble();
+    emit eventChosen(QString::fromStdString(m_run->pricePath),
+                     static_cast<double>(caelvane::events::UnixSeconds(jed)));
+    return true;
 }
 
 CStudyWindow* OpenStudyWindow(PositionSource source, QWidget* parent) {

@@ -34,6 +34,7 @@ struct StudyRun {
     caelvane::study::StudyBars bars;
     caelvane::study::StudyResult result;
     std::string priceName;
+    std::string pricePath;
     PositionSource source = PositionSource::Series;
     std::size_t events = 0;
     bool bothFrames = false;
@@ -53,6 +54,10 @@ public:
     void SetKinds(caelvane::events::KindSet kinds);
     void SetDraws(int draws);
     void SetSplit(const QDate& date);  // invalid: none
+
+    // Shows the event of row `row` of the event list on a price chart of the study's file
+    // (double click): emits eventChosen. False when there is no such row.
+    bool ChooseEvent(int row);
 
     // Starts the study; with `wait`, returns when it is done (tests).
     void Run(bool wait = false);
@@ -78,6 +83,8 @@ public:
     bool ExportPlots(const QString& path, QString& error) const;
 
 signals:
+    // An event to show on the price chart of `priceFile`, at `unixSeconds` UT.
+    void eventChosen(const QString& priceFile, double unixSeconds);
     void studyFinished();
 
 private:

@@ -133,17 +133,6 @@ private:
     double m_low = 0, m_high = 0;
 };
 
-double NiceStep(double raw) {
-    if (!(raw > 0.0) || !std::isfinite(raw)) return 1.0;
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    const double fraction = raw / magnitude;
-    const double nice = fraction <= 1.0   ? 1.0
-                        : fraction <= 2.0 ? 2.0
-                        : fraction <= 5.0 ? 5.0
-                                          : 10.0;
-    return nice * magnitude;
-}
-
 void SelectFont(CDrawingDevice& device, int pixels, int bold) {
     device.SelectFont("Arial", pixels * kUnitsPerPixel, bold);
 }
@@ -1291,6 +1280,17 @@ std::string FormatBarTime(double seconds, bool withClock) {
         std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
     }
     return text;
+}
+
+double NiceStep(double raw) {
+    if (!(raw > 0.0) || !std::isfinite(raw)) return 1.0;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    const double fraction = raw / magnitude;
+    const double nice = fraction <= 1.0   ? 1.0
+                        : fraction <= 2.0 ? 2.0
+                        : fraction <= 5.0 ? 5.0
+                                          : 10.0;
+    return nice * magnitude;
 }
 
 }  // namespace prices

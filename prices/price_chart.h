@@ -193,6 +193,10 @@ std::string CheckChart(const PriceSeries& series, const ChartWindow& window, boo
 void DrawPriceChart(CDrawingDevice& device, const PriceSeries& series, const ChartOptions& options,
                     const CChartFrame& frame, ChartCache& cache);
 
+// The step of 1, 2 or 5 times a power of ten nearest above `raw`, for axis ticks; 1 for a step
+// that is not a positive finite number.
+double NiceStep(double raw);
+
 // Text for the readouts and axis labels.
 std::string FormatPrice(double price, double step);
 std::string FormatBarTime(double seconds, bool withClock);

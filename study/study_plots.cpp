@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/colorref.h"
+#include "prices/price_chart.h"
 
 namespace caelvane::study {
 
@@ -25,17 +26,6 @@ int U(double pixels) {
 }
 int UY(double pixels) {
     return -U(pixels);
-}
-
-double NiceStep(double raw) {
-    if (!(raw > 0.0) || !std::isfinite(raw)) return 1.0;
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    const double fraction = raw / magnitude;
-    const double nice = fraction <= 1.0   ? 1.0
-                        : fraction <= 2.0 ? 2.0
-                        : fraction <= 5.0 ? 5.0
-                                          : 10.0;
-    return nice * magnitude;
 }
 
 std::string Number(double value, double step) {
@@ -61,7 +51,7 @@ void Font(CDrawingDevice& device, int pixels, int bold) {
 // The frame, the value grid of the y axis with labels, and the title.
 void DrawAxes(CDrawingDevice& device, const Area& area, const std::string& title,
               const std::string& yLabel) {
-    const double step = NiceStep((area.y1 - area.y0) / 6);
+    const double step = prices::NiceStep((area.y1 - area.y0) / 6);
     device.SetPenWidth(kPlotUnitsPerPixel);
     Font(device, kFontPixels, 0);
     for (double y = std::ceil(area.y0 / step) * step; y <= area.y1 + step * 1e-9; y += step) {
@@ -239,7 +229,7 @@ void DrawReturnHistogram(CDrawingDevice& device, int width, int height,
     device.Line(U(area.X(mean(events))), UY(area.top), U(area.X(mean(events))), UY(area.bottom));
 
     Font(device, kFontPixels, 0);
-    const double step = NiceStep((high - low) / 6);
+    const double step = prices::NiceStep((high - low) / 6);
     for (double x = std::ceil(low / step) * step; x <= high + step * 1e-9; x += step) {
         device.SetPenColor(kAxisColor);
         device.Line(U(area.X(x)), UY(area.bottom), U(area.X(x)), UY(area.bottom + 4));

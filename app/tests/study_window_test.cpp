@@ -13,6 +13,8 @@
 #include <cmath>
 
 #include "app/command_ids.h"
+#include "app/price_chart_view.h"
+#include "app/price_chart_window.h"
 #include "app/tests/app_tests.h"
 #include "app/tests/test_support.h"
 
@@ -91,6 +93,34 @@ private slots:
         QVERIFY2(window.ExportPlots(m_dir.filePath("plots.svg"), error), qPrintable(error));
         QVERIFY(!window.ExportPlots(m_dir.filePath("plots.gif"), error));
         QVERIFY(error.contains("plots.gif"));
+    }
+
+    // A double click on an event of the chosen row shows it on the chart of the price file:
+    // the window is opened and centred on the event's moment.
+    void anEventIsShownOnThePriceChart() {
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        QCOMPARE(fixture.App().InitInstance({}), std::nullopt);
+        fixture.App().OnCommand(cmd::kEventStudy);
+        auto* window = fixture.Frame().findChild<CStudyWindow*>();
+        QVERIFY(window != nullptr);
+        window->SetPriceFile(kDax);
+        window->SetKinds(KindBit(EventKind::Lunation));
+        window->SetDraws(100);
+        window->Run(true);
+        QVERIFY2(window->Study() != nullptr, qPrintable(window->Note()));
+        window->SelectRow(0);
+        QSignalSpy chosen(window, &CStudyWindow::eventChosen);
+        QVERIFY(!window->ChooseEvent(1 << 20));
+        QVERIFY(window->ChooseEvent(0));
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen[0][0].toString(), kDax);
+        const double seconds = chosen[0][1].toDouble();
+        QTRY_VERIFY(fixture.Frame().findChild<CPriceChartWindow*>() != nullptr);
+        auto* chart = fixture.Frame().findChild<CPriceChartWindow*>();
+        QTRY_VERIFY(!chart->Reading());
+        const prices::ChartWindow shown = chart->View()->ChartWindow();
+        QCOMPARE((shown.timeLeft + shown.timeRight) / 2, seconds);
+        QCOMPARE(shown.timeRight - shown.timeLeft, 90 * 86400.0);
     }
 
     void cancelStopsAStudy() {
