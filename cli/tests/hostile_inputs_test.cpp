@@ -142,9 +142,8 @@ TEST_F(HostileInputs, AFifoNamedLikeABarFileIsRefusedAtOnce) {
 
 // A NUL byte in a field shows in the message as \x00 instead of ending it there.
 TEST_F(HostileInputs, ControlBytesInAFieldAreShownEscaped) {
-    const std::string csv = Write("nul.csv", std::string("Date,Open,High,Low,Close\n"
-                                                         "2024-06-03,1\0x,4,0.5,3\n",
-                                                         50));
+    static const char kText[] = "Date,Open,High,Low,Close\n2024-06-03,1\0x,4,0.5,3\n";
+    const std::string csv = Write("nul.csv", std::string(kText, sizeof kText - 1));
     std::string message;
     EXPECT_EQ(Run({"render-prices", csv, "--format", "trace", "-o", Path("c.trace")}, message), 1);
     EXPECT_NE(message.find("'1\\x00x'"), std::string::npos) << message;
