@@ -2,7 +2,7 @@
 # Installs what Caelvane needs to build, test and run on Debian 12.
 set -euo pipefail
 packages=(
-  build-essential cmake git pkg-config
+  build-essential cmake git pkg-config ccache
   qt6-base-dev qt6-svg-dev libgl-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
