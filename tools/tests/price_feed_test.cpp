@@ -409,11 +409,16 @@ private slots:
                 (announced += process.readAllStandardError()).contains("pricefeed: writing "),
                 10000);
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path), 10000);
-            int reads = 0;
-            for (; reads < 3000; ++reads) {
+            // Plain reads, without the reader's own second look: every one must find a whole
+            // line, which only a writer that replaces the file can promise.
+            for (int reads = 0; reads < 3000; ++reads) {
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QByteArray text = file.readAll();
+                QVERIFY2(text.endsWith('\n'), text.constData());
                 PriceReading reading;
                 std::string error;
-                QVERIFY2(ReadPriceFile(path.toStdString(), reading, error), error.c_str());
+                QVERIFY2(ParsePriceText(text.toStdString(), reading, error), error.c_str());
             }
             if (interrupt) {
                 ::kill(static_cast<pid_t>(process.processId()), SIGINT);
