@@ -57,6 +57,7 @@ int GroupingSign(const SkyEvent& event, PositionSource source) {
         case EventKind::Eclipse:
             return SignOfLongitude(BodyLongitude(event.jed, -10, source));
         case EventKind::Aspect:
+        case EventKind::Transit:
             break;
     }
     return -1;
