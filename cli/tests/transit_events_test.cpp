@@ -4,9 +4,12 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <set>
 #include <sstream>
 
@@ -19,6 +22,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using caelvane::events::EventKind;
 
 struct Captured {
     int status;
@@ -142,6 +146,71 @@ TEST_F(TransitEvents, TheChartsPointsAreItsBodiesAndAngles) {
               std::nullopt);
     EXPECT_EQ(request.finder.natalPoints.size(), points.size());
     EXPECT_EQ(request.finder.kinds, caelvane::events::kAllKinds);
+}
+
+// A study of transits: each natal point a group of its own. Closes gain 1.5% on the bar of
+// every Moon conjunct natal Moon; that group stands out and the Moon's conjunctions to the other
+// points do not.
+TEST_F(TransitEvents, StudyGroupsTransitsByNatalPoint) {
+    std::vector<caelvane::events::NatalPoint> points;
+    ASSERT_EQ(cli::NatalPointsOf(m_file, "London birth", points), std::nullopt);
+    caelvane::events::FinderOptions finder;
+    finder.startJed = JulianDate(1, 3, 2000, 0, 0);
+    finder.endJed = JulianDate(1, 1, 2008, 0, 0);
+    finder.kinds = caelvane::events::KindBit(EventKind::Transit);
+    finder.heliocentric = false;
+    finder.bodies = {-10};
+    finder.angles = {0};
+    finder.natalPoints = points;
+    finder.source = caelvane::events::DefaultEventSource();
+    std::set<std::int64_t> planted;
+    for (const auto& event : caelvane::events::FindEvents(finder).events)
+        if (event.natal == "Moon")
+            planted.insert(static_cast<std::int64_t>(std::floor(event.jed - 2440587.5)));
+    ASSERT_GT(planted.size(), 90u);
+
+    const std::string prices = (m_folder / "prices.csv").string();
+    {
+        std::ofstream out(prices);
+        out << "Date,Close\n";
+        std::mt19937_64 random(5);
+        std::normal_distribution<double> noise(0.0, 0.01);
+        double level = std::log(1000.0);
+        bool first = true;
+        for (std::int64_t day = DaysFromCivil(2000, 1, 3); day < DaysFromCivil(2008, 1, 1); ++day) {
+            // Every day a bar, so that an event's bar is its own day.
+            if (!first) level += noise(random) + (planted.count(day) ? 0.015 : 0.0);
+            first = false;
+            int y = 0, m = 0, d = 0;
+            CivilFromDays(day, y, m, d);
+            char line[64];
+            std::snprintf(line, sizeof line, "%04d-%02d-%02d,%.6f\n", y, m, d, std::exp(level));
+            out << line;
+        }
+    }
+    const Captured c = Cli({"study", prices, "--kinds", "transit", "--bodies", "Moon", "--aspects",
+                            "0", "--horizons", "1", "--draws", "2000", "--natal", m_file,
+                            "--natal-name", "London birth"});
+    ASSERT_EQ(c.status, 0) << c.err;
+    const std::vector<std::string> rows = Split(c.out, '\n');
+    ASSERT_GT(rows.size(), 1u);
+    std::set<std::string> groups;
+    for (std::size_t i = 1; i + 1 < rows.size(); ++i) {
+        const std::vector<std::string> f = Split(rows[i], ',');
+        ASSERT_EQ(f.size(), 18u) << rows[i];
+        EXPECT_EQ(f[0], "transit");
+        EXPECT_EQ(f[1], "Moon");
+        EXPECT_TRUE(groups.insert(f[2] + " " + f[5]).second) << "twice: " << rows[i];
+        const bool significant = std::stod(f[17]) < 0.01;
+        EXPECT_EQ(significant, f[2] == "natal Moon") << rows[i];
+    }
+    // Every point direct (the Moon never turns).
+    EXPECT_EQ(groups.size(), points.size());
+    // Transits need a chart in the study too.
+    EXPECT_EQ(Cli({"study", prices, "--kinds", "transit"}).status, 2);
+    const Captured unnamed = Cli({"study", prices, "--kinds", "transit", "--natal", m_file});
+    EXPECT_EQ(unnamed.status, 2);
+    EXPECT_NE(unnamed.err.find("--natal-name"), std::string::npos) << unnamed.err;
 }
 
 }  // namespace
