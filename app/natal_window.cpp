@@ -739,6 +739,10 @@ CNatalWindow* OpenNatalWindow(const QString& path, caelvane::CQtHostServices& ho
     return window;
 }
 
+bool IsHoroscopeFileName(const QString& path) {
+    return QFileInfo(path).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) == 0;
+}
+
 CNatalWindow* NewNatalWindow(caelvane::CQtHostServices& host, QWidget* parent,
                              CNatalWindow::SaveNamePrompt askSaveName, bool askFirst) {
     auto* window = new CNatalWindow({}, QString(), host, parent, std::move(askSaveName));

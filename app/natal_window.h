@@ -144,3 +144,5 @@ CNatalWindow* NewNatalWindow(caelvane::CQtHostServices& host, QWidget* parent,
                              CNatalWindow::SaveNamePrompt askSaveName = {}, bool askFirst = true);
 // The Open Horoscopes dialog; empty when cancelled.
 QString AskHoroscopeFileName(QWidget* parent);
+// Whether a file dropped or named on the command line is taken for a horoscope file (*.json).
+bool IsHoroscopeFileName(const QString& path);

@@ -8,14 +8,18 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <cmath>
 
 #include "app/command_ids.h"
@@ -194,6 +198,46 @@ private slots:
         QVERIFY2(fixture.host.messages.front().contains(path),
                  qPrintable(fixture.host.messages.front()));
         QCOMPARE(Bytes(path), content);
+    }
+
+    // A file of horoscopes named on the command line or dropped on the main window opens in a
+    // horoscope window (once: a second open raises it); a damaged one is named and left alone.
+    void horoscopeFilesOpenFromTheCommandLineAndByDrop() {
+        const QString good = m_dir.filePath("first trades.json");
+        std::string error;
+        QVERIFY(natal::SaveChartFile(QFile::encodeName(good).toStdString(), {London()}, error));
+        const QString damaged = m_dir.filePath("damaged.JSON");
+        {
+            QFile file(damaged);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("{\"format\": \"caelvane-horoscopes\", ");
+        }
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        QCOMPARE(fixture.App().InitInstance({good}), std::nullopt);
+        CNatalWindow* window = OnlyWindow(fixture);
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->FilePath(), good);
+        // No new job besides: the file opened.
+        QVERIFY(fixture.App().Template().Documents().empty());
+
+        // Both in one drop: they open in order, so once the damaged one is told the good one
+        // has been opened again.
+        {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(good), QUrl::fromLocalFile(damaged)});
+            QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QCoreApplication::sendEvent(&fixture.Frame(), &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent event(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton,
+                             Qt::NoModifier);
+            QCoreApplication::sendEvent(&fixture.Frame(), &event);
+        }
+        QTRY_COMPARE(fixture.host.messages.size(), 1);
+        QVERIFY2(fixture.host.messages.front().contains(damaged),
+                 qPrintable(fixture.host.messages.front()));
+        QCOMPARE(fixture.Frame().findChildren<CNatalWindow*>().size(), 1);
+        QCOMPARE(Bytes(damaged), QByteArray("{\"format\": \"caelvane-horoscopes\", "));
     }
 
     void aChangeThatCannotBeWrittenIsToldAndKept() {
