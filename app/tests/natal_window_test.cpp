@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -27,6 +28,7 @@
 #include "app/natal_wheel_view.h"
 #include "app/tests/app_tests.h"
 #include "app/tests/test_support.h"
+#include "natal/aspects.h"
 #include "natal/chart_file.h"
 #include "natal/natal_chart.h"
 #include "testing/modal_dialog.h"
@@ -238,6 +240,48 @@ private slots:
                  qPrintable(fixture.host.messages.front()));
         QCOMPARE(fixture.Frame().findChildren<CNatalWindow*>().size(), 1);
         QCOMPARE(Bytes(damaged), QByteArray("{\"format\": \"caelvane-horoscopes\", "));
+    }
+
+    // The orb table and the Houses choice outlive the window: the next one, of any file, starts
+    // with them; a damaged value in the profile is passed over for the defaults.
+    void orbsAndHousesAreKeptInTheProfile() {
+        const QString path = m_dir.filePath("kept.json");
+        std::string error;
+        QVERIFY(natal::SaveChartFile(QFile::encodeName(path).toStdString(), {London()}, error));
+        natal::OrbTable changed;
+        changed.orb[static_cast<int>(natal::AspectKind::Trine)] = 4.5;
+        changed.orb[static_cast<int>(natal::AspectKind::Sextile)] = 0;
+        {
+            AppFixture fixture(m_dir.filePath("kept.ini"));
+            QVERIFY(fixture.App().OpenHoroscopeFile(path));
+            CNatalWindow* window = OnlyWindow(fixture);
+            QVERIFY(window != nullptr);
+            QCOMPARE(window->HouseOverride(), std::nullopt);
+            window->SetOrbs(changed);
+            window->SetHouseOverride(natal::HouseSystem::Koch);
+            window->close();
+        }
+        {
+            AppFixture fixture(m_dir.filePath("kept.ini"));
+            QVERIFY(fixture.App().OpenHoroscopeFile(path));
+            CNatalWindow* window = OnlyWindow(fixture);
+            QVERIFY(window != nullptr);
+            QVERIFY(window->View()->Options().orbs.orb == changed.orb);
+            QCOMPARE(window->HouseOverride(), std::optional(natal::HouseSystem::Koch));
+            // Back to the chart's own houses is kept too.
+            window->SetHouseOverride(std::nullopt);
+            window->close();
+            fixture.App().Profile().setValue("Horoscope/Orbs", "trine=99");
+        }
+        {
+            AppFixture fixture(m_dir.filePath("kept.ini"));
+            QVERIFY(fixture.App().OpenHoroscopeFile(path));
+            CNatalWindow* window = OnlyWindow(fixture);
+            QVERIFY(window != nullptr);
+            QVERIFY(window->View()->Options().orbs.orb == natal::OrbTable{}.orb);
+            QCOMPARE(window->HouseOverride(), std::nullopt);
+            QVERIFY(fixture.host.messages.isEmpty());
+        }
     }
 
     void aChangeThatCannotBeWrittenIsToldAndKept() {

@@ -166,5 +166,38 @@ TEST(Aspects, TightestWithinOrb) {
     EXPECT_TRUE(FindAspects(points, none).empty());
 }
 
+TEST(Aspects, OrbTableRoundTripsThroughItsTextAndRefusesDamage) {
+    OrbTable changed;
+    changed.orb[static_cast<int>(AspectKind::Trine)] = 6.5;
+    changed.orb[static_cast<int>(AspectKind::SemiSquare)] = 0;
+    changed.orb[static_cast<int>(AspectKind::Quincunx)] = 15;
+    const std::string text = OrbTableText(changed);
+    EXPECT_EQ(text.substr(0, 40), "conjunction=8;opposition=8;trine=6.5;squ");
+    OrbTable read;
+    ASSERT_TRUE(ParseOrbTable(text, read)) << text;
+    EXPECT_EQ(read.orb, changed.orb);
+    // Names in any order; those not named keep their default.
+    ASSERT_TRUE(ParseOrbTable("square=3;conjunction=10", read));
+    EXPECT_EQ(read.Of(AspectKind::Square), 3);
+    EXPECT_EQ(read.Of(AspectKind::Conjunction), 10);
+    EXPECT_EQ(read.Of(AspectKind::Trine), OrbTable{}.Of(AspectKind::Trine));
+    ASSERT_TRUE(ParseOrbTable("", read));
+    EXPECT_EQ(read.orb, OrbTable{}.orb);
+
+    const char* const kDamaged[] = {
+        "conjunction=16",  "conjunction=-1",
+        "conjunction=nan", "conjunction=",
+        "conjunction",     "conjunction=8;conjunction=7",
+        "quintile=2",      "trine=7;;square=6",
+        "trine=7x",        "=7",
+        "trine=1e999",
+    };
+    for (const char* damaged : kDamaged) {
+        OrbTable kept = changed;
+        EXPECT_FALSE(ParseOrbTable(damaged, kept)) << damaged;
+        EXPECT_EQ(kept.orb, changed.orb) << damaged;
+    }
+}
+
 }  // namespace
 }  // namespace natal
