@@ -28,6 +28,9 @@
 #include "app/instance_channel.h"
 #include "app/main_frame.h"
 #include "app/menu_bars.h"
+#ifdef CAELVANE_WITH_NATAL
+#include "app/natal_window.h"
+#endif
 #include "app/positions_choice.h"
 #include "app/price_chart_settings.h"
 #include "app/price_chart_view.h"
@@ -177,6 +180,12 @@ CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) 
     });
     connect(m_mainFrame, &CMainFrame::filesDropped, this, [this](const QStringList& paths) {
         for (const QString& path : paths) {
+#ifdef CAELVANE_WITH_NATAL
+            if (IsHoroscopeFileName(path)) {
+                OpenHoroscopeFile(path);
+                continue;
+            }
+#endif
             // Text files are as often notes as bars: one that holds none is left alone.
             if (IsPriceFileName(path))
                 OpenPriceFile(path, IsTextFileName(path));
@@ -440,6 +449,10 @@ bool CCaelvaneApp::OpenNativeFileOrPrices(const QByteArray& path) {
     // A CSV file named on the command line or handed over by a later start is a bar file, as
     // when it is dropped; everything else is taken for a job.
     const QString name = QFile::decodeName(path);
+#ifdef CAELVANE_WITH_NATAL
+    // A horoscope file opens in a horoscope window.
+    if (IsHoroscopeFileName(name)) return OpenHoroscopeFile(name);
+#endif
     if (IsPriceFileName(name) && !IsTextFileName(name)) return OpenPriceFile(name) != nullptr;
     return OpenNativeFile(path) != nullptr;
 }

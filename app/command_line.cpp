@@ -76,11 +76,13 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments) {
 QString CommandLineUsage() {
     return QStringLiteral(
         "usage: caelvane [FILE.cvj]\n"
+        "       caelvane FILE.json                     (a file of horoscopes)\n"
         "       caelvane --print FILE.cvj              (also /p FILE.cvj)\n"
         "       caelvane --print-to PRINTER FILE.cvj   (also /pt PRINTER FILE.cvj)\n"
         "       caelvane --version | --help\n"
         "\n"
         "Without a file, starts with a new job. With a file, opens it (in the running\n"
-        "program when there is one). --print prints every page of the job on the default\n"
-        "printer, --print-to on the named printer, and ends.\n");
+        "program when there is one); a .json file of horoscopes opens in a horoscope\n"
+        "window. --print prints every page of the job on the default printer, --print-to\n"
+        "on the named printer, and ends.\n");
 }

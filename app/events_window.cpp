@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -32,6 +33,11 @@
 #include "events/job_aspects.h"
 #include "job/caelvane_doc.h"
 #include "platform/atomic_file.h"
+
+#ifdef CAELVANE_WITH_NATAL
+#include "natal/chart_file.h"
+#include "natal/natal_chart.h"
+#endif
 
 using caelvane::events::EventKind;
 using caelvane::events::KindBit;
@@ -80,7 +86,7 @@ int SecondNamed(const SkyEvent& event) {
 QString AngleText(const SkyEvent& event) {
     if (event.angle < 0) return {};
     QString text = QString::fromStdString(caelvane::events::FormatAngle(event.angle));
-    if (event.kind != EventKind::Aspect) return text;
+    if (event.kind != EventKind::Aspect && event.kind != EventKind::Transit) return text;
     if (const auto name = caelvane::events::AspectName(event.angle))
         text += QStringLiteral(" (%1)").arg(QString::fromStdString(*name));
     return text;
@@ -121,9 +127,10 @@ int DetailRank(caelvane::events::EventDetail detail) {
 }
 
 int KindRank(EventKind kind) {
-    static const std::array<int, 5> kRanks = [] {
-        std::array<std::string, 5> names;
-        for (std::size_t i = 0; i < 5; ++i)
+    constexpr std::size_t kCount = caelvane::events::kKindCount;
+    static const std::array<int, kCount> kRanks = [] {
+        std::array<std::string, kCount> names;
+        for (std::size_t i = 0; i < kCount; ++i)
             names[i] = caelvane::events::KindName(static_cast<EventKind>(i));
         return AlphabeticRanks(names);
     }();
@@ -304,6 +311,8 @@ QVariant CEventsTableModel::data(const QModelIndex& index, int role) const {
         case kBody1:
             return QString::fromLatin1(caelvane::events::BodyName(FirstNamed(event)));
         case kBody2:
+            if (event.kind == EventKind::Transit)
+                return QString::fromStdString(caelvane::events::SecondBodyName(event));
             return QString::fromLatin1(caelvane::events::BodyName(SecondNamed(event)));
         case kAngle:
             return AngleText(event);
@@ -382,7 +391,7 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
     m_kindButton = new QToolButton(this);
     m_kindButton->setPopupMode(QToolButton::InstantPopup);
     QStringList kinds;
-    for (int k = 0; k < 5; ++k)
+    for (int k = 0; k < caelvane::events::kKindCount; ++k)
         kinds << QString::fromLatin1(caelvane::events::KindName(static_cast<EventKind>(k)));
     m_kindMenu = CheckMenu(m_kindButton, kinds);
     m_bodyButton = new QToolButton(this);
@@ -394,7 +403,7 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
         CheckAll(m_kindMenu, action);
         caelvane::events::KindSet set = 0;
         const auto actions = m_kindMenu->actions();
-        for (int k = 0; k < 5; ++k)
+        for (int k = 0; k < caelvane::events::kKindCount; ++k)
             if (actions[k]->isChecked()) set |= KindBit(static_cast<EventKind>(k));
         m_model->SetKinds(set);
         ShowFilterChoices();
@@ -410,6 +419,17 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
         ShowFilterChoices();
         ShowCount();
     });
+    // Transits need a chart; builds without horoscopes show the choice disabled.
+    m_natalButton = new QToolButton(this);
+    m_natalButton->setPopupMode(QToolButton::InstantPopup);
+    auto* natalMenu = new QMenu(m_natalButton);
+    natalMenu->addAction(tr("Choose &Chart..."), this, [this] { ChooseNatalChart(); });
+    natalMenu->addAction(tr("&No Chart"), this, [this] { ClearNatalChart(); });
+    m_natalButton->setMenu(natalMenu);
+#ifndef CAELVANE_WITH_NATAL
+    m_natalButton->setEnabled(false);
+#endif
+    m_natalButton->setToolTip(tr("The natal chart whose points transits are found to"));
     m_frame = new QComboBox(this);
     m_frame->addItem(tr("Both frames"), -1);
     m_frame->addItem(QStringLiteral("geo"), 0);
@@ -446,7 +466,7 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
         QStringLiteral("lunation"),
         QStringLiteral("helio"),
         QStringLiteral("Mercury"),
-        QStringLiteral("Mercury"),
+        QStringLiteral("natal Mercury"),
         QStringLiteral("135 (sesquiquadrate)"),
         QStringLiteral("Sagittarius"),
         QStringLiteral("lunar-penumbral"),
@@ -486,6 +506,7 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
     search->addWidget(new QLabel(tr("to"), this));
     search->addWidget(m_to);
     search->addWidget(m_source);
+    search->addWidget(m_natalButton);
     search->addWidget(m_find);
     search->addStretch();
     auto* filters = new QHBoxLayout;
@@ -506,6 +527,7 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
     layout->addWidget(m_table);
     layout->addLayout(status);
     ShowFilterChoices();
+    ClearNatalChart();
     FitOnScreen();
 }
 
@@ -614,6 +636,7 @@ void CEventsWindow::Search(bool wait) {
     options.startJed = from;
     options.endJed = to;
     options.angles = m_angles;
+    options.natalPoints = m_natalPoints;
     options.source = Source();
     m_searchDescription = PositionSourceDescription(options.source);
     m_cancel = false;
@@ -649,6 +672,75 @@ void CEventsWindow::Search(bool wait) {
             this, [this, cancelled, failure] { OnSearchDone(cancelled, failure); },
             Qt::QueuedConnection);
     });
+}
+
+bool CEventsWindow::SetNatalChart(const QString& path, const QString& name, QString& error) {
+#ifdef CAELVANE_WITH_NATAL
+    std::vector<natal::Horoscope> charts;
+    std::string failure;
+    if (!natal::LoadChartFile(path.toStdString(), charts, failure)) {
+        error = QString::fromStdString(failure);
+        return false;
+    }
+    int index = 0;
+    if (name.isEmpty()) {
+        if (charts.size() != 1) {
+            error = charts.empty()
+                        ? tr("\"%1\" holds no chart.").arg(path)
+                        : tr("\"%1\" holds %2 charts: choose one.").arg(path).arg(charts.size());
+            return false;
+        }
+    } else {
+        index = natal::FindChart(charts, name.toStdString());
+        if (index < 0) {
+            error = tr("No chart named '%1' in \"%2\".").arg(name, path);
+            return false;
+        }
+    }
+    const natal::Horoscope& horoscope = charts[static_cast<std::size_t>(index)];
+    natal::NatalChart chart;
+    if (!natal::ComputeNatalChart(horoscope, std::nullopt, chart, failure)) {
+        error = tr("Chart '%1': %2")
+                    .arg(QString::fromStdString(horoscope.name), QString::fromStdString(failure));
+        return false;
+    }
+    m_natalPoints.clear();
+    for (const natal::ChartPoint& point : natal::TransitTargets(chart))
+        m_natalPoints.push_back({point.name, natal::Normalize(point.longitude)});
+    m_natalName = QString::fromStdString(horoscope.name);
+    m_natalButton->setText(tr("Transits to %1").arg(m_natalName));
+    return true;
+#else
+    error = tr("Horoscopes are not part of this build (\"%1\", '%2').").arg(path, name);
+    return false;
+#endif
+}
+
+void CEventsWindow::ClearNatalChart() {
+    m_natalPoints.clear();
+    m_natalName.clear();
+    m_natalButton->setText(tr("No transits"));
+}
+
+void CEventsWindow::ChooseNatalChart() {
+#ifdef CAELVANE_WITH_NATAL
+    const QString path = QFileDialog::getOpenFileName(this, tr("Transits to a Chart"), QString(),
+                                                      tr("Horoscopes (*.json)"));
+    if (path.isEmpty()) return;
+    std::vector<natal::Horoscope> charts;
+    std::string failure;
+    QString name;
+    if (natal::LoadChartFile(path.toStdString(), charts, failure) && charts.size() > 1) {
+        QStringList names;
+        for (const natal::Horoscope& h : charts) names << QString::fromStdString(h.name);
+        bool chosen = false;
+        name = QInputDialog::getItem(this, tr("Transits to a Chart"), tr("&Chart:"), names, 0,
+                                     false, &chosen);
+        if (!chosen) return;
+    }
+    QString error;
+    if (!SetNatalChart(path, name, error)) QMessageBox::warning(this, windowTitle(), error);
+#endif
 }
 
 void CEventsWindow::Cancel() {
@@ -696,7 +788,7 @@ void CEventsWindow::ShowCount() {
 
 void CEventsWindow::SetKindFilter(caelvane::events::KindSet kinds) {
     const auto actions = m_kindMenu->actions();
-    for (int k = 0; k < 5; ++k)
+    for (int k = 0; k < caelvane::events::kKindCount; ++k)
         actions[k]->setChecked((kinds & KindBit(static_cast<EventKind>(k))) != 0);
     m_model->SetKinds(kinds);
     ShowFilterChoices();

@@ -1,6 +1,7 @@
 #pragma once
 // The Events window of a job: the sky events of its dates (aspects with its significant angles,
-// ingresses, stations, lunations, eclipses) in a sortable, filterable table. A double click
+// ingresses, stations, lunations, eclipses, and transits to a natal chart the user chooses) in a
+// sortable, filterable table. A double click
 // shows that day's page in the job's views; the list exports to CSV and iCalendar.
 //
 // The search runs on a worker thread with a progress line and a Cancel button in the window;
@@ -141,6 +142,16 @@ public:
     void SetFrameFilter(int frame);
     void SetLocalTimes(bool local);
     void SetRange(const QDate& from, const QDate& to);
+
+    // The natal chart whose points the next searches find transits to: the chart named `name`
+    // in the horoscope file `path` (the file's only chart when `name` is empty). False, with a
+    // message naming the file or the name, and the chart before kept, when it cannot be had.
+    bool SetNatalChart(const QString& path, const QString& name, QString& error);
+    // No chart: no transits.
+    void ClearNatalChart();
+    // The chart's name, empty without one.
+    QString NatalChartName() const { return m_natalName; }
+    QToolButton* NatalButton() const { return m_natalButton; }
     QDateEdit* FromEdit() const { return m_from; }
     QDateEdit* ToEdit() const { return m_to; }
     QPushButton* CancelButton() const { return m_cancelButton; }
@@ -165,11 +176,14 @@ private:
     QMenu* CheckMenu(QToolButton* button, const QStringList& names);
     static void CheckAll(QMenu* menu, QAction* chosen);
     void ShowFilterChoices();
+    void ChooseNatalChart();
     // The note: how many events the search found, how many show, and the positions' source.
     void ShowCount();
 
     CCaelvaneDoc& m_doc;
     std::vector<double> m_angles;
+    std::vector<caelvane::events::NatalPoint> m_natalPoints;
+    QString m_natalName;
     std::vector<caelvane::events::SkyEvent> m_pending;
     std::string m_searchDescription;  // the source of the search running
     std::string m_shownDescription;   // and of the events on show
@@ -180,6 +194,7 @@ private:
     QComboBox* m_source = nullptr;
     QToolButton* m_kindButton = nullptr;
     QToolButton* m_bodyButton = nullptr;
+    QToolButton* m_natalButton = nullptr;
     QMenu* m_kindMenu = nullptr;
     QMenu* m_bodyMenu = nullptr;
     QComboBox* m_frame = nullptr;

@@ -25,6 +25,9 @@
 #include "app/price_chart_window.h"
 #include "app/status_bar.h"
 #include "job/caelvane_doc.h"
+#ifdef CAELVANE_WITH_NATAL
+#include "app/natal_window.h"
+#endif
 
 namespace {
 const char* const kProgramTitle = "Caelvane";
@@ -323,6 +326,11 @@ QStringList CMainFrame::DroppedFiles(const QMimeData* data) {
             IsPriceFileName(path)) {
             paths.append(path);
         }
+#ifdef CAELVANE_WITH_NATAL
+        else if (IsHoroscopeFileName(path)) {
+            paths.append(path);
+        }
+#endif
     }
     return paths;
 }

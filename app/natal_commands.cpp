@@ -13,7 +13,8 @@ CNatalWindow::SaveNamePrompt SavePrompt(const CAppOptions& options) {
 }  // namespace
 
 bool CCaelvaneApp::OnFileNewHoroscope() {
-    return NewNatalWindow(*m_host, m_mainFrame, SavePrompt(m_options)) != nullptr;
+    return NewNatalWindow(*m_host, m_mainFrame, SavePrompt(m_options), true, m_profile.get()) !=
+           nullptr;
 }
 
 bool CCaelvaneApp::OnFileOpenHoroscopes() {
@@ -23,5 +24,6 @@ bool CCaelvaneApp::OnFileOpenHoroscopes() {
 }
 
 bool CCaelvaneApp::OpenHoroscopeFile(const QString& path) {
-    return OpenNatalWindow(path, *m_host, m_mainFrame, SavePrompt(m_options)) != nullptr;
+    return OpenNatalWindow(path, *m_host, m_mainFrame, SavePrompt(m_options), m_profile.get()) !=
+           nullptr;
 }

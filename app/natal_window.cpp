@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTextBrowser>
@@ -76,6 +77,10 @@ natal::Horoscope NewHoroscope() {
     h.local.hour = 12;
     return h;
 }
+
+// The profile's keys.
+constexpr const char* kProfileOrbs = "Horoscope/Orbs";
+constexpr const char* kProfileHouses = "Horoscope/Houses";
 
 }  // namespace
 
@@ -423,6 +428,9 @@ void CNatalWindow::StepRing(Step step, int count) {
 
 void CNatalWindow::SetHouseOverride(std::optional<natal::HouseSystem> system) {
     m_houseOverride = system;
+    if (m_profile != nullptr)
+        m_profile->setValue(QLatin1String(kProfileHouses),
+                            system ? QString::fromLatin1(natal::InfoOf(*system).key) : QString());
     {
         const QSignalBlocker block(m_houses);
         m_houses->setCurrentIndex(m_houses->findData(system ? static_cast<int>(*system) : -1));
@@ -451,6 +459,25 @@ void CNatalWindow::SetOrbs(const natal::OrbTable& orbs) {
     natal::WheelOptions options = m_view->Options();
     options.orbs = orbs;
     m_view->SetOptions(options);
+    if (m_profile != nullptr)
+        m_profile->setValue(QLatin1String(kProfileOrbs),
+                            QString::fromStdString(natal::OrbTableText(orbs)));
+}
+
+void CNatalWindow::UseProfile(QSettings* profile) {
+    m_profile = nullptr;
+    if (profile != nullptr) {
+        natal::OrbTable orbs;
+        const std::string orbText =
+            profile->value(QLatin1String(kProfileOrbs)).toString().toStdString();
+        if (natal::ParseOrbTable(orbText, orbs)) SetOrbs(orbs);
+        const QString houses = profile->value(QLatin1String(kProfileHouses)).toString();
+        if (houses.isEmpty())
+            SetHouseOverride(std::nullopt);
+        else if (const auto system = natal::ParseHouseSystem(houses.toStdString()))
+            SetHouseOverride(*system);
+    }
+    m_profile = profile;
 }
 
 bool CNatalWindow::Commit(int select) {
@@ -715,7 +742,7 @@ void CNatalWindow::closeEvent(QCloseEvent* event) {
 }
 
 CNatalWindow* OpenNatalWindow(const QString& path, caelvane::CQtHostServices& host, QWidget* parent,
-                              CNatalWindow::SaveNamePrompt askSaveName) {
+                              CNatalWindow::SaveNamePrompt askSaveName, QSettings* profile) {
     const QString canonical = QFileInfo(path).canonicalFilePath();
     if (parent != nullptr && !canonical.isEmpty()) {
         for (CNatalWindow* open : parent->findChildren<CNatalWindow*>(Qt::FindDirectChildrenOnly)) {
@@ -733,15 +760,22 @@ CNatalWindow* OpenNatalWindow(const QString& path, caelvane::CQtHostServices& ho
         return nullptr;
     }
     auto* window = new CNatalWindow(std::move(charts), path, host, parent, std::move(askSaveName));
+    window->UseProfile(profile);
     window->show();
     window->raise();
     window->activateWindow();
     return window;
 }
 
+bool IsHoroscopeFileName(const QString& path) {
+    return QFileInfo(path).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) == 0;
+}
+
 CNatalWindow* NewNatalWindow(caelvane::CQtHostServices& host, QWidget* parent,
-                             CNatalWindow::SaveNamePrompt askSaveName, bool askFirst) {
+                             CNatalWindow::SaveNamePrompt askSaveName, bool askFirst,
+                             QSettings* profile) {
     auto* window = new CNatalWindow({}, QString(), host, parent, std::move(askSaveName));
+    window->UseProfile(profile);
     window->show();
     window->raise();
     window->activateWindow();

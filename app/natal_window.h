@@ -25,6 +25,7 @@ class QLabel;
 class QListWidget;
 class QPrinter;
 class QScrollArea;
+class QSettings;
 
 namespace caelvane {
 class CQtHostServices;
@@ -77,7 +78,12 @@ public:
 
     // The house system shown instead of the chart's own, or none.
     void SetHouseOverride(std::optional<natal::HouseSystem> system);
+    std::optional<natal::HouseSystem> HouseOverride() const { return m_houseOverride; }
     void SetOrbs(const natal::OrbTable& orbs);
+    // The profile that keeps the orb table and the Houses choice from one window to the next:
+    // the window takes what it holds (a damaged value is passed over) and writes every change
+    // there. Without one (the default) nothing is kept.
+    void UseProfile(QSettings* profile);
     // Zooms the wheel by `factor` (scrolling when larger than the window); 0 fits the window.
     void Zoom(double factor);
 
@@ -118,6 +124,7 @@ private:
     std::int64_t m_ringUtc = 0;
     std::optional<natal::HouseSystem> m_houseOverride;
     std::unique_ptr<QPrinter> m_printer;
+    QSettings* m_profile = nullptr;
 
     CNatalWheelView* m_view = nullptr;
     QScrollArea* m_scroll = nullptr;
@@ -136,11 +143,16 @@ private:
 // shows it already. A file that cannot be read is reported through `host`, names the file and
 // why, and is left as it is (no window opens, so nothing ever writes over it). nullptr when
 // nothing was opened.
+// A new window takes its orbs and Houses choice from `profile`, when given, and keeps them there.
 CNatalWindow* OpenNatalWindow(const QString& path, caelvane::CQtHostServices& host, QWidget* parent,
-                              CNatalWindow::SaveNamePrompt askSaveName = {});
+                              CNatalWindow::SaveNamePrompt askSaveName = {},
+                              QSettings* profile = nullptr);
 // A window for a new list of charts, its entries dialog open for the first one unless
 // `askFirst` is false.
 CNatalWindow* NewNatalWindow(caelvane::CQtHostServices& host, QWidget* parent,
-                             CNatalWindow::SaveNamePrompt askSaveName = {}, bool askFirst = true);
+                             CNatalWindow::SaveNamePrompt askSaveName = {}, bool askFirst = true,
+                             QSettings* profile = nullptr);
 // The Open Horoscopes dialog; empty when cancelled.
 QString AskHoroscopeFileName(QWidget* parent);
+// Whether a file dropped or named on the command line is taken for a horoscope file (*.json).
+bool IsHoroscopeFileName(const QString& path);

@@ -22,11 +22,18 @@
 #include "job/job_file.h"
 #include "platform/atomic_file.h"
 
+#ifdef CAELVANE_HAVE_NATAL
+#include "natal/chart_file.h"
+#include "natal/natal_chart.h"
+#endif
+
 namespace cli {
 
 const char* const kEventsUsage =
-    "events --from YYYY-MM-DD --to YYYY-MM-DD [--kinds aspect,ingress,station,lunation,eclipse] "
+    "events --from YYYY-MM-DD --to YYYY-MM-DD "
+    "[--kinds aspect,ingress,station,lunation,eclipse,transit] "
     "[--frame geo|helio|both] [--bodies NAME,...] [--aspects A,...] [--job FILE.cvj] "
+    "[--natal FILE.json [--natal-name NAME]] "
     "[--positions series|precise] [--format csv|ics|text] [-o FILE|-] [--tz ZONE]";
 
 namespace {
@@ -72,6 +79,42 @@ bool ZoneExists(const std::string& zone) {
 
 }  // namespace
 
+std::optional<std::string> NatalPointsOf(const std::string& path, const std::string& name,
+                                         std::vector<caelvane::events::NatalPoint>& points) {
+#ifdef CAELVANE_HAVE_NATAL
+    std::vector<natal::Horoscope> charts;
+    std::string error;
+    if (!natal::LoadChartFile(path, charts, error)) return "--natal: " + error;
+    int index = 0;
+    if (name.empty()) {
+        if (charts.size() != 1) {
+            std::string names;
+            for (const natal::Horoscope& h : charts)
+                names += (names.empty() ? "'" : ", '") + h.name + "'";
+            return charts.empty()
+                       ? "--natal: \"" + path + "\" holds no chart"
+                       : "--natal: \"" + path + "\" holds " + std::to_string(charts.size()) +
+                             " charts: name one with --natal-name (" + names + ")";
+        }
+    } else {
+        index = natal::FindChart(charts, name);
+        if (index < 0) return "--natal-name: no chart named '" + name + "' in \"" + path + "\"";
+    }
+    natal::NatalChart chart;
+    if (!natal::ComputeNatalChart(charts[static_cast<std::size_t>(index)], std::nullopt, chart,
+                                  error))
+        return "--natal: chart '" + charts[static_cast<std::size_t>(index)].name + "': " + error;
+    points.clear();
+    for (const natal::ChartPoint& point : natal::TransitTargets(chart))
+        points.push_back({point.name, natal::Normalize(point.longitude)});
+    return std::nullopt;
+#else
+    (void)name;
+    (void)points;
+    return "--natal: horoscopes are not part of this build (\"" + path + "\")";
+#endif
+}
+
 std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string& bad) {
     std::vector<int> codes;
     for (const std::string& item : SplitList(list)) {
@@ -95,7 +138,8 @@ std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string
 std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& args,
                                                 double todayJed, EventsRequest& request) {
     std::optional<Date> from, to;
-    std::optional<std::string> kinds, frame, bodies, aspects, job, positions, format, output, zone;
+    std::optional<std::string> kinds, frame, bodies, aspects, job, positions, format, output, zone,
+        natalFile, natalName;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         std::optional<std::string>* slot = nullptr;
@@ -117,6 +161,10 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
             slot = &output;
         else if (option == "--tz")
             slot = &zone;
+        else if (option == "--natal")
+            slot = &natalFile;
+        else if (option == "--natal-name")
+            slot = &natalName;
         else if (option != "--from" && option != "--to")
             return "unknown argument '" + option + "'";
         if (i + 1 >= args.size()) return option + " needs a value";
@@ -160,8 +208,7 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
         finder.kinds = 0;
         for (const std::string& name : SplitList(*kinds)) {
             const auto kind = caelvane::events::ParseKind(name);
-            if (!kind)
-                return "unknown kind '" + name + "' (aspect, ingress, station, lunation, eclipse)";
+            if (!kind) return "unknown kind '" + name + "' (" + caelvane::events::KindNames() + ")";
             finder.kinds |= KindBit(*kind);
         }
     }
@@ -197,6 +244,18 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
                 return "--aspects lists more than " + std::to_string(caelvane::events::kMaxAngles) +
                        " angles";
         }
+    }
+    const bool transits = (finder.kinds & KindBit(EventKind::Transit)) != 0;
+    if (natalName && !natalFile) return "--natal-name needs --natal FILE.json";
+    if (kinds && transits && !natalFile)
+        return "the kind transit needs a natal chart: --natal FILE.json";
+    if (kinds && transits && !finder.geocentric)
+        return "transits are geocentric: --frame helio finds none";
+    if (natalFile && transits) {
+        if (natalFile->empty()) return "--natal needs a file name";
+        if (const auto error =
+                NatalPointsOf(*natalFile, natalName.value_or(""), finder.natalPoints))
+            return error;
     }
     finder.source = caelvane::events::DefaultEventSource();
     if (positions) {

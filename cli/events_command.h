@@ -22,6 +22,12 @@ struct EventsRequest {
 std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& args,
                                                 double todayJed, EventsRequest& request);
 
+// The points of the chart named `name` in the horoscope file at `path` (the file's only chart
+// when `name` is empty), as transits are found to them; the usage error otherwise, naming the
+// file, the name or the value at fault.
+std::optional<std::string> NatalPointsOf(const std::string& path, const std::string& name,
+                                         std::vector<caelvane::events::NatalPoint>& points);
+
 // Body names (any case) to the codes of both frames: "Sun" -3, "Earth" 3, "Mars" 4 and -4.
 std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string& bad);
 

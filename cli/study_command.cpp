@@ -19,7 +19,7 @@ const char* const kStudyUsage =
     "study FILE.csv --kinds KINDS [--bodies NAME,...] [--aspects A,...] "
     "[--frame geo|helio|both] [--horizons 1,5,20] [--window BEFORE,AFTER] "
     "[--split YYYY-MM-DD] [--draws N] [--seed S] [--control shift|shuffle] [--by-sign] "
-    "[--positions series|precise] [-o OUT|-]";
+    "[--natal FILE.json [--natal-name NAME]] [--positions series|precise] [-o OUT|-]";
 
 const char* const kStudyHelp =
     "Finds the sky events over the span of the price file, groups them by kind, bodies, angle\n"
@@ -38,7 +38,8 @@ const char* const kStudyHelp =
     "events get no p or q. Standard error says how many events, groups and rows were tested\n"
     "and how many events were left out.\n"
     "  FILE.csv                 daily or intraday bars (the price chart's reader); closes above 0\n"
-    "  --kinds LIST             aspect, ingress, station, lunation, eclipse (comma-separated)\n"
+    "  --kinds LIST             aspect, ingress, station, lunation, eclipse, transit\n"
+    "                           (comma-separated)\n"
     "  --bodies NAME,...        only events of these bodies (Sun, Moon, Mercury, Venus, Earth,\n"
     "                           Mars, Jupiter, Saturn, Uranus, Neptune, Pluto, Node, Chiron)\n"
     "  --aspects A,...          the aspects' forward arcs in degrees (default 0, 60, 90, 120,\n"
@@ -58,6 +59,10 @@ const char* const kStudyHelp =
     "                           many distinct bars drawn at random\n"
     "  --by-sign                groups split by sign (ingresses: the sign entered; stations: the\n"
     "                           body's sign; lunations and eclipses: the Moon's sign)\n"
+    "  --natal FILE.json        the horoscope file whose chart transits are found to (a\n"
+    "                           company's first trade, say): each natal body, the Ascendant and\n"
+    "                           the Midheaven; body2 reads 'natal Sun', 'natal MC', ...\n"
+    "  --natal-name NAME        the chart in that file (needed when it holds several)\n"
     "  --positions SOURCE       series or precise (default: precise where this build has it)\n"
     "  -o OUT                   write the CSV to OUT (whole or not at all); - or none: standard\n"
     "                           output\n";
@@ -115,6 +120,7 @@ std::optional<std::string> ParseStudyArguments(const std::vector<std::string>& a
     parsed.finder.source =
         PrecisePositionsAvailable() ? PositionSource::Precise : PositionSource::Series;
     bool kindsGiven = false;
+    std::optional<std::string> natalFile, natalName;
     std::vector<std::string> seen;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -127,9 +133,10 @@ std::optional<std::string> ParseStudyArguments(const std::vector<std::string>& a
             parsed.file = arg;
             continue;
         }
-        static const char* const kValued[] = {"--kinds",    "--bodies",  "--aspects",   "--frame",
-                                              "--horizons", "--window",  "--split",     "--draws",
-                                              "--seed",     "--control", "--positions", "-o"};
+        static const char* const kValued[] = {"--kinds",    "--bodies",    "--aspects",   "--frame",
+                                              "--horizons", "--window",    "--split",     "--draws",
+                                              "--seed",     "--control",   "--positions", "-o",
+                                              "--natal",    "--natal-name"};
         bool valued = false;
         for (const char* name : kValued) valued = valued || arg == name;
         if (!valued) return "unknown argument '" + arg + "'";
@@ -144,8 +151,7 @@ std::optional<std::string> ParseStudyArguments(const std::vector<std::string>& a
             for (const std::string& name : SplitList(value)) {
                 const auto kind = caelvane::events::ParseKind(name);
                 if (!kind)
-                    return "unknown kind '" + name +
-                           "' (aspect, ingress, station, lunation, eclipse)";
+                    return "unknown kind '" + name + "' (" + caelvane::events::KindNames() + ")";
                 parsed.finder.kinds |= KindBit(*kind);
             }
         } else if (arg == "--bodies") {
@@ -193,6 +199,10 @@ std::optional<std::string> ParseStudyArguments(const std::vector<std::string>& a
         } else if (arg == "--seed") {
             if (!ParseWhole(value, parsed.study.seed))
                 return "seed '" + value + "' is not a whole number from 0 to 2^64 - 1";
+        } else if (arg == "--natal") {
+            natalFile = value;
+        } else if (arg == "--natal-name") {
+            natalName = value;
         } else if (arg == "--control") {
             const auto control = caelvane::study::ParseControl(value);
             if (!control) return "unknown control '" + value + "' (shift, shuffle)";
@@ -209,6 +219,16 @@ std::optional<std::string> ParseStudyArguments(const std::vector<std::string>& a
     }
     if (parsed.file.empty()) return std::string("needs a price file");
     if (!kindsGiven) return std::string("needs --kinds");
+    if (natalName && !natalFile) return std::string("--natal-name needs --natal FILE.json");
+    if ((parsed.finder.kinds & KindBit(EventKind::Transit)) != 0) {
+        if (!natalFile)
+            return std::string("the kind transit needs a natal chart: --natal FILE.json");
+        if (!parsed.finder.geocentric)
+            return std::string("transits are geocentric: --frame helio finds none");
+        if (const auto error =
+                NatalPointsOf(*natalFile, natalName.value_or(""), parsed.finder.natalPoints))
+            return error;
+    }
     // The checks that need no file: the rest waits for the bars.
     if (parsed.study.draws < 1 || parsed.study.draws > 1000000)
         return "draws " + std::to_string(parsed.study.draws) + " is not from 1 to 1000000";

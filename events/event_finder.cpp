@@ -215,14 +215,17 @@ double Brent(const F& f, double a, double b, double fa, double fb, double tolera
     return b;
 }
 
-enum class TrackUse : unsigned char { Aspect, Ingress, Lunation };
+enum class TrackUse : unsigned char { Aspect, Ingress, Lunation, Transit };
 
-// One quantity followed on the grid: the longitude of `fast`, less that of `slow` if any.
+// One quantity followed on the grid: the longitude of `fast`, less that of `slow` if any, less
+// a fixed longitude (a natal point's).
 struct Track {
     TrackUse use = TrackUse::Aspect;
     Frame frame = Frame::Geo;
     int fast = 0;
-    int slow = 0;  // 0: the longitude of `fast` alone
+    int slow = 0;      // 0: the longitude of `fast` alone
+    double fixed = 0;  // degrees taken off
+    int natal = -1;    // the natal point of a transit, by its place in the options
     int stride = 1;
     std::vector<double> targets;
     bool stations = false;  // report its turns as stations
@@ -261,11 +264,11 @@ private:
                         [static_cast<std::size_t>(index - m_gridFirst)];
     }
     double Raw(const Track& track, long long index) const {
-        const double fast = GridValue(track.fast, index);
+        const double fast = GridValue(track.fast, index) - track.fixed;
         return track.slow == 0 ? fast : fast - GridValue(track.slow, index);
     }
     double RawAt(const Track& track, double jed) const {
-        const double fast = BodyLongitude(jed, track.fast, m_options.source);
+        const double fast = BodyLongitude(jed, track.fast, m_options.source) - track.fixed;
         return track.slow == 0 ? fast : fast - BodyLongitude(jed, track.slow, m_options.source);
     }
     double Speed(const Track& track, double jed) const {
@@ -338,6 +341,25 @@ void Finder::BuildTracks() {
             if (ingresses) track.targets = signs;
             track.stations = wantStations;
             m_tracks.push_back(std::move(track));
+        }
+        // Transits: each body's longitude against each natal point. A planet turning inside
+        // the orb makes its turn a turn of the track, so that the passes on either side of it
+        // (direct, retrograde, direct) are each found.
+        if (frame == Frame::Geo && Wanted(EventKind::Transit) && !m_options.angles.empty()) {
+            for (int code : bodies) {
+                const bool turns = code != -3 && code != -10 && code != -11;
+                for (std::size_t p = 0; p < m_options.natalPoints.size(); ++p) {
+                    Track track;
+                    track.use = TrackUse::Transit;
+                    track.frame = frame;
+                    track.fast = code;
+                    track.fixed = m_options.natalPoints[p].longitude;
+                    track.natal = static_cast<int>(p);
+                    track.stride = std::min(StrideFor(MaxSpeed(code)), turns ? 4 : kMaxStride);
+                    track.targets = m_options.angles;
+                    m_tracks.push_back(std::move(track));
+                }
+            }
         }
     }
     const bool lunations = Wanted(EventKind::Lunation);
@@ -445,6 +467,14 @@ void Finder::Emit(const Track& track, double jed, double target, bool rising) {
             event.body2 = track.fast;
             event.angle = angle;
             m_events.push_back(event);
+            return;
+        case TrackUse::Transit:
+            event.kind = EventKind::Transit;
+            event.body1 = track.fast;
+            event.natal = m_options.natalPoints[static_cast<std::size_t>(track.natal)].name;
+            event.angle = angle;
+            event.detail = rising ? EventDetail::Direct : EventDetail::Retrograde;
+            m_events.push_back(std::move(event));
             return;
         case TrackUse::Ingress: {
             event.kind = EventKind::Ingress;
@@ -697,6 +727,21 @@ void CheckOptions(const FinderOptions& options) {
         if (!(angle >= 0 && angle < 360))
             throw std::invalid_argument("aspect angle " + std::to_string(angle) +
                                         " lies outside 0..359");
+    if (options.natalPoints.size() > kMaxNatalPoints)
+        throw std::invalid_argument("more than " + std::to_string(kMaxNatalPoints) +
+                                    " natal points");
+    for (const NatalPoint& point : options.natalPoints) {
+        // The name goes into CSV fields and calendar lines as it stands.
+        const bool plain =
+            !point.name.empty() && std::none_of(point.name.begin(), point.name.end(), [](char c) {
+                return c == ',' || c == '"' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+            });
+        if (!plain)
+            throw std::invalid_argument("natal point name '" + point.name + "' is not plain");
+        if (!(point.longitude >= 0 && point.longitude < 360))
+            throw std::invalid_argument("natal point " + point.name + " at longitude " +
+                                        std::to_string(point.longitude) + " lies outside 0..360");
+    }
     if (options.source == PositionSource::Precise && !PrecisePositionsAvailable())
         throw std::invalid_argument("precise positions are not part of this build");
 }

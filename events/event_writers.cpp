@@ -69,6 +69,10 @@ std::string Description(const SkyEvent& event) {
     if (event.kind == EventKind::Aspect)
         text += "; forward arc from " + std::string(BodyName(event.body1)) + " to " +
                 BodyName(event.body2) + " " + FormatAngle(event.angle) + "\u00B0";
+    if (event.kind == EventKind::Transit)
+        text += "; forward arc from " + SecondBodyName(event) + " to " + BodyName(event.body1) +
+                " " + FormatAngle(event.angle) + "\u00B0; " + BodyName(event.body1) + " " +
+                DetailName(event.detail);
     if (event.kind == EventKind::Ingress) text += std::string("; ") + DetailName(event.detail);
     if (event.kind == EventKind::Eclipse &&
         (event.detail == EventDetail::PossibleSolar || event.detail == EventDetail::PossibleLunar))
@@ -117,7 +121,7 @@ std::string EventCsvLine(const SkyEvent& event) {
     line += ',';
     line += BodyName(event.body1);
     line += ',';
-    line += BodyName(event.body2);
+    line += SecondBodyName(event);
     line += ',';
     if (event.angle >= 0) line += FormatAngle(event.angle);
     line += ',';
@@ -145,7 +149,7 @@ std::string EventUid(const SkyEvent& event) {
     // FNV-1a over the fields that say which event this is; the minute rather than the second,
     // so that a refinement a fraction of a second different still names the same event.
     std::string key = std::string(KindName(event.kind)) + '|' + FrameName(event.frame) + '|' +
-                      BodyName(event.body1) + '|' + BodyName(event.body2) + '|' +
+                      BodyName(event.body1) + '|' + SecondBodyName(event) + '|' +
                       (event.angle >= 0 ? FormatAngle(event.angle) : "") + '|' +
                       std::to_string(event.sign) + '|' + DetailName(event.detail) + '|' +
                       std::to_string(FloorDiv(UnixSeconds(event.jed), 60));

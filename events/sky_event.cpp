@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <tuple>
 
 #include "ephemeris/body_names.h"
@@ -9,12 +10,14 @@
 namespace caelvane::events {
 
 bool EventBefore(const SkyEvent& a, const SkyEvent& b) {
-    return std::make_tuple(a.jed, a.kind, a.frame, a.body1, a.body2, a.angle, a.sign, a.detail) <
-           std::make_tuple(b.jed, b.kind, b.frame, b.body1, b.body2, b.angle, b.sign, b.detail);
+    return std::tie(a.jed, a.kind, a.frame, a.body1, a.body2, a.angle, a.sign, a.detail, a.natal) <
+           std::tie(b.jed, b.kind, b.frame, b.body1, b.body2, b.angle, b.sign, b.detail, b.natal);
 }
 
 namespace {
-constexpr const char* kKindNames[] = {"aspect", "ingress", "station", "lunation", "eclipse"};
+constexpr const char* kKindNames[] = {"aspect",   "ingress", "station",
+                                      "lunation", "eclipse", "transit"};
+static_assert(std::size(kKindNames) == kKindCount);
 constexpr const char* kSignNames[] = {"Aries",       "Taurus",    "Gemini",   "Cancer",
                                       "Leo",         "Virgo",     "Libra",    "Scorpio",
                                       "Sagittarius", "Capricorn", "Aquarius", "Pisces"};
@@ -25,9 +28,15 @@ const char* KindName(EventKind kind) {
 }
 
 std::optional<EventKind> ParseKind(std::string_view name) {
-    for (int k = 0; k < 5; ++k)
+    for (int k = 0; k < kKindCount; ++k)
         if (name == kKindNames[k]) return static_cast<EventKind>(k);
     return std::nullopt;
+}
+
+std::string KindNames() {
+    std::string names;
+    for (const char* name : kKindNames) names += (names.empty() ? "" : ", ") + std::string(name);
+    return names;
 }
 
 const char* FrameName(Frame frame) {
@@ -37,6 +46,11 @@ const char* FrameName(Frame frame) {
 const char* BodyName(int code) {
     const ::BodyName* body = BodyOfCode(code);
     return body != nullptr ? body->name : "";
+}
+
+std::string SecondBodyName(const SkyEvent& event) {
+    if (event.kind == EventKind::Transit) return "natal " + event.natal;
+    return BodyName(event.body2);
 }
 
 const char* DetailName(EventDetail detail) {
@@ -124,6 +138,13 @@ std::string EventSummary(const SkyEvent& event) {
                 SignName(event.sign);
             if (event.frame == Frame::Helio) text += frame;
             return text;
+        }
+        case EventKind::Transit: {
+            const auto name = AspectName(event.angle);
+            const std::string relation = name ? *name : FormatAngle(event.angle) + "\u00B0";
+            return std::string(BodyName(event.body1)) + " " + relation + " " +
+                   SecondBodyName(event) +
+                   (event.detail == EventDetail::Retrograde ? " (retrograde)" : "");
         }
         case EventKind::Station:
             return std::string(BodyName(event.body1)) + " stations " +

@@ -3,7 +3,8 @@
 //
 // Bodies are the ephemeris codes of their frame: geocentric -1..-12 (-3 the Sun, -10 the Moon,
 // -11 the node), heliocentric 1..9 and 12 (3 the Earth). Eclipses and lunations name the Sun
-// and the Moon.
+// and the Moon. A transit names the transiting body (geocentric) and a point of a natal chart
+// by its name ("Sun", "Asc", "MC").
 
 #include <cstdint>
 #include <optional>
@@ -12,7 +13,9 @@
 
 namespace caelvane::events {
 
-enum class EventKind : std::uint8_t { Aspect, Ingress, Station, Lunation, Eclipse };
+enum class EventKind : std::uint8_t { Aspect, Ingress, Station, Lunation, Eclipse, Transit };
+// How many kinds there are; lists of kinds count to it.
+inline constexpr int kKindCount = 6;
 enum class Frame : std::uint8_t { Geo, Helio };
 
 // A set of kinds, one bit each.
@@ -20,14 +23,14 @@ using KindSet = unsigned;
 constexpr KindSet KindBit(EventKind kind) {
     return 1u << static_cast<unsigned>(kind);
 }
-inline constexpr KindSet kAllKinds = 0x1Fu;
+inline constexpr KindSet kAllKinds = (1u << kKindCount) - 1;
 
 enum class EventDetail : std::uint8_t {
     None,
     Forward,
     Backward,
-    Retrograde,  // a station that begins retrograde motion
-    Direct,
+    Retrograde,  // a station that begins retrograde motion; a transit made moving backward
+    Direct,      // a station that ends it; a transit made moving forward
     NewMoon,
     FirstQuarter,
     FullMoon,
@@ -47,11 +50,12 @@ struct SkyEvent {
     double jed = 0;  // universal time
     EventKind kind = EventKind::Aspect;
     Frame frame = Frame::Geo;
-    int body1 = 0;  // 0: none; for an aspect the slower body
-    int body2 = 0;
+    int body1 = 0;      // 0: none; for an aspect the slower body; for a transit the transiting one
+    int body2 = 0;      // 0 for a transit, whose second party is `natal`
     double angle = -1;  // the aspect's forward arc or the lunation's elongation; < 0: none
     int sign = -1;      // the sign entered, 0 Aries .. 11 Pisces; < 0: none
     EventDetail detail = EventDetail::None;
+    std::string natal;  // a transit's natal point ("Sun", "Asc"); empty otherwise
 };
 
 // Time order; events at the same moment in a fixed order of their other fields, so that every
@@ -64,6 +68,11 @@ std::optional<EventKind> ParseKind(std::string_view name);
 const char* FrameName(Frame frame);  // "geo", "helio"
 // The body's name for a code of either frame ("Sun" for -3, "Earth" for 3); "" for 0.
 const char* BodyName(int code);
+// The event's second party as every list shows it: the name of body2, or for a transit
+// "natal " and the natal point's name ("natal Sun", "natal MC").
+std::string SecondBodyName(const SkyEvent& event);
+// The kinds' names, comma-separated, for messages: "aspect, ingress, ...".
+std::string KindNames();
 // "forward", "retrograde", "full", "solar-total", ...; "" for None.
 const char* DetailName(EventDetail detail);
 // "Aries" .. "Pisces".

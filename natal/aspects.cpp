@@ -1,6 +1,9 @@
 #include "natal/aspects.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace natal {
 
@@ -25,6 +28,54 @@ const AspectInfo& InfoOf(AspectKind kind) {
 
 OrbTable::OrbTable() {
     for (const AspectInfo& info : Aspects()) orb[static_cast<int>(info.kind)] = info.defaultOrb;
+}
+
+std::string OrbTableText(const OrbTable& orbs) {
+    std::string text;
+    for (const AspectInfo& info : Aspects()) {
+        char value[32];
+        std::snprintf(value, sizeof value, "%.3f", orbs.Of(info.kind));
+        std::string number = value;
+        // "8.000" reads "8", "2.500" reads "2.5".
+        while (number.back() == '0') number.pop_back();
+        if (number.back() == '.') number.pop_back();
+        if (!text.empty()) text += ';';
+        text += std::string(info.name) + '=' + number;
+    }
+    return text;
+}
+
+bool ParseOrbTable(std::string_view text, OrbTable& orbs) {
+    OrbTable parsed;
+    std::array<bool, kAspectKinds> seen{};
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find(';', start), text.size());
+        const std::string_view item = text.substr(start, end - start);
+        start = end + 1;
+        if (item.empty() && end == text.size()) break;
+        const std::size_t equals = item.find('=');
+        if (equals == std::string_view::npos) return false;
+        const std::string_view name = item.substr(0, equals);
+        const std::string_view number = item.substr(equals + 1);
+        double value = 0;
+        const auto [at, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (number.empty() || ec != std::errc() || at != number.data() + number.size() ||
+            !(value >= 0 && value <= kMaxOrb))
+            return false;
+        bool known = false;
+        for (const AspectInfo& info : Aspects()) {
+            if (name != info.name) continue;
+            const auto index = static_cast<std::size_t>(info.kind);
+            if (seen[index]) return false;
+            seen[index] = true;
+            parsed.orb[index] = value;
+            known = true;
+        }
+        if (!known) return false;
+    }
+    orbs = parsed;
+    return true;
 }
 
 namespace {

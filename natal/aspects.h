@@ -3,6 +3,8 @@
 // use by default, which the user may change per aspect.
 #include <array>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "natal/natal_chart.h"
@@ -40,6 +42,16 @@ struct OrbTable {
     OrbTable();  // the defaults
     double Of(AspectKind kind) const { return orb[static_cast<int>(kind)]; }
 };
+
+// The widest orb a table takes, degrees.
+inline constexpr double kMaxOrb = 15.0;
+
+// The table as the profile keeps it: "conjunction=8;opposition=8;..." in the order of Aspects(),
+// each orb with up to three decimals.
+std::string OrbTableText(const OrbTable& orbs);
+// The inverse: each name once at most, in any order, an orb from 0 to kMaxOrb; aspects not
+// named keep their default. False, with `orbs` untouched, for anything else.
+bool ParseOrbTable(std::string_view text, OrbTable& orbs);
 
 struct Aspect {
     int first = 0;   // index into the first list

@@ -262,4 +262,13 @@ std::vector<ChartPoint> AnglePoints(const Houses& houses) {
     return points;
 }
 
+std::vector<ChartPoint> TransitTargets(const NatalChart& chart) {
+    std::vector<ChartPoint> points = chart.bodies;
+    if (chart.houses) {
+        for (ChartPoint& angle : AnglePoints(*chart.houses))
+            if (angle.name == "Asc" || angle.name == "MC") points.push_back(std::move(angle));
+    }
+    return points;
+}
+
 }  // namespace natal

@@ -92,6 +92,10 @@ bool SolarArcPoints(const NatalChart& natal, double targetJd, std::vector<ChartP
 // The chart's angles as points (Asc, MC, Desc, IC, Vertex), after the bodies in lists.
 std::vector<ChartPoint> AnglePoints(const Houses& houses);
 
+// The points transits are found to: the bodies, then the Ascendant and the Midheaven when the
+// chart has houses (the Descendant and the Imum Coeli are their oppositions).
+std::vector<ChartPoint> TransitTargets(const NatalChart& chart);
+
 // 0..360
 double Normalize(double degrees);
 

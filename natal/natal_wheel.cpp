@@ -43,17 +43,18 @@ public:
     // Text centred on (x, y), its width guessed from the number of characters: the device
     // has no metrics, and the symbols are about as wide as the cell is high.
     void Centred(double x, double y, const std::string& text) {
-        const double width = Characters(text) * m_fontPx * 0.62;
+        const double width = Characters(text) * m_fontPx * kWidthPerCharacter;
         Text(x - width / 2.0, y - m_fontPx / 2.0, text);
     }
-
-private:
-    static int U(double px) { return static_cast<int>(std::lround(px * kWheelUnitsPerPixel)); }
+    static constexpr double kWidthPerCharacter = 0.62;  // of the font's size
     static int Characters(const std::string& text) {
         int count = 0;
         for (unsigned char c : text) count += (c & 0xC0) != 0x80;
         return count;
     }
+
+private:
+    static int U(double px) { return static_cast<int>(std::lround(px * kWheelUnitsPerPixel)); }
     CDrawingDevice& m_device;
     double m_fontPx = 12;
 };
@@ -98,9 +99,36 @@ std::string Symbol(const ChartPoint& point) {
 void DrawBodies(Pen& pen, const Wheel& wheel, const std::vector<ChartPoint>& points, double edge,
                 double glyphAt, double labelAt, COLORREF color, double size) {
     std::vector<double> longitudes;
-    for (const ChartPoint& point : points) longitudes.push_back(point.longitude);
-    const double gap = std::min(9.0, 360.0 / std::max<std::size_t>(points.size(), 1));
-    const std::vector<double> spread = SpreadLongitudes(longitudes, gap);
+    std::vector<std::string> labels;
+    int widestSymbol = 1, widestLabel = 1;
+    for (const ChartPoint& point : points) {
+        longitudes.push_back(point.longitude);
+        int degrees = 0, minutes = 0;
+        DegreeMinute(std::fmod(point.longitude, 30.0), degrees, minutes);
+        std::string label = std::to_string(degrees) + "\u00B0" + (minutes < 10 ? "0" : "") +
+                            std::to_string(minutes) + "'";
+        if (point.Retrograde() && !IsAngle(point)) label += "\u211E";
+        widestSymbol = std::max(widestSymbol, Pen::Characters(Symbol(point)));
+        widestLabel = std::max(widestLabel, Pen::Characters(label));
+        labels.push_back(std::move(label));
+    }
+    // Neighbours stand far enough apart that neither their symbols nor their places overlap:
+    // along the circle a text takes its width at the top and bottom of the wheel and its
+    // height at the sides, and the same arc is shorter on the inner circle of the labels.
+    const double baseGap = std::min(9.0, 360.0 / std::max<std::size_t>(points.size(), 1));
+    const auto need = [&](double longitude, double width, double height, double fraction) {
+        const double angle = (180.0 + longitude - wheel.left) * kPi / 180.0;
+        const double along =
+            width * std::fabs(std::sin(angle)) + height * std::fabs(std::cos(angle));
+        return 1.15 * along / (fraction * wheel.radius) * 180.0 / kPi;
+    };
+    const auto gapAt = [&](double longitude) {
+        return std::max(
+            {baseGap, need(longitude, widestSymbol * size * Pen::kWidthPerCharacter, size, glyphAt),
+             need(longitude, widestLabel * size * 0.5 * Pen::kWidthPerCharacter, size * 0.5,
+                  labelAt)});
+    };
+    const std::vector<double> spread = SpreadLongitudes(longitudes, gapAt);
     for (std::size_t i = 0; i < points.size(); ++i) {
         const ChartPoint& point = points[i];
         double x1, y1, x2, y2;
@@ -124,15 +152,20 @@ void DrawBodies(Pen& pen, const Wheel& wheel, const std::vector<ChartPoint>& poi
         pen.Color(color);
         pen.Font(size);
         pen.Centred(gx, gy, Symbol(point));
-        int degrees = 0, minutes = 0;
-        DegreeMinute(std::fmod(point.longitude, 30.0), degrees, minutes);
+        // The place goes inward of its symbol, further where the two lie side by side (at the
+        // left and right of the wheel), so that they never overlap.
+        const double angle = (180.0 + spread[i] - wheel.left) * kPi / 180.0;
+        const auto across = [&](double width, double height) {
+            return (width * std::fabs(std::cos(angle)) + height * std::fabs(std::sin(angle))) / 2;
+        };
+        const double apart =
+            across(Pen::Characters(Symbol(point)) * size * Pen::kWidthPerCharacter, size) +
+            across(Pen::Characters(labels[i]) * size * 0.5 * Pen::kWidthPerCharacter, size * 0.5) +
+            0.006 * wheel.radius;
         double lx, ly;
         pen.Font(size * 0.5);
-        wheel.At(spread[i], labelAt, lx, ly);
-        std::string label = std::to_string(degrees) + "\u00B0" + (minutes < 10 ? "0" : "") +
-                            std::to_string(minutes) + "'";
-        if (point.Retrograde() && !IsAngle(point)) label += "\u211E";
-        pen.Centred(lx, ly, label);
+        wheel.At(spread[i], std::min(labelAt, glyphAt - apart / wheel.radius), lx, ly);
+        pen.Centred(lx, ly, labels[i]);
     }
 }
 
@@ -327,6 +360,42 @@ std::vector<double> SpreadLongitudes(const std::vector<double>& longitudes, doub
             placed[order[(cut + group.first + i) % n]] =
                 Normalize(group.Start(step) + static_cast<double>(i) * step);
         }
+    }
+    return placed;
+}
+
+std::vector<double> SpreadLongitudes(const std::vector<double>& longitudes,
+                                     const std::function<double(double longitude)>& gapAt) {
+    // Spread on a stretched circle on which every wanted gap is the same: u(L), the integral
+    // of 1 / gap from 0 to L, measured in steps of a tenth of a degree.
+    constexpr int kSteps = 3600;
+    std::vector<double> u(kSteps + 1, 0.0);
+    for (int i = 0; i < kSteps; ++i) {
+        const double gap = std::max(1e-3, gapAt((i + 0.5) * 360.0 / kSteps));
+        u[static_cast<std::size_t>(i) + 1] = u[static_cast<std::size_t>(i)] + 0.1 / gap;
+    }
+    const double total = u[kSteps];  // how many gaps the circle holds
+    const auto stretch = [&](double longitude) {
+        const double at = Normalize(longitude) * kSteps / 360.0;
+        const auto i = std::min<std::size_t>(kSteps - 1, static_cast<std::size_t>(at));
+        return (u[i] + (u[i + 1] - u[i]) * (at - static_cast<double>(i))) * 360.0 / total;
+    };
+    const auto unstretch = [&](double stretched) {
+        const double target = Normalize(stretched) * total / 360.0;
+        const auto above = std::upper_bound(u.begin(), u.end(), target);
+        const auto i = static_cast<std::size_t>(
+            std::clamp<std::ptrdiff_t>(above - u.begin() - 1, 0, kSteps - 1));
+        const double within = u[i + 1] > u[i] ? (target - u[i]) / (u[i + 1] - u[i]) : 0.0;
+        return Normalize((static_cast<double>(i) + std::clamp(within, 0.0, 1.0)) * 360.0 / kSteps);
+    };
+    std::vector<double> stretched;
+    stretched.reserve(longitudes.size());
+    for (double longitude : longitudes) stretched.push_back(stretch(longitude));
+    std::vector<double> placed = SpreadLongitudes(stretched, 360.0 / total);
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        // Who did not move stays exactly where it was.
+        placed[i] = std::fabs(placed[i] - stretched[i]) < 1e-12 ? Normalize(longitudes[i])
+                                                                : unstretch(placed[i]);
     }
     return placed;
 }

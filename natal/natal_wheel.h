@@ -8,6 +8,7 @@
 //
 // The surface is `width` x `height` pixels, kWheelUnitsPerPixel surface units to the pixel,
 // y growing upwards from the top edge (y = 0), as the price chart's surface.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,10 @@ void DrawNatalWheel(CDrawingDevice& device, const NatalChart& chart, const Secon
 // Places for labels of points at `longitudes` (degrees), at least `gap` degrees apart where
 // possible, each as near its own as the others let it be, in the same circular order.
 std::vector<double> SpreadLongitudes(const std::vector<double>& longitudes, double gap);
+// The same with a gap that depends on the place (degrees wanted between neighbours about
+// `longitude`, above 0): where the whole circle cannot give every gap, all shrink alike.
+std::vector<double> SpreadLongitudes(const std::vector<double>& longitudes,
+                                     const std::function<double(double longitude)>& gapAt);
 
 // "22°♊38'" (UTF-8): degree in sign, the sign's symbol, minute (rounded down to the minute).
 std::string SignPosition(double longitude);

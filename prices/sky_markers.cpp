@@ -26,6 +26,7 @@ COLORREF KindColor(ev::EventKind kind) {
         case ev::EventKind::Eclipse:
             return RGB(0, 0, 0);
         case ev::EventKind::Aspect:
+        case ev::EventKind::Transit:
             break;
     }
     return RGB(160, 100, 0);
@@ -86,6 +87,10 @@ ChartMarker MarkerOf(const ev::SkyEvent& event) {
         case ev::EventKind::Aspect:
             marker.label = Short(ev::BodyName(event.body1)) + " " + ev::FormatAngle(event.angle) +
                            " " + Short(ev::BodyName(event.body2));
+            break;
+        case ev::EventKind::Transit:
+            marker.label = Short(ev::BodyName(event.body1)) + " " + ev::FormatAngle(event.angle) +
+                           " n." + event.natal.substr(0, 3);
             break;
     }
     return marker;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <tuple>
 
@@ -27,7 +28,7 @@ int BodyOrder(int code) {
 
 auto SortTuple(const GroupKey& key) {
     return std::make_tuple(key.kind, key.frame, BodyOrder(key.body1), BodyOrder(key.body2),
-                           key.angle, key.sign, key.detail);
+                           std::cref(key.natal), key.angle, key.sign, key.detail);
 }
 
 int SignOfLongitude(double longitude) {
@@ -57,6 +58,7 @@ int GroupingSign(const SkyEvent& event, PositionSource source) {
         case EventKind::Eclipse:
             return SignOfLongitude(BodyLongitude(event.jed, -10, source));
         case EventKind::Aspect:
+        case EventKind::Transit:
             break;
     }
     return -1;
@@ -65,7 +67,7 @@ int GroupingSign(const SkyEvent& event, PositionSource source) {
 std::vector<EventGroup> GroupEvents(const std::vector<SkyEvent>& events, bool bySign,
                                     PositionSource source) {
     std::vector<EventGroup> groups;
-    std::map<std::tuple<int, int, int, int, int, double, int, int>, std::size_t> index;
+    std::map<std::tuple<int, int, int, int, int, double, int, std::string>, std::size_t> index;
     for (const SkyEvent& event : events) {
         GroupKey key;
         key.kind = event.kind;
@@ -74,10 +76,11 @@ std::vector<EventGroup> GroupEvents(const std::vector<SkyEvent>& events, bool by
         key.body2 = event.body2;
         key.angle = event.angle;
         key.detail = event.detail;
+        key.natal = event.natal;
         key.sign = bySign ? GroupingSign(event, source) : -1;
-        const auto id =
-            std::make_tuple(static_cast<int>(key.kind), static_cast<int>(key.frame), key.body1,
-                            key.body2, key.sign, key.angle, static_cast<int>(key.detail), 0);
+        const auto id = std::make_tuple(static_cast<int>(key.kind), static_cast<int>(key.frame),
+                                        key.body1, key.body2, key.sign, key.angle,
+                                        static_cast<int>(key.detail), key.natal);
         auto [it, inserted] = index.try_emplace(id, groups.size());
         if (inserted) groups.push_back(EventGroup{key, {}});
         groups[it->second].jeds.push_back(event.jed);
@@ -92,7 +95,8 @@ GroupColumns GroupFields(const GroupKey& key) {
     GroupColumns columns;
     columns.kind = events::KindName(key.kind);
     columns.body1 = events::BodyName(key.body1);
-    columns.body2 = events::BodyName(key.body2);
+    columns.body2 = key.kind == EventKind::Transit ? "natal " + key.natal
+                                                   : std::string(events::BodyName(key.body2));
     if (key.angle >= 0) columns.angle = events::FormatAngle(key.angle);
     if (key.sign >= 0 && key.sign < 12) columns.sign = events::SignName(key.sign);
     columns.detail = events::DetailName(key.detail);
@@ -136,6 +140,8 @@ std::uint64_t GroupHash(const GroupKey& key) {
     mix(static_cast<std::int64_t>(std::llround(key.angle * 1e6)));
     mix(key.sign);
     mix(static_cast<int>(key.detail));
+    // Only transits name a natal point: every other key hashes as it always has.
+    for (unsigned char c : key.natal) mix(c);
     return hash;
 }
 

@@ -17,6 +17,7 @@ struct GroupKey {
     double angle = -1;  // < 0: none
     int sign = -1;      // 0 Aries .. 11 Pisces; < 0: not grouped by sign
     events::EventDetail detail = events::EventDetail::None;
+    std::string natal;  // a transit's natal point ("Sun", "Asc"); empty otherwise
 };
 
 // Kind, frame, bodies (in the body table's order), angle, sign, detail.

@@ -23,6 +23,10 @@
 #include "app/tests/test_support.h"
 #include "job/caelvane_doc.h"
 
+#ifdef CAELVANE_WITH_NATAL
+#include "natal/chart_file.h"
+#endif
+
 using apptest::AppFixture;
 using caelvane::events::EventKind;
 using caelvane::events::SkyEvent;
@@ -266,6 +270,67 @@ private slots:
         QCOMPARE(cell(2, CEventsTableModel::kBody1), QString("Sun"));
         QCOMPARE(cell(2, CEventsTableModel::kAngle), QString("180"));
     }
+
+#ifdef CAELVANE_WITH_NATAL
+    // A chart chosen in the window adds its transits to the next search; a file or a name that
+    // cannot be had is named and the chart before stays.
+    void transitsToAChosenChart() {
+        natal::Horoscope london;
+        london.name = "London birth";
+        london.local = {1975, 6, 14, 8, 30, 0};
+        london.place = {"London", 51.50853, -0.12574};
+        london.zone = "Europe/London";
+        natal::Horoscope other = london;
+        other.name = "Other";
+        const QString path = m_dir.filePath("charts.json");
+        std::string failure;
+        QVERIFY(natal::SaveChartFile(path.toStdString(), {london, other}, failure));
+        const QString damaged = m_dir.filePath("damaged.json");
+        QFile file(damaged);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("{\"format\": \"caelvane-horoscopes\", \"charts\": [");
+        file.close();
+
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        OpenMarch(fixture);
+        fixture.App().OnCommand(cmd::kSkyEvents);
+        auto* window = fixture.ActiveView()->findChild<CEventsWindow*>();
+        QVERIFY(window != nullptr);
+        QTRY_VERIFY(!window->Searching());
+        QString error;
+        QVERIFY2(window->SetNatalChart(path, QStringLiteral("London birth"), error),
+                 qPrintable(error));
+        QCOMPARE(window->NatalChartName(), QStringLiteral("London birth"));
+        const struct {
+            QString path, name, expected;
+        } kBad[] = {
+            {path, QStringLiteral("Nobody"), QStringLiteral("'Nobody'")},
+            {path, QString(), QStringLiteral("2 charts")},
+            {damaged, QString(), damaged},
+            {m_dir.filePath("missing.json"), QString(), m_dir.filePath("missing.json")},
+        };
+        for (const auto& bad : kBad) {
+            QVERIFY(!window->SetNatalChart(bad.path, bad.name, error));
+            QVERIFY2(error.contains(bad.expected), qPrintable(error));
+            QCOMPARE(window->NatalChartName(), QStringLiteral("London birth"));
+        }
+
+        window->Search(true);
+        window->SetKindFilter(caelvane::events::KindBit(EventKind::Transit));
+        const auto shown = window->ShownEvents();
+        QVERIFY2(shown.size() > 20, qPrintable(QString::number(shown.size())));
+        for (const SkyEvent& event : shown) QCOMPARE(event.kind, EventKind::Transit);
+        const auto* model = window->Rows();
+        QVERIFY(model->index(0, CEventsTableModel::kBody2).data().toString().startsWith("natal "));
+        // The job's aspects are the angles transits are found at.
+        for (const SkyEvent& event : shown) QVERIFY(event.angle == 90 || event.angle == 180);
+
+        window->ClearNatalChart();
+        window->Search(true);
+        QVERIFY(std::none_of(window->Events().begin(), window->Events().end(),
+                             [](const SkyEvent& e) { return e.kind == EventKind::Transit; }));
+    }
+#endif
 
     // While a long search runs the window's thread goes on (a timer of its own keeps firing),
     // the progress shows in the window, and Cancel ends the search and leaves the list as it was.

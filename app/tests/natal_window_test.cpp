@@ -8,14 +8,19 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <cmath>
 
 #include "app/command_ids.h"
@@ -23,6 +28,7 @@
 #include "app/natal_wheel_view.h"
 #include "app/tests/app_tests.h"
 #include "app/tests/test_support.h"
+#include "natal/aspects.h"
 #include "natal/chart_file.h"
 #include "natal/natal_chart.h"
 #include "testing/modal_dialog.h"
@@ -194,6 +200,88 @@ private slots:
         QVERIFY2(fixture.host.messages.front().contains(path),
                  qPrintable(fixture.host.messages.front()));
         QCOMPARE(Bytes(path), content);
+    }
+
+    // A file of horoscopes named on the command line or dropped on the main window opens in a
+    // horoscope window (once: a second open raises it); a damaged one is named and left alone.
+    void horoscopeFilesOpenFromTheCommandLineAndByDrop() {
+        const QString good = m_dir.filePath("first trades.json");
+        std::string error;
+        QVERIFY(natal::SaveChartFile(QFile::encodeName(good).toStdString(), {London()}, error));
+        const QString damaged = m_dir.filePath("damaged.JSON");
+        {
+            QFile file(damaged);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("{\"format\": \"caelvane-horoscopes\", ");
+        }
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        QCOMPARE(fixture.App().InitInstance({good}), std::nullopt);
+        CNatalWindow* window = OnlyWindow(fixture);
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->FilePath(), good);
+        // No new job besides: the file opened.
+        QVERIFY(fixture.App().Template().Documents().empty());
+
+        // Both in one drop: they open in order, so once the damaged one is told the good one
+        // has been opened again.
+        {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(good), QUrl::fromLocalFile(damaged)});
+            QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QCoreApplication::sendEvent(&fixture.Frame(), &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent event(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton,
+                             Qt::NoModifier);
+            QCoreApplication::sendEvent(&fixture.Frame(), &event);
+        }
+        QTRY_COMPARE(fixture.host.messages.size(), 1);
+        QVERIFY2(fixture.host.messages.front().contains(damaged),
+                 qPrintable(fixture.host.messages.front()));
+        QCOMPARE(fixture.Frame().findChildren<CNatalWindow*>().size(), 1);
+        QCOMPARE(Bytes(damaged), QByteArray("{\"format\": \"caelvane-horoscopes\", "));
+    }
+
+    // The orb table and the Houses choice outlive the window: the next one, of any file, starts
+    // with them; a damaged value in the profile is passed over for the defaults.
+    void orbsAndHousesAreKeptInTheProfile() {
+        const QString path = m_dir.filePath("kept.json");
+        std::string error;
+        QVERIFY(natal::SaveChartFile(QFile::encodeName(path).toStdString(), {London()}, error));
+        natal::OrbTable changed;
+        changed.orb[static_cast<int>(natal::AspectKind::Trine)] = 4.5;
+        changed.orb[static_cast<int>(natal::AspectKind::Sextile)] = 0;
+        {
+            AppFixture fixture(m_dir.filePath("kept.ini"));
+            QVERIFY(fixture.App().OpenHoroscopeFile(path));
+            CNatalWindow* window = OnlyWindow(fixture);
+            QVERIFY(window != nullptr);
+            QCOMPARE(window->HouseOverride(), std::nullopt);
+            window->SetOrbs(changed);
+            window->SetHouseOverride(natal::HouseSystem::Koch);
+            window->close();
+        }
+        {
+            AppFixture fixture(m_dir.filePath("kept.ini"));
+            QVERIFY(fixture.App().OpenHoroscopeFile(path));
+            CNatalWindow* window = OnlyWindow(fixture);
+            QVERIFY(window != nullptr);
+            QVERIFY(window->View()->Options().orbs.orb == changed.orb);
+            QCOMPARE(window->HouseOverride(), std::optional(natal::HouseSystem::Koch));
+            // Back to the chart's own houses is kept too.
+            window->SetHouseOverride(std::nullopt);
+            window->close();
+            fixture.App().Profile().setValue("Horoscope/Orbs", "trine=99");
+        }
+        {
+            AppFixture fixture(m_dir.filePath("kept.ini"));
+            QVERIFY(fixture.App().OpenHoroscopeFile(path));
+            CNatalWindow* window = OnlyWindow(fixture);
+            QVERIFY(window != nullptr);
+            QVERIFY(window->View()->Options().orbs.orb == natal::OrbTable{}.orb);
+            QCOMPARE(window->HouseOverride(), std::nullopt);
+            QVERIFY(fixture.host.messages.isEmpty());
+        }
     }
 
     void aChangeThatCannotBeWrittenIsToldAndKept() {

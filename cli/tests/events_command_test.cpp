@@ -92,7 +92,8 @@ TEST(EventsCommand, BadInputNamesTheValue) {
     EXPECT_EQ(ErrorOf({"--from", "0001-01-01", "--to", "9999-12-31"}),
               "the range spans more than 1000 years, the largest range one search takes");
     EXPECT_EQ(ErrorOf({"--from", "1000-01-01", "--to", "1999-12-31"}), "");
-    EXPECT_NE(with({"--kinds", "aspect,transit"}).find("'transit'"), std::string::npos);
+    EXPECT_NE(with({"--kinds", "aspect,transits"}).find("'transits'"), std::string::npos);
+    EXPECT_NE(with({"--kinds", "aspect,transit"}).find("needs a natal chart"), std::string::npos);
     EXPECT_NE(with({"--bodies", "Mars,Vulcan"}).find("'Vulcan'"), std::string::npos);
     EXPECT_NE(with({"--bodies", "Earth,"}).find("''"), std::string::npos);
     EXPECT_NE(with({"--aspects", "90,360"}).find("'360'"), std::string::npos);

@@ -172,3 +172,53 @@ TEST(EventWriters, StreamedExportsEqualTheWholeOnes) {
 }
 
 }  // namespace
+
+namespace {
+
+SkyEvent Transit(double jed, int body, const char* natal, double angle, EventDetail detail) {
+    SkyEvent event;
+    event.jed = jed;
+    event.kind = EventKind::Transit;
+    event.body1 = body;
+    event.natal = natal;
+    event.angle = angle;
+    event.detail = detail;
+    return event;
+}
+
+TEST(EventWriters, TransitsNameTheTransitingBodyThenTheNatalPoint) {
+    const double jed = JulianDate(3, 24, 2024, 6, 23) + 25.0 / 86400;
+    const struct {
+        SkyEvent event;
+        const char* csv;
+        const char* summary;
+    } kCases[] = {
+        {Transit(jed, -1, "Sun", 300, EventDetail::Direct),
+         "2024-03-24T06:23:25Z,transit,geo,Mercury,natal Sun,300,,direct",
+         "Mercury sextile natal Sun"},
+        {Transit(jed, -1, "Sun", 300, EventDetail::Retrograde),
+         "2024-03-24T06:23:25Z,transit,geo,Mercury,natal Sun,300,,retrograde",
+         "Mercury sextile natal Sun (retrograde)"},
+        {Transit(jed, -7, "Asc", 0, EventDetail::Direct),
+         "2024-03-24T06:23:25Z,transit,geo,Uranus,natal Asc,0,,direct",
+         "Uranus conjunction natal Asc"},
+        {Transit(jed, -11, "MC", 22.5, EventDetail::Retrograde),
+         "2024-03-24T06:23:25Z,transit,geo,Node,natal MC,22.5,,retrograde",
+         "Node 22.5\u00B0 natal MC (retrograde)"},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(EventCsvLine(c.event), c.csv);
+        EXPECT_EQ(EventSummary(c.event), c.summary);
+    }
+    // The calendar tells passes to different points apart, and says which way the arc is read.
+    const SkyEvent sun = Transit(jed, -4, "Sun", 90, EventDetail::Direct);
+    const SkyEvent moon = Transit(jed, -4, "Moon", 90, EventDetail::Direct);
+    EXPECT_NE(EventUid(sun), EventUid(moon));
+    const std::string ics = EventsICalendar({sun}, jed);
+    EXPECT_NE(ics.find("SUMMARY:Mars square natal Sun\r\n"), std::string::npos) << ics;
+    EXPECT_NE(ics.find("forward arc from natal Sun to Mars 90"), std::string::npos) << ics;
+    EXPECT_NE(ics.find("CATEGORIES:transit\r\n"), std::string::npos) << ics;
+    EXPECT_TRUE(EventBefore(moon, sun));
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -60,6 +61,43 @@ TEST(NatalWheel, CrowdedBodiesAreSpreadInTheirOrder) {
     }
 }
 
+TEST(NatalWheel, AGapThatDependsOnThePlaceIsKeptThere) {
+    // Wide at the top of the circle (around 90), narrow elsewhere.
+    const auto gapAt = [](double longitude) {
+        return 4.0 + 8.0 * std::fabs(std::sin(longitude * 3.14159265358979 / 180.0));
+    };
+    const struct {
+        std::vector<double> longitudes;
+        const char* what;
+    } kCases[] = {
+        {{88, 89, 90, 91, 92}, "a crowd where the gap is widest"},
+        {{178, 179, 180, 181}, "a crowd where it is narrowest"},
+        {{358, 359, 0, 1, 2}, "a crowd across 0"},
+        {{10, 100, 200, 300}, "far apart: nothing moves"},
+    };
+    for (const auto& c : kCases) {
+        const std::vector<double> placed = SpreadLongitudes(c.longitudes, gapAt);
+        ASSERT_EQ(placed.size(), c.longitudes.size());
+        std::vector<double> sorted = placed;
+        std::sort(sorted.begin(), sorted.end());
+        for (std::size_t i = 0; i < sorted.size(); ++i) {
+            const double a = sorted[i], b = sorted[(i + 1) % sorted.size()];
+            const double wanted = std::min(gapAt(a), gapAt(b));
+            EXPECT_GE(Gap(a, b), 0.97 * wanted) << c.what << ": " << a << " and " << b;
+        }
+        if (c.longitudes[1] == 100) {
+            for (std::size_t i = 0; i < placed.size(); ++i)
+                EXPECT_DOUBLE_EQ(placed[i], c.longitudes[i]) << c.what;
+        }
+    }
+    // More than the circle holds: every gap shrinks alike and the order is kept.
+    const std::vector<double> many(80, 42.0);
+    const std::vector<double> placed = SpreadLongitudes(many, gapAt);
+    for (std::size_t i = 0; i < placed.size(); ++i)
+        for (std::size_t j = i + 1; j < placed.size(); ++j)
+            EXPECT_GT(Gap(placed[i], placed[j]), 0.5);
+}
+
 // A device that keeps what is drawn, to ask the drawing what it shows.
 class RecordingDevice : public CDrawingDevice {
 public:
@@ -67,10 +105,28 @@ public:
     void End() override {}
     void SetPenColor(COLORREF) override {}
     void SetPenWidth(int) override {}
-    void SelectFont(std::string_view face, int, int) override { faces.emplace_back(face); }
+    void SelectFont(std::string_view face, int height, int) override {
+        faces.emplace_back(face);
+        font = height;
+    }
     void Line(int, int, int, int) override { ++lines; }
     void Circle(int, int, int, int) override { ++circles; }
-    void Text(int, int, std::string_view text) override { texts.emplace_back(text); }
+    void Text(int x, int y, std::string_view text) override {
+        texts.emplace_back(text);
+        // The box the wheel allows the text: its size's 0.62 a character, one size high.
+        int characters = 0;
+        for (unsigned char c : text) characters += (c & 0xC0) != 0x80;
+        boxes.push_back({static_cast<double>(x), -static_cast<double>(y), characters * font * 0.62,
+                         static_cast<double>(font)});
+    }
+    struct Box {
+        double x, y, width, height;
+        bool Overlaps(const Box& o) const {
+            return x < o.x + o.width && o.x < x + width && y < o.y + o.height && o.y < y + height;
+        }
+    };
+    std::vector<Box> boxes;
+    int font = 0;
     bool Shows(const std::string& text) const {
         for (const std::string& t : texts)
             if (t.find(text) != std::string::npos) return true;
@@ -138,6 +194,38 @@ TEST(NatalWheel, SecondRingsAndUnknownTimes) {
     EXPECT_TRUE(device.Shows("time not known"));
 }
 
+// Symbols and places of both rings never overlap, however the second ring's points crowd:
+// thirty years of transits, progressions and solar arcs to a chart with a crowd of its own
+// (Mars, Jupiter and Chiron in Aries under the Midheaven).
+TEST(NatalWheel, NoTwoTextsOfTheWheelOverlap) {
+    const NatalChart chart = London(true);
+    const double top = 100 * kWheelUnitsPerPixel, bottom = 1050 * kWheelUnitsPerPixel;
+    for (RingKind kind :
+         {RingKind::None, RingKind::Transits, RingKind::Progressions, RingKind::SolarArc}) {
+        for (double jd = 2451545.0; jd < 2451545.0 + 365.25 * 30; jd += 61) {
+            SecondRing ring;
+            std::string error;
+            if (kind != RingKind::None) {
+                ASSERT_TRUE(MakeSecondRing(chart, kind, jd, ring, error));
+            }
+            RecordingDevice device;
+            DrawNatalWheel(device, chart, ring, WheelOptions{});
+            // The wheel's own texts, between the header and the tables.
+            std::vector<std::size_t> wheel;
+            for (std::size_t i = 0; i < device.boxes.size(); ++i)
+                if (device.boxes[i].y > top && device.boxes[i].y < bottom) wheel.push_back(i);
+            for (std::size_t a = 0; a < wheel.size(); ++a) {
+                for (std::size_t b = a + 1; b < wheel.size(); ++b) {
+                    ASSERT_FALSE(device.boxes[wheel[a]].Overlaps(device.boxes[wheel[b]]))
+                        << "ring " << static_cast<int>(kind) << " at " << jd << ": '"
+                        << device.texts[wheel[a]] << "' and '" << device.texts[wheel[b]] << "'";
+                }
+            }
+            if (kind == RingKind::None) break;
+        }
+    }
+}
+
 TEST(Aspects, TightestWithinOrb) {
     std::vector<ChartPoint> points(2);
     const struct {
@@ -164,6 +252,39 @@ TEST(Aspects, TightestWithinOrb) {
     none.orb.fill(0);
     points[0].longitude = points[1].longitude = 0;
     EXPECT_TRUE(FindAspects(points, none).empty());
+}
+
+TEST(Aspects, OrbTableRoundTripsThroughItsTextAndRefusesDamage) {
+    OrbTable changed;
+    changed.orb[static_cast<int>(AspectKind::Trine)] = 6.5;
+    changed.orb[static_cast<int>(AspectKind::SemiSquare)] = 0;
+    changed.orb[static_cast<int>(AspectKind::Quincunx)] = 15;
+    const std::string text = OrbTableText(changed);
+    EXPECT_EQ(text.substr(0, 40), "conjunction=8;opposition=8;trine=6.5;squ");
+    OrbTable read;
+    ASSERT_TRUE(ParseOrbTable(text, read)) << text;
+    EXPECT_EQ(read.orb, changed.orb);
+    // Names in any order; those not named keep their default.
+    ASSERT_TRUE(ParseOrbTable("square=3;conjunction=10", read));
+    EXPECT_EQ(read.Of(AspectKind::Square), 3);
+    EXPECT_EQ(read.Of(AspectKind::Conjunction), 10);
+    EXPECT_EQ(read.Of(AspectKind::Trine), OrbTable{}.Of(AspectKind::Trine));
+    ASSERT_TRUE(ParseOrbTable("", read));
+    EXPECT_EQ(read.orb, OrbTable{}.orb);
+
+    const char* const kDamaged[] = {
+        "conjunction=16",  "conjunction=-1",
+        "conjunction=nan", "conjunction=",
+        "conjunction",     "conjunction=8;conjunction=7",
+        "quintile=2",      "trine=7;;square=6",
+        "trine=7x",        "=7",
+        "trine=1e999",
+    };
+    for (const char* damaged : kDamaged) {
+        OrbTable kept = changed;
+        EXPECT_FALSE(ParseOrbTable(damaged, kept)) << damaged;
+        EXPECT_EQ(kept.orb, changed.orb) << damaged;
+    }
 }
 
 }  // namespace
