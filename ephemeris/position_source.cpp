@@ -310,6 +310,26 @@ WheelLongitudes ComputeWheelLongitudes(double jed, PositionSource source) {
     return ComputeWheelLongitudes(jed);
 }
 
+bool PreciseGeocentricMotion(double jed, int code, GeocentricMotion& out) {
+    if (code > -1 || code < -12) return false;
+    caelvane::swiss::BodyState state;
+    SwissEphemerisLock lock;
+    if (!caelvane::swiss::CalcBodyState(lock, jed, SweBodyOf(-code, Centre::Geocentric), state)) {
+        return false;
+    }
+    out.longitude = state.longitude;
+    out.latitude = state.latitude;
+    out.speed = state.longitudeSpeed;
+    out.declination = state.declination;
+    return true;
+}
+
+double PreciseObliquity(double jed) {
+    if (!caelvane::swiss::SwissDateInRange(jed)) return std::nan("");
+    SwissEphemerisLock lock;
+    return caelvane::swiss::TrueObliquity(lock, jed);
+}
+
 #else
 
 bool PrecisePositionsAvailable() {
@@ -343,6 +363,18 @@ PagePositions ComputePagePositions(double jed, PositionSource source) {
 WheelLongitudes ComputeWheelLongitudes(double jed, PositionSource source) {
     if (source == PositionSource::Precise) RefusePrecise();
     return ComputeWheelLongitudes(jed);
+}
+
+#endif
+
+#if !CAELVANE_WITH_SWISSEPH
+
+bool PreciseGeocentricMotion(double, int, GeocentricMotion&) {
+    return false;
+}
+
+double PreciseObliquity(double) {
+    return std::nan("");
 }
 
 #endif
