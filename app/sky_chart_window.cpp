@@ -48,7 +48,10 @@ CSkyChartView::CSkyChartView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_rest.setSingleShot(true);
     m_rest.setInterval(kRestMs);
-    connect(&m_rest, &QTimer::timeout, this, [this] { Changed(); });
+    connect(&m_rest, &QTimer::timeout, this, [this] {
+        m_previewing = false;
+        Changed();
+    });
 }
 
 void CSkyChartView::SetOptions(const sky::SkyChartOptions& options) {
@@ -109,8 +112,10 @@ void CSkyChartView::paintEvent(QPaintEvent*) {
     const prices::CChartFrame frame = Frame();
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    if (m_stale || m_pixmap.size() != pixels) {
-        m_previewing = false;
+    // While the mouse drags or the wheel turns, each frame is drawn without antialiasing (the
+    // samples of the columns already seen are kept, so a frame costs little); the chart is
+    // drawn antialiased once the mouse rests.
+    if (m_stale || m_previewing || m_pixmap.size() != pixels) {
         m_drawnWindow = m_window;
         if (m_pixmap.size() != pixels) {
             m_pixmap = QPixmap(pixels);
@@ -119,6 +124,7 @@ void CSkyChartView::paintEvent(QPaintEvent*) {
         QPainter chart(&m_pixmap);
         chart.fillRect(rect(), Qt::white);
         CQtPainterDevice device(chart, prices::kDevicePixelDpi, prices::kDevicePixelDpi);
+        device.SetAntialiased(!m_previewing);
         device.Begin();
         sky::DrawSkyChart(device, m_options, frame, m_cache);
         device.End();
@@ -126,23 +132,7 @@ void CSkyChartView::paintEvent(QPaintEvent*) {
         ++m_chartDraws;
     }
     QPainter painter(this);
-    if (m_previewing) {
-        // The last drawing moved along time by as much as the window has moved.
-        painter.fillRect(rect(), Qt::white);
-        const double span = m_drawnWindow.timeRight - m_drawnWindow.timeLeft;
-        const double plot = frame.Right() - frame.Left();
-        const double scale = span / (m_window.timeRight - m_window.timeLeft);
-        const double shift = (m_drawnWindow.timeLeft - m_window.timeLeft) / span * plot * scale;
-        painter.save();
-        painter.setClipRect(QRectF(frame.Left(), 0, plot, height()));
-        painter.translate(frame.Left() + shift, 0);
-        painter.scale(scale, 1.0);
-        painter.translate(-frame.Left(), 0);
-        painter.drawPixmap(0, 0, m_pixmap);
-        painter.restore();
-    } else {
-        painter.drawPixmap(0, 0, m_pixmap);
-    }
+    painter.drawPixmap(0, 0, m_pixmap);
     if (m_crosshair) {
         painter.setPen(QPen(QColor(80, 80, 80), 0, Qt::DashLine));
         painter.drawLine(QPointF(m_crosshair->x(), frame.Top()),

@@ -5,8 +5,8 @@
 // the wheel zooms the dates about the mouse, a drag pans them, the crosshair reads the time
 // and every body's longitude. Print, preview, export (PNG, SVG, PDF) and copy as an image.
 //
-// While the mouse drags or the wheel turns, the last drawing is shown moved at once; the chart
-// is drawn anew when the mouse rests, as the price chart does.
+// While the mouse drags or the wheel turns, every frame is drawn without antialiasing; the
+// chart is drawn antialiased when the mouse rests.
 #include <QPixmap>
 #include <QPointF>
 #include <QTimer>
@@ -35,6 +35,8 @@ public:
     // Draws the chart as shown on `device` over a surface of width x height pixels.
     void DrawOn(CDrawingDevice& device, int width, int height) const;
     int ChartDraws() const { return m_chartDraws; }
+    // Whether the frames are those of a drag or a wheel, drawn without antialiasing.
+    bool Moving() const { return m_previewing; }
 
 signals:
     void readoutChanged(const QString& text);

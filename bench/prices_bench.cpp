@@ -203,18 +203,21 @@ void PanCounting(benchmark::State& state, PositionSource source,
         static_cast<double>(device.Lines()) / std::max<double>(1.0, state.iterations());
 }
 
-void PanImage(benchmark::State& state, PositionSource source) {
+void PanImage(benchmark::State& state, PositionSource source, bool antialiased = true) {
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     const SurfaceSize size{kWidth, kHeight, prices::kUnitsPerPixel};
     Pan(state, source,
         [&](const prices::PriceSeries& series, const prices::ChartOptions& options,
             const prices::CChartFrame& frame, prices::ChartCache& cache) {
             QPainter painter(&image);
-            PaintSurface(painter, size, 1.0, [&](CDrawingDevice& device) {
-                device.Begin();
-                prices::DrawPriceChart(device, series, options, frame, cache);
-                device.End();
-            });
+            PaintSurface(
+                painter, size, 1.0,
+                [&](CDrawingDevice& device) {
+                    device.Begin();
+                    prices::DrawPriceChart(device, series, options, frame, cache);
+                    device.End();
+                },
+                antialiased);
         });
     benchmark::DoNotOptimize(image.constBits());
 }
@@ -235,6 +238,13 @@ void BM_PanSeriesImage(benchmark::State& state) {
 }
 void BM_PanPreciseImage(benchmark::State& state) {
     PanImage(state, PositionSource::Precise);
+}
+// The frames a view draws while the mouse drags it: no antialiasing.
+void BM_PanSeriesImageMoving(benchmark::State& state) {
+    PanImage(state, PositionSource::Series, false);
+}
+void BM_PanPreciseImageMoving(benchmark::State& state) {
+    PanImage(state, PositionSource::Precise, false);
 }
 
 // The sky chart: 100 years, twelve bodies, declination and speed panes at 1920 x 1080, drawn
@@ -274,6 +284,8 @@ void BM_SkyCenturyPan(benchmark::State& state) {
     prices::ChartWindow window = SkyCentury();
     sky::SkyCache cache;
     CCountingDevice device;
+    // The first frame fills the cache; the frames measured are the pans after it.
+    sky::DrawSkyChart(device, options, sky::SkyFrame(kWidth, kHeight, window, 2), cache);
     int frameIndex = 0;
     for (auto _ : state) {
         const prices::CChartFrame frame = sky::SkyFrame(kWidth, kHeight, window, 2);
@@ -287,26 +299,38 @@ void BM_SkyCenturyPan(benchmark::State& state) {
     benchmark::DoNotOptimize(device.Sum());
 }
 
-void BM_SkyCenturyPanImage(benchmark::State& state) {
+void SkyPanImage(benchmark::State& state, bool antialiased) {
     const sky::SkyChartOptions options = SkyOptions();
     prices::ChartWindow window = SkyCentury();
     sky::SkyCache cache;
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     const SurfaceSize size{kWidth, kHeight, prices::kUnitsPerPixel};
+    CCountingDevice warm;
+    sky::DrawSkyChart(warm, options, sky::SkyFrame(kWidth, kHeight, window, 2), cache);
     int frameIndex = 0;
     for (auto _ : state) {
         const prices::CChartFrame frame = sky::SkyFrame(kWidth, kHeight, window, 2);
         QPainter painter(&image);
-        PaintSurface(painter, size, 1.0, [&](CDrawingDevice& device) {
-            device.Begin();
-            sky::DrawSkyChart(device, options, frame, cache);
-            device.End();
-        });
+        PaintSurface(
+            painter, size, 1.0,
+            [&](CDrawingDevice& device) {
+                device.Begin();
+                sky::DrawSkyChart(device, options, frame, cache);
+                device.End();
+            },
+            antialiased);
         const double direction = (frameIndex++ / kPansEachWay) % 2 == 0 ? 1.0 : -1.0;
         window =
             prices::PanWindow(frame, kWidth / 2.0, 0, kWidth / 2.0 - direction * kPanPixels, 0);
     }
     benchmark::DoNotOptimize(image.constBits());
+}
+
+void BM_SkyCenturyPanImage(benchmark::State& state) {
+    SkyPanImage(state, true);
+}
+void BM_SkyCenturyPanImageMoving(benchmark::State& state) {
+    SkyPanImage(state, false);
 }
 
 void Register() {
@@ -322,7 +346,10 @@ void Register() {
           benchmark::RegisterBenchmark("BM_PanPreciseImage", BM_PanPreciseImage),
           benchmark::RegisterBenchmark("BM_SkyCenturyCold", BM_SkyCenturyCold),
           benchmark::RegisterBenchmark("BM_SkyCenturyPan", BM_SkyCenturyPan),
-          benchmark::RegisterBenchmark("BM_SkyCenturyPanImage", BM_SkyCenturyPanImage)}) {
+          benchmark::RegisterBenchmark("BM_SkyCenturyPanImage", BM_SkyCenturyPanImage),
+          benchmark::RegisterBenchmark("BM_SkyCenturyPanImageMoving", BM_SkyCenturyPanImageMoving),
+          benchmark::RegisterBenchmark("BM_PanSeriesImageMoving", BM_PanSeriesImageMoving),
+          benchmark::RegisterBenchmark("BM_PanPreciseImageMoving", BM_PanPreciseImageMoving)}) {
         bench->Unit(benchmark::kMillisecond);
         if (iterations > 0) bench->Iterations(iterations);
     }

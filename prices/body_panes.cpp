@@ -196,6 +196,67 @@ const BodyMotion* CMotionSampler::Sample(int code, PositionSource source, double
     return entry->values.data();
 }
 
+void CMotionSampler::SampleMany(const std::vector<int>& codes, PositionSource source, double step,
+                                std::int64_t first, std::size_t count,
+                                std::vector<const BodyMotion*>& out) {
+    std::vector<MotionEntry*> entries;
+    for (int code : codes) {
+        bool known = false;
+        for (const MotionEntry& candidate : m_motions) {
+            known = known || (candidate.code == code && candidate.source == source);
+        }
+        if (!known) {
+            MotionEntry& entry = m_motions.emplace_back();
+            entry.code = code;
+            entry.source = source;
+        }
+    }
+    // Each body once, however often it is named.
+    for (MotionEntry& candidate : m_motions) {
+        if (candidate.source != source) continue;
+        if (std::find(codes.begin(), codes.end(), candidate.code) != codes.end()) {
+            entries.push_back(&candidate);
+        }
+    }
+    // What each entry keeps from its last grid, and which columns it lacks.
+    std::vector<std::vector<bool>> missing(entries.size(), std::vector<bool>(count, false));
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        MotionEntry& entry = *entries[e];
+        const bool sameGrid = entry.step == step;
+        const std::int64_t oldFirst = entry.first;
+        const std::int64_t oldEnd = oldFirst + static_cast<std::int64_t>(entry.values.size());
+        entry.scratch.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::int64_t index = first + static_cast<std::int64_t>(i);
+            if (sameGrid && index >= oldFirst && index < oldEnd) {
+                entry.scratch[i] = entry.values[static_cast<std::size_t>(index - oldFirst)];
+            } else {
+                missing[e][i] = true;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const double jed =
+            JedOfSeconds(static_cast<double>(first + static_cast<std::int64_t>(i)) * step);
+        for (std::size_t e = 0; e < entries.size(); ++e) {
+            if (!missing[e][i]) continue;
+            entries[e]->scratch[i] = ComputeBodyMotion(jed, entries[e]->code, source);
+            ++m_computed;
+        }
+    }
+    for (MotionEntry* entry : entries) {
+        entry->values.swap(entry->scratch);
+        entry->first = first;
+        entry->step = step;
+    }
+    out.clear();
+    for (int code : codes) {
+        for (MotionEntry* entry : entries) {
+            if (entry->code == code) out.push_back(entry->values.data());
+        }
+    }
+}
+
 const double* CMotionSampler::Obliquity(PositionSource source, double step, std::int64_t first,
                                         std::size_t count) {
     ObliquityEntry* entry = nullptr;
@@ -350,13 +411,13 @@ void DrawBodyPanes(CDrawingDevice& device, const CChartFrame& frame, const PaneO
                               grid.step);
     }
     // Every body's motions first: the sampler's arrays stay valid only until its next call.
+    std::vector<int> codes;
+    for (const BodyStyle& body : options.bodies) codes.push_back(body.code);
+    std::vector<const BodyMotion*> sampled;
+    sampler.SampleMany(codes, options.source, grid.step, grid.first, grid.count, sampled);
     std::vector<std::vector<BodyMotion>> motions;
-    motions.reserve(options.bodies.size());
-    for (const BodyStyle& body : options.bodies) {
-        const BodyMotion* sampled =
-            sampler.Sample(body.code, options.source, grid.step, grid.first, grid.count);
-        motions.emplace_back(sampled, sampled + grid.count);
-    }
+    motions.reserve(sampled.size());
+    for (const BodyMotion* body : sampled) motions.emplace_back(body, body + grid.count);
     const bool wantsObliquity = std::find(options.panes.begin(), options.panes.begin() + panes,
                                           PaneKind::Declination) != options.panes.begin() + panes;
     std::vector<double> obliquity;

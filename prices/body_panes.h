@@ -67,6 +67,12 @@ public:
     // until the next call.
     const BodyMotion* Sample(int code, PositionSource source, double step, std::int64_t first,
                              std::size_t count);
+    // The same for several bodies at once, into `out` (one pointer per code, valid until the
+    // next call). The columns missing are computed date by date, every body at one date
+    // before the next date: the precise source then reuses what the bodies share (the Earth,
+    // the nutation) instead of computing it again for each body.
+    void SampleMany(const std::vector<int>& codes, PositionSource source, double step,
+                    std::int64_t first, std::size_t count, std::vector<const BodyMotion*>& out);
     // The obliquity of date on the same grid.
     const double* Obliquity(PositionSource source, double step, std::int64_t first,
                             std::size_t count);

@@ -82,7 +82,7 @@ CQtPainterDevice::CQtPainterDevice(QPainter& painter, double dotsPerInchX, doubl
 
 void CQtPainterDevice::Begin() {
     m_painter.save();
-    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setRenderHint(QPainter::Antialiasing, m_antialiased);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
     m_painter.setBackgroundMode(Qt::TransparentMode);
     m_painter.setBrush(Qt::NoBrush);
@@ -127,7 +127,7 @@ void CQtPainterDevice::FlushLines() {
     if (!DrawSeparateLineGroups()) {
         m_painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
     }
-    if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, true);
+    if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, m_antialiased);
     m_lines.clear();
 }
 

@@ -143,9 +143,13 @@ void DrawBodies(CDrawingDevice& device, const SkyChartOptions& options, const CC
     prices::CClippedPolyline polyline(device, frame.Left(), frame.Top(), frame.Right(),
                                       frame.Bottom(), kUnitsPerPixel);
     device.SetPenWidth(6);
-    for (const prices::BodyStyle& body : options.bodies) {
-        const BodyMotion* motions =
-            cache.motions.Sample(body.code, options.source, grid.step, grid.first, grid.count);
+    std::vector<int> codes;
+    for (const prices::BodyStyle& body : options.bodies) codes.push_back(body.code);
+    std::vector<const BodyMotion*> sampled;
+    cache.motions.SampleMany(codes, options.source, grid.step, grid.first, grid.count, sampled);
+    for (std::size_t b = 0; b < options.bodies.size(); ++b) {
+        const prices::BodyStyle& body = options.bodies[b];
+        const BodyMotion* motions = sampled[b];
         for (std::size_t i = 0; i < grid.count; ++i) cache.longitudes[i] = motions[i].longitude;
         std::size_t pieces = 0;
         FoldedPieces(cache.columns.data(), cache.longitudes.data(), grid.count, options.dial,
