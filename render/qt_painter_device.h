@@ -21,8 +21,9 @@ class CQtPainterDevice : public CDrawingDevice {
 public:
     CQtPainterDevice(QPainter& painter, double dotsPerInchX, double dotsPerInchY);
 
-    // Off: strokes are drawn without antialiasing (several times faster for long wide lines),
-    // for frames shown while the user drags a chart. Takes effect at the next Begin.
+    // Off: strokes are drawn without antialiasing and pens under two pixels as one-pixel lines
+    // (several times faster for long lines), for frames shown while the user drags a chart.
+    // Takes effect at the next Begin.
     void SetAntialiased(bool on) { m_antialiased = on; }
 
     void Begin() override;
