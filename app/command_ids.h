@@ -58,6 +58,8 @@ inline constexpr int kWindowClose = 32830;
 inline constexpr int kHelpContents = 32831;
 inline constexpr int kFileOpenPrices = 32832;
 inline constexpr int kEventStudy = 32833;
+inline constexpr int kFileNewSkyChart = 32834;
+inline constexpr int kSkyChart = 32835;
 // Horoscopes (builds with the natal charts).
 inline constexpr int kFileNewHoroscope = 32860;
 inline constexpr int kFileOpenHoroscopes = 32861;

@@ -9,9 +9,11 @@
 #include "app/events_window.h"
 #include "app/main_frame.h"
 #include "app/positions_choice.h"
+#include "app/sky_chart_window.h"
 #include "app/study_window.h"
 #include "job/caelvane_doc.h"
 #include "job/ui/job_commands.h"
+#include "prices/ohlc.h"
 #include "tools/tool_commands.h"
 
 void CCaelvaneApp::OnCommand(int id) {
@@ -31,6 +33,13 @@ void CCaelvaneApp::OnCommand(int id) {
                 case cmd::kFileOpenPrices:
                     OnFileOpenPrices();
                     return;
+                case cmd::kFileNewSkyChart: {
+                    double from = 0.0, to = 0.0;
+                    if (AskSkyRange(m_mainFrame, from, to)) {
+                        OpenSkyChartWindow(from, to, {}, m_mainFrame);
+                    }
+                    return;
+                }
 #ifdef CAELVANE_WITH_NATAL
                 case cmd::kFileNewHoroscope:
                     OnFileNewHoroscope();
@@ -104,6 +113,19 @@ void CCaelvaneApp::RunDocumentCommand(int id, CCaelvaneDoc& doc) {
         case cmd::kOnLineHelp:
             OnHelpContents();
             return;
+        case cmd::kSkyChart: {
+            // The job's dates: start to end for a range job, a year from the start otherwise.
+            const double from = static_cast<double>(prices::DaysFromCivil(
+                                    doc.m_startYear, doc.m_startMonth, doc.m_startDay)) *
+                                86400.0;
+            double to = static_cast<double>(
+                            prices::DaysFromCivil(doc.m_endYear, doc.m_endMonth, doc.m_endDay)) *
+                        86400.0;
+            if (doc.m_jobType != 3 || !(to > from)) to = from + 365.0 * 86400.0;
+            OpenSkyChartWindow(from, to, HotSpotLevels(doc.m_hotSpotDegree, doc.m_hotSpotLabel),
+                               m_mainFrame);
+            return;
+        }
         case cmd::kSkyEvents: {
             // View > Positions when the user chose there; otherwise the window's own default.
             std::optional<PositionSource> chosen;

@@ -14,6 +14,10 @@ constexpr CommandSpec kCommands[] = {
      "Open Pr&ices...",
      "Open a file of price bars (CSV) as a chart with planetary lines\nOpen Prices",
      {}},
+    {cmd::kFileNewSkyChart,
+     "New S&ky Chart...",
+     "The bodies' longitudes over any range of dates, folded on a dial\nNew Sky Chart",
+     {}},
     {cmd::kFileNewHoroscope,
      "Ne&w Horoscope...",
      "Enter a birth (or a first trade) and see its natal wheel\nNew Horoscope",
@@ -89,6 +93,11 @@ constexpr CommandSpec kCommands[] = {
      "Sky &Events",
      "Find the aspects, ingresses, stations, lunations and eclipses of the job's dates\nSky Events",
      {}},
+    {cmd::kSkyChart,
+     "Sky C&hart",
+     "The bodies' longitudes over the job's dates, folded on a dial, with its hot spots\nSky "
+     "Chart",
+     {}},
     {cmd::kEventStudy,
      "Event S&tudy...",
      "What a price series did after each kind of sky event, against chance\nEvent Study",
@@ -153,6 +162,7 @@ CommandRoute RouteOf(int id) {
         case cmd::kFileNew:
         case cmd::kFileOpen:
         case cmd::kFileOpenPrices:
+        case cmd::kFileNewSkyChart:
         case cmd::kFileNewHoroscope:
         case cmd::kFileOpenHoroscopes:
         case cmd::kFilePrintSetup:

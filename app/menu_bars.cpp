@@ -23,7 +23,7 @@ CMenuBars::CMenuBars(const CCommandActions& actions, QWidget& owner)
     m_recentPlaceholder->setEnabled(false);
 
     m_mainFile = NewMenu("&File", owner);
-    add(m_mainFile, {cmd::kFileNew, cmd::kFileOpen, cmd::kFileOpenPrices});
+    add(m_mainFile, {cmd::kFileNew, cmd::kFileOpen, cmd::kFileOpenPrices, cmd::kFileNewSkyChart});
     AddHoroscopes(m_mainFile);
     add(m_mainFile, {0, cmd::kFilePrintSetup, 0});
     AddRecentFiles(m_mainFile);
@@ -34,7 +34,7 @@ CMenuBars::CMenuBars(const CCommandActions& actions, QWidget& owner)
     add(m_mainHelp, {cmd::kAppAbout});
 
     m_jobFile = NewMenu("&File", owner);
-    add(m_jobFile, {cmd::kFileNew, cmd::kFileOpen, cmd::kFileOpenPrices});
+    add(m_jobFile, {cmd::kFileNew, cmd::kFileOpen, cmd::kFileOpenPrices, cmd::kFileNewSkyChart});
     AddHoroscopes(m_jobFile);
     add(m_jobFile, {cmd::kFileClose, cmd::kFileSave, cmd::kFileSaveAs, 0, cmd::kFilePrint,
                     cmd::kFilePrintPreview, cmd::kFilePrintSetup, 0, cmd::kFileExportPage,
@@ -55,7 +55,7 @@ CMenuBars::CMenuBars(const CCommandActions& actions, QWidget& owner)
          cmd::kColorNotice, cmd::kColorMoonBall, cmd::kColorOverlayCircle, cmd::kColorAllToBlack,
          cmd::kColorStandardDefault});
     m_jobJob->addMenu(m_jobColors);
-    add(m_jobJob, {cmd::kSignificantAspects, cmd::kSkyEvents, cmd::kEventStudy});
+    add(m_jobJob, {cmd::kSignificantAspects, cmd::kSkyEvents, cmd::kSkyChart, cmd::kEventStudy});
 
     m_jobView = NewMenu("&View", owner);
     add(m_jobView, {cmd::kViewToolbar, cmd::kViewStatusBar, 0, cmd::kViewZoomIn, cmd::kViewZoomOut,

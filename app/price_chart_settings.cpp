@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 #include "ephemeris/body_names.h"
@@ -121,6 +122,14 @@ std::optional<PriceChartSettings> CPriceChartSettingsStore::Load(const QString& 
     if (legend.isEmpty()) options.legend = prices::LegendPlace::Auto;
     options.lineLabels = Text(ini, QStringLiteral("LineLabels")) != QLatin1String("0");
     options.volumePane = Text(ini, QStringLiteral("Volume")) != QLatin1String("0");
+    // Panes came later: none in a file saved before them; an unknown name is left out.
+    for (const QString& name :
+         Text(ini, QStringLiteral("Panes")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        if (const auto kind = prices::ParsePaneName(name.toStdString())) {
+            if (std::find(options.panes.begin(), options.panes.end(), *kind) == options.panes.end())
+                options.panes.push_back(*kind);
+        }
+    }
     settings.tradingDays = Text(ini, QStringLiteral("TradingDays")) == QLatin1String("1");
     settings.fitPrices = Text(ini, QStringLiteral("FitPrices")) != QLatin1String("0");
     const QStringList window =
@@ -174,6 +183,10 @@ bool CPriceChartSettingsStore::Save(const QString& dataFile, const PriceChartSet
                  QString::fromLatin1(prices::LegendPlaceName(options.legend)));
     ini.setValue(QStringLiteral("LineLabels"), flag(options.lineLabels));
     ini.setValue(QStringLiteral("Volume"), flag(options.volumePane));
+    QStringList panes;
+    for (prices::PaneKind kind : options.panes)
+        panes << QString::fromLatin1(prices::PaneName(kind));
+    ini.setValue(QStringLiteral("Panes"), panes.join(QLatin1Char(',')));
     ini.setValue(QStringLiteral("TradingDays"), flag(settings.tradingDays));
     ini.setValue(QStringLiteral("FitPrices"), flag(settings.fitPrices));
     if (settings.window) {

@@ -94,7 +94,8 @@ prices::CChartFrame CPriceChartView::Frame() const {
 prices::CChartFrame CPriceChartView::FrameOf(int width, int height,
                                              const prices::ChartWindow& window) const {
     return prices::CChartFrame(width, height, window, m_options.logScale, m_tradingAxis.get(),
-                               m_options.volumePane && m_series->hasVolume);
+                               m_options.volumePane && m_series->hasVolume,
+                               static_cast<int>(m_options.panes.size()));
 }
 
 void CPriceChartView::FitAll() {

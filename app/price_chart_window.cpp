@@ -170,6 +170,11 @@ void CPriceChartWindow::ShowSeries(std::shared_ptr<const prices::PriceSeries> se
             blockTrading(m_tradingAction), blockFit(m_fitAction);
         m_labelsAction->setChecked(options.lineLabels);
         m_volumeAction->setChecked(options.volumePane);
+        for (std::size_t i = 0; i < m_panes.size(); ++i) {
+            const QSignalBlocker blockPane(m_panes[i]);
+            m_panes[i]->setChecked(std::find(options.panes.begin(), options.panes.end(),
+                                             prices::PaneKinds()[i]) != options.panes.end());
+        }
         m_tradingAction->setChecked(restored->tradingDays);
         m_fitAction->setChecked(restored->fitPrices);
     } else {
@@ -413,6 +418,18 @@ void CPriceChartWindow::BuildPanel() {
     lines->addRow(tr("Off&set:"), m_offset);
     lines->addRow(tr("&Harmonics:"), m_harmonicsEdit);
     layout->addLayout(lines);
+    // Panes of the chosen bodies under the prices.
+    auto* panes = new QHBoxLayout;
+    panes->addWidget(new QLabel(tr("Panes:"), panel));
+    for (prices::PaneKind kind : prices::PaneKinds()) {
+        auto* box = new QCheckBox(QString::fromLatin1(prices::PaneName(kind)), panel);
+        box->setObjectName(QStringLiteral("pane_") + QString::fromLatin1(prices::PaneName(kind)));
+        connect(box, &QCheckBox::toggled, this, [this] { Apply(); });
+        panes->addWidget(box);
+        m_panes.push_back(box);
+    }
+    panes->addStretch(1);
+    layout->addLayout(panes);
     layout->addWidget(m_message);
     layout->addWidget(fit);
     for (QLabel* label : panel->findChildren<QLabel*>()) {
@@ -791,6 +808,9 @@ prices::ChartOptions CPriceChartWindow::PanelOptions() const {
     options.legend = m_legend;
     options.lineLabels = m_labelsAction->isChecked();
     options.volumePane = m_volumeAction->isChecked();
+    for (std::size_t i = 0; i < m_panes.size(); ++i) {
+        if (m_panes[i]->isChecked()) options.panes.push_back(prices::PaneKinds()[i]);
+    }
     options.markers = m_sky.markers;
     options.spans = m_sky.spans;
     return options;

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "app/price_chart_settings.h"
 #include "ephemeris/position_source.h"
@@ -155,6 +156,7 @@ private:
     CPriceChartView* m_view = nullptr;
     QComboBox* m_style = nullptr;
     QCheckBox* m_log = nullptr;
+    std::vector<QCheckBox*> m_panes;  // in the order of prices::PaneKinds()
     QComboBox* m_frame = nullptr;
     QComboBox* m_source = nullptr;
     QListWidget* m_bodies = nullptr;

@@ -24,6 +24,7 @@
 #include "prices/ohlc_reader.h"
 #include "prices/price_chart.h"
 #include "render/qt_surface_writer.h"
+#include "sky/sky_chart.h"
 
 namespace {
 
@@ -202,18 +203,21 @@ void PanCounting(benchmark::State& state, PositionSource source,
         static_cast<double>(device.Lines()) / std::max<double>(1.0, state.iterations());
 }
 
-void PanImage(benchmark::State& state, PositionSource source) {
+void PanImage(benchmark::State& state, PositionSource source, bool antialiased = true) {
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     const SurfaceSize size{kWidth, kHeight, prices::kUnitsPerPixel};
     Pan(state, source,
         [&](const prices::PriceSeries& series, const prices::ChartOptions& options,
             const prices::CChartFrame& frame, prices::ChartCache& cache) {
             QPainter painter(&image);
-            PaintSurface(painter, size, 1.0, [&](CDrawingDevice& device) {
-                device.Begin();
-                prices::DrawPriceChart(device, series, options, frame, cache);
-                device.End();
-            });
+            PaintSurface(
+                painter, size, 1.0,
+                [&](CDrawingDevice& device) {
+                    device.Begin();
+                    prices::DrawPriceChart(device, series, options, frame, cache);
+                    device.End();
+                },
+                antialiased);
         });
     benchmark::DoNotOptimize(image.constBits());
 }
@@ -235,6 +239,99 @@ void BM_PanSeriesImage(benchmark::State& state) {
 void BM_PanPreciseImage(benchmark::State& state) {
     PanImage(state, PositionSource::Precise);
 }
+// The frames a view draws while the mouse drags it: no antialiasing.
+void BM_PanSeriesImageMoving(benchmark::State& state) {
+    PanImage(state, PositionSource::Series, false);
+}
+void BM_PanPreciseImageMoving(benchmark::State& state) {
+    PanImage(state, PositionSource::Precise, false);
+}
+
+// The sky chart: 100 years, twelve bodies, declination and speed panes at 1920 x 1080, drawn
+// from cold samples (a new cache each time), and panned a frame at a time.
+sky::SkyChartOptions SkyOptions() {
+    sky::SkyChartOptions options;
+    options.source = PrecisePositionsAvailable() ? PositionSource::Precise : PositionSource::Series;
+    options.dial = 90.0;
+    for (int code : {-3, -10, -1, -2, -4, -5, -6, -7, -8, -9, -11, -12}) {
+        options.bodies.push_back({code, prices::DefaultBodyColor(code)});
+    }
+    options.panes = {prices::PaneKind::Declination, prices::PaneKind::Speed};
+    return options;
+}
+
+prices::ChartWindow SkyCentury() {
+    return sky::DialWindow(static_cast<double>(prices::DaysFromCivil(1950, 1, 1)) * 86400.0,
+                           static_cast<double>(prices::DaysFromCivil(2050, 1, 1)) * 86400.0, 90.0);
+}
+
+void BM_SkyCenturyCold(benchmark::State& state) {
+    const sky::SkyChartOptions options = SkyOptions();
+    const prices::CChartFrame frame = sky::SkyFrame(kWidth, kHeight, SkyCentury(), 2);
+    CCountingDevice device;
+    for (auto _ : state) {
+        sky::SkyCache cache;
+        device.Begin();
+        sky::DrawSkyChart(device, options, frame, cache);
+        device.End();
+        state.counters["positions"] = static_cast<double>(cache.motions.Computed());
+    }
+    benchmark::DoNotOptimize(device.Sum());
+}
+
+void BM_SkyCenturyPan(benchmark::State& state) {
+    const sky::SkyChartOptions options = SkyOptions();
+    prices::ChartWindow window = SkyCentury();
+    sky::SkyCache cache;
+    CCountingDevice device;
+    // The first frame fills the cache; the frames measured are the pans after it.
+    sky::DrawSkyChart(device, options, sky::SkyFrame(kWidth, kHeight, window, 2), cache);
+    int frameIndex = 0;
+    for (auto _ : state) {
+        const prices::CChartFrame frame = sky::SkyFrame(kWidth, kHeight, window, 2);
+        device.Begin();
+        sky::DrawSkyChart(device, options, frame, cache);
+        device.End();
+        const double direction = (frameIndex++ / kPansEachWay) % 2 == 0 ? 1.0 : -1.0;
+        window =
+            prices::PanWindow(frame, kWidth / 2.0, 0, kWidth / 2.0 - direction * kPanPixels, 0);
+    }
+    benchmark::DoNotOptimize(device.Sum());
+}
+
+void SkyPanImage(benchmark::State& state, bool antialiased) {
+    const sky::SkyChartOptions options = SkyOptions();
+    prices::ChartWindow window = SkyCentury();
+    sky::SkyCache cache;
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    const SurfaceSize size{kWidth, kHeight, prices::kUnitsPerPixel};
+    CCountingDevice warm;
+    sky::DrawSkyChart(warm, options, sky::SkyFrame(kWidth, kHeight, window, 2), cache);
+    int frameIndex = 0;
+    for (auto _ : state) {
+        const prices::CChartFrame frame = sky::SkyFrame(kWidth, kHeight, window, 2);
+        QPainter painter(&image);
+        PaintSurface(
+            painter, size, 1.0,
+            [&](CDrawingDevice& device) {
+                device.Begin();
+                sky::DrawSkyChart(device, options, frame, cache);
+                device.End();
+            },
+            antialiased);
+        const double direction = (frameIndex++ / kPansEachWay) % 2 == 0 ? 1.0 : -1.0;
+        window =
+            prices::PanWindow(frame, kWidth / 2.0, 0, kWidth / 2.0 - direction * kPanPixels, 0);
+    }
+    benchmark::DoNotOptimize(image.constBits());
+}
+
+void BM_SkyCenturyPanImage(benchmark::State& state) {
+    SkyPanImage(state, true);
+}
+void BM_SkyCenturyPanImageMoving(benchmark::State& state) {
+    SkyPanImage(state, false);
+}
 
 void Register() {
     const char* fixed = std::getenv("CAELVANE_BENCH_ITERATIONS");
@@ -246,7 +343,13 @@ void Register() {
           benchmark::RegisterBenchmark("BM_PanSeriesTradingDaysCounting",
                                        BM_PanSeriesTradingDaysCounting),
           benchmark::RegisterBenchmark("BM_PanSeriesImage", BM_PanSeriesImage),
-          benchmark::RegisterBenchmark("BM_PanPreciseImage", BM_PanPreciseImage)}) {
+          benchmark::RegisterBenchmark("BM_PanPreciseImage", BM_PanPreciseImage),
+          benchmark::RegisterBenchmark("BM_SkyCenturyCold", BM_SkyCenturyCold),
+          benchmark::RegisterBenchmark("BM_SkyCenturyPan", BM_SkyCenturyPan),
+          benchmark::RegisterBenchmark("BM_SkyCenturyPanImage", BM_SkyCenturyPanImage),
+          benchmark::RegisterBenchmark("BM_SkyCenturyPanImageMoving", BM_SkyCenturyPanImageMoving),
+          benchmark::RegisterBenchmark("BM_PanSeriesImageMoving", BM_PanSeriesImageMoving),
+          benchmark::RegisterBenchmark("BM_PanPreciseImageMoving", BM_PanPreciseImageMoving)}) {
         bench->Unit(benchmark::kMillisecond);
         if (iterations > 0) bench->Iterations(iterations);
     }

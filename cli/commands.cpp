@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/lines_command.h"
+#include "cli/render_sky_command.h"
 #include "cli/study_command.h"
 #ifdef CAELVANE_HAVE_NATAL
 #include "cli/atlas_command.h"
@@ -28,6 +29,7 @@ std::span<const CommandEntry> Commands() {
         {"render-chart", kRenderChartUsage, &RunRenderChart, kRenderChartHelp},
 #endif
         {"render-prices", kRenderPricesUsage, &RunRenderPrices, kRenderPricesHelp},
+        {"render-sky", kRenderSkyUsage, &RunRenderSky, kRenderSkyHelp},
         {"study", kStudyUsage, &RunStudyCommand, kStudyHelp},  // sky events against a market
     };
     return kCommands;

@@ -15,6 +15,7 @@
 #include "ephemeris/calendar.h"
 #include "ephemeris/position_source.h"
 #include "ephemeris/positions.h"
+#include "prices/body_panes.h"
 
 namespace cli {
 
@@ -26,7 +27,11 @@ const char* const kEphemHelp =
     "                     (CSV: jed,code,longitude,latitude)\n"
     "  --from YYYY-MM-DD  a daily table from this day ...\n"
     "  --to YYYY-MM-DD    ... to this one, with a named column per body\n"
-    "  --time HH:MM       the time of day of the daily rows, UT (default 17:00)\n";
+    "  --time HH:MM       the time of day of the daily rows, UT (default 17:00)\n"
+    "  --with LIST        adds columns after the longitudes and latitudes: declination\n"
+    "                     (degrees, equator of date) and speed (degrees of longitude a day),\n"
+    "                     comma-separated, in the order named\n"
+    "  --positions S      series (default) or precise\n";
 
 namespace {
 
@@ -137,21 +142,76 @@ std::optional<double> ParseJed(const std::string& text) {
     return value;
 }
 
-void WriteJedTable(const std::vector<double>& jeds, std::FILE* out, PositionSource source) {
-    std::fputs("jed,code,longitude,latitude\n", out);
+namespace {
+
+const char* ExtraName(EphemExtra extra) {
+    return extra == EphemExtra::Declination ? "declination" : "speed";
+}
+
+double ExtraValue(const prices::BodyMotion& motion, EphemExtra extra) {
+    return extra == EphemExtra::Declination ? motion.declination : motion.speed;
+}
+
+}  // namespace
+
+std::optional<std::string> ParseEphemExtras(const std::string& text,
+                                            std::vector<EphemExtra>& extras) {
+    extras.clear();
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        const std::string name =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        EphemExtra extra;
+        if (name == "declination") {
+            extra = EphemExtra::Declination;
+        } else if (name == "speed") {
+            extra = EphemExtra::Speed;
+        } else {
+            return "--with takes declination and speed, not '" + name + "'";
+        }
+        for (EphemExtra known : extras) {
+            if (known == extra) return "--with names '" + name + "' twice";
+        }
+        extras.push_back(extra);
+        if (comma == std::string::npos) return std::nullopt;
+        start = comma + 1;
+    }
+}
+
+void WriteJedTable(const std::vector<double>& jeds, std::FILE* out, PositionSource source,
+                   const std::vector<EphemExtra>& extras) {
+    std::fputs("jed,code,longitude,latitude", out);
+    for (EphemExtra extra : extras) std::fprintf(out, ",%s", ExtraName(extra));
+    std::fputc('\n', out);
     for (double jed : jeds) {
         for (int code : kJedCodes) {
-            std::fprintf(out, "%.6f,%d,%.9f,%.9f\n", jed, code, BodyLongitude(jed, code, source),
+            std::fprintf(out, "%.6f,%d,%.9f,%.9f", jed, code, BodyLongitude(jed, code, source),
                          BodyLatitude(jed, code, source));
+            if (!extras.empty()) {
+                const prices::BodyMotion motion = prices::ComputeBodyMotion(jed, code, source);
+                for (EphemExtra extra : extras) {
+                    std::fprintf(out, ",%.9f", ExtraValue(motion, extra));
+                }
+            }
+            std::fputc('\n', out);
         }
     }
 }
 
 void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE* out,
-                     PositionSource source) {
+                     PositionSource source, const std::vector<EphemExtra>& extras) {
     std::fputs("date,time_ut,jed,weekday", out);
     for (const DailyColumn& column : kDailyColumns) std::fprintf(out, ",%s", column.name);
+    for (EphemExtra extra : extras) {
+        for (const DailyColumn& column : kDailyColumns) {
+            if (column.latitude) continue;
+            std::fprintf(out, ",%s_%s", extra == EphemExtra::Declination ? "dec" : "speed",
+                         column.name);
+        }
+    }
     std::fputc('\n', out);
+    std::vector<prices::BodyMotion> motions;
     static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     for (Date date = from; !Before(to, date); date = NextDay(date)) {
         const double jed = JulianDate(date.month, date.day, date.year, time.hour, time.minute);
@@ -162,6 +222,19 @@ void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE
                                      ? SignedLatitude(BodyLatitude(jed, column.code, source))
                                      : BodyLongitude(jed, column.code, source);
             std::fprintf(out, ",%.6f", value);
+        }
+        if (!extras.empty()) {
+            motions.clear();
+            for (const DailyColumn& column : kDailyColumns) {
+                if (!column.latitude) {
+                    motions.push_back(prices::ComputeBodyMotion(jed, column.code, source));
+                }
+            }
+        }
+        for (EphemExtra extra : extras) {
+            for (const prices::BodyMotion& motion : motions) {
+                std::fprintf(out, ",%.6f", ExtraValue(motion, extra));
+            }
         }
         std::fputc('\n', out);
     }
@@ -174,10 +247,11 @@ std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& a
     std::optional<Date> to;
     std::optional<TimeOfDay> time;
     std::optional<PositionSource> source;
+    std::optional<std::vector<EphemExtra>> extras;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         if (option != "--jed" && option != "--from" && option != "--to" && option != "--time" &&
-            option != "--positions") {
+            option != "--positions" && option != "--with") {
             return "unknown argument '" + option + "'; usage: " + kEphemUsage;
         }
         if (i + 1 >= args.size()) return option + " needs a value";
@@ -186,6 +260,10 @@ std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& a
             const auto jed = ParseJed(value);
             if (!jed) return "--jed needs a finite number, not '" + value + "'";
             jeds.push_back(*jed);
+        } else if (option == "--with") {
+            if (extras) return "--with given twice";
+            extras.emplace();
+            if (auto error = ParseEphemExtras(value, *extras)) return error;
         } else if (option == "--positions") {
             if (source) return "--positions given twice";
             std::string error;
@@ -207,6 +285,7 @@ std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& a
         request = EphemRequest{};
         request.jeds = std::move(jeds);
         request.source = source.value_or(kDefaultPositionSource);
+        request.extras = extras.value_or(std::vector<EphemExtra>{});
         return std::nullopt;
     }
     if (!from || !to) return std::string("needs --jed, or --from and --to; usage: ") + kEphemUsage;
@@ -217,6 +296,7 @@ std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& a
     // 17:00 UT is the time of the chart's pages.
     request.time = time.value_or(TimeOfDay{17, 0});
     request.source = source.value_or(kDefaultPositionSource);
+    request.extras = extras.value_or(std::vector<EphemExtra>{});
     return std::nullopt;
 }
 
@@ -224,9 +304,10 @@ int RunEphem(const std::vector<std::string>& args) {
     EphemRequest request;
     if (const auto error = ParseEphemArguments(args, request)) return UsageError("ephem", *error);
     if (!request.jeds.empty()) {
-        WriteJedTable(request.jeds, stdout, request.source);
+        WriteJedTable(request.jeds, stdout, request.source, request.extras);
     } else {
-        WriteDailyTable(request.from, request.to, request.time, stdout, request.source);
+        WriteDailyTable(request.from, request.to, request.time, stdout, request.source,
+                        request.extras);
     }
     return Finish(stdout);
 }

@@ -310,6 +310,33 @@ WheelLongitudes ComputeWheelLongitudes(double jed, PositionSource source) {
     return ComputeWheelLongitudes(jed);
 }
 
+bool PreciseGeocentricMotion(double jed, int code, GeocentricMotion& out) {
+    if (code > -1 || code < -12) return false;
+    caelvane::swiss::BodyState state;
+    SwissEphemerisLock lock;
+    if (!caelvane::swiss::CalcEclipticMotion(lock, jed, SweBodyOf(-code, Centre::Geocentric),
+                                             state)) {
+        return false;
+    }
+    out.longitude = state.longitude;
+    out.latitude = state.latitude;
+    out.speed = state.longitudeSpeed;
+    // The equator of date is the ecliptic of date turned by the true obliquity: the library's
+    // own equatorial place, without a second call for it.
+    constexpr double kRad = 3.14159265358979323846 / 180.0;
+    const double e = caelvane::swiss::TrueObliquity(lock, jed) * kRad;
+    const double l = state.longitude * kRad, b = state.latitude * kRad;
+    const double s = std::sin(b) * std::cos(e) + std::cos(b) * std::sin(e) * std::sin(l);
+    out.declination = std::asin(s < -1.0 ? -1.0 : s > 1.0 ? 1.0 : s) / kRad;
+    return true;
+}
+
+double PreciseObliquity(double jed) {
+    if (!caelvane::swiss::SwissDateInRange(jed)) return std::nan("");
+    SwissEphemerisLock lock;
+    return caelvane::swiss::TrueObliquity(lock, jed);
+}
+
 #else
 
 bool PrecisePositionsAvailable() {
@@ -343,6 +370,18 @@ PagePositions ComputePagePositions(double jed, PositionSource source) {
 WheelLongitudes ComputeWheelLongitudes(double jed, PositionSource source) {
     if (source == PositionSource::Precise) RefusePrecise();
     return ComputeWheelLongitudes(jed);
+}
+
+#endif
+
+#if !CAELVANE_WITH_SWISSEPH
+
+bool PreciseGeocentricMotion(double, int, GeocentricMotion&) {
+    return false;
+}
+
+double PreciseObliquity(double) {
+    return std::nan("");
 }
 
 #endif

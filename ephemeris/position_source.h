@@ -52,3 +52,20 @@ double BodyLongitude(double jed, int code, PositionSource source);
 double BodyLatitude(double jed, int code, PositionSource source);
 PagePositions ComputePagePositions(double jed, PositionSource source);
 WheelLongitudes ComputeWheelLongitudes(double jed, PositionSource source);
+
+// A body as seen from the Earth with its daily motion, from the precise source alone: apparent,
+// true ecliptic and equator of date, UT instant. Longitude 0..360 and latitude -90..90 in
+// degrees, speed in degrees of longitude per day (negative while retrograde), declination in
+// degrees on the true equator of date.
+struct GeocentricMotion {
+    double longitude = 0;
+    double latitude = 0;
+    double speed = 0;
+    double declination = 0;
+};
+// For the geocentric codes -1..-12 (Mercury .. Chiron, -3 the Sun, -10 the Moon, -11 the mean
+// node). False when the library has no position there (Chiron outside its file, a date outside
+// its range), for any other code, and in a build without the precise source.
+bool PreciseGeocentricMotion(double jed, int code, GeocentricMotion& out);
+// The true obliquity of the ecliptic at a UT instant, degrees; NaN without the precise source.
+double PreciseObliquity(double jed);

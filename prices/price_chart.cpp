@@ -185,11 +185,6 @@ std::vector<PriceTick> PriceTicks(const CChartFrame& frame) {
 constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-struct TimeTick {
-    double seconds;
-    std::string label;
-};
-
 // Ticks at whole minutes, hours, days, months or years, the finest that leaves room for labels.
 std::vector<TimeTick> TimeTicks(const CChartFrame& frame) {
     std::vector<TimeTick> ticks;
@@ -290,6 +285,10 @@ void DrawAxes(CDrawingDevice& device, const CChartFrame& frame) {
     device.Line(U(frame.Right()), UY(frame.Top()), U(frame.Right()), UY(bottom));
     device.Line(U(frame.Right()), UY(bottom), U(frame.Left()), UY(bottom));
     device.Line(U(frame.Left()), UY(bottom), U(frame.Left()), UY(frame.Top()));
+    for (int pane = 0; pane < frame.PaneCount(); ++pane) {
+        device.Line(U(frame.Left()), UY(frame.PaneTop(pane)), U(frame.Right()),
+                    UY(frame.PaneTop(pane)));
+    }
     if (frame.HasVolumePane()) {
         device.Line(U(frame.Left()), UY(frame.VolumeTop()), U(frame.Right()),
                     UY(frame.VolumeTop()));
@@ -752,11 +751,12 @@ void DrawLineLabels(CDrawingDevice& device, const ChartOptions& options, const C
 }
 
 // Shaded stretches behind everything else in the plot, labelled at its foot.
-void DrawSpans(CDrawingDevice& device, const ChartOptions& options, const CChartFrame& frame) {
-    if (options.spans.empty()) return;
-    const std::size_t count = std::min(options.spans.size(), kMaxMarkers);
+void DrawSpans(CDrawingDevice& device, const std::vector<ChartSpan>& spans,
+               const CChartFrame& frame) {
+    if (spans.empty()) return;
+    const std::size_t count = std::min(spans.size(), kMaxMarkers);
     for (std::size_t i = 0; i < count; ++i) {
-        const ChartSpan& span = options.spans[i];
+        const ChartSpan& span = spans[i];
         const double x1 = std::max(frame.Left(), frame.XOfTime(span.from));
         const double x2 = std::min(frame.Right(), frame.XOfTime(span.to));
         if (!(x2 > x1)) continue;
@@ -765,7 +765,7 @@ void DrawSpans(CDrawingDevice& device, const ChartOptions& options, const CChart
     }
     SelectFont(device, kFontPixels - 2, 0);
     for (std::size_t i = 0; i < count; ++i) {
-        const ChartSpan& span = options.spans[i];
+        const ChartSpan& span = spans[i];
         const double x1 = std::max(frame.Left(), frame.XOfTime(span.from));
         const double x2 = std::min(frame.Right(), frame.XOfTime(span.to));
         if (x2 - x1 < TextWidth(span.label, kFontPixels - 2) + 4) continue;
@@ -776,10 +776,11 @@ void DrawSpans(CDrawingDevice& device, const ChartOptions& options, const CChart
 
 // A vertical line at each marker, its label at the top of the plot; labels that would run
 // into the one before drop to the next of a few rows.
-void DrawMarkers(CDrawingDevice& device, const ChartOptions& options, const CChartFrame& frame) {
-    if (options.markers.empty()) return;
+void DrawMarkers(CDrawingDevice& device, const std::vector<ChartMarker>& markers,
+                 const CChartFrame& frame) {
+    if (markers.empty()) return;
     std::vector<const ChartMarker*> shown;
-    for (const ChartMarker& marker : options.markers) {
+    for (const ChartMarker& marker : markers) {
         const double x = frame.XOfTime(marker.time);
         if (x >= frame.Left() && x <= frame.Right()) shown.push_back(&marker);
         if (shown.size() >= kMaxMarkers) break;
@@ -831,7 +832,7 @@ void DrawVolumes(CDrawingDevice& device, const PriceSeries& series, const CChart
         top = std::max(top, bar->volume);
     }
     if (!(top > 0.0)) return;
-    const double foot = frame.PlotBottom() - 1, height = foot - frame.VolumeTop() - 2;
+    const double foot = frame.VolumeBottom() - 1, height = foot - frame.VolumeTop() - 2;
     const double pixelsPerBar = plotWidth / static_cast<double>(end - begin);
     device.SetPenWidth(0);
     for (int pass = 1; pass >= -1; pass -= 2) {
@@ -959,18 +960,28 @@ COLORREF DefaultBodyColor(int code) {
 }
 
 CChartFrame::CChartFrame(int width, int height, const ChartWindow& window, bool logScale,
-                         const CTradingAxis* trading, bool volumePane)
+                         const CTradingAxis* trading, bool volumePane, int bodyPanes)
     : m_width(width), m_height(height), m_window(window), m_log(logScale), m_trading(trading) {
     m_left = kMarginLeft;
     m_right = std::max(m_left + 10.0, width - kMarginRight);
     m_top = kMarginTop;
     m_plotBottom = std::max(m_top + 10.0, height - kMarginBottom);
-    m_bottom = m_volumeTop = m_plotBottom;
+    m_bottom = m_volumeTop = m_panesTop = m_plotBottom;
+    if (bodyPanes > 0) {
+        // Each pane a sixth of the plot, at least 40 pixels, the prices keeping at least half.
+        const double plot = m_plotBottom - m_top;
+        const double pane = std::max(40.0, std::floor(plot / 6.0));
+        const int room = static_cast<int>(std::floor(plot * 0.5 / pane));
+        m_panes = std::min(bodyPanes, room);
+        m_paneHeight = pane;
+        m_panesTop = m_plotBottom - pane * m_panes;
+        m_bottom = m_volumeTop = m_panes > 0 ? m_panesTop - 4.0 : m_plotBottom;
+    }
     if (volumePane) {
         // A fifth of the plot, a gap of a few pixels above it.
-        const double pane = std::floor((m_plotBottom - m_top) * 0.2);
+        const double pane = std::floor((m_bottom - m_top) * 0.2);
         if (pane >= 20.0) {
-            m_volumeTop = m_plotBottom - pane;
+            m_volumeTop = m_bottom - pane;
             m_bottom = m_volumeTop - 4.0;
         }
     }
@@ -986,6 +997,28 @@ CChartFrame::CChartFrame(int width, int height, const ChartWindow& window, bool 
         m_rightPosition = m_trading->PositionOf(window.timeRight);
         if (!(m_rightPosition > m_leftPosition)) m_rightPosition = m_leftPosition + 1.0;
     }
+}
+
+double CChartFrame::PaneTop(int pane) const {
+    return m_panesTop + m_paneHeight * pane;
+}
+
+double CChartFrame::PaneBottom(int pane) const {
+    return m_panesTop + m_paneHeight * (pane + 1);
+}
+
+std::vector<TimeTick> TimeAxisTicks(const CChartFrame& frame) {
+    return SpacedTimeTicks(frame);
+}
+
+void DrawChartSpans(CDrawingDevice& device, const std::vector<ChartSpan>& spans,
+                    const CChartFrame& frame) {
+    DrawSpans(device, spans, frame);
+}
+
+void DrawChartMarkers(CDrawingDevice& device, const std::vector<ChartMarker>& markers,
+                      const CChartFrame& frame) {
+    DrawMarkers(device, markers, frame);
 }
 
 double CChartFrame::XOfTime(double seconds) const {
@@ -1238,16 +1271,20 @@ std::string CheckChart(const PriceSeries& series, const ChartWindow& window, boo
 
 void DrawPriceChart(CDrawingDevice& device, const PriceSeries& series, const ChartOptions& options,
                     const CChartFrame& frame, ChartCache& cache) {
-    DrawSpans(device, options, frame);
+    DrawSpans(device, options.spans, frame);
     DrawAxes(device, frame);
     // The planetary lines are long and nearly straight, cut into strokes where they bend: flat
     // ends join them as well as round ones would, and a raster draws them many times faster.
     device.SetPenEnds(CDrawingDevice::PenEnds::Flat);
     const bool linesDrawn = DrawBodyLines(device, options, frame, cache);
     device.SetPenEnds(CDrawingDevice::PenEnds::Round);
-    DrawMarkers(device, options, frame);
+    DrawMarkers(device, options.markers, frame);
     DrawVolumes(device, series, frame);
     DrawBars(device, series, options, frame, cache);
+    if (!options.panes.empty() && frame.PaneCount() > 0) {
+        DrawBodyPanes(device, frame, {options.panes, options.bodies, options.lines.source},
+                      cache.motions);
+    }
     if (linesDrawn && options.lineLabels) DrawLineLabels(device, options, frame);
     DrawLegend(device, series, options, frame, linesDrawn);
 }

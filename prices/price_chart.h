@@ -13,6 +13,7 @@
 
 #include "platform/colorref.h"
 #include "platform/drawing_device.h"
+#include "prices/body_panes.h"
 #include "prices/ohlc.h"
 #include "prices/price_lines.h"
 
@@ -25,11 +26,6 @@ enum class BarStyle { Candles, OhlcBars, CloseLine };
 
 const char* BarStyleName(BarStyle style);  // "candles", "bars", "line"
 bool ParseBarStyle(std::string_view text, BarStyle& style);
-
-struct BodyStyle {
-    int code = 0;  // in the settings' frame
-    COLORREF color = 0;
-};
 
 // A colour for each body, told apart on white.
 COLORREF DefaultBodyColor(int code);
@@ -72,6 +68,9 @@ struct ChartOptions {
     bool volumePane = false;
     std::vector<ChartMarker> markers;  // in any order
     std::vector<ChartSpan> spans;
+    // Panes of the bodies' declination, latitude or speed under the plot, top to bottom; the
+    // frame must be made with as many (CChartFrame's `bodyPanes`).
+    std::vector<PaneKind> panes;
 };
 
 // What the chart shows: seconds since 1970 UT along x, prices along y.
@@ -111,8 +110,10 @@ public:
     // With `trading`, x follows the trading axis (which must outlive the frame) instead of the
     // time. With `volumePane`, the lowest part of the plot is kept for the volumes: Bottom() is
     // then the foot of the prices, PlotBottom() that of the volumes.
+    // With `bodyPanes`, that many panes of equal height are kept at the foot of the plot,
+    // under the volumes.
     CChartFrame(int width, int height, const ChartWindow& window, bool logScale,
-                const CTradingAxis* trading = nullptr, bool volumePane = false);
+                const CTradingAxis* trading = nullptr, bool volumePane = false, int bodyPanes = 0);
 
     double Left() const { return m_left; }
     double Right() const { return m_right; }
@@ -126,7 +127,12 @@ public:
     // The foot of the plot: of the volume pane when there is one, else Bottom().
     double PlotBottom() const { return m_plotBottom; }
     double VolumeTop() const { return m_volumeTop; }
-    bool HasVolumePane() const { return m_plotBottom > m_bottom; }
+    double VolumeBottom() const { return m_panes > 0 ? m_panesTop - 4.0 : m_plotBottom; }
+    bool HasVolumePane() const { return m_volumeTop < m_panesTop; }
+    // The body panes: how many there are room for, and each one's top and foot (pane 0 highest).
+    int PaneCount() const { return m_panes; }
+    double PaneTop(int pane) const;
+    double PaneBottom(int pane) const;
 
     double XOfTime(double seconds) const;
     double TimeOfX(double x) const;
@@ -143,11 +149,14 @@ private:
     const CTradingAxis* m_trading;
     double m_leftPosition = 0.0, m_rightPosition = 1.0;  // of the window's edges on it
     double m_plotBottom, m_volumeTop;
+    int m_panes = 0;
+    double m_panesTop = 0.0, m_paneHeight = 0.0;
 };
 
 // Everything a redraw can keep from the last one.
 struct ChartCache {
     CLongitudeSampler sampler;
+    CMotionSampler motions;
     // Work space, kept to spare allocations.
     std::vector<double> columns, degrees;
     std::vector<std::vector<LinePoint>> pieces;
@@ -192,6 +201,20 @@ std::string CheckChart(const PriceSeries& series, const ChartWindow& window, boo
 // Draws the chart on `device`, between the device's Begin and End.
 void DrawPriceChart(CDrawingDevice& device, const PriceSeries& series, const ChartOptions& options,
                     const CChartFrame& frame, ChartCache& cache);
+
+// The ticks of the time axis: whole minutes, hours, days, months or years, the finest that
+// leaves room for their labels.
+struct TimeTick {
+    double seconds;
+    std::string label;
+};
+std::vector<TimeTick> TimeAxisTicks(const CChartFrame& frame);
+
+// The spans shaded behind a plot and the markers over it, as the price chart draws them.
+void DrawChartSpans(CDrawingDevice& device, const std::vector<ChartSpan>& spans,
+                    const CChartFrame& frame);
+void DrawChartMarkers(CDrawingDevice& device, const std::vector<ChartMarker>& markers,
+                      const CChartFrame& frame);
 
 // The step of 1, 2 or 5 times a power of ten nearest above `raw`, for axis ticks; 1 for a step
 // that is not a positive finite number.

@@ -82,7 +82,7 @@ CQtPainterDevice::CQtPainterDevice(QPainter& painter, double dotsPerInchX, doubl
 
 void CQtPainterDevice::Begin() {
     m_painter.save();
-    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setRenderHint(QPainter::Antialiasing, m_antialiased);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
     m_painter.setBackgroundMode(Qt::TransparentMode);
     m_painter.setBrush(Qt::NoBrush);
@@ -127,7 +127,7 @@ void CQtPainterDevice::FlushLines() {
     if (!DrawSeparateLineGroups()) {
         m_painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
     }
-    if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, true);
+    if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, m_antialiased);
     m_lines.clear();
 }
 
@@ -272,13 +272,15 @@ void CQtPainterDevice::PreparePen() {
 
 // A geometric pen of `width` surface units with GDI's round ends (flat when asked) and joins; below
 // one device pixel it becomes a cosmetic one-pixel pen, as GDI never draws thinner than a pixel.
+// Without antialiasing (a chart's frames while it is dragged) pens below two pixels are drawn
+// as one-pixel lines too: a raster draws those many times faster than stroked outlines.
 void CQtPainterDevice::ApplyPen() {
     QPen pen(m_color);
     pen.setStyle(Qt::SolidLine);
     pen.setCapStyle(m_flatEnds ? Qt::FlatCap : Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     const double pixels = std::abs(static_cast<double>(m_width)) * m_scaleX;
-    m_penGeometric = pixels >= 1.0;
+    m_penGeometric = pixels >= (m_antialiased ? 1.0 : 2.0);
     if (!m_penGeometric) {
         pen.setCosmetic(true);
         pen.setWidthF(1.0);

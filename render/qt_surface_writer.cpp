@@ -47,10 +47,11 @@ bool Deliver(const std::string& path, const QByteArray& bytes, std::string& erro
 }  // namespace
 
 void PaintSurface(QPainter& painter, const SurfaceSize& size, double scale,
-                  const SurfaceDrawer& draw) {
+                  const SurfaceDrawer& draw, bool antialiased) {
     painter.fillRect(QRectF(0, 0, size.width * scale, size.height * scale), Qt::white);
     const double dpi = 1000.0 / size.unitsPerPixel * scale;
     CQtPainterDevice device(painter, dpi, dpi);
+    device.SetAntialiased(antialiased);
     draw(device);
 }
 

@@ -23,8 +23,10 @@ inline constexpr int kMaxSurfacePixels = 16384;
 
 // Draws on `painter` with `scale` painter pixels to a surface pixel, the surface's top-left
 // corner at the painter's origin, on white.
+// Without `antialiased`, strokes are drawn without antialiasing: a chart's frames while it is
+// dragged.
 void PaintSurface(QPainter& painter, const SurfaceSize& size, double scale,
-                  const SurfaceDrawer& draw);
+                  const SurfaceDrawer& draw, bool antialiased = true);
 
 // One PNG image of the surface's own pixels.
 bool WriteSurfacePng(const std::string& path, const SurfaceSize& size, const SurfaceDrawer& draw,

@@ -62,10 +62,11 @@ private slots:
         AppFixture fixture(m_dir.filePath("profile.ini"));
         QMenuBar* bar = fixture.Frame().menuBar();
         QCOMPARE(BarTitles(bar), (QStringList{"&File", "&View", "&Help"}));
-        QCOMPARE(
-            Items(BarMenu(bar, "&File")),
-            (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open Pr&ices..."} + kHoroscopeItems +
-             QStringList{"-", "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
+        QCOMPARE(Items(BarMenu(bar, "&File")),
+                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open Pr&ices...",
+                              "New S&ky Chart..."} +
+                  kHoroscopeItems +
+                  QStringList{"-", "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(Items(BarMenu(bar, "&View")), (QStringList{"&Toolbar", "&Status Bar"}));
         QCOMPARE(Items(BarMenu(bar, "&Help")), QStringList{"&About Caelvane..."});
         const CCommandActions& actions = fixture.Frame().Actions();
@@ -90,12 +91,13 @@ private slots:
                  (QStringList{"&File", "&Edit", "&Job", "&View", "&Window", "&AutoRun", "&Help"}));
         // "&AutoRun" is an item of the bar itself.
         QCOMPARE(BarMenu(bar, "&AutoRun"), nullptr);
-        QCOMPARE(
-            Items(BarMenu(bar, "&File")),
-            (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open Pr&ices..."} + kHoroscopeItems +
-             QStringList{"&Close", "&Save\tCtrl+S", "Save &As...", "-", "&Print...\tCtrl+P",
-                         "Print Pre&view", "P&rint Setup...", "-", "&Export Page...",
-                         "Export A&ll Pages...", "-", "Recent File", "-", "E&xit"}));
+        QCOMPARE(Items(BarMenu(bar, "&File")),
+                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "Open Pr&ices...",
+                              "New S&ky Chart..."} +
+                  kHoroscopeItems +
+                  QStringList{"&Close", "&Save\tCtrl+S", "Save &As...", "-", "&Print...\tCtrl+P",
+                              "Print Pre&view", "P&rint Setup...", "-", "&Export Page...",
+                              "Export A&ll Pages...", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(Items(BarMenu(bar, "&Edit")),
                  (QStringList{"Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
         QCOMPARE(
@@ -106,7 +108,7 @@ private slots:
         QMenu* job = BarMenu(bar, "&Job");
         QCOMPARE(Items(job),
                  (QStringList{"&Job Description", "&Color Settings", "&Significant Aspects",
-                              "Sky &Events", "Event S&tudy..."}));
+                              "Sky &Events", "Sky C&hart", "Event S&tudy..."}));
         QCOMPARE(
             Items(job->actions().at(1)->menu()),
             (QStringList{"&TitleText", "&Header Text", "&Border", "&Wheel Lines", "Wh&eel Text",

@@ -17,11 +17,12 @@ TEST(CommandTable, EveryCommandOnceWithItsUsage) {
             << entry.usage;
         EXPECT_NE(entry.run, nullptr);
     }
-    std::vector<std::string> expected = {"ephem",     "events", "job",           "lines",
-                                         "pricefeed", "render", "render-prices", "study"};
+    std::vector<std::string> expected = {"ephem",         "events",     "job",
+                                         "lines",         "pricefeed",  "render",
+                                         "render-prices", "render-sky", "study"};
 #ifdef CAELVANE_HAVE_NATAL
     expected.insert(expected.begin(), {"atlas", "chart"});
-    expected.insert(expected.end() - 2, "render-chart");
+    expected.insert(expected.end() - 3, "render-chart");
 #endif
     EXPECT_EQ(names, expected);
 }

@@ -159,6 +159,28 @@ bool CalcBodyState(const SwissEphemerisLock& /*held*/, double jdUt, int body, Bo
     return true;
 }
 
+bool CalcEclipticMotion(const SwissEphemerisLock& /*held*/, double jdUt, int body, BodyState& out,
+                        std::string* error) {
+    out = BodyState{};
+    if (!SwissDateInRange(jdUt)) {
+        if (error != nullptr) *error = "date outside the library's range";
+        return false;
+    }
+    double ecliptic[6] = {};
+    char message[AS_MAXCH] = {};
+    const int32 returned = swe_calc_ut(jdUt, body, SEFLG_SWIEPH | SEFLG_SPEED, ecliptic, message);
+    if (returned < 0 || !std::isfinite(ecliptic[0]) || !std::isfinite(ecliptic[1]) ||
+        !std::isfinite(ecliptic[3])) {
+        if (error != nullptr) *error = message[0] != '\0' ? message : "no position";
+        return false;
+    }
+    out.longitude = ecliptic[0];
+    out.latitude = ecliptic[1];
+    out.longitudeSpeed = ecliptic[3];
+    out.analytic = (returned & SEFLG_MOSEPH) != 0;
+    return true;
+}
+
 bool CalcHouses(const SwissEphemerisLock& /*held*/, double jdUt, double latitude, double longitude,
                 char system, HouseCusps& out, std::string* error) {
     out = HouseCusps{};

@@ -79,6 +79,11 @@ struct BodyState {
 bool CalcBodyState(const SwissEphemerisLock& held, double jdUt, int body, BodyState& out,
                    std::string* error = nullptr);
 
+// The same without the equatorial place (rightAscension and declination stay 0): one call
+// into the library instead of two, for charts that sample a body at every pixel column.
+bool CalcEclipticMotion(const SwissEphemerisLock& held, double jdUt, int body, BodyState& out,
+                        std::string* error = nullptr);
+
 // House cusps and angles at a UT instant and a place (latitude north and longitude east
 // positive, degrees), for one of the library's house-system letters ('P' Placidus, 'K', 'E',
 // 'W', 'O', 'R', 'C', 'B', 'T', 'M', 'X'). Longitudes in degrees 0..360, true equinox of date.
