@@ -1,6 +1,6 @@
 #include "chart/chart_dc.h"
 
-CChartDC::CChartDC(CDrawingDevice& device) : m_device(device) {
+CChartDC::CChartDC(CDrawingDevice& device, PageStyle style) : m_device(device), m_style(style) {
     m_device.Begin();
 }
 
@@ -39,8 +39,30 @@ void CChartDC::DrawCircle(int x, int y, int radius, int fill) {
 
 void CChartDC::DrawText(int x, int y, std::string_view text) {
     m_device.Text(ToSurface(x, m_originX), ToSurface(y, m_originY - 10000), text);
+    if (Modern()) RecordBox(x, y, text, false);
+}
+
+void CChartDC::DrawTextUtf8(int x, int y, std::string_view text) {
+    m_device.TextUtf8(ToSurface(x, m_originX), ToSurface(y, m_originY - 10000), text);
+    if (Modern()) RecordBox(x, y, text, true);
 }
 
 void CChartDC::SelectChartFont(std::string_view face, int height, int bold) {
+    m_fontFace.assign(face);
+    m_fontHeight = height;
+    m_fontBold = bold;
     m_device.SelectFont(face, height, bold);
+}
+
+TextInk CChartDC::MeasureText(std::string_view text, bool utf8) const {
+    static const CEstimatedTextMetrics estimate;
+    const CTextMetrics* metrics = m_device.TextMetrics();
+    return (metrics ? *metrics : estimate)
+        .Measure(m_fontFace, m_fontHeight, m_fontBold, text, utf8);
+}
+
+void CChartDC::RecordBox(int x, int y, std::string_view text, bool utf8) {
+    const TextInk ink = MeasureText(text, utf8);
+    m_device.TextBox(ToSurface(x + ink.left, m_originX),
+                     ToSurface(y - ink.top, m_originY - 10000), ink.width, ink.height);
 }

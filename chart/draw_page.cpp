@@ -335,7 +335,7 @@ void DrawChartPage(CCaelvaneDoc& doc, ChartState& state, CDrawingDevice& device,
     // Computed before anything is drawn: the notice line names where they came from.
     const PagePositions positions = ComputePagePositions(state.pageJed, state.positionSource);
 
-    CChartDC dc(device);
+    CChartDC dc(device, state.pageStyle);
     DrawBorderAndWheels(dc, doc, state);
     DrawTitleAndCaptions(dc, doc, state, positions);
     if (!DrawJobBlock(dc, doc, state, datesInOrder, host)) return;  // the context ends here too

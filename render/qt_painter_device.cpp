@@ -17,26 +17,9 @@
 #include <memory>
 #include <unordered_map>
 
-namespace {
+#include "render/qt_text_metrics.h"
 
-// A GDI font of positive height asks for a character cell (ascent + descent) of that height,
-// while Qt sizes a font by its em. The ratio em / cell is a property of the face: measured
-// once at a large size and kept.
-double EmPerCellHeight(const QString& face, bool bold) {
-    static QHash<QString, double> ratios;
-    const QString key = face + (bold ? QStringLiteral("/b") : QStringLiteral("/n"));
-    auto found = ratios.constFind(key);
-    if (found != ratios.constEnd()) return *found;
-    QFont probe(face);
-    probe.setStyleHint(QFont::SansSerif);
-    probe.setWeight(bold ? QFont::Bold : QFont::Normal);
-    probe.setPixelSize(1000);
-    const QFontMetricsF metrics(probe);
-    const double cell = metrics.ascent() + metrics.descent();
-    const double ratio = cell > 0 ? 1000.0 / cell : 1.0;
-    ratios.insert(key, ratio);
-    return ratio;
-}
+namespace {
 
 QColor ToQColor(COLORREF color) {
     return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
@@ -378,6 +361,10 @@ void CQtPainterDevice::FillRect(int x1, int y1, int x2, int y2) {
         top = middle - 0.5, bottom = middle + 0.5;
     }
     m_painter.fillRect(QRectF(left, top, right - left, bottom - top), m_color);
+}
+
+const CTextMetrics* CQtPainterDevice::TextMetrics() const {
+    return &CQtTextMetrics::Instance();
 }
 
 void CQtPainterDevice::Text(int x, int y, std::string_view text) {

@@ -32,6 +32,7 @@ public:
     void Text(int x, int y, std::string_view text) override;
     void TextUtf8(int x, int y, std::string_view text) override;
     void FillRect(int x1, int y1, int x2, int y2) override;
+    const CTextMetrics* TextMetrics() const override;
 
 private:
     // Drawing state is handed to the painter only when something is drawn with it, and
