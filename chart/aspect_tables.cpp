@@ -110,7 +110,7 @@ void DrawEntryName(CChartDC& dc, int x, int y, bool upper, int entry, const char
         return;
     }
     const BodyName* body = BodyOfCode(upper ? entry : -entry);
-    dc.SelectChartFont(kSymbolFace, 150, 0);
+    dc.SelectChartFont(kSymbolFace, 170, 0);
     dc.DrawTextUtf8(x, y, body ? body->glyph : "?");
     dc.SelectChartFont("Arial", 160, 1);
 }
@@ -184,7 +184,8 @@ void DrawLatitudeColumnAndEntryLabels(CChartDC& dc, const CCaelvaneDoc& doc, Cha
         char text[32];
         std::snprintf(text, sizeof text, "%5.1lf", v);
         dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
-        dc.DrawText(1100 + 400 * (k - 1), 8110 - 200 * (k - 1), text);
+        // The modern page sets the column clear of the diagonal's frame.
+        dc.DrawText(1100 + 400 * (k - 1) + (dc.Modern() ? 40 : 0), 8110 - 200 * (k - 1), text);
     }
     // The modern page gives the geocentric table the bodies' declinations in the same place.
     if (dc.Modern()) {
@@ -195,7 +196,7 @@ void DrawLatitudeColumnAndEntryLabels(CChartDC& dc, const CCaelvaneDoc& doc, Cha
                 DeclinationOf(positions.geocentric[k], latitude, positions.jed);
             char text[32];
             std::snprintf(text, sizeof text, "%5.1lf", declination);
-            dc.DrawText(1100 + 400 * (k - 1), 3610 - 200 * (k - 1), text);
+            dc.DrawText(1140 + 400 * (k - 1), 3610 - 200 * (k - 1), text);
         }
     }
 

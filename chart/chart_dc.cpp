@@ -2,6 +2,7 @@
 
 CChartDC::CChartDC(CDrawingDevice& device, PageStyle style) : m_device(device), m_style(style) {
     m_device.Begin();
+    if (Modern()) m_device.SetScalableText(true);
 }
 
 CChartDC::~CChartDC() {
@@ -83,8 +84,8 @@ TextInk CChartDC::MeasureText(std::string_view text, bool utf8) const {
     return MeasureTextIn(m_fontFace, m_fontHeight, m_fontBold, text, utf8);
 }
 
-TextInk CChartDC::MeasureTextIn(std::string_view face, int height, int bold,
-                                std::string_view text, bool utf8) const {
+TextInk CChartDC::MeasureTextIn(std::string_view face, int height, int bold, std::string_view text,
+                                bool utf8) const {
     static const CEstimatedTextMetrics estimate;
     const CTextMetrics* metrics = m_device.TextMetrics();
     return (metrics ? *metrics : estimate).Measure(face, height, bold, text, utf8);
@@ -93,6 +94,6 @@ TextInk CChartDC::MeasureTextIn(std::string_view face, int height, int bold,
 void CChartDC::RecordBox(int x, int y, std::string_view text, bool utf8) {
     const TextInk ink = MeasureText(text, utf8);
     if (!ink.Empty()) m_placed.push_back(InkBox(x, y, ink));
-    m_device.TextBox(ToSurface(x + ink.left, m_originX),
-                     ToSurface(y - ink.top, m_originY - 10000), ink.width, ink.height);
+    m_device.TextBox(ToSurface(x + ink.left, m_originX), ToSurface(y - ink.top, m_originY - 10000),
+                     ink.width, ink.height);
 }

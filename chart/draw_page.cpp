@@ -38,7 +38,7 @@ constexpr const char* kTypeLines[4] = {"Type is One Day : Today", "Type is One D
 
 // The modern job block: a size smaller, and every line held to the room it has.
 constexpr int kModernJobFont = kModernJobFontForKey;
-constexpr int kModernJobRight = 3350;   // lines beside the heading and page line end here
+constexpr int kModernJobRight = 3350;  // lines beside the heading and page line end here
 constexpr int kModernDateRight = 550 + kModernNoteWidth;  // beside the wheel
 constexpr int kModernPageRight = 4750;  // the page line ends before the wheel's labels
 constexpr const char* kModernTypeLines[4] = {"One day: today", "One day: the starting date",
@@ -129,8 +129,8 @@ void DrawPageLines(CChartDC& dc, const ChartState& state) {
     if (dc.Modern()) {
         // Large page numbers take a smaller size rather than reach the wheel.
         int height = kModernJobFont;
-        while (height > 60 && dc.MeasureTextIn("Arial", height, 1, line, false).width >
-                                  kModernPageRight - 3450) {
+        while (height > 60 &&
+               dc.MeasureTextIn("Arial", height, 1, line, false).width > kModernPageRight - 3450) {
             height -= 10;
         }
         dc.SelectChartFont("Arial", height, 1);
@@ -145,8 +145,8 @@ void DrawPageLines(CChartDC& dc, const ChartState& state) {
 
 void DrawTypeLine(CChartDC& dc, const ChartState& state) {
     if (dc.Modern()) {
-        dc.DrawText(550, 9200, ElideToWidth(dc, kModernTypeLines[state.jobType],
-                                            kModernJobRight - 550));
+        dc.DrawText(550, 9200,
+                    ElideToWidth(dc, kModernTypeLines[state.jobType], kModernJobRight - 550));
         return;
     }
     dc.DrawText(550, 9200, kTypeLines[state.jobType]);

@@ -125,8 +125,8 @@ void DrawRing(CChartDC& dc, std::vector<RingMark>& marks, int centreY) {
     }
 }
 
-void DrawModernHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc,
-                                     const ChartState& state, EntryLongitudes& natal) {
+void DrawModernHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                                     EntryLongitudes& natal) {
     WheelLongitudes positions;
     if (state.includeNatal == 1) {
         positions = ComputeWheelLongitudes(state.natalJed, state.positionSource);

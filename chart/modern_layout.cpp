@@ -122,6 +122,7 @@ double DeclinationOf(double longitude, double latitude, double jed) {
     const double epsilon = (23.439291 - 0.0130042 * t) * kRad;
     const double l = longitude * kRad;
     const double b = latitude * kRad;
-    const double s = std::sin(b) * std::cos(epsilon) + std::cos(b) * std::sin(epsilon) * std::sin(l);
+    const double s =
+        std::sin(b) * std::cos(epsilon) + std::cos(b) * std::sin(epsilon) * std::sin(l);
     return std::asin(std::clamp(s, -1.0, 1.0)) / kRad;
 }

@@ -15,18 +15,18 @@ namespace {
 
 constexpr int kLeft = 550;
 constexpr int kRight = 7450;
-constexpr int kTop = 210;       // under the notice line
-constexpr int kBottom = -650;   // the foot of the sheet
+constexpr int kTop = 210;      // under the notice line
+constexpr int kBottom = -650;  // the foot of the sheet
 constexpr int kPitch = 160;
 constexpr int kSymbolFont = 120;
 constexpr int kNameFont = 110;
-constexpr int kGap = 40;        // between a symbol and its name
-constexpr int kSpacing = 140;   // between entries
+constexpr int kGap = 40;       // between a symbol and its name
+constexpr int kSpacing = 140;  // between entries
 
 struct KeyEntry {
-    std::string symbol;  // UTF-8, in the symbol face
+    std::string symbol;         // UTF-8, in the symbol face
     bool symbolIsText = false;  // a hot spot's digit, in the text face
-    std::string name;    // single-byte, in the text face
+    std::string name;           // single-byte, in the text face
 };
 
 // Entries one after the other, a new row when a row is full. Returns the next row's y.
@@ -36,8 +36,7 @@ int FlowEntries(CChartDC& dc, const std::vector<KeyEntry>& entries, int y) {
         const TextInk symbol =
             entry.symbolIsText ? dc.MeasureTextIn("Arial", kNameFont, 1, entry.symbol, false)
                                : dc.MeasureTextIn(kSymbolFace, kSymbolFont, 0, entry.symbol, true);
-        const std::string name =
-            ElideToWidth(dc, entry.name, kRight - kLeft - symbol.width - kGap);
+        const std::string name = ElideToWidth(dc, entry.name, kRight - kLeft - symbol.width - kGap);
         const TextInk text = dc.MeasureTextIn("Arial", kNameFont, 0, name, false);
         const int width = symbol.left + symbol.width + kGap + text.width;
         if (x > kLeft && x + width > kRight) {

@@ -89,9 +89,9 @@ void DrawWheelBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& st
 
 // The rings of a modern wheel, from the centre out: the hour dial (to 450), the positions, the
 // body symbols, the natal symbols and hot spots (hot_spots.cpp), the ticks from 1150.
-constexpr double kSpokeEnd = 450;          // current lines end at the hour dial
-constexpr double kGlyphOuter = 960;        // outer edge of the body symbols
-constexpr double kGlyphToLabel = 20;       // gap between a symbol and its position
+constexpr double kSpokeEnd = 450;     // current lines end at the hour dial
+constexpr double kGlyphOuter = 960;   // outer edge of the body symbols
+constexpr double kGlyphToLabel = 20;  // gap between a symbol and its position
 constexpr int kGlyphFont = 140;
 constexpr int kLabelFont = 90;
 constexpr int kSignFont = 100;
@@ -262,16 +262,16 @@ void DrawBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
                 const WheelLongitudes& positions, EntryLongitudes& current) {
     if (dc.Modern()) {
         // Retrograde: the longitude half a day later is smaller than half a day before.
-        const WheelLongitudes before = ComputeWheelLongitudes(positions.jed - 0.5,
-                                                              state.positionSource);
-        const WheelLongitudes after = ComputeWheelLongitudes(positions.jed + 0.5,
-                                                             state.positionSource);
+        const WheelLongitudes before =
+            ComputeWheelLongitudes(positions.jed - 0.5, state.positionSource);
+        const WheelLongitudes after =
+            ComputeWheelLongitudes(positions.jed + 0.5, state.positionSource);
         DrawModernWheelBodies(dc, doc, state, positions.heliocentric,
                               Retrograde(before.heliocentric, after.heliocentric), kUpperCentreY,
                               true, current.helio);
         DrawModernWheelBodies(dc, doc, state, positions.geocentric,
-                              Retrograde(before.geocentric, after.geocentric), kLowerCentreY,
-                              false, current.geo);
+                              Retrograde(before.geocentric, after.geocentric), kLowerCentreY, false,
+                              current.geo);
         return;
     }
     dc.SelectChartFont("Arial", 130, 0);

@@ -225,8 +225,7 @@ std::optional<std::string> ParseRenderArguments(const std::vector<std::string>& 
         }
         const bool takesValue = arg == "--page" || arg == "--format" || arg == "-o" ||
                                 arg == "--today" || arg == "--title" || arg == "--price-file" ||
-                                arg == "--dpi" || arg == "--positions" ||
-                                arg == "--style";
+                                arg == "--dpi" || arg == "--positions" || arg == "--style";
         if (arg == "--all") {
             if (options.all) return "--all given twice";
             options.all = true;

@@ -12,12 +12,10 @@ std::optional<Frame> ParseFrame(std::string_view text) {
 
 std::span<const BodyName> BodyNames() {
     static constexpr BodyName kBodies[] = {
-        {"Sun", -3, 0, "\u2609"},      {"Moon", -10, 10, "\u263D"},
-        {"Mercury", -1, 1, "\u263F"},  {"Venus", -2, 2, "\u2640"},
-        {"Earth", 0, 3, "\u2641"},     {"Mars", -4, 4, "\u2642"},
-        {"Jupiter", -5, 5, "\u2643"},  {"Saturn", -6, 6, "\u2644"},
-        {"Uranus", -7, 7, "\u2645"},   {"Neptune", -8, 8, "\u2646"},
-        {"Pluto", -9, 9, "\u2647"},    {"Node", -11, 11, "\u260A"},
+        {"Sun", -3, 0, "\u2609"},      {"Moon", -10, 10, "\u263D"}, {"Mercury", -1, 1, "\u263F"},
+        {"Venus", -2, 2, "\u2640"},    {"Earth", 0, 3, "\u2641"},   {"Mars", -4, 4, "\u2642"},
+        {"Jupiter", -5, 5, "\u2643"},  {"Saturn", -6, 6, "\u2644"}, {"Uranus", -7, 7, "\u2645"},
+        {"Neptune", -8, 8, "\u2646"},  {"Pluto", -9, 9, "\u2647"},  {"Node", -11, 11, "\u260A"},
         {"Chiron", -12, 12, "\u26B7"},
     };
     return kBodies;
@@ -53,8 +51,8 @@ const BodyName* BodyOfCode(int code) {
 }
 
 const char* ZodiacSignName(int index) {
-    static const char* const kNames[] = {"Aries", "Taurus",      "Gemini",    "Cancer",
-                                         "Leo",   "Virgo",       "Libra",     "Scorpio",
+    static const char* const kNames[] = {"Aries",       "Taurus",    "Gemini",   "Cancer",
+                                         "Leo",         "Virgo",     "Libra",    "Scorpio",
                                          "Sagittarius", "Capricorn", "Aquarius", "Pisces"};
     return kNames[((index % 12) + 12) % 12];
 }

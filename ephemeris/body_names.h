@@ -11,9 +11,9 @@ const char* FrameName(Frame frame);
 std::optional<Frame> ParseFrame(std::string_view text);
 
 struct BodyName {
-    const char* name;  // "Sun", "Moon", "Mercury", ...
-    int geoCode;       // 0: the body has no longitude seen from the Earth (the Earth itself)
-    int helioCode;     // 0: none seen from the Sun (the Sun itself)
+    const char* name;   // "Sun", "Moon", "Mercury", ...
+    int geoCode;        // 0: the body has no longitude seen from the Earth (the Earth itself)
+    int helioCode;      // 0: none seen from the Sun (the Sun itself)
     const char* glyph;  // the astrological symbol, UTF-8 (DejaVu Sans draws them all)
 };
 

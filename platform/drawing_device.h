@@ -45,6 +45,10 @@ public:
     virtual void TextBox(int x, int y, int width, int height) {
         (void)x, (void)y, (void)width, (void)height;
     }
+    // Text drawn exactly to the fonts' design metrics (no hinting, so that ink scales with the
+    // resolution and stays where a layout measured it), for pages that promise their texts
+    // never touch. Off when a drawing starts; devices without hinting ignore it.
+    virtual void SetScalableText(bool on) { (void)on; }
     // The metrics of the fonts as this device draws them; none where the device has no fonts
     // (callers then estimate).
     virtual const CTextMetrics* TextMetrics() const { return nullptr; }
