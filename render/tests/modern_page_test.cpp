@@ -54,8 +54,9 @@ std::vector<TracedText> TextBoxes(const std::string& trace) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].rfind("text ", 0) != 0) continue;
         int x = 0, y = 0, w = 0, h = 0;
-        const bool boxed = i + 1 < lines.size() &&
-                           std::sscanf(lines[i + 1].c_str(), "box %d %d %d %d", &x, &y, &w, &h) == 4;
+        const bool boxed =
+            i + 1 < lines.size() &&
+            std::sscanf(lines[i + 1].c_str(), "box %d %d %d %d", &x, &y, &w, &h) == 4;
         EXPECT_TRUE(boxed) << "no box after: " << lines[i];
         if (boxed) texts.push_back({lines[i], {x, y - h, x + w, y}});
     }
@@ -113,7 +114,8 @@ void RandomJob(std::mt19937& random, double jed, CCaelvaneDoc& doc) {
     doc.m_currentPage = 1;
     doc.m_includeAspects = pick(0, 3) != 0;
     doc.m_includeNatal = pick(0, 1);
-    doc.m_natalMonth = pick(1, 12), doc.m_natalDay = pick(1, 28), doc.m_natalYear = pick(1900, 2020);
+    doc.m_natalMonth = pick(1, 12), doc.m_natalDay = pick(1, 28),
+    doc.m_natalYear = pick(1900, 2020);
     for (int k = 0; k < 4; ++k) {
         doc.m_hotSpotDegree[k] = pick(0, 35999) / 100.0;
         doc.m_hotSpotLabel[k] = RandomText(random, 24);
