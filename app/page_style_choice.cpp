@@ -32,7 +32,8 @@ CPageStyleChoice::CPageStyleChoice(QSettings& profile, QWidget& owner)
         action->setCheckable(true);
         group->addAction(action);
     }
-    m_classic->setStatusTip(QStringLiteral("Draw pages as they always were: letters, whole degrees"));
+    m_classic->setStatusTip(
+        QStringLiteral("Draw pages as they always were: letters, whole degrees"));
     m_modern->setStatusTip(QStringLiteral(
         "Draw pages with symbols and a key, positions to the minute, retrograde marks and "
         "declinations, nothing overlapping"));

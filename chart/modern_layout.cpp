@@ -56,8 +56,16 @@ COLORREF ReadableOnWhite(COLORREF color, double ratio) {
     return 0;
 }
 
+namespace {
+// No line of the page holds more characters than this: longer texts (from odd job files) are
+// cut before they are measured, so that a huge text costs no more than a long one.
+constexpr std::size_t kMostCharacters = 1000;
+}  // namespace
+
 std::string ElideToWidth(const CChartDC& dc, std::string_view text, int width) {
-    if (dc.MeasureText(text).width <= width) return std::string(text);
+    const bool cut = text.size() > kMostCharacters;
+    text = text.substr(0, kMostCharacters);
+    if (!cut && dc.MeasureText(text).width <= width) return std::string(text);
     // The longest start that fits with "..." after it.
     std::size_t low = 0, high = text.size();
     while (low < high) {
@@ -68,11 +76,12 @@ std::string ElideToWidth(const CChartDC& dc, std::string_view text, int width) {
         else
             high = mid - 1;
     }
-    const std::string cut = std::string(text.substr(0, low)) + "...";
-    return dc.MeasureText(cut).width <= width ? cut : std::string();
+    const std::string shortened = std::string(text.substr(0, low)) + "...";
+    return dc.MeasureText(shortened).width <= width ? shortened : std::string();
 }
 
 std::vector<std::string> WrapToWidth(const CChartDC& dc, std::string_view text, int width) {
+    text = text.substr(0, 4 * kMostCharacters);
     std::vector<std::string> lines;
     std::string line;
     std::size_t at = 0;
@@ -91,10 +100,16 @@ std::vector<std::string> WrapToWidth(const CChartDC& dc, std::string_view text, 
         if (!line.empty()) lines.push_back(line);
         // A word wider than the line is cut into pieces that fit.
         while (dc.MeasureText(word).width > width && word.size() > 1) {
-            std::size_t fit = word.size() - 1;
-            while (fit > 1 && dc.MeasureText(word.substr(0, fit)).width > width) --fit;
-            lines.push_back(word.substr(0, fit));
-            word.erase(0, fit);
+            std::size_t low = 1, high = word.size() - 1;  // the longest start that fits
+            while (low < high) {
+                const std::size_t mid = (low + high + 1) / 2;
+                if (dc.MeasureText(word.substr(0, mid)).width <= width)
+                    low = mid;
+                else
+                    high = mid - 1;
+            }
+            lines.push_back(word.substr(0, low));
+            word.erase(0, low);
         }
         line = word;
     }

@@ -51,10 +51,12 @@ std::vector<std::string> Texts(const std::string& trace) {
 TEST(ModernStyle, ClassicTraceHasNoBoxesAndModernBoxesEveryText) {
     CCaelvaneDoc doc;
     OneDay(doc, 4, 5, 2024);
-    const std::vector<std::string> classic = chart_test::SplitLines(DrawPage(doc, PageStyle::Classic));
+    const std::vector<std::string> classic =
+        chart_test::SplitLines(DrawPage(doc, PageStyle::Classic));
     for (const std::string& line : classic) EXPECT_NE(line.rfind("box ", 0), 0u) << line;
 
-    const std::vector<std::string> modern = chart_test::SplitLines(DrawPage(doc, PageStyle::Modern));
+    const std::vector<std::string> modern =
+        chart_test::SplitLines(DrawPage(doc, PageStyle::Modern));
     int texts = 0;
     for (std::size_t i = 0; i < modern.size(); ++i) {
         if (modern[i].rfind("text ", 0) != 0) continue;
@@ -83,7 +85,8 @@ TEST(ModernStyle, KeyNamesEverySymbol) {
     for (int k = 0; k < 4; ++k) {  // all four hot spots, with their labels and places
         char place[32];
         std::snprintf(place, sizeof place, " at %.2f", doc.m_hotSpotDegree[k]);
-        const std::string label = doc.m_hotSpotLabel[k].empty() ? "hot spot" : doc.m_hotSpotLabel[k];
+        const std::string label =
+            doc.m_hotSpotLabel[k].empty() ? "hot spot" : doc.m_hotSpotLabel[k];
         EXPECT_TRUE(keyHas(std::string(1, static_cast<char>('1' + k)), label + place)) << k;
     }
 }
@@ -108,8 +111,9 @@ TEST(ModernStyle, RetrogradeMarksOnKnownDates) {
     };
     for (const Row& row : rows) {
         CCaelvaneDoc doc;
-    OneDay(doc, row.month, row.day, row.year);
-        const std::vector<std::string> lines = chart_test::SplitLines(DrawPage(doc, PageStyle::Modern));
+        OneDay(doc, row.month, row.day, row.year);
+        const std::vector<std::string> lines =
+            chart_test::SplitLines(DrawPage(doc, PageStyle::Modern));
         // The positions are the texts after the second wheel's "font DejaVu Sans 90 0".
         int fonts = 0;
         std::vector<std::string> labels;
@@ -131,7 +135,7 @@ TEST(ModernStyle, RetrogradeMarksOnKnownDates) {
 TEST(ModernStyle, ConjunctionReadsZero) {
     for (const PageStyle style : {PageStyle::Classic, PageStyle::Modern}) {
         CCaelvaneDoc doc;
-    OneDay(doc, 4, 5, 2024);
+        OneDay(doc, 4, 5, 2024);
         doc.m_hotSpotDegree[0] = 15.0;  // within half a degree: the arc rounds to a whole turn
         doc.m_hotSpotDegree[1] = 15.3;
         const std::string trace = DrawPage(doc, style);
@@ -150,9 +154,9 @@ TEST(ModernStyle, TextsInFaintColoursAreShadedToRead) {
         COLORREF color;
         bool kept;
     };
-    const Row rows[] = {{0x000000, true},   {0xFF0000, true},  {0x0000FF, true},
-                        {0x00FFFF, false},  {0xFFFFFF, false}, {0x00FF00, false},
-                        {0xC0C0C0, false},  {0x808080, true},  {0xFFFF00, false}};
+    const Row rows[] = {{0x000000, true},  {0xFF0000, true},  {0x0000FF, true},
+                        {0x00FFFF, false}, {0xFFFFFF, false}, {0x00FF00, false},
+                        {0xC0C0C0, false}, {0x808080, true},  {0xFFFF00, false}};
     for (const Row& row : rows) {
         const COLORREF readable = ReadableOnWhite(row.color);
         EXPECT_GE(ContrastOnWhite(readable), 3.0) << std::hex << row.color;
@@ -183,12 +187,10 @@ TEST(ModernLayout, ZodiacPositions) {
         const char* text;
     };
     const Row rows[] = {
-        {0.0, false, "0\u00B0\u264800\u2032"},
-        {15.5, false, "15\u00B0\u264830\u2032"},
-        {29.9999, false, "0\u00B0\u264900\u2032"},  // rounds into the next sign
+        {0.0, false, "0\u00B0\u264800\u2032"},          {15.5, false, "15\u00B0\u264830\u2032"},
+        {29.9999, false, "0\u00B0\u264900\u2032"},   // rounds into the next sign
         {359.9999, false, "0\u00B0\u264800\u2032"},  // and round the circle
-        {-1.0, true, "29\u00B0\u265300\u2032 \u211E"},
-        {725.25, false, "5\u00B0\u264815\u2032"},
+        {-1.0, true, "29\u00B0\u265300\u2032 \u211E"},  {725.25, false, "5\u00B0\u264815\u2032"},
         {std::nan(""), false, "0\u00B0\u264800\u2032"},
     };
     for (const Row& row : rows)
@@ -238,6 +240,12 @@ TEST_F(LayoutTest, ElidedAndWrappedTextsFit) {
     }
     EXPECT_EQ(ElideToWidth(dc, text, 100000), text);
     EXPECT_EQ(ElideToWidth(dc, text, 10), "");
+    // A text no page line could hold (an odd job file's) is cut, never measured whole.
+    const std::string huge(5'000'000, 'W');
+    const std::string cut = ElideToWidth(dc, huge, 100000);
+    EXPECT_LE(cut.size(), 1003u);
+    EXPECT_EQ(cut.substr(cut.size() - 3), "...");
+    EXPECT_LE(WrapToWidth(dc, huge, 3000).size(), 4000u);
 }
 
 TEST(ModernLayout, SpreadKeepsItemsApartAndInOrder) {
