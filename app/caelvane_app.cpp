@@ -31,6 +31,7 @@
 #ifdef CAELVANE_WITH_NATAL
 #include "app/natal_window.h"
 #endif
+#include "app/page_style_choice.h"
 #include "app/positions_choice.h"
 #include "app/price_chart_settings.h"
 #include "app/price_chart_view.h"
@@ -169,6 +170,7 @@ CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) 
     m_mainFrame = new CMainFrame;
     m_host->SetParentWidget(m_mainFrame);
     SetUpPositionsChoice();
+    SetUpPageStyleChoice();
     m_template = new CJobTemplate(*m_mainFrame->MdiArea(), m_environment, m_filePrompts, this);
     m_mainFrame->SetCloseCheck([this] { return CanExit(); });
     connect(&m_mainFrame->Actions(), &CCommandActions::commandTriggered, this,
@@ -274,6 +276,8 @@ std::optional<int> CCaelvaneApp::InitInstanceNative(const QList<QByteArray>& arg
     // A profile value that could not be used is reported once, when the program comes up.
     if (!m_positions->ProfileProblem().isEmpty())
         m_host->ShowMessage(m_positions->ProfileProblem());
+    if (!m_pageStyle->ProfileProblem().isEmpty())
+        m_host->ShowMessage(m_pageStyle->ProfileProblem());
 
     // The main window first, so that the first job window gets the area's real size.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -364,6 +368,18 @@ void CCaelvaneApp::SetUpPositionsChoice() {
     connect(m_positions, &CPositionsChoice::sourceChanged, this, [this](PositionSource source) {
         m_environment.positions = source;
         // Every open view at once: each repaints from its job with the new source.
+        for (CCaelvaneView* view : m_mainFrame->findChildren<CCaelvaneView*>()) {
+            view->viewport()->update();
+        }
+    });
+}
+
+void CCaelvaneApp::SetUpPageStyleChoice() {
+    m_pageStyle = new CPageStyleChoice(*m_profile, *m_mainFrame);
+    m_environment.pageStyle = m_pageStyle->Style();
+    m_mainFrame->MenuBars().JobViewMenu()->addMenu(m_pageStyle->Menu());
+    connect(m_pageStyle, &CPageStyleChoice::styleChanged, this, [this](PageStyle style) {
+        m_environment.pageStyle = style;
         for (CCaelvaneView* view : m_mainFrame->findChildren<CCaelvaneView*>()) {
             view->viewport()->update();
         }

@@ -17,6 +17,7 @@ class CCaelvaneDoc;
 class CCaelvaneView;
 class CHelpWindow;
 class CInstanceChannel;
+class CPageStyleChoice;
 class CPositionsChoice;
 class CPriceChartSettingsStore;
 class CPriceChartWindow;
@@ -76,6 +77,7 @@ public:
     CInstanceChannel* InstanceChannel() const { return m_instanceChannel; }
     // Where positions come from, for every view ([Settings] Positions in the profile).
     CPositionsChoice& Positions() const { return *m_positions; }
+    CPageStyleChoice& PageStyles() const { return *m_pageStyle; }
 
     // Every command of the menus, the toolbar and the keys, by number.
     void OnCommand(int id);
@@ -135,6 +137,7 @@ private:
     void OpenHandedFiles();
     void ReportError(const QString& text);
     void SetUpPositionsChoice();
+    void SetUpPageStyleChoice();
     QString AskOpenFileName(QWidget* parent);
     QString AskPriceFileName(QWidget* parent);
     QString AskSaveFileName(QWidget* parent, const QString& suggested);
@@ -157,6 +160,7 @@ private:
     QList<QByteArray> m_handedFiles;
     bool m_handedFilesScheduled = false;
     CPositionsChoice* m_positions = nullptr;  // owned by the main window
+    CPageStyleChoice* m_pageStyle = nullptr;  // owned by the main window
 };
 
 // The document of the main window's active job window, or nullptr (no job window, or a window

@@ -1,5 +1,6 @@
 #include "app/caelvane_view.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -7,6 +8,7 @@
 #include <QSettings>
 #include <QStyle>
 #include <QTimer>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -141,6 +143,31 @@ void CCaelvaneView::scrollContentsBy(int, int) {
     viewport()->update();
 }
 
+bool CCaelvaneView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QAbstractScrollArea::viewportEvent(event);
+    const CCaelvaneDoc* doc = GetJobDocument();
+    const auto* help = static_cast<QHelpEvent*>(event);
+    if (doc == nullptr || m_environment.pageStyle != PageStyle::Modern ||
+        doc->m_note.find_first_not_of(' ') == std::string::npos) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    // Page units from the viewport: the page is drawn at the zoomed resolution, surface
+    // (x + 200, y - 10300) from its top-left corner.
+    const QPoint offset = help->pos() - PageOrigin();
+    const double x = offset.x() * 1000.0 / (viewport()->logicalDpiX() * m_zoomFactor) - 200.0;
+    const double y = 10300.0 - offset.y() * 1000.0 / (viewport()->logicalDpiY() * m_zoomFactor);
+    if (x >= 500 && x <= 4200 && y >= 8400 && y <= 8620) {
+        const std::string note = doc->m_note.substr(0, doc->m_note.find('\0'));
+        QToolTip::showText(help->globalPos(), QString::fromLatin1(note.c_str()), viewport());
+    } else {
+        QToolTip::hideText();
+        event->ignore();
+    }
+    return true;
+}
+
 void CCaelvaneView::paintEvent(QPaintEvent* event) {
     CCaelvaneDoc* doc = GetJobDocument();
     QPainter painter(viewport());
@@ -159,6 +186,7 @@ void CCaelvaneView::paintEvent(QPaintEvent* event) {
         CQtPainterDevice device(painter, viewport()->logicalDpiX() * m_zoomFactor,
                                 viewport()->logicalDpiY() * m_zoomFactor);
         m_state.positionSource = m_environment.positions;
+        m_state.pageStyle = m_environment.pageStyle;
         DrawChartPage(*doc, m_state, device, host);
     }
     painter.end();

@@ -92,6 +92,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // On the modern page the note line, cut to its room, shows the whole note as a tooltip.
+    bool viewportEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;

@@ -25,10 +25,11 @@ std::string LocalPath(const QString& path) {
 
 // The job as it stands, on its own: drawing a page sets the page number and count.
 struct JobCopy {
-    JobCopy(const CCaelvaneDoc& doc, PositionSource source) {
+    JobCopy(const CCaelvaneDoc& doc, PositionSource source, PageStyle style) {
         copy.CopyFieldsFrom(doc);
         copy.SetTitle(doc.GetTitle());
         state.positionSource = source;
+        state.pageStyle = style;
     }
     CCaelvaneDoc copy;
     ChartState state;
@@ -63,7 +64,7 @@ QString NumberedExportPath(const QString& path, int page, int pageCount) {
 
 ExportResult ExportPages(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
                          PositionSource source, const QString& path, std::optional<int> page,
-                         const ExportProgress& progress) {
+                         const ExportProgress& progress, PageStyle style) {
     ExportResult result;
     const std::optional<ExportFormat> format = ExportFormatOf(path);
     if (!format) {
@@ -72,7 +73,7 @@ ExportResult ExportPages(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
                 .arg(path);
         return result;
     }
-    JobCopy job(doc, source);
+    JobCopy job(doc, source, style);
     const int pageCount = page ? 1 : PageCountOf(job.copy);
     if (pageCount > kMaxExportPages) {
         result.error = QStringLiteral("The job has %1 pages; one export writes at most %2.")
@@ -132,8 +133,8 @@ ExportResult ExportPages(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
 }
 
 QImage PageImage(const CCaelvaneDoc& doc, caelvane::CHostServices& host, PositionSource source,
-                 int page, int dpi) {
-    JobCopy job(doc, source);
+                 int page, int dpi, PageStyle style) {
+    JobCopy job(doc, source, style);
     job.copy.m_currentPage = page;
     const int width = static_cast<int>(std::lround(kPageWidthMils / 1000.0 * dpi));
     const int height = static_cast<int>(std::lround(kPageHeightMils / 1000.0 * dpi));
@@ -151,8 +152,8 @@ QImage PageImage(const CCaelvaneDoc& doc, caelvane::CHostServices& host, Positio
 }
 
 QByteArray PageSvg(const CCaelvaneDoc& doc, caelvane::CHostServices& host, PositionSource source,
-                   int page) {
-    JobCopy job(doc, source);
+                   int page, PageStyle style) {
+    JobCopy job(doc, source, style);
     CMessageCollector collector(host);
     const std::string svg = SvgPageBytes(doc.GetTitle(), 0, [&](int, CDrawingDevice& device) {
         job.copy.m_currentPage = page;
@@ -163,10 +164,10 @@ QByteArray PageSvg(const CCaelvaneDoc& doc, caelvane::CHostServices& host, Posit
 }
 
 void CopyPageToClipboard(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
-                         PositionSource source, int page) {
+                         PositionSource source, int page, PageStyle style) {
     auto* data = new QMimeData;
-    data->setImageData(PageImage(doc, host, source, page, kDefaultPngDpi));
-    const QByteArray svg = PageSvg(doc, host, source, page);
+    data->setImageData(PageImage(doc, host, source, page, kDefaultPngDpi, style));
+    const QByteArray svg = PageSvg(doc, host, source, page, style);
     if (!svg.isEmpty()) data->setData(QStringLiteral("image/svg+xml"), svg);
     QGuiApplication::clipboard()->setMimeData(data);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/page_style.h"
 #include "ephemeris/position_source.h"
 
 class CCaelvaneDoc;
@@ -47,14 +48,14 @@ inline constexpr int kMaxExportPages = 65535;
 // written whole or not at all; a cancelled or failed export leaves the targets as they were.
 ExportResult ExportPages(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
                          PositionSource source, const QString& path, std::optional<int> page,
-                         const ExportProgress& progress = {});
+                         const ExportProgress& progress = {}, PageStyle style = kDefaultPageStyle);
 
 // Page `page` of the job as an image at `dpi` dots per inch (white ground), and as SVG text.
 QImage PageImage(const CCaelvaneDoc& doc, caelvane::CHostServices& host, PositionSource source,
-                 int page, int dpi);
+                 int page, int dpi, PageStyle style = kDefaultPageStyle);
 QByteArray PageSvg(const CCaelvaneDoc& doc, caelvane::CHostServices& host, PositionSource source,
-                   int page);
+                   int page, PageStyle style = kDefaultPageStyle);
 
 // Puts page `page` on the clipboard as an image and as image/svg+xml.
 void CopyPageToClipboard(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
-                         PositionSource source, int page);
+                         PositionSource source, int page, PageStyle style = kDefaultPageStyle);

@@ -13,6 +13,7 @@
 #include "app/main_frame.h"
 #include "app/page_export.h"
 #include "app/page_navigation.h"
+#include "app/page_style_choice.h"
 #include "app/positions_choice.h"
 #include "job/caelvane_doc.h"
 #include "platform/qt/qt_host_services.h"
@@ -91,7 +92,7 @@ bool CCaelvaneApp::OnExport(CCaelvaneView& view, bool allPages) {
     const std::optional<int> page =
         allPages ? std::nullopt : std::optional<int>(view.CurrentPageStatus().page);
     const ExportResult result =
-        ExportPages(*doc, *m_host, m_positions->Source(), path, page, report);
+        ExportPages(*doc, *m_host, m_positions->Source(), path, page, report, m_pageStyle->Style());
     progress.reset();
     // A page's message (dates that run backwards) is the same on every page: shown once.
     std::vector<std::string> shown;
@@ -108,6 +109,7 @@ bool CCaelvaneApp::OnExport(CCaelvaneView& view, bool allPages) {
 
 void CCaelvaneApp::OnEditCopy(CCaelvaneView& view) {
     if (const CCaelvaneDoc* doc = view.GetJobDocument()) {
-        CopyPageToClipboard(*doc, *m_host, m_positions->Source(), view.CurrentPageStatus().page);
+        CopyPageToClipboard(*doc, *m_host, m_positions->Source(), view.CurrentPageStatus().page,
+                            m_pageStyle->Style());
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 
+#include "chart/page_style.h"
 #include "ephemeris/page_positions.h"
 
 class QPrinter;
@@ -25,4 +26,5 @@ struct CViewEnvironment {
     QSettings* profile = nullptr;
     PrintDialogFunction printDialog;
     PositionSource positions = kDefaultPositionSource;
+    PageStyle pageStyle = kDefaultPageStyle;  // the program's page style, as positions
 };

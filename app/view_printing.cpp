@@ -101,6 +101,7 @@ bool CCaelvaneView::OnPrint(CPrintInfo& info, QPrinter& printer,
     if (painter == nullptr) return false;
     CQtPainterDevice device(*painter, printer.logicalDpiX(), printer.logicalDpiY());
     m_state.positionSource = m_environment.positions;
+    m_state.pageStyle = m_environment.pageStyle;
     DrawChartPage(*doc, m_state, device, *m_environment.host);
     return true;
 }

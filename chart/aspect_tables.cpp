@@ -6,7 +6,9 @@
 #include "chart/chart_dc.h"
 #include "chart/chart_math.h"
 #include "chart/chart_state.h"
+#include "chart/modern_layout.h"
 #include "chart/page_elements.h"
+#include "ephemeris/body_names.h"
 #include "ephemeris/positions.h"
 #include "job/caelvane_doc.h"
 
@@ -91,10 +93,26 @@ double CellArc(Table table, const EntryLongitudes& current, const EntryLongitude
     return 0.0;
 }
 
+// A cell's whole degrees. The modern page shows a conjunction as 0 rather than 360.
 void DrawNumber(CChartDC& dc, int x, int y, double value) {
     char text[16];
-    std::snprintf(text, sizeof text, "%3d", TruncToInt(value));
+    int degrees = TruncToInt(value);
+    if (dc.Modern() && degrees == 360) degrees = 0;
+    std::snprintf(text, sizeof text, "%3d", degrees);
     dc.DrawText(x, y, text);
+}
+
+// An entry's name at the side or the foot of a table: its letter, or on the modern page the
+// body's symbol (the extra entries keep their digits).
+void DrawEntryName(CChartDC& dc, int x, int y, bool upper, int entry, const char* letters) {
+    if (!dc.Modern() || entry > 12) {
+        dc.DrawText(x, y, std::string_view(letters + entry, 1));
+        return;
+    }
+    const BodyName* body = BodyOfCode(upper ? entry : -entry);
+    dc.SelectChartFont(kSymbolFace, 170, 0);
+    dc.DrawTextUtf8(x, y, body ? body->glyph : "?");
+    dc.SelectChartFont("Arial", 160, 1);
 }
 
 // Bottom, right, top, left.
@@ -117,10 +135,9 @@ void DrawTable(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, T
     dc.SelectChartFont("Arial", 160, 1);
     for (int i = 1; i <= kEntries; ++i) {
         const int rowY = base + 3620 - 200 * (i - 1);
-        const std::string_view glyph(glyphs + i, 1);
         dc.SetColor(state.ElementColor(doc.m_colorAspectText));
-        dc.DrawText(550, rowY, glyph);
-        dc.DrawText(830 + 400 * (i - 1), base + 650, glyph);
+        DrawEntryName(dc, 550, rowY, upper, i, glyphs);
+        DrawEntryName(dc, 830 + 400 * (i - 1), base + 650, upper, i, glyphs);
 
         // Cells above the diagonal stay empty.
         for (int j = 1; j <= i; ++j) {
@@ -167,7 +184,20 @@ void DrawLatitudeColumnAndEntryLabels(CChartDC& dc, const CCaelvaneDoc& doc, Cha
         char text[32];
         std::snprintf(text, sizeof text, "%5.1lf", v);
         dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
-        dc.DrawText(1100 + 400 * (k - 1), 8110 - 200 * (k - 1), text);
+        // The modern page sets the column clear of the diagonal's frame.
+        dc.DrawText(1100 + 400 * (k - 1) + (dc.Modern() ? 40 : 0), 8110 - 200 * (k - 1), text);
+    }
+    // The modern page gives the geocentric table the bodies' declinations in the same place.
+    if (dc.Modern()) {
+        for (int k = 1; k <= 12; ++k) {
+            double latitude = positions.latitude[k];
+            if (latitude > 180.0) latitude -= 360.0;
+            const double declination =
+                DeclinationOf(positions.geocentric[k], latitude, positions.jed);
+            char text[32];
+            std::snprintf(text, sizeof text, "%5.1lf", declination);
+            dc.DrawText(1140 + 400 * (k - 1), 3610 - 200 * (k - 1), text);
+        }
     }
 
     // While the price display is on, entries 13 and 14 of the tables show the price and the
@@ -178,6 +208,13 @@ void DrawLatitudeColumnAndEntryLabels(CChartDC& dc, const CCaelvaneDoc& doc, Cha
         priceOn ? std::string_view("SP_TIME") : AsCString(state.hotSpotLabel[1]),
         AsCString(state.hotSpotLabel[2])};
     for (int e = 0; e < 3; ++e) {
+        if (dc.Modern()) {
+            // Held within the border above, and clear of the Moon scale below.
+            const int x = 5925 + 400 * e;
+            dc.DrawText(x, 5710 - 200 * e, ElideToWidth(dc, labels[e], 7430 - x));
+            dc.DrawText(x, 1210 - 200 * e, ElideToWidth(dc, labels[e], 7200 - x));
+            continue;
+        }
         dc.DrawText(5925 + 400 * e, 5710 - 200 * e, labels[e]);
         dc.DrawText(5925 + 400 * e, 1210 - 200 * e, labels[e]);
     }

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "chart/page_style.h"
 #include "ephemeris/page_positions.h"
 #include "platform/colorref.h"
 
@@ -33,6 +34,7 @@
 // daylightStartJed/EndJed     the page year's daylight period, set by the hour dial
 // positionSource              where positions come from: the program's choice, not the job's;
 //                             set by whoever owns the state, never by the drawing
+// pageStyle                   classic or modern: the program's choice, like positionSource
 struct ChartState {
     int jobType = 0;
     unsigned char includeAspects = 0;
@@ -64,6 +66,7 @@ struct ChartState {
     int localMonth = 1, localDay = 1, localYear = 2000;
     double daylightStartJed = 0.0, daylightEndJed = 0.0;
     PositionSource positionSource = kDefaultPositionSource;
+    PageStyle pageStyle = kDefaultPageStyle;
 
     // The element colour rule: the document colour when "Use Color" is on, black otherwise.
     COLORREF ElementColor(COLORREF documentColor) const {
@@ -71,6 +74,7 @@ struct ChartState {
     }
     // Only the date ranges have more than one page.
     bool IsDateRange() const { return jobType == 2 || jobType == 3; }
+    bool Modern() const { return pageStyle == PageStyle::Modern; }
 };
 
 // Longitudes of the aspect tables' entries, indexed by body code 1..12; 13..15 are the three

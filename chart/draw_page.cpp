@@ -11,7 +11,9 @@
 #include "chart/chart_dc.h"
 #include "chart/chart_math.h"
 #include "chart/chart_state.h"
+#include "chart/modern_layout.h"
 #include "chart/page_elements.h"
+#include "ephemeris/body_names.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/page_positions.h"
 #include "ephemeris/position_source.h"
@@ -33,6 +35,19 @@ constexpr char kDayNames[7][20] = {"SUNDAY",   "MONDAY", "TUESDAY", "WEDNESDAY",
 constexpr const char* kTypeLines[4] = {"Type is One Day : Today", "Type is One Day : Starting MDY",
                                        "Type is Today minus/plus",
                                        "Type is Starting MDY to Ending MDY"};
+
+// The modern job block: a size smaller, and every line held to the room it has.
+constexpr int kModernJobFont = kModernJobFontForKey;
+constexpr int kModernJobRight = 3350;  // lines beside the heading and page line end here
+constexpr int kModernDateRight = 550 + kModernNoteWidth;  // beside the wheel
+constexpr int kModernPageRight = 4750;  // the page line ends before the wheel's labels
+constexpr const char* kModernTypeLines[4] = {"One day: today", "One day: the starting date",
+                                             "Today minus and plus days",
+                                             "Starting date to ending date"};
+constexpr const char* kMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr const char* kModernDayNames[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                            "Thursday", "Friday", "Saturday"};
 
 // Header lines are formatted into a 100-character buffer. A title or note too long for it is
 // cut so that the whole line fits, and ends in "..." to show that it was shortened.
@@ -96,6 +111,12 @@ void DrawTitleAndCaptions(CChartDC& dc, const CCaelvaneDoc& doc, const ChartStat
 }
 
 void DrawJobLine(CChartDC& dc, const CCaelvaneDoc& doc) {
+    if (dc.Modern()) {
+        dc.SelectChartFont("Arial", kModernJobFont, 1);
+        const std::string title = doc.GetTitle().substr(0, doc.GetTitle().find('\0'));
+        dc.DrawText(550, 9400, ElideToWidth(dc, "Job: " + title, kModernJobRight - 550));
+        return;
+    }
     char line[kLineBuffer];
     const std::string title = ShortenForLine(doc.GetTitle(), 6);  // "Job: " and a blank
     std::snprintf(line, sizeof line, "Job: %s ", title.c_str());
@@ -105,16 +126,74 @@ void DrawJobLine(CChartDC& dc, const CCaelvaneDoc& doc) {
 void DrawPageLines(CChartDC& dc, const ChartState& state) {
     char line[kLineBuffer];
     std::snprintf(line, sizeof line, "page %d of %d", state.currentPage, state.pageCount);
+    if (dc.Modern()) {
+        // Large page numbers take a smaller size rather than reach the wheel.
+        int height = kModernJobFont;
+        while (height > 60 &&
+               dc.MeasureTextIn("Arial", height, 1, line, false).width > kModernPageRight - 3450) {
+            height -= 10;
+        }
+        dc.SelectChartFont("Arial", height, 1);
+        dc.DrawText(3450, 9250, line);
+        dc.DrawText(3450, 4750, line);
+        dc.SelectChartFont("Arial", kModernJobFont, 1);
+        return;
+    }
     dc.DrawText(3450, 9300, line);
     dc.DrawText(3450, 4800, line);
 }
 
 void DrawTypeLine(CChartDC& dc, const ChartState& state) {
+    if (dc.Modern()) {
+        dc.DrawText(550, 9200,
+                    ElideToWidth(dc, kModernTypeLines[state.jobType], kModernJobRight - 550));
+        return;
+    }
     dc.DrawText(550, 9200, kTypeLines[state.jobType]);
+}
+
+// The modern date lines: the month by name, the day by its full name, the note cut to the
+// room it has (the whole of it stands at the foot of the page).
+void DrawModernDateLines(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
+    char line[kLineBuffer];
+    const int width = kModernDateRight - 550;
+    if (state.pageMonth >= 1 && state.pageMonth <= 12) {
+        std::snprintf(line, sizeof line, "%d %s %d, %02d:%02d UT", state.pageDay,
+                      kMonthNames[state.pageMonth - 1], state.pageYear, state.pageHour,
+                      state.pageMinute);
+    } else {
+        std::snprintf(line, sizeof line, "%02d %02d %04d %02d:%02d UT", state.pageMonth,
+                      state.pageDay, state.pageYear, state.pageHour, state.pageMinute);
+    }
+    dc.DrawText(550, 9000, ElideToWidth(dc, line, width));
+    dc.DrawText(550, 4500, ElideToWidth(dc, line, width));
+    int weekday = state.weekday % 7;
+    if (weekday < 0) weekday += 7;
+    std::snprintf(line, sizeof line, "%s, JED %.3lf", kModernDayNames[weekday], state.pageJed);
+    dc.DrawText(550, 8800, ElideToWidth(dc, line, width));
+    dc.DrawText(550, 4300, ElideToWidth(dc, line, width));
+    if (state.includeNatal == 1) {
+        std::snprintf(line, sizeof line, "Natal date: %02d %02d %04d", state.natalMonth,
+                      state.natalDay, state.natalYear);
+        if (state.natalMonth >= 1 && state.natalMonth <= 12) {
+            std::snprintf(line, sizeof line, "Natal date: %d %s %d", state.natalDay,
+                          kMonthNames[state.natalMonth - 1], state.natalYear);
+        }
+        dc.DrawText(550, 8400, ElideToWidth(dc, line, width));
+    }
+    dc.SetColor(state.ElementColor(doc.m_colorNoteText));
+    const std::string note = state.note.substr(0, state.note.find('\0'));
+    if (note.find_first_not_of(' ') != std::string::npos) {
+        dc.DrawText(550, 8600, ElideToWidth(dc, "Note: " + note, width));
+    }
 }
 
 // Date, JED, natal and note lines: the part of the job block that follows the date selection.
 void DrawDateLines(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
+    if (dc.Modern()) {
+        DrawModernDateLines(dc, doc, state);
+        return;
+    }
     char line[kLineBuffer];
     std::snprintf(line, sizeof line, "%02d %02d %04d %02d:%02d UT", state.pageMonth, state.pageDay,
                   state.pageYear, state.pageHour, state.pageMinute);
@@ -169,6 +248,7 @@ bool DrawJobBlock(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state
 
 void DrawAspectCaptions(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
     dc.SetColor(state.ElementColor(doc.m_colorAspectText));
+    if (dc.Modern()) dc.SelectChartFont("Arial", 200, 1);
     if (state.includeNatal == 1) {
         dc.DrawText(1530, 8170, "CURRENT TO NATAL");
         dc.DrawText(1530, 3670, "CURRENT TO NATAL");
@@ -335,7 +415,7 @@ void DrawChartPage(CCaelvaneDoc& doc, ChartState& state, CDrawingDevice& device,
     // Computed before anything is drawn: the notice line names where they came from.
     const PagePositions positions = ComputePagePositions(state.pageJed, state.positionSource);
 
-    CChartDC dc(device);
+    CChartDC dc(device, state.pageStyle);
     DrawBorderAndWheels(dc, doc, state);
     DrawTitleAndCaptions(dc, doc, state, positions);
     if (!DrawJobBlock(dc, doc, state, datesInOrder, host)) return;  // the context ends here too
@@ -351,4 +431,5 @@ void DrawChartPage(CCaelvaneDoc& doc, ChartState& state, CDrawingDevice& device,
     DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal);
     DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
     DrawMoonScale(dc, doc, state, positions);
+    DrawPageKey(dc, doc, state);
 }

@@ -1,11 +1,15 @@
 // The first three hot spots on both wheels and, with a natal date, the natal positions.
 #include <cmath>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "chart/chart_dc.h"
 #include "chart/chart_math.h"
 #include "chart/chart_state.h"
+#include "chart/modern_layout.h"
 #include "chart/page_elements.h"
+#include "ephemeris/body_names.h"
 #include "ephemeris/page_positions.h"
 #include "ephemeris/position_source.h"
 #include "job/caelvane_doc.h"
@@ -63,11 +67,113 @@ void DrawNatalMark(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& stat
     dc.DrawText(x, centreY + TruncToInt(1080 * Sin(a)), std::string_view(&glyph, 1));
 }
 
+// ---- the modern style ----------------------------------------------------------------------
+
+// The natal symbols and all four hot spots share one ring just inside the ticks, spread
+// apart, each joined to its dot on the true place.
+constexpr double kRingOuter = 1135;
+constexpr int kNatalFont = 100;
+constexpr int kDigitFont = 120;
+
+struct RingMark {
+    WheelText text;
+    double angle = 0;
+    COLORREF dotColor = 0;
+    COLORREF textColor = 0;
+    int font = kNatalFont;
+    int bold = 0;
+    const char* face = kSymbolFace;
+    double Centre(double a) const { return kRingOuter - text.Reach(a); }
+};
+
+double Fold(double angle) {
+    double a = std::fmod(angle, 360.0);
+    if (!(a >= 0.0)) a = std::isnan(a) ? 0.0 : a + 360.0;
+    return a;
+}
+
+void DrawRing(CChartDC& dc, std::vector<RingMark>& marks, int centreY) {
+    std::vector<double> angles;
+    for (const RingMark& mark : marks) angles.push_back(mark.angle);
+    const std::vector<double> shown =
+        SpreadAngles(angles, [&](std::size_t i, double ai, std::size_t j, double aj) {
+            const PageBox a = WheelBox(marks[i].text, kCentreX, centreY, marks[i].Centre(ai), ai);
+            const PageBox b = WheelBox(marks[j].text, kCentreX, centreY, marks[j].Centre(aj), aj);
+            return a.Grown(12).Intersects(b);
+        });
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        const RingMark& mark = marks[i];
+        dc.SetColor(mark.dotColor);
+        dc.SetPenWidth(8);
+        dc.DrawCircle(PolarX(kCentreX, kDotDistance, mark.angle),
+                      PolarY(centreY, kDotDistance, mark.angle), kDotRadius, 1);
+        const double inner = kDotDistance - kDotRadius;
+        const double outer = mark.Centre(shown[i]) + mark.text.Reach(shown[i]) + 5;
+        if (std::abs(shown[i] - mark.angle) > 0.5) {
+            dc.DrawLine(PolarX(kCentreX, inner, mark.angle), PolarY(centreY, inner, mark.angle),
+                        PolarX(kCentreX, outer, shown[i]), PolarY(centreY, outer, shown[i]));
+        }
+    }
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        const RingMark& mark = marks[i];
+        dc.SelectChartFont(mark.face, mark.font, mark.bold);
+        dc.SetColor(mark.textColor);
+        const double r = mark.Centre(shown[i]);
+        int x = 0, y = 0;
+        CentreText(mark.text.ink, kCentreX + r * Cos(shown[i]), centreY + r * Sin(shown[i]), x, y);
+        dc.DrawTextUtf8(x, y, mark.text.text);
+    }
+}
+
+void DrawModernHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+                                     EntryLongitudes& natal) {
+    WheelLongitudes positions;
+    if (state.includeNatal == 1) {
+        positions = ComputeWheelLongitudes(state.natalJed, state.positionSource);
+        for (int k = 1; k <= 12; ++k) {
+            natal.helio[k] = positions.heliocentric[k];
+            natal.geo[k] = positions.geocentric[k];
+        }
+    }
+    for (const bool helio : {false, true}) {
+        std::vector<RingMark> marks;
+        for (int k = 0; k < 4; ++k) {
+            RingMark mark;
+            mark.text.text = std::string(1, kHotSpotDigits[k]);
+            mark.face = "Arial";
+            mark.font = kDigitFont;
+            mark.bold = 1;
+            mark.text.ink = dc.MeasureTextIn(mark.face, mark.font, 1, mark.text.text, true);
+            mark.angle = Fold(state.hotSpotDegree[k]);
+            mark.dotColor = state.ElementColor(doc.m_colorCurrentLines);
+            mark.textColor = state.ElementColor(doc.m_colorCurrentText);
+            marks.push_back(mark);
+        }
+        if (state.includeNatal == 1) {
+            for (int k = 1; k <= 12; ++k) {
+                RingMark mark;
+                const BodyName* body = BodyOfCode(helio ? k : -k);
+                mark.text.text = body ? body->glyph : "?";
+                mark.text.ink = dc.MeasureTextIn(kSymbolFace, kNatalFont, 0, mark.text.text, true);
+                mark.angle = Fold(helio ? natal.helio[k] : natal.geo[k]);
+                mark.dotColor = state.ElementColor(doc.m_colorNatalDots);
+                mark.textColor = state.ElementColor(doc.m_colorNatalText);
+                marks.push_back(mark);
+            }
+        }
+        DrawRing(dc, marks, helio ? kUpperCentreY : kLowerCentreY);
+    }
+}
+
 }  // namespace
 
 void DrawHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
                                EntryLongitudes& natal) {
     dc.SelectChartFont("Arial", 130, 0);
+    if (dc.Modern()) {
+        DrawModernHotSpotsAndNatalMarks(dc, doc, state, natal);
+        return;
+    }
     // The job's fourth hot spot is kept in the job but never drawn.
     for (int k = 0; k < 3; ++k) DrawHotSpot(dc, doc, state, k);
 

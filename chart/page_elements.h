@@ -40,3 +40,9 @@ void DrawAspectTables(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& s
 // Moon inclination scale with its ball, new/full Moon and eclipse notes.
 void DrawMoonScale(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
                    const PagePositions& positions);
+// The modern page's key at its foot: the symbols, the four hot spots and the whole note where
+// the job block cut it. Nothing on the classic page.
+void DrawPageKey(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state);
+// The modern job block's note line: its font and its room (the key repeats a note cut there).
+inline constexpr int kModernJobFontForKey = 180;
+inline constexpr int kModernNoteWidth = 4150 - 550;

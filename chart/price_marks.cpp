@@ -88,8 +88,27 @@ void DrawOverlayLabel(CChartDC& dc, double a, long long value) {
     const LabelAnchor& anchor = kLabelAnchors[a < 90.0 ? 0 : a < 180.0 ? 1 : a < 270.0 ? 2 : 3];
     char text[32];
     std::snprintf(text, sizeof text, "%lld", value);
-    dc.DrawText(PolarX(anchor.x, 1600, a), PolarY(anchor.lowerY, 1600, a), text);
-    dc.DrawText(PolarX(anchor.x, 1600, a), PolarY(anchor.upperY, 1600, a), text);
+    // The modern page leaves out a label that would land on another text.
+    dc.TryDrawText(PolarX(anchor.x, 1600, a), PolarY(anchor.lowerY, 1600, a), text);
+    dc.TryDrawText(PolarX(anchor.x, 1600, a), PolarY(anchor.upperY, 1600, a), text);
+}
+
+// On the modern page the texts drawn after the overlay (the aspect tables with their latitude
+// and declination columns and entry labels, the Moon scale's notes) are kept free of its
+// labels: their places are taken before the labels look for room.
+void ReserveLaterTexts(CChartDC& dc, const ChartState& state) {
+    if (state.includeAspects == 1) {
+        for (const int base : {4500, 0}) {
+            for (int i = 1; i <= 15; ++i) {
+                const int top = base + 3650 - 200 * (i - 1);
+                const int right = i <= 12 ? 1100 + 400 * i + 50 : 7450;
+                dc.Reserve({500, top - 200, right, top});
+            }
+            dc.Reserve({500, base + 450, 6700, base + 650});  // the entries' names
+        }
+    }
+    dc.Reserve({6350, 1300, 7500, 1500});  // "Moon Inc."
+    dc.Reserve({1950, 3600, 3600, 4000});  // new and full Moon, eclipses
 }
 
 void DrawOverlayRing(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
@@ -117,6 +136,7 @@ void DrawOverlayRing(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& st
 
     // Label values in 64 bits: a large step size over many parts must count on, not wrap.
     dc.SelectChartFont("Arial", 110, 0);
+    if (dc.Modern()) ReserveLaterTexts(dc, state);
     a = state.overlayStartDegree;
     long long value = state.overlayFirstValue;
     for (int i = 1; i <= parts; ++i) {

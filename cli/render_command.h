@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/page_style.h"
 #include "ephemeris/position_source.h"
 #include "platform/host_services.h"
 
@@ -24,6 +25,7 @@ struct RenderOptions {
     std::optional<std::string> priceFile;
     std::optional<int> dpi;
     std::optional<PositionSource> positions;  // --positions; the series when not given
+    std::optional<PageStyle> style;           // --style; classic when not given
 };
 
 // The usage error the arguments make, if any; otherwise `options` is complete.

@@ -12,10 +12,11 @@ std::optional<Frame> ParseFrame(std::string_view text) {
 
 std::span<const BodyName> BodyNames() {
     static constexpr BodyName kBodies[] = {
-        {"Sun", -3, 0},      {"Moon", -10, 10},  {"Mercury", -1, 1}, {"Venus", -2, 2},
-        {"Earth", 0, 3},     {"Mars", -4, 4},    {"Jupiter", -5, 5}, {"Saturn", -6, 6},
-        {"Uranus", -7, 7},   {"Neptune", -8, 8}, {"Pluto", -9, 9},   {"Node", -11, 11},
-        {"Chiron", -12, 12},
+        {"Sun", -3, 0, "\u2609"},      {"Moon", -10, 10, "\u263D"}, {"Mercury", -1, 1, "\u263F"},
+        {"Venus", -2, 2, "\u2640"},    {"Earth", 0, 3, "\u2641"},   {"Mars", -4, 4, "\u2642"},
+        {"Jupiter", -5, 5, "\u2643"},  {"Saturn", -6, 6, "\u2644"}, {"Uranus", -7, 7, "\u2645"},
+        {"Neptune", -8, 8, "\u2646"},  {"Pluto", -9, 9, "\u2647"},  {"Node", -11, 11, "\u260A"},
+        {"Chiron", -12, 12, "\u26B7"},
     };
     return kBodies;
 }
@@ -47,4 +48,18 @@ const BodyName* BodyOfCode(int code) {
         if (body.geoCode == code || body.helioCode == code) return &body;
     }
     return nullptr;
+}
+
+const char* ZodiacSignName(int index) {
+    static const char* const kNames[] = {"Aries",       "Taurus",    "Gemini",   "Cancer",
+                                         "Leo",         "Virgo",     "Libra",    "Scorpio",
+                                         "Sagittarius", "Capricorn", "Aquarius", "Pisces"};
+    return kNames[((index % 12) + 12) % 12];
+}
+
+const char* ZodiacSignGlyph(int index) {
+    static const char* const kGlyphs[] = {"\u2648", "\u2649", "\u264A", "\u264B",
+                                          "\u264C", "\u264D", "\u264E", "\u264F",
+                                          "\u2650", "\u2651", "\u2652", "\u2653"};
+    return kGlyphs[((index % 12) + 12) % 12];
 }

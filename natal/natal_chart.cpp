@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "ephemeris/body_names.h"
 #include "ephemeris/swiss/swiss_ephemeris.h"
 
 namespace natal {
@@ -34,27 +35,25 @@ std::string Degrees(double value) {
 }  // namespace
 
 std::span<const NatalBody> NatalBodies() {
+    // The symbols are the body table's.
+    static const auto glyph = [](const char* name) { return FindBody(name)->glyph; };
     static const NatalBody kBodies[] = {
-        {"Sun", 0, "\u2609"},    {"Moon", 1, "\u263D"},   {"Mercury", 2, "\u263F"},
-        {"Venus", 3, "\u2640"},  {"Mars", 4, "\u2642"},   {"Jupiter", 5, "\u2643"},
-        {"Saturn", 6, "\u2644"}, {"Uranus", 7, "\u2645"}, {"Neptune", 8, "\u2646"},
-        {"Pluto", 9, "\u2647"},  {"Node", 10, "\u260A"},  {"Chiron", 15, "\u26B7"},
+        {"Sun", 0, glyph("Sun")},         {"Moon", 1, glyph("Moon")},
+        {"Mercury", 2, glyph("Mercury")}, {"Venus", 3, glyph("Venus")},
+        {"Mars", 4, glyph("Mars")},       {"Jupiter", 5, glyph("Jupiter")},
+        {"Saturn", 6, glyph("Saturn")},   {"Uranus", 7, glyph("Uranus")},
+        {"Neptune", 8, glyph("Neptune")}, {"Pluto", 9, glyph("Pluto")},
+        {"Node", 10, glyph("Node")},      {"Chiron", 15, glyph("Chiron")},
     };
     return kBodies;
 }
 
 const char* SignName(int index) {
-    static const char* const kNames[] = {"Aries",       "Taurus",    "Gemini",   "Cancer",
-                                         "Leo",         "Virgo",     "Libra",    "Scorpio",
-                                         "Sagittarius", "Capricorn", "Aquarius", "Pisces"};
-    return kNames[((index % 12) + 12) % 12];
+    return ZodiacSignName(index);
 }
 
 const char* SignGlyph(int index) {
-    static const char* const kGlyphs[] = {"\u2648", "\u2649", "\u264A", "\u264B",
-                                          "\u264C", "\u264D", "\u264E", "\u264F",
-                                          "\u2650", "\u2651", "\u2652", "\u2653"};
-    return kGlyphs[((index % 12) + 12) % 12];
+    return ZodiacSignGlyph(index);
 }
 
 double Normalize(double degrees) {

@@ -2,6 +2,7 @@
 #include <string_view>
 
 #include "platform/colorref.h"
+#include "platform/text_metrics.h"
 
 // The page every surface shows: 8.5 x 11 inches, in surface units.
 inline constexpr int kPageWidthMils = 8500;
@@ -39,6 +40,18 @@ public:
     // astrological symbols). A device without its own takes the bytes as Text does; the trace
     // so records them as escaped bytes.
     virtual void TextUtf8(int x, int y, std::string_view text) { Text(x, y, text); }
+    // The ink box of the text just drawn, in surface units (left, top, width, height, y up),
+    // for layouts that promise their texts never touch. Only the trace records it.
+    virtual void TextBox(int x, int y, int width, int height) {
+        (void)x, (void)y, (void)width, (void)height;
+    }
+    // Text drawn exactly to the fonts' design metrics (no hinting, so that ink scales with the
+    // resolution and stays where a layout measured it), for pages that promise their texts
+    // never touch. Off when a drawing starts; devices without hinting ignore it.
+    virtual void SetScalableText(bool on) { (void)on; }
+    // The metrics of the fonts as this device draws them; none where the device has no fonts
+    // (callers then estimate).
+    virtual const CTextMetrics* TextMetrics() const { return nullptr; }
 
     // A rectangle filled in the pen colour, edges included; corners in any order. Chart pages
     // never use it. Devices that have no filled shapes of their own get it as rows of lines.

@@ -17,26 +17,9 @@
 #include <memory>
 #include <unordered_map>
 
-namespace {
+#include "render/qt_text_metrics.h"
 
-// A GDI font of positive height asks for a character cell (ascent + descent) of that height,
-// while Qt sizes a font by its em. The ratio em / cell is a property of the face: measured
-// once at a large size and kept.
-double EmPerCellHeight(const QString& face, bool bold) {
-    static QHash<QString, double> ratios;
-    const QString key = face + (bold ? QStringLiteral("/b") : QStringLiteral("/n"));
-    auto found = ratios.constFind(key);
-    if (found != ratios.constEnd()) return *found;
-    QFont probe(face);
-    probe.setStyleHint(QFont::SansSerif);
-    probe.setWeight(bold ? QFont::Bold : QFont::Normal);
-    probe.setPixelSize(1000);
-    const QFontMetricsF metrics(probe);
-    const double cell = metrics.ascent() + metrics.descent();
-    const double ratio = cell > 0 ? 1000.0 / cell : 1.0;
-    ratios.insert(key, ratio);
-    return ratio;
-}
+namespace {
 
 QColor ToQColor(COLORREF color) {
     return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
@@ -92,6 +75,7 @@ void CQtPainterDevice::Begin() {
     m_lines.clear();
     m_penDirty = true;
     if (m_fontSelected) m_painter.setFont(m_font);
+    SetScalableText(false);
 }
 
 void CQtPainterDevice::End() {
@@ -307,9 +291,16 @@ void CQtPainterDevice::SelectFont(std::string_view face, int height, int bold) {
     appendBytes(deviceDpi);
     appendBytes(height);
     appendBytes(bold);
+    appendBytes(m_scalableText);
     m_fontKey.append(face);
     const FontEntry& entry = ChartFont(m_fontKey, face, height, bold, deviceDpi);
     m_font = entry.font;
+    if (m_scalableText) {
+        // Laid out in surface units and scaled onto the device, as the metrics measure it.
+        m_unitFont =
+            ScalableChartFont(QString::fromLatin1(face.data(), static_cast<qsizetype>(face.size())),
+                              height, bold == 1);
+    }
     m_ascent = entry.ascent;
     m_fontId = entry.id;
     m_fontSelected = true;
@@ -335,6 +326,7 @@ const CQtPainterDevice::FontEntry& CQtPainterDevice::ChartFont(const std::string
     font.setStyleHint(QFont::SansSerif);
     font.setWeight(isBold ? QFont::Bold : QFont::Normal);
     font.setKerning(false);
+    if (m_scalableText) font.setHintingPreference(QFont::PreferNoHinting);
     // Sized in points against the device's own resolution, so that the em comes out as a
     // fractional pixel size on every device (QFont's pixel sizes are whole pixels).
     const double cellPixels = std::abs(static_cast<double>(height)) * m_scaleY;
@@ -382,6 +374,40 @@ void CQtPainterDevice::FillRect(int x1, int y1, int x2, int y2) {
     m_painter.fillRect(QRectF(left, top, right - left, bottom - top), m_color);
 }
 
+void CQtPainterDevice::SetScalableText(bool on) {
+    if (on == m_scalableText) return;
+    m_scalableText = on;
+    // The next text takes the font again, with or without hinting.
+    if (m_fontSelected) {
+        const std::string face = m_fontFace;
+        m_fontSelected = false;
+        SelectFont(face, m_fontHeight, m_fontBold);
+    }
+}
+
+// Text whose ink must land where the metrics put it: a device's font sizes come in whole
+// pixels, so a small font can be several per cent off. Laid out at the metrics' own size in
+// surface units, with design metrics, and scaled onto the device.
+void CQtPainterDevice::DrawScalableText(int x, int y, const QString& text) {
+    QTextLayout layout(text, m_unitFont, m_painter.device());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setUseDesignMetrics(true);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    m_painter.save();
+    m_painter.translate(X(x), Y(y));
+    m_painter.scale(m_scaleX, m_scaleY);
+    layout.draw(&m_painter, QPointF(0, 0));
+    m_painter.restore();
+}
+
+const CTextMetrics* CQtPainterDevice::TextMetrics() const {
+    return &CQtTextMetrics::Instance();
+}
+
 void CQtPainterDevice::Text(int x, int y, std::string_view text) {
     DrawText(x, y, text, false);
 }
@@ -404,6 +430,10 @@ void CQtPainterDevice::DrawText(int x, int y, std::string_view text, bool utf8) 
         return utf8 ? QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
                     : QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     };
+    if (m_scalableText) {
+        DrawScalableText(x, y, toString());
+        return;
+    }
     // Text takes the pen's colour; (x, y) is the top left corner of its character cell.
     if (m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Raster) {
         // On rasters a laid-out text is reused across pages and devices: the chart repeats
@@ -414,6 +444,11 @@ void CQtPainterDevice::DrawText(int x, int y, std::string_view text, bool utf8) 
         if (found == texts.end()) {
             QStaticText laidOut(toString());
             laidOut.setTextFormat(Qt::PlainText);
+            if (m_scalableText) {
+                QTextOption option;
+                option.setUseDesignMetrics(true);
+                laidOut.setTextOption(option);
+            }
             laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
             laidOut.prepare(m_painter.transform(), m_font);
             found = texts.emplace(m_textKey, std::move(laidOut)).first;
@@ -431,6 +466,7 @@ void CQtPainterDevice::DrawText(int x, int y, std::string_view text, bool utf8) 
         layout->setCacheEnabled(true);
         QTextOption option;
         option.setWrapMode(QTextOption::NoWrap);
+        option.setUseDesignMetrics(m_scalableText);
         layout->setTextOption(option);
         layout->beginLayout();
         layout->createLine();

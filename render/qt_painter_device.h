@@ -37,6 +37,8 @@ public:
     void Text(int x, int y, std::string_view text) override;
     void TextUtf8(int x, int y, std::string_view text) override;
     void FillRect(int x1, int y1, int x2, int y2) override;
+    const CTextMetrics* TextMetrics() const override;
+    void SetScalableText(bool on) override;
 
 private:
     // Drawing state is handed to the painter only when something is drawn with it, and
@@ -62,6 +64,7 @@ private:
     std::string m_fontFace;
     int m_fontHeight = 0;
     int m_fontBold = -1;
+    bool m_scalableText = false;  // fonts without hinting (and with it, a key of their own)
     bool m_penDirty = true;
     bool m_antialiased = true;
     bool m_flatEnds = false;
@@ -78,6 +81,8 @@ private:
     quint64 m_fontId = 0;                // its number in the font cache
     std::string m_textKey;               // work space of Text
     void DrawText(int x, int y, std::string_view text, bool utf8);
+    void DrawScalableText(int x, int y, const QString& text);
+    QFont m_unitFont;  // the current font in surface units, while text is scalable
 
     struct FontEntry {
         QFont font;

@@ -90,6 +90,15 @@ void CTraceDevice::Text(int x, int y, std::string_view text) {
     m_trace += '\n';
 }
 
+void CTraceDevice::TextBox(int x, int y, int width, int height) {
+    m_trace += "box";
+    AppendNumber(m_trace, x + kSurfaceToPageX);
+    AppendNumber(m_trace, y + kSurfaceToPageY);
+    AppendNumber(m_trace, width);
+    AppendNumber(m_trace, height);
+    m_trace += '\n';
+}
+
 void CTraceDevice::FillRect(int x1, int y1, int x2, int y2) {
     m_trace += "rect";
     AppendNumber(m_trace, x1 + kSurfaceToPageX);

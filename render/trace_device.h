@@ -5,7 +5,7 @@
 #include "platform/drawing_device.h"
 
 // Records a page as its display list in page coordinates, one drawing-context operation per
-// line, in drawing order: begin, end, color, width, ends, font, line, circle, text, rect,
+// line, in drawing order: begin, end, color, width, ends, font, line, circle, text, box, rect,
 // message.
 // The trace is a product feature (diffable regression goldens and bug reports): keep it exact.
 class CTraceDevice : public CDrawingDevice {
@@ -22,6 +22,13 @@ public:
     void SetPenEnds(PenEnds ends) override;
     // "rect X1 Y1 X2 Y2" (never on chart pages, which fill nothing).
     void FillRect(int x1, int y1, int x2, int y2) override;
+    // "box X Y W H": the ink box of the text before (left, top, width, height), recorded only
+    // where a page asks for it.
+    void TextBox(int x, int y, int width, int height) override;
+    // The font metrics that the boxes (and layouts that measure) use: the real fonts where the
+    // caller has them; without, an estimate.
+    void SetTextMetrics(const CTextMetrics* metrics) { m_metrics = metrics; }
+    const CTextMetrics* TextMetrics() const override { return m_metrics; }
     // A message box shown while drawing.
     void Message(std::string_view text);
 
@@ -34,4 +41,5 @@ public:
 
 private:
     std::string m_trace;
+    const CTextMetrics* m_metrics = nullptr;
 };

@@ -6,6 +6,8 @@
 //   page=N             the page to draw (default: the job's own, 1)
 //   price=TEXT         a price file's text, applied as the price monitor's Start and poll
 //   positions=SOURCE   where positions come from: series (default) or precise
+//   style=STYLE        the page style: classic (default) or modern (boxes from estimated
+//                      metrics, so the golden holds whatever fonts the machine has)
 // CAELVANE_UPDATE_GOLDENS=1 rewrites every expected.trace from the current code: review the
 // differences by eye before committing them.
 #include <gtest/gtest.h>
@@ -79,6 +81,9 @@ bool ApplyArg(const std::string& line, CCaelvaneDoc& doc, ChartState& state,
     } else if (key == "positions") {
         if (const std::optional<PositionSource> source = ReadPositionSource(value, error))
             state.positionSource = *source;
+    } else if (key == "style") {
+        if (const std::optional<PageStyle> style = ReadPageStyle(value, error))
+            state.pageStyle = *style;
     } else {
         error = "unknown key " + key;
     }

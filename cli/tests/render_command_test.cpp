@@ -195,3 +195,35 @@ TEST_F(DesktopTitles, LinksAreFollowed) {
 }
 
 }  // namespace
+
+namespace {
+
+// The page style is the program's, not the job's: classic unless asked, and only by name.
+TEST(RenderArguments, StyleIsClassicOrModern) {
+    struct Row {
+        std::vector<std::string> args;
+        const char* refusal;  // "" when accepted
+        PageStyle style;
+    };
+    const Row rows[] = {
+        {{"a.cvj"}, "", PageStyle::Classic},
+        {{"a.cvj", "--style", "classic"}, "", PageStyle::Classic},
+        {{"a.cvj", "--style", "modern"}, "", PageStyle::Modern},
+        {{"a.cvj", "--style", "Modern"},
+         "--style: unknown page style \"Modern\" (classic or modern)",
+         PageStyle::Classic},
+        {{"a.cvj", "--style", "modern", "--style", "classic"},
+         "--style given twice",
+         PageStyle::Classic},
+        {{"a.cvj", "--style"}, "--style needs a value", PageStyle::Classic},
+    };
+    for (const Row& row : rows) {
+        RenderOptions options;
+        EXPECT_EQ(Refusal(row.args, options), row.refusal) << row.args.back();
+        if (*row.refusal == '\0') {
+            EXPECT_EQ(options.style.value_or(kDefaultPageStyle), row.style) << row.args.back();
+        }
+    }
+}
+
+}  // namespace
