@@ -52,6 +52,8 @@ struct SkyEvent {
     double angle = -1;  // the aspect's forward arc or the lunation's elongation; < 0: none
     int sign = -1;      // the sign entered, 0 Aries .. 11 Pisces; < 0: none
     EventDetail detail = EventDetail::None;
+    // Found with the precise source's analytic theory, its data files not serving the date.
+    bool analytic = false;
 };
 
 // Time order; events at the same moment in a fixed order of their other fields, so that every
