@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Median wall and CPU (user + system) time of one caelvane-cli process over RUNS runs.
-# Usage: bench/process_time.sh [-n RUNS] CAELVANE_CLI ARGS...      (RUNS defaults to 20)
+# Median wall and CPU (user + system) time of one caelvane-cli process over RUNS runs; with -i,
+# the instructions of one run instead (callgrind, all threads), which a busy machine leaves as
+# they are.
+# Usage: bench/process_time.sh [-n RUNS | -i] CAELVANE_CLI ARGS...      (RUNS defaults to 20)
 # e.g.   bench/process_time.sh build/release/cli/caelvane-cli render \
 #            chart/tests/cases/type1-natal-overlay/job.cvj --format png -o /tmp/page.png
 # The machine may be shared: time two builds back to back, and where they differ little,
@@ -11,11 +13,23 @@ if [ "${1:-}" = "-n" ]; then
     runs=$2
     shift 2
 fi
+instructions=false
+if [ "${1:-}" = "-i" ]; then
+    instructions=true
+    shift
+fi
 if [ $# -lt 1 ]; then
-    sed -n '3,5p' "$0" >&2
+    sed -n '5,7p' "$0" >&2
     exit 2
 fi
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+if $instructions; then
+    out=$(mktemp)
+    valgrind --tool=callgrind --callgrind-out-file="$out" "$@" 2>&1 >/dev/null |
+        sed -n 's/.*refs: *\([0-9,]*\).*/instructions: \1/p'
+    rm -f "$out"
+    exit 0
+fi
 samples=$(mktemp)
 trap 'rm -f "$samples"' EXIT
 TIMEFORMAT='%3R %3U %3S'

@@ -394,6 +394,9 @@ int RunEvents(const std::vector<std::string>& args) {
     // Which positions the times come from, apart from the output, whose form is a contract.
     std::fprintf(stderr, "caelvane-cli events: positions: %s\n",
                  PositionSourceDescription(request.finder.source).c_str());
+    if (request.finder.source == PositionSource::Precise && PreciseAnalyticUsed())
+        std::fprintf(stderr, "caelvane-cli events: positions: %s\n",
+                     PreciseAnalyticNotice().c_str());
     return 0;
 }
 

@@ -255,6 +255,11 @@ std::optional<PositionSource> ReadPositionSource(std::string_view text, std::str
     return source;
 }
 
+std::string PreciseAnalyticNotice() {
+    return "the analytic theory (Moshier) for dates the data files do not serve (they hold "
+           "1800-2399)";
+}
+
 #if CAELVANE_WITH_SWISSEPH
 
 bool PrecisePositionsAvailable() {
@@ -272,6 +277,10 @@ std::string PreciseSourceName() {
 std::string PositionSourceDescription(PositionSource source) {
     if (source == PositionSource::Series) return "classic series";
     return caelvane::swiss::SwissDataDescription();
+}
+
+bool PreciseAnalyticUsed() {
+    return caelvane::swiss::AnalyticTheoryUsed();
 }
 
 double BodyLongitude(double jed, int code, PositionSource source) {
@@ -338,6 +347,10 @@ double PreciseObliquity(double jed) {
 }
 
 #else
+
+bool PreciseAnalyticUsed() {
+    return false;
+}
 
 bool PrecisePositionsAvailable() {
     return false;

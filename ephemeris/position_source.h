@@ -48,6 +48,12 @@ std::string PreciseSourceName();
 // its version and where its data come from.
 std::string PositionSourceDescription(PositionSource source);
 
+// Whether the precise source's analytic theory stood in, in this process so far, for data files
+// that do not serve a date asked for (after 2399 with the usual files): a notice is due.
+bool PreciseAnalyticUsed();
+// That notice, one line: "the analytic theory (Moshier) where the data files end (1800-2399)".
+std::string PreciseAnalyticNotice();
+
 double BodyLongitude(double jed, int code, PositionSource source);
 double BodyLatitude(double jed, int code, PositionSource source);
 PagePositions ComputePagePositions(double jed, PositionSource source);

@@ -28,7 +28,7 @@ EventDetail LunarType(int flags) {
     return EventDetail::LunarPenumbral;
 }
 
-SkyEvent Eclipse(double jed, EventDetail detail) {
+SkyEvent Eclipse(double jed, EventDetail detail, bool analytic) {
     SkyEvent event;
     event.jed = jed;
     event.kind = EventKind::Eclipse;
@@ -36,21 +36,28 @@ SkyEvent Eclipse(double jed, EventDetail detail) {
     event.body1 = -3;
     event.body2 = -10;
     event.detail = detail;
+    event.analytic = analytic;
     return event;
 }
 
-// The next eclipse of one kind whose greatest phase comes after `from`.
-SkyEvent NextEclipse(bool solar, double from) {
+// The next eclipse of one kind whose greatest phase comes after `from`; nothing where the
+// library's theory ends (3000 CE) before the search does.
+std::optional<SkyEvent> NextEclipse(bool solar, double from) {
     double times[10] = {};
     char error[256] = {};
     int flags = 0;
+    int source = 0;
     {
         const swiss::SwissEphemerisLock lock;
-        flags = solar ? swe_sol_eclipse_when_glob(from, SEFLG_SWIEPH, 0, times, 0, error)
-                      : swe_lun_eclipse_when(from, SEFLG_SWIEPH, 0, times, 0, error);
+        // The next eclipse of a kind comes within the year: the data files must serve that
+        // year, else (after 2399 with the usual files) the analytic theory searches.
+        source = swiss::EphemerisFlag(lock, from - 1, from + 400);
+        flags = solar ? swe_sol_eclipse_when_glob(from, source, 0, times, 0, error)
+                      : swe_lun_eclipse_when(from, source, 0, times, 0, error);
     }
+    if (flags < 0 && !swiss::SwissDateInRange(from + 400)) return std::nullopt;
     if (flags < 0) throw std::runtime_error(std::string("eclipse search failed: ") + error);
-    return Eclipse(times[0], solar ? SolarType(flags) : LunarType(flags));
+    return Eclipse(times[0], solar ? SolarType(flags) : LunarType(flags), source == SEFLG_MOSEPH);
 }
 
 }  // namespace
@@ -72,6 +79,10 @@ void EclipseCursor::Advance(Series& series, bool solar, double untilJed,
     while (!series.done) {
         if (!series.pending) {
             series.pending = NextEclipse(solar, series.from);
+            if (!series.pending) {
+                series.done = true;
+                return;
+            }
             series.from = series.pending->jed + 1;
         }
         const SkyEvent& eclipse = *series.pending;

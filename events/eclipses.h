@@ -12,7 +12,9 @@ namespace caelvane::events {
 bool PreciseEclipsesAvailable();
 
 // Every eclipse whose greatest phase falls in [startJed, endJed) (universal time), solar ones
-// named by their global type, lunar ones by theirs. Throws std::invalid_argument when the build
+// named by their global type, lunar ones by theirs. Where the data files end (2399) the
+// library's analytic theory searches, and the events say so; it ends in 3000 CE, and with it the
+// eclipses found. Throws std::invalid_argument when the build
 // has no precise source, std::runtime_error when the library reports a failure.
 std::vector<SkyEvent> PreciseEclipses(double startJed, double endJed);
 

@@ -79,6 +79,7 @@ std::string Description(const SkyEvent& event) {
         text +=
             "; the Moon near enough the ecliptic at the lunation, by the classic series' "
             "rough rule";
+    if (event.analytic) text += "; from the analytic theory (Moshier), no data files for the date";
     return text;
 }
 

@@ -56,6 +56,8 @@ struct SkyEvent {
     int sign = -1;      // the sign entered, 0 Aries .. 11 Pisces; < 0: none
     EventDetail detail = EventDetail::None;
     std::string natal;  // a transit's natal point ("Sun", "Asc"); empty otherwise
+    // Found with the precise source's analytic theory, its data files not serving the date.
+    bool analytic = false;
 };
 
 // Time order; events at the same moment in a fixed order of their other fields, so that every

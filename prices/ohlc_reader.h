@@ -60,6 +60,9 @@ public:
     // The file has ended. Returns whether the whole file was read.
     bool Finish();
 
+    // The file's size, when known: the bar store is sized from it.
+    void ExpectBytes(std::uint64_t fileBytes);
+
     const ReadReport& Report() const { return m_report; }
     PriceSeries& Series() { return m_series; }
 
@@ -73,11 +76,21 @@ private:
     bool Line(std::string_view line);
     bool Header(std::string_view line);
     bool Row(std::string_view line);
+    // Reads a row in one pass when it holds nothing unusual; false leaves it to Row's general
+    // way (which also names every fault).
+    bool FastRow(std::string_view line, Bar& bar);
+    // Takes a bar read from the current line if it keeps the rows in time order.
+    bool Accept(const Bar& bar);
     void Split(std::string_view line);
     bool Fail(std::string message);
     // A row is wrong: fails, or counts it when bad rows are skipped. Always returns !failed.
     bool BadRow(int column, std::string_view reason);
     bool NumberField(int column, double& value);
+    bool DateTime(std::string_view text, UnixSeconds& out, bool& hasClock);
+    void ReserveForFile();
+
+    // Rows read before the store is sized from the bytes they took.
+    static constexpr std::size_t kSampleRows = 256;
 
     std::string m_fileName;
     ReadOptions m_options;
@@ -93,10 +106,20 @@ private:
     char m_delimiter = ',';
     bool m_decimalComma = false;
     Columns m_columns;
+    // What each field is, by its place in the row; prices first, as FastRow indexes by them.
+    enum class Role { Open, High, Low, Close, Volume, Date, Time, Ignored };
+    std::vector<Role> m_roles;
     std::vector<std::string_view> m_fields;  // of the current line, kept to spare allocations
     std::size_t m_lastLine = 0;              // of the last bar kept
     // The order of the rows: +1 forward in time, -1 backward, 0 not known before two bars.
     int m_direction = 0;
+    // The last date text read and its days since 1970.
+    char m_lastDate[16] = {};
+    std::size_t m_lastDateSize = 0;
+    std::int64_t m_lastDays = 0;
+    bool m_dateKnown = false;
+    std::uint64_t m_expectedBytes = 0;  // 0: unknown
+    std::uint64_t m_rowBytes = 0;       // of the first kSampleRows rows
 };
 
 // Reads a whole file at `path` into `out`. Messages name the file as `path` was given.
@@ -109,5 +132,11 @@ ReadReport ReadOhlcText(std::string_view text, const std::string& name, const Re
 bool ParseBarDate(std::string_view text, std::int64_t& days);
 bool ParseBarClock(std::string_view text, std::int64_t& seconds);
 bool ParseBarDateTime(std::string_view text, UnixSeconds& out, bool& hasClock);
+
+// A plain decimal ([-]DIGITS[POINT DIGITS], no exponent) whose digits fit a double's mantissa
+// exactly, read without a general parser: the result is the nearest double, bit for bit what
+// std::from_chars gives. Returns false, leaving `value`, for anything else (the caller then
+// reads it the general way).
+bool ParseExactDecimal(std::string_view text, char point, double& value);
 
 }  // namespace prices

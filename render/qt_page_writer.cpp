@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "platform/atomic_file.h"
+#include "render/private_fonts.h"
 #include "render/qt_painter_device.h"
 #include "render/qt_png_encoder.h"
 
@@ -137,6 +138,7 @@ void EnsureGuiApplication() {
     // in the environment may be stale (after an ssh session) or have no server, where Qt's
     // own platforms abort the process.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    UsePrivateFontConfig();
     static int argc = 1;
     static char name[] = "caelvane-cli";
     static char* argv[] = {name, nullptr};

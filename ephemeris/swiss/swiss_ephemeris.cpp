@@ -2,9 +2,12 @@
 
 #include <swephexp.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <sstream>
 #include <system_error>
@@ -22,12 +25,27 @@ std::mutex& LibraryMutex() {
     return mutex;
 }
 
-// Written once, under the mutex, by the first lock; read afterwards only under a lock or after
-// one has existed.
+// What one 600-year data file holds, as far as it was looked for: the files are named by the
+// first century of their span (sepl_18.se1 holds 1800..2399, seplm06.se1 600..1 BCE).
+struct FileSpan {
+    bool known = false;    // looked for
+    bool present = false;  // found and read
+    double firstJd = 0;    // the span it serves (TT), as the library reports it
+    double lastJd = 0;
+};
+
+// Written under the mutex; the path and filesPresent once, by the first lock.
 struct DataState {
     bool initialised = false;
     std::string path;
     bool filesPresent = false;
+    // By span (floor(year / 600)): the planets with the Moon, and the asteroids. A span
+    // missing is remembered, so that the library is not sent to open its file again for every
+    // position (it would, and fail, thousands of times in a search).
+    std::map<int, FileSpan> planetSpans;
+    std::map<int, FileSpan> asteroidSpans;
+    // The analytic theory stood in for missing files at least once.
+    bool analyticUsed = false;
 };
 
 DataState& State() {
@@ -38,14 +56,77 @@ DataState& State() {
 // The planetary file of the 1800-2399 range, the one every page of our era reads.
 constexpr const char* kPlanetFile = "sepl_18.se1";
 
-bool PathHoldsPlanetFile(const std::string& path) {
+// A day inside each end of a file's span: the spans are in TT, the callers' instants in UT.
+constexpr double kSpanMarginDays = 2.0;
+
+int SpanOf(double jd) {
+    // Years of 365.2425 days from 0000-01-01 (proleptic Gregorian); a day off near the turn of a
+    // span is harmless, as the file's own span decides.
+    const double year = std::floor((jd - 1721059.5) / 365.2425);
+    return static_cast<int>(std::floor(year / 600.0));
+}
+
+std::string SpanFileName(const char* prefix, int span) {
+    char name[32];
+    const int century = span * 6;
+    if (century >= 0)
+        std::snprintf(name, sizeof name, "%s_%02d.se1", prefix, century);
+    else
+        std::snprintf(name, sizeof name, "%sm%02d.se1", prefix, -century);
+    return name;
+}
+
+bool PathHolds(const std::string& path, const std::string& file) {
     std::stringstream folders(path);
     std::string folder;
     std::error_code error;
     while (std::getline(folders, folder, ':')) {
         if (folder.empty()) continue;
-        if (std::filesystem::is_regular_file(std::filesystem::path(folder) / kPlanetFile, error))
+        if (std::filesystem::is_regular_file(std::filesystem::path(folder) / file, error))
             return true;
+    }
+    return false;
+}
+
+// Looks for the span's files once: on the path, then by asking the library for a position in
+// the middle of the span and reading back the span of the files it opened.
+const FileSpan& Span(int span, bool asteroid) {
+    DataState& state = State();
+    FileSpan& entry = (asteroid ? state.asteroidSpans : state.planetSpans)[span];
+    if (entry.known) return entry;
+    entry.known = true;
+    const bool onPath = asteroid ? PathHolds(state.path, SpanFileName("seas", span))
+                                 : PathHolds(state.path, SpanFileName("sepl", span)) &&
+                                       PathHolds(state.path, SpanFileName("semo", span));
+    if (!onPath) return entry;
+    const double middle = 1721059.5 + (span * 600.0 + 300.0) * 365.2425;
+    double values[6] = {};
+    char message[AS_MAXCH] = {};
+    const int32 returned =
+        swe_calc(middle, asteroid ? SE_CHIRON : SE_MOON, SEFLG_SWIEPH, values, message);
+    if (returned < 0 || (returned & SEFLG_SWIEPH) == 0) return entry;
+    // The files the library keeps open: 0 planets, 1 the Moon, 2 the main asteroids.
+    const int files[2] = {asteroid ? 2 : 0, asteroid ? 2 : 1};
+    double first = -1e300, last = 1e300;
+    for (const int file : files) {
+        double start = 0, end = 0;
+        int number = 0;
+        if (swe_get_current_file_data(file, &start, &end, &number) == nullptr || end <= start)
+            return entry;
+        first = std::max(first, start);
+        last = std::min(last, end);
+    }
+    entry.present = true;
+    entry.firstJd = first + kSpanMarginDays;
+    entry.lastJd = last - kSpanMarginDays;
+    return entry;
+}
+
+// Whether the data files serve every instant of [fromUt, toUt].
+bool FilesServe(double fromUt, double toUt, bool asteroid) {
+    for (int span = SpanOf(fromUt) - 1; span <= SpanOf(fromUt) + 1; ++span) {
+        const FileSpan& entry = Span(span, asteroid);
+        if (entry.present && fromUt >= entry.firstJd && toUt <= entry.lastJd) return true;
     }
     return false;
 }
@@ -59,7 +140,7 @@ void InitialiseUnderMutex() {
                      ? fromEnvironment
                      : CAELVANE_SWISSEPH_DATA_DIR;
     swe_set_ephe_path(state.path.c_str());
-    state.filesPresent = PathHoldsPlanetFile(state.path);
+    state.filesPresent = PathHolds(state.path, kPlanetFile);
     state.initialised = true;
 }
 
@@ -113,7 +194,14 @@ bool CalcEcliptic(const SwissEphemerisLock& /*held*/, double jdUt, int body, Cen
         if (error != nullptr) *error = "date outside the library's range";
         return false;
     }
-    int32 flags = SEFLG_SWIEPH;
+    const bool asteroid = body == SE_CHIRON;
+    const bool files = FilesServe(jdUt, jdUt, asteroid);
+    if (asteroid && !files) {
+        // The analytic theory has no asteroids.
+        if (error != nullptr) *error = "no asteroid file for the date";
+        return false;
+    }
+    int32 flags = files ? SEFLG_SWIEPH : SEFLG_MOSEPH;
     if (centre == Centre::Heliocentric) flags |= SEFLG_HELCTR | SEFLG_TRUEPOS;
     double values[6] = {};
     char message[AS_MAXCH] = {};
@@ -125,6 +213,7 @@ bool CalcEcliptic(const SwissEphemerisLock& /*held*/, double jdUt, int body, Cen
     out.longitude = values[0];
     out.latitude = values[1];
     out.analytic = (returned & SEFLG_MOSEPH) != 0;
+    State().analyticUsed = State().analyticUsed || out.analytic;
     return true;
 }
 
@@ -135,17 +224,24 @@ bool CalcBodyState(const SwissEphemerisLock& /*held*/, double jdUt, int body, Bo
         if (error != nullptr) *error = "date outside the library's range";
         return false;
     }
+    const bool asteroid = body == SE_CHIRON;
+    const bool files = FilesServe(jdUt, jdUt, asteroid);
+    if (asteroid && !files) {
+        if (error != nullptr) *error = "no asteroid file for the date";
+        return false;
+    }
+    const int32 source = files ? SEFLG_SWIEPH : SEFLG_MOSEPH;
     double ecliptic[6] = {};
     double equatorial[6] = {};
     char message[AS_MAXCH] = {};
-    const int32 returned = swe_calc_ut(jdUt, body, SEFLG_SWIEPH | SEFLG_SPEED, ecliptic, message);
+    const int32 returned = swe_calc_ut(jdUt, body, source | SEFLG_SPEED, ecliptic, message);
     if (returned < 0 || !std::isfinite(ecliptic[0]) || !std::isfinite(ecliptic[1]) ||
         !std::isfinite(ecliptic[3])) {
         if (error != nullptr) *error = message[0] != '\0' ? message : "no position";
         return false;
     }
     const int32 returnedEq =
-        swe_calc_ut(jdUt, body, SEFLG_SWIEPH | SEFLG_EQUATORIAL, equatorial, message);
+        swe_calc_ut(jdUt, body, source | SEFLG_EQUATORIAL, equatorial, message);
     if (returnedEq < 0 || !std::isfinite(equatorial[0]) || !std::isfinite(equatorial[1])) {
         if (error != nullptr) *error = message[0] != '\0' ? message : "no position";
         return false;
@@ -156,6 +252,7 @@ bool CalcBodyState(const SwissEphemerisLock& /*held*/, double jdUt, int body, Bo
     out.rightAscension = equatorial[0];
     out.declination = equatorial[1];
     out.analytic = (returned & SEFLG_MOSEPH) != 0;
+    State().analyticUsed = State().analyticUsed || out.analytic;
     return true;
 }
 
@@ -220,6 +317,17 @@ bool CalcHouses(const SwissEphemerisLock& /*held*/, double jdUt, double latitude
         }
     }
     return true;
+}
+
+int EphemerisFlag(const SwissEphemerisLock& /*held*/, double fromUt, double toUt) {
+    if (FilesServe(fromUt, toUt, false)) return SEFLG_SWIEPH;
+    State().analyticUsed = true;
+    return SEFLG_MOSEPH;
+}
+
+bool AnalyticTheoryUsed() {
+    SwissEphemerisLock lock;
+    return State().analyticUsed;
 }
 
 double TrueObliquity(const SwissEphemerisLock& /*held*/, double jdUt) {

@@ -17,8 +17,10 @@
 // the mutex is not recursive.
 //
 // The data path is SE_EPHE_PATH from the environment when set, else the folder the build found
-// the data files in. Without data files the library falls back to its analytic theory for the
-// planets and the Moon; asteroids (Chiron) then have no position.
+// the data files in. Where no data file serves a date (none installed, or after 2399 with the
+// usual ones) the planets and the Moon come from the library's analytic theory (Moshier's),
+// asked for directly: which files are missing is found once and remembered. Asteroids (Chiron)
+// then have no position.
 
 #include <string>
 
@@ -99,6 +101,18 @@ struct HouseCusps {
 };
 bool CalcHouses(const SwissEphemerisLock& held, double jdUt, double latitude, double longitude,
                 char system, HouseCusps& out, std::string* error = nullptr);
+
+// The library's flag for where its positions over [fromUt, toUt] come from (UT instants):
+// SEFLG_SWIEPH where the data files serve the whole stretch, else SEFLG_MOSEPH, its analytic
+// theory, without sending the library to look for the missing files again. For the library's
+// own searches (eclipses); CalcEcliptic and the others choose for themselves. Positions outside
+// the files were always the analytic theory's (the library fell back to it after a failed open
+// of the file); only the cost of asking has gone.
+int EphemerisFlag(const SwissEphemerisLock& held, double fromUt, double toUt);
+
+// Whether, in this process so far, the analytic theory stood in for data files that do not
+// serve a date asked for (after 2399 with the usual files). Takes the lock itself.
+bool AnalyticTheoryUsed();
 
 // The true obliquity of the ecliptic at a UT instant, degrees.
 double TrueObliquity(const SwissEphemerisLock& held, double jdUt);

@@ -5,8 +5,12 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <bit>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace prices {
@@ -398,6 +402,201 @@ TEST(OhlcReader, HundredMegabyteLineIsRefusedAtTheCap) {
     // The reader's block and one capped line, not the line: well under 100 MB more.
     EXPECT_LT(PeakKilobytes() - before, 40 * 1024);
     unlink(path);
+}
+
+// The reader's own decimal path against the general parser, bit for bit: every text it takes must
+// give exactly the double std::from_chars gives; what it cannot do exactly it must refuse.
+TEST(ExactDecimal, GivesTheGeneralParsersDoubleBitForBit) {
+    const auto general = [](std::string_view text) {
+        double value = 0.0;
+        std::from_chars(text.data(), text.data() + text.size(), value);
+        return value;
+    };
+    struct Case {
+        const char* text;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"0", true},
+        {"-0", true},  // a negative zero, as the general parser gives
+        {"0.1", true},
+        {"0.3", true},
+        {"1.005", true},
+        {"2.675", true},
+        {"1000.42", true},
+        {"00001.50000", true},
+        {"0.000000000000001", true},
+        {"9007199254740992", true},  // 2^53, the largest mantissa taken
+        {"9007199254740993", false},
+        {"900719925474099.3", false},
+        {"123456789012345.6", true},
+        {"0.123456789012345", true},
+        {"0.1234567890123456", false},  // 17 digits with the zero
+        {"12345678901234567", false},   // 17 digits
+        {"0.00000000000000001", false},
+        {"99999999999999999999999", false},  // wraps a 64-bit mantissa
+        {"1e5", false},
+        {"1.5E-3", false},
+        {"0x10", false},
+        {"inf", false},
+        {"nan", false},
+        {"1.", false},
+        {".5", false},
+        {"-", false},
+        {"", false},
+        {"+1", false},
+        {"1.2.3", false},
+        {" 1", false},
+        {"1 ", false},
+        {"--1", false},
+    };
+    for (const Case& c : cases) {
+        double value = 12345.0;
+        const bool taken = ParseExactDecimal(c.text, '.', value);
+        EXPECT_EQ(taken, c.taken) << c.text;
+        if (taken) {
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(value),
+                      std::bit_cast<std::uint64_t>(general(c.text)))
+                << c.text << ": " << value << " vs " << general(c.text);
+        } else {
+            EXPECT_EQ(value, 12345.0) << c.text << " changed the value it refused";
+        }
+    }
+    // The decimal comma is the point only when asked for.
+    double value = 0.0;
+    EXPECT_TRUE(ParseExactDecimal("1,25", ',', value));
+    EXPECT_EQ(value, 1.25);
+    EXPECT_FALSE(ParseExactDecimal("1,25", '.', value));
+
+    // Random decimals of 1 to 16 digits with the point anywhere, and a sign now and then.
+    std::mt19937_64 random(27);
+    std::size_t taken = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const int digits = 1 + static_cast<int>(random() % 16);
+        const int point = static_cast<int>(random() % static_cast<unsigned>(digits + 1));
+        std::string text = random() % 4 == 0 ? "-" : "";
+        for (int d = 0; d < digits; ++d) {
+            if (d == point && d > 0) text += '.';
+            text += static_cast<char>('0' + random() % 10);
+        }
+        if (!ParseExactDecimal(text, '.', value)) continue;
+        ++taken;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(value), std::bit_cast<std::uint64_t>(general(text)))
+            << text;
+    }
+    // Only mantissas above 2^53 are refused: most 16-digit ones, no shorter one.
+    EXPECT_GT(taken, 200000u * 14 / 16);
+}
+
+TEST(OhlcReader, DatesKeepTheGregorianCenturyRuleRowAfterRow) {
+    struct Case {
+        const char* date;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"2000-02-29", true}, {"1900-02-29", false}, {"2100-02-29", false}, {"2400-02-29", true},
+        {"1600-02-29", true}, {"2024-02-29", true},  {"2023-02-29", false}, {"2024-04-31", false},
+        {"2024-12-31", true}, {"2024-13-01", false}, {"0000-01-01", false}, {"02/29/1900", false},
+        {"29.02.2000", true}, {"19000229", false},   {"20000229", true},
+    };
+    for (const Case& c : cases) {
+        std::int64_t days = 0;
+        EXPECT_EQ(ParseBarDate(c.date, days), c.valid) << c.date;
+        // The same after a row of the day before, whose date the reader keeps for the next
+        // rows: a kept date must not let an invalid one through, nor refuse a valid one.
+        const std::string text =
+            std::string("Date,Time,Close\n") + c.date + ",09:30,1\n" + c.date + ",09:31,2\n";
+        PriceSeries series;
+        const ReadReport report = ReadOhlcText(text, "in.csv", {}, series);
+        EXPECT_EQ(report.ok, c.valid) << c.date << ": " << report.error;
+        if (!c.valid) {
+            EXPECT_EQ(report.error, std::string("in.csv:2: column 1 (Date): '") + c.date +
+                                        "' is not a date (YYYY-MM-DD or MM/DD/YYYY, with an "
+                                        "optional HH:MM[:SS])");
+        }
+    }
+    // Days that change under one combined field, and a date repeated after another.
+    const PriceSeries series = Read(
+        "DateTime,Close\n2000-02-28 23:59,1\n2000-02-29 00:00,2\n2000-02-29 00:01,3\n"
+        "2000-03-01 00:00,4\n");
+    ASSERT_EQ(series.bars.size(), 4u);
+    EXPECT_EQ(series.bars[1].time, At(2000, 2, 29));
+    EXPECT_EQ(series.bars[2].time, At(2000, 2, 29, 0, 1));
+    EXPECT_EQ(series.bars[3].time, At(2000, 3, 1));
+    EXPECT_EQ(Error("Date,Close\n1900-02-28,1\n1900-02-29,2\n"),
+              "in.csv:3: column 1 (Date): '1900-02-29' is not a date (YYYY-MM-DD or MM/DD/YYYY, "
+              "with an optional HH:MM[:SS])");
+}
+
+// Plain rows take a quicker way than rows with quotes, spaces, signs or exponents: the same
+// prices written either way must give the same bars.
+TEST(OhlcReader, EveryWayOfWritingARowGivesTheSameBar) {
+    struct Case {
+        const char* name;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"plain", "Date,Time,Open,High,Low,Close,Volume\n2024-03-01,09:30,1.5,2.25,1,2,100\n"},
+        {"spaces",
+         "Date,Time,Open,High,Low,Close,Volume\n2024-03-01, 09:30 , 1.5 ,2.25, 1,2 ,100\n"},
+        {"quotes",
+         "Date,Time,Open,High,Low,Close,Volume\n\"2024-03-01\",\"09:30\",\"1.5\",2.25,1,\"2\","
+         "100\n"},
+        {"signs and exponents",
+         "Date,Time,Open,High,Low,Close,Volume\n2024-03-01,09:30,+1.5,225e-2,1.0,+2,1e2\n"},
+        {"seconds and padding",
+         "Date,Time,Open,High,Low,Close,Volume\n2024-03-01,09:30:00,1.500,02.25,1.,2.0,100.0\n"},
+        {"one field", "DateTime,Open,High,Low,Close,Volume\n2024-03-01T09:30Z,1.5,2.25,1,2,100\n"},
+        {"decimal commas",
+         "Date;Time;Open;High;Low;Close;Volume\n2024-03-01;09:30;1,5;2,25;1;2;100\n"},
+        {"unended", "Date,Time,Open,High,Low,Close,Volume\n2024-03-01,09:30,1.5,2.25,1,2,100"},
+        {"extra columns",
+         "Date,Time,Open,High,Low,Close,Volume,Note\n2024-03-01,09:30,1.5,2.25,1,2,100,x\"y\n"},
+    };
+    for (const Case& c : cases) {
+        const PriceSeries series = Read(c.text);
+        ASSERT_EQ(series.bars.size(), 1u) << c.name;
+        const Bar& bar = series.bars[0];
+        EXPECT_EQ(bar.time, At(2024, 3, 1, 9, 30)) << c.name;
+        EXPECT_EQ(bar.open, 1.5) << c.name;
+        EXPECT_EQ(bar.high, 2.25) << c.name;
+        EXPECT_EQ(bar.low, 1.0) << c.name;
+        EXPECT_EQ(bar.close, 2.0) << c.name;
+        EXPECT_EQ(bar.volume, 100.0) << c.name;
+    }
+    // Faults are named the same however plain the row.
+    EXPECT_EQ(Error("Date,High,Low,Close\n2024-03-01,1,2,1.5\n"),
+              "in.csv:2: column 2 (High): the high is below the low");
+    EXPECT_EQ(Error("Date,Close,Volume\n2024-03-01,1,-5\n"),
+              "in.csv:2: column 3 (Volume): '-5' is a volume below 0");
+    ReadOptions positive;
+    positive.requirePositive = true;
+    EXPECT_EQ(Error("Date,Close\n2024-03-01,-0\n", positive),
+              "in.csv:2: column 2 (Close): '-0' is not above 0, as a log scale needs");
+    EXPECT_EQ(Error("Date,Close\n2024-03-01,1.5.\n"),
+              "in.csv:2: column 2 (Close): '1.5.' is not a number");
+}
+
+TEST(OhlcReader, StoreIsSizedFromTheFile) {
+    char path[] = "/tmp/caelvane_ohlc_size_XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    std::string text = "Date,Time,Close\n";
+    for (int i = 0; i < 5000; ++i) {
+        char row[64];
+        std::snprintf(row, sizeof row, "2024-03-%02d,%02d:%02d,%d.%02d\n", 1 + i / 1440,
+                      i / 60 % 24, i % 60, 100 + i % 50, i % 100);
+        text += row;
+    }
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fd);
+    PriceSeries series;
+    const ReadReport report = ReadOhlcFile(path, {}, series);
+    unlink(path);
+    ASSERT_TRUE(report.ok) << report.error;
+    ASSERT_EQ(series.bars.size(), 5000u);
+    // Room for all rows, without the doubling of a store that grew: at most some 10% spare.
+    EXPECT_LE(series.bars.capacity(), 5800u);
 }
 
 }  // namespace

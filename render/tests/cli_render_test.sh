@@ -179,6 +179,21 @@ run render "$work/range.cvj" --format trace -o "$work/linked.trace"
 [ "$status" -eq 0 ] && [ -L "$work/linked.trace" ] && [ "$(stat -c %a "$work/private.trace")" = 600 ] &&
     grep -q '^begin$' "$work/private.trace" || fail "trace through a link: $status $(cat "$work/err")"
 
+# The page's own fonts alone draw the same pixels as the system's whole configuration, at the
+# resolutions most used.
+if command -v compare >/dev/null; then
+    for dpi in 96 150; do
+        for job in "$cases/type1-natal-overlay/job.cvj" "$cases/type3-range/job.cvj"; do
+            run render "$job" --format png --dpi "$dpi" -o "$work/own.png"
+            CAELVANE_SYSTEM_FONTS=1 "$cli" render "$job" --format png --dpi "$dpi" \
+                -o "$work/system.png" 2>/dev/null
+            differing=$(compare -metric AE "$work/own.png" "$work/system.png" null: 2>&1)
+            [ "$status" -eq 0 ] && [ "$differing" = 0 ] ||
+                fail "$job at $dpi dpi: $differing pixels differ from the system's fonts"
+        done
+    done
+fi
+
 for args in "--page 0" "--page 2 --all" "--format gif" "--dpi 0 --format png" "--today 2023-02-30" "--bogus"; do
     # shellcheck disable=SC2086
     run render "$work/range.cvj" $args -o "$work/usage.pdf"

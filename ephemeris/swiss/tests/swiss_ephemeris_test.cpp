@@ -115,6 +115,99 @@ TEST(SwissEphemeris, LockedCallsFromManyThreadsRepeatExactly) {
     for (int t = 0; t < kThreads; ++t) EXPECT_EQ(alone[t], together[t]) << "thread " << t;
 }
 
+// Where the data files end the analytic theory answers, asked for directly: the numbers are the
+// ones the library gave when it fell back to it by itself after failing to open the file.
+TEST(SwissEphemeris, AnalyticTheoryServesDatesTheFilesDoNot) {
+    struct Case {
+        const char* name;
+        double jdUt;
+        bool analytic;
+    };
+    const Case cases[] = {
+        {"1799-06-01, before the files", 2378283.5, true},
+        {"1800-03-01, inside", 2378556.5, false},
+        {"2024-06-01", 2460462.5, false},
+        {"2399-12-01, inside", 2597610.5, false},
+        {"2400-01-05, the files' last days", 2597645.5, false},
+        {"2400-02-01, after", 2597672.5, true},
+        {"2500-01-01", 2634167.5, true},
+        {"3000-06-01, the theory's last year", 2816940.5, true},
+    };
+    SwissEphemerisLock lock;
+    for (const Case& c : cases) {
+        for (const int body : {SE_SUN, SE_MOON, SE_MARS, SE_PLUTO}) {
+            for (const Centre centre : {Centre::Geocentric, Centre::Heliocentric}) {
+                if (centre == Centre::Heliocentric && (body == SE_SUN || body == SE_MOON)) continue;
+                EclipticPosition position;
+                std::string error;
+                ASSERT_TRUE(CalcEcliptic(lock, c.jdUt, body, centre, position, &error))
+                    << c.name << ": " << error;
+                EXPECT_EQ(position.analytic, c.analytic) << c.name << " body " << body;
+                if (!c.analytic) continue;
+                int32 flags = SEFLG_MOSEPH;
+                if (centre == Centre::Heliocentric) flags |= SEFLG_HELCTR | SEFLG_TRUEPOS;
+                double values[6] = {};
+                char message[AS_MAXCH] = {};
+                ASSERT_GE(swe_calc_ut(c.jdUt, body, flags, values, message), 0) << message;
+                EXPECT_EQ(position.longitude, values[0]) << c.name << " body " << body;
+                EXPECT_EQ(position.latitude, values[1]) << c.name << " body " << body;
+            }
+        }
+        caelvane::swiss::BodyState state;
+        ASSERT_TRUE(caelvane::swiss::CalcBodyState(lock, c.jdUt, SE_MARS, state)) << c.name;
+        EXPECT_EQ(state.analytic, c.analytic) << c.name;
+        // The analytic theory has no asteroids: no Chiron, and no attempt to find a file.
+        EclipticPosition chiron;
+        std::string error;
+        EXPECT_EQ(CalcEcliptic(lock, c.jdUt, SE_CHIRON, Centre::Geocentric, chiron, &error),
+                  !c.analytic)
+            << c.name << ": " << error;
+    }
+}
+
+TEST(SwissEphemeris, SearchesUseTheFilesOnlyWhereTheyServeTheWholeStretch) {
+    struct Case {
+        const char* name;
+        double fromUt, toUt;
+        int flag;
+    };
+    const Case cases[] = {
+        {"a year of 2024", 2460310.5, 2460676.5, SEFLG_SWIEPH},
+        {"across the files' end", 2597400.5, 2597800.5, SEFLG_MOSEPH},
+        {"after 2399", 2634167.5, 2634567.5, SEFLG_MOSEPH},
+        {"across their start", 2378300.5, 2378700.5, SEFLG_MOSEPH},
+    };
+    SwissEphemerisLock lock;
+    for (const Case& c : cases)
+        EXPECT_EQ(caelvane::swiss::EphemerisFlag(lock, c.fromUt, c.toUt), c.flag) << c.name;
+}
+
+// The record of missing files is kept under the lock: threads asking on both sides of the
+// files' end at once get what each gets alone.
+TEST(SwissEphemeris, ThreadsAcrossTheFilesEndRepeatExactly) {
+    constexpr int kThreads = 4;
+    auto run = [](int seed, std::vector<double>& out) {
+        out.clear();
+        for (int i = 0; i < 300; ++i) {
+            const double jd = 2597000.5 + 7.3 * ((i * 13 + seed * 71) % 300);
+            for (const int body : {SE_SUN, SE_MOON, SE_SATURN, SE_CHIRON}) {
+                SwissEphemerisLock lock;
+                EclipticPosition position;
+                const bool ok = CalcEcliptic(lock, jd, body, Centre::Geocentric, position);
+                out.push_back(ok ? position.longitude : -1.0);
+                out.push_back(position.analytic ? 1.0 : 0.0);
+            }
+        }
+    };
+    std::vector<std::vector<double>> alone(kThreads), together(kThreads);
+    for (int t = 0; t < kThreads; ++t) run(t, alone[t]);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) threads.emplace_back(run, t, std::ref(together[t]));
+    for (auto& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(alone[t], together[t]) << "thread " << t;
+    EXPECT_TRUE(caelvane::swiss::AnalyticTheoryUsed());
+}
+
 TEST(SwissEphemeris, DescriptionNamesVersionAndData) {
     const std::string text = caelvane::swiss::SwissDataDescription();
     EXPECT_EQ(text.rfind("Swiss Ephemeris 2.", 0), 0u) << text;
