@@ -17,15 +17,15 @@ configure_file(${PROJECT_SOURCE_DIR}/resources/debian/copyright.in
 # The changelog and the manual pages go compressed, as Debian's policy asks.
 find_program(CAELVANE_GZIP gzip REQUIRED)
 configure_file(${PROJECT_SOURCE_DIR}/resources/debian/changelog.in
-               ${caelvane_package_docs}/changelog.Debian @ONLY)
-foreach(document IN ITEMS changelog.Debian)
+               ${caelvane_package_docs}/changelog @ONLY)
+foreach(document IN ITEMS changelog)
   execute_process(COMMAND ${CAELVANE_GZIP} -9nf ${caelvane_package_docs}/${document}
                   RESULT_VARIABLE caelvane_gzip_status)
   if(NOT caelvane_gzip_status EQUAL 0)
     message(FATAL_ERROR "cannot compress ${document}")
   endif()
 endforeach()
-install(FILES ${caelvane_package_docs}/copyright ${caelvane_package_docs}/changelog.Debian.gz
+install(FILES ${caelvane_package_docs}/copyright ${caelvane_package_docs}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
@@ -34,10 +34,11 @@ set(CPACK_PACKAGE_VENDOR "Brightwold")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "graphical ephemeris for financial and natal astrology")
 set(CPACK_PACKAGE_DESCRIPTION
-    "For every day of a job Caelvane draws a printable chart page with heliocentric and\n\
-geocentric wheels, an hour dial, aspect tables and a Moon latitude scale. It finds the sky's\n\
-events (aspects, ingresses, stations, lunations, eclipses), draws price charts with planetary\n\
-price lines, natal charts and event studies. caelvane-cli does the same without a display.")
+    "For every day of a job Caelvane draws a printable chart page with heliocentric\n\
+and geocentric wheels, an hour dial, aspect tables and a Moon latitude scale.\n\
+It finds the sky's events (aspects, ingresses, stations, lunations, eclipses),\n\
+draws price charts with planetary price lines, natal charts and event studies.\n\
+caelvane-cli does the same without a display.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -46,11 +47,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
-set(caelvane_depends "")
+# The precise source reads the data files; libgeonames0 (the atlas) comes with the libraries.
 if(CAELVANE_WITH_SWISSEPH)
-  list(APPEND caelvane_depends swe-basic-data libgeonames0)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS swe-basic-data)
 endif()
-list(JOIN caelvane_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # dpkg-shlibdeps adds the libraries; Debian wants files owned by root and plain permissions.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -5,8 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake --preset release "${launcher[@]}" >/dev/null
-cmake --build --preset release --target caelvane caelvane-cli man_pages_gz
+# Installing builds only what the package holds, not every test and benchmark.
+cmake --preset release "${launcher[@]}" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+cmake --build --preset release --target caelvane caelvane-cli man_pages_gz >&2
 cd build/release
 # Only what the package holds is built above; CPack installs without building everything.
 cpack -G DEB -D CPACK_CMAKE_GENERATOR="Unix Makefiles" >&2
