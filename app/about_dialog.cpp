@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/window_placement.h"
 #include "ephemeris/position_source.h"
 
 namespace {
@@ -81,4 +82,5 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     // A font wider than the one the layout was made for widens the box, never narrows it.
     setFixedSize(std::max(du.X(186), right + du.X(8)), du.Y(okY + 21));
+    PlaceOnParentScreen(*this, parentWidget(), size());
 }

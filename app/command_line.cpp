@@ -75,14 +75,20 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments) {
 
 QString CommandLineUsage() {
     return QStringLiteral(
-        "usage: caelvane [FILE.cvj]\n"
+        "usage: caelvane [FILE.cvj | FILE.csv]\n"
         "       caelvane FILE.json                     (a file of horoscopes)\n"
         "       caelvane --print FILE.cvj              (also /p FILE.cvj)\n"
         "       caelvane --print-to PRINTER FILE.cvj   (also /pt PRINTER FILE.cvj)\n"
         "       caelvane --version | --help\n"
         "\n"
         "Without a file, starts with a new job. With a file, opens it (in the running\n"
-        "program when there is one); a .json file of horoscopes opens in a horoscope\n"
-        "window. --print prints every page of the job on the default printer, --print-to\n"
-        "on the named printer, and ends.\n");
+        "program when there is one): a job file (.cvj), or a file of price bars ending in .csv\n"
+        "as a price chart with planetary price lines. The bars: a header naming Date [Time]\n"
+        "Open High Low Close [Volume] in any case and order (or Date and Price), commas,\n"
+        "semicolons or tabs, dates YYYY-MM-DD, MM/DD/YYYY or DD.MM.YYYY. A .json file of\n"
+        "horoscopes opens in a horoscope window. --print prints every page of the job on the\n"
+        "default printer, --print-to on the named printer, and ends.\n"
+        "\n"
+        "Dates in the new windows are proleptic Gregorian; the classic pages name days before\n"
+        "1582-10-15 in the Julian calendar, as historians do.\n");
 }

@@ -28,6 +28,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "app/window_placement.h"
 #include "ephemeris/calendar.h"
 #include "events/event_writers.h"
 #include "events/job_aspects.h"
@@ -577,26 +578,7 @@ void CEventsWindow::ShowFilterChoices() {
 }
 
 void CEventsWindow::FitOnScreen() {
-    QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
-    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) return;
-    const QRect available = screen->availableGeometry();
-    // Room for the window manager's frame, which is not known before the window is shown.
-    const QSize frame(16, 48);
-    const QSize size = QSize(m_preferredWidth, 640).boundedTo(available.size() - frame);
-    resize(size);
-    QPoint at = available.center() - QPoint(size.width() / 2, size.height() / 2);
-    if (parentWidget() != nullptr) {
-        const QWidget* top = parentWidget()->window();
-        at = top->geometry().center() - QPoint(size.width() / 2, size.height() / 2);
-    }
-    at.setX(
-        std::clamp(at.x(), available.left(),
-                   std::max(available.left(), available.right() - size.width() - frame.width())));
-    at.setY(
-        std::clamp(at.y(), available.top(),
-                   std::max(available.top(), available.bottom() - size.height() - frame.height())));
-    move(at);
+    PlaceOnParentScreen(*this, parentWidget(), QSize(m_preferredWidth, 640));
 }
 
 QString CEventsWindow::Note() const {

@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/window_placement.h"
+
 CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Caelvane Help"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/caelvane.svg")));
@@ -37,11 +39,14 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(m_browser, 1);
-    resize(720, 640);
 }
 
 void CHelpWindow::ShowContents() {
     m_browser->setSource(QUrl(QString::fromLatin1(kContentsUrl)));
+    if (!m_placed) {
+        PlaceOnParentScreen(*this, parentWidget(), QSize(720, 640));
+        m_placed = true;
+    }
     show();
     if (isMinimized()) showNormal();
     raise();

@@ -23,4 +23,5 @@ protected:
 
 private:
     QTextBrowser* m_browser;
+    bool m_placed = false;  // placed on its parent's screen when first shown
 };

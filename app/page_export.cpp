@@ -88,6 +88,7 @@ ExportResult ExportPages(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
     const PageDrawer drawPage = [&](int index, CDrawingDevice& device) {
         job.copy.m_currentPage = firstPage + index;
         DrawChartPage(job.copy, job.state, device, collector);
+        result.pages.push_back(firstPage + index);
         done = index + 1;
         if (progress && !progress(done, pageCount)) cancelled = true;
         return index + 1 < pageCount;
@@ -122,14 +123,31 @@ ExportResult ExportPages(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
     if (cancelled) {
         result.outcome = ExportOutcome::Cancelled;
         result.files.clear();
+        result.pages.clear();
     } else if (!written) {
         result.outcome = ExportOutcome::Failed;
         result.error = QString::fromLocal8Bit(error.c_str());
         result.files.clear();
+        result.pages.clear();
     } else {
         result.outcome = ExportOutcome::Written;
     }
     return result;
+}
+
+QString ExportSummary(const ExportResult& result) {
+    if (result.outcome != ExportOutcome::Written || result.files.empty() || result.pages.empty())
+        return {};
+    const QString pages =
+        result.pages.size() == 1
+            ? QStringLiteral("page %1").arg(result.pages.front())
+            : QStringLiteral("pages %1 to %2").arg(result.pages.front()).arg(result.pages.back());
+    const QString files = result.files.size() == 1
+                              ? result.files.front()
+                              : QStringLiteral("%1 ... %2 (%3 files)")
+                                    .arg(result.files.front(), result.files.back())
+                                    .arg(result.files.size());
+    return QStringLiteral("Exported %1 to %2").arg(pages, files);
 }
 
 QImage PageImage(const CCaelvaneDoc& doc, caelvane::CHostServices& host, PositionSource source,

@@ -36,6 +36,7 @@ struct ExportResult {
     ExportOutcome outcome = ExportOutcome::Failed;
     QString error;                      // why it failed
     std::vector<QString> files;         // the files written
+    std::vector<int> pages;             // the job's pages they hold, in order
     std::vector<std::string> messages;  // the page's own messages (a reversed date range)
 };
 
@@ -46,6 +47,10 @@ inline constexpr int kMaxExportPages = 65535;
 // or SVG set) to `path` in the format of its extension, with positions from `source` as the
 // windows show them. The job is drawn from a copy, so the windows keep their page. Every file is
 // written whole or not at all; a cancelled or failed export leaves the targets as they were.
+// What a written export confirms in the status bar: the file(s) and the page(s), e.g.
+// "Exported page 3 to /tmp/job.pdf" or "Exported pages 1 to 31 to job-001.png ... job-031.png".
+QString ExportSummary(const ExportResult& result);
+
 ExportResult ExportPages(const CCaelvaneDoc& doc, caelvane::CHostServices& host,
                          PositionSource source, const QString& path, std::optional<int> page,
                          const ExportProgress& progress = {}, PageStyle style = kDefaultPageStyle);

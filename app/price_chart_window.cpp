@@ -39,6 +39,7 @@
 #include "app/main_frame.h"
 #include "app/price_chart_view.h"
 #include "app/price_readout.h"
+#include "app/window_placement.h"
 #include "ephemeris/body_names.h"
 #include "ephemeris/position_source.h"
 #include "events/job_aspects.h"
@@ -143,11 +144,8 @@ CPriceChartWindow::CPriceChartWindow(std::shared_ptr<const prices::PriceSeries> 
     UpdateSourceNote();
     m_series = std::make_shared<const prices::PriceSeries>();
     if (series) ShowSeries(std::move(series));
-    // Large, but whole on the screen, status bar included, and centred on it.
-    const QRect screen =
-        (parent != nullptr ? parent->screen() : this->screen())->availableGeometry();
-    resize(std::min(1200, screen.width() * 9 / 10), std::min(760, screen.height() * 85 / 100));
-    move(screen.center() - rect().center());
+    // Large, but whole on its parent's screen, status bar included.
+    PlaceOnParentScreen(*this, parent, QSize(1200, 760));
 }
 
 void CPriceChartWindow::ShowSeries(std::shared_ptr<const prices::PriceSeries> series) {

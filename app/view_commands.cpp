@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QSettings>
+#include <QStatusBar>
 #include <algorithm>
 #include <memory>
 
@@ -24,6 +25,8 @@ const char* const kZoomKey = "View/Zoom";
 
 // An export of more pages than this shows its progress with a Cancel button.
 constexpr int kExportProgressFromPages = 2;
+// How long the status bar confirms a written export.
+constexpr int kExportConfirmationMs = 15000;
 
 }  // namespace
 
@@ -103,6 +106,9 @@ bool CCaelvaneApp::OnExport(CCaelvaneView& view, bool allPages) {
     }
     if (result.outcome == ExportOutcome::Failed) {
         m_host->ShowMessage(QStringLiteral("The export failed: %1").arg(result.error));
+    }
+    if (result.outcome == ExportOutcome::Written && m_mainFrame != nullptr) {
+        m_mainFrame->statusBar()->showMessage(ExportSummary(result), kExportConfirmationMs);
     }
     return result.outcome == ExportOutcome::Written;
 }

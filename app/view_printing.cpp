@@ -112,6 +112,9 @@ bool CCaelvaneView::PrintDocument(QPrinter& printer, CPrintInfo& info) {
     CCaelvaneDoc* doc = GetJobDocument();
     if (doc == nullptr) return false;
     OnBeginPrinting(info);
+    // Each printed page is drawn as the current one; the view keeps the page it showed.
+    const int shownPage = m_state.currentPage;
+    const int documentPage = doc->m_currentPage;
     // The user's range, limited to the job's pages. 64-bit: the last page may be INT_MAX.
     const long long first =
         std::max(info.fromPage > 0 ? info.fromPage : info.minPage, info.minPage);
@@ -172,7 +175,8 @@ bool CCaelvaneView::PrintDocument(QPrinter& printer, CPrintInfo& info) {
         painter.end();
     }
     OnEndPrinting(info);
-    // The screen shows the page printed last.
+    m_state.currentPage = shownPage;
+    doc->m_currentPage = documentPage;
     if (!info.preview) doc->UpdateAllViews(nullptr, 0);
     // The progress box goes first: a message under it would leave the program looking hung.
     progress.reset();

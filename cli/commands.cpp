@@ -13,6 +13,14 @@
 
 namespace cli {
 
+const char* const kVersion = CAELVANE_VERSION;
+
+const char* const kUsageTrailer =
+    "  --version\n"
+    "'caelvane-cli COMMAND --help' describes the command's options. Dates are YYYY-MM-DD of the\n"
+    "proleptic Gregorian calendar (year 0000 is 1 BCE); the classic pages name days before\n"
+    "1582-10-15 in the Julian calendar, as historians do.\n";
+
 std::span<const CommandEntry> Commands() {
     static const CommandEntry kCommands[] = {
 #ifdef CAELVANE_HAVE_NATAL
@@ -20,7 +28,7 @@ std::span<const CommandEntry> Commands() {
         {"chart", kChartUsage, &RunChart, kChartHelp},
 #endif
         {"ephem", kEphemUsage, &RunEphem, kEphemHelp},
-        {"events", kEventsUsage, &RunEvents},  // sky events of a date range
+        {"events", kEventsUsage, &RunEvents, kEventsHelp},  // sky events of a date range
         {"job", kJobUsage, &RunJob, kJobHelp},
         {"lines", kLinesUsage, &RunLines, kLinesHelp},  // planetary price levels as CSV
         {"pricefeed", kPriceFeedUsage, &RunPriceFeed, kPriceFeedHelp},
@@ -61,6 +69,7 @@ namespace {
 void PrintUsage(std::FILE* out) {
     std::fprintf(out, "usage: caelvane-cli COMMAND [ARGS...]\n");
     for (const CommandEntry& entry : Commands()) std::fprintf(out, "  %s\n", entry.usage);
+    std::fputs(kUsageTrailer, out);
 }
 }  // namespace
 
@@ -72,6 +81,10 @@ int Main(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintUsage(stdout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::printf("caelvane-cli %s\n", kVersion);
         return 0;
     }
     for (const CommandEntry& entry : Commands()) {

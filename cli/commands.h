@@ -30,6 +30,11 @@ bool AsksForHelp(const std::vector<std::string>& args);
 // "usage: caelvane-cli USAGE" and the entry's help text, on standard output.
 void PrintCommandHelp(const CommandEntry& entry);
 
+// The program's version, as `caelvane-cli --version` prints it.
+extern const char* const kVersion;
+// What the general usage says after the commands' usage lines.
+extern const char* const kUsageTrailer;
+
 // Exit status for malformed arguments.
 inline constexpr int kUsageError = 2;
 
@@ -47,6 +52,7 @@ extern const char* const kPriceFeedUsage;
 extern const char* const kRenderUsage;
 extern const char* const kRenderPricesUsage;
 extern const char* const kEphemHelp;
+extern const char* const kEventsHelp;
 extern const char* const kJobHelp;
 extern const char* const kPriceFeedHelp;
 extern const char* const kRenderHelp;

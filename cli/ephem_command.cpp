@@ -20,18 +20,24 @@
 namespace cli {
 
 const char* const kEphemUsage =
-    "ephem --jed J [--jed J ...] | ephem --from YYYY-MM-DD --to YYYY-MM-DD [--time HH:MM]";
+    "ephem --jed J [--jed J ...] | ephem --from YYYY-MM-DD --to YYYY-MM-DD [--time HH:MM] "
+    "[--positions series|precise]";
 
 const char* const kEphemHelp =
-    "  --jed J            one row per body code at Julian ephemeris date J; repeatable\n"
-    "                     (CSV: jed,code,longitude,latitude)\n"
+    "Prints the positions of the bodies as CSV.\n"
+    "  --jed J            one row per body code at Julian date J; repeatable\n"
+    "                     (CSV: jed,code,longitude,latitude). The series source takes J as it\n"
+    "                     is, as the pages do (no delta T); the precise source takes J as\n"
+    "                     universal time, the page's instant, and applies delta T itself\n"
     "  --from YYYY-MM-DD  a daily table from this day ...\n"
-    "  --to YYYY-MM-DD    ... to this one, with a named column per body\n"
+    "  --to YYYY-MM-DD    ... to this one, with a named column per body; proleptic\n"
+    "                     Gregorian, astronomical years 0000 to 9999 (0000 is 1 BCE)\n"
     "  --time HH:MM       the time of day of the daily rows, UT (default 17:00)\n"
     "  --with LIST        adds columns after the longitudes and latitudes: declination\n"
     "                     (degrees, equator of date) and speed (degrees of longitude a day),\n"
     "                     comma-separated, in the order named\n"
-    "  --positions S      series (default) or precise\n";
+    "  --positions SOURCE series (default: the classic series of the pages) or precise\n"
+    "                     (Swiss Ephemeris, where this build has it)\n";
 
 namespace {
 
@@ -56,11 +62,6 @@ constexpr DailyColumn kDailyColumns[] = {
     {"incl_chiron", 12, true},
 };
 
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
 // Exactly `count` decimal digits at text[pos..].
 std::optional<int> Digits(const std::string& text, std::size_t pos, std::size_t count) {
     if (pos + count > text.size()) return std::nullopt;
@@ -70,23 +71,6 @@ std::optional<int> Digits(const std::string& text, std::size_t pos, std::size_t 
         value = value * 10 + (text[i] - '0');
     }
     return value;
-}
-
-Date NextDay(Date date) {
-    if (++date.day > DaysInMonth(date.year, date.month)) {
-        date.day = 1;
-        if (++date.month > 12) {
-            date.month = 1;
-            ++date.year;
-        }
-    }
-    return date;
-}
-
-bool Before(const Date& a, const Date& b) {
-    if (a.year != b.year) return a.year < b.year;
-    if (a.month != b.month) return a.month < b.month;
-    return a.day < b.day;
 }
 
 // A folded latitude as a signed value.
@@ -111,16 +95,6 @@ std::span<const DailyColumn> DailyColumns() {
 
 std::span<const int> JedTableCodes() {
     return kJedCodes;
-}
-
-std::optional<Date> ParseDate(const std::string& text) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-    const auto year = Digits(text, 0, 4);
-    const auto month = Digits(text, 5, 2);
-    const auto day = Digits(text, 8, 2);
-    if (!year || !month || !day || *month < 1 || *month > 12) return std::nullopt;
-    if (*day < 1 || *day > DaysInMonth(*year, *month)) return std::nullopt;
-    return Date{*year, *month, *day};
 }
 
 std::optional<TimeOfDay> ParseTime(const std::string& text) {
@@ -213,8 +187,8 @@ void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE
     std::fputc('\n', out);
     std::vector<prices::BodyMotion> motions;
     static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    for (Date date = from; !Before(to, date); date = NextDay(date)) {
-        const double jed = JulianDate(date.month, date.day, date.year, time.hour, time.minute);
+    for (Date date = from; !(to < date); date = caelvane::NextDay(date)) {
+        const double jed = caelvane::CivilJed(date, time.hour, time.minute);
         std::fprintf(out, "%04d-%02d-%02d,%02d:%02d,%.6f,%s", date.year, date.month, date.day,
                      time.hour, time.minute, jed, kWeekdays[DayOfWeek(jed)]);
         for (const DailyColumn& column : kDailyColumns) {
@@ -289,7 +263,7 @@ std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& a
         return std::nullopt;
     }
     if (!from || !to) return std::string("needs --jed, or --from and --to; usage: ") + kEphemUsage;
-    if (Before(*to, *from)) return "--to lies before --from";
+    if (*to < *from) return "--to lies before --from";
     request = EphemRequest{};
     request.from = *from;
     request.to = *to;

@@ -6,15 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/date_options.h"
 #include "ephemeris/position_source.h"
 
 namespace cli {
-
-struct Date {
-    int year;
-    int month;
-    int day;
-};
 
 struct TimeOfDay {
     int hour;
@@ -33,8 +28,6 @@ std::span<const DailyColumn> DailyColumns();
 // The body codes of each --jed row group, in row order.
 std::span<const int> JedTableCodes();
 
-// YYYY-MM-DD with exactly those digits, a real day of the Gregorian calendar.
-std::optional<Date> ParseDate(const std::string& text);
 // HH:MM, 00:00 to 23:59.
 std::optional<TimeOfDay> ParseTime(const std::string& text);
 // A finite decimal number, nothing else.

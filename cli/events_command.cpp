@@ -36,6 +36,33 @@ const char* const kEventsUsage =
     "[--natal FILE.json [--natal-name NAME]] "
     "[--positions series|precise] [--format csv|ics|text] [-o FILE|-] [--tz ZONE]";
 
+const char* const kEventsHelp =
+    "Finds the sky's events in a range of days and writes them in time order: CSV\n"
+    "(time_utc,kind,frame,body1,body2,angle,sign,detail), iCalendar or text.\n"
+    "  --from, --to YYYY-MM-DD  the days, both included, at most 1000 years; proleptic\n"
+    "                           Gregorian, astronomical years 0000 to 9999 (0000 is 1 BCE)\n"
+    "  --kinds LIST             a comma list of aspect, ingress, station, lunation, eclipse\n"
+    "                           (default: every kind)\n"
+    "  --frame geo|helio|both   the frame of the longitudes (default both)\n"
+    "  --bodies NAME,...        Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn,\n"
+    "                           Uranus, Neptune, Pluto, Node, Chiron, in any case (default: every\n"
+    "                           body); an aspect needs both its bodies listed, lunations and\n"
+    "                           eclipses the Sun or the Moon\n"
+    "  --aspects A,...          the aspects' angles in degrees, 0 to below 360 (default: every\n"
+    "                           angle of the aspect table, or the job's with --job)\n"
+    "  --job FILE.cvj           the aspects the job has selected, and its range of days when\n"
+    "                           --from and --to are not given (a TODAY job counts from the\n"
+    "                           host's local date)\n"
+    "  --positions SOURCE       precise (default where this build has it and its data files:\n"
+    "                           Swiss Ephemeris) or series (the classic series); a note on\n"
+    "                           standard error names the source taken\n"
+    "  --format csv|ics|text    CSV (default), iCalendar, or one line per event in local time\n"
+    "  -o FILE | -              the output file, written whole or not at all (default -,\n"
+    "                           standard output)\n"
+    "  --tz ZONE                the time zone of the text form, a tzdata name such as\n"
+    "                           Europe/Berlin (default: the host's zone)\n"
+    "Times are universal time (CSV, iCalendar) to the second.\n";
+
 namespace {
 
 using caelvane::events::EventKind;
@@ -66,7 +93,7 @@ std::optional<double> ParseAngle(const std::string& text) {
 }
 
 double DateJed(const Date& date) {
-    return JulianDate(date.month, date.day, date.year, 0, 0);
+    return caelvane::CivilJed(date);
 }
 
 bool ZoneExists(const std::string& zone) {
@@ -200,8 +227,10 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
     finder.startJed = fromJed;
     finder.endJed = toJed + 1;
     // At most a thousand calendar years: up to the day before the same date 1000 years on.
-    const caelvane::events::CivilTime first = caelvane::events::CivilFromJed(fromJed);
-    if (finder.endJed > JulianDate(first.month, first.day, first.year + 1000, 0, 0))
+    caelvane::CivilDate first = caelvane::CivilDateOfJed(fromJed);
+    first.year += 1000;
+    if (first.month == 2 && first.day == 29 && !IsLeapYear(first.year)) first = {first.year, 3, 1};
+    if (finder.endJed > caelvane::CivilJed(first))
         return "the range spans more than 1000 years, the largest range one search takes";
 
     if (kinds) {
@@ -321,14 +350,11 @@ std::string EventsText(const std::vector<SkyEvent>& events, const std::string& z
 }
 
 int RunEvents(const std::vector<std::string>& args) {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::printf("usage: caelvane-cli %s\n", kEventsUsage);
-        return 0;
-    }
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    const double todayJed = JulianDate(local.tm_mon + 1, local.tm_mday, local.tm_year + 1900, 0, 0);
+    const double todayJed =
+        caelvane::CivilJed({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
     EventsRequest request;
     if (const auto error = ParseEventsArguments(args, todayJed, request))
         return UsageError("events", *error, kEventsUsage);

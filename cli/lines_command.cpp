@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "cli/date_options.h"
 #include "ephemeris/body_names.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc.h"
@@ -170,11 +171,11 @@ std::optional<std::string> ParseLinesArguments(const std::vector<std::string>& a
         if (i + 1 >= args.size()) return arg + " needs a value";
         const std::string& value = args[++i];
         if (arg == "--from" || arg == "--to") {
-            std::int64_t day = 0;
-            if (value.size() != 10 || value[4] != '-' || !prices::ParseBarDate(value, day)) {
+            const auto day = ParseDayNumber(value);
+            if (!day) {
                 return arg + " must be a date YYYY-MM-DD, not '" + value + "'";
             }
-            (arg == "--from" ? request.fromDay : request.toDay) = day;
+            (arg == "--from" ? request.fromDay : request.toDay) = *day;
             (arg == "--from" ? haveFrom : haveTo) = true;
         } else if (arg == "--min" || arg == "--max") {
             double price = 0.0;

@@ -35,7 +35,7 @@ namespace cli {
 const char* const kRenderUsage =
     "render FILE.cvj [--page N | --all] [--format pdf|png|svg|trace] [-o OUT|-] "
     "[--today YYYY-MM-DD] [--title TEXT] [--price-file PATH] [--dpi N] "
-    "[--style classic|modern]";
+    "[--positions series|precise] [--style classic|modern]";
 
 const char* const kRenderHelp =
     "Draws pages of a job exactly as the desktop program prints them.\n"
@@ -49,18 +49,23 @@ const char* const kRenderHelp =
     "                      pdf)\n"
     "  -o OUT | -          the output file, or - for standard output (default: the job's\n"
     "                      name with the format's extension; traces go to standard output)\n"
-    "  --today YYYY-MM-DD  the local date that TODAY jobs use (default: the clock's)\n"
+    "  --today YYYY-MM-DD  the local date that TODAY jobs use (default: the clock's),\n"
+    "                      0001-01-01 to 9999-12-31, proleptic Gregorian\n"
     "  --title TEXT        the title on the page (default: the job file's name)\n"
     "  --price-file PATH   one price-monitor poll of this file before drawing\n"
     "  --dpi N             PNG resolution, 1 to 1200 (default 150). The page is drawn in\n"
     "                      memory at 4 bytes a pixel and then encoded: at its peak the\n"
     "                      program takes about 40 MB at 150 dpi, 250 MB at 600 dpi, and at\n"
     "                      the limit of 1200 dpi about 950 MB\n"
+    "  --positions SOURCE  series (default: the classic series the pages are made for) or\n"
+    "                      precise (Swiss Ephemeris, where this build has it)\n"
     "  --style S           classic (default: the page as it always was) or modern (symbols\n"
     "                      with a key, positions to the minute, retrograde marks,\n"
     "                      declinations, nothing overlapping; in a trace every text is\n"
     "                      followed by its ink box, box X Y W H)\n"
-    "The time-zone rule is the host's: TZ in the environment sets it.\n";
+    "The time-zone rule is the host's: TZ in the environment sets it. The pages name days\n"
+    "before 1582-10-15 in the Julian calendar, as historians do; dates given here are\n"
+    "proleptic Gregorian.\n";
 
 namespace {
 
@@ -118,16 +123,10 @@ bool ParseInt(const std::string& text, long long low, long long high, int& value
 }
 
 bool ParseLocalDate(const std::string& text, caelvane::LocalDate& date) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
-    int year = 0, month = 0, day = 0;
-    if (!ParseInt(text.substr(0, 4), 1, 9999, year) || !ParseInt(text.substr(5, 2), 1, 12, month) ||
-        !ParseInt(text.substr(8, 2), 1, 31, day)) {
-        return false;
-    }
-    static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const int last = kDaysInMonth[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
-    if (day > last) return false;
-    date = {month, day, year};
+    const auto day = caelvane::ParseIsoDate(text);
+    // The classic pages' calendar rule serves years from 1 on.
+    if (!day || day->year < 1) return false;
+    date = {day->month, day->day, day->year};
     return true;
 }
 
@@ -260,7 +259,12 @@ std::optional<std::string> ParseRenderArguments(const std::vector<std::string>& 
         } else if (arg == "--today") {
             caelvane::LocalDate date;
             if (options.today) return "--today given twice";
-            if (!ParseLocalDate(value, date)) return "--today needs a date YYYY-MM-DD";
+            if (!ParseLocalDate(value, date)) {
+                if (caelvane::ParseIsoDate(value))
+                    return "--today needs a date from 0001-01-01 to 9999-12-31, not '" + value +
+                           "'";
+                return "--today needs a date YYYY-MM-DD";
+            }
             options.today = date;
         } else if (arg == "--title") {
             if (options.title) return "--title given twice";

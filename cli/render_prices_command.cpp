@@ -7,11 +7,13 @@
 // Draws the chart the desktop program's price window shows, without a display.
 #include "cli/render_prices_command.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "cli/date_options.h"
 #include "events/job_aspects.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc_reader.h"
@@ -38,11 +40,20 @@ const char* const kRenderPricesHelp =
     "[Adj Close] [Volume] (any case and order; DateTime or Timestamp for both), the price\n"
     "feed's DATETIME,OPEN,HIGH,LOW,PRICE, or DATE,PRICE; commas, semicolons or tabs; dates\n"
     "YYYY-MM-DD or MM/DD/YYYY.\n"
-    "  --bodies ... --positions   the lines, as for 'caelvane-cli lines' (no --bodies: none)\n"
+    "  --bodies NAME,...          the bodies whose price lines are drawn: Sun, Moon, Mercury,\n"
+    "                             Venus, Earth, Mars, Jupiter, Saturn, Uranus, Neptune, Pluto,\n"
+    "                             Node, Chiron, in any case (default: no lines)\n"
+    "  --frame geo|helio          geocentric (default) or heliocentric longitudes\n"
+    "  --units-per-circle U       price units per turn of the zodiac, above 0 (default 72)\n"
+    "  --offset DEG               degrees added to every longitude (default 0)\n"
+    "  --harmonics 0,90,...       degrees added for further lines of each body (default 0)\n"
+    "  --positions SOURCE         precise (default where this build has it: Swiss Ephemeris)\n"
+    "                             or series (the classic series)\n"
     "  --style S                  candles, bars or line (default: candles when the file has\n"
     "                             open, high and low, else line)\n"
     "  --log                      a logarithmic price axis (every price must be above 0)\n"
-    "  --from, --to YYYY-MM-DD    the dates shown (default: the whole file)\n"
+    "  --from, --to YYYY-MM-DD    the dates shown, proleptic Gregorian (default: the whole\n"
+    "                             file); a range that holds no bar is refused\n"
     "  --min P, --max P           the prices shown (default: all of the bars)\n"
     "  --skip-bad-rows            leave out rows that cannot be read, and say how many\n"
     "  --title TEXT               the title (default: the file's name)\n"
@@ -152,11 +163,11 @@ std::optional<std::string> ParseRenderPricesArguments(const std::vector<std::str
             }
             request.style = style;
         } else if (arg == "--from" || arg == "--to") {
-            std::int64_t day = 0;
-            if (value.size() != 10 || value[4] != '-' || !prices::ParseBarDate(value, day)) {
+            const auto day = ParseDayNumber(value);
+            if (!day) {
                 return arg + " must be a date YYYY-MM-DD, not '" + value + "'";
             }
-            (arg == "--from" ? request.fromDay : request.toDay) = day;
+            (arg == "--from" ? request.fromDay : request.toDay) = *day;
         } else if (arg == "--min" || arg == "--max") {
             double price = 0.0;
             const auto [end, ec] =
@@ -267,6 +278,36 @@ std::optional<std::string> CheckRequestedPrices(const RenderPricesRequest& reque
     return std::nullopt;
 }
 
+namespace {
+std::string IsoDay(std::int64_t day) {
+    int year = 0, month = 0, dayOfMonth = 0;
+    CivilFromDays(day, year, month, dayOfMonth);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, dayOfMonth);
+    return text;
+}
+
+std::int64_t DayOf(prices::UnixSeconds seconds) {
+    return seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+}
+}  // namespace
+
+std::optional<std::string> CheckRequestedDays(const RenderPricesRequest& request,
+                                              const prices::PriceSeries& series) {
+    if ((!request.fromDay && !request.toDay) || series.bars.empty()) return std::nullopt;
+    const std::int64_t firstBar = DayOf(series.bars.front().time);
+    const std::int64_t lastBar = DayOf(series.bars.back().time);
+    const std::int64_t from = request.fromDay.value_or(firstBar);
+    const std::int64_t to = request.toDay.value_or(lastBar);
+    const auto inRange = [&](const prices::Bar& bar) {
+        const std::int64_t day = DayOf(bar.time);
+        return day >= from && day <= to;
+    };
+    if (std::any_of(series.bars.begin(), series.bars.end(), inRange)) return std::nullopt;
+    return "the days " + IsoDay(from) + " to " + IsoDay(to) + " hold no bar: the bars of " +
+           request.file + " run from " + IsoDay(firstBar) + " to " + IsoDay(lastBar);
+}
+
 int RunRenderPrices(const std::vector<std::string>& args) {
     RenderPricesRequest request;
     if (const std::optional<std::string> problem = ParseRenderPricesArguments(args, request)) {
@@ -317,6 +358,9 @@ int RunRenderPrices(const std::vector<std::string>& args) {
     options.legend = request.legend;
     options.lineLabels = request.lineLabels;
     options.volumePane = request.volume && series.hasVolume;
+    if (const std::optional<std::string> problem = CheckRequestedDays(request, series)) {
+        return UsageError("render-prices", *problem);
+    }
     if (const std::optional<std::string> problem = CheckRequestedPrices(request, series)) {
         return UsageError("render-prices", *problem);
     }

@@ -36,6 +36,11 @@ struct RenderPricesRequest {
     bool volume = false;
 };
 
+// With --from or --to: a range holding no bar of the file is refused, naming the range and the
+// days the file's bars run.
+std::optional<std::string> CheckRequestedDays(const RenderPricesRequest& request,
+                                              const prices::PriceSeries& series);
+
 std::optional<std::string> ParseRenderPricesArguments(const std::vector<std::string>& args,
                                                       RenderPricesRequest& request);
 // The window of the chart: the whole series unless --from/--to or --min/--max narrow it.

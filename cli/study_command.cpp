@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "cli/date_options.h"
 #include "cli/events_command.h"
 #include "ephemeris/position_source.h"
 #include "platform/atomic_file.h"
@@ -188,10 +189,9 @@ std::optional<std::string> ParseStudyArguments(const std::vector<std::string>& a
                 !ParseWhole(parts[1], parsed.study.after))
                 return "--window needs BEFORE,AFTER in bars, not '" + value + "'";
         } else if (arg == "--split") {
-            std::int64_t day = 0;
-            if (value.size() != 10 || value[4] != '-' || !prices::ParseBarDate(value, day))
-                return "--split needs a date YYYY-MM-DD that exists, not '" + value + "'";
-            parsed.study.split = day * 86400;
+            const auto day = ParseDayNumber(value);
+            if (!day) return "--split needs a date YYYY-MM-DD that exists, not '" + value + "'";
+            parsed.study.split = *day * 86400;
             parsed.splitText = value;
         } else if (arg == "--draws") {
             if (!ParseWhole(value, parsed.study.draws))

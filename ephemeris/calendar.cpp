@@ -163,3 +163,88 @@ void CivilFromDays(std::int64_t days, int& year, int& month, int& day) {
     month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
 }
+
+namespace caelvane {
+
+namespace {
+
+// Exactly `count` decimal digits at text[pos..].
+std::optional<int> Digits(std::string_view text, std::size_t pos, std::size_t count) {
+    if (pos + count > text.size()) return std::nullopt;
+    int value = 0;
+    for (std::size_t i = pos; i < pos + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+}  // namespace
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) return 0;
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+bool IsValidDate(int year, int month, int day) {
+    return day >= 1 && day <= DaysInMonth(year, month);
+}
+
+std::optional<CivilDate> ParseIsoDate(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    const auto year = Digits(text, 0, 4);
+    const auto month = Digits(text, 5, 2);
+    const auto day = Digits(text, 8, 2);
+    if (!year || !month || !day || !IsValidDate(*year, *month, *day)) return std::nullopt;
+    return CivilDate{*year, *month, *day};
+}
+
+double CivilJed(const CivilDate& date, int hour, int minute) {
+    const double days = static_cast<double>(DaysFromCivil(date.year, date.month, date.day));
+    return kUnixEpochJed + days + (static_cast<double>(hour) * 60 + minute) / 1440.0;
+}
+
+CivilDate CivilDateOfJed(double jed) {
+    const std::int64_t days = FloorDiv(UnixSecondsOfJed(jed), 86400);
+    CivilDate date;
+    CivilFromDays(days, date.year, date.month, date.day);
+    return date;
+}
+
+std::int64_t UnixSecondsOfJed(double jed) {
+    return static_cast<std::int64_t>(std::llround((jed - kUnixEpochJed) * 86400.0));
+}
+
+double JedOfUnixSeconds(std::int64_t seconds) {
+    return kUnixEpochJed + static_cast<double>(seconds) / 86400.0;
+}
+
+CivilDate NextDay(const CivilDate& date) {
+    CivilDate next = date;
+    if (++next.day > DaysInMonth(next.year, next.month)) {
+        next.day = 1;
+        if (++next.month > 12) {
+            next.month = 1;
+            ++next.year;
+        }
+    }
+    return next;
+}
+
+bool operator==(const CivilDate& a, const CivilDate& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day;
+}
+
+bool operator<(const CivilDate& a, const CivilDate& b) {
+    if (a.year != b.year) return a.year < b.year;
+    if (a.month != b.month) return a.month < b.month;
+    return a.day < b.day;
+}
+
+}  // namespace caelvane

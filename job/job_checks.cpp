@@ -35,8 +35,7 @@ public:
     // A day that its month has (month and day already in range).
     void Date(const char* prefix, int month, int day, int year) {
         if (m_failure) return;
-        static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        const int last = kDaysInMonth[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+        const int last = caelvane::DaysInMonth(year, month);
         if (day > last) {
             m_failure = JobCheckFailure{std::string(prefix) + "Day",
                                         "There is no day " + std::to_string(day) + " in month " +

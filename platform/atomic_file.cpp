@@ -150,6 +150,27 @@ CAtomicFile::~CAtomicFile() {
     Abandon();
 }
 
+namespace {
+long SystemWrite(int fd, const void* data, unsigned long size) {
+    return ::write(fd, data, size);
+}
+int SystemFsync(int fd) {
+    return ::fsync(fd);
+}
+int SystemClose(int fd) {
+    return ::close(fd);
+}
+int SystemRename(const char* from, const char* to) {
+    return ::rename(from, to);
+}
+}  // namespace
+
+const AtomicFileCalls& SystemAtomicFileCalls() {
+    static constexpr AtomicFileCalls kCalls{&SystemWrite, &SystemFsync, &SystemClose,
+                                            &SystemRename};
+    return kCalls;
+}
+
 bool CAtomicFile::Fail(AtomicWriteStep step, int code) {
     m_failure.step = step;
     m_failure.code = code;
@@ -222,7 +243,7 @@ bool CAtomicFile::Write(std::string_view bytes) {
     const char* data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
-        const ssize_t written = ::write(m_fd, data, left);
+        const long written = m_calls->write(m_fd, data, left);
         if (written < 0) {
             if (errno == EINTR) continue;
             return Fail(AtomicWriteStep::Write, errno);
@@ -243,20 +264,20 @@ bool CAtomicFile::Finish() {
     }
     int result;
     do {
-        result = ::fsync(m_fd);
+        result = m_calls->fsync(m_fd);
     } while (result != 0 && errno == EINTR);
     if (result != 0) return Fail(AtomicWriteStep::Write, errno);
     // A deferred write error (NFS, a full quota) can surface only here. The descriptor is gone
     // either way, so it is not closed twice.
     const int fd = m_fd;
     m_fd = -1;
-    if (::close(fd) != 0 && errno != EINTR) return Fail(AtomicWriteStep::Write, errno);
+    if (m_calls->close(fd) != 0 && errno != EINTR) return Fail(AtomicWriteStep::Write, errno);
     return true;
 }
 
 bool CAtomicFile::Commit() {
     if (!Finish()) return false;
-    if (::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+    if (m_calls->rename(m_temporary.c_str(), m_target.c_str()) != 0) {
         return Fail(AtomicWriteStep::Rename, errno);
     }
     m_temporary.clear();

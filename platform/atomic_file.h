@@ -39,11 +39,24 @@ struct AtomicWriteFailure {
     std::string Message() const;
 };
 
+// The system calls that move the bytes to the disk and put the file in place, as the writer
+// makes them: the real ones by default; a test passes its own to make any one of them fail.
+struct AtomicFileCalls {
+    long (*write)(int fd, const void* data, unsigned long size);
+    int (*fsync)(int fd);
+    int (*close)(int fd);
+    int (*rename)(const char* from, const char* to);
+};
+// The real system calls.
+const AtomicFileCalls& SystemAtomicFileCalls();
+
 // One replacement done in steps, for writers that produce their output piece by piece. A file
 // that is neither committed nor kept by a set is removed when the object goes.
 class CAtomicFile {
 public:
     CAtomicFile() = default;
+    // `calls` must outlive the object.
+    explicit CAtomicFile(const AtomicFileCalls& calls) : m_calls(&calls) {}
     ~CAtomicFile();
     CAtomicFile(const CAtomicFile&) = delete;
     CAtomicFile& operator=(const CAtomicFile&) = delete;
@@ -71,6 +84,7 @@ private:
     // A failure sticks until the next Open, so that later calls do not hide its reason.
     bool Failed() const { return m_failure.step != AtomicWriteStep::None; }
 
+    const AtomicFileCalls* m_calls = &SystemAtomicFileCalls();
     std::string m_path;       // as given
     std::string m_target;     // the file that gets replaced (links followed)
     std::string m_temporary;  // empty when there is none

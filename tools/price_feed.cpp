@@ -65,17 +65,9 @@ bool ParseUnsigned(std::string_view text, int& value) {
     return ec == std::errc() && end == text.data() + text.size() && value >= 0;
 }
 
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
 // Days since 0001-01-01 of the proleptic Gregorian calendar.
 std::int64_t DayNumber(int year, int month, int day) {
-    const std::int64_t y = year - 1;
-    std::int64_t days = y * 365 + y / 4 - y / 100 + y / 400;
-    for (int m = 1; m < month; ++m) days += DaysInMonth(year, m);
-    return days + day - 1;
+    return DaysFromCivil(year, month, day) - DaysFromCivil(1, 1, 1);
 }
 
 struct CivilTime {
@@ -104,8 +96,7 @@ bool ParseDate(std::string_view text, CivilTime& out) {
     } else {
         return false;
     }
-    return out.year >= 1 && out.month >= 1 && out.month <= 12 && out.day >= 1 &&
-           out.day <= DaysInMonth(out.year, out.month);
+    return out.year >= 1 && caelvane::IsValidDate(out.year, out.month, out.day);
 }
 
 bool ParseClock(std::string_view text, CivilTime& out) {

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -14,6 +15,7 @@
 #include "app/help_window.h"
 #include "app/tests/app_tests.h"
 #include "app/tests/test_support.h"
+#include "app/window_placement.h"
 
 using apptest::AppFixture;
 
@@ -56,6 +58,57 @@ private slots:
         fixture.App().OnCommand(cmd::kOnLineHelp);
         QCOMPARE(fixture.App().HelpWindow(), help);
         QCOMPARE(help->Browser()->source(), QUrl("qrc:/help/index.html"));
+    }
+
+    void windowsArePlacedWholeOnTheScreen_data() {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QRect>("parent");
+        QTest::addColumn<QSize>("wanted");
+        QTest::addColumn<QRect>("placed");
+        const QRect fullHd(0, 0, 1920, 1080);
+        const QRect taskbar(0, 0, 1920, 1040);  // a panel along the bottom
+        // The frame's corner goes to move(): client size plus 16 x 48 of frame fit inside.
+        QTest::newRow("centred on the parent")
+            << fullHd << QRect(460, 240, 1000, 600) << QSize(600, 400) << QRect(651, 315, 600, 400);
+        QTest::newRow("taller than the screen")
+            << taskbar << QRect(0, 0, 1920, 1040) << QSize(900, 1400) << QRect(501, 0, 900, 992);
+        QTest::newRow("parent at the bottom right")
+            << fullHd << QRect(1700, 900, 400, 300) << QSize(720, 640)
+            << QRect(1184, 392, 720, 640);
+        QTest::newRow("parent at the top left")
+            << fullHd << QRect(-50, -20, 200, 100) << QSize(720, 640) << QRect(0, 0, 720, 640);
+        QTest::newRow("no parent: centred on the screen")
+            << fullHd << QRect() << QSize(720, 640) << QRect(591, 195, 720, 640);
+        QTest::newRow("second screen to the right")
+            << QRect(1920, 0, 1280, 1024) << QRect(2000, 100, 1000, 800) << QSize(1200, 760)
+            << QRect(1920, 95, 1200, 760);
+    }
+    void windowsArePlacedWholeOnTheScreen() {
+        QFETCH(QRect, available);
+        QFETCH(QRect, parent);
+        QFETCH(QSize, wanted);
+        QFETCH(QRect, placed);
+        const QRect got = PlacedGeometry(available, parent, wanted);
+        QCOMPARE(got, placed);
+        const QRect outer(got.topLeft(), got.size() + QSize(16, 48));
+        QVERIFY(available.contains(outer));
+    }
+
+    void helpAndAboutOpenInsideTheScreenOfTheirParent() {
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        QCOMPARE(fixture.App().InitInstance({}), std::nullopt);
+        const QRect available = fixture.Frame().screen()->availableGeometry();
+        fixture.App().OnCommand(cmd::kOnLineHelp);
+        CHelpWindow* help = fixture.App().HelpWindow();
+        QVERIFY(help != nullptr);
+        QVERIFY2(available.contains(QRect(help->pos(), help->size())),
+                 qPrintable(QString("help %1,%2 %3x%4")
+                                .arg(help->x())
+                                .arg(help->y())
+                                .arg(help->width())
+                                .arg(help->height())));
+        CAboutDlg about(&fixture.Frame());
+        QVERIFY(available.contains(QRect(about.pos(), about.size())));
     }
 
     void everyHelpPageIsReachableAndEveryLinkResolves() {

@@ -100,8 +100,9 @@ private slots:
         fixture.Frame().GetActiveJobDocument()->SetModifiedFlag(true);
         fixture.saveAsPath.clear();  // the Save As dialog is cancelled
         fixture.host.answers.push_back(Answer::Yes);
-        fixture.Windows().front()->close();
-        QTest::qWait(1);
+        // The close is refused, and no deferred deletion takes the window afterwards.
+        QVERIFY(!fixture.Windows().front()->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(fixture.Windows().size(), 1);
     }
 

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -65,8 +66,10 @@ private slots:
         QVERIFY(fixture.host.messages.isEmpty());
         QCOMPARE(apptest::PdfPageCount(fixture.exportPath), 1);
         QVERIFY(apptest::PdfPageText(fixture.exportPath, 1).contains("01 19 2000"));
-        // The windows keep their page.
+        // The windows keep their page, and the status bar says what was written.
         QCOMPARE(fixture.Frame().GetActiveJobDocument()->m_currentPage, 2);
+        QCOMPARE(fixture.Frame().statusBar()->currentMessage(),
+                 "Exported page 2 to " + fixture.exportPath);
     }
 
     void exportAllWritesOnePdfOrANumberedSet() {
@@ -83,6 +86,8 @@ private slots:
         QCOMPARE(apptest::PdfPageCount(fixture.exportPath), 3);
         QVERIFY(apptest::PdfPageText(fixture.exportPath, 1).contains("01 18 2000"));
         QVERIFY(apptest::PdfPageText(fixture.exportPath, 3).contains("01 20 2000"));
+        QCOMPARE(fixture.Frame().statusBar()->currentMessage(),
+                 "Exported pages 1 to 3 to " + fixture.exportPath);
 
         QTemporaryDir pngs;
         fixture.exportPath = pngs.filePath("week.png");
@@ -92,6 +97,9 @@ private slots:
         const QImage first(pngs.filePath("week-001.png"));
         QCOMPARE(first.size(), QSize(1275, 1650));  // 8.5 x 11 inches at 150 dpi
         QVERIFY(first != QImage(pngs.filePath("week-002.png")));
+        QCOMPARE(fixture.Frame().statusBar()->currentMessage(),
+                 QString("Exported pages 1 to 3 to %1 ... %2 (3 files)")
+                     .arg(pngs.filePath("week-001.png"), pngs.filePath("week-003.png")));
 
         QTemporaryDir svgs;
         fixture.exportPath = svgs.filePath("week.svg");

@@ -26,6 +26,7 @@
 #include "app/tests/app_tests.h"
 #include "app/tests/test_support.h"
 #include "job/caelvane_doc.h"
+#include "testing/modal_dialog.h"
 
 using apptest::AppFixture;
 using namespace std::chrono_literals;
@@ -341,6 +342,41 @@ private slots:
         QCOMPARE(received, 1);
     }
 
+    // A sender whose header and payload arrive apart, with a pause between them, is answered:
+    // the channel waits for the rest of a request it has the header of.
+    void aRequestInTwoWritesWithAPauseIsAccepted() {
+        CInstanceChannel channel;
+        QList<QByteArray> got;
+        channel.SetReceiver([&](const QList<QByteArray>& files) {
+            got = files;
+            return true;
+        });
+        QVERIFY(channel.Listen("split"));
+        const QByteArray path = QFile::encodeName(m_dir.filePath("split.cvj"));
+        const QByteArray request = Frame(kMagic, 1, {path});
+        const int fd = Connect(CInstanceChannel::SocketPath("split"));
+        QVERIFY(fd >= 0);
+        const timeval patience{10, 0};  // a channel that never answers fails the test, not hangs
+        QCOMPARE(::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience), 0);
+        QCOMPARE(::send(fd, request.constData(), 12, MSG_NOSIGNAL), ssize_t{12});
+        QTRY_COMPARE(channel.OpenConnections(), 1);
+        // The pause: the channel reads the header alone before the rest is sent.
+        QTest::qWait(150);
+        const QByteArray rest = request.mid(12);
+        QCOMPARE(::send(fd, rest.constData(), static_cast<size_t>(rest.size()), MSG_NOSIGNAL),
+                 static_cast<ssize_t>(rest.size()));
+        auto answer = std::async(std::launch::async, [fd] {
+            char reply = 0;
+            return ::recv(fd, &reply, 1, 0);
+        });
+        while (answer.wait_for(0ms) != std::future_status::ready) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        ::close(fd);
+        QCOMPARE(answer.get(), ssize_t{1});
+        QCOMPARE(got, QList<QByteArray>{path});
+    }
+
     void idleFloodsNeitherExhaustNorSilenceTheProgram() {
         CInstanceChannel channel;
         int received = 0;
@@ -414,21 +450,26 @@ private slots:
             shownInsideTheDialog = QApplication::activeModalWidget() != nullptr;
         };
         QDialog dialog(&running.Frame());
-        QTimer::singleShot(0, &dialog, [&] {
+        // Checked after the dialog's loop: a check failing inside it would leave it open.
+        int served = 0;
+        bool queued = false, extraRefused = false;
+        caelvane::testing::WhileModal(dialog, [&] {
             for (int i = 0; i < 40; ++i) {
                 const QString missing = m_dir.filePath(QString("missing-%1.cvj").arg(i));
-                QVERIFY(HandOverServed("barrage", {QFile::encodeName(missing)}));
+                served += HandOverServed("barrage", {QFile::encodeName(missing)}) ? 1 : 0;
             }
-            QVERIFY(HandOverServed("barrage", {QFile::encodeName(good)}));
+            served += HandOverServed("barrage", {QFile::encodeName(good)}) ? 1 : 0;
             // More than the program keeps waiting at once: the extra start goes on by itself.
             const QList<QByteArray> filler(CCaelvaneApp::kMaxQueuedFiles - 41, "/nowhere/x.cvj");
-            QVERIFY(running.App().QueueHandedFiles(filler));
-            QVERIFY(!HandOverServed("barrage", {QFile::encodeName(good)}));
-            QTest::qWait(600);
-            QVERIFY(running.host.messages.isEmpty());  // not inside this dialog's loop
+            queued = running.App().QueueHandedFiles(filler);
+            extraRefused = !HandOverServed("barrage", {QFile::encodeName(good)});
+            // Serving the starts ran the program's queued opening, with the dialog up.
             dialog.reject();
         });
         dialog.exec();
+        QCOMPARE(served, 41);
+        QVERIFY(queued);
+        QVERIFY(extraRefused);
         QTRY_COMPARE(running.host.messages.size(), 1);
         QVERIFY(!shownInsideTheDialog);
         const QString message = running.host.messages.front();
@@ -455,9 +496,9 @@ private slots:
             texts << QString("Cannot open \"/tmp/flood-%1.cvj\".\nCannot find this file.").arg(i);
         QSize shown;
         QString details, text;
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box != nullptr);
+        caelvane::testing::ActOnModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box == nullptr) return;  // nothing read: the checks below fail
             shown = box->sizeHint();
             details = box->detailedText();
             text = box->text();
@@ -470,9 +511,10 @@ private slots:
         QVERIFY(text.contains("flood-0.cvj"));
         QCOMPARE(details.count("Cannot find this file."), 256);
 
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box != nullptr);
+        text = QStringLiteral("(no message box)");
+        caelvane::testing::ActOnModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box == nullptr) return;
             text = box->text();
             details = box->detailedText();
             box->accept();

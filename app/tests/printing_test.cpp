@@ -54,7 +54,7 @@ private slots:
         QTest::addColumn<int>("fromPage");
         QTest::addColumn<int>("toPage");
         QTest::addColumn<QStringList>("dates");
-        QTest::addColumn<int>("pageAfterwards");
+        QTest::addColumn<int>("pageShown");
         const QString d18 = "01 18 2000 17:00 UT", d19 = "01 19 2000 17:00 UT",
                       d20 = "01 20 2000 17:00 UT", d21 = "01 21 2000 17:00 UT";
         QTest::newRow("reverse order") << 1 << 0 << 0 << QStringList{d21, d20, d19, d18} << 1;
@@ -67,7 +67,7 @@ private slots:
         QFETCH(int, fromPage);
         QFETCH(int, toPage);
         QFETCH(QStringList, dates);
-        QFETCH(int, pageAfterwards);
+        QFETCH(int, pageShown);
         CCaelvaneDoc saved;
         apptest::MakeRangeJob(saved, 4);
         saved.m_reversePrintOrder = static_cast<std::uint8_t>(reverse);
@@ -78,14 +78,17 @@ private slots:
         fixture.toPage = toPage;
         QCOMPARE(fixture.App().InitInstance({path}), std::nullopt);
         fixture.PaintActiveView();
+        for (int page = 1; page < pageShown; ++page) fixture.App().OnCommand(cmd::kPageNext);
+        QCOMPARE(fixture.ActiveView()->State().currentPage, pageShown);
         fixture.App().OnCommand(cmd::kFilePrint);
         QCOMPARE(fixture.printDialogs, 1);
         QCOMPARE(fixture.dialogMinPage, 1);
         QCOMPARE(fixture.dialogMaxPage, 4);
         QVERIFY(fixture.host.messages.isEmpty());
         QCOMPARE(PrintedDates(fixture.pdfPath), dates);
-        // The screen shows the page printed last.
-        QCOMPARE(fixture.Frame().GetActiveJobDocument()->m_currentPage, pageAfterwards);
+        // The view keeps the page it showed, whichever pages were printed last.
+        QCOMPARE(fixture.Frame().GetActiveJobDocument()->m_currentPage, pageShown);
+        QCOMPARE(fixture.ActiveView()->State().currentPage, pageShown);
     }
 
     void printsATodayJobAsPageOneOfOne() {
@@ -236,6 +239,8 @@ private slots:
         AppFixture fixture(profile);
         QCOMPARE(fixture.App().InitInstance({path}), std::nullopt);
         fixture.PaintActiveView();
+        fixture.App().OnCommand(cmd::kPageNext);
+        QCOMPARE(fixture.ActiveView()->State().currentPage, 2);
         int shownPages = -1;
         int viewMode = -1;
         QTimer::singleShot(0, [&] {
@@ -252,6 +257,9 @@ private slots:
         QCOMPARE(viewMode, int(QPrintPreviewWidget::FacingPagesView));
         QVERIFY(fixture.host.messages.contains("I can write dib for page 3 here"));
         QVERIFY(fixture.host.messages.contains("I can write dib for page 1 here"));
+        // The preview drew every page; the view still shows the one it showed.
+        QCOMPARE(fixture.ActiveView()->State().currentPage, 2);
+        QCOMPARE(fixture.Frame().GetActiveJobDocument()->m_currentPage, 2);
         QCOMPARE(QSettings(profile, QSettings::IniFormat).value("Settings/PreviewPages").toInt(),
                  1);
     }

@@ -184,7 +184,10 @@ private slots:
                          "Go to Job Options Menu and Reenter"));
         // Uncovering the window repaints it without asking again...
         fixture.PaintActiveView();
-        QTest::qWait(10);
+        // Everything the repaint queued has run once a zero timer queued after it has.
+        bool drained = false;
+        QTimer::singleShot(0, [&] { drained = true; });
+        QTRY_VERIFY(drained);
         QCOMPARE(fixture.host.messages.size(), 1);
         // ...while every repaint the program asks for does.
         doc->UpdateAllViews(nullptr, 0);

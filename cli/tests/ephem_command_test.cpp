@@ -122,6 +122,26 @@ TEST(EphemDailyTable, ToIsInclusiveAcrossMonthsAndLeapDays) {
     EXPECT_EQ(dates({2000, 1, 1}, {2000, 12, 31}).size(), 366u);
 }
 
+// Year 0 is a leap year of the proleptic Gregorian calendar: its 29 February exists and the
+// days step by one JED each (1721117.5 is 0000-02-28 0h UT).
+TEST(EphemDailyTable, YearZeroHasItsLeapDay) {
+    cli::EphemRequest request;
+    ASSERT_FALSE(cli::ParseEphemArguments(
+        {"--from", "0000-02-28", "--to", "0000-03-01", "--time", "00:00"}, request));
+    Capture out;
+    cli::WriteDailyTable(request.from, request.to, request.time, out.File());
+    const std::vector<std::string> lines = out.Lines();
+    ASSERT_EQ(lines.size(), 4u);
+    const char* const expected[][2] = {{"0000-02-28", "1721117.500000"},
+                                       {"0000-02-29", "1721118.500000"},
+                                       {"0000-03-01", "1721119.500000"}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::vector<std::string> row = Fields(lines[i + 1]);
+        EXPECT_EQ(row[0], expected[i][0]);
+        EXPECT_EQ(row[2], expected[i][1]) << row[0];
+    }
+}
+
 TEST(EphemArguments, TwoKindsOfTable) {
     cli::EphemRequest request;
     ASSERT_EQ(Refusal({"--jed", "2451545", "--jed", "-1e3"}, request), "");

@@ -209,6 +209,25 @@ TEST(EventsCommand, PreciseByDefaultAndSaysSo) {
     std::filesystem::remove_all(dir);
 }
 
+// The range of year 0 starts on its first day: the first quarter of the morning of
+// 0000-01-01 is found, and the full Moon of its week.
+TEST(EventsCommand, YearZeroRangeStartsOnItsFirstDay) {
+    if (!PrecisePositionsAvailable()) GTEST_SKIP() << "no precise positions in this build";
+    const auto dir = TempDir();
+    const auto csv = dir / "year0.csv";
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(RunEventsCli({"--from", "0000-01-01", "--to", "0000-01-31", "--kinds", "lunation",
+                            "--positions", "precise", "-o", csv.string()}),
+              0);
+    ::testing::internal::GetCapturedStderr();
+    const std::string text = ReadFile(csv);
+    const std::size_t first = text.find('\n') + 1;
+    EXPECT_EQ(text.substr(first, 14), "0000-01-01T07:") << text;
+    EXPECT_NE(text.find(",first-quarter\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("0000-01-07T"), std::string::npos) << text;
+    std::filesystem::remove_all(dir);
+}
+
 // The files are written as the events are found, a chunk at a time: byte for byte what the
 // whole list makes at once, the calendar with the export's own stamp.
 TEST(EventsCommand, StreamedFilesEqualTheWholeExports) {

@@ -119,6 +119,31 @@ TEST_F(RenderPrices, OneSidedPriceRangeBeyondTheBarsIsRefused) {
     EXPECT_EQ(RunCli({"render-prices", csv, "-o", out, "--max", "105"}), 0);
 }
 
+// A range of days without a bar, inside the file or beyond either end, is refused naming both
+// ranges, and nothing is written.
+TEST_F(RenderPrices, DaysWithoutBarsAreRefusedNamingBothRanges) {
+    const std::string csv = Write("bars.csv", kBars);
+    const std::string out = Path("out.trace");
+    const std::string bars = ": the bars of " + csv + " run from 1995-06-01 to 1995-06-06";
+    for (const auto& [args, message] :
+         {std::pair<std::vector<std::string>, std::string>{
+              {"--from", "1995-06-03", "--to", "1995-06-04"},
+              "the days 1995-06-03 to 1995-06-04 hold no bar" + bars},
+          {{"--from", "2030-01-01"}, "the days 2030-01-01 to 1995-06-06 hold no bar" + bars},
+          {{"--to", "1990-12-31"}, "the days 1995-06-01 to 1990-12-31 hold no bar" + bars},
+          {{"--from", "0000-01-01", "--to", "0001-01-01"},
+           "the days 0000-01-01 to 0001-01-01 hold no bar" + bars}}) {
+        std::vector<std::string> command = {"render-prices", csv, "-o", out};
+        command.insert(command.end(), args.begin(), args.end());
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(RunCli(command), 2);
+        const std::string text = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(text.substr(0, text.find('\n')), "caelvane-cli render-prices: " + message);
+        EXPECT_NE(access(out.c_str(), F_OK), 0);
+    }
+    EXPECT_EQ(RunCli({"render-prices", csv, "-o", out, "--from", "1995-06-06"}), 0);
+}
+
 // A newest-first daily export as finance sites give it, drawn with the sky's events, shaded
 // retrograde spans, volumes and a trading-day axis, without a display.
 TEST_F(RenderPrices, NewestFirstExportWithEventMarkersAndVolumes) {

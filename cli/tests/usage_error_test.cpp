@@ -70,7 +70,14 @@ TEST(Dispatcher, HelpUnknownAndMissingCommands) {
     for (const cli::CommandEntry& entry : cli::Commands()) {
         expected += std::string("  ") + entry.usage + "\n";
     }
+    expected += cli::kUsageTrailer;
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), expected);
+
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(RunCli({"--version"}), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              std::string("caelvane-cli ") + cli::kVersion + "\n");
+    EXPECT_TRUE(std::string(cli::kVersion).find_first_of("0123456789") == 0);
 
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(RunCli({}), 2);
@@ -117,6 +124,62 @@ TEST(Help, OnlyBeforeTheEndOfTheOptions) {
 TEST(Help, RenderStatesTheMemoryOfItsLargestPage) {
     EXPECT_NE(std::string(cli::kRenderHelp).find("the limit of 1200 dpi about 950 MB"),
               std::string::npos);
+}
+
+// Every option a usage line names is described in the command's help, so that a new option
+// cannot ship with a usage entry alone.
+TEST(Help, DescribesEveryOptionOfItsUsage) {
+    const auto isOptionChar = [](char c) { return (c >= 'a' && c <= 'z') || c == '-'; };
+    for (const cli::CommandEntry& entry : cli::Commands()) {
+        SCOPED_TRACE(entry.name);
+        ASSERT_NE(entry.help, nullptr);
+        const std::string usage = entry.usage;
+        const std::string help = entry.help;
+        for (std::size_t at = usage.find('-'); at != std::string::npos;
+             at = usage.find('-', at + 1)) {
+            const bool starts =
+                at == 0 || usage[at - 1] == ' ' || usage[at - 1] == '[' || usage[at - 1] == '|';
+            if (!starts || at + 1 >= usage.size() || !isOptionChar(usage[at + 1])) continue;
+            std::size_t end = at + 1;
+            while (end < usage.size() && isOptionChar(usage[end])) ++end;
+            const std::string option = usage.substr(at, end - at);
+            at = end;
+            if (option == "-" || option == "--") continue;
+            // Described: named in the head of an option line ("  --a, --b X   what they do").
+            bool described = false;
+            std::size_t line = 0;
+            while (!described && line < help.size()) {
+                std::size_t next = help.find('\n', line);
+                if (next == std::string::npos) next = help.size();
+                const std::string text = help.substr(line, next - line) + ' ';
+                line = next + 1;
+                const std::size_t start = text.find_first_not_of(' ');
+                if (start < 2 || text[start] != '-') continue;
+                const std::string head = text.substr(start, text.find("  ", start) - start);
+                for (const char after : {' ', ','}) {
+                    if ((head + ' ').find(option + after) != std::string::npos) described = true;
+                }
+            }
+            EXPECT_TRUE(described) << option;
+        }
+    }
+}
+
+TEST(Help, StatesTheCalendarsAndWhatEachSourceDoesWithAJed) {
+    struct Case {
+        const char* text;
+        const char* phrase;
+    };
+    const Case cases[] = {
+        {cli::kEventsHelp, "proleptic\n"},
+        {cli::kEphemHelp, "proleptic"},
+        {cli::kRenderHelp, "Julian calendar"},
+        {cli::kEphemHelp, "The series source takes J as it"},
+        {cli::kEphemHelp, "the precise source takes J as\n                     universal time"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_NE(std::string(c.text).find(c.phrase), std::string::npos) << c.phrase;
+    }
 }
 
 }  // namespace

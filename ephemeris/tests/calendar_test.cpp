@@ -161,4 +161,103 @@ TEST(IsLeapYear, GregorianRuleProlepticForAnyYear) {
     }
 }
 
+TEST(CivilCalendar, DaysInMonthFollowTheGregorianRuleInYearZero) {
+    struct Case {
+        int year, month, days;
+    };
+    const Case cases[] = {
+        {0, 2, 29},    {1, 2, 28},     {4, 2, 29},   {1900, 2, 28}, {2000, 2, 29},
+        {2023, 2, 28}, {2024, 2, 29},  {-1, 2, 28},  {-4, 2, 29},   {2024, 1, 31},
+        {2024, 4, 30}, {2024, 12, 31}, {2024, 0, 0}, {2024, 13, 0}, {2024, -1, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(caelvane::DaysInMonth(c.year, c.month), c.days) << c.year << '-' << c.month;
+    }
+}
+
+TEST(CivilCalendar, IsoDatesParseOnlyWhenTheDayExists) {
+    struct Case {
+        const char* text;
+        bool valid;
+        int year = 0, month = 0, day = 0;
+    };
+    const Case cases[] = {
+        {"0000-02-29", true, 0, 2, 29},
+        {"0000-01-01", true, 0, 1, 1},
+        {"9999-12-31", true, 9999, 12, 31},
+        {"2000-02-29", true, 2000, 2, 29},
+        {"1900-02-29", false},
+        {"2023-02-29", false},
+        {"0001-02-29", false},
+        {"2024-04-31", false},
+        {"2024-00-10", false},
+        {"2024-13-01", false},
+        {"2024-01-00", false},
+        {"2024-1-01", false},
+        {"-001-01-01", false},
+        {"20240101", false},
+        {"2024-01-01 ", false},
+        {"2024/01/01", false},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        const auto date = caelvane::ParseIsoDate(c.text);
+        ASSERT_EQ(date.has_value(), c.valid) << c.text;
+        if (!date) continue;
+        EXPECT_EQ(date->year, c.year) << c.text;
+        EXPECT_EQ(date->month, c.month) << c.text;
+        EXPECT_EQ(date->day, c.day) << c.text;
+    }
+}
+
+TEST(CivilCalendar, JedIsProlepticGregorianThroughYearZero) {
+    struct Case {
+        caelvane::CivilDate date;
+        int hour, minute;
+        double jed;
+        const char* source;
+    };
+    const Case cases[] = {
+        {{0, 2, 28}, 0, 0, 1721117.5, "proleptic Gregorian, year 0 a leap year"},
+        {{0, 2, 29}, 0, 0, 1721118.5, "proleptic Gregorian, year 0 a leap year"},
+        {{0, 3, 1}, 0, 0, 1721119.5, "proleptic Gregorian, year 0 a leap year"},
+        {{0, 1, 1}, 0, 0, 1721059.5, "JED 1721059.5 is 0000-01-01 Gregorian"},
+        {{-4713, 11, 24}, 12, 0, 0.0, "the epoch of Julian dates"},
+        {{1970, 1, 1}, 0, 0, 2440587.5, "the Unix epoch"},
+        {{2000, 1, 1}, 12, 0, 2451545.0, "J2000"},
+        {{1582, 10, 15}, 0, 0, 2299160.5, "the reform"},
+        {{9999, 12, 31}, 0, 0, 5373483.5, "the last ISO day"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(caelvane::CivilJed(c.date, c.hour, c.minute), c.jed) << c.source;
+        EXPECT_EQ(caelvane::CivilDateOfJed(c.jed), c.date) << c.source;
+    }
+}
+
+TEST(CivilCalendar, AgreesWithTheClassicRuleFromYearOneAndStepsDayByDay) {
+    // The classic rule truncates where the civil one floors: they part only below year 1.
+    caelvane::CivilDate date{0, 1, 1};
+    double jed = caelvane::CivilJed(date);
+    for (int step = 0; step < 3 * 146097; ++step) {
+        const caelvane::CivilDate next = caelvane::NextDay(date);
+        ASSERT_TRUE(date < next);
+        ASSERT_EQ(caelvane::CivilJed(next), jed + 1) << next.year << '-' << next.month;
+        date = next;
+        jed += 1;
+        if (date.year >= 1) {
+            ASSERT_EQ(JulianDate(date.month, date.day, date.year, 0, 0), jed) << date.year;
+        }
+    }
+}
+
+TEST(CivilCalendar, UnixSecondsRoundTripAcrossTheEpochs) {
+    for (std::int64_t seconds : {std::int64_t{0}, std::int64_t{-1}, std::int64_t{86399},
+                                 std::int64_t{-62167219200}, std::int64_t{253402300799}}) {
+        EXPECT_EQ(caelvane::UnixSecondsOfJed(caelvane::JedOfUnixSeconds(seconds)), seconds);
+    }
+    // The second before midnight stays on its day, also before the epoch.
+    EXPECT_EQ(caelvane::CivilDateOfJed(caelvane::JedOfUnixSeconds(-1)),
+              (caelvane::CivilDate{1969, 12, 31}));
+}
+
 }  // namespace

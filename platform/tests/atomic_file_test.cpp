@@ -396,4 +396,77 @@ TEST_F(AtomicFile, SetsAreReplacedTogether) {
     }
 }
 
+// Each system call that moves the bytes to the disk or puts the file in place fails in turn:
+// the old file stays whole, nothing else is left in the folder, and the failure names the step
+// and the reason.
+namespace failing {
+int g_failing = 0;  // which call fails: 1 write, 2 fsync, 3 close, 4 rename
+long Write(int fd, const void* data, unsigned long size) {
+    if (g_failing == 1) return errno = ENOSPC, -1;
+    return ::write(fd, data, size);
+}
+int Fsync(int fd) {
+    if (g_failing == 2) return errno = EIO, -1;
+    return ::fsync(fd);
+}
+int Close(int fd) {
+    // The descriptor is gone whatever close reports, as on Linux.
+    const int result = ::close(fd);
+    if (g_failing == 3) return errno = EDQUOT, -1;
+    return result;
+}
+int Rename(const char* from, const char* to) {
+    if (g_failing == 4) return errno = EXDEV, -1;
+    return ::rename(from, to);
+}
+const caelvane::AtomicFileCalls kCalls{&Write, &Fsync, &Close, &Rename};
+}  // namespace failing
+
+TEST_F(AtomicFile, AFailingSystemCallLeavesTheOldFile) {
+    struct Case {
+        int failing;
+        AtomicWriteStep step;
+        int code;
+    };
+    const Case cases[] = {
+        {1, AtomicWriteStep::Write, ENOSPC},
+        {2, AtomicWriteStep::Write, EIO},
+        {3, AtomicWriteStep::Write, EDQUOT},
+        {4, AtomicWriteStep::Rename, EXDEV},
+    };
+    const fs::path path = m_folder / "kept.dat";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failing);
+        Put(path, "the old file");
+        failing::g_failing = c.failing;
+        CAtomicFile file(failing::kCalls);
+        const bool written =
+            file.Open(path.string()) && file.Write("the new file") && file.Commit();
+        failing::g_failing = 0;
+        EXPECT_FALSE(written);
+        EXPECT_EQ(file.Failure().step, c.step);
+        EXPECT_EQ(file.Failure().code, c.code);
+        EXPECT_NE(file.Failure().Message().find(path.string()), std::string::npos);
+        EXPECT_EQ(Read(path), "the old file");
+        EXPECT_EQ(Names(m_folder), std::vector<std::string>{"kept.dat"});
+    }
+    // The same calls, none failing, replace it.
+    CAtomicFile file(failing::kCalls);
+    ASSERT_TRUE(file.Open(path.string()) && file.Write("the new file") && file.Commit());
+    EXPECT_EQ(Read(path), "the new file");
+}
+
+// Set-group-id and the group's bits survive a replacement (the owner is given back first, which
+// could clear them).
+TEST_F(AtomicFile, ASetGroupIdModeIsKept) {
+    const fs::path path = m_folder / "shared.dat";
+    Put(path, "old");
+    ASSERT_EQ(::chmod(path.c_str(), 02750), 0);
+    if (ModeOf(path) != 02750u) GTEST_SKIP() << "this file system does not keep set-group-id";
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(path.string(), "new", error)) << error;
+    EXPECT_EQ(Read(path), "new");
+    EXPECT_EQ(ModeOf(path), 02750u);
+}
+
 }  // namespace
