@@ -38,7 +38,14 @@ int UY(double pixels) {
     return -static_cast<int>(std::lround(pixels * kUnitsPerPixel));
 }
 
+// A date for a message; an instant no calendar reaches (NaN, 1e300) as the number it is, since
+// the calendar's arithmetic would overflow on it.
 std::string DateText(double seconds) {
+    if (!(std::fabs(seconds) < 1e13)) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%g seconds from 1970", seconds);
+        return text;
+    }
     return prices::FormatBarTime(seconds, false);
 }
 

@@ -100,11 +100,11 @@ private slots:
                               "Export A&ll Pages...", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(Items(BarMenu(bar, "&Edit")),
                  (QStringList{"Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
-        QCOMPARE(
-            Items(BarMenu(bar, "&View")),
-            (QStringList{"&Toolbar", "&Status Bar", "-", "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-",
-                         "&Actual Size\tCtrl+0", "Fit &Page", "Fit &Width", "-", "Pre&vious Page",
-                         "&Next Page", "&Go to Date...\tCtrl+G", "-", "&Positions"}));
+        QCOMPARE(Items(BarMenu(bar, "&View")),
+                 (QStringList{"&Toolbar", "&Status Bar", "-", "Zoom &In\tCtrl++",
+                              "Zoom &Out\tCtrl+-", "&Actual Size\tCtrl+0", "Fit &Page",
+                              "Fit &Width", "-", "Pre&vious Page", "&Next Page",
+                              "&Go to Date...\tCtrl+G", "-", "&Positions", "Page &Style"}));
         QMenu* job = BarMenu(bar, "&Job");
         QCOMPARE(Items(job),
                  (QStringList{"&Job Description", "&Color Settings", "&Significant Aspects",
