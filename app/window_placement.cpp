@@ -5,8 +5,7 @@
 #include <QWidget>
 #include <algorithm>
 
-QRect PlacedGeometry(const QRect& available, const QRect& parentFrame, QSize wanted,
-                     QSize frame) {
+QRect PlacedGeometry(const QRect& available, const QRect& parentFrame, QSize wanted, QSize frame) {
     const QSize room = (available.size() - frame).expandedTo(QSize(1, 1));
     const QSize size = wanted.boundedTo(room).expandedTo(QSize(1, 1));
     const QSize outer = size + frame;

@@ -16,10 +16,10 @@ namespace cli {
 const char* const kVersion = CAELVANE_VERSION;
 
 const char* const kUsageTrailer =
-    "  --version\n"
-    "'caelvane-cli COMMAND --help' describes the command's options. Dates are YYYY-MM-DD of the\n"
-    "proleptic Gregorian calendar (year 0000 is 1 BCE); the classic pages name days before\n"
-    "1582-10-15 in the Julian calendar, as historians do.\n";
+    "'caelvane-cli --version' prints the version; 'caelvane-cli COMMAND --help' describes the\n"
+    "command's options. Dates are YYYY-MM-DD of the proleptic Gregorian calendar (year 0000 is\n"
+    "1 BCE); the classic pages name days before 1582-10-15 in the Julian calendar, as\n"
+    "historians do.\n";
 
 std::span<const CommandEntry> Commands() {
     static const CommandEntry kCommands[] = {
