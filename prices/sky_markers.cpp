@@ -225,7 +225,8 @@ bool ParseKindList(std::string_view text, ev::KindSet& kinds, std::string& error
     kinds = 0;
     for (const std::string& name : Split(text)) {
         const std::optional<ev::EventKind> kind = ev::ParseKind(name);
-        if (!kind) {
+        // Transits need a natal chart, which markers over a chart of prices or the sky have not.
+        if (!kind || *kind == ev::EventKind::Transit) {
             error =
                 "unknown event kind '" + name + "' (aspect, ingress, station, lunation, eclipse)";
             return false;

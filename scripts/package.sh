@@ -3,10 +3,8 @@
 # Install it with: sudo apt install ./caelvane_VERSION_ARCH.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # Installing builds only what the package holds, not every test and benchmark.
-cmake --preset release "${launcher[@]}" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+cmake --preset release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
 cmake --build --preset release --target caelvane caelvane-cli man_pages_gz >&2
 cd build/release
 # Only what the package holds is built above; CPack installs without building everything.
