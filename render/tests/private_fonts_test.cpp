@@ -51,7 +51,7 @@ TEST(PrivateFonts, EveryFamilyAPageAsksForFindsItsFont) {
         {"Arial", true, 0, "LiberationSans-Bold.ttf"},
         {"sans-serif", false, 0, "LiberationSans-Regular.ttf"},
         {"Liberation Sans", true, 0, "LiberationSans-Bold.ttf"},
-        {"Arial", false, 0x2609, "DejaVuSans.ttf"},             // a glyph Liberation lacks
+        {"Arial", false, 0x2609, "DejaVuSans.ttf"},  // a glyph Liberation lacks
         {"Arial", true, 0x2644, "DejaVuSans-Bold.ttf"},
     };
     for (const Case& c : cases) {
