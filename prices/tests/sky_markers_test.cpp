@@ -215,9 +215,10 @@ TEST(SkyMarkers, RefusesBadListsAndRangesNamingThem) {
     EXPECT_EQ(codes, (std::vector<int>{-4, -2}));
     ev::KindSet kinds = 0;
     EXPECT_FALSE(ParseKindList("station,quake", kinds, error));
+    EXPECT_EQ(error, "unknown event kind 'quake' (aspect, ingress, station, lunation, eclipse)");
+    // Transits need a chart, which markers do not have.
     EXPECT_FALSE(ParseKindList("station,transit", kinds, error));
     EXPECT_NE(error.find("'transit'"), std::string::npos) << error;
-    EXPECT_EQ(error, "unknown event kind 'quake' (aspect, ingress, station, lunation, eclipse)");
     EXPECT_TRUE(ParseKindList("station,eclipse", kinds, error));
     EXPECT_EQ(kinds, ev::KindBit(ev::EventKind::Station) | ev::KindBit(ev::EventKind::Eclipse));
 
