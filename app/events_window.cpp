@@ -28,6 +28,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "app/julian_name.h"
 #include "app/window_placement.h"
 #include "ephemeris/calendar.h"
 #include "events/event_writers.h"
@@ -64,15 +65,21 @@ double TodayJed() {
     return JedOf(QDate::currentDate());
 }
 
+// The time as the table shows it; a day before the Gregorian reform also by its Julian name.
 QString TimeText(double jed, bool local) {
     const qint64 seconds = caelvane::events::UnixSeconds(jed);
     if (!local) {
-        return QString::fromStdString(caelvane::events::FormatUtc(jed))
-            .replace(QLatin1Char('T'), QLatin1Char(' '))
-            .replace(QLatin1Char('Z'), QStringLiteral(" UTC"));
+        const caelvane::CivilDate day = caelvane::CivilDateOfJed(jed);
+        const QString julian = JulianNameOf(QDate(day.year, day.month, day.day));
+        QString text = QString::fromStdString(caelvane::events::FormatUtc(jed))
+                           .replace(QLatin1Char('T'), QLatin1Char(' '))
+                           .replace(QLatin1Char('Z'), QStringLiteral(" UTC"));
+        return julian.isEmpty() ? text : text + QStringLiteral(" (%1)").arg(julian);
     }
-    return QDateTime::fromSecsSinceEpoch(seconds).toLocalTime().toString(
-        QStringLiteral("yyyy-MM-dd HH:mm:ss t"));
+    const QDateTime time = QDateTime::fromSecsSinceEpoch(seconds).toLocalTime();
+    const QString text = time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss t"));
+    const QString julian = JulianNameOf(time.date());
+    return julian.isEmpty() ? text : text + QStringLiteral(" (%1)").arg(julian);
 }
 
 // The bodies in the order the summary names them: an aspect names the faster body first.
@@ -504,8 +511,10 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
     auto* search = new QHBoxLayout;
     search->addWidget(new QLabel(tr("From"), this));
     search->addWidget(m_from);
+    search->addWidget(JulianNameLabel(m_from));
     search->addWidget(new QLabel(tr("to"), this));
     search->addWidget(m_to);
+    search->addWidget(JulianNameLabel(m_to));
     search->addWidget(m_source);
     search->addWidget(m_natalButton);
     search->addWidget(m_find);

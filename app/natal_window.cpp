@@ -37,6 +37,7 @@
 #include <algorithm>
 
 #include "app/help_window.h"
+#include "app/julian_name.h"
 #include "app/natal_edit_dialog.h"
 #include "app/natal_wheel_view.h"
 #include "ephemeris/swiss/swiss_ephemeris.h"
@@ -167,6 +168,7 @@ void CNatalWindow::BuildPanel() {
     form->addRow(tr("Ho&uses:"), m_houses);
     form->addRow(tr("&Second ring:"), m_ring);
     form->addRow(tr("&Moment (UTC):"), m_moment);
+    form->addRow(QString(), JulianNameLabel(m_moment));
     form->addRow(QString(), now);
     auto* keys = new QLabel(StepKeys(), panel);
     keys->setWordWrap(true);

@@ -1,5 +1,6 @@
 #include "ephemeris/calendar.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -223,6 +224,22 @@ std::int64_t UnixSecondsOfJed(double jed) {
 
 double JedOfUnixSeconds(std::int64_t seconds) {
     return kUnixEpochJed + static_cast<double>(seconds) / 86400.0;
+}
+
+CivilDate JulianCalendarDate(const CivilDate& gregorian) {
+    // Day number counted from Julian 0000-03-01 (a March-based year puts the leap day last).
+    const std::int64_t days = DaysFromCivil(gregorian.year, gregorian.month, gregorian.day) +
+                              719470;  // 1970-01-01 (day 2440588) less Julian 0000-03-01 (1721118)
+    const std::int64_t cycle = FloorDiv(days, 1461);  // four Julian years
+    const std::int64_t dayOfCycle = days - cycle * 1461;
+    const std::int64_t yearOfCycle = std::min<std::int64_t>(dayOfCycle / 365, 3);
+    const std::int64_t dayOfYear = dayOfCycle - yearOfCycle * 365;
+    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
+    CivilDate julian;
+    julian.day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    julian.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    julian.year = static_cast<int>(cycle * 4 + yearOfCycle + (julian.month <= 2 ? 1 : 0));
+    return julian;
 }
 
 CivilDate NextDay(const CivilDate& date) {

@@ -79,6 +79,12 @@ CivilDate CivilDateOfJed(double jed);
 std::int64_t UnixSecondsOfJed(double jed);
 double JedOfUnixSeconds(std::int64_t seconds);
 
+// The first day of the Gregorian calendar. Historians, and the classic pages, name the days
+// before it in the Julian calendar; the new windows show that name beside the Gregorian one.
+inline constexpr CivilDate kGregorianReform{1582, 10, 15};
+// The same day named in the (proleptic) Julian calendar, astronomical year numbering.
+CivilDate JulianCalendarDate(const CivilDate& gregorian);
+
 // The day after and the order of two dates.
 CivilDate NextDay(const CivilDate& date);
 bool operator==(const CivilDate& a, const CivilDate& b);

@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -379,6 +380,19 @@ private slots:
         from->setSelectedSection(QDateTimeEdit::YearSection);
         QTest::keyClicks(from, "1987");
         QCOMPARE(from->date(), QDate(1987, 1, 1));  // the month and day set above
+
+        // Days before the Gregorian reform also show their Julian names; later days do not.
+        const auto julianNames = [&window] {
+            QStringList names;
+            for (const QLabel* label : window.findChildren<QLabel*>())
+                if (label->text().startsWith("Julian")) names << label->text();
+            return names;
+        };
+        QVERIFY2(julianNames().isEmpty(), qPrintable(julianNames().join(',')));
+        window.SetRange(QDate(1500, 6, 15), QDate(1582, 10, 15));
+        QCOMPARE(julianNames(), QStringList{"Julian 1500-06-05"});
+        window.SetRange(QDate(1582, 10, 14), QDate(1582, 10, 14));
+        QCOMPARE(julianNames(), (QStringList{"Julian 1582-10-04", "Julian 1582-10-04"}));
     }
 
     // The precise source unless the program's choice says otherwise, named in the note.

@@ -260,4 +260,38 @@ TEST(CivilCalendar, UnixSecondsRoundTripAcrossTheEpochs) {
               (caelvane::CivilDate{1969, 12, 31}));
 }
 
+TEST(CivilCalendar, JulianNamesOfGregorianDays) {
+    struct Case {
+        caelvane::CivilDate gregorian, julian;
+    };
+    const Case cases[] = {
+        {{1582, 10, 15}, {1582, 10, 5}},   // the reform's first day
+        {{1500, 6, 15}, {1500, 6, 5}},     // as the classic page labels it
+        {{2000, 1, 1}, {1999, 12, 19}},    //
+        {{1900, 3, 13}, {1900, 2, 29}},    // a Julian leap day the Gregorian rule skips
+        {{0, 12, 30}, {1, 1, 1}},          //
+        {{0, 3, 1}, {0, 3, 3}},            // across the leap day of year 0
+        {{-4713, 11, 24}, {-4712, 1, 1}},  // day 0 of the Julian day count
+    };
+    for (const Case& c : cases) {
+        const caelvane::CivilDate got = caelvane::JulianCalendarDate(c.gregorian);
+        EXPECT_EQ(got, c.julian) << c.gregorian.year << "-" << c.gregorian.month << "-"
+                                 << c.gregorian.day << " gave " << got.year << "-" << got.month
+                                 << "-" << got.day;
+    }
+}
+
+TEST(CivilCalendar, JulianNamesAgreeWithTheClassicPagesBeforeTheReform) {
+    // The classic rule names every day before the reform in the Julian calendar.
+    const double first = caelvane::CivilJed({1, 1, 1});
+    const double reform = caelvane::CivilJed(caelvane::kGregorianReform);
+    for (double jed = first; jed < reform; jed += 1) {
+        int month = 0, day = 0, year = 0, hour = 0, minute = 0;
+        CalendarDate(jed, month, day, year, hour, minute);
+        const caelvane::CivilDate julian =
+            caelvane::JulianCalendarDate(caelvane::CivilDateOfJed(jed));
+        ASSERT_EQ(julian, (caelvane::CivilDate{year, month, day})) << "JED " << jed;
+    }
+}
+
 }  // namespace
