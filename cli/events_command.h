@@ -28,6 +28,9 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
 std::optional<std::string> NatalPointsOf(const std::string& path, const std::string& name,
                                          std::vector<caelvane::events::NatalPoint>& points);
 
+// An angle of an --aspects list: degrees from 0 to below 360.
+std::optional<double> ParseAspectAngle(const std::string& text);
+
 // Body names (any case) to the codes of both frames: "Sun" -3, "Earth" 3, "Mars" 4 and -4.
 std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string& bad);
 
