@@ -49,10 +49,11 @@ constexpr Option kChartNewRows[] = {
 constexpr OptionTable kChartNewTable{
     .name = "chart new",
     .options = kChartNewRows,
-    .intro = "chart new adds a horoscope to a file of charts (JSON), creating the file; an "
-             "existing file\n"
-             "is replaced whole or not at all, and one that cannot be read is left alone.\n",
-    .column = 27,
+    .intro =
+        "chart new adds a horoscope to a file of charts (JSON), creating the file; an "
+        "existing file\n"
+        "is replaced whole or not at all, and one that cannot be read is left alone.\n",
+    .column = 26,
     .lastWins = true,
 };
 
@@ -66,13 +67,14 @@ constexpr Option kChartShowRows[] = {
 constexpr OptionTable kChartShowTable{
     .name = "chart show",
     .options = kChartShowRows,
-    .intro = "chart show prints a chart computed on the precise source: utc, jd_ut, zone, offset, "
-             "the\n"
-             "bodies (points: name, longitude, latitude, speed in degrees/day, declination, sign,\n"
-             "house) and the houses (system, cusps from cusp 1, asc, mc, vertex). Longitudes "
-             "tropical,\n"
-             "true equinox of date, apparent, geocentric.\n",
-    .column = 27,
+    .intro =
+        "chart show prints a chart computed on the precise source: utc, jd_ut, zone, offset, "
+        "the\n"
+        "bodies (points: name, longitude, latitude, speed in degrees/day, declination, sign,\n"
+        "house) and the houses (system, cusps from cusp 1, asc, mc, vertex). Longitudes "
+        "tropical,\n"
+        "true equinox of date, apparent, geocentric.\n",
+    .column = 26,
     .lastWins = true,
 };
 

@@ -78,9 +78,9 @@ std::optional<std::string> ParseOptions(const OptionTable& table,
                                         const std::vector<std::string>& args,
                                         ParsedOptions& parsed);
 
-// Whether `args` ask for the command's help: --help or -h where an option may stand, before a
-// "--" that ends the options. A word after an option that takes a value (or after an option the
-// tables do not know, which might) is that value, not a request for help.
+// Whether `args` ask for the command's help: --help anywhere, or -h where an option may stand,
+// before a "--" that ends the options. A "-h" after an option that takes a value (or after an
+// option the tables do not know, which might) is that value, not a request for help.
 bool AsksForHelp(const std::vector<std::string>& args, OptionTables tables = {});
 
 // "render FILE.cvj [--page N | --all] ..." from the rows; the tables of one command joined by

@@ -81,9 +81,10 @@ constexpr OptionTable kRenderTable{
     .name = "render",
     .options = kRenderOptionRows,
     .intro = "Draws pages of a job exactly as the desktop program prints them.\n",
-    .outro = "The time-zone rule is the host's: TZ in the environment sets it. The pages name days\n"
-             "before 1582-10-15 in the Julian calendar, as historians do; dates given here are\n"
-             "proleptic Gregorian.\n",
+    .outro =
+        "The time-zone rule is the host's: TZ in the environment sets it. The pages name days\n"
+        "before 1582-10-15 in the Julian calendar, as historians do; dates given here are\n"
+        "proleptic Gregorian.\n",
     .unknownOption = "unknown option \"{}\"",
     .extraWord = "unexpected argument \"{}\"",
 };
@@ -140,7 +141,7 @@ const char* Extension(Format format) {
 }  // namespace
 
 bool ParseLocalDate(const std::string& text, caelvane::LocalDate& date) {
-    const auto day = caelvane::ParseIsoDate(text);
+    const auto day = ParseDate(text);
     // The classic pages' calendar rule serves years from 1 on.
     if (!day || day->year < 1) return false;
     date = {day->month, day->day, day->year};
@@ -234,7 +235,8 @@ std::optional<std::string> ParseRenderArguments(const std::vector<std::string>& 
     options.all = parsed.Has("--all");
     if (const std::string* value = parsed.Value("--page")) {
         const std::optional<long long> page = ParseWhole(*value);
-        if (!page || *page < 1 || *page > 2147483647LL) return "--page needs a page number from 1 on";
+        if (!page || *page < 1 || *page > 2147483647LL)
+            return "--page needs a page number from 1 on";
         options.page = static_cast<int>(*page);
     }
     if (const std::string* value = parsed.Value("--format")) {
@@ -249,7 +251,7 @@ std::optional<std::string> ParseRenderArguments(const std::vector<std::string>& 
     if (const std::string* value = parsed.Value("--today")) {
         caelvane::LocalDate date;
         if (!ParseLocalDate(*value, date)) {
-            if (caelvane::ParseIsoDate(*value))
+            if (ParseDate(*value))
                 return "--today needs a date from 0001-01-01 to 9999-12-31, not '" + *value + "'";
             return "--today needs a date YYYY-MM-DD";
         }

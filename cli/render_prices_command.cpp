@@ -124,9 +124,10 @@ constexpr OptionTable kRenderPricesTable{
         "[Adj Close] [Volume] (any case and order; DateTime or Timestamp for both), the price\n"
         "feed's DATETIME,OPEN,HIGH,LOW,PRICE, or DATE,PRICE; commas, semicolons or tabs; dates\n"
         "YYYY-MM-DD or MM/DD/YYYY.\n",
-    .outro = "A file whose rows run newest first is read in time order, with a note on standard "
-             "error.\n",
-    .column = 30,
+    .outro =
+        "A file whose rows run newest first is read in time order, with a note on standard "
+        "error.\n",
+    .column = 29,
     .lastWins = true,
 };
 
@@ -140,7 +141,6 @@ OptionTables RenderPricesOptionTables() {
 
 const char* const kRenderPricesUsage = KeepText(UsageOf(kRenderPricesTable));
 const char* const kRenderPricesHelp = KeepText(HelpOf(kRenderPricesTable));
-
 
 std::optional<std::string> ParseRenderPricesArguments(const std::vector<std::string>& args,
                                                       RenderPricesRequest& request) {

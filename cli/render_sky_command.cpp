@@ -8,9 +8,9 @@
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "cli/ephem_command.h"
 #include "cli/option_values.h"
 #include "cli/options.h"
-#include "cli/ephem_command.h"
 #include "events/job_aspects.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc.h"
@@ -78,9 +78,10 @@ constexpr Option kRenderSkyOptionRows[] = {
 constexpr OptionTable kRenderSkyTable{
     .name = "render-sky",
     .options = kRenderSkyOptionRows,
-    .intro = "Draws the sky over a range of dates: time across, the bodies' longitudes folded on a\n"
-             "dial, as the desktop program's Sky Chart window shows it.\n",
-    .column = 30,
+    .intro =
+        "Draws the sky over a range of dates: time across, the bodies' longitudes folded on a\n"
+        "dial, as the desktop program's Sky Chart window shows it.\n",
+    .column = 29,
 };
 
 constexpr const OptionTable* kRenderSkyTables[] = {&kRenderSkyTable};
