@@ -11,9 +11,9 @@
 #include <stdexcept>
 
 #include "cli/commands.h"
+#include "cli/ephem_command.h"
 #include "cli/option_values.h"
 #include "cli/options.h"
-#include "cli/ephem_command.h"
 #include "ephemeris/body_names.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/position_source.h"
@@ -60,8 +60,7 @@ constexpr Option kEventsOptionRows[] = {
      "MC): body1 is the transiting body, body2 \"natal Sun\", ...,\n"
      "angle the forward arc from the natal point; geocentric only",
      0, nullptr, "[--natal FILE.json [--natal-name NAME]]"},
-    {"--natal-name", "NAME", "the chart of that name, when the file holds several", 0, nullptr,
-     ""},
+    {"--natal-name", "NAME", "the chart of that name, when the file holds several", 0, nullptr, ""},
     {"--positions", "series|precise",
      "precise (default where this build has it and its data files:\n"
      "Swiss Ephemeris) or series (the classic series); a note on\n"
@@ -80,8 +79,9 @@ constexpr Option kEventsOptionRows[] = {
 constexpr OptionTable kEventsTable{
     .name = "events",
     .options = kEventsOptionRows,
-    .intro = "Finds the sky's events in a range of days and writes them in time order: CSV\n"
-             "(time_utc,kind,frame,body1,body2,angle,sign,detail), iCalendar or text.\n",
+    .intro =
+        "Finds the sky's events in a range of days and writes them in time order: CSV\n"
+        "(time_utc,kind,frame,body1,body2,angle,sign,detail), iCalendar or text.\n",
     .outro = "Times are universal time (CSV, iCalendar) to the second.\n",
 };
 
@@ -183,6 +183,27 @@ std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string
     return codes;
 }
 
+std::optional<std::string> ReadKinds(const std::string& list, caelvane::events::KindSet& kinds) {
+    kinds = 0;
+    for (const std::string& name : SplitList(list)) {
+        const auto kind = caelvane::events::ParseKind(name);
+        if (!kind) return "unknown kind '" + name + "' (" + caelvane::events::KindNames() + ")";
+        kinds |= KindBit(*kind);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadBodyCodes(const std::string& list, std::vector<int>& codes) {
+    std::string bad;
+    const auto found = ParseBodies(list, bad);
+    if (!found)
+        return "unknown body '" + bad +
+               "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
+               "Neptune, Pluto, Node, Chiron)";
+    codes = *found;
+    return std::nullopt;
+}
+
 std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& args,
                                                 double todayJed, EventsRequest& request) {
     ParsedOptions given;
@@ -233,12 +254,7 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
         return "the range spans more than 1000 years, the largest range one search takes";
 
     if (kinds) {
-        finder.kinds = 0;
-        for (const std::string& name : SplitList(*kinds)) {
-            const auto kind = caelvane::events::ParseKind(name);
-            if (!kind) return "unknown kind '" + name + "' (" + caelvane::events::KindNames() + ")";
-            finder.kinds |= KindBit(*kind);
-        }
+        if (auto error = ReadKinds(*kinds, finder.kinds)) return error;
     }
     if (frame) {
         if (*frame == "geo")
@@ -249,15 +265,9 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
             return "unknown frame '" + *frame + "' (geo, helio, both)";
     }
     if (bodies) {
-        std::string bad;
         // Each name adds at most two codes, and a repeated name none: the list stays within the
         // body table whatever its length.
-        const auto codes = ParseBodies(*bodies, bad);
-        if (!codes)
-            return "unknown body '" + bad +
-                   "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
-                   "Neptune, Pluto, Node, Chiron)";
-        finder.bodies = *codes;
+        if (auto error = ReadBodyCodes(*bodies, finder.bodies)) return error;
     }
     if (aspects) {
         finder.angles.clear();

@@ -18,12 +18,18 @@ std::string Number(double value) {
     return text;
 }
 
+// from_chars reads no '+' of its own: one is taken off here, and a sign after it refused.
+bool DropPlus(std::string_view& text) {
+    if (text.empty() || text.front() != '+') return true;
+    text.remove_prefix(1);
+    return text.empty() || (text.front() != '+' && text.front() != '-');
+}
+
 }  // namespace
 
 std::optional<double> ParseReal(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    // from_chars alone would take "inf", "nan" and a second sign after a '+'.
-    if (text.empty() || text.front() == '+' ||
+    // from_chars alone would take "inf" and "nan".
+    if (!DropPlus(text) || text.empty() ||
         text.find_first_not_of("0123456789.eE+-") != std::string_view::npos)
         return std::nullopt;
     double value = 0;
@@ -35,8 +41,7 @@ std::optional<double> ParseReal(std::string_view text) {
 }
 
 std::optional<long long> ParseWhole(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty() || text.front() == '+') return std::nullopt;
+    if (!DropPlus(text) || text.empty()) return std::nullopt;
     long long value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;

@@ -7,10 +7,10 @@
 #include <cstdio>
 
 #include "cli/commands.h"
-#include "cli/option_values.h"
-#include "cli/options.h"
 #include "cli/date_options.h"
 #include "cli/events_command.h"
+#include "cli/option_values.h"
+#include "cli/options.h"
 #include "ephemeris/position_source.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc_reader.h"
@@ -72,8 +72,8 @@ constexpr Option kStudyOptionRows[] = {
      0, nullptr, "[--natal FILE.json [--natal-name NAME]]"},
     {"--natal-name", "NAME", "the chart in that file (needed when it holds several)", 0, nullptr,
      ""},
-    {"--positions", "series|precise", "series or precise (default: precise where this build has it)",
-     0, "SOURCE"},
+    {"--positions", "series|precise",
+     "series or precise (default: precise where this build has it)", 0, "SOURCE"},
     {"-o", "OUT|-",
      "write the CSV to OUT (whole or not at all); - or none: standard\n"
      "output",
@@ -154,21 +154,10 @@ std::optional<std::string> ParseStudyArguments(const std::vector<std::string>& a
     };
     const std::optional<std::string> natalFile = text("--natal"), natalName = text("--natal-name");
     if (const auto value = text("--kinds")) {
-        parsed.finder.kinds = 0;
-        for (const std::string& name : SplitList(*value)) {
-            const auto kind = caelvane::events::ParseKind(name);
-            if (!kind) return "unknown kind '" + name + "' (" + caelvane::events::KindNames() + ")";
-            parsed.finder.kinds |= KindBit(*kind);
-        }
+        if (auto error = ReadKinds(*value, parsed.finder.kinds)) return error;
     }
     if (const auto value = text("--bodies")) {
-        std::string bad;
-        const auto codes = ParseBodies(*value, bad);
-        if (!codes)
-            return "unknown body '" + bad +
-                   "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
-                   "Neptune, Pluto, Node, Chiron)";
-        parsed.finder.bodies = *codes;
+        if (auto error = ReadBodyCodes(*value, parsed.finder.bodies)) return error;
     }
     if (const auto value = text("--aspects")) {
         parsed.finder.angles.clear();
