@@ -21,11 +21,12 @@ constexpr Option kAtlasOptionRows[] = {
 constexpr OptionTable kAtlasTable{
     .name = "atlas",
     .options = kAtlasOptionRows,
-    .intro = "Prints the places of the built-in atlas (about 24,000 cities) whose names match "
-             "NAME, the\n"
-             "most populous first, as CSV: name,region,country,latitude,longitude,zone. Latitude "
-             "north\n"
-             "and longitude east are positive; zone is the IANA time zone. No network is used.\n",
+    .intro =
+        "Prints the places of the built-in atlas (about 24,000 cities) whose names match "
+        "NAME, the\n"
+        "most populous first, as CSV: name,region,country,latitude,longitude,zone. Latitude "
+        "north\n"
+        "and longitude east are positive; zone is the IANA time zone. No network is used.\n",
     .outro = "Exit status 1 when nothing matches.\n",
     .column = 14,
     .lastWins = true,

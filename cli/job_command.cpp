@@ -43,8 +43,9 @@ constexpr Option kJobShowRows[] = {
 constexpr OptionTable kJobShowTable{
     .name = "job show",
     .options = kJobShowRows,
-    .intro = "job show FILE.cvj prints every saved field as NAME=VALUE, one a line, in file order;\n"
-             "`job new --unchecked --set LINE ...` takes the lines back.\n",
+    .intro =
+        "job show FILE.cvj prints every saved field as NAME=VALUE, one a line, in file order;\n"
+        "`job new --unchecked --set LINE ...` takes the lines back.\n",
     .unknownOption = "show takes one file",
     .extraWord = "show takes one file",
 };

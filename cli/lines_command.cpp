@@ -53,11 +53,12 @@ constexpr Option kLinesOptionRows[] = {
 constexpr OptionTable kLinesTable{
     .name = "lines",
     .options = kLinesOptionRows,
-    .intro = "Prints the price levels of planetary lines as CSV: "
-             "date,body,frame,longitude,harmonic,price,\n"
-             "one row per day, body, harmonic and turn of the circle whose price lies in "
-             "[--min, --max]:\n"
-             "price = (longitude + harmonic + offset) / 360 * U + k * U for every whole k.\n",
+    .intro =
+        "Prints the price levels of planetary lines as CSV: "
+        "date,body,frame,longitude,harmonic,price,\n"
+        "one row per day, body, harmonic and turn of the circle whose price lies in "
+        "[--min, --max]:\n"
+        "price = (longitude + harmonic + offset) / 360 * U + k * U for every whole k.\n",
     .lastWins = true,
 };
 

@@ -84,8 +84,8 @@ std::optional<std::string> ReadWhole(std::string_view option, const std::string&
     return std::nullopt;
 }
 
-std::optional<std::string> ReadReal(std::string_view option, const std::string& value,
-                                    double low, double high, double& number) {
+std::optional<std::string> ReadReal(std::string_view option, const std::string& value, double low,
+                                    double high, double& number) {
     const std::optional<double> parsed = ParseReal(value);
     if (parsed && *parsed >= low && *parsed <= high) {
         number = *parsed;
@@ -101,8 +101,7 @@ std::optional<std::string> ReadReal(std::string_view option, const std::string& 
     return Quoted(option, value, what);
 }
 
-std::optional<std::string> ReadDate(std::string_view option, const std::string& value,
-                                    Date& date) {
+std::optional<std::string> ReadDate(std::string_view option, const std::string& value, Date& date) {
     const std::optional<Date> parsed = ParseDate(value);
     if (!parsed) return Quoted(option, value, "a date YYYY-MM-DD");
     date = *parsed;

@@ -28,11 +28,10 @@ std::optional<std::string> ReadWhole(std::string_view option, const std::string&
 std::optional<std::string> ReadWhole(std::string_view option, const std::string& value,
                                      long long low, long long high, int& number);
 // OPTION needs a number from LOW to HIGH, not 'VALUE' (either end may be open: ±infinity).
-std::optional<std::string> ReadReal(std::string_view option, const std::string& value,
-                                    double low, double high, double& number);
+std::optional<std::string> ReadReal(std::string_view option, const std::string& value, double low,
+                                    double high, double& number);
 // OPTION needs a date YYYY-MM-DD, not 'VALUE' (proleptic Gregorian, years 0000 to 9999).
-std::optional<std::string> ReadDate(std::string_view option, const std::string& value,
-                                    Date& date);
+std::optional<std::string> ReadDate(std::string_view option, const std::string& value, Date& date);
 // --positions series|precise; precise only where the build has it.
 // "OPTION: 'VALUE' is not a position source; use series|precise".
 std::optional<std::string> ReadPositions(std::string_view option, const std::string& value,

@@ -110,8 +110,9 @@ std::optional<std::string> ParseOptions(const OptionTable& table,
             value = args[++i];
         }
         if ((option->flags & kRepeatable) == 0) {
-            const auto same = std::find_if(parsed.given.begin(), parsed.given.end(),
-                                           [&](const GivenOption& g) { return g.option == option; });
+            const auto same =
+                std::find_if(parsed.given.begin(), parsed.given.end(),
+                             [&](const GivenOption& g) { return g.option == option; });
             if (same != parsed.given.end()) {
                 if (!table.lastWins) return word + " given twice";
                 parsed.given.erase(same);
@@ -134,8 +135,8 @@ bool AsksForHelp(const std::vector<std::string>& args, OptionTables tables) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
         if (word == "--") return false;
-        if (word == "--help" || (word == "-h" && (i == 0 || !IsOptionWord(args[i - 1]) ||
-                                                  !takesValue(args[i - 1]))))
+        if (word == "--help" ||
+            (word == "-h" && (i == 0 || !IsOptionWord(args[i - 1]) || !takesValue(args[i - 1]))))
             return true;
         // A value that is itself "--help" is still taken as the request: --help is never a
         // value anyone means.
@@ -172,10 +173,10 @@ std::string OptionListOf(const OptionTable& table) {
             const std::string head = HeadOf(option);
             const std::string value = head.substr(std::strlen(option.name));
             if (!value.empty() && previous.head.size() >= value.size() &&
-                previous.head.compare(previous.head.size() - value.size(), value.size(),
-                                      value) == 0)
-                previous.head = previous.head.substr(0, previous.head.size() - value.size()) +
-                                ", " + head;
+                previous.head.compare(previous.head.size() - value.size(), value.size(), value) ==
+                    0)
+                previous.head =
+                    previous.head.substr(0, previous.head.size() - value.size()) + ", " + head;
             else
                 previous.head += ", " + head;
             continue;

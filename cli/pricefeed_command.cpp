@@ -237,8 +237,9 @@ constexpr Option kPriceFeedOptionRows[] = {
 constexpr OptionTable kPriceFeedTable{
     .name = "pricefeed",
     .options = kPriceFeedOptionRows,
-    .intro = "Keeps the price file of the desktop program's price monitor up to date, replacing it\n"
-             "whole on every update (month day year hour minute open high low price).\n",
+    .intro =
+        "Keeps the price file of the desktop program's price monitor up to date, replacing it\n"
+        "whole on every update (month day year hour minute open high low price).\n",
     .column = 21,
     .unknownOption = "unexpected argument \"{}\"",
 };

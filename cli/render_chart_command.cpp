@@ -64,10 +64,11 @@ constexpr Option kRenderChartOptionRows[] = {
 constexpr OptionTable kRenderChartTable{
     .name = "render-chart",
     .options = kRenderChartOptionRows,
-    .intro = "Draws the natal wheel of a chart of FILE.json as the desktop program's horoscope "
-             "window\n"
-             "shows it: signs, houses, bodies, aspects, the table of positions and the aspect "
-             "grid.\n",
+    .intro =
+        "Draws the natal wheel of a chart of FILE.json as the desktop program's horoscope "
+        "window\n"
+        "shows it: signs, houses, bodies, aspects, the table of positions and the aspect "
+        "grid.\n",
     .column = 30,
     .lastWins = true,
 };
@@ -108,8 +109,9 @@ int RunRenderChart(const std::vector<std::string>& args) {
         if (arg == "--width" || arg == "--height") {
             const std::optional<long long> side = ParseWhole(given.value);
             if (!side || *side < 400 || *side > 16384) {
-                return Usage(std::string(arg) + " must be a number of pixels from 400 to 16384, not '" +
-                             given.value + "'");
+                return Usage(std::string(arg) +
+                             " must be a number of pixels from 400 to 16384, not '" + given.value +
+                             "'");
             }
             (arg == "--width" ? options.width : options.height) = static_cast<int>(*side);
         } else if (arg == "--transits" || arg == "--progressed" || arg == "--solar-arc") {
