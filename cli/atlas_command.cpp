@@ -1,21 +1,47 @@
 // caelvane-cli atlas NAME [--limit N]
 #include "cli/atlas_command.h"
 
-#include <charconv>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "cli/option_values.h"
+#include "cli/options.h"
 
 namespace cli {
 
-const char* const kAtlasUsage = "atlas NAME [--limit N]";
+namespace {
 
-const char* const kAtlasHelp =
-    "Prints the places of the built-in atlas (about 24,000 cities) whose names match NAME, the\n"
-    "most populous first, as CSV: name,region,country,latitude,longitude,zone. Latitude north\n"
-    "and longitude east are positive; zone is the IANA time zone. No network is used.\n"
-    "  --limit N   at most N places (default 50)\n"
-    "Exit status 1 when nothing matches.\n";
+constexpr Option kAtlasOptionRows[] = {
+    {"NAME", "", "", kPositional | kRequired},
+    {"--limit", "N", "at most N places (default 50)"},
+};
+
+constexpr OptionTable kAtlasTable{
+    .name = "atlas",
+    .options = kAtlasOptionRows,
+    .intro =
+        "Prints the places of the built-in atlas (about 24,000 cities) whose names match "
+        "NAME, the\n"
+        "most populous first, as CSV: name,region,country,latitude,longitude,zone. Latitude "
+        "north\n"
+        "and longitude east are positive; zone is the IANA time zone. No network is used.\n",
+    .outro = "Exit status 1 when nothing matches.\n",
+    .column = 14,
+    .lastWins = true,
+};
+
+constexpr const OptionTable* kAtlasTables[] = {&kAtlasTable};
+
+}  // namespace
+
+OptionTables AtlasOptionTables() {
+    return kAtlasTables;
+}
+
+const char* const kAtlasUsage = KeepText(UsageOf(kAtlasTable));
+const char* const kAtlasHelp = KeepText(HelpOf(kAtlasTable));
 
 std::string CsvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
@@ -39,30 +65,18 @@ std::string AtlasCsv(const std::vector<natal::AtlasPlace>& places) {
 }
 
 int RunAtlas(const std::vector<std::string>& args) {
-    std::string name;
+    ParsedOptions parsed;
+    if (auto error = ParseOptions(kAtlasTable, args, parsed))
+        return UsageError("atlas", *error, kAtlasUsage);
+    const std::string name = parsed.words.empty() ? std::string() : parsed.words[0];
     std::size_t limit = 50;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--limit") {
-            if (i + 1 >= args.size())
-                return UsageError("atlas", "--limit needs a value", kAtlasUsage);
-            const std::string& value = args[++i];
-            unsigned number = 0;
-            const auto [end, ec] =
-                std::from_chars(value.data(), value.data() + value.size(), number);
-            if (value.empty() || ec != std::errc() || end != value.data() + value.size() ||
-                number == 0) {
-                return UsageError("atlas",
-                                  "--limit must be a whole number above 0, not '" + value + "'");
-            }
-            limit = number;
-        } else if (!arg.empty() && arg[0] == '-' && arg.size() > 1) {
-            return UsageError("atlas", "unknown argument '" + arg + "'", kAtlasUsage);
-        } else if (!name.empty()) {
-            return UsageError("atlas", "more than one NAME: '" + arg + "'", kAtlasUsage);
-        } else {
-            name = arg;
+    if (const std::string* value = parsed.Value("--limit")) {
+        const std::optional<std::uint64_t> number = ParseUnsigned(*value);
+        if (!number || *number == 0 || *number > UINT_MAX) {
+            return UsageError("atlas",
+                              "--limit must be a whole number above 0, not '" + *value + "'");
         }
+        limit = static_cast<std::size_t>(*number);
     }
     if (name.find_first_not_of(" \t") == std::string::npos) {
         return UsageError("atlas", "missing NAME", kAtlasUsage);

@@ -4,49 +4,90 @@
 // caelvane-cli chart show FILE.json [--name NAME] [--houses SYSTEM] [--format json|csv]
 #include "cli/chart_command.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "cli/atlas_command.h"
 #include "cli/commands.h"
+#include "cli/option_values.h"
+#include "cli/options.h"
 #include "ephemeris/swiss/swiss_ephemeris.h"
 #include "natal/atlas.h"
 
 namespace cli {
 
-const char* const kChartUsage =
-    "chart new -o FILE.json --name NAME --date YYYY-MM-DD --time HH:MM[:SS]|unknown "
-    "(--place NAME | --lat DEG --lon DEG --tz ZONE|+HH:MM) [--houses SYSTEM] "
-    "[--choice earlier|later] | chart show FILE.json [--name NAME] [--houses SYSTEM] "
-    "[--format json|csv]";
+namespace {
 
-const char* const kChartHelp =
-    "chart new adds a horoscope to a file of charts (JSON), creating the file; an existing file\n"
-    "is replaced whole or not at all, and one that cannot be read is left alone.\n"
-    "  -o FILE.json            the file of charts\n"
-    "  --name NAME             the chart's name, not yet in the file\n"
-    "  --date YYYY-MM-DD       the local date (proleptic Gregorian)\n"
-    "  --time HH:MM[:SS]       the local wall-clock time; 'unknown': drawn at noon, no houses\n"
-    "  --place NAME            the most populous place of that name in the atlas, with its\n"
-    "                          coordinates and zone ('caelvane-cli atlas NAME' lists them)\n"
-    "  --lat DEG --lon DEG     the place by hand: latitude north and longitude east positive\n"
-    "  --tz ZONE|+HH:MM        an IANA zone (history and daylight time as tzdata has them;\n"
-    "                          before standard time, the place's local mean time) or a fixed\n"
-    "                          offset\n"
-    "  --houses SYSTEM         placidus (default), koch, equal, whole-sign, porphyry,\n"
-    "                          regiomontanus, campanus, alcabitius, topocentric, morinus,\n"
-    "                          meridian\n"
-    "  --choice earlier|later  for a local time that a daylight-saving change repeated or\n"
-    "                          skipped: the offset before or after the change\n"
-    "chart show prints a chart computed on the precise source: utc, jd_ut, zone, offset, the\n"
-    "bodies (points: name, longitude, latitude, speed in degrees/day, declination, sign,\n"
-    "house) and the houses (system, cusps from cusp 1, asc, mc, vertex). Longitudes tropical,\n"
-    "true equinox of date, apparent, geocentric.\n"
-    "  --name NAME             the chart (needed when the file holds several)\n"
-    "  --houses SYSTEM         another house system than the chart's own\n"
-    "  --format json|csv       default json\n";
+constexpr Option kChartNewRows[] = {
+    {"-o", "FILE.json", "the file of charts", kRequired},
+    {"--name", "NAME", "the chart's name, not yet in the file", kRequired},
+    {"--date", "YYYY-MM-DD", "the local date (proleptic Gregorian)", kRequired},
+    {"--time", "HH:MM[:SS]|unknown",
+     "the local wall-clock time; 'unknown': drawn at noon, no houses", kRequired, "HH:MM[:SS]"},
+    {"--place", "NAME",
+     "the most populous place of that name in the atlas, with its\n"
+     "coordinates and zone ('caelvane-cli atlas NAME' lists them)",
+     0, nullptr, "(--place NAME | --lat DEG --lon DEG --tz ZONE|+HH:MM)"},
+    {"--lat", "DEG", "the place by hand: latitude north and longitude east positive", 0, nullptr,
+     ""},
+    {"--lon", "DEG", nullptr, 0, nullptr, ""},
+    {"--tz", "ZONE|+HH:MM",
+     "an IANA zone (history and daylight time as tzdata has them;\n"
+     "before standard time, the place's local mean time) or a fixed\n"
+     "offset",
+     0, nullptr, ""},
+    {"--houses", "SYSTEM",
+     "placidus (default), koch, equal, whole-sign, porphyry,\n"
+     "regiomontanus, campanus, alcabitius, topocentric, morinus,\n"
+     "meridian"},
+    {"--choice", "earlier|later",
+     "for a local time that a daylight-saving change repeated or\n"
+     "skipped: the offset before or after the change"},
+};
+
+constexpr OptionTable kChartNewTable{
+    .name = "chart new",
+    .options = kChartNewRows,
+    .intro =
+        "chart new adds a horoscope to a file of charts (JSON), creating the file; an "
+        "existing file\n"
+        "is replaced whole or not at all, and one that cannot be read is left alone.\n",
+    .column = 26,
+    .lastWins = true,
+};
+
+constexpr Option kChartShowRows[] = {
+    {"FILE.json", "", "", kPositional | kRequired},
+    {"--name", "NAME", "the chart (needed when the file holds several)"},
+    {"--houses", "SYSTEM", "another house system than the chart's own"},
+    {"--format", "json|csv", "default json"},
+};
+
+constexpr OptionTable kChartShowTable{
+    .name = "chart show",
+    .options = kChartShowRows,
+    .intro =
+        "chart show prints a chart computed on the precise source: utc, jd_ut, zone, offset, "
+        "the\n"
+        "bodies (points: name, longitude, latitude, speed in degrees/day, declination, sign,\n"
+        "house) and the houses (system, cusps from cusp 1, asc, mc, vertex). Longitudes "
+        "tropical,\n"
+        "true equinox of date, apparent, geocentric.\n",
+    .column = 26,
+    .lastWins = true,
+};
+
+constexpr const OptionTable* kChartTables[] = {&kChartNewTable, &kChartShowTable};
+
+}  // namespace
+
+OptionTables ChartOptionTables() {
+    return kChartTables;
+}
+
+const char* const kChartUsage = KeepText(UsageOf(kChartTables));
+const char* const kChartHelp = KeepText(HelpOf(kChartTables));
 
 namespace {
 
@@ -61,9 +102,9 @@ int BadInput(const char* command, const std::string& message) {
 }
 
 bool ParseDegrees(const std::string& text, double& value) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && ec == std::errc() && end == text.data() + text.size() &&
-           std::isfinite(value);
+    const std::optional<double> degrees = ParseReal(text);
+    if (degrees) value = *degrees;
+    return degrees.has_value();
 }
 
 int Write(const std::string& text) {
@@ -72,25 +113,17 @@ int Write(const std::string& text) {
 }
 
 int RunNew(const std::vector<std::string>& args) {
-    std::string output, name, date, time, place, lat, lon, zone, houses, choice;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::string* target = arg == "-o"         ? &output
-                              : arg == "--name"   ? &name
-                              : arg == "--date"   ? &date
-                              : arg == "--time"   ? &time
-                              : arg == "--place"  ? &place
-                              : arg == "--lat"    ? &lat
-                              : arg == "--lon"    ? &lon
-                              : arg == "--tz"     ? &zone
-                              : arg == "--houses" ? &houses
-                              : arg == "--choice" ? &choice
-                                                  : nullptr;
-        if (target == nullptr)
-            return UsageError("chart", "unknown argument '" + arg + "'", kChartUsage);
-        if (i + 1 >= args.size()) return UsageError("chart", arg + " needs a value", kChartUsage);
-        *target = args[++i];
-    }
+    ParsedOptions parsed;
+    if (auto error = ParseOptions(kChartNewTable, args, parsed))
+        return UsageError("chart", *error, kChartUsage);
+    const auto text = [&parsed](const char* name) {
+        const std::string* value = parsed.Value(name);
+        return value != nullptr ? *value : std::string();
+    };
+    const std::string output = text("-o"), name = text("--name"), date = text("--date"),
+                      time = text("--time"), place = text("--place"), lat = text("--lat"),
+                      lon = text("--lon"), zone = text("--tz"), houses = text("--houses"),
+                      choice = text("--choice");
     if (output.empty()) return UsageError("chart", "missing -o FILE.json", kChartUsage);
     if (name.empty()) return UsageError("chart", "missing --name NAME", kChartUsage);
     if (date.empty()) return UsageError("chart", "missing --date YYYY-MM-DD", kChartUsage);
@@ -162,21 +195,16 @@ int RunNew(const std::vector<std::string>& args) {
 }
 
 int RunShow(const std::vector<std::string>& args) {
-    std::string file, name, houses, format = "json";
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--name" || arg == "--houses" || arg == "--format") {
-            if (i + 1 >= args.size())
-                return UsageError("chart", arg + " needs a value", kChartUsage);
-            (arg == "--name" ? name : arg == "--houses" ? houses : format) = args[++i];
-        } else if (!arg.empty() && arg[0] == '-') {
-            return UsageError("chart", "unknown argument '" + arg + "'", kChartUsage);
-        } else if (!file.empty()) {
-            return UsageError("chart", "more than one FILE.json: '" + arg + "'", kChartUsage);
-        } else {
-            file = arg;
-        }
-    }
+    ParsedOptions parsed;
+    if (auto error = ParseOptions(kChartShowTable, args, parsed))
+        return UsageError("chart", *error, kChartUsage);
+    const auto text = [&parsed](const char* name, const char* otherwise) {
+        const std::string* value = parsed.Value(name);
+        return value != nullptr ? *value : std::string(otherwise);
+    };
+    const std::string file = parsed.words.empty() ? std::string() : parsed.words[0];
+    const std::string name = text("--name", ""), houses = text("--houses", ""),
+                      format = text("--format", "json");
     if (file.empty()) return UsageError("chart", "missing FILE.json", kChartUsage);
     if (format != "json" && format != "csv") {
         return UsageError("chart", "--format must be json or csv, not '" + format + "'");

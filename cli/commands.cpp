@@ -24,21 +24,26 @@ const char* const kUsageTrailer =
 std::span<const CommandEntry> Commands() {
     static const CommandEntry kCommands[] = {
 #ifdef CAELVANE_HAVE_NATAL
-        {"atlas", kAtlasUsage, &RunAtlas, kAtlasHelp},
-        {"chart", kChartUsage, &RunChart, kChartHelp},
+        {"atlas", kAtlasUsage, &RunAtlas, kAtlasHelp, &AtlasOptionTables},
+        {"chart", kChartUsage, &RunChart, kChartHelp, &ChartOptionTables},
 #endif
-        {"ephem", kEphemUsage, &RunEphem, kEphemHelp},
-        {"events", kEventsUsage, &RunEvents, kEventsHelp},  // sky events of a date range
-        {"job", kJobUsage, &RunJob, kJobHelp},
-        {"lines", kLinesUsage, &RunLines, kLinesHelp},  // planetary price levels as CSV
-        {"pricefeed", kPriceFeedUsage, &RunPriceFeed, kPriceFeedHelp},
-        {"render", kRenderUsage, &RunRender, kRenderHelp},
+        {"ephem", kEphemUsage, &RunEphem, kEphemHelp, &EphemOptionTables},
+        // sky events of a date range
+        {"events", kEventsUsage, &RunEvents, kEventsHelp, &EventsOptionTables},
+        {"job", kJobUsage, &RunJob, kJobHelp, &JobOptionTables},
+        // planetary price levels as CSV
+        {"lines", kLinesUsage, &RunLines, kLinesHelp, &LinesOptionTables},
+        {"pricefeed", kPriceFeedUsage, &RunPriceFeed, kPriceFeedHelp, &PriceFeedOptionTables},
+        {"render", kRenderUsage, &RunRender, kRenderHelp, &RenderOptionTables},
 #ifdef CAELVANE_HAVE_NATAL
-        {"render-chart", kRenderChartUsage, &RunRenderChart, kRenderChartHelp},
+        {"render-chart", kRenderChartUsage, &RunRenderChart, kRenderChartHelp,
+         &RenderChartOptionTables},
 #endif
-        {"render-prices", kRenderPricesUsage, &RunRenderPrices, kRenderPricesHelp},
-        {"render-sky", kRenderSkyUsage, &RunRenderSky, kRenderSkyHelp},
-        {"study", kStudyUsage, &RunStudyCommand, kStudyHelp},  // sky events against a market
+        {"render-prices", kRenderPricesUsage, &RunRenderPrices, kRenderPricesHelp,
+         &RenderPricesOptionTables},
+        {"render-sky", kRenderSkyUsage, &RunRenderSky, kRenderSkyHelp, &RenderSkyOptionTables},
+        // sky events against a market
+        {"study", kStudyUsage, &RunStudyCommand, kStudyHelp, &StudyOptionTables},
     };
     return kCommands;
 }
@@ -48,15 +53,6 @@ int UsageError(std::string_view command, std::string_view message, const char* u
                  command.data(), static_cast<int>(message.size()), message.data());
     if (usage != nullptr) std::fprintf(stderr, "usage: caelvane-cli %s\n", usage);
     return kUsageError;
-}
-
-bool AsksForHelp(const std::vector<std::string>& args) {
-    if (!args.empty() && args[0] == "-h") return true;
-    for (const std::string& arg : args) {
-        if (arg == "--") return false;
-        if (arg == "--help") return true;
-    }
-    return false;
 }
 
 void PrintCommandHelp(const CommandEntry& entry) {
@@ -90,7 +86,8 @@ int Main(int argc, char** argv) {
     for (const CommandEntry& entry : Commands()) {
         if (name != entry.name) continue;
         const std::vector<std::string> args(argv + 2, argv + argc);
-        if (AsksForHelp(args)) {
+        // The one place --help is answered, for every command alike.
+        if (AsksForHelp(args, entry.tables != nullptr ? entry.tables() : OptionTables{})) {
             PrintCommandHelp(entry);
             return 0;
         }

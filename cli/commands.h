@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/options.h"
+
 namespace cli {
 
 using Command = int (*)(const std::vector<std::string>& args);  // args after the command name
@@ -16,6 +18,8 @@ struct CommandEntry {
     // What the options mean, printed under the usage by `caelvane-cli NAME --help`; every
     // command answers --help, with this text or with its usage alone.
     const char* help = nullptr;
+    // The option tables the usage and the help are made from; --help is found over them.
+    OptionTables (*tables)() = nullptr;
 };
 
 // Every sub-command, in the order of the usage text.
@@ -24,9 +28,6 @@ std::span<const CommandEntry> Commands();
 // The whole program: argv[1] names the sub-command. Returns the exit status.
 int Main(int argc, char** argv);
 
-// Whether `args` (after the command name) ask for the command's help: --help anywhere before a
-// "--" that ends the options, or -h as the first argument.
-bool AsksForHelp(const std::vector<std::string>& args);
 // "usage: caelvane-cli USAGE" and the entry's help text, on standard output.
 void PrintCommandHelp(const CommandEntry& entry);
 
@@ -63,5 +64,18 @@ int RunLines(const std::vector<std::string>& args);
 int RunPriceFeed(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args);
 int RunRenderPrices(const std::vector<std::string>& args);
+// Each command's option tables.
+OptionTables EphemOptionTables();
+OptionTables EventsOptionTables();
+OptionTables JobOptionTables();
+OptionTables LinesOptionTables();
+OptionTables PriceFeedOptionTables();
+OptionTables RenderOptionTables();
+OptionTables RenderPricesOptionTables();
+OptionTables RenderSkyOptionTables();
+OptionTables StudyOptionTables();
+OptionTables AtlasOptionTables();
+OptionTables ChartOptionTables();
+OptionTables RenderChartOptionTables();
 
 }  // namespace cli

@@ -3,15 +3,15 @@
 
 #include "cli/ephem_command.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/option_values.h"
+#include "cli/options.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/position_source.h"
 #include "ephemeris/positions.h"
@@ -19,25 +19,51 @@
 
 namespace cli {
 
-const char* const kEphemUsage =
-    "ephem --jed J [--jed J ...] | ephem --from YYYY-MM-DD --to YYYY-MM-DD [--time HH:MM] "
-    "[--positions series|precise]";
+namespace {
 
-const char* const kEphemHelp =
-    "Prints the positions of the bodies as CSV.\n"
-    "  --jed J            one row per body code at Julian date J; repeatable\n"
-    "                     (CSV: jed,code,longitude,latitude). The series source takes J as it\n"
-    "                     is, as the pages do (no delta T); the precise source takes J as\n"
-    "                     universal time, the page's instant, and applies delta T itself\n"
-    "  --from YYYY-MM-DD  a daily table from this day ...\n"
-    "  --to YYYY-MM-DD    ... to this one, with a named column per body; proleptic\n"
-    "                     Gregorian, astronomical years 0000 to 9999 (0000 is 1 BCE)\n"
-    "  --time HH:MM       the time of day of the daily rows, UT (default 17:00)\n"
-    "  --with LIST        adds columns after the longitudes and latitudes: declination\n"
-    "                     (degrees, equator of date) and speed (degrees of longitude a day),\n"
-    "                     comma-separated, in the order named\n"
-    "  --positions SOURCE series (default: the classic series of the pages) or precise\n"
-    "                     (Swiss Ephemeris, where this build has it)\n";
+constexpr Option kEphemOptionRows[] = {
+    {"--jed", "J",
+     "one row per body code at Julian date J; repeatable\n"
+     "(CSV: jed,code,longitude,latitude). The series source takes J as it\n"
+     "is, as the pages do (no delta T); the precise source takes J as\n"
+     "universal time, the page's instant, and applies delta T itself",
+     kRepeatable, nullptr, "(--jed J [--jed J ...] |"},
+    {"--from", "YYYY-MM-DD", "a daily table from this day ...", kRequired},
+    {"--to", "YYYY-MM-DD",
+     "... to this one, with a named column per body; proleptic\n"
+     "Gregorian, astronomical years 0000 to 9999 (0000 is 1 BCE)",
+     kRequired},
+    {"--time", "HH:MM", "the time of day of the daily rows, UT (default 17:00)", 0, nullptr,
+     "[--time HH:MM])"},
+    {"--with", "declination,speed",
+     "adds columns after the longitudes and latitudes: declination\n"
+     "(degrees, equator of date) and speed (degrees of longitude a day),\n"
+     "comma-separated, in the order named",
+     0, "LIST"},
+    {"--positions", "series|precise",
+     "series (default: the classic series of the pages) or precise\n"
+     "(Swiss Ephemeris, where this build has it)",
+     0, "SOURCE"},
+};
+
+constexpr OptionTable kEphemTable{
+    .name = "ephem",
+    .options = kEphemOptionRows,
+    .intro = "Prints the positions of the bodies as CSV.\n",
+    .column = 21,
+    .usageAfterUnknown = true,
+};
+
+constexpr const OptionTable* kEphemTables[] = {&kEphemTable};
+
+}  // namespace
+
+OptionTables EphemOptionTables() {
+    return kEphemTables;
+}
+
+const char* const kEphemUsage = KeepText(UsageOf(kEphemTable));
+const char* const kEphemHelp = KeepText(HelpOf(kEphemTable));
 
 namespace {
 
@@ -106,14 +132,7 @@ std::optional<TimeOfDay> ParseTime(const std::string& text) {
 }
 
 std::optional<double> ParseJed(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
+    return ParseReal(text);
 }
 
 namespace {
@@ -216,50 +235,41 @@ void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE
 
 std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& args,
                                                EphemRequest& request) {
+    ParsedOptions parsed;
+    if (auto error = ParseOptions(kEphemTable, args, parsed)) return error;
     std::vector<double> jeds;
-    std::optional<Date> from;
-    std::optional<Date> to;
+    for (const std::string& value : parsed.Values("--jed")) {
+        const auto jed = ParseJed(value);
+        if (!jed) return "--jed needs a finite number, not '" + value + "'";
+        jeds.push_back(*jed);
+    }
+    std::optional<Date> from, to;
+    for (const char* name : {"--from", "--to"}) {
+        if (const std::string* value = parsed.Value(name)) {
+            Date date{};
+            if (auto error = ReadDate(name, *value, date)) return error;
+            (name == std::string_view("--from") ? from : to) = date;
+        }
+    }
     std::optional<TimeOfDay> time;
-    std::optional<PositionSource> source;
-    std::optional<std::vector<EphemExtra>> extras;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        if (option != "--jed" && option != "--from" && option != "--to" && option != "--time" &&
-            option != "--positions" && option != "--with") {
-            return "unknown argument '" + option + "'; usage: " + kEphemUsage;
-        }
-        if (i + 1 >= args.size()) return option + " needs a value";
-        const std::string& value = args[++i];
-        if (option == "--jed") {
-            const auto jed = ParseJed(value);
-            if (!jed) return "--jed needs a finite number, not '" + value + "'";
-            jeds.push_back(*jed);
-        } else if (option == "--with") {
-            if (extras) return "--with given twice";
-            extras.emplace();
-            if (auto error = ParseEphemExtras(value, *extras)) return error;
-        } else if (option == "--positions") {
-            if (source) return "--positions given twice";
-            std::string error;
-            source = ReadPositionSource(value, error);
-            if (!source) return "--positions: " + error;
-        } else if (option == "--time") {
-            if (time) return "--time given twice";
-            time = ParseTime(value);
-            if (!time) return "--time needs HH:MM (00:00 to 23:59), not '" + value + "'";
-        } else {
-            std::optional<Date>& slot = option == "--from" ? from : to;
-            if (slot) return option + " given twice";
-            slot = ParseDate(value);
-            if (!slot) return option + " needs a date YYYY-MM-DD, not '" + value + "'";
-        }
+    if (const std::string* value = parsed.Value("--time")) {
+        time = ParseTime(*value);
+        if (!time) return "--time needs HH:MM (00:00 to 23:59), not '" + *value + "'";
+    }
+    std::vector<EphemExtra> extras;
+    if (const std::string* value = parsed.Value("--with")) {
+        if (auto error = ParseEphemExtras(*value, extras)) return error;
+    }
+    PositionSource source = kDefaultPositionSource;
+    if (const std::string* value = parsed.Value("--positions")) {
+        if (auto error = ReadPositions("--positions", *value, source)) return error;
     }
     if (!jeds.empty()) {
         if (from || to || time) return "--jed cannot be combined with --from, --to or --time";
         request = EphemRequest{};
         request.jeds = std::move(jeds);
-        request.source = source.value_or(kDefaultPositionSource);
-        request.extras = extras.value_or(std::vector<EphemExtra>{});
+        request.source = source;
+        request.extras = std::move(extras);
         return std::nullopt;
     }
     if (!from || !to) return std::string("needs --jed, or --from and --to; usage: ") + kEphemUsage;
@@ -269,8 +279,8 @@ std::optional<std::string> ParseEphemArguments(const std::vector<std::string>& a
     request.to = *to;
     // 17:00 UT is the time of the chart's pages.
     request.time = time.value_or(TimeOfDay{17, 0});
-    request.source = source.value_or(kDefaultPositionSource);
-    request.extras = extras.value_or(std::vector<EphemExtra>{});
+    request.source = source;
+    request.extras = std::move(extras);
     return std::nullopt;
 }
 

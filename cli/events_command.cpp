@@ -3,7 +3,6 @@
 #include "cli/events_command.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +12,8 @@
 
 #include "cli/commands.h"
 #include "cli/ephem_command.h"
+#include "cli/option_values.h"
+#include "cli/options.h"
 #include "ephemeris/body_names.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/position_source.h"
@@ -29,43 +30,71 @@
 
 namespace cli {
 
-const char* const kEventsUsage =
-    "events --from YYYY-MM-DD --to YYYY-MM-DD "
-    "[--kinds aspect,ingress,station,lunation,eclipse,transit] "
-    "[--frame geo|helio|both] [--bodies NAME,...] [--aspects A,...] [--job FILE.cvj] "
-    "[--natal FILE.json [--natal-name NAME]] "
-    "[--positions series|precise] [--format csv|ics|text] [-o FILE|-] [--tz ZONE]";
+namespace {
 
-const char* const kEventsHelp =
-    "Finds the sky's events in a range of days and writes them in time order: CSV\n"
-    "(time_utc,kind,frame,body1,body2,angle,sign,detail), iCalendar or text.\n"
-    "  --from, --to YYYY-MM-DD  the days, both included, at most 1000 years; proleptic\n"
-    "                           Gregorian, astronomical years 0000 to 9999 (0000 is 1 BCE)\n"
-    "  --kinds LIST             a comma list of aspect, ingress, station, lunation, eclipse,\n"
-    "                           transit (default: every kind; transit only with --natal)\n"
-    "  --frame geo|helio|both   the frame of the longitudes (default both)\n"
-    "  --bodies NAME,...        Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn,\n"
-    "                           Uranus, Neptune, Pluto, Node, Chiron, in any case (default: every\n"
-    "                           body); an aspect needs both its bodies listed, lunations and\n"
-    "                           eclipses the Sun or the Moon\n"
-    "  --aspects A,...          the aspects' angles in degrees, 0 to below 360 (default: every\n"
-    "                           angle of the aspect table, or the job's with --job)\n"
-    "  --job FILE.cvj           the aspects the job has selected, and its range of days when\n"
-    "                           --from and --to are not given (a TODAY job counts from the\n"
-    "                           host's local date)\n"
-    "  --natal FILE.json        transits to the points of a horoscope (its bodies, Asc and\n"
-    "                           MC): body1 is the transiting body, body2 \"natal Sun\", ...,\n"
-    "                           angle the forward arc from the natal point; geocentric only\n"
-    "  --natal-name NAME        the chart of that name, when the file holds several\n"
-    "  --positions SOURCE       precise (default where this build has it and its data files:\n"
-    "                           Swiss Ephemeris) or series (the classic series); a note on\n"
-    "                           standard error names the source taken\n"
-    "  --format csv|ics|text    CSV (default), iCalendar, or one line per event in local time\n"
-    "  -o FILE | -              the output file, written whole or not at all (default -,\n"
-    "                           standard output)\n"
-    "  --tz ZONE                the time zone of the text form, a tzdata name such as\n"
-    "                           Europe/Berlin (default: the host's zone)\n"
-    "Times are universal time (CSV, iCalendar) to the second.\n";
+constexpr Option kEventsOptionRows[] = {
+    {"--from", "YYYY-MM-DD",
+     "the days, both included, at most 1000 years; proleptic\n"
+     "Gregorian, astronomical years 0000 to 9999 (0000 is 1 BCE)",
+     kRequired},
+    {"--to", "YYYY-MM-DD", nullptr, kRequired},
+    {"--kinds", "aspect,ingress,station,lunation,eclipse,transit",
+     "a comma list of aspect, ingress, station, lunation, eclipse,\n"
+     "transit (default: every kind; transit only with --natal)",
+     0, "LIST"},
+    {"--frame", "geo|helio|both", "the frame of the longitudes (default both)"},
+    {"--bodies", "NAME,...",
+     "Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn,\n"
+     "Uranus, Neptune, Pluto, Node, Chiron, in any case (default: every\n"
+     "body); an aspect needs both its bodies listed, lunations and\n"
+     "eclipses the Sun or the Moon"},
+    {"--aspects", "A,...",
+     "the aspects' angles in degrees, 0 to below 360 (default: every\n"
+     "angle of the aspect table, or the job's with --job)"},
+    {"--job", "FILE.cvj",
+     "the aspects the job has selected, and its range of days when\n"
+     "--from and --to are not given (a TODAY job counts from the\n"
+     "host's local date)"},
+    {"--natal", "FILE.json",
+     "transits to the points of a horoscope (its bodies, Asc and\n"
+     "MC): body1 is the transiting body, body2 \"natal Sun\", ...,\n"
+     "angle the forward arc from the natal point; geocentric only",
+     0, nullptr, "[--natal FILE.json [--natal-name NAME]]"},
+    {"--natal-name", "NAME", "the chart of that name, when the file holds several", 0, nullptr, ""},
+    {"--positions", "series|precise",
+     "precise (default where this build has it and its data files:\n"
+     "Swiss Ephemeris) or series (the classic series); a note on\n"
+     "standard error names the source taken",
+     0, "SOURCE"},
+    {"--format", "csv|ics|text", "CSV (default), iCalendar, or one line per event in local time"},
+    {"-o", "FILE|-",
+     "the output file, written whole or not at all (default -,\n"
+     "standard output)",
+     0, "FILE | -"},
+    {"--tz", "ZONE",
+     "the time zone of the text form, a tzdata name such as\n"
+     "Europe/Berlin (default: the host's zone)"},
+};
+
+constexpr OptionTable kEventsTable{
+    .name = "events",
+    .options = kEventsOptionRows,
+    .intro =
+        "Finds the sky's events in a range of days and writes them in time order: CSV\n"
+        "(time_utc,kind,frame,body1,body2,angle,sign,detail), iCalendar or text.\n",
+    .outro = "Times are universal time (CSV, iCalendar) to the second.\n",
+};
+
+constexpr const OptionTable* kEventsTables[] = {&kEventsTable};
+
+}  // namespace
+
+OptionTables EventsOptionTables() {
+    return kEventsTables;
+}
+
+const char* const kEventsUsage = KeepText(UsageOf(kEventsTable));
+const char* const kEventsHelp = KeepText(HelpOf(kEventsTable));
 
 namespace {
 
@@ -73,28 +102,16 @@ using caelvane::events::EventKind;
 using caelvane::events::KindBit;
 using caelvane::events::SkyEvent;
 
-std::vector<std::string> SplitList(const std::string& text) {
-    std::vector<std::string> items;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = text.find(',', start);
-        items.push_back(text.substr(start, comma - start));
-        if (comma == std::string::npos) return items;
-        start = comma + 1;
-    }
+}  // namespace
+
+// An angle of an aspect list: degrees from 0 to below 360.
+std::optional<double> ParseAspectAngle(const std::string& text) {
+    const std::optional<double> value = ParseReal(text);
+    if (!value || !(*value >= 0 && *value < 360)) return std::nullopt;
+    return *value == 0 ? 0.0 : *value;  // -0 is 0
 }
 
-// An angle of the list: a whole or decimal number from 0 to below 360.
-std::optional<double> ParseAngle(const std::string& text) {
-    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos)
-        return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || errno == ERANGE || !(value >= 0 && value < 360))
-        return std::nullopt;
-    return value;
-}
+namespace {
 
 double DateJed(const Date& date) {
     return caelvane::CivilJed(date);
@@ -166,50 +183,49 @@ std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string
     return codes;
 }
 
+std::optional<std::string> ReadKinds(const std::string& list, caelvane::events::KindSet& kinds) {
+    kinds = 0;
+    for (const std::string& name : SplitList(list)) {
+        const auto kind = caelvane::events::ParseKind(name);
+        if (!kind) return "unknown kind '" + name + "' (" + caelvane::events::KindNames() + ")";
+        kinds |= KindBit(*kind);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadBodyCodes(const std::string& list, std::vector<int>& codes) {
+    std::string bad;
+    const auto found = ParseBodies(list, bad);
+    if (!found)
+        return "unknown body '" + bad +
+               "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
+               "Neptune, Pluto, Node, Chiron)";
+    codes = *found;
+    return std::nullopt;
+}
+
 std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& args,
                                                 double todayJed, EventsRequest& request) {
+    ParsedOptions given;
+    if (auto error = ParseOptions(kEventsTable, args, given)) return error;
     std::optional<Date> from, to;
-    std::optional<std::string> kinds, frame, bodies, aspects, job, positions, format, output, zone,
-        natalFile, natalName;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        std::optional<std::string>* slot = nullptr;
-        if (option == "--kinds")
-            slot = &kinds;
-        else if (option == "--frame")
-            slot = &frame;
-        else if (option == "--bodies")
-            slot = &bodies;
-        else if (option == "--aspects")
-            slot = &aspects;
-        else if (option == "--job")
-            slot = &job;
-        else if (option == "--positions")
-            slot = &positions;
-        else if (option == "--format")
-            slot = &format;
-        else if (option == "-o")
-            slot = &output;
-        else if (option == "--tz")
-            slot = &zone;
-        else if (option == "--natal")
-            slot = &natalFile;
-        else if (option == "--natal-name")
-            slot = &natalName;
-        else if (option != "--from" && option != "--to")
-            return "unknown argument '" + option + "'";
-        if (i + 1 >= args.size()) return option + " needs a value";
-        const std::string& value = args[++i];
-        if (slot == nullptr) {
-            std::optional<Date>& date = option == "--from" ? from : to;
-            if (date) return option + " given twice";
-            date = ParseDate(value);
-            if (!date) return option + " needs a date YYYY-MM-DD that exists, not '" + value + "'";
-            continue;
+    for (const char* name : {"--from", "--to"}) {
+        if (const std::string* value = given.Value(name)) {
+            Date date{};
+            if (auto error = ReadDate(name, *value, date)) return error;
+            (name == std::string_view("--from") ? from : to) = date;
         }
-        if (*slot) return option + " given twice";
-        *slot = value;
     }
+    const auto text = [&given](const char* name) {
+        const std::string* value = given.Value(name);
+        return value != nullptr ? std::optional<std::string>(*value) : std::nullopt;
+    };
+    const std::optional<std::string> kinds = text("--kinds"), frame = text("--frame"),
+                                     bodies = text("--bodies"), aspects = text("--aspects"),
+                                     job = text("--job"), positions = text("--positions"),
+                                     format = text("--format"), output = text("-o"),
+                                     zone = text("--tz"), natalFile = text("--natal"),
+                                     natalName = text("--natal-name");
 
     EventsRequest parsed;
     caelvane::events::FinderOptions& finder = parsed.finder;
@@ -238,12 +254,7 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
         return "the range spans more than 1000 years, the largest range one search takes";
 
     if (kinds) {
-        finder.kinds = 0;
-        for (const std::string& name : SplitList(*kinds)) {
-            const auto kind = caelvane::events::ParseKind(name);
-            if (!kind) return "unknown kind '" + name + "' (" + caelvane::events::KindNames() + ")";
-            finder.kinds |= KindBit(*kind);
-        }
+        if (auto error = ReadKinds(*kinds, finder.kinds)) return error;
     }
     if (frame) {
         if (*frame == "geo")
@@ -254,20 +265,14 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
             return "unknown frame '" + *frame + "' (geo, helio, both)";
     }
     if (bodies) {
-        std::string bad;
         // Each name adds at most two codes, and a repeated name none: the list stays within the
         // body table whatever its length.
-        const auto codes = ParseBodies(*bodies, bad);
-        if (!codes)
-            return "unknown body '" + bad +
-                   "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
-                   "Neptune, Pluto, Node, Chiron)";
-        finder.bodies = *codes;
+        if (auto error = ReadBodyCodes(*bodies, finder.bodies)) return error;
     }
     if (aspects) {
         finder.angles.clear();
         for (const std::string& text : SplitList(*aspects)) {
-            const auto angle = ParseAngle(text);
+            const auto angle = ParseAspectAngle(text);
             if (!angle) return "aspect angle '" + text + "' is not a number from 0 to 359";
             // The same angle twice would find every aspect twice.
             if (std::find(finder.angles.begin(), finder.angles.end(), *angle) ==
@@ -292,12 +297,7 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
     }
     finder.source = caelvane::events::DefaultEventSource();
     if (positions) {
-        const auto source = ParsePositionSource(*positions);
-        if (!source)
-            return "unknown position source '" + *positions + "' (" + kPositionSourceChoices + ")";
-        if (*source == PositionSource::Precise && !PrecisePositionsAvailable())
-            return "precise positions are not part of this build";
-        finder.source = *source;
+        if (auto error = ReadPositions("--positions", *positions, finder.source)) return error;
     }
     if (format) {
         if (*format == "csv")

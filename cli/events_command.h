@@ -28,8 +28,15 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
 std::optional<std::string> NatalPointsOf(const std::string& path, const std::string& name,
                                          std::vector<caelvane::events::NatalPoint>& points);
 
+// An angle of an --aspects list: degrees from 0 to below 360.
+std::optional<double> ParseAspectAngle(const std::string& text);
+
 // Body names (any case) to the codes of both frames: "Sun" -3, "Earth" 3, "Mars" 4 and -4.
 std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string& bad);
+
+// --kinds and --bodies of the commands that run the event finder: the refusal names the value.
+std::optional<std::string> ReadKinds(const std::string& list, caelvane::events::KindSet& kinds);
+std::optional<std::string> ReadBodyCodes(const std::string& list, std::vector<int>& codes);
 
 // The text form: one line per event, local time of `zone` (empty: the host's zone).
 std::string EventsText(const std::vector<caelvane::events::SkyEvent>& events,

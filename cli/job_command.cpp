@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "job/caelvane_doc.h"
 #include "job/job_checks.h"
 #include "job/job_file.h"
@@ -14,18 +15,51 @@
 
 namespace cli {
 
-const char* const kJobUsage =
-    "job new [--set NAME=VALUE ...] [--unchecked] -o FILE.cvj | job show FILE.cvj";
+namespace {
 
-const char* const kJobHelp =
-    "  job new            writes a job with the defaults, changed by the given fields\n"
-    "    --set NAME=VALUE a field as `job show` prints it (the name without m_: jobType,\n"
-    "                     startMonth, note, hotSpotDegree[2], ...); repeatable\n"
-    "    --unchecked      skip the checks the job dialogs make (ranges, lengths of texts,\n"
-    "                     a job type of 0 to 3, dates that exist), for test files\n"
-    "    -o FILE.cvj      the job file to write\n"
-    "  job show FILE.cvj  prints every saved field as NAME=VALUE, one a line, in file order;\n"
-    "                     `job new --unchecked --set LINE ...` takes the lines back\n";
+constexpr Option kJobNewRows[] = {
+    {"--set", "NAME=VALUE",
+     "a field as `job show` prints it (the name without m_: jobType,\n"
+     "startMonth, note, hotSpotDegree[2], ...); repeatable",
+     kRepeatable},
+    {"--unchecked", "",
+     "skip the checks the job dialogs make (ranges, lengths of texts,\n"
+     "a job type of 0 to 3, dates that exist), for test files",
+     kFlag | kRepeatable},
+    {"-o", "FILE.cvj", "the job file to write", kRequired},
+};
+
+constexpr OptionTable kJobNewTable{
+    .name = "job new",
+    .options = kJobNewRows,
+    .intro = "job new writes a job with the defaults, changed by the given fields.\n",
+    .unknownOption = "unexpected argument \"{}\"",
+};
+
+constexpr Option kJobShowRows[] = {
+    {"FILE.cvj", "", "", kPositional | kRequired},
+};
+
+constexpr OptionTable kJobShowTable{
+    .name = "job show",
+    .options = kJobShowRows,
+    .intro =
+        "job show FILE.cvj prints every saved field as NAME=VALUE, one a line, in file order;\n"
+        "`job new --unchecked --set LINE ...` takes the lines back.\n",
+    .unknownOption = "show takes one file",
+    .extraWord = "show takes one file",
+};
+
+constexpr const OptionTable* kJobTables[] = {&kJobNewTable, &kJobShowTable};
+
+}  // namespace
+
+OptionTables JobOptionTables() {
+    return kJobTables;
+}
+
+const char* const kJobUsage = KeepText(UsageOf(kJobTables));
+const char* const kJobHelp = KeepText(HelpOf(kJobTables));
 
 namespace {
 
@@ -44,32 +78,21 @@ std::string FieldValue(CCaelvaneDoc& doc, const std::string& field) {
 }
 
 int RunNew(const std::vector<std::string>& args) {
+    ParsedOptions parsed;
+    if (auto error = ParseOptions(kJobNewTable, args, parsed)) return JobUsageError(*error);
     CCaelvaneDoc doc;
     std::string output;
-    bool unchecked = false;
+    const bool unchecked = parsed.Has("--unchecked");
     std::map<std::string, std::string> given;  // the last value given for each field, as typed
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--unchecked") {
-            unchecked = true;
-            continue;
-        }
-        if (arg == "--set" || arg == "-o") {
-            if (i + 1 >= args.size()) return JobUsageError(arg + " needs a value");
-            const std::string& value = args[++i];
-            if (arg == "-o") {
-                if (!output.empty()) return JobUsageError("-o given twice");
-                if (value.empty()) return JobUsageError("-o needs a file name");
-                output = value;
-                continue;
-            }
-            std::string error;
-            if (!SetJobField(doc, value, error)) return JobUsageError(error);
-            const std::size_t equals = value.find('=');
-            given[value.substr(0, equals)] = value.substr(equals + 1);
-        } else {
-            return JobUsageError("unexpected argument \"" + arg + "\"");
-        }
+    for (const std::string& value : parsed.Values("--set")) {
+        std::string error;
+        if (!SetJobField(doc, value, error)) return JobUsageError(error);
+        const std::size_t equals = value.find('=');
+        given[value.substr(0, equals)] = value.substr(equals + 1);
+    }
+    if (const std::string* value = parsed.Value("-o")) {
+        if (value->empty()) return JobUsageError("-o needs a file name");
+        output = *value;
     }
     if (output.empty()) return JobUsageError("missing -o FILE.cvj");
     // Checked once every field is set, so that the order of the --set options does not matter
@@ -92,10 +115,12 @@ int RunNew(const std::vector<std::string>& args) {
 }
 
 int RunShow(const std::vector<std::string>& args) {
-    if (args.size() != 1) return JobUsageError("show takes one file");
+    ParsedOptions parsed;
+    if (auto error = ParseOptions(kJobShowTable, args, parsed)) return JobUsageError(*error);
+    if (parsed.words.size() != 1) return JobUsageError("show takes one file");
     CCaelvaneDoc doc;
     std::string error;
-    if (!LoadJobFile(args[0], doc, error)) {
+    if (!LoadJobFile(parsed.words[0], doc, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }

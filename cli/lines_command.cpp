@@ -5,12 +5,14 @@
 // platforms.
 #include "cli/lines_command.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
 #include "cli/commands.h"
 #include "cli/date_options.h"
+#include "cli/ephem_command.h"
+#include "cli/option_values.h"
+#include "cli/options.h"
 #include "ephemeris/body_names.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc.h"
@@ -18,118 +20,107 @@
 
 namespace cli {
 
-const char* const kLinesUsage =
-    "lines --from YYYY-MM-DD --to YYYY-MM-DD --bodies NAME,... [--frame geo|helio] "
-    "[--units-per-circle U] [--offset DEG] [--harmonics 0,90,180,...] --min P --max P "
-    "[--time HH:MM] [--positions series|precise] [-o FILE]";
-
-const char* const kLinesHelp =
-    "Prints the price levels of planetary lines as CSV: date,body,frame,longitude,harmonic,price,\n"
-    "one row per day, body, harmonic and turn of the circle whose price lies in [--min, --max]:\n"
-    "price = (longitude + harmonic + offset) / 360 * U + k * U for every whole k.\n"
-    "  --from, --to YYYY-MM-DD  the days, both included (at most 200000 of them)\n"
-    "  --bodies NAME,...        Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus,\n"
-    "                           Neptune, Pluto, Node, Chiron, in any case, as for 'events' (the\n"
-    "                           Sun has no heliocentric line, the Earth no geocentric one)\n"
-    "  --frame geo|helio        geocentric (default) or heliocentric longitudes\n"
-    "  --units-per-circle U     price units per turn of the zodiac, above 0 (default 72, the\n"
-    "                           price monitor's scale: degree = fmod(price, 72) * 5)\n"
-    "  --offset DEG             degrees added to every longitude (default 0)\n"
-    "  --harmonics LIST         degrees added for further lines of each body (default 0)\n"
-    "  --min P, --max P         the price range, --min not above --max\n"
-    "  --time HH:MM             the instant of each day, UT (default 17:00, as the pages)\n"
-    "  --positions SOURCE       precise (default where this build has it: Swiss Ephemeris) or\n"
-    "                           series (the classic series); without it a note on standard\n"
-    "                           error names the source taken\n"
-    "  -o FILE                  write the CSV to FILE (whole or not at all) instead of standard\n"
-    "                           output\n";
-
 namespace {
 
-bool ParseDouble(const std::string& text, double& value) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    if (begin != end && *begin == '+') ++begin;
-    const auto [next, ec] = std::from_chars(begin, end, value, std::chars_format::general);
-    return begin != end && ec == std::errc() && next == end && std::isfinite(value);
-}
+constexpr Option kLinesOptionRows[] = {
+    {"--from", "YYYY-MM-DD", "the days, both included (at most 200000 of them)", kRequired},
+    {"--to", "YYYY-MM-DD", nullptr, kRequired},
+    {"--bodies", "NAME,...",
+     "Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus,\n"
+     "Neptune, Pluto, Node, Chiron, in any case, as for 'events' (the\n"
+     "Sun has no heliocentric line, the Earth no geocentric one)",
+     kRequired},
+    {"--frame", "geo|helio", "geocentric (default) or heliocentric longitudes"},
+    {"--units-per-circle", "U",
+     "price units per turn of the zodiac, above 0 (default 72, the\n"
+     "price monitor's scale: degree = fmod(price, 72) * 5)"},
+    {"--offset", "DEG", "degrees added to every longitude (default 0)"},
+    {"--harmonics", "0,90,180,...", "degrees added for further lines of each body (default 0)", 0,
+     "LIST"},
+    {"--min", "P", "the price range, --min not above --max", kRequired},
+    {"--max", "P", nullptr, kRequired},
+    {"--time", "HH:MM", "the instant of each day, UT (default 17:00, as the pages)"},
+    {"--positions", "series|precise",
+     "precise (default where this build has it: Swiss Ephemeris) or\n"
+     "series (the classic series); without it a note on standard\n"
+     "error names the source taken",
+     0, "SOURCE"},
+    {"-o", "FILE",
+     "write the CSV to FILE (whole or not at all) instead of standard\n"
+     "output"},
+};
 
-std::vector<std::string> SplitList(const std::string& text) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        parts.push_back(text.substr(start, comma - start));
-        if (comma == std::string::npos) return parts;
-        start = comma + 1;
-    }
-}
+constexpr OptionTable kLinesTable{
+    .name = "lines",
+    .options = kLinesOptionRows,
+    .intro =
+        "Prints the price levels of planetary lines as CSV: "
+        "date,body,frame,longitude,harmonic,price,\n"
+        "one row per day, body, harmonic and turn of the circle whose price lies in "
+        "[--min, --max]:\n"
+        "price = (longitude + harmonic + offset) / 360 * U + k * U for every whole k.\n",
+    .lastWins = true,
+};
+
+constexpr const OptionTable* kLinesTables[] = {&kLinesTable};
 
 }  // namespace
 
-std::optional<std::optional<std::string>> ParseLineOption(const std::vector<std::string>& args,
-                                                          std::size_t& i, LineOptions& options) {
-    const std::string& arg = args[i];
-    static const char* const kOptions[] = {"--bodies", "--frame",     "--units-per-circle",
-                                           "--offset", "--harmonics", "--positions"};
-    bool known = false;
-    for (const char* option : kOptions) known = known || arg == option;
-    if (!known) return std::nullopt;
-    if (i + 1 >= args.size()) return std::optional<std::string>(arg + " needs a value");
-    const std::string& value = args[++i];
+OptionTables LinesOptionTables() {
+    return kLinesTables;
+}
+
+const char* const kLinesUsage = KeepText(UsageOf(kLinesTable));
+const char* const kLinesHelp = KeepText(HelpOf(kLinesTable));
+
+std::optional<std::string> ReadLineOptions(const ParsedOptions& parsed, LineOptions& options) {
     prices::LineSettings& settings = options.settings;
-    if (arg == "--bodies") {
+    if (const std::string* value = parsed.Value("--bodies")) {
         options.bodiesGiven = true;
         options.bodyNames.clear();
-        for (const std::string& name : SplitList(value)) {
+        for (const std::string& name : SplitList(*value)) {
             if (name.empty()) continue;
             if (FindBody(name) == nullptr) {
-                return std::optional<std::string>(
-                    "--bodies: unknown body '" + name +
-                    "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
-                    "Neptune, Pluto, Node, Chiron)");
+                return "--bodies: unknown body '" + name +
+                       "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
+                       "Neptune, Pluto, Node, Chiron)";
             }
             options.bodyNames.push_back(name);
         }
-    } else if (arg == "--frame") {
-        const std::optional<Frame> frame = ParseFrame(value);
-        if (!frame)
-            return std::optional<std::string>("--frame must be geo or helio, not '" + value + "'");
+    }
+    if (const std::string* value = parsed.Value("--frame")) {
+        const std::optional<Frame> frame = ParseFrame(*value);
+        if (!frame) return "--frame must be geo or helio, not '" + *value + "'";
         settings.frame = *frame;
-    } else if (arg == "--units-per-circle") {
-        if (!ParseDouble(value, settings.unitsPerCircle) || settings.unitsPerCircle <= 0.0) {
-            return std::optional<std::string>("--units-per-circle must be a number above 0, not '" +
-                                              value + "'");
-        }
-    } else if (arg == "--offset") {
-        if (!ParseDouble(value, settings.offset)) {
-            return std::optional<std::string>("--offset must be a number of degrees, not '" +
-                                              value + "'");
-        }
-    } else if (arg == "--harmonics") {
+    }
+    if (const std::string* value = parsed.Value("--units-per-circle")) {
+        const std::optional<double> units = ParseReal(*value);
+        if (!units || *units <= 0.0)
+            return "--units-per-circle must be a number above 0, not '" + *value + "'";
+        settings.unitsPerCircle = *units;
+    }
+    if (const std::string* value = parsed.Value("--offset")) {
+        const std::optional<double> offset = ParseReal(*value);
+        if (!offset) return "--offset must be a number of degrees, not '" + *value + "'";
+        settings.offset = *offset;
+    }
+    if (const std::string* value = parsed.Value("--harmonics")) {
         settings.harmonics.clear();
-        for (const std::string& part : SplitList(value)) {
-            double harmonic = 0.0;
-            if (!ParseDouble(part, harmonic)) {
-                return std::optional<std::string>("--harmonics: '" + part +
-                                                  "' is not a number of degrees");
-            }
-            settings.harmonics.push_back(harmonic);
+        for (const std::string& part : SplitList(*value)) {
+            const std::optional<double> harmonic = ParseReal(part);
+            if (!harmonic) return "--harmonics: '" + part + "' is not a number of degrees";
+            settings.harmonics.push_back(*harmonic);
         }
-    } else if (arg == "--positions") {
-        const std::optional<PositionSource> source = ParsePositionSource(value);
-        if (!source) {
-            return std::optional<std::string>(std::string("--positions must be ") +
-                                              kPositionSourceChoices + ", not '" + value + "'");
-        }
-        if (*source == PositionSource::Precise && !PrecisePositionsAvailable()) {
-            return std::optional<std::string>(
-                "--positions precise: this build has no precise positions (series only)");
-        }
-        settings.source = *source;
+    }
+    if (const std::string* value = parsed.Value("--positions")) {
+        // The wording these commands have always used for a name that is no source.
+        if (!ParsePositionSource(*value))
+            return std::string("--positions must be ") + kPositionSourceChoices + ", not '" +
+                   *value + "'";
+        if (auto error = ReadPositions("--positions", *value, settings.source)) return error;
         options.sourceGiven = true;
     }
-    return std::optional<std::string>();
+    return std::nullopt;
 }
 
 std::optional<std::string> FinishLineOptions(LineOptions& options) {
@@ -156,42 +147,32 @@ std::optional<std::string> FinishLineOptions(LineOptions& options) {
 
 std::optional<std::string> ParseLinesArguments(const std::vector<std::string>& args,
                                                LinesRequest& request) {
-    bool haveFrom = false, haveTo = false, haveMin = false, haveMax = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::optional<std::optional<std::string>> line =
-            ParseLineOption(args, i, request.lines);
-        if (line) {
-            if (*line) return **line;
-            continue;
-        }
-        const std::string& arg = args[i];
-        const bool takesValue = arg == "--from" || arg == "--to" || arg == "--min" ||
-                                arg == "--max" || arg == "--time" || arg == "-o";
-        if (!takesValue) return "unknown argument '" + arg + "'";
-        if (i + 1 >= args.size()) return arg + " needs a value";
-        const std::string& value = args[++i];
-        if (arg == "--from" || arg == "--to") {
-            const auto day = ParseDayNumber(value);
-            if (!day) {
-                return arg + " must be a date YYYY-MM-DD, not '" + value + "'";
-            }
-            (arg == "--from" ? request.fromDay : request.toDay) = *day;
-            (arg == "--from" ? haveFrom : haveTo) = true;
-        } else if (arg == "--min" || arg == "--max") {
-            double price = 0.0;
-            if (!ParseDouble(value, price)) return arg + " must be a price, not '" + value + "'";
-            (arg == "--min" ? request.minPrice : request.maxPrice) = price;
-            (arg == "--min" ? haveMin : haveMax) = true;
-        } else if (arg == "--time") {
-            std::int64_t seconds = 0;
-            if (value.size() != 5 || !prices::ParseBarClock(value, seconds)) {
-                return "--time must be HH:MM, not '" + value + "'";
-            }
-            request.minuteOfDay = static_cast<int>(seconds / 60);
-        } else {
-            request.output = value;
+    ParsedOptions parsed;
+    if (auto error = ParseOptions(kLinesTable, args, parsed)) return error;
+    for (const char* name : {"--from", "--to"}) {
+        if (const std::string* value = parsed.Value(name)) {
+            Date date{};
+            if (auto error = ReadDate(name, *value, date)) return error;
+            (name == std::string_view("--from") ? request.fromDay : request.toDay) =
+                DaysFromCivil(date.year, date.month, date.day);
         }
     }
+    for (const char* name : {"--min", "--max"}) {
+        if (const std::string* value = parsed.Value(name)) {
+            const std::optional<double> price = ParseReal(*value);
+            if (!price) return std::string(name) + " must be a price, not '" + *value + "'";
+            (name == std::string_view("--min") ? request.minPrice : request.maxPrice) = *price;
+        }
+    }
+    if (const std::string* value = parsed.Value("--time")) {
+        const std::optional<TimeOfDay> time = ParseTime(*value);
+        if (!time) return "--time must be HH:MM, not '" + *value + "'";
+        request.minuteOfDay = time->hour * 60 + time->minute;
+    }
+    if (const std::string* value = parsed.Value("-o")) request.output = *value;
+    if (auto error = ReadLineOptions(parsed, request.lines)) return error;
+    const bool haveFrom = parsed.Has("--from"), haveTo = parsed.Has("--to"),
+               haveMin = parsed.Has("--min"), haveMax = parsed.Has("--max");
     if (!haveFrom || !haveTo) return "--from and --to are needed";
     if (!request.lines.bodiesGiven) return "--bodies is needed";
     if (request.lines.bodyNames.empty()) return "--bodies: the list of bodies is empty";

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/options.h"
 #include "prices/price_lines.h"
 
 namespace cli {
@@ -27,10 +28,8 @@ struct LineOptions {
 // chose it): which source, and how to choose the other.
 std::string DefaultSourceNote(const LineOptions& options);
 
-// Takes the line option at args[i] (and its value, moving i past it). Nothing when args[i] is
-// no line option; otherwise whether it was taken, or what was wrong with it.
-std::optional<std::optional<std::string>> ParseLineOption(const std::vector<std::string>& args,
-                                                          std::size_t& i, LineOptions& options);
+// Reads the line options among `parsed`; what was wrong with one of them, if anything.
+std::optional<std::string> ReadLineOptions(const ParsedOptions& parsed, LineOptions& options);
 // Turns the names into codes of the frame and checks the whole; what is wrong, or nothing.
 std::optional<std::string> FinishLineOptions(LineOptions& options);
 

@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -24,14 +23,12 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/option_values.h"
+#include "cli/options.h"
 #include "tools/price_feed.h"
 #include "tools/price_file_path.h"
 
 namespace cli {
-
-const char* const kPriceFeedUsage =
-    "pricefeed [--file PATH] (--csv FILE [--speed X] | --random-walk [--start P] [--step S] "
-    "[--interval SECONDS] [--seed N]) [--count N]";
 
 namespace {
 
@@ -46,27 +43,6 @@ void RequestStop(int) {
 int Failure(const std::string& message) {
     std::fprintf(stderr, "caelvane-cli pricefeed: %s\n", message.c_str());
     return 1;
-}
-
-std::optional<double> ParseNumber(const std::string& text) {
-    double value = 0.0;
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    if (begin != end && *begin == '+') ++begin;
-    const auto [next, ec] = std::from_chars(begin, end, value, std::chars_format::general);
-    if (begin == end || ec != std::errc() || next != end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<std::uint64_t> ParseCount(const std::string& text) {
-    std::uint64_t value = 0;
-    const auto [next, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || next != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 // The longest single wait: beyond it a replay is no replay (and a time_t from a larger double
@@ -232,75 +208,96 @@ int RandomWalk(const PriceFeedOptions& options, const std::string& path) {
     return 0;
 }
 
+constexpr Option kPriceFeedOptionRows[] = {
+    {"--file", "PATH",
+     "the price file (default: $CAELVANE_PRICE_FILE, else the profile's\n"
+     "Settings/PriceFile, else $XDG_DATA_HOME/Caelvane/sp1last.can)"},
+    {"--csv", "FILE",
+     "replay timed prices: DATETIME,PRICE or DATETIME,OPEN,HIGH,LOW,PRICE\n"
+     "(or DATE,TIME,...; a header naming the columns is allowed)",
+     0, nullptr, "(--csv FILE [--speed X] |"},
+    {"--speed", "X",
+     "replay X times faster than the time stamps (default 1; from\n"
+     "1e-5 to 1e9); rows are read as they are replayed, one line at\n"
+     "most 4096 bytes",
+     0, nullptr, ""},
+    {"--random-walk", "",
+     "a price moving one step up or down per update, stamped with the\n"
+     "local time",
+     kFlag, nullptr, "--random-walk [--start P] [--step S] [--interval SECONDS] [--seed N])"},
+    {"--start", "P", "first price of the walk (default 1000)", 0, nullptr, ""},
+    {"--step", "S", "size of a step (default 0.25)", 0, nullptr, ""},
+    {"--interval", "SECONDS", "time between updates (default 10)", 0, nullptr, ""},
+    {"--seed", "N", "the same seed gives the same walk", 0, nullptr, ""},
+    {"--count", "N",
+     "stop after N updates (otherwise at the end of the CSV, or on\n"
+     "Ctrl+C / SIGTERM)"},
+};
+
+constexpr OptionTable kPriceFeedTable{
+    .name = "pricefeed",
+    .options = kPriceFeedOptionRows,
+    .intro =
+        "Keeps the price file of the desktop program's price monitor up to date, replacing it\n"
+        "whole on every update (month day year hour minute open high low price).\n",
+    .column = 21,
+    .unknownOption = "unexpected argument \"{}\"",
+};
+
+constexpr const OptionTable* kPriceFeedTables[] = {&kPriceFeedTable};
+
 }  // namespace
 
-const char* const kPriceFeedHelp =
-    "Keeps the price file of the desktop program's price monitor up to date, replacing it\n"
-    "whole on every update (month day year hour minute open high low price).\n"
-    "  --file PATH        the price file (default: $CAELVANE_PRICE_FILE, else the profile's\n"
-    "                     Settings/PriceFile, else $XDG_DATA_HOME/Caelvane/sp1last.can)\n"
-    "  --csv FILE         replay timed prices: DATETIME,PRICE or DATETIME,OPEN,HIGH,LOW,PRICE\n"
-    "                     (or DATE,TIME,...; a header naming the columns is allowed)\n"
-    "  --speed X          replay X times faster than the time stamps (default 1; from\n"
-    "                     1e-5 to 1e9); rows are read as they are replayed, one line at\n"
-    "                     most 4096 bytes\n"
-    "  --random-walk      a price moving one step up or down per update, stamped with the\n"
-    "                     local time\n"
-    "  --start P          first price of the walk (default 1000)\n"
-    "  --step S           size of a step (default 0.25)\n"
-    "  --interval SECONDS time between updates (default 10)\n"
-    "  --seed N           the same seed gives the same walk\n"
-    "  --count N          stop after N updates (otherwise at the end of the CSV, or on\n"
-    "                     Ctrl+C / SIGTERM)\n";
+OptionTables PriceFeedOptionTables() {
+    return kPriceFeedTables;
+}
+
+const char* const kPriceFeedUsage = KeepText(UsageOf(kPriceFeedTable));
+const char* const kPriceFeedHelp = KeepText(HelpOf(kPriceFeedTable));
 
 std::optional<std::string> ParsePriceFeedArguments(const std::vector<std::string>& args,
                                                    PriceFeedOptions& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--random-walk") {
-            if (options.randomWalk) return "--random-walk given twice";
-            options.randomWalk = true;
-            continue;
+    ParsedOptions parsed;
+    if (auto error = ParseOptions(kPriceFeedTable, args, parsed)) return error;
+    options.randomWalk = parsed.Has("--random-walk");
+    for (const char* name : {"--file", "--csv"}) {
+        if (const std::string* value = parsed.Value(name)) {
+            if (value->empty()) return std::string(name) + " needs a file name";
+            (name == std::string_view("--file") ? options.file : options.csv) = *value;
         }
-        const bool takesValue = arg == "--file" || arg == "--csv" || arg == "--speed" ||
-                                arg == "--start" || arg == "--step" || arg == "--interval" ||
-                                arg == "--seed" || arg == "--count";
-        if (!takesValue) return "unexpected argument \"" + arg + "\"";
-        if (i + 1 >= args.size()) return arg + " needs a value";
-        const std::string& value = args[++i];
-        const std::string duplicate = arg + " given twice";
-        if (arg == "--file" || arg == "--csv") {
-            std::string& target = arg == "--file" ? options.file : options.csv;
-            if (!target.empty()) return duplicate;
-            if (value.empty()) return arg + " needs a file name";
-            target = value;
-        } else if (arg == "--seed" || arg == "--count") {
-            std::optional<std::uint64_t>& target = arg == "--seed" ? options.seed : options.count;
-            if (target) return duplicate;
-            target = ParseCount(value);
-            if (!target) return arg + " needs a whole number, not \"" + value + "\"";
-            if (arg == "--count" && *target == 0) return "--count must be at least 1";
-        } else {
-            std::optional<double>& target = arg == "--speed"   ? options.speed
-                                            : arg == "--start" ? options.start
-                                            : arg == "--step"  ? options.step
-                                                               : options.interval;
-            if (target) return duplicate;
-            target = ParseNumber(value);
-            if (!target) return arg + " needs a number, not \"" + value + "\"";
-            // --start stays below the largest price the monitor accepts.
-            const double limit = arg == "--interval" ? 86400.0 : arg == "--speed" ? 1e9 : 1e14;
-            // A slower replay waits a day and more for every second of the CSV's clock.
-            if (arg == "--speed" && *target > 0.0 && *target < kSlowestSpeed) {
-                return "--speed " + value + " is too slow: the slowest replay is " +
-                       std::string("1e-5 (about a day for every second between rows)");
-            }
-            if (!(*target > 0.0) || *target > limit) {
-                return arg + " must be above 0 and at most " +
-                       (arg == "--start" || arg == "--step" ? std::string("1e14")
-                        : arg == "--speed"                  ? std::string("1e9")
-                                                            : std::string("86400"));
-            }
+    }
+    for (const char* name : {"--seed", "--count"}) {
+        if (const std::string* value = parsed.Value(name)) {
+            std::optional<std::uint64_t>& target =
+                name == std::string_view("--seed") ? options.seed : options.count;
+            target = ParseUnsigned(*value);
+            if (!target) return std::string(name) + " needs a whole number, not \"" + *value + "\"";
+            if (name == std::string_view("--count") && *target == 0)
+                return "--count must be at least 1";
+        }
+    }
+    for (const char* name : {"--speed", "--start", "--step", "--interval"}) {
+        const std::string* value = parsed.Value(name);
+        if (value == nullptr) continue;
+        const std::string arg = name;
+        std::optional<double>& target = arg == "--speed"   ? options.speed
+                                        : arg == "--start" ? options.start
+                                        : arg == "--step"  ? options.step
+                                                           : options.interval;
+        target = ParseReal(*value);
+        if (!target) return arg + " needs a number, not \"" + *value + "\"";
+        // --start stays below the largest price the monitor accepts.
+        const double limit = arg == "--interval" ? 86400.0 : arg == "--speed" ? 1e9 : 1e14;
+        // A slower replay waits a day and more for every second of the CSV's clock.
+        if (arg == "--speed" && *target > 0.0 && *target < kSlowestSpeed) {
+            return "--speed " + *value + " is too slow: the slowest replay is " +
+                   std::string("1e-5 (about a day for every second between rows)");
+        }
+        if (!(*target > 0.0) || *target > limit) {
+            return arg + " must be above 0 and at most " +
+                   (arg == "--start" || arg == "--step" ? std::string("1e14")
+                    : arg == "--speed"                  ? std::string("1e9")
+                                                        : std::string("86400"));
         }
     }
     if (options.randomWalk == !options.csv.empty()) {
@@ -316,12 +313,6 @@ std::optional<std::string> ParsePriceFeedArguments(const std::vector<std::string
 }
 
 int RunPriceFeed(const std::vector<std::string>& args) {
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::printf("usage: caelvane-cli %s\n%s", kPriceFeedUsage, kPriceFeedHelp);
-            return 0;
-        }
-    }
     PriceFeedOptions options;
     if (const std::optional<std::string> error = ParsePriceFeedArguments(args, options)) {
         return UsageError("pricefeed", *error);

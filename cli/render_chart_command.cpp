@@ -3,12 +3,13 @@
 //     [--format png|svg|pdf|trace] -o OUT|- [--width W --height H]
 #include "cli/render_chart_command.h"
 
-#include <charconv>
 #include <cstdio>
 #include <optional>
 
 #include "cli/chart_command.h"
 #include "cli/commands.h"
+#include "cli/option_values.h"
+#include "cli/options.h"
 #include "natal/natal_wheel.h"
 #include "platform/atomic_file.h"
 #include "render/trace_device.h"
@@ -18,24 +19,6 @@
 #endif
 
 namespace cli {
-
-const char* const kRenderChartUsage =
-    "render-chart FILE.json [--name NAME] [--houses SYSTEM] [--transits YYYY-MM-DDTHH:MM | "
-    "--progressed YYYY-MM-DD | --solar-arc YYYY-MM-DD] [--format png|svg|pdf|trace] -o OUT|- "
-    "[--width W --height H]";
-
-const char* const kRenderChartHelp =
-    "Draws the natal wheel of a chart of FILE.json as the desktop program's horoscope window\n"
-    "shows it: signs, houses, bodies, aspects, the table of positions and the aspect grid.\n"
-    "  --name NAME                 the chart (needed when the file holds several)\n"
-    "  --houses SYSTEM             another house system than the chart's own\n"
-    "  --transits YYYY-MM-DDTHH:MM a second ring: the bodies at that moment (UTC)\n"
-    "  --progressed YYYY-MM-DD     a second ring: secondary progressions for that date\n"
-    "  --solar-arc YYYY-MM-DD      a second ring: solar arc directions for that date\n"
-    "  --format F                  png, svg, pdf or trace (default: from the extension of OUT)\n"
-    "  -o OUT | -                  the output file, written whole or not at all; - for\n"
-    "                              standard output\n"
-    "  --width W, --height H       the size in pixels, 400 to 16384 (default 1000 x 1480)\n";
 
 namespace {
 
@@ -55,6 +38,54 @@ bool ParseFormat(const std::string& text, WheelFormat& format) {
     return true;
 }
 
+constexpr Option kRenderChartOptionRows[] = {
+    {"FILE.json", "", "", kPositional | kRequired},
+    {"--name", "NAME", "the chart (needed when the file holds several)"},
+    {"--houses", "SYSTEM", "another house system than the chart's own"},
+    // One second ring at most: repeatable here so that a second one is seen and refused.
+    {"--transits", "YYYY-MM-DDTHH:MM", "a second ring: the bodies at that moment (UTC)",
+     kRepeatable, nullptr,
+     "[--transits YYYY-MM-DDTHH:MM | --progressed YYYY-MM-DD | --solar-arc YYYY-MM-DD]"},
+    {"--progressed", "YYYY-MM-DD", "a second ring: secondary progressions for that date",
+     kRepeatable, nullptr, ""},
+    {"--solar-arc", "YYYY-MM-DD", "a second ring: solar arc directions for that date", kRepeatable,
+     nullptr, ""},
+    {"--format", "png|svg|pdf|trace", "png, svg, pdf or trace (default: from the extension of OUT)",
+     0, "F"},
+    {"-o", "OUT|-",
+     "the output file, written whole or not at all; - for\n"
+     "standard output",
+     kRequired, "OUT | -"},
+    {"--width", "W", "the size in pixels, 400 to 16384 (default 1000 x 1480)", 0, nullptr,
+     "[--width W --height H]"},
+    {"--height", "H", nullptr, 0, nullptr, ""},
+};
+
+constexpr OptionTable kRenderChartTable{
+    .name = "render-chart",
+    .options = kRenderChartOptionRows,
+    .intro =
+        "Draws the natal wheel of a chart of FILE.json as the desktop program's horoscope "
+        "window\n"
+        "shows it: signs, houses, bodies, aspects, the table of positions and the aspect "
+        "grid.\n",
+    .column = 30,
+    .lastWins = true,
+};
+
+constexpr const OptionTable* kRenderChartTables[] = {&kRenderChartTable};
+
+}  // namespace
+
+OptionTables RenderChartOptionTables() {
+    return kRenderChartTables;
+}
+
+const char* const kRenderChartUsage = KeepText(UsageOf(kRenderChartTable));
+const char* const kRenderChartHelp = KeepText(HelpOf(kRenderChartTable));
+
+namespace {
+
 int Usage(const std::string& message, bool withUsage = false) {
     return UsageError("render-chart", message, withUsage ? kRenderChartUsage : nullptr);
 }
@@ -62,46 +93,33 @@ int Usage(const std::string& message, bool withUsage = false) {
 }  // namespace
 
 int RunRenderChart(const std::vector<std::string>& args) {
-    std::string file, name, houses, output, formatText;
+    ParsedOptions parsed;
+    if (auto error = ParseOptions(kRenderChartTable, args, parsed)) return Usage(*error, true);
+    const auto text = [&parsed](const char* name) {
+        const std::string* value = parsed.Value(name);
+        return value != nullptr ? *value : std::string();
+    };
+    const std::string file = parsed.words.empty() ? std::string() : parsed.words[0];
+    const std::string name = text("--name"), houses = text("--houses"), output = text("-o"),
+                      formatText = text("--format");
     std::optional<std::pair<natal::RingKind, std::string>> ringArg;
     natal::WheelOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.empty() || arg[0] != '-' || arg == "-") {
-            if (!file.empty()) return Usage("more than one FILE.json: '" + arg + "'", true);
-            file = arg;
-            continue;
-        }
-        const bool takesValue = arg == "--name" || arg == "--houses" || arg == "--transits" ||
-                                arg == "--progressed" || arg == "--solar-arc" ||
-                                arg == "--format" || arg == "-o" || arg == "--width" ||
-                                arg == "--height";
-        if (!takesValue) return Usage("unknown argument '" + arg + "'", true);
-        if (i + 1 >= args.size()) return Usage(arg + " needs a value", true);
-        const std::string& value = args[++i];
-        if (arg == "--name") {
-            name = value;
-        } else if (arg == "--houses") {
-            houses = value;
-        } else if (arg == "--format") {
-            formatText = value;
-        } else if (arg == "-o") {
-            output = value;
-        } else if (arg == "--width" || arg == "--height") {
-            int side = 0;
-            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), side);
-            if (value.empty() || ec != std::errc() || end != value.data() + value.size() ||
-                side < 400 || side > 16384) {
-                return Usage(arg + " must be a number of pixels from 400 to 16384, not '" + value +
+    for (const GivenOption& given : parsed.given) {
+        const std::string_view arg = given.option->name;
+        if (arg == "--width" || arg == "--height") {
+            const std::optional<long long> side = ParseWhole(given.value);
+            if (!side || *side < 400 || *side > 16384) {
+                return Usage(std::string(arg) +
+                             " must be a number of pixels from 400 to 16384, not '" + given.value +
                              "'");
             }
-            (arg == "--width" ? options.width : options.height) = side;
-        } else {
+            (arg == "--width" ? options.width : options.height) = static_cast<int>(*side);
+        } else if (arg == "--transits" || arg == "--progressed" || arg == "--solar-arc") {
             if (ringArg) return Usage("give one of --transits, --progressed and --solar-arc");
             const natal::RingKind kind = arg == "--transits"     ? natal::RingKind::Transits
                                          : arg == "--progressed" ? natal::RingKind::Progressions
                                                                  : natal::RingKind::SolarArc;
-            ringArg = std::make_pair(kind, value);
+            ringArg = std::make_pair(kind, given.value);
         }
     }
     if (file.empty()) return Usage("missing FILE.json", true);

@@ -17,6 +17,8 @@
 #include "chart/draw_page.h"
 #include "chart/price_poll.h"
 #include "cli/commands.h"
+#include "cli/option_values.h"
+#include "cli/options.h"
 #include "ephemeris/calendar.h"
 #include "job/caelvane_doc.h"
 #include "job/job_file.h"
@@ -32,40 +34,71 @@
 
 namespace cli {
 
-const char* const kRenderUsage =
-    "render FILE.cvj [--page N | --all] [--format pdf|png|svg|trace] [-o OUT|-] "
-    "[--today YYYY-MM-DD] [--title TEXT] [--price-file PATH] [--dpi N] "
-    "[--positions series|precise] [--style classic|modern]";
+namespace {
 
-const char* const kRenderHelp =
-    "Draws pages of a job exactly as the desktop program prints them.\n"
-    "  FILE.cvj            the job (after \"--\", a name may start with '-')\n"
-    "  --page N            the page to draw (default: the job's current page, 1); a page\n"
-    "                      beyond the job's last is refused\n"
-    "  --all               every page in date order, the first day first, whatever the\n"
-    "                      job's Reverse Printing Order says: one PDF, numbered PNG or SVG\n"
-    "                      files (NAME-001.png, ...), or one trace\n"
-    "  --format F          pdf, png, svg or trace (default: from the extension of -o, else\n"
-    "                      pdf)\n"
-    "  -o OUT | -          the output file, or - for standard output (default: the job's\n"
-    "                      name with the format's extension; traces go to standard output)\n"
-    "  --today YYYY-MM-DD  the local date that TODAY jobs use (default: the clock's),\n"
-    "                      0001-01-01 to 9999-12-31, proleptic Gregorian\n"
-    "  --title TEXT        the title on the page (default: the job file's name)\n"
-    "  --price-file PATH   one price-monitor poll of this file before drawing\n"
-    "  --dpi N             PNG resolution, 1 to 1200 (default 150). The page is drawn in\n"
-    "                      memory at 4 bytes a pixel and then encoded: at its peak the\n"
-    "                      program takes about 40 MB at 150 dpi, 250 MB at 600 dpi, and at\n"
-    "                      the limit of 1200 dpi about 950 MB\n"
-    "  --positions SOURCE  series (default: the classic series the pages are made for) or\n"
-    "                      precise (Swiss Ephemeris, where this build has it)\n"
-    "  --style S           classic (default: the page as it always was) or modern (symbols\n"
-    "                      with a key, positions to the minute, retrograde marks,\n"
-    "                      declinations, nothing overlapping; in a trace every text is\n"
-    "                      followed by its ink box, box X Y W H)\n"
-    "The time-zone rule is the host's: TZ in the environment sets it. The pages name days\n"
-    "before 1582-10-15 in the Julian calendar, as historians do; dates given here are\n"
-    "proleptic Gregorian.\n";
+constexpr Option kRenderOptionRows[] = {
+    {"FILE.cvj", "", "the job (after \"--\", a name may start with '-')", kPositional | kRequired},
+    {"--page", "N",
+     "the page to draw (default: the job's current page, 1); a page\n"
+     "beyond the job's last is refused",
+     0, nullptr, "[--page N | --all]"},
+    {"--all", "",
+     "every page in date order, the first day first, whatever the\n"
+     "job's Reverse Printing Order says: one PDF, numbered PNG or SVG\n"
+     "files (NAME-001.png, ...), or one trace",
+     kFlag, nullptr, ""},
+    {"--format", "pdf|png|svg|trace",
+     "pdf, png, svg or trace (default: from the extension of -o, else\n"
+     "pdf)",
+     0, "F"},
+    {"-o", "OUT|-",
+     "the output file, or - for standard output (default: the job's\n"
+     "name with the format's extension; traces go to standard output)",
+     0, "OUT | -"},
+    {"--today", "YYYY-MM-DD",
+     "the local date that TODAY jobs use (default: the clock's),\n"
+     "0001-01-01 to 9999-12-31, proleptic Gregorian"},
+    {"--title", "TEXT", "the title on the page (default: the job file's name)"},
+    {"--price-file", "PATH", "one price-monitor poll of this file before drawing"},
+    {"--dpi", "N",
+     "PNG resolution, 1 to 1200 (default 150). The page is drawn in\n"
+     "memory at 4 bytes a pixel and then encoded: at its peak the\n"
+     "program takes about 40 MB at 150 dpi, 250 MB at 600 dpi, and at\n"
+     "the limit of 1200 dpi about 950 MB"},
+    {"--positions", "series|precise",
+     "series (default: the classic series the pages are made for) or\n"
+     "precise (Swiss Ephemeris, where this build has it)",
+     0, "SOURCE"},
+    {"--style", "classic|modern",
+     "classic (default: the page as it always was) or modern (symbols\n"
+     "with a key, positions to the minute, retrograde marks,\n"
+     "declinations, nothing overlapping; in a trace every text is\n"
+     "followed by its ink box, box X Y W H)",
+     0, "S"},
+};
+
+constexpr OptionTable kRenderTable{
+    .name = "render",
+    .options = kRenderOptionRows,
+    .intro = "Draws pages of a job exactly as the desktop program prints them.\n",
+    .outro =
+        "The time-zone rule is the host's: TZ in the environment sets it. The pages name days\n"
+        "before 1582-10-15 in the Julian calendar, as historians do; dates given here are\n"
+        "proleptic Gregorian.\n",
+    .unknownOption = "unknown option \"{}\"",
+    .extraWord = "unexpected argument \"{}\"",
+};
+
+constexpr const OptionTable* kRenderTables[] = {&kRenderTable};
+
+}  // namespace
+
+OptionTables RenderOptionTables() {
+    return kRenderTables;
+}
+
+const char* const kRenderUsage = KeepText(UsageOf(kRenderTable));
+const char* const kRenderHelp = KeepText(HelpOf(kRenderTable));
 
 namespace {
 
@@ -107,23 +140,8 @@ const char* Extension(Format format) {
 
 }  // namespace
 
-bool ParseInt(const std::string& text, long long low, long long high, int& value) {
-    if (text.empty() || text.size() > 12) return false;
-    std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
-    if (i == text.size()) return false;
-    long long number = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        number = number * 10 + (text[i] - '0');
-    }
-    if (text[0] == '-') number = -number;
-    if (number < low || number > high) return false;
-    value = static_cast<int>(number);
-    return true;
-}
-
 bool ParseLocalDate(const std::string& text, caelvane::LocalDate& date) {
-    const auto day = caelvane::ParseIsoDate(text);
+    const auto day = ParseDate(text);
     // The classic pages' calendar rule serves years from 1 on.
     if (!day || day->year < 1) return false;
     date = {day->month, day->day, day->year};
@@ -209,89 +227,54 @@ std::string NumberedPath(const std::string& path, int page, int pageCount) {
 
 std::optional<std::string> ParseRenderArguments(const std::vector<std::string>& args,
                                                 RenderOptions& options) {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded) {
-            if (!options.jobPath.empty()) return "unexpected argument \"" + arg + "\"";
-            if (arg.empty()) return "the job file name is empty";
-            options.jobPath = arg;
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        const bool takesValue = arg == "--page" || arg == "--format" || arg == "-o" ||
-                                arg == "--today" || arg == "--title" || arg == "--price-file" ||
-                                arg == "--dpi" || arg == "--positions" || arg == "--style";
-        if (arg == "--all") {
-            if (options.all) return "--all given twice";
-            options.all = true;
-            continue;
-        }
-        if (!takesValue) {
-            if (!arg.empty() && arg[0] == '-' && arg != "-") {
-                return "unknown option \"" + arg + "\"";
-            }
-            if (!options.jobPath.empty()) return "unexpected argument \"" + arg + "\"";
-            options.jobPath = arg;
-            continue;
-        }
-        if (i + 1 >= args.size()) return arg + " needs a value";
-        const std::string& value = args[++i];
-        if (arg == "--page") {
-            int page = 0;
-            if (options.page) return "--page given twice";
-            if (!ParseInt(value, 1, 2147483647LL, page)) {
-                return "--page needs a page number from 1 on";
-            }
-            options.page = page;
-        } else if (arg == "--format") {
-            Format format;
-            if (options.format) return "--format given twice";
-            if (!ParseFormat(value, format)) return "unknown format \"" + value + "\"";
-            options.format = format;
-        } else if (arg == "-o") {
-            if (!options.output.empty()) return "-o given twice";
-            if (value.empty()) return "-o needs a file name or -";
-            options.output = value;
-        } else if (arg == "--today") {
-            caelvane::LocalDate date;
-            if (options.today) return "--today given twice";
-            if (!ParseLocalDate(value, date)) {
-                if (caelvane::ParseIsoDate(value))
-                    return "--today needs a date from 0001-01-01 to 9999-12-31, not '" + value +
-                           "'";
-                return "--today needs a date YYYY-MM-DD";
-            }
-            options.today = date;
-        } else if (arg == "--title") {
-            if (options.title) return "--title given twice";
-            options.title = value;
-        } else if (arg == "--price-file") {
-            if (options.priceFile) return "--price-file given twice";
-            options.priceFile = value;
-        } else if (arg == "--dpi") {
-            int dpi = 0;
-            if (options.dpi) return "--dpi given twice";
-            if (!ParseInt(value, 1, kMaxPngDpi, dpi)) {
-                return "--dpi needs a resolution from 1 to " + std::to_string(kMaxPngDpi);
-            }
-            options.dpi = dpi;
-        } else if (arg == "--positions") {
-            if (options.positions) return "--positions given twice";
-            std::string error;
-            options.positions = ReadPositionSource(value, error);
-            if (!options.positions) return "--positions: " + error;
-        } else if (arg == "--style") {
-            if (options.style) return "--style given twice";
-            std::string error;
-            options.style = ReadPageStyle(value, error);
-            if (!options.style) return "--style: " + error;
-        }
+    ParsedOptions parsed;
+    if (auto error = ParseOptions(kRenderTable, args, parsed)) return error;
+    if (parsed.words.empty()) return "missing FILE.cvj";
+    if (parsed.words[0].empty()) return "the job file name is empty";
+    options.jobPath = parsed.words[0];
+    options.all = parsed.Has("--all");
+    if (const std::string* value = parsed.Value("--page")) {
+        const std::optional<long long> page = ParseWhole(*value);
+        if (!page || *page < 1 || *page > 2147483647LL)
+            return "--page needs a page number from 1 on";
+        options.page = static_cast<int>(*page);
     }
-    if (options.jobPath.empty()) return "missing FILE.cvj";
+    if (const std::string* value = parsed.Value("--format")) {
+        Format format;
+        if (!ParseFormat(*value, format)) return "unknown format \"" + *value + "\"";
+        options.format = format;
+    }
+    if (const std::string* value = parsed.Value("-o")) {
+        if (value->empty()) return "-o needs a file name or -";
+        options.output = *value;
+    }
+    if (const std::string* value = parsed.Value("--today")) {
+        caelvane::LocalDate date;
+        if (!ParseLocalDate(*value, date)) {
+            if (ParseDate(*value))
+                return "--today needs a date from 0001-01-01 to 9999-12-31, not '" + *value + "'";
+            return "--today needs a date YYYY-MM-DD";
+        }
+        options.today = date;
+    }
+    if (const std::string* value = parsed.Value("--title")) options.title = *value;
+    if (const std::string* value = parsed.Value("--price-file")) options.priceFile = *value;
+    if (const std::string* value = parsed.Value("--dpi")) {
+        const std::optional<long long> dpi = ParseWhole(*value);
+        if (!dpi || *dpi < 1 || *dpi > kMaxPngDpi)
+            return "--dpi needs a resolution from 1 to " + std::to_string(kMaxPngDpi);
+        options.dpi = static_cast<int>(*dpi);
+    }
+    if (const std::string* value = parsed.Value("--positions")) {
+        PositionSource source{};
+        if (auto error = ReadPositions("--positions", *value, source)) return error;
+        options.positions = source;
+    }
+    if (const std::string* value = parsed.Value("--style")) {
+        std::string error;
+        options.style = ReadPageStyle(*value, error);
+        if (!options.style) return "--style: " + error;
+    }
     if (options.all && options.page) return "--page and --all exclude each other";
     if (!options.format) {
         options.format = options.output.empty()

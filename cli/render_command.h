@@ -32,9 +32,6 @@ struct RenderOptions {
 std::optional<std::string> ParseRenderArguments(const std::vector<std::string>& args,
                                                 RenderOptions& options);
 
-// A whole decimal number within [low, high], nothing else (an optional sign, at most 12
-// characters).
-bool ParseInt(const std::string& text, long long low, long long high, int& value);
 // YYYY-MM-DD, a real day of the Gregorian calendar from year 1 to 9999.
 bool ParseLocalDate(const std::string& text, caelvane::LocalDate& date);
 

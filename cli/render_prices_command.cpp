@@ -8,12 +8,13 @@
 #include "cli/render_prices_command.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
 #include "cli/commands.h"
 #include "cli/date_options.h"
+#include "cli/option_values.h"
+#include "cli/options.h"
 #include "events/job_aspects.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc_reader.h"
@@ -25,55 +26,6 @@
 #endif
 
 namespace cli {
-
-const char* const kRenderPricesUsage =
-    "render-prices FILE.csv [--bodies NAME,...] [--frame geo|helio] [--units-per-circle U] "
-    "[--offset DEG] [--harmonics 0,90,...] [--positions series|precise] "
-    "[--style candles|bars|line] [--log] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--min P] "
-    "[--max P] [--skip-bad-rows] [--title TEXT] [--format png|svg|pdf|trace] -o OUT|- "
-    "[--width W --height H] [--events KINDS] [--event-bodies NAME,...] "
-    "[--retrograde NAME,...] [--legend PLACE] [--line-labels] [--trading-days] [--volume]";
-
-const char* const kRenderPricesHelp =
-    "Draws the price chart of a bar file with planetary price lines, as the desktop program's\n"
-    "price window shows it. The file: CSV with a header naming Date [Time] Open High Low Close\n"
-    "[Adj Close] [Volume] (any case and order; DateTime or Timestamp for both), the price\n"
-    "feed's DATETIME,OPEN,HIGH,LOW,PRICE, or DATE,PRICE; commas, semicolons or tabs; dates\n"
-    "YYYY-MM-DD or MM/DD/YYYY.\n"
-    "  --bodies NAME,...          the bodies whose price lines are drawn: Sun, Moon, Mercury,\n"
-    "                             Venus, Earth, Mars, Jupiter, Saturn, Uranus, Neptune, Pluto,\n"
-    "                             Node, Chiron, in any case (default: no lines)\n"
-    "  --frame geo|helio          geocentric (default) or heliocentric longitudes\n"
-    "  --units-per-circle U       price units per turn of the zodiac, above 0 (default 72)\n"
-    "  --offset DEG               degrees added to every longitude (default 0)\n"
-    "  --harmonics 0,90,...       degrees added for further lines of each body (default 0)\n"
-    "  --positions SOURCE         precise (default where this build has it: Swiss Ephemeris)\n"
-    "                             or series (the classic series)\n"
-    "  --style S                  candles, bars or line (default: candles when the file has\n"
-    "                             open, high and low, else line)\n"
-    "  --log                      a logarithmic price axis (every price must be above 0)\n"
-    "  --from, --to YYYY-MM-DD    the dates shown, proleptic Gregorian (default: the whole\n"
-    "                             file); a range that holds no bar is refused\n"
-    "  --min P, --max P           the prices shown (default: all of the bars)\n"
-    "  --skip-bad-rows            leave out rows that cannot be read, and say how many\n"
-    "  --title TEXT               the title (default: the file's name)\n"
-    "  --format F                 png, svg, pdf or trace (default: from the extension of OUT)\n"
-    "  -o OUT | -                 the output file, written whole or not at all; - for\n"
-    "                             standard output\n"
-    "  --width W, --height H      the size in pixels, 200 to 16384 (default 1200 x 700)\n"
-    "  --events KINDS             marks the sky's events on the chart: a comma list of aspect,\n"
-    "                             ingress, station, lunation, eclipse (as 'caelvane-cli events'\n"
-    "                             finds them, in the lines' --frame and --positions)\n"
-    "  --event-bodies NAME,...    the bodies whose events are marked (default: every body)\n"
-    "  --retrograde NAME,...      shades the stretches while these bodies move retrograde\n"
-    "  --legend PLACE             top-left (default), top-right, bottom-left, bottom-right,\n"
-    "                             auto (the corner covering the fewest bars) or none\n"
-    "  --line-labels              writes each line's body and harmonic where it leaves the\n"
-    "                             plot on the right\n"
-    "  --trading-days             bars follow each other without weekend and holiday gaps\n"
-    "  --volume                   a pane of the volumes under the prices (the file's Volume\n"
-    "                             column)\n"
-    "A file whose rows run newest first is read in time order, with a note on standard error.\n";
 
 namespace {
 
@@ -101,101 +53,161 @@ bool ParseFormat(const std::string& text, PriceChartFormat& format) {
 
 }  // namespace
 
+namespace {
+
+constexpr Option kRenderPricesOptionRows[] = {
+    {"FILE.csv", "", "", kPositional | kRequired},
+    {"--bodies", "NAME,...",
+     "the bodies whose price lines are drawn: Sun, Moon, Mercury,\n"
+     "Venus, Earth, Mars, Jupiter, Saturn, Uranus, Neptune, Pluto,\n"
+     "Node, Chiron, in any case (default: no lines)"},
+    {"--frame", "geo|helio", "geocentric (default) or heliocentric longitudes"},
+    {"--units-per-circle", "U", "price units per turn of the zodiac, above 0 (default 72)"},
+    {"--offset", "DEG", "degrees added to every longitude (default 0)"},
+    {"--harmonics", "0,90,...", "degrees added for further lines of each body (default 0)"},
+    {"--positions", "series|precise",
+     "precise (default where this build has it: Swiss Ephemeris)\n"
+     "or series (the classic series)",
+     0, "SOURCE"},
+    {"--style", "candles|bars|line",
+     "candles, bars or line (default: candles when the file has\n"
+     "open, high and low, else line)",
+     0, "S"},
+    {"--log", "", "a logarithmic price axis (every price must be above 0)", kFlag | kRepeatable},
+    {"--from", "YYYY-MM-DD",
+     "the dates shown, proleptic Gregorian (default: the whole\n"
+     "file); a range that holds no bar is refused"},
+    {"--to", "YYYY-MM-DD", nullptr},
+    {"--min", "P", "the prices shown (default: all of the bars)"},
+    {"--max", "P", nullptr},
+    {"--skip-bad-rows", "", "leave out rows that cannot be read, and say how many",
+     kFlag | kRepeatable},
+    {"--title", "TEXT", "the title (default: the file's name)"},
+    {"--format", "png|svg|pdf|trace", "png, svg, pdf or trace (default: from the extension of OUT)",
+     0, "F"},
+    {"-o", "OUT|-",
+     "the output file, written whole or not at all; - for\n"
+     "standard output",
+     kRequired, "OUT | -"},
+    {"--width", "W", "the size in pixels, 200 to 16384 (default 1200 x 700)", 0, nullptr,
+     "[--width W --height H]"},
+    {"--height", "H", nullptr, 0, nullptr, ""},
+    {"--events", "KINDS",
+     "marks the sky's events on the chart: a comma list of aspect,\n"
+     "ingress, station, lunation, eclipse (as 'caelvane-cli events'\n"
+     "finds them, in the lines' --frame and --positions)"},
+    {"--event-bodies", "NAME,...", "the bodies whose events are marked (default: every body)"},
+    {"--retrograde", "NAME,...", "shades the stretches while these bodies move retrograde"},
+    {"--legend", "PLACE",
+     "top-left (default), top-right, bottom-left, bottom-right,\n"
+     "auto (the corner covering the fewest bars) or none"},
+    {"--line-labels", "",
+     "writes each line's body and harmonic where it leaves the\n"
+     "plot on the right",
+     kFlag | kRepeatable},
+    {"--trading-days", "", "bars follow each other without weekend and holiday gaps",
+     kFlag | kRepeatable},
+    {"--volume", "",
+     "a pane of the volumes under the prices (the file's Volume\n"
+     "column)",
+     kFlag | kRepeatable},
+};
+
+constexpr OptionTable kRenderPricesTable{
+    .name = "render-prices",
+    .options = kRenderPricesOptionRows,
+    .intro =
+        "Draws the price chart of a bar file with planetary price lines, as the desktop "
+        "program's\n"
+        "price window shows it. The file: CSV with a header naming Date [Time] Open High Low "
+        "Close\n"
+        "[Adj Close] [Volume] (any case and order; DateTime or Timestamp for both), the price\n"
+        "feed's DATETIME,OPEN,HIGH,LOW,PRICE, or DATE,PRICE; commas, semicolons or tabs; dates\n"
+        "YYYY-MM-DD or MM/DD/YYYY.\n",
+    .outro =
+        "A file whose rows run newest first is read in time order, with a note on standard "
+        "error.\n",
+    .column = 29,
+    .lastWins = true,
+};
+
+constexpr const OptionTable* kRenderPricesTables[] = {&kRenderPricesTable};
+
+}  // namespace
+
+OptionTables RenderPricesOptionTables() {
+    return kRenderPricesTables;
+}
+
+const char* const kRenderPricesUsage = KeepText(UsageOf(kRenderPricesTable));
+const char* const kRenderPricesHelp = KeepText(HelpOf(kRenderPricesTable));
+
 std::optional<std::string> ParseRenderPricesArguments(const std::vector<std::string>& args,
                                                       RenderPricesRequest& request) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::optional<std::optional<std::string>> line =
-            ParseLineOption(args, i, request.lines);
-        if (line) {
-            if (*line) return **line;
-            continue;
+    ParsedOptions parsed;
+    if (auto error = ParseOptions(kRenderPricesTable, args, parsed)) return error;
+    if (!parsed.words.empty()) request.file = parsed.words[0];
+    request.logScale = parsed.Has("--log");
+    request.skipBadRows = parsed.Has("--skip-bad-rows");
+    request.lineLabels = parsed.Has("--line-labels");
+    request.tradingDays = parsed.Has("--trading-days");
+    request.volume = parsed.Has("--volume");
+    if (auto error = ReadLineOptions(parsed, request.lines)) return error;
+    if (const std::string* value = parsed.Value("--events")) {
+        std::string error;
+        if (!prices::ParseKindList(*value, request.eventKinds, error)) return "--events: " + error;
+    }
+    if (const std::string* value = parsed.Value("--event-bodies")) request.eventBodies = *value;
+    if (const std::string* value = parsed.Value("--retrograde")) {
+        std::string error;
+        if (!prices::ParseBodyList(*value, Frame::Geocentric, request.retrograde, error))
+            return "--retrograde: " + error;
+    }
+    if (const std::string* value = parsed.Value("--legend")) {
+        if (!prices::ParseLegendPlace(*value, request.legend)) {
+            return "--legend must be top-left, top-right, bottom-left, bottom-right, auto or "
+                   "none, not '" +
+                   *value + "'";
         }
-        const std::string& arg = args[i];
-        if (arg == "--log") {
-            request.logScale = true;
-            continue;
+    }
+    if (const std::string* value = parsed.Value("--style")) {
+        prices::BarStyle style{};
+        if (!prices::ParseBarStyle(*value, style))
+            return "--style must be candles, bars or line, not '" + *value + "'";
+        request.style = style;
+    }
+    for (const char* name : {"--from", "--to"}) {
+        if (const std::string* value = parsed.Value(name)) {
+            Date date{};
+            if (auto error = ReadDate(name, *value, date)) return error;
+            (name == std::string_view("--from") ? request.fromDay : request.toDay) =
+                DaysFromCivil(date.year, date.month, date.day);
         }
-        if (arg == "--skip-bad-rows") {
-            request.skipBadRows = true;
-            continue;
+    }
+    for (const char* name : {"--min", "--max"}) {
+        if (const std::string* value = parsed.Value(name)) {
+            const std::optional<double> price = ParseReal(*value);
+            if (!price) return std::string(name) + " must be a price, not '" + *value + "'";
+            (name == std::string_view("--min") ? request.minPrice : request.maxPrice) = *price;
         }
-        if (arg == "--line-labels" || arg == "--trading-days" || arg == "--volume") {
-            (arg == "--line-labels"    ? request.lineLabels
-             : arg == "--trading-days" ? request.tradingDays
-                                       : request.volume) = true;
-            continue;
-        }
-        if (arg.empty() || arg[0] != '-' || arg == "-") {
-            if (!request.file.empty()) return "more than one FILE.csv: '" + arg + "'";
-            request.file = arg;
-            continue;
-        }
-        const bool takesValue = arg == "--style" || arg == "--from" || arg == "--to" ||
-                                arg == "--min" || arg == "--max" || arg == "--title" ||
-                                arg == "--format" || arg == "-o" || arg == "--width" ||
-                                arg == "--height" || arg == "--events" || arg == "--event-bodies" ||
-                                arg == "--retrograde" || arg == "--legend";
-        if (!takesValue) return "unknown argument '" + arg + "'";
-        if (i + 1 >= args.size()) return arg + " needs a value";
-        const std::string& value = args[++i];
-        if (arg == "--events") {
-            std::string error;
-            if (!prices::ParseKindList(value, request.eventKinds, error)) {
-                return "--events: " + error;
-            }
-        } else if (arg == "--event-bodies") {
-            request.eventBodies = value;
-        } else if (arg == "--retrograde") {
-            std::string error;
-            if (!prices::ParseBodyList(value, Frame::Geocentric, request.retrograde, error)) {
-                return "--retrograde: " + error;
-            }
-        } else if (arg == "--legend") {
-            if (!prices::ParseLegendPlace(value, request.legend)) {
-                return "--legend must be top-left, top-right, bottom-left, bottom-right, auto or "
-                       "none, not '" +
-                       value + "'";
-            }
-        } else if (arg == "--style") {
-            prices::BarStyle style{};
-            if (!prices::ParseBarStyle(value, style)) {
-                return "--style must be candles, bars or line, not '" + value + "'";
-            }
-            request.style = style;
-        } else if (arg == "--from" || arg == "--to") {
-            const auto day = ParseDayNumber(value);
-            if (!day) {
-                return arg + " must be a date YYYY-MM-DD, not '" + value + "'";
-            }
-            (arg == "--from" ? request.fromDay : request.toDay) = *day;
-        } else if (arg == "--min" || arg == "--max") {
-            double price = 0.0;
-            const auto [end, ec] =
-                std::from_chars(value.data(), value.data() + value.size(), price);
-            if (value.empty() || ec != std::errc() || end != value.data() + value.size() ||
-                !std::isfinite(price)) {
-                return arg + " must be a price, not '" + value + "'";
-            }
-            (arg == "--min" ? request.minPrice : request.maxPrice) = price;
-        } else if (arg == "--title") {
-            request.title = value;
-        } else if (arg == "--format") {
-            PriceChartFormat format{};
-            if (!ParseFormat(value, format)) {
-                return "--format must be png, svg, pdf or trace, not '" + value + "'";
-            }
-            request.format = format;
-        } else if (arg == "-o") {
-            request.output = value;
-        } else {
-            int side = 0;
-            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), side);
-            if (value.empty() || ec != std::errc() || end != value.data() + value.size() ||
-                side < kMinSide || side > kMaxSide) {
-                return arg + " must be a number of pixels from " + std::to_string(kMinSide) +
-                       " to " + std::to_string(kMaxSide) + ", not '" + value + "'";
-            }
-            (arg == "--width" ? request.width : request.height) = side;
+    }
+    if (const std::string* value = parsed.Value("--title")) request.title = *value;
+    if (const std::string* value = parsed.Value("--format")) {
+        PriceChartFormat format{};
+        if (!ParseFormat(*value, format))
+            return "--format must be png, svg, pdf or trace, not '" + *value + "'";
+        request.format = format;
+    }
+    if (const std::string* value = parsed.Value("-o")) request.output = *value;
+    for (const char* name : {"--width", "--height"}) {
+        if (const std::string* value = parsed.Value(name)) {
+            const std::optional<long long> side = ParseWhole(*value);
+            if (!side || *side < kMinSide || *side > kMaxSide)
+                return std::string(name) + " must be a number of pixels from " +
+                       std::to_string(kMinSide) + " to " + std::to_string(kMaxSide) + ", not '" +
+                       *value + "'";
+            (name == std::string_view("--width") ? request.width : request.height) =
+                static_cast<int>(*side);
         }
     }
     if (request.file.empty()) return "missing FILE.csv";

@@ -5,11 +5,12 @@
 // Draws the sky chart the desktop program's Sky Chart window shows, without a display.
 #include "cli/render_sky_command.h"
 
-#include <charconv>
 #include <cstdio>
 
 #include "cli/commands.h"
 #include "cli/ephem_command.h"
+#include "cli/option_values.h"
+#include "cli/options.h"
 #include "events/job_aspects.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc.h"
@@ -22,32 +23,6 @@
 #endif
 
 namespace cli {
-
-const char* const kRenderSkyUsage =
-    "render-sky --from YYYY-MM-DD --to YYYY-MM-DD --bodies NAME,... [--frame geo|helio] "
-    "[--dial 360|180|120|90|60|45|30|22.5] [--panes declination,latitude,speed] "
-    "[--events KINDS] [--positions series|precise] --format png|svg|pdf|trace -o OUT|- "
-    "[--width W --height H]";
-
-const char* const kRenderSkyHelp =
-    "Draws the sky over a range of dates: time across, the bodies' longitudes folded on a\n"
-    "dial, as the desktop program's Sky Chart window shows it.\n"
-    "  --from, --to YYYY-MM-DD    the range, from 00:00 UT of the one to 00:00 UT of the other\n"
-    "  --bodies NAME,...          the bodies drawn: Sun, Moon, Mercury, Venus, Earth, Mars,\n"
-    "                             Jupiter, Saturn, Uranus, Neptune, Pluto, Node, Chiron\n"
-    "  --frame geo|helio          geocentric (default) or heliocentric longitudes\n"
-    "  --dial D                   the longitude modulo D: 360 (default), 180, 120, 90, 60,\n"
-    "                             45, 30 or 22.5 degrees; on 90 the squares and oppositions\n"
-    "                             of every pair are crossings\n"
-    "  --panes LIST               panes under the chart: declination (with the band of the\n"
-    "                             obliquity of date), latitude, speed (degrees a day)\n"
-    "  --events KINDS             marks the sky's events: a comma list of aspect, ingress,\n"
-    "                             station, lunation, eclipse\n"
-    "  --positions S              series or precise (default: precise where the build has it)\n"
-    "  --format F                 png, svg, pdf or trace\n"
-    "  -o OUT | -                 the output file, written whole or not at all; - for\n"
-    "                             standard output\n"
-    "  --width W, --height H      the size in pixels, 200 to 16384 (default 1200 x 700)\n";
 
 namespace {
 
@@ -67,53 +42,79 @@ std::optional<SkyFormat> ParseSkyFormat(const std::string& text) {
     return std::nullopt;
 }
 
-bool ParseSide(const std::string& text, int& value) {
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc() && ptr == end && value >= kMinSide && value <= kMaxSide;
-}
+constexpr Option kRenderSkyOptionRows[] = {
+    {"--from", "YYYY-MM-DD", "the range, from 00:00 UT of the one to 00:00 UT of the other",
+     kRequired},
+    {"--to", "YYYY-MM-DD", nullptr, kRequired},
+    {"--bodies", "NAME,...",
+     "the bodies drawn: Sun, Moon, Mercury, Venus, Earth, Mars,\n"
+     "Jupiter, Saturn, Uranus, Neptune, Pluto, Node, Chiron",
+     kRequired},
+    {"--frame", "geo|helio", "geocentric (default) or heliocentric longitudes"},
+    {"--dial", "360|180|120|90|60|45|30|22.5",
+     "the longitude modulo D: 360 (default), 180, 120, 90, 60,\n"
+     "45, 30 or 22.5 degrees; on 90 the squares and oppositions\n"
+     "of every pair are crossings",
+     0, "D"},
+    {"--panes", "declination,latitude,speed",
+     "panes under the chart: declination (with the band of the\n"
+     "obliquity of date), latitude, speed (degrees a day)",
+     0, "LIST"},
+    {"--events", "KINDS",
+     "marks the sky's events: a comma list of aspect, ingress,\n"
+     "station, lunation, eclipse"},
+    {"--positions", "series|precise", "series or precise (default: precise where the build has it)",
+     0, "S"},
+    {"--format", "png|svg|pdf|trace", "png, svg, pdf or trace", kRequired, "F"},
+    {"-o", "OUT|-",
+     "the output file, written whole or not at all; - for\n"
+     "standard output",
+     kRequired, "OUT | -"},
+    {"--width", "W", "the size in pixels, 200 to 16384 (default 1200 x 700)", 0, nullptr,
+     "[--width W --height H]"},
+    {"--height", "H", nullptr, 0, nullptr, ""},
+};
 
-const char* const kOptions[] = {"--from",   "--to",    "--bodies", "--frame",
-                                "--dial",   "--panes", "--events", "--positions",
-                                "--format", "-o",      "--width",  "--height"};
+constexpr OptionTable kRenderSkyTable{
+    .name = "render-sky",
+    .options = kRenderSkyOptionRows,
+    .intro =
+        "Draws the sky over a range of dates: time across, the bodies' longitudes folded on a\n"
+        "dial, as the desktop program's Sky Chart window shows it.\n",
+    .column = 29,
+};
+
+constexpr const OptionTable* kRenderSkyTables[] = {&kRenderSkyTable};
 
 }  // namespace
+
+OptionTables RenderSkyOptionTables() {
+    return kRenderSkyTables;
+}
+
+const char* const kRenderSkyUsage = KeepText(UsageOf(kRenderSkyTable));
+const char* const kRenderSkyHelp = KeepText(HelpOf(kRenderSkyTable));
 
 std::optional<std::string> ParseRenderSkyArguments(const std::vector<std::string>& args,
                                                    RenderSkyRequest& request) {
     request = RenderSkyRequest{};
-    std::optional<std::string> values[std::size(kOptions)];
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        std::size_t index = std::size(kOptions);
-        for (std::size_t k = 0; k < std::size(kOptions); ++k) {
-            if (option == kOptions[k]) index = k;
-        }
-        if (index == std::size(kOptions)) return "unknown argument '" + option + "'";
-        if (i + 1 >= args.size()) return option + " needs a value";
-        if (values[index]) return option + " given twice";
-        values[index] = args[++i];
-    }
-    const auto value = [&](const char* name) -> const std::optional<std::string>& {
-        for (std::size_t k = 0; k < std::size(kOptions); ++k) {
-            if (std::string_view(kOptions[k]) == name) return values[k];
-        }
-        return values[0];  // never: every name asked for is in the table
+    ParsedOptions parsed;
+    if (auto error = ParseOptions(kRenderSkyTable, args, parsed)) return error;
+    const auto value = [&parsed](const char* name) {
+        const std::string* given = parsed.Value(name);
+        return given != nullptr ? std::optional<std::string>(*given) : std::nullopt;
     };
-    std::optional<Date> dates[2];
+    Date dates[2];
     for (int k = 0; k < 2; ++k) {
         const char* name = k == 0 ? "--from" : "--to";
         if (!value(name)) return std::string("needs ") + name + " YYYY-MM-DD";
-        dates[k] = ParseDate(*value(name));
-        if (!dates[k]) {
-            return std::string(name) + " needs a date YYYY-MM-DD, not '" + *value(name) + "'";
-        }
+        if (auto error = ReadDate(name, *value(name), dates[k])) return error;
     }
     request.from =
-        static_cast<double>(prices::DaysFromCivil(dates[0]->year, dates[0]->month, dates[0]->day)) *
+        static_cast<double>(prices::DaysFromCivil(dates[0].year, dates[0].month, dates[0].day)) *
         86400.0;
     request.to =
-        static_cast<double>(prices::DaysFromCivil(dates[1]->year, dates[1]->month, dates[1]->day)) *
+        static_cast<double>(prices::DaysFromCivil(dates[1].year, dates[1].month, dates[1].day)) *
         86400.0;
     if (value("--frame")) {
         const std::optional<Frame> frame = ParseFrame(*value("--frame"));
@@ -138,10 +139,8 @@ std::optional<std::string> ParseRenderSkyArguments(const std::vector<std::string
         request.eventKinds = kinds;
     }
     if (value("--positions")) {
-        const std::optional<PositionSource> source =
-            ReadPositionSource(*value("--positions"), error);
-        if (!source) return "--positions: " + error;
-        request.source = *source;
+        if (auto problem = ReadPositions("--positions", *value("--positions"), request.source))
+            return problem;
         request.sourceGiven = true;
     } else {
         request.source =
@@ -156,7 +155,10 @@ std::optional<std::string> ParseRenderSkyArguments(const std::vector<std::string
     for (const char* name : {"--width", "--height"}) {
         if (!value(name)) continue;
         int& side = std::string_view(name) == "--width" ? request.width : request.height;
-        if (!ParseSide(*value(name), side)) {
+        const std::optional<long long> number = ParseWhole(*value(name));
+        if (number && *number >= kMinSide && *number <= kMaxSide) {
+            side = static_cast<int>(*number);
+        } else {
             return std::string(name) +
                    " must be a whole number of pixels from 200 to 16384, not '" + *value(name) +
                    "'";

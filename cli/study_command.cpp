@@ -2,12 +2,15 @@
 // events grouped, and each group's forward returns against random draws.
 #include "cli/study_command.h"
 
-#include <charconv>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 
 #include "cli/commands.h"
 #include "cli/date_options.h"
 #include "cli/events_command.h"
+#include "cli/option_values.h"
+#include "cli/options.h"
 #include "ephemeris/position_source.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc_reader.h"
@@ -16,90 +19,103 @@
 
 namespace cli {
 
-const char* const kStudyUsage =
-    "study FILE.csv --kinds KINDS [--bodies NAME,...] [--aspects A,...] "
-    "[--frame geo|helio|both] [--horizons 1,5,20] [--window BEFORE,AFTER] "
-    "[--split YYYY-MM-DD] [--draws N] [--seed S] [--control shift|shuffle] [--by-sign] "
-    "[--natal FILE.json [--natal-name NAME]] [--positions series|precise] [-o OUT|-]";
-
-const char* const kStudyHelp =
-    "Finds the sky events over the span of the price file, groups them by kind, bodies, angle\n"
-    "and detail, and writes CSV, one row per group and horizon:\n"
-    "kind,body1,body2,angle,sign,detail,horizon,n,mean,median,sd,hit_rate,baseline_mean,\n"
-    "baseline_hit_rate,excess,t,p,q\n"
-    "An event belongs to the first bar whose UTC date is its date or later (intraday bars: the\n"
-    "first bar starting at or after it). Its h-bar return is ln(close[j+h-1] / close[j-1]), from\n"
-    "the close before its bar. Events whose window runs off the file are left out; events of a\n"
-    "group on one bar count once. The baseline is every h-bar return of the file; excess is\n"
-    "mean - baseline_mean; t = excess / (sd / sqrt(n)) (overlapping returns: descriptive only).\n"
-    "p is two-sided, from random draws of the same number of bars: the chance that events put\n"
-    "at random by the control would lie as far from the baseline. q is the Benjamini-Hochberg\n"
-    "q-value over every row with a p: of the rows with q below 0.05, at most about 5% are\n"
-    "expected to be chance findings, however many groups were tested. Groups of fewer than 10\n"
-    "events get no p or q. Standard error says how many events, groups and rows were tested\n"
-    "and how many events were left out.\n"
-    "  FILE.csv                 daily or intraday bars (the price chart's reader); closes above 0\n"
-    "  --kinds LIST             aspect, ingress, station, lunation, eclipse, transit\n"
-    "                           (comma-separated)\n"
-    "  --bodies NAME,...        only events of these bodies (Sun, Moon, Mercury, Venus, Earth,\n"
-    "                           Mars, Jupiter, Saturn, Uranus, Neptune, Pluto, Node, Chiron)\n"
-    "  --aspects A,...          the aspects' forward arcs in degrees (default 0, 60, 90, 120,\n"
-    "                           180, 240, 270, 300)\n"
-    "  --frame geo|helio|both   geocentric (default) or heliocentric events, or both; with both\n"
-    "                           a frame column follows kind\n"
-    "  --horizons LIST          forward returns over these numbers of bars (default 1,5,20)\n"
-    "  --window B,A             bars before and after the event that must lie in the file\n"
-    "                           (default 10,20: the desktop program's average path)\n"
-    "  --split YYYY-MM-DD       in-sample before this date, out-of-sample from it: a period\n"
-    "                           column (in, out) after horizon, each period tested on its own\n"
-    "  --draws N                random draws per group, 1 to 1000000 (default 10000)\n"
-    "  --seed S                 seed of the draws (default 1): the same seed gives the same\n"
-    "                           numbers, whatever the number of cores\n"
-    "  --control shift|shuffle  shift (default): the group's events moved together by one\n"
-    "                           random offset, circularly, keeping their spacing; shuffle: as\n"
-    "                           many distinct bars drawn at random\n"
-    "  --by-sign                groups split by sign (ingresses: the sign entered; stations: the\n"
-    "                           body's sign; lunations and eclipses: the Moon's sign)\n"
-    "  --natal FILE.json        the horoscope file whose chart transits are found to (a\n"
-    "                           company's first trade, say): each natal body, the Ascendant and\n"
-    "                           the Midheaven; body2 reads 'natal Sun', 'natal MC', ...\n"
-    "  --natal-name NAME        the chart in that file (needed when it holds several)\n"
-    "  --positions SOURCE       series or precise (default: precise where this build has it)\n"
-    "  -o OUT                   write the CSV to OUT (whole or not at all); - or none: standard\n"
-    "                           output\n";
-
 namespace {
 
 using caelvane::events::EventKind;
 using caelvane::events::KindBit;
 
-std::vector<std::string> SplitList(const std::string& text) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = text.find(',', start);
-        parts.push_back(text.substr(start, comma - start));
-        if (comma == std::string::npos) return parts;
-        start = comma + 1;
-    }
-}
+}  // namespace
 
-template <class Number>
-bool ParseWhole(const std::string& text, Number& value) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    const auto [next, ec] = std::from_chars(begin, end, value);
-    return begin != end && ec == std::errc() && next == end;
-}
+namespace {
 
-std::optional<double> ParseArc(const std::string& text) {
-    double value = 0;
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    const auto [next, ec] = std::from_chars(begin, end, value, std::chars_format::fixed);
-    if (begin == end || ec != std::errc() || next != end || !(value >= 0 && value < 360))
-        return std::nullopt;
-    return value;
+constexpr Option kStudyOptionRows[] = {
+    {"FILE.csv", "", "daily or intraday bars (the price chart's reader); closes above 0",
+     kPositional | kRequired},
+    {"--kinds", "KINDS",
+     "aspect, ingress, station, lunation, eclipse, transit\n"
+     "(comma-separated)",
+     kRequired, "LIST"},
+    {"--bodies", "NAME,...",
+     "only events of these bodies (Sun, Moon, Mercury, Venus, Earth,\n"
+     "Mars, Jupiter, Saturn, Uranus, Neptune, Pluto, Node, Chiron)"},
+    {"--aspects", "A,...",
+     "the aspects' forward arcs in degrees (default 0, 60, 90, 120,\n"
+     "180, 240, 270, 300)"},
+    {"--frame", "geo|helio|both",
+     "geocentric (default) or heliocentric events, or both; with both\n"
+     "a frame column follows kind"},
+    {"--horizons", "1,5,20", "forward returns over these numbers of bars (default 1,5,20)", 0,
+     "LIST"},
+    {"--window", "BEFORE,AFTER",
+     "bars before and after the event that must lie in the file\n"
+     "(default 10,20: the desktop program's average path)",
+     0, "B,A"},
+    {"--split", "YYYY-MM-DD",
+     "in-sample before this date, out-of-sample from it: a period\n"
+     "column (in, out) after horizon, each period tested on its own"},
+    {"--draws", "N", "random draws per group, 1 to 1000000 (default 10000)"},
+    {"--seed", "S",
+     "seed of the draws (default 1): the same seed gives the same\n"
+     "numbers, whatever the number of cores"},
+    {"--control", "shift|shuffle",
+     "shift (default): the group's events moved together by one\n"
+     "random offset, circularly, keeping their spacing; shuffle: as\n"
+     "many distinct bars drawn at random"},
+    {"--by-sign", "",
+     "groups split by sign (ingresses: the sign entered; stations: the\n"
+     "body's sign; lunations and eclipses: the Moon's sign)",
+     kFlag | kRepeatable},
+    {"--natal", "FILE.json",
+     "the horoscope file whose chart transits are found to (a\n"
+     "company's first trade, say): each natal body, the Ascendant and\n"
+     "the Midheaven; body2 reads 'natal Sun', 'natal MC', ...",
+     0, nullptr, "[--natal FILE.json [--natal-name NAME]]"},
+    {"--natal-name", "NAME", "the chart in that file (needed when it holds several)", 0, nullptr,
+     ""},
+    {"--positions", "series|precise",
+     "series or precise (default: precise where this build has it)", 0, "SOURCE"},
+    {"-o", "OUT|-",
+     "write the CSV to OUT (whole or not at all); - or none: standard\n"
+     "output",
+     0, "OUT"},
+};
+
+constexpr OptionTable kStudyTable{
+    .name = "study",
+    .options = kStudyOptionRows,
+    .intro =
+        "Finds the sky events over the span of the price file, groups them by kind, bodies, "
+        "angle\n"
+        "and detail, and writes CSV, one row per group and horizon:\n"
+        "kind,body1,body2,angle,sign,detail,horizon,n,mean,median,sd,hit_rate,baseline_mean,\n"
+        "baseline_hit_rate,excess,t,p,q\n"
+        "An event belongs to the first bar whose UTC date is its date or later (intraday bars: "
+        "the\n"
+        "first bar starting at or after it). Its h-bar return is ln(close[j+h-1] / close[j-1]), "
+        "from\n"
+        "the close before its bar. Events whose window runs off the file are left out; events "
+        "of a\n"
+        "group on one bar count once. The baseline is every h-bar return of the file; excess is\n"
+        "mean - baseline_mean; t = excess / (sd / sqrt(n)) (overlapping returns: descriptive "
+        "only).\n"
+        "p is two-sided, from random draws of the same number of bars: the chance that events "
+        "put\n"
+        "at random by the control would lie as far from the baseline. q is the "
+        "Benjamini-Hochberg\n"
+        "q-value over every row with a p: of the rows with q below 0.05, at most about 5% are\n"
+        "expected to be chance findings, however many groups were tested. Groups of fewer than "
+        "10\n"
+        "events get no p or q. Standard error says how many events, groups and rows were tested\n"
+        "and how many events were left out.\n",
+};
+
+constexpr const OptionTable* kStudyTables[] = {&kStudyTable};
+
+// A whole number that fits an int.
+std::optional<int> ParseInt(const std::string& text) {
+    const std::optional<long long> value = ParseWhole(text);
+    if (!value || *value < INT_MIN || *value > INT_MAX) return std::nullopt;
+    return static_cast<int>(*value);
 }
 
 int Failure(const std::string& message) {
@@ -108,6 +124,13 @@ int Failure(const std::string& message) {
 }
 
 }  // namespace
+
+OptionTables StudyOptionTables() {
+    return kStudyTables;
+}
+
+const char* const kStudyUsage = KeepText(UsageOf(kStudyTable));
+const char* const kStudyHelp = KeepText(HelpOf(kStudyTable));
 
 std::vector<double> DefaultStudyAngles() {
     return {0, 60, 90, 120, 180, 240, 270, 300};
@@ -120,102 +143,79 @@ std::optional<std::string> ParseStudyArguments(const std::vector<std::string>& a
     parsed.finder.heliocentric = false;
     parsed.finder.source =
         PrecisePositionsAvailable() ? PositionSource::Precise : PositionSource::Series;
-    bool kindsGiven = false;
-    std::optional<std::string> natalFile, natalName;
-    std::vector<std::string> seen;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--by-sign") {
-            parsed.bySign = true;
-            continue;
+    ParsedOptions given;
+    if (auto error = ParseOptions(kStudyTable, args, given)) return error;
+    if (!given.words.empty()) parsed.file = given.words[0];
+    parsed.bySign = given.Has("--by-sign");
+    const bool kindsGiven = given.Has("--kinds");
+    const auto text = [&given](const char* name) {
+        const std::string* value = given.Value(name);
+        return value != nullptr ? std::optional<std::string>(*value) : std::nullopt;
+    };
+    const std::optional<std::string> natalFile = text("--natal"), natalName = text("--natal-name");
+    if (const auto value = text("--kinds")) {
+        if (auto error = ReadKinds(*value, parsed.finder.kinds)) return error;
+    }
+    if (const auto value = text("--bodies")) {
+        if (auto error = ReadBodyCodes(*value, parsed.finder.bodies)) return error;
+    }
+    if (const auto value = text("--aspects")) {
+        parsed.finder.angles.clear();
+        for (const std::string& item : SplitList(*value)) {
+            const auto angle = ParseAspectAngle(item);
+            if (!angle) return "aspect angle '" + item + "' is not a number from 0 to 359";
+            parsed.finder.angles.push_back(*angle);
         }
-        if (arg.empty() || arg[0] != '-' || arg == "-") {
-            if (!parsed.file.empty()) return "more than one price file ('" + arg + "')";
-            parsed.file = arg;
-            continue;
+    }
+    if (const auto value = text("--frame")) {
+        parsed.finder.geocentric = *value == "geo" || *value == "both";
+        parsed.finder.heliocentric = *value == "helio" || *value == "both";
+        if (!parsed.finder.geocentric && !parsed.finder.heliocentric)
+            return "unknown frame '" + *value + "' (geo, helio, both)";
+    }
+    if (const auto value = text("--horizons")) {
+        parsed.study.horizons.clear();
+        for (const std::string& item : SplitList(*value)) {
+            const std::optional<int> horizon = ParseInt(item);
+            if (!horizon) return "horizon '" + item + "' is not a whole number of bars";
+            parsed.study.horizons.push_back(*horizon);
         }
-        static const char* const kValued[] = {"--kinds",    "--bodies",    "--aspects",   "--frame",
-                                              "--horizons", "--window",    "--split",     "--draws",
-                                              "--seed",     "--control",   "--positions", "-o",
-                                              "--natal",    "--natal-name"};
-        bool valued = false;
-        for (const char* name : kValued) valued = valued || arg == name;
-        if (!valued) return "unknown argument '" + arg + "'";
-        if (i + 1 >= args.size()) return arg + " needs a value";
-        for (const std::string& before : seen)
-            if (before == arg) return arg + " given twice";
-        seen.push_back(arg);
-        const std::string& value = args[++i];
-        if (arg == "--kinds") {
-            kindsGiven = true;
-            parsed.finder.kinds = 0;
-            for (const std::string& name : SplitList(value)) {
-                const auto kind = caelvane::events::ParseKind(name);
-                if (!kind)
-                    return "unknown kind '" + name + "' (" + caelvane::events::KindNames() + ")";
-                parsed.finder.kinds |= KindBit(*kind);
-            }
-        } else if (arg == "--bodies") {
-            std::string bad;
-            const auto codes = ParseBodies(value, bad);
-            if (!codes)
-                return "unknown body '" + bad +
-                       "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
-                       "Neptune, Pluto, Node, Chiron)";
-            parsed.finder.bodies = *codes;
-        } else if (arg == "--aspects") {
-            parsed.finder.angles.clear();
-            for (const std::string& text : SplitList(value)) {
-                const auto angle = ParseArc(text);
-                if (!angle) return "aspect angle '" + text + "' is not a number from 0 to 359";
-                parsed.finder.angles.push_back(*angle);
-            }
-        } else if (arg == "--frame") {
-            parsed.finder.geocentric = value == "geo" || value == "both";
-            parsed.finder.heliocentric = value == "helio" || value == "both";
-            if (!parsed.finder.geocentric && !parsed.finder.heliocentric)
-                return "unknown frame '" + value + "' (geo, helio, both)";
-        } else if (arg == "--horizons") {
-            parsed.study.horizons.clear();
-            for (const std::string& text : SplitList(value)) {
-                int horizon = 0;
-                if (!ParseWhole(text, horizon))
-                    return "horizon '" + text + "' is not a whole number of bars";
-                parsed.study.horizons.push_back(horizon);
-            }
-        } else if (arg == "--window") {
-            const std::vector<std::string> parts = SplitList(value);
-            if (parts.size() != 2 || !ParseWhole(parts[0], parsed.study.before) ||
-                !ParseWhole(parts[1], parsed.study.after))
-                return "--window needs BEFORE,AFTER in bars, not '" + value + "'";
-        } else if (arg == "--split") {
-            const auto day = ParseDayNumber(value);
-            if (!day) return "--split needs a date YYYY-MM-DD that exists, not '" + value + "'";
-            parsed.study.split = *day * 86400;
-            parsed.splitText = value;
-        } else if (arg == "--draws") {
-            if (!ParseWhole(value, parsed.study.draws))
-                return "draws '" + value + "' is not a whole number";
-        } else if (arg == "--seed") {
-            if (!ParseWhole(value, parsed.study.seed))
-                return "seed '" + value + "' is not a whole number from 0 to 2^64 - 1";
-        } else if (arg == "--natal") {
-            natalFile = value;
-        } else if (arg == "--natal-name") {
-            natalName = value;
-        } else if (arg == "--control") {
-            const auto control = caelvane::study::ParseControl(value);
-            if (!control) return "unknown control '" + value + "' (shift, shuffle)";
-            parsed.study.control = *control;
-        } else if (arg == "--positions") {
-            std::string error;
-            const auto source = ReadPositionSource(value, error);
-            if (!source) return "--positions: " + error;
-            parsed.finder.source = *source;
-        } else {
-            if (value.empty()) return "-o needs a file name or -";
-            parsed.output = value;
-        }
+    }
+    if (const auto value = text("--window")) {
+        const std::vector<std::string> parts = SplitList(*value);
+        const std::optional<int> before = parts.size() == 2 ? ParseInt(parts[0]) : std::nullopt;
+        const std::optional<int> after = parts.size() == 2 ? ParseInt(parts[1]) : std::nullopt;
+        if (!before || !after) return "--window needs BEFORE,AFTER in bars, not '" + *value + "'";
+        parsed.study.before = *before;
+        parsed.study.after = *after;
+    }
+    if (const auto value = text("--split")) {
+        Date date{};
+        if (auto error = ReadDate("--split", *value, date)) return error;
+        parsed.study.split = DaysFromCivil(date.year, date.month, date.day) * 86400;
+        parsed.splitText = *value;
+    }
+    if (const auto value = text("--draws")) {
+        const std::optional<int> draws = ParseInt(*value);
+        if (!draws) return "draws '" + *value + "' is not a whole number";
+        parsed.study.draws = *draws;
+    }
+    if (const auto value = text("--seed")) {
+        const std::optional<std::uint64_t> seed = ParseUnsigned(*value);
+        if (!seed) return "seed '" + *value + "' is not a whole number from 0 to 2^64 - 1";
+        parsed.study.seed = *seed;
+    }
+    if (const auto value = text("--control")) {
+        const auto control = caelvane::study::ParseControl(*value);
+        if (!control) return "unknown control '" + *value + "' (shift, shuffle)";
+        parsed.study.control = *control;
+    }
+    if (const auto value = text("--positions")) {
+        if (auto error = ReadPositions("--positions", *value, parsed.finder.source)) return error;
+    }
+    if (const auto value = text("-o")) {
+        if (value->empty()) return "-o needs a file name or -";
+        parsed.output = *value;
     }
     if (parsed.file.empty()) return std::string("needs a price file");
     if (!kindsGiven) return std::string("needs --kinds");
