@@ -11,7 +11,7 @@
 
 #include "cli/commands.h"
 #include "cli/date_options.h"
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc.h"
 #include "prices/ohlc_reader.h"
@@ -84,10 +84,8 @@ std::optional<std::optional<std::string>> ParseLineOption(const std::vector<std:
         for (const std::string& name : SplitList(value)) {
             if (name.empty()) continue;
             if (FindBody(name) == nullptr) {
-                return std::optional<std::string>(
-                    "--bodies: unknown body '" + name +
-                    "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
-                    "Neptune, Pluto, Node, Chiron)");
+                return std::optional<std::string>("--bodies: unknown body '" + name + "' (" +
+                                                  BodyNameList() + ")");
             }
             options.bodyNames.push_back(name);
         }
@@ -140,7 +138,7 @@ std::optional<std::string> FinishLineOptions(LineOptions& options) {
     }
     settings.bodies.clear();
     for (const std::string& name : options.bodyNames) {
-        const BodyName* body = FindBody(name);
+        const Body* body = FindBody(name);
         const int code = BodyCode(*body, settings.frame);
         if (code == 0) {
             return std::string(body->name) + " has no " +

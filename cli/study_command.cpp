@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/date_options.h"
 #include "cli/events_command.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/position_source.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc_reader.h"
@@ -158,10 +159,7 @@ std::optional<std::string> ParseStudyArguments(const std::vector<std::string>& a
         } else if (arg == "--bodies") {
             std::string bad;
             const auto codes = ParseBodies(value, bad);
-            if (!codes)
-                return "unknown body '" + bad +
-                       "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
-                       "Neptune, Pluto, Node, Chiron)";
+            if (!codes) return "unknown body '" + bad + "' (" + BodyNameList() + ")";
             parsed.finder.bodies = *codes;
         } else if (arg == "--aspects") {
             parsed.finder.angles.clear();
