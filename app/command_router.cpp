@@ -12,6 +12,7 @@
 #include "app/sky_chart_window.h"
 #include "app/study_window.h"
 #include "job/caelvane_doc.h"
+#include "job/job_type.h"
 #include "job/ui/job_commands.h"
 #include "prices/ohlc.h"
 #include "tools/tool_commands.h"
@@ -121,7 +122,7 @@ void CCaelvaneApp::RunDocumentCommand(int id, CCaelvaneDoc& doc) {
             double to = static_cast<double>(
                             prices::DaysFromCivil(doc.m_endYear, doc.m_endMonth, doc.m_endDay)) *
                         86400.0;
-            if (doc.m_jobType != 3 || !(to > from)) to = from + 365.0 * 86400.0;
+            if (JobTypeOf(doc) != JobType::StartToEnd || !(to > from)) to = from + 365.0 * 86400.0;
             OpenSkyChartWindow(from, to, HotSpotLevels(doc.m_hotSpotDegree, doc.m_hotSpotLabel),
                                m_mainFrame);
             return;

@@ -34,6 +34,7 @@
 #include "events/event_writers.h"
 #include "events/job_aspects.h"
 #include "job/caelvane_doc.h"
+#include "job/job_type.h"
 #include "platform/atomic_file.h"
 
 #ifdef CAELVANE_WITH_NATAL
@@ -46,11 +47,6 @@ using caelvane::events::KindBit;
 using caelvane::events::SkyEvent;
 
 namespace {
-
-// The body table's names in its order, as every list of bodies shows them.
-constexpr const char* kBodyNames[CEventsTableModel::kBodyCount] = {
-    "Sun",    "Moon",   "Mercury", "Venus", "Earth", "Mars",  "Jupiter",
-    "Saturn", "Uranus", "Neptune", "Pluto", "Node",  "Chiron"};
 
 double JedOf(const QDate& date) {
     return JulianDate(date.month(), date.day(), date.year(), 0, 0);
@@ -161,15 +157,11 @@ int SignRank(int sign) {
 // ---- the table model -------------------------------------------------------------------------
 
 const char* CEventsTableModel::BodyNameAt(int index) {
-    return index >= 0 && index < kBodyCount ? kBodyNames[index] : "";
+    return index >= 0 && index < kBodyCount ? kBodyTable[index].name : "";
 }
 
 int CEventsTableModel::BodyIndex(int code) {
-    if (code == 0) return -1;
-    const char* name = caelvane::events::BodyName(code);
-    for (int i = 0; i < kBodyCount; ++i)
-        if (std::string_view(name) == kBodyNames[i]) return i;
-    return -1;
+    return ::BodyIndex(code);
 }
 
 CEventsTableModel::CEventsTableModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -315,7 +307,7 @@ QVariant CEventsTableModel::data(const QModelIndex& index, int role) const {
         case kKind:
             return QString::fromLatin1(caelvane::events::KindName(event.kind));
         case kFrame:
-            return QString::fromLatin1(caelvane::events::FrameName(event.frame));
+            return QString::fromLatin1(FrameName(event.frame));
         case kBody1:
             return QString::fromLatin1(caelvane::events::BodyName(FirstNamed(event)));
         case kBody2:
@@ -371,7 +363,7 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
     setWindowTitle(tr("Events - %1").arg(QString::fromStdString(doc.GetTitle())));
     m_angles = caelvane::events::SignificantAngles(doc);
     double first = 0, last = 0;
-    caelvane::events::JobDateRange(doc, TodayJed(), first, last);
+    JobDateRange(doc, TodayJed(), first, last);
 
     m_from = new QDateEdit(this);
     m_to = new QDateEdit(this);
@@ -399,13 +391,13 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
     m_kindButton = new QToolButton(this);
     m_kindButton->setPopupMode(QToolButton::InstantPopup);
     QStringList kinds;
-    for (int k = 0; k < caelvane::events::kKindCount; ++k)
-        kinds << QString::fromLatin1(caelvane::events::KindName(static_cast<EventKind>(k)));
+    for (const EventKind kind : caelvane::events::AllKinds())
+        kinds << QString::fromLatin1(caelvane::events::KindName(kind));
     m_kindMenu = CheckMenu(m_kindButton, kinds);
     m_bodyButton = new QToolButton(this);
     m_bodyButton->setPopupMode(QToolButton::InstantPopup);
     QStringList bodies;
-    for (const char* name : kBodyNames) bodies << QString::fromLatin1(name);
+    for (const Body& body : Bodies()) bodies << QString::fromLatin1(body.name);
     m_bodyMenu = CheckMenu(m_bodyButton, bodies);
     connect(m_kindMenu, &QMenu::triggered, this, [this](QAction* action) {
         CheckAll(m_kindMenu, action);
@@ -789,7 +781,7 @@ void CEventsWindow::SetKindFilter(caelvane::events::KindSet kinds) {
 void CEventsWindow::SetBodyFilter(const QStringList& bodies) {
     unsigned set = bodies.isEmpty() ? CEventsTableModel::kAllBodies : 0;
     for (int b = 0; b < CEventsTableModel::kBodyCount; ++b)
-        if (bodies.contains(QString::fromLatin1(kBodyNames[b]), Qt::CaseInsensitive))
+        if (bodies.contains(QString::fromLatin1(kBodyTable[b].name), Qt::CaseInsensitive))
             set |= 1u << b;
     const auto actions = m_bodyMenu->actions();
     for (int b = 0; b < CEventsTableModel::kBodyCount; ++b)
@@ -820,12 +812,13 @@ bool CEventsWindow::GoToRow(int row) {
     if (row < 0 || row >= m_model->rowCount()) return false;
     const SkyEvent& event = m_model->EventAt(row);
     double first = 0, last = 0;
-    caelvane::events::JobDateRange(m_doc, TodayJed(), first, last);
+    JobDateRange(m_doc, TodayJed(), first, last);
     // Pages are whole days: the event's day (UT) counted from the job's first day.
     const double day = std::floor(event.jed - 0.5) + 0.5;
     const long long page = std::llround(day - first) + 1;
     const long long pages = std::llround(last - first) + 1;
-    const bool paged = m_doc.m_jobType == 2 || m_doc.m_jobType == 3;
+    const std::optional<JobType> type = JobTypeOf(m_doc);
+    const bool paged = type && IsDateRange(*type);
     if (page < 1 || page > pages || (!paged && page != 1)) {
         m_note->setText(tr("The job has no page for %1.").arg(DateOf(day).toString(Qt::ISODate)));
         return false;

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "ephemeris/bodies.h"
 #include "ephemeris/position_source.h"
 #include "events/event_finder.h"
 
@@ -50,7 +51,7 @@ public:
     };
 
     // Bodies by their place in the body table (Sun 0, Moon 1, Mercury 2, ... Chiron 12).
-    static constexpr int kBodyCount = 13;
+    static constexpr int kBodyCount = static_cast<int>(::kBodyCount);
     static const char* BodyNameAt(int index);
     // The body-table place of a code of either frame, -1 for none.
     static int BodyIndex(int code);

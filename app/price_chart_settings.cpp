@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 
 namespace {
 
@@ -108,7 +108,7 @@ std::optional<PriceChartSettings> CPriceChartSettingsStore::Load(const QString& 
         for (const QString& entry : bodies.split(QLatin1Char(','))) {
             const QStringList parts = entry.split(QLatin1Char('='));
             if (parts.size() != 2) return std::nullopt;
-            const BodyName* body = FindBody(parts[0].toStdString());
+            const Body* body = FindBody(parts[0].toStdString());
             COLORREF color = 0;
             if (body == nullptr || BodyCode(*body, *frame) == 0 || !ParseColor(parts[1], color))
                 return std::nullopt;
@@ -173,7 +173,7 @@ bool CPriceChartSettingsStore::Save(const QString& dataFile, const PriceChartSet
     ini.setValue(QStringLiteral("Harmonics"), harmonics.join(QLatin1Char(',')));
     QStringList bodies;
     for (const prices::BodyStyle& body : options.bodies) {
-        if (const BodyName* named = BodyOfCode(body.code))
+        if (const Body* named = BodyOfCode(body.code))
             bodies.append(QString::fromLatin1(named->name) + QLatin1Char('=') +
                           ColorText(body.color));
     }

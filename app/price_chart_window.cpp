@@ -40,7 +40,7 @@
 #include "app/price_chart_view.h"
 #include "app/price_readout.h"
 #include "app/window_placement.h"
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/position_source.h"
 #include "events/job_aspects.h"
 #include "platform/qt/qt_host_services.h"
@@ -188,7 +188,7 @@ void CPriceChartWindow::ShowSeries(std::shared_ptr<const prices::PriceSeries> se
     std::map<QString, bool> shown;
     if (restored) {
         for (const prices::BodyStyle& body : restored->options.bodies) {
-            if (const BodyName* named = BodyOfCode(body.code)) {
+            if (const Body* named = BodyOfCode(body.code)) {
                 m_colors[QString::fromLatin1(named->name)] = body.color;
                 shown[QString::fromLatin1(named->name)] = true;
             }
@@ -494,10 +494,9 @@ void CPriceChartWindow::BuildSkyPanel() {
     m_eventBodies = checkList("eventBodies");
     FillEventBodies();
     m_retrograde = checkList("retrograde");
-    for (const BodyName& body : BodyNames()) {
+    for (const Body& body : Bodies()) {
         const int code = BodyCode(body, Frame::Geocentric);
-        // The Sun, the Moon and the mean node never turn back.
-        if (code == 0 || code == -3 || code == -10 || code == -11) continue;
+        if (code == 0 || !body.stations) continue;  // the Sun, the Moon, the node never turn
         addItem(m_retrograde, QString::fromLatin1(body.name), code, false);
     }
     m_skyMessage = new QLabel(panel);
@@ -534,7 +533,7 @@ void CPriceChartWindow::FillEventBodies() {
     }
     const QSignalBlocker block(m_eventBodies);
     m_eventBodies->clear();
-    for (const BodyName& body : BodyNames()) {
+    for (const Body& body : Bodies()) {
         const int code = BodyCode(body, frame);
         if (code == 0) continue;
         const QString name = QString::fromLatin1(body.name);
@@ -769,7 +768,7 @@ void CPriceChartWindow::FillBodies(std::map<QString, bool> checked) {
         checked[m_bodies->item(i)->text()] = m_bodies->item(i)->checkState() == Qt::Checked;
     const QSignalBlocker block(m_bodies);
     m_bodies->clear();
-    for (const BodyName& body : BodyNames()) {
+    for (const Body& body : Bodies()) {
         const int code = BodyCode(body, frame);
         if (code == 0) continue;
         const QString name = QString::fromLatin1(body.name);

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/position_source.h"
 #include "prices/price_lines.h"
 
@@ -83,7 +83,7 @@ std::string FormatReadout(const ChartReadout& readout, const prices::CChartFrame
         }
     }
     for (const BodyReading& body : readout.bodies) {
-        const BodyName* named = BodyOfCode(body.code);
+        const Body* named = BodyOfCode(body.code);
         text += "   ";
         text += named ? named->name : std::to_string(body.code);
         text += ' ';

@@ -198,7 +198,7 @@ CSkyChartWindow::CSkyChartWindow(double from, double to, std::vector<sky::SkyLev
     auto* panel = new QVBoxLayout;
     auto* bodies = new QGroupBox(tr("Bodies"));
     auto* bodyLayout = new QVBoxLayout(bodies);
-    for (const BodyName& body : BodyNames()) {
+    for (const Body& body : Bodies()) {
         auto* box = new QCheckBox(QString::fromLatin1(body.name));
         const std::string_view name = body.name;
         box->setChecked(name == "Jupiter" || name == "Saturn" || name == "Uranus" ||
@@ -278,7 +278,7 @@ void CSkyChartWindow::Apply() {
     options.source =
         m_source->currentText() == tr("precise") ? PositionSource::Precise : PositionSource::Series;
     options.dial = sky::Dials()[static_cast<std::size_t>(std::max(0, m_dial->currentIndex()))];
-    const auto names = BodyNames();
+    const auto names = Bodies();
     for (std::size_t i = 0; i < m_bodies.size(); ++i) {
         const int code = BodyCode(names[i], options.frame);
         m_bodies[i]->setEnabled(code != 0);

@@ -26,7 +26,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "events/event_finder.h"
 #include "events/event_writers.h"
 #include "platform/atomic_file.h"
@@ -41,7 +41,22 @@ namespace {
 using caelvane::events::EventKind;
 using namespace caelvane::study;
 
-constexpr const char* kKindLabels[] = {"Aspects", "Ingresses", "Stations", "Lunations", "Eclipses"};
+// The kinds a study offers, with their labels: every kind but the transit, which needs a chart.
+struct StudyKind {
+    EventKind kind;
+    const char* label;
+};
+constexpr StudyKind kStudyKinds[] = {{EventKind::Aspect, "Aspects"},
+                                     {EventKind::Ingress, "Ingresses"},
+                                     {EventKind::Station, "Stations"},
+                                     {EventKind::Lunation, "Lunations"},
+                                     {EventKind::Eclipse, "Eclipses"}};
+// The kind filter's rows stand for the kinds by their place.
+static_assert([] {
+    for (std::size_t i = 0; i < std::size(kStudyKinds); ++i)
+        if (static_cast<std::size_t>(kStudyKinds[i].kind) != i) return false;
+    return true;
+}());
 
 // One row of the table: a group in one period at one horizon.
 struct StudyRow {
@@ -229,9 +244,10 @@ CStudyWindow::CStudyWindow(PositionSource source, QWidget* parent)
     fileRow->addWidget(m_file, 1);
     fileRow->addWidget(browse);
     auto* kindRow = new QHBoxLayout;
-    for (int k = 0; k < 5; ++k) {
-        m_kinds[k] = new QCheckBox(tr(kKindLabels[k]), this);
-        kindRow->addWidget(m_kinds[k]);
+    for (const StudyKind& study : kStudyKinds) {
+        QCheckBox*& box = m_kinds[static_cast<int>(study.kind)];
+        box = new QCheckBox(tr(study.label), this);
+        kindRow->addWidget(box);
     }
     m_kinds[static_cast<int>(EventKind::Ingress)]->setChecked(true);
     m_kinds[static_cast<int>(EventKind::Station)]->setChecked(true);
@@ -296,7 +312,7 @@ CStudyWindow::CStudyWindow(PositionSource source, QWidget* parent)
     m_maxQ->setSpecialValueText(QString());
     m_kindFilter = new QComboBox(this);
     m_kindFilter->addItem(tr("Every kind"));
-    for (const char* label : kKindLabels) m_kindFilter->addItem(tr(label));
+    for (const StudyKind& study : kStudyKinds) m_kindFilter->addItem(tr(study.label));
     connect(m_maxQ, &QDoubleSpinBox::valueChanged, this, &CStudyWindow::SetQFilter);
     connect(m_kindFilter, &QComboBox::currentIndexChanged, this,
             [this](int index) { SetKindFilter(index - 1); });
@@ -369,7 +385,10 @@ void CStudyWindow::SetPriceFile(const QString& path) {
 }
 
 void CStudyWindow::SetKinds(caelvane::events::KindSet kinds) {
-    for (int k = 0; k < 5; ++k) m_kinds[k]->setChecked((kinds >> k) & 1u);
+    for (const StudyKind& study : kStudyKinds) {
+        m_kinds[static_cast<int>(study.kind)]->setChecked(
+            (kinds & caelvane::events::KindBit(study.kind)) != 0);
+    }
 }
 
 void CStudyWindow::SetDraws(int draws) {
@@ -410,15 +429,16 @@ void CStudyWindow::Run(bool wait) {
     // What the controls ask for; mistakes are shown in the note and nothing runs.
     caelvane::events::FinderOptions finder;
     finder.kinds = 0;
-    for (int k = 0; k < 5; ++k)
-        if (m_kinds[k]->isChecked()) finder.kinds |= 1u << k;
+    for (const StudyKind& study : kStudyKinds)
+        if (m_kinds[static_cast<int>(study.kind)]->isChecked())
+            finder.kinds |= caelvane::events::KindBit(study.kind);
     finder.geocentric = m_frame->currentIndex() != 1;
     finder.heliocentric = m_frame->currentIndex() != 0;
     finder.angles = {0, 60, 90, 120, 180, 240, 270, 300};
     finder.source = m_source;
     QString problem;
     for (const QString& name : m_bodies->text().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const BodyName* body = FindBody(name.trimmed().toStdString());
+        const Body* body = FindBody(name.trimmed().toStdString());
         if (body == nullptr) {
             problem = tr("Unknown body '%1'.").arg(name.trimmed());
             break;

@@ -96,7 +96,7 @@ private:
 
     PositionSource m_source;
     QLineEdit* m_file = nullptr;
-    QCheckBox* m_kinds[5] = {};
+    QCheckBox* m_kinds[caelvane::events::kKindCount] = {};  // by kind; none for the transit
     QLineEdit* m_bodies = nullptr;
     QComboBox* m_frame = nullptr;
     QLineEdit* m_horizons = nullptr;

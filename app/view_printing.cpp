@@ -16,6 +16,7 @@
 #include "chart/chart_state.h"
 #include "chart/draw_page.h"
 #include "job/caelvane_doc.h"
+#include "job/job_type.h"
 #include "platform/qt/qt_host_services.h"
 #include "render/qt_painter_device.h"
 
@@ -77,7 +78,7 @@ void CCaelvaneView::OnBeginPrinting(CPrintInfo& info) {
     if (doc != nullptr) PreparePaging(*doc, m_state);
     info.minPage = 1;
     info.maxPage = m_state.pageCount;
-    if (m_state.jobType == 0) {
+    if (JobTypeOf(m_state.jobType) == JobType::Today) {
         m_state.currentPage = 1;
         if (doc != nullptr) doc->m_currentPage = 1;
     }

@@ -26,10 +26,10 @@ std::vector<SkyEvent> SyntheticEvents(std::size_t count) {
         SkyEvent& event = events[i];
         event.jed = 2415020.5 + static_cast<double>(i) * 0.073;
         event.kind = static_cast<EventKind>(i % 5);
-        event.frame = i % 3 == 0 ? Frame::Helio : Frame::Geo;
-        const int sign = event.frame == Frame::Helio ? -1 : 1;
+        event.frame = i % 3 == 0 ? Frame::Heliocentric : Frame::Geocentric;
+        const int sign = event.frame == Frame::Heliocentric ? -1 : 1;
         event.body1 = sign * -kGeo[i % 12];
-        if (event.frame == Frame::Helio && (event.body1 == 10 || event.body1 == 11))
+        if (event.frame == Frame::Heliocentric && (event.body1 == 10 || event.body1 == 11))
             event.body1 = 4;
         if (event.kind == EventKind::Aspect) {
             event.body2 = event.body1 == sign * 1 ? sign * 2 : sign * 1;
@@ -40,7 +40,7 @@ std::vector<SkyEvent> SyntheticEvents(std::size_t count) {
         } else if (event.kind == EventKind::Station) {
             event.detail = i % 2 ? EventDetail::Retrograde : EventDetail::Direct;
         } else {
-            event.frame = Frame::Geo;
+            event.frame = Frame::Geocentric;
             event.body1 = -3;
             event.body2 = -10;
             event.detail = event.kind == EventKind::Lunation ? EventDetail::FullMoon

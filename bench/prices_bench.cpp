@@ -18,7 +18,7 @@
 #include <filesystem>
 #include <string>
 
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/position_source.h"
 #include "platform/drawing_device.h"
 #include "prices/ohlc_reader.h"

@@ -8,7 +8,7 @@
 #include "chart/chart_state.h"
 #include "chart/modern_layout.h"
 #include "chart/page_elements.h"
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/positions.h"
 #include "job/caelvane_doc.h"
 
@@ -109,7 +109,7 @@ void DrawEntryName(CChartDC& dc, int x, int y, bool upper, int entry, const char
         dc.DrawText(x, y, std::string_view(letters + entry, 1));
         return;
     }
-    const BodyName* body = BodyOfCode(upper ? entry : -entry);
+    const Body* body = BodyOfCode(upper ? entry : -entry);
     dc.SelectChartFont(kSymbolFace, 170, 0);
     dc.DrawTextUtf8(x, y, body ? body->glyph : "?");
     dc.SelectChartFont("Arial", 160, 1);

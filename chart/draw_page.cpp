@@ -13,7 +13,7 @@
 #include "chart/chart_state.h"
 #include "chart/modern_layout.h"
 #include "chart/page_elements.h"
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/page_positions.h"
 #include "ephemeris/position_source.h"

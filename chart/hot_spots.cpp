@@ -9,7 +9,7 @@
 #include "chart/chart_state.h"
 #include "chart/modern_layout.h"
 #include "chart/page_elements.h"
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/page_positions.h"
 #include "ephemeris/position_source.h"
 #include "job/caelvane_doc.h"
@@ -152,7 +152,7 @@ void DrawModernHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, cons
         if (state.includeNatal == 1) {
             for (int k = 1; k <= 12; ++k) {
                 RingMark mark;
-                const BodyName* body = BodyOfCode(helio ? k : -k);
+                const Body* body = BodyOfCode(helio ? k : -k);
                 mark.text.text = body ? body->glyph : "?";
                 mark.text.ink = dc.MeasureTextIn(kSymbolFace, kNatalFont, 0, mark.text.text, true);
                 mark.angle = Fold(helio ? natal.helio[k] : natal.geo[k]);

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "chart/chart_dc.h"
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "chart/chart_state.h"
 #include "chart/modern_layout.h"
 #include "chart/page_elements.h"
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "job/caelvane_doc.h"
 
 namespace {
@@ -65,7 +65,7 @@ void DrawPageKey(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state)
     if (!dc.Modern()) return;
     dc.SetColor(state.ElementColor(doc.m_colorWheelText));
     std::vector<KeyEntry> bodies;
-    for (const BodyName& body : BodyNames()) bodies.push_back({body.glyph, false, body.name});
+    for (const Body& body : Bodies()) bodies.push_back({body.glyph, false, body.name});
     bodies.push_back({"\u211E", false, "retrograde"});
     int y = FlowEntries(dc, bodies, kTop);
 

@@ -11,7 +11,7 @@
 #include "chart/chart_state.h"
 #include "chart/modern_layout.h"
 #include "chart/page_elements.h"
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/page_positions.h"
 #include "ephemeris/position_source.h"
 #include "job/caelvane_doc.h"
@@ -133,7 +133,7 @@ void DrawModernWheelBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartSta
         if (!(angle >= 0.0)) angle = std::isnan(angle) ? 0.0 : angle + 360.0;
         trueAngles[n - 1] = angle;
         BodyStack& stack = stacks[n - 1];
-        const BodyName* body = BodyOfCode(helio ? n : -n);
+        const Body* body = BodyOfCode(helio ? n : -n);
         stack.glyph.text = body ? body->glyph : "?";
         stack.glyph.ink = dc.MeasureTextIn(kSymbolFace, kGlyphFont, 0, stack.glyph.text, true);
         stack.label.text = ZodiacPosition(longitude, retrograde[n]);

@@ -3,6 +3,7 @@
 
 #include "cli/ephem_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/option_values.h"
 #include "cli/options.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/position_source.h"
 #include "ephemeris/positions.h"
@@ -72,21 +74,28 @@ constexpr int kJedCodes[] = {1,  2,  3,   4,   5,    6,   7,    8,    9,    10, 
                              13, 20, 30,  40,  2000, -1,  -2,   -3,   -4,   -5,  -6, -7,
                              -8, -9, -10, -11, -12,  -13, -100, -101, -102, -103};
 
-// The daily table: heliocentric wheel, geocentric wheel, then the latitudes (signed, degrees).
-constexpr DailyColumn kDailyColumns[] = {
-    {"helio_mercury", 1, false}, {"helio_venus", 2, false},   {"helio_earth", 3, false},
-    {"helio_mars", 4, false},    {"helio_jupiter", 5, false}, {"helio_saturn", 6, false},
-    {"helio_uranus", 7, false},  {"helio_neptune", 8, false}, {"helio_pluto", 9, false},
-    {"helio_moon", 10, false},   {"helio_node", 11, false},   {"helio_chiron", 12, false},
-    {"geo_mercury", -1, false},  {"geo_venus", -2, false},    {"geo_sun", -3, false},
-    {"geo_mars", -4, false},     {"geo_jupiter", -5, false},  {"geo_saturn", -6, false},
-    {"geo_uranus", -7, false},   {"geo_neptune", -8, false},  {"geo_pluto", -9, false},
-    {"geo_moon", -10, false},    {"geo_node", -11, false},    {"geo_chiron", -12, false},
-    {"lat_mercury", 1, true},    {"lat_venus", 2, true},      {"lat_mars", 4, true},
-    {"lat_jupiter", 5, true},    {"lat_saturn", 6, true},     {"lat_uranus", 7, true},
-    {"lat_neptune", 8, true},    {"lat_pluto", 9, true},      {"lat_moon", 10, true},
-    {"incl_chiron", 12, true},
-};
+// The daily table: heliocentric wheel, geocentric wheel, then the latitudes (signed, degrees),
+// each in code order, named by the body table.
+std::vector<DailyColumn> MakeDailyColumns() {
+    std::vector<DailyColumn> helio, geo, latitudes;
+    for (const Body& body : Bodies()) {
+        if (body.helioCode != 0)
+            helio.push_back({std::string("helio_") + body.column, body.helioCode, false});
+        if (body.geoCode != 0)
+            geo.push_back({std::string("geo_") + body.column, body.geoCode, false});
+        if (body.latitudeColumn != nullptr)
+            latitudes.push_back({body.latitudeColumn, body.helioCode, true});
+    }
+    const auto byCode = [](const DailyColumn& a, const DailyColumn& b) {
+        return std::abs(a.code) < std::abs(b.code);
+    };
+    std::vector<DailyColumn> columns;
+    for (std::vector<DailyColumn>* part : {&helio, &geo, &latitudes}) {
+        std::sort(part->begin(), part->end(), byCode);
+        columns.insert(columns.end(), part->begin(), part->end());
+    }
+    return columns;
+}
 
 // Exactly `count` decimal digits at text[pos..].
 std::optional<int> Digits(const std::string& text, std::size_t pos, std::size_t count) {
@@ -116,7 +125,8 @@ int Finish(std::FILE* out) {
 }  // namespace
 
 std::span<const DailyColumn> DailyColumns() {
-    return kDailyColumns;
+    static const std::vector<DailyColumn> kColumns = MakeDailyColumns();
+    return kColumns;
 }
 
 std::span<const int> JedTableCodes() {
@@ -195,12 +205,12 @@ void WriteJedTable(const std::vector<double>& jeds, std::FILE* out, PositionSour
 void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE* out,
                      PositionSource source, const std::vector<EphemExtra>& extras) {
     std::fputs("date,time_ut,jed,weekday", out);
-    for (const DailyColumn& column : kDailyColumns) std::fprintf(out, ",%s", column.name);
+    for (const DailyColumn& column : DailyColumns()) std::fprintf(out, ",%s", column.name.c_str());
     for (EphemExtra extra : extras) {
-        for (const DailyColumn& column : kDailyColumns) {
+        for (const DailyColumn& column : DailyColumns()) {
             if (column.latitude) continue;
             std::fprintf(out, ",%s_%s", extra == EphemExtra::Declination ? "dec" : "speed",
-                         column.name);
+                         column.name.c_str());
         }
     }
     std::fputc('\n', out);
@@ -210,7 +220,7 @@ void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE
         const double jed = caelvane::CivilJed(date, time.hour, time.minute);
         std::fprintf(out, "%04d-%02d-%02d,%02d:%02d,%.6f,%s", date.year, date.month, date.day,
                      time.hour, time.minute, jed, kWeekdays[DayOfWeek(jed)]);
-        for (const DailyColumn& column : kDailyColumns) {
+        for (const DailyColumn& column : DailyColumns()) {
             const double value = column.latitude
                                      ? SignedLatitude(BodyLatitude(jed, column.code, source))
                                      : BodyLongitude(jed, column.code, source);
@@ -218,7 +228,7 @@ void WriteDailyTable(Date from, const Date& to, const TimeOfDay& time, std::FILE
         }
         if (!extras.empty()) {
             motions.clear();
-            for (const DailyColumn& column : kDailyColumns) {
+            for (const DailyColumn& column : DailyColumns()) {
                 if (!column.latitude) {
                     motions.push_back(prices::ComputeBodyMotion(jed, column.code, source));
                 }

@@ -18,7 +18,7 @@ struct TimeOfDay {
 
 // A column of the daily table: a longitude of `code`, or its latitude.
 struct DailyColumn {
-    const char* name;
+    std::string name;
     int code;
     bool latitude;
 };

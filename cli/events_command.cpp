@@ -14,13 +14,14 @@
 #include "cli/ephem_command.h"
 #include "cli/option_values.h"
 #include "cli/options.h"
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/position_source.h"
 #include "events/event_writers.h"
 #include "events/job_aspects.h"
 #include "job/caelvane_doc.h"
 #include "job/job_file.h"
+#include "job/job_type.h"
 #include "platform/atomic_file.h"
 
 #ifdef CAELVANE_HAVE_NATAL
@@ -166,8 +167,7 @@ std::optional<std::string> NatalPointsOf(const std::string& path, const std::str
 std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string& bad) {
     std::vector<int> codes;
     for (const std::string& item : SplitList(list)) {
-        const BodyName* body = FindBody(item);
-        // The Moon and the Node have no longitude of their own seen from the Sun.
+        const Body* body = FindBody(item);
         const bool found = body != nullptr;
         if (!found) {
             bad = item;
@@ -177,8 +177,8 @@ std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string
             if (std::find(codes.begin(), codes.end(), code) == codes.end()) codes.push_back(code);
         };
         if (body->geoCode != 0) add(body->geoCode);
-        if (body->helioCode != 0 && body->helioCode != 10 && body->helioCode != 11)
-            add(body->helioCode);
+        // The Moon and the Node have no longitude of their own seen from the Sun.
+        if (body->helioCode != 0 && !body->earthBound) add(body->helioCode);
     }
     return codes;
 }
@@ -197,9 +197,7 @@ std::optional<std::string> ReadBodyCodes(const std::string& list, std::vector<in
     std::string bad;
     const auto found = ParseBodies(list, bad);
     if (!found)
-        return "unknown body '" + bad +
-               "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
-               "Neptune, Pluto, Node, Chiron)";
+        return "unknown body '" + bad + "' (" + BodyNameList() + ")";
     codes = *found;
     return std::nullopt;
 }
@@ -236,7 +234,7 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
         std::string error;
         if (!LoadJobFile(*job, doc, error)) return "--job: " + error;
         finder.angles = caelvane::events::SignificantAngles(doc);
-        caelvane::events::JobDateRange(doc, todayJed, fromJed, toJed);
+        JobDateRange(doc, todayJed, fromJed, toJed);
     } else if (!from || !to) {
         return "needs --from and --to, or --job";
     }

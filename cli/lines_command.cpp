@@ -13,7 +13,7 @@
 #include "cli/ephem_command.h"
 #include "cli/option_values.h"
 #include "cli/options.h"
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc.h"
 #include "prices/ohlc_reader.h"
@@ -81,9 +81,7 @@ std::optional<std::string> ReadLineOptions(const ParsedOptions& parsed, LineOpti
         for (const std::string& name : SplitList(*value)) {
             if (name.empty()) continue;
             if (FindBody(name) == nullptr) {
-                return "--bodies: unknown body '" + name +
-                       "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
-                       "Neptune, Pluto, Node, Chiron)";
+                return "--bodies: unknown body '" + name + "' (" + BodyNameList() + ")";
             }
             options.bodyNames.push_back(name);
         }
@@ -131,7 +129,7 @@ std::optional<std::string> FinishLineOptions(LineOptions& options) {
     }
     settings.bodies.clear();
     for (const std::string& name : options.bodyNames) {
-        const BodyName* body = FindBody(name);
+        const Body* body = FindBody(name);
         const int code = BodyCode(*body, settings.frame);
         if (code == 0) {
             return std::string(body->name) + " has no " +

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "ephemeris/bodies.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/positions.h"
 
@@ -15,34 +16,13 @@ namespace {
 #if CAELVANE_WITH_SWISSEPH
 
 using caelvane::swiss::CalcEcliptic;
-using caelvane::swiss::Centre;
 using caelvane::swiss::EclipticPosition;
 using caelvane::swiss::SwissEphemerisLock;
 
-// libswe's body numbers (swephexp.h), kept here so that only the door includes its header.
-enum SweBody {
-    kSun = 0,
-    kMoon = 1,
-    kMercury = 2,
-    kVenus = 3,
-    kMars = 4,
-    kJupiter = 5,
-    kSaturn = 6,
-    kUranus = 7,
-    kNeptune = 8,
-    kPluto = 9,
-    kMeanNode = 10,
-    kEarth = 14,
-    kChiron = 15,
-};
-
-// The library's body for our code 1..12 on the given wheel.
-int SweBodyOf(int code, Centre centre) {
-    static constexpr int kBodies[13] = {-1,       kMercury,  kVenus,  kEarth,   kMars,
-                                        kJupiter, kSaturn,   kUranus, kNeptune, kPluto,
-                                        kMoon,    kMeanNode, kChiron};
-    if (code == 3 && centre == Centre::Geocentric) return kSun;
-    return kBodies[code];
+// The library's body for our code 1..12 on the given wheel (the body table holds its numbers,
+// so that only the door includes the library's header).
+int SweBodyOf(int code, Frame frame) {
+    return BodyOfCode(frame == Frame::Geocentric ? -code : code)->preciseNumber;
 }
 
 double FoldLatitude(double latitude) {
@@ -65,30 +45,30 @@ bool FillPrecise(double jed, WheelLongitudes& wheels, std::array<double, 13>* la
     SwissEphemerisLock lock;
     EclipticPosition position;
     bool analytic = false;
-    auto calc = [&](int code, Centre centre) {
-        if (!CalcEcliptic(lock, jed, SweBodyOf(code, centre), centre, position)) return false;
+    auto calc = [&](int code, Frame frame) {
+        if (!CalcEcliptic(lock, jed, SweBodyOf(code, frame), frame, position)) return false;
         analytic = analytic || position.analytic;
         return true;
     };
     for (int code = 1; code <= 11; ++code) {
         const bool sharedByBothWheels = code == 10 || code == 11;
         if (!sharedByBothWheels) {
-            if (!calc(code, Centre::Heliocentric)) return false;
+            if (!calc(code, Frame::Heliocentric)) return false;
             wheels.heliocentric[code] = position.longitude;
             if (latitude != nullptr && code != 3)
                 (*latitude)[code] = FoldLatitude(position.latitude);
         }
-        if (!calc(code, Centre::Geocentric)) return false;
+        if (!calc(code, Frame::Geocentric)) return false;
         wheels.geocentric[code] = position.longitude;
         if (sharedByBothWheels) wheels.heliocentric[code] = position.longitude;
         if (code == 10 && latitude != nullptr) {
             (*latitude)[10] = *moonLatitude = FoldLatitude(position.latitude);
         }
     }
-    if (calc(12, Centre::Heliocentric)) {
+    if (calc(12, Frame::Heliocentric)) {
         wheels.heliocentric[12] = position.longitude;
         const double chironLatitude = FoldLatitude(position.latitude);
-        if (calc(12, Centre::Geocentric)) {
+        if (calc(12, Frame::Geocentric)) {
             wheels.geocentric[12] = position.longitude;
             if (latitude != nullptr) (*latitude)[12] = chironLatitude;
         } else {
@@ -107,15 +87,15 @@ bool FillPrecise(double jed, WheelLongitudes& wheels, std::array<double, 13>* la
 }
 
 // One body from the library; false when it has no position for it.
-bool PreciseBody(double jed, int code, Centre centre, EclipticPosition& out) {
+bool PreciseBody(double jed, int code, Frame frame, EclipticPosition& out) {
     SwissEphemerisLock lock;
-    return CalcEcliptic(lock, jed, SweBodyOf(code, centre), centre, out);
+    return CalcEcliptic(lock, jed, SweBodyOf(code, frame), frame, out);
 }
 
 // Chiron counts as known only if the library has it on both wheels, as on a page.
 bool PreciseChiron(double jed, EclipticPosition& heliocentric, EclipticPosition& geocentric) {
-    return PreciseBody(jed, 12, Centre::Heliocentric, heliocentric) &&
-           PreciseBody(jed, 12, Centre::Geocentric, geocentric);
+    return PreciseBody(jed, 12, Frame::Heliocentric, heliocentric) &&
+           PreciseBody(jed, 12, Frame::Geocentric, geocentric);
 }
 
 // Each code as the precise page gives it. Whatever the library has no position for (Chiron far
@@ -132,7 +112,7 @@ double PreciseLongitude(double jed, int code) {
         case 7:
         case 8:
         case 9:
-            if (!PreciseBody(jed, code, Centre::Heliocentric, position)) break;
+            if (!PreciseBody(jed, code, Frame::Heliocentric, position)) break;
             return position.longitude;
         case -1:
         case -2:
@@ -145,11 +125,11 @@ double PreciseLongitude(double jed, int code) {
         case -9:
         case -10:
         case -11:
-            if (!PreciseBody(jed, -code, Centre::Geocentric, position)) break;
+            if (!PreciseBody(jed, -code, Frame::Geocentric, position)) break;
             return position.longitude;
         case 10:
         case 11:
-            if (!PreciseBody(jed, code, Centre::Geocentric, position)) break;
+            if (!PreciseBody(jed, code, Frame::Geocentric, position)) break;
             return position.longitude;
         case 12:
             if (!PreciseChiron(jed, position, other)) break;
@@ -159,17 +139,17 @@ double PreciseLongitude(double jed, int code) {
             return position.longitude;
         case 13:
         case -13:
-            if (!PreciseBody(jed, 10, Centre::Geocentric, position)) break;
+            if (!PreciseBody(jed, 10, Frame::Geocentric, position)) break;
             return FoldLatitude(position.latitude);
         case 20:
         case 30:
         case 40: {
-            if (!PreciseBody(jed, 10, Centre::Geocentric, position)) break;
+            if (!PreciseBody(jed, 10, Frame::Geocentric, position)) break;
             const double offset = code == 20 ? 90 : code == 30 ? 180 : 270;
             return std::fmod(position.longitude + offset, 360);
         }
         case 2000:
-            if (!PreciseBody(jed, 3, Centre::Heliocentric, position)) break;
+            if (!PreciseBody(jed, 3, Frame::Heliocentric, position)) break;
             return DailyPointFrom(jed, position.longitude);
         default:
             break;  // the fixed directions and unknown codes do not depend on the source
@@ -197,7 +177,7 @@ double PreciseLatitude(double jed, int code) {
         case 9:
         case -9: {
             const int body = code < 0 ? -code : code;
-            if (!PreciseBody(jed, body, Centre::Heliocentric, position)) break;
+            if (!PreciseBody(jed, body, Frame::Heliocentric, position)) break;
             return FoldLatitude(position.latitude);
         }
         case 12:
@@ -213,7 +193,7 @@ double PreciseLatitude(double jed, int code) {
         case 20:
         case 30:
         case 40:
-            if (!PreciseBody(jed, 10, Centre::Geocentric, position)) break;
+            if (!PreciseBody(jed, 10, Frame::Geocentric, position)) break;
             return FoldLatitude(position.latitude);
         default:
             break;
@@ -323,7 +303,7 @@ bool PreciseGeocentricMotion(double jed, int code, GeocentricMotion& out) {
     if (code > -1 || code < -12) return false;
     caelvane::swiss::BodyState state;
     SwissEphemerisLock lock;
-    if (!caelvane::swiss::CalcEclipticMotion(lock, jed, SweBodyOf(-code, Centre::Geocentric),
+    if (!caelvane::swiss::CalcEclipticMotion(lock, jed, SweBodyOf(-code, Frame::Geocentric),
                                              state)) {
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "ephemeris/bodies.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/chiron.h"
 #include "ephemeris/latitudes.h"
@@ -144,44 +145,21 @@ double BodyLatitude(double jed, int code) {
 }
 
 double OrbitalPeriod(int code) {
+    // A geocentric body moves, on average, with its heliocentric counterpart; the Sun with the
+    // Earth (the body table gives it the Earth's period).
+    if (const Body* body = BodyOfCode(code)) return body->period;
     switch (code) {
-        case 1:
-            return 87.96856;
-        case 2:
-            return 224.6988;
-        case 3:
-            return 365.25636;
-        case 4:
-            return 686.9895;
-        case 5:
-            return 4332.59;
-        case 6:
-            return 10759.2;
-        case 7:
-            return 30685.93;
-        case 8:
-            return 60187.64;
-        case 9:
-            return 90885;
-        case 10:
         case 13:
+        case -13:
         case 20:
         case 30:
         case 40:
-            return 27.321582;
-        case 11:
-            return 6798.375;
-        case 12:
-            return 18335.55;
+            return BodyOfCode(10)->period;  // the Moon's latitude and its quarter points
         case 2000:
             return 1;
         default:
-            break;
+            return 1000000;  // other codes count as the slowest
     }
-    // A geocentric body moves, on average, with its heliocentric counterpart; the Sun (-3) with
-    // the Earth. Other codes count as the slowest.
-    if (code <= -1 && code >= -13) return OrbitalPeriod(-code);
-    return 1000000;
 }
 
 double ArcForward(double from, double to) {

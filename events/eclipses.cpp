@@ -32,7 +32,7 @@ SkyEvent Eclipse(double jed, EventDetail detail, bool analytic) {
     SkyEvent event;
     event.jed = jed;
     event.kind = EventKind::Eclipse;
-    event.frame = Frame::Geo;
+    event.frame = Frame::Geocentric;
     event.body1 = -3;
     event.body2 = -10;
     event.detail = detail;

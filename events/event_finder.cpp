@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "ephemeris/bodies.h"
 #include "ephemeris/positions.h"
 #include "events/eclipses.h"
 
@@ -66,53 +68,17 @@ double Wrap180(double degrees) {
     return degrees;
 }
 
-// The greatest speed of each body in degrees a day, with room to spare.
+// The greatest speed of a body in degrees a day, with room to spare; the Moon's for other codes.
 double MaxSpeed(int code) {
-    switch (code) {
-        case 1:
-            return 6.5;
-        case 2:
-            return 1.7;
-        case 3:
-        case -3:
-            return 1.05;
-        case 4:
-            return 0.75;
-        case 5:
-            return 0.1;
-        case 6:
-            return 0.05;
-        case 7:
-            return 0.02;
-        case 8:
-        case 9:
-            return 0.01;
-        case 12:
-            return 0.08;
-        case -1:
-            return 2.4;
-        case -2:
-            return 1.35;
-        case -4:
-            return 0.85;
-        case -5:
-            return 0.26;
-        case -6:
-            return 0.14;
-        case -7:
-            return 0.08;
-        case -8:
-        case -9:
-            return 0.05;
-        case -10:
-            return 15.5;
-        case -11:
-            return 0.07;
-        case -12:
-            return 0.17;
-        default:
-            return 15.5;
-    }
+    const Body* body = BodyOfCode(code);
+    if (body == nullptr) return BodyOfCode(-10)->geoMaxSpeed;
+    return code == body->geoCode ? body->geoMaxSpeed : body->helioMaxSpeed;
+}
+
+// Whether the body of a geocentric code turns retrograde and direct.
+bool Turns(int code) {
+    const Body* body = BodyOfCode(code);
+    return body != nullptr && body->stations;
 }
 
 // The widest power-of-two stride (in grid steps) at which a quantity moving at up to `speed`
@@ -221,7 +187,7 @@ enum class TrackUse : unsigned char { Aspect, Ingress, Lunation, Transit };
 // a fixed longitude (a natal point's).
 struct Track {
     TrackUse use = TrackUse::Aspect;
-    Frame frame = Frame::Geo;
+    Frame frame = Frame::Geocentric;
     int fast = 0;
     int slow = 0;      // 0: the longitude of `fast` alone
     double fixed = 0;  // degrees taken off
@@ -305,10 +271,10 @@ void Finder::BuildTracks() {
     std::vector<double> signs;
     for (int s = 0; s < 12; ++s) signs.push_back(30.0 * s);
 
-    for (const Frame frame : {Frame::Geo, Frame::Helio}) {
-        if (frame == Frame::Geo ? !m_options.geocentric : !m_options.heliocentric) continue;
+    for (const Frame frame : {Frame::Geocentric, Frame::Heliocentric}) {
+        if (frame == Frame::Geocentric ? !m_options.geocentric : !m_options.heliocentric) continue;
         std::vector<int> bodies;
-        for (int code : frame == Frame::Geo ? GeocentricBodies() : HeliocentricBodies())
+        for (int code : frame == Frame::Geocentric ? GeocentricBodies() : HeliocentricBodies())
             if (BodyWanted(code)) bodies.push_back(code);
         if (aspects) {
             for (std::size_t i = 0; i < bodies.size(); ++i) {
@@ -328,7 +294,7 @@ void Finder::BuildTracks() {
         }
         for (int code : bodies) {
             // Only the planets and Chiron turn; the Sun, the Moon and the mean node never do.
-            const bool turns = frame == Frame::Geo && code != -3 && code != -10 && code != -11;
+            const bool turns = frame == Frame::Geocentric && Turns(code);
             const bool wantStations = stations && turns;
             if (!ingresses && !wantStations) continue;
             Track track;
@@ -345,9 +311,9 @@ void Finder::BuildTracks() {
         // Transits: each body's longitude against each natal point. A planet turning inside
         // the orb makes its turn a turn of the track, so that the passes on either side of it
         // (direct, retrograde, direct) are each found.
-        if (frame == Frame::Geo && Wanted(EventKind::Transit) && !m_options.angles.empty()) {
+        if (frame == Frame::Geocentric && Wanted(EventKind::Transit) && !m_options.angles.empty()) {
             for (int code : bodies) {
-                const bool turns = code != -3 && code != -10 && code != -11;
+                const bool turns = Turns(code);
                 for (std::size_t p = 0; p < m_options.natalPoints.size(); ++p) {
                     Track track;
                     track.use = TrackUse::Transit;
@@ -367,7 +333,7 @@ void Finder::BuildTracks() {
     if (m_options.geocentric && (lunations || eclipses) && (BodyWanted(-3) || BodyWanted(-10))) {
         Track track;
         track.use = TrackUse::Lunation;
-        track.frame = Frame::Geo;
+        track.frame = Frame::Geocentric;
         track.fast = -10;
         track.slow = -3;
         track.stride = StrideFor(MaxSpeed(-10) + MaxSpeed(-3));
@@ -696,13 +662,29 @@ FinderEnd Finder::Run(const FinderSink& sink, const FinderProgress& progress) {
 
 }  // namespace
 
+namespace {
+
+// The codes of the bodies seen in `frame`, in code order; the Earth-bound bodies (the Moon, the
+// node) are geocentric only.
+std::vector<int> FrameBodies(Frame frame) {
+    std::vector<int> codes;
+    for (const Body& body : Bodies()) {
+        const int code = BodyCode(body, frame);
+        if (code != 0 && !(frame == Frame::Heliocentric && body.earthBound)) codes.push_back(code);
+    }
+    std::sort(codes.begin(), codes.end(), [](int a, int b) { return std::abs(a) < std::abs(b); });
+    return codes;
+}
+
+}  // namespace
+
 const std::vector<int>& GeocentricBodies() {
-    static const std::vector<int> kBodies = {-1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11, -12};
+    static const std::vector<int> kBodies = FrameBodies(Frame::Geocentric);
     return kBodies;
 }
 
 const std::vector<int>& HeliocentricBodies() {
-    static const std::vector<int> kBodies = {1, 2, 3, 4, 5, 6, 7, 8, 9, 12};
+    static const std::vector<int> kBodies = FrameBodies(Frame::Heliocentric);
     return kBodies;
 }
 

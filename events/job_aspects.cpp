@@ -38,23 +38,4 @@ std::vector<double> AllFixedAngles() {
     return angles;
 }
 
-void JobDateRange(const CCaelvaneDoc& doc, double todayJed, double& first, double& last) {
-    switch (doc.m_jobType) {
-        case 3:
-            first = JulianDate(doc.m_startMonth, doc.m_startDay, doc.m_startYear, 0, 0);
-            last = JulianDate(doc.m_endMonth, doc.m_endDay, doc.m_endYear, 0, 0);
-            return;
-        case 1:
-            first = last = JulianDate(doc.m_startMonth, doc.m_startDay, doc.m_startYear, 0, 0);
-            return;
-        case 2:
-            first = todayJed - doc.m_daysBefore;
-            last = todayJed + doc.m_daysAfter;
-            return;
-        default:
-            first = last = todayJed;
-            return;
-    }
-}
-
 }  // namespace caelvane::events

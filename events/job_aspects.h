@@ -15,9 +15,4 @@ std::vector<double> SignificantAngles(const CCaelvaneDoc& doc);
 // The twenty fixed angles, ascending.
 std::vector<double> AllFixedAngles();
 
-// The days a job's pages show, as JEDs of 0h UT of its first and last day: a range job from its
-// start to its end date, a start-date job that one day, a TODAY job `todayJed` (0h UT of the
-// host's local date), a TODAY -/+ job the days before and after it.
-void JobDateRange(const CCaelvaneDoc& doc, double todayJed, double& first, double& last);
-
 }  // namespace caelvane::events

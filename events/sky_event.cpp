@@ -5,7 +5,7 @@
 #include <iterator>
 #include <tuple>
 
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 
 namespace caelvane::events {
 
@@ -28,8 +28,8 @@ const char* KindName(EventKind kind) {
 }
 
 std::optional<EventKind> ParseKind(std::string_view name) {
-    for (int k = 0; k < kKindCount; ++k)
-        if (name == kKindNames[k]) return static_cast<EventKind>(k);
+    for (const EventKind kind : AllKinds())
+        if (name == KindName(kind)) return kind;
     return std::nullopt;
 }
 
@@ -39,12 +39,8 @@ std::string KindNames() {
     return names;
 }
 
-const char* FrameName(Frame frame) {
-    return frame == Frame::Geo ? "geo" : "helio";
-}
-
 const char* BodyName(int code) {
-    const ::BodyName* body = BodyOfCode(code);
+    const ::Body* body = BodyOfCode(code);
     return body != nullptr ? body->name : "";
 }
 
@@ -136,7 +132,7 @@ std::string EventSummary(const SkyEvent& event) {
                 std::string(BodyName(event.body1)) +
                 (event.detail == EventDetail::Backward ? " re-enters " : " enters ") +
                 SignName(event.sign);
-            if (event.frame == Frame::Helio) text += frame;
+            if (event.frame == Frame::Heliocentric) text += frame;
             return text;
         }
         case EventKind::Transit: {

@@ -6,17 +6,29 @@
 // and the Moon. A transit names the transiting body (geocentric) and a point of a natal chart
 // by its name ("Sun", "Asc", "MC").
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "ephemeris/frame.h"
+
 namespace caelvane::events {
 
 enum class EventKind : std::uint8_t { Aspect, Ingress, Station, Lunation, Eclipse, Transit };
-// How many kinds there are; lists of kinds count to it.
-inline constexpr int kKindCount = 6;
-enum class Frame : std::uint8_t { Geo, Helio };
+// How many kinds there are, counted from the last of them (a new kind after Transit moves this);
+// lists, menus and sets of kinds follow it.
+inline constexpr int kKindCount = static_cast<int>(EventKind::Transit) + 1;
+
+// Every kind, in the enum's order.
+constexpr std::array<EventKind, kKindCount> AllKinds() {
+    std::array<EventKind, kKindCount> kinds{};
+    for (int k = 0; k < kKindCount; ++k)
+        kinds[static_cast<std::size_t>(k)] = static_cast<EventKind>(k);
+    return kinds;
+}
 
 // A set of kinds, one bit each.
 using KindSet = unsigned;
@@ -49,7 +61,7 @@ enum class EventDetail : std::uint8_t {
 struct SkyEvent {
     double jed = 0;  // universal time
     EventKind kind = EventKind::Aspect;
-    Frame frame = Frame::Geo;
+    Frame frame = Frame::Geocentric;
     int body1 = 0;      // 0: none; for an aspect the slower body; for a transit the transiting one
     int body2 = 0;      // 0 for a transit, whose second party is `natal`
     double angle = -1;  // the aspect's forward arc or the lunation's elongation; < 0: none
@@ -67,7 +79,6 @@ bool EventBefore(const SkyEvent& a, const SkyEvent& b);
 // "aspect", "ingress", ...; the inverse for the command line.
 const char* KindName(EventKind kind);
 std::optional<EventKind> ParseKind(std::string_view name);
-const char* FrameName(Frame frame);  // "geo", "helio"
 // The body's name for a code of either frame ("Sun" for -3, "Earth" for 3); "" for 0.
 const char* BodyName(int code);
 // The event's second party as every list shows it: the name of body2, or for a transit

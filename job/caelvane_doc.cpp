@@ -4,6 +4,7 @@
 #include <array>
 
 #include "job/job_fields.h"
+#include "job/job_type.h"
 #include "platform/archive.h"
 
 namespace {
@@ -58,7 +59,7 @@ CCaelvaneDoc::CCaelvaneDoc() : m_pageCount(0), m_priceHour(0), m_priceMinute(0),
 CCaelvaneDoc::~CCaelvaneDoc() = default;
 
 void CCaelvaneDoc::SetDefaults() {
-    m_jobType = 1;
+    m_jobType = static_cast<std::int32_t>(JobType::StartDate);
     m_includeAspects = 1;
     m_includeNatal = 0;
     m_reversePrintOrder = 1;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "ephemeris/calendar.h"
+#include "job/job_type.h"
 #include "platform/range_messages.h"
 
 namespace {
@@ -79,15 +80,16 @@ std::optional<JobCheckFailure> CheckJobFields(const CCaelvaneDoc& doc) {
         check.Double(Indexed("customAspect", i), doc.m_customAspect[i], kCustomAspect);
     }
     // What the dialogs offer no way to enter.
-    if (!check.Failure() && (doc.m_jobType < kJobType.low || doc.m_jobType > kJobType.high)) {
+    const std::optional<JobType> type = JobTypeOf(doc);
+    if (!check.Failure() && !type) {
         return JobCheckFailure{"jobType",
                                "A job type is 0 (today), 1 (from a start date), 2 (days around "
                                "today) or 3 (from a start to an end date)."};
     }
-    if (doc.m_jobType == 1 || doc.m_jobType == 3) {
+    if (type && UsesStartDate(*type)) {
         check.Date("start", doc.m_startMonth, doc.m_startDay, doc.m_startYear);
     }
-    if (doc.m_jobType == 3) check.Date("end", doc.m_endMonth, doc.m_endDay, doc.m_endYear);
+    if (type && UsesEndDate(*type)) check.Date("end", doc.m_endMonth, doc.m_endDay, doc.m_endYear);
     if (doc.m_includeNatal != 0) {
         check.Date("natal", doc.m_natalMonth, doc.m_natalDay, doc.m_natalYear);
     }

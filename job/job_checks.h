@@ -30,8 +30,6 @@ inline constexpr IntRange kOverlayValue{-100000, 100000};  // first value and st
 inline constexpr IntRange kOverlayParts{1, 90};
 inline constexpr DoubleRange kOverlayStartDegree{0.0, 359.0};
 inline constexpr DoubleRange kCustomAspect{0.0, 359.0};
-// The job data dialog's four kinds of job.
-inline constexpr IntRange kJobType{0, 3};
 
 }  // namespace job_limits
 

@@ -2,8 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/swiss/swiss_ephemeris.h"
 
 namespace natal {
@@ -35,16 +36,13 @@ std::string Degrees(double value) {
 }  // namespace
 
 std::span<const NatalBody> NatalBodies() {
-    // The symbols are the body table's.
-    static const auto glyph = [](const char* name) { return FindBody(name)->glyph; };
-    static const NatalBody kBodies[] = {
-        {"Sun", 0, glyph("Sun")},         {"Moon", 1, glyph("Moon")},
-        {"Mercury", 2, glyph("Mercury")}, {"Venus", 3, glyph("Venus")},
-        {"Mars", 4, glyph("Mars")},       {"Jupiter", 5, glyph("Jupiter")},
-        {"Saturn", 6, glyph("Saturn")},   {"Uranus", 7, glyph("Uranus")},
-        {"Neptune", 8, glyph("Neptune")}, {"Pluto", 9, glyph("Pluto")},
-        {"Node", 10, glyph("Node")},      {"Chiron", 15, glyph("Chiron")},
-    };
+    // Every body of the body table seen from the Earth, in its order.
+    static const std::vector<NatalBody> kBodies = [] {
+        std::vector<NatalBody> bodies;
+        for (const Body& body : Bodies())
+            if (body.geoCode != 0) bodies.push_back({body.name, body.preciseNumber, body.glyph});
+        return bodies;
+    }();
     return kBodies;
 }
 

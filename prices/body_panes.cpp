@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <numbers>
 
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "prices/ohlc.h"
 #include "prices/price_chart.h"
 

@@ -674,7 +674,7 @@ void DrawLegend(CDrawingDevice& device, const PriceSeries& series, const ChartOp
     double y = box.top + 3;
     const double x = box.left + 5;
     for (const BodyStyle& body : options.bodies) {
-        const BodyName* named = BodyOfCode(body.code);
+        const Body* named = BodyOfCode(body.code);
         device.SetPenColor(body.color);
         std::string text = named ? named->name : std::to_string(body.code);
         text += lines.frame == Frame::Geocentric ? " (geo)" : " (helio)";
@@ -717,7 +717,7 @@ void DrawLineLabels(CDrawingDevice& device, const ChartOptions& options, const C
     constexpr std::size_t kMaxLabels = 400;
     for (const BodyStyle& body : options.bodies) {
         const double longitude = BodyLongitude(jed, body.code, lines.source);
-        const BodyName* named = BodyOfCode(body.code);
+        const Body* named = BodyOfCode(body.code);
         for (double harmonic : lines.harmonics) {
             const double degree = LineDegree(longitude, harmonic, lines.offset);
             LevelsInRange(degree, lines.unitsPerCircle, low, high, levels);
@@ -929,34 +929,9 @@ bool ParseBarStyle(std::string_view text, BarStyle& style) {
 }
 
 COLORREF DefaultBodyColor(int code) {
-    switch (code < 0 ? -code : code) {
-        case 3:
-            return RGB(230, 150, 0);  // the Sun, or the Earth
-        case 10:
-            return RGB(110, 110, 130);
-        case 1:
-            return RGB(0, 150, 160);
-        case 2:
-            return RGB(220, 60, 160);
-        case 4:
-            return RGB(220, 20, 20);
-        case 5:
-            return RGB(40, 90, 220);
-        case 6:
-            return RGB(90, 60, 30);
-        case 7:
-            return RGB(0, 170, 80);
-        case 8:
-            return RGB(120, 50, 200);
-        case 9:
-            return RGB(150, 0, 60);
-        case 11:
-            return RGB(100, 140, 0);
-        case 12:
-            return RGB(200, 110, 60);
-        default:
-            return RGB(0, 0, 0);
-    }
+    const Body* body = BodyOfCode(code);
+    if (body == nullptr) return RGB(0, 0, 0);
+    return RGB(body->color.red, body->color.green, body->color.blue);
 }
 
 CChartFrame::CChartFrame(int width, int height, const ChartWindow& window, bool logScale,

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/position_source.h"
 
 namespace prices {

@@ -158,7 +158,7 @@ SkyMarkers FindSkyMarkers(const SkyMarkerRequest& request, const ev::FinderProgr
                 return out;
             }
             for (int code : request.retrograde) {
-                const BodyName* named = BodyOfCode(code);
+                const Body* named = BodyOfCode(code);
                 const std::string label = Short(named != nullptr ? named->name : "?") + " Rx";
                 // The start of the run under way; NaN while the body moves direct.
                 double start = std::numeric_limits<double>::quiet_NaN();
@@ -199,11 +199,9 @@ bool ParseBodyList(std::string_view text, Frame frame, std::vector<int>& codes,
                    std::string& error) {
     codes.clear();
     for (const std::string& name : Split(text)) {
-        const BodyName* body = FindBody(name);
+        const Body* body = FindBody(name);
         if (body == nullptr) {
-            error = "unknown body '" + name +
-                    "' (Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus, "
-                    "Neptune, Pluto, Node, Chiron)";
+            error = "unknown body '" + name + "' (" + BodyNameList() + ")";
             return false;
         }
         const int code = BodyCode(*body, frame);

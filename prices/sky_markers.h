@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/position_source.h"
 #include "events/event_finder.h"
 #include "prices/price_chart.h"

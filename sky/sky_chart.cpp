@@ -188,7 +188,7 @@ void DrawLegend(CDrawingDevice& device, const SkyChartOptions& options, const CC
     device.Line(U(right), UY(top + height), U(right), UY(top));
     double y = top + 3;
     for (const prices::BodyStyle& body : options.bodies) {
-        const BodyName* named = BodyOfCode(body.code);
+        const Body* named = BodyOfCode(body.code);
         device.SetPenColor(body.color);
         device.Text(U(left + 5), UY(y), named != nullptr ? named->name : std::to_string(body.code));
         y += rowHeight;
@@ -324,7 +324,7 @@ std::string SkyReadout(const SkyChartOptions& options, double seconds, double fo
     const double jed = prices::JedOfSeconds(seconds);
     for (const prices::BodyStyle& body : options.bodies) {
         const double longitude = BodyLongitude(jed, body.code, options.source);
-        const BodyName* named = BodyOfCode(body.code);
+        const Body* named = BodyOfCode(body.code);
         std::snprintf(part, sizeof part, "   %s %s (%.2f)", named != nullptr ? named->name : "?",
                       FormatZodiac(longitude, "\xC2\xB0").c_str(), Fold(longitude, options.dial));
         text += part;

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/position_source.h"
 #include "platform/colorref.h"
 #include "platform/drawing_device.h"

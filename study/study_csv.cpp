@@ -27,7 +27,7 @@ std::string StudyCsv(const StudyResult& study, const CsvLayout& layout) {
     for (const GroupResult& group : study.groups) {
         const GroupColumns columns = GroupFields(group.key);
         std::string lead = columns.kind + ",";
-        if (layout.frameColumn) lead += std::string(events::FrameName(group.key.frame)) + ",";
+        if (layout.frameColumn) lead += std::string(FrameName(group.key.frame)) + ",";
         lead += columns.body1 + "," + columns.body2 + "," + columns.angle + "," + columns.sign +
                 "," + columns.detail + ",";
         for (std::size_t k = 0; k < study.options.horizons.size(); ++k) {

@@ -8,7 +8,7 @@
 #include <map>
 #include <tuple>
 
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 
 namespace caelvane::study {
 
@@ -21,9 +21,8 @@ namespace {
 // A body's place in the body table (Sun, Moon, Mercury, ...); none sorts first.
 int BodyOrder(int code) {
     if (code == 0) return -1;
-    const ::BodyName* body = BodyOfCode(code);
-    if (body == nullptr) return 1000 + code;
-    return static_cast<int>(body - BodyNames().data());
+    const int index = BodyIndex(code);
+    return index < 0 ? 1000 + code : index;
 }
 
 auto SortTuple(const GroupKey& key) {
@@ -119,7 +118,7 @@ std::string GroupLabel(const GroupKey& key) {
     }
     add(columns.detail);
     add(columns.sign);
-    if (key.frame == events::Frame::Helio) add("(helio)");
+    if (key.frame == Frame::Heliocentric) add("(helio)");
     return label;
 }
 

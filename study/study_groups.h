@@ -11,7 +11,7 @@ namespace caelvane::study {
 
 struct GroupKey {
     events::EventKind kind = events::EventKind::Aspect;
-    events::Frame frame = events::Frame::Geo;
+    Frame frame = Frame::Geocentric;
     int body1 = 0;  // body codes as the finder gives them (sky_event.h); 0: none
     int body2 = 0;
     double angle = -1;  // < 0: none

@@ -78,7 +78,7 @@ private slots:
         QVERIFY(!helioMars.empty());
         QVERIFY(static_cast<int>(helioMars.size()) < all);
         for (const auto& event : helioMars) {
-            QCOMPARE(event.frame, caelvane::events::Frame::Helio);
+            QCOMPARE(event.frame, Frame::Heliocentric);
             QVERIFY(event.body1 == 4 || event.body2 == 4);
         }
         QVERIFY2(window.Note().startsWith(
@@ -206,8 +206,7 @@ private slots:
              }},
             {"Mars or the Moon, helio", caelvane::events::kAllKinds, mars | moon, 1,
              [&](const SkyEvent& e) {
-                 return e.frame == caelvane::events::Frame::Helio &&
-                        (names(e, "Mars") || names(e, "Moon"));
+                 return e.frame == Frame::Heliocentric && (names(e, "Mars") || names(e, "Moon"));
              }},
             {"no kinds", 0, CEventsTableModel::kAllBodies, -1,
              [](const SkyEvent&) { return false; }},
@@ -445,7 +444,7 @@ private:
             e.kind = static_cast<EventKind>(i % 5);
             const bool helio =
                 i % 3 == 0 && e.kind != EventKind::Lunation && e.kind != EventKind::Eclipse;
-            e.frame = helio ? caelvane::events::Frame::Helio : caelvane::events::Frame::Geo;
+            e.frame = helio ? Frame::Heliocentric : Frame::Geocentric;
             const int planet = 1 + static_cast<int>(i % 9);  // Mercury .. Pluto
             e.body1 = helio ? planet : -planet;
             if (e.kind == EventKind::Aspect) {

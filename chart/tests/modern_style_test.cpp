@@ -12,7 +12,7 @@
 #include "chart/chart_state.h"
 #include "chart/modern_layout.h"
 #include "chart/tests/test_host.h"
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "job/caelvane_doc.h"
 #include "render/trace_device.h"
 
@@ -77,8 +77,7 @@ TEST(ModernStyle, KeyNamesEverySymbol) {
             if (texts[i] == Quoted(symbol) && texts[i + 1] == Quoted(name)) return true;
         return false;
     };
-    for (const BodyName& body : BodyNames())
-        EXPECT_TRUE(keyHas(body.glyph, body.name)) << body.name;
+    for (const Body& body : Bodies()) EXPECT_TRUE(keyHas(body.glyph, body.name)) << body.name;
     for (int sign = 0; sign < 12; ++sign)
         EXPECT_TRUE(keyHas(ZodiacSignGlyph(sign), ZodiacSignName(sign))) << ZodiacSignName(sign);
     EXPECT_TRUE(keyHas("\u211E", "retrograde"));

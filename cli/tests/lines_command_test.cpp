@@ -12,7 +12,7 @@
 
 #include "cli/commands.h"
 #include "cli/tests/run_cli.h"
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/position_source.h"
 #include "ephemeris/positions.h"

@@ -187,7 +187,7 @@ bool SwissDateInRange(double jdUt) {
     return jdUt >= kEarliestJd && jdUt <= kLatestJd;  // false for NaN
 }
 
-bool CalcEcliptic(const SwissEphemerisLock& /*held*/, double jdUt, int body, Centre centre,
+bool CalcEcliptic(const SwissEphemerisLock& /*held*/, double jdUt, int body, Frame frame,
                   EclipticPosition& out, std::string* error) {
     out = EclipticPosition{};
     if (!SwissDateInRange(jdUt)) {
@@ -202,7 +202,7 @@ bool CalcEcliptic(const SwissEphemerisLock& /*held*/, double jdUt, int body, Cen
         return false;
     }
     int32 flags = files ? SEFLG_SWIEPH : SEFLG_MOSEPH;
-    if (centre == Centre::Heliocentric) flags |= SEFLG_HELCTR | SEFLG_TRUEPOS;
+    if (frame == Frame::Heliocentric) flags |= SEFLG_HELCTR | SEFLG_TRUEPOS;
     double values[6] = {};
     char message[AS_MAXCH] = {};
     const int32 returned = swe_calc_ut(jdUt, body, flags, values, message);

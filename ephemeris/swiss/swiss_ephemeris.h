@@ -24,6 +24,8 @@
 
 #include <string>
 
+#include "ephemeris/frame.h"
+
 namespace caelvane::swiss {
 
 class SwissEphemerisLock {
@@ -49,8 +51,6 @@ std::string SwissDataPath();
 // to 3000 CE (its analytic theory; the data files cover 1800..2399). Needs no lock.
 bool SwissDateInRange(double jdUt);
 
-enum class Centre { Geocentric, Heliocentric };
-
 struct EclipticPosition {
     double longitude = 0;  // degrees, 0..360, true equinox of date
     double latitude = 0;   // degrees, -90..90
@@ -64,7 +64,7 @@ struct EclipticPosition {
 // wheel shows where the bodies are, not what an observer on the Sun would see).
 // False when the library has no position (Chiron outside its asteroid file, a date outside
 // SwissDateInRange, NaN); `error` then holds the reason.
-bool CalcEcliptic(const SwissEphemerisLock& held, double jdUt, int body, Centre centre,
+bool CalcEcliptic(const SwissEphemerisLock& held, double jdUt, int body, Frame frame,
                   EclipticPosition& out, std::string* error = nullptr);
 
 // A body for a horoscope: the ecliptic place and its daily motion, and the equatorial place

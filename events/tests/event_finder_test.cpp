@@ -132,14 +132,16 @@ TEST(EventFinder, JupiterSaturnSquaresBothFrames) {
     options.angles = {90};
     const auto found = FindEvents(options).events;
     ASSERT_EQ(found.size(), 4u);
-    const std::vector<std::pair<Frame, double>> expected = {{Frame::Geo, Utc(2024, 8, 19, 12, 0)},
-                                                            {Frame::Geo, Utc(2024, 12, 24, 12, 0)},
-                                                            {Frame::Helio, Utc(2025, 1, 27, 12, 0)},
-                                                            {Frame::Geo, Utc(2025, 6, 15, 12, 0)}};
+    const std::vector<std::pair<Frame, double>> expected = {
+        {Frame::Geocentric, Utc(2024, 8, 19, 12, 0)},
+        {Frame::Geocentric, Utc(2024, 12, 24, 12, 0)},
+        {Frame::Heliocentric, Utc(2025, 1, 27, 12, 0)},
+        {Frame::Geocentric, Utc(2025, 6, 15, 12, 0)}};
     for (std::size_t i = 0; i < found.size(); ++i) {
         EXPECT_EQ(found[i].frame, expected[i].first);
         EXPECT_NEAR(found[i].jed, expected[i].second, 0.6) << FormatUtc(found[i].jed);
-        EXPECT_EQ(found[i].body1, found[i].frame == Frame::Geo ? -6 : 6);  // Saturn is slower
+        EXPECT_EQ(found[i].body1,
+                  found[i].frame == Frame::Geocentric ? -6 : 6);  // Saturn is slower
         const double arc = ArcForward(BodyLongitude(found[i].jed, found[i].body1),
                                       BodyLongitude(found[i].jed, found[i].body2));
         EXPECT_NEAR(arc, 90, 1e-6);
@@ -299,8 +301,8 @@ std::vector<Crossing> BruteForce(double start, double end, double step,
                 out.push_back(make(pages[i].jed, b > a));
         }
     };
-    for (const Frame frame : {Frame::Geo, Frame::Helio}) {
-        const auto& bodies = frame == Frame::Geo ? GeocentricBodies() : HeliocentricBodies();
+    for (const Frame frame : {Frame::Geocentric, Frame::Heliocentric}) {
+        const auto& bodies = frame == Frame::Geocentric ? GeocentricBodies() : HeliocentricBodies();
         for (std::size_t i = 0; i < bodies.size(); ++i) {
             for (std::size_t j = i + 1; j < bodies.size(); ++j) {
                 const bool iSlower = OrbitalPeriod(bodies[i]) > OrbitalPeriod(bodies[j]);
@@ -443,7 +445,7 @@ TEST(EventFinder, EventsComeInTimeOrderAndFollowTheFilters) {
     ASSERT_FALSE(events.empty());
     EXPECT_TRUE(std::is_sorted(events.begin(), events.end(), EventBefore));
     for (const SkyEvent& event : events) {
-        EXPECT_EQ(event.frame, Frame::Geo);
+        EXPECT_EQ(event.frame, Frame::Geocentric);
         for (int body : {event.body1, event.body2})
             EXPECT_TRUE(body == 0 || body == -3 || body == -10 || body == -4) << body;
     }
@@ -556,6 +558,27 @@ TEST(JobAspects, SelectedAndCustomAnglesAsTheChartCountsThem) {
     doc.m_customAspect[2] = 10;  // not enabled
     EXPECT_EQ(SignificantAngles(doc), (std::vector<double>{22.5, 90, 180}));
     EXPECT_EQ(AllFixedAngles().size(), 20u);
+}
+
+TEST(FinderBodies, EachFrameInCodeOrder) {
+    EXPECT_EQ(GeocentricBodies(),
+              (std::vector<int>{-1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11, -12}));
+    // The Moon and the node are the Earth's: no heliocentric events of their own.
+    EXPECT_EQ(HeliocentricBodies(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 12}));
+}
+
+TEST(EventKinds, EveryKindHasANameAndABit) {
+    KindSet seen = 0;
+    for (const EventKind kind : AllKinds()) {
+        const char* name = KindName(kind);
+        EXPECT_EQ(ParseKind(name), kind) << name;
+        EXPECT_EQ(seen & KindBit(kind), 0u) << name;
+        seen |= KindBit(kind);
+    }
+    EXPECT_EQ(seen, kAllKinds);
+    EXPECT_EQ(KindNames(), "aspect, ingress, station, lunation, eclipse, transit");
+    EXPECT_FALSE(ParseKind("Aspect"));
+    EXPECT_FALSE(ParseKind(""));
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace {
 
 using namespace caelvane::events;
 
-SkyEvent Aspect(double jed, int slow, int fast, double angle, Frame frame = Frame::Geo) {
+SkyEvent Aspect(double jed, int slow, int fast, double angle, Frame frame = Frame::Geocentric) {
     SkyEvent event;
     event.jed = jed;
     event.kind = EventKind::Aspect;
@@ -46,7 +46,7 @@ TEST(EventWriters, CsvHasTheContractHeaderAndEmptyFieldsStayEmpty) {
     SkyEvent ingress;
     ingress.jed = jed;
     ingress.kind = EventKind::Ingress;
-    ingress.frame = Frame::Helio;
+    ingress.frame = Frame::Heliocentric;
     ingress.body1 = 5;
     ingress.sign = 3;
     ingress.detail = EventDetail::Backward;
@@ -62,7 +62,7 @@ TEST(EventWriters, CsvHasTheContractHeaderAndEmptyFieldsStayEmpty) {
     eclipse.body2 = -10;
     eclipse.detail = EventDetail::SolarAnnular;
     const std::string csv =
-        EventsCsv({Aspect(jed, -6, -5, 90), Aspect(jed, 12, 3, 22.5, Frame::Helio), ingress,
+        EventsCsv({Aspect(jed, -6, -5, 90), Aspect(jed, 12, 3, 22.5, Frame::Heliocentric), ingress,
                    station, eclipse});
     EXPECT_EQ(csv,
               "time_utc,kind,frame,body1,body2,angle,sign,detail\n"
@@ -77,7 +77,7 @@ TEST(EventWriters, SummariesReadAsACalendarShowsThem) {
     const double jed = JulianDate(1, 1, 2024, 0, 0);
     EXPECT_EQ(EventSummary(Aspect(jed, -6, -4, 90)), "Mars square Saturn (geo)");
     EXPECT_EQ(EventSummary(Aspect(jed, -6, -4, 270)), "Mars square Saturn (geo)");
-    EXPECT_EQ(EventSummary(Aspect(jed, 9, 1, 22.5, Frame::Helio)),
+    EXPECT_EQ(EventSummary(Aspect(jed, 9, 1, 22.5, Frame::Heliocentric)),
               "Mercury 22.5\u00B0 Pluto (helio)");
     SkyEvent event;
     event.jed = jed;
@@ -101,7 +101,7 @@ TEST(EventWriters, SummariesReadAsACalendarShowsThem) {
 TEST(EventWriters, ICalendarFollowsRfc5545) {
     const double jed = JulianDate(4, 8, 2024, 18, 17) + 20.0 / 86400;
     // An odd custom angle makes the description long enough to fold.
-    const std::vector<SkyEvent> events = {Aspect(jed, 12, 1, 123.4567891, Frame::Helio),
+    const std::vector<SkyEvent> events = {Aspect(jed, 12, 1, 123.4567891, Frame::Heliocentric),
                                           Aspect(jed, -6, -4, 90)};
     const std::string ics = EventsICalendar(events, JulianDate(1, 2, 2025, 3, 4));
     const auto lines = Lines(ics, "\r\n");
@@ -139,7 +139,7 @@ TEST(EventWriters, ICalendarFollowsRfc5545) {
     waning.angle = 270;
     EXPECT_NE(EventUid(square), EventUid(waning));
     SkyEvent helio = square;
-    helio.frame = Frame::Helio;
+    helio.frame = Frame::Heliocentric;
     EXPECT_NE(EventUid(square), EventUid(helio));
     SkyEvent later = square;
     later.jed += 60.0 / 86400;
@@ -152,7 +152,7 @@ TEST(EventWriters, StreamedExportsEqualTheWholeOnes) {
     std::vector<SkyEvent> events;
     for (int i = 0; i < 250; ++i)
         events.push_back(Aspect(JulianDate(1, 1, 2024, 0, 0) + i * 0.37, -6, -(1 + i % 5),
-                                (i * 15) % 360, i % 2 ? Frame::Geo : Frame::Helio));
+                                (i * 15) % 360, i % 2 ? Frame::Geocentric : Frame::Heliocentric));
     const double stamp = JulianDate(6, 1, 2024, 12, 0);
     for (const std::size_t slice : {std::size_t{1}, std::size_t{7}, std::size_t{250}}) {
         std::string calendar = ICalendarBegin();

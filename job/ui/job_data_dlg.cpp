@@ -7,6 +7,7 @@
 
 #include "job/caelvane_doc.h"
 #include "job/job_checks.h"
+#include "job/job_type.h"
 #include "job/ui/dialog_template.h"
 
 using caelvane::CDataExchange;
@@ -310,10 +311,11 @@ void CJobDataDlg::ShowControls(std::initializer_list<int> ids, bool show) {
 }
 
 void CJobDataDlg::ApplyJobTypeRow(int jobType) {
-    const bool start = jobType == 1 || jobType == 3;
-    const bool end = jobType == 3;
-    const bool relative = jobType == 2;
-    const bool hint = jobType == 0;
+    const std::optional<JobType> type = JobTypeOf(jobType);
+    const bool start = type && UsesStartDate(*type);
+    const bool end = type && UsesEndDate(*type);
+    const bool relative = type == JobType::TodayRange;
+    const bool hint = type == JobType::Today;
     ShowControls({1015, 1016, 1017, 1061, 1062, 1063, 1050}, start);
     ShowControls({1022, 1023, 1024, 1064, 1065, 1066, 1051}, end);
     ShowControls({1053, 1070, 1037, 1039, 1008, 1058}, relative);

@@ -16,7 +16,6 @@
 namespace {
 
 using caelvane::swiss::CalcEcliptic;
-using caelvane::swiss::Centre;
 using caelvane::swiss::EclipticPosition;
 using caelvane::swiss::SwissEphemerisLock;
 
@@ -30,7 +29,7 @@ EclipticPosition Geocentric(double jdUt, int body) {
     SwissEphemerisLock lock;
     EclipticPosition position;
     std::string error;
-    EXPECT_TRUE(CalcEcliptic(lock, jdUt, body, Centre::Geocentric, position, &error)) << error;
+    EXPECT_TRUE(CalcEcliptic(lock, jdUt, body, Frame::Geocentric, position, &error)) << error;
     return position;
 }
 
@@ -64,28 +63,28 @@ TEST(SwissEphemeris, RefusesDatesItCannotCompute) {
     for (const double jd : bad) {
         std::string error;
         EXPECT_FALSE(caelvane::swiss::SwissDateInRange(jd));
-        EXPECT_FALSE(CalcEcliptic(lock, jd, SE_SUN, Centre::Geocentric, position, &error)) << jd;
+        EXPECT_FALSE(CalcEcliptic(lock, jd, SE_SUN, Frame::Geocentric, position, &error)) << jd;
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(position.longitude, 0);
     }
     // Chiron's orbit is only known from 675 to 4650 CE; the library says so instead of guessing.
     std::string error;
     EXPECT_FALSE(
-        CalcEcliptic(lock, 1721057.5 /* 1 CE */, SE_CHIRON, Centre::Geocentric, position, &error));
+        CalcEcliptic(lock, 1721057.5 /* 1 CE */, SE_CHIRON, Frame::Geocentric, position, &error));
     EXPECT_FALSE(error.empty());
     // Far past the data files (2800 BCE) the analytic theory answers; a little further, nothing.
-    ASSERT_TRUE(CalcEcliptic(lock, 700000.5, SE_SUN, Centre::Geocentric, position, &error));
+    ASSERT_TRUE(CalcEcliptic(lock, 700000.5, SE_SUN, Frame::Geocentric, position, &error));
     EXPECT_TRUE(position.analytic);
-    EXPECT_FALSE(CalcEcliptic(lock, 600000.5, SE_MOON, Centre::Geocentric, position, &error));
-    EXPECT_FALSE(CalcEcliptic(lock, 2900000.5, SE_MOON, Centre::Geocentric, position, &error));
+    EXPECT_FALSE(CalcEcliptic(lock, 600000.5, SE_MOON, Frame::Geocentric, position, &error));
+    EXPECT_FALSE(CalcEcliptic(lock, 2900000.5, SE_MOON, Frame::Geocentric, position, &error));
 }
 
 TEST(SwissEphemeris, HeliocentricIsGeometricOfDate) {
     SwissEphemerisLock lock;
     EclipticPosition earth, sun;
     const double jd = 2451545.0;
-    ASSERT_TRUE(CalcEcliptic(lock, jd, SE_EARTH, Centre::Heliocentric, earth));
-    ASSERT_TRUE(CalcEcliptic(lock, jd, SE_SUN, Centre::Geocentric, sun));
+    ASSERT_TRUE(CalcEcliptic(lock, jd, SE_EARTH, Frame::Heliocentric, earth));
+    ASSERT_TRUE(CalcEcliptic(lock, jd, SE_SUN, Frame::Geocentric, sun));
     // The apparent Sun lags the geometric one by the annual aberration, about 20.5".
     const double lag = std::remainder(earth.longitude + 180 - sun.longitude, 360);
     EXPECT_NEAR(lag, 20.5 * kArcsecond, 0.5 * kArcsecond);
@@ -103,8 +102,8 @@ TEST(SwissEphemeris, LockedCallsFromManyThreadsRepeatExactly) {
             for (const int body : {SE_SUN, SE_MOON, SE_MERCURY, SE_PLUTO, SE_CHIRON}) {
                 SwissEphemerisLock lock;
                 EclipticPosition position;
-                CalcEcliptic(lock, jd, body,
-                             (i % 2) != 0 ? Centre::Heliocentric : Centre::Geocentric, position);
+                CalcEcliptic(lock, jd, body, (i % 2) != 0 ? Frame::Heliocentric : Frame::Geocentric,
+                             position);
                 out.push_back(position.longitude);
             }
         }
@@ -138,16 +137,16 @@ TEST(SwissEphemeris, AnalyticTheoryServesDatesTheFilesDoNot) {
     SwissEphemerisLock lock;
     for (const Case& c : cases) {
         for (const int body : {SE_SUN, SE_MOON, SE_MARS, SE_PLUTO}) {
-            for (const Centre centre : {Centre::Geocentric, Centre::Heliocentric}) {
-                if (centre == Centre::Heliocentric && (body == SE_SUN || body == SE_MOON)) continue;
+            for (const Frame frame : {Frame::Geocentric, Frame::Heliocentric}) {
+                if (frame == Frame::Heliocentric && (body == SE_SUN || body == SE_MOON)) continue;
                 EclipticPosition position;
                 std::string error;
-                ASSERT_TRUE(CalcEcliptic(lock, c.jdUt, body, centre, position, &error))
+                ASSERT_TRUE(CalcEcliptic(lock, c.jdUt, body, frame, position, &error))
                     << c.name << ": " << error;
                 EXPECT_EQ(position.analytic, c.analytic) << c.name << " body " << body;
                 if (!c.analytic) continue;
                 int32 flags = SEFLG_MOSEPH;
-                if (centre == Centre::Heliocentric) flags |= SEFLG_HELCTR | SEFLG_TRUEPOS;
+                if (frame == Frame::Heliocentric) flags |= SEFLG_HELCTR | SEFLG_TRUEPOS;
                 double values[6] = {};
                 char message[AS_MAXCH] = {};
                 ASSERT_GE(swe_calc_ut(c.jdUt, body, flags, values, message), 0) << message;
@@ -161,7 +160,7 @@ TEST(SwissEphemeris, AnalyticTheoryServesDatesTheFilesDoNot) {
         // The analytic theory has no asteroids: no Chiron, and no attempt to find a file.
         EclipticPosition chiron;
         std::string error;
-        EXPECT_EQ(CalcEcliptic(lock, c.jdUt, SE_CHIRON, Centre::Geocentric, chiron, &error),
+        EXPECT_EQ(CalcEcliptic(lock, c.jdUt, SE_CHIRON, Frame::Geocentric, chiron, &error),
                   !c.analytic)
             << c.name << ": " << error;
     }
@@ -195,7 +194,7 @@ TEST(SwissEphemeris, ThreadsAcrossTheFilesEndRepeatExactly) {
             for (const int body : {SE_SUN, SE_MOON, SE_SATURN, SE_CHIRON}) {
                 SwissEphemerisLock lock;
                 EclipticPosition position;
-                const bool ok = CalcEcliptic(lock, jd, body, Centre::Geocentric, position);
+                const bool ok = CalcEcliptic(lock, jd, body, Frame::Geocentric, position);
                 out.push_back(ok ? position.longitude : -1.0);
                 out.push_back(position.analytic ? 1.0 : 0.0);
             }
@@ -247,10 +246,10 @@ TEST(SwissEphemerisWithoutDataFiles, FallsBackToTheAnalyticTheoryAndSaysSo) {
         << text;
     SwissEphemerisLock lock;
     EclipticPosition sun, chiron;
-    ASSERT_TRUE(CalcEcliptic(lock, 2451545.0, SE_SUN, Centre::Geocentric, sun));
+    ASSERT_TRUE(CalcEcliptic(lock, 2451545.0, SE_SUN, Frame::Geocentric, sun));
     EXPECT_TRUE(sun.analytic);
     // Near our time the analytic theory keeps within a second of arc of the data files, which
     // put the Sun at 280°22'08.11" then.
     EXPECT_NEAR(sun.longitude, Dms(280, 22, 8.11), 1 * kArcsecond);
-    EXPECT_FALSE(CalcEcliptic(lock, 2451545.0, SE_CHIRON, Centre::Geocentric, chiron));
+    EXPECT_FALSE(CalcEcliptic(lock, 2451545.0, SE_CHIRON, Frame::Geocentric, chiron));
 }
