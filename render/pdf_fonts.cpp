@@ -1,5 +1,7 @@
 #include "render/pdf_fonts.h"
 
+#include <QGuiApplication>
+
 #include "render/private_fonts.h"
 #include "render/qt_text_metrics.h"
 
@@ -18,6 +20,8 @@ PdfFontFiles PdfPageFontFiles() {
     return files;
 }
 
+// Only layouts that promise their texts never touch ask (the modern page). Without a GUI
+// application the painter's metrics cannot measure: callers then estimate.
 const CTextMetrics* PdfTextMetrics() {
-    return &CQtTextMetrics::Instance();
+    return QGuiApplication::instance() ? &CQtTextMetrics::Instance() : nullptr;
 }

@@ -6,5 +6,7 @@
 
 // Liberation Sans and DejaVu Sans, normal and bold, where installed.
 PdfFontFiles PdfPageFontFiles();
-// The metrics of the fonts as the PDF device draws them.
+// The metrics of the fonts as the PDF device draws them (the painter's, to the unit): the
+// modern page is laid out as on screen; nullptr (callers estimate) without a QGuiApplication
+// (EnsureGuiApplication).
 const CTextMetrics* PdfTextMetrics();

@@ -138,21 +138,44 @@ void CPdfDevice::ApplyFill() {
     m_fillColor = static_cast<long>(m_color);
 }
 
+namespace {
+
+// An integer into a buffer, digits from the end: coordinates are most of a content stream.
+char* PutInteger(char* at, int value) {
+    char digits[12];
+    char* const end = digits + sizeof digits;
+    char* first = end;
+    unsigned magnitude =
+        value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    do {
+        *--first = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) *at++ = '-';
+    while (first != end) *at++ = *first++;
+    return at;
+}
+
+}  // namespace
+
 void CPdfDevice::Line(int x1, int y1, int x2, int y2) {
     EndText();
     ApplyStroke();
     // Segments laid end to end continue the path; the ends and joins are both round, so the
     // ink is the same as for separate segments.
+    char buffer[64];
+    char* at = buffer;
     if (!m_pathOpen || x1 != m_lastX || y1 != m_lastY) {
-        AppendPdfInteger(m_out, x1);
-        m_out += ' ';
-        AppendPdfInteger(m_out, y1);
-        m_out += " m ";
+        at = PutInteger(at, x1);
+        *at++ = ' ';
+        at = PutInteger(at, y1);
+        *at++ = ' ', *at++ = 'm', *at++ = ' ';
     }
-    AppendPdfInteger(m_out, x2);
-    m_out += ' ';
-    AppendPdfInteger(m_out, y2);
-    m_out += " l\n";
+    at = PutInteger(at, x2);
+    *at++ = ' ';
+    at = PutInteger(at, y2);
+    *at++ = ' ', *at++ = 'l', *at++ = '\n';
+    m_out.append(buffer, static_cast<std::size_t>(at - buffer));
     m_pathOpen = true;
     m_lastX = x2;
     m_lastY = y2;
@@ -202,14 +225,15 @@ void CPdfDevice::FillRect(int x1, int y1, int x2, int y2) {
 
 void CPdfDevice::Text(int x, int y, std::string_view text) {
     // Chart texts are single-byte: the characters of Latin-1.
-    std::u32string codePoints(text.size(), U'\0');
-    std::transform(text.begin(), text.end(), codePoints.begin(),
+    m_codePoints.resize(text.size());
+    std::transform(text.begin(), text.end(), m_codePoints.begin(),
                    [](char c) { return static_cast<char32_t>(static_cast<unsigned char>(c)); });
-    DrawText(x, y, codePoints);
+    DrawText(x, y, m_codePoints);
 }
 
 void CPdfDevice::TextUtf8(int x, int y, std::string_view text) {
-    DrawText(x, y, DecodeUtf8(text));
+    m_codePoints = DecodeUtf8(text);
+    DrawText(x, y, m_codePoints);
 }
 
 // The glyphs come from the selected face, those it lacks from the other one, drawn in one
@@ -228,11 +252,8 @@ void CPdfDevice::DrawText(int x, int y, const std::u32string& text) {
     CPdfFont* other = nullptr;
     bool otherTried = false;
 
-    struct Run {
-        CPdfFont* font;
-        std::string glyphs;  // hex
-    };
-    std::vector<Run> runs;
+    std::vector<Run>& runs = m_runs;
+    std::size_t runCount = 0;
     double ascent = static_cast<double>(primary->Ascender()) / primary->UnitsPerEm();
     for (const char32_t c : text) {
         if (c < 0x20 || (c >= 0x7F && c < 0xA0)) continue;  // control characters show nothing
@@ -250,15 +271,19 @@ void CPdfDevice::DrawText(int x, int y, const std::u32string& text) {
             }
         }
         font->Use(glyph, c);
-        if (runs.empty() || runs.back().font != font) {
-            runs.push_back(Run{font, {}});
+        if (runCount == 0 || runs[runCount - 1].font != font) {
+            if (runs.size() == runCount) runs.emplace_back();
+            runs[runCount].font = font;
+            runs[runCount].glyphs.clear();
+            ++runCount;
             ascent = std::max(ascent, static_cast<double>(font->Ascender()) / font->UnitsPerEm());
         }
         static const char digits[] = "0123456789ABCDEF";
-        std::string& hex = runs.back().glyphs;
-        for (int shift = 12; shift >= 0; shift -= 4) hex += digits[(glyph >> shift) & 0xF];
+        const char hex[4] = {digits[(glyph >> 12) & 0xF], digits[(glyph >> 8) & 0xF],
+                             digits[(glyph >> 4) & 0xF], digits[glyph & 0xF]};
+        runs[runCount - 1].glyphs.append(hex, 4);
     }
-    if (runs.empty()) return;
+    if (runCount == 0) return;
 
     // The em of a character cell of the selected height; scalable text takes whole units, as
     // the metrics measure it.
@@ -286,7 +311,8 @@ void CPdfDevice::DrawText(int x, int y, const std::u32string& text) {
     m_out += ' ';
     AppendPdfNumber(m_out, baseline, 2);
     m_out += " Tm";
-    for (const Run& run : runs) {
+    for (std::size_t i = 0; i < runCount; ++i) {
+        const Run& run = runs[i];
         const int resource = m_document.Resource(run.font);
         if (resource != m_textFont || em != m_textSize) {
             m_out += " /F";

@@ -4,6 +4,7 @@
 // is one string, and pen, colour and font are written only when they change.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/drawing_device.h"
 #include "render/pdf/pdf_document.h"
@@ -77,4 +78,12 @@ private:
     bool m_pathOpen = false;
     int m_lastX = 0, m_lastY = 0;  // where the open path ends
     bool m_inText = false;
+
+    // Work space of the texts, kept to spare allocations.
+    struct Run {
+        CPdfFont* font = nullptr;
+        std::string glyphs;  // four hex digits a glyph
+    };
+    std::vector<Run> m_runs;
+    std::u32string m_codePoints;
 };

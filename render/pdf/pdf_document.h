@@ -52,8 +52,9 @@ public:
     CPdfFont* Font(PdfFontSlot slot);
     int Resource(const CPdfFont* font) const;
 
-    // The zlib stream (RFC 1950) of `bytes`, at the document's level.
-    std::string Deflate(std::string_view bytes);
+    // The zlib stream (RFC 1950) of `bytes`, at the document's level; valid until the next
+    // call. Empty when it could not be made.
+    std::string_view Deflate(std::string_view bytes);
 
 private:
     int NewObject();
@@ -72,6 +73,7 @@ private:
     std::vector<int> m_pages;              // page objects
     std::string m_content;
     std::string m_buffer;
+    std::string m_packed;
     double m_pageWidth = 0, m_pageHeight = 0;
     std::array<std::unique_ptr<CPdfFont>, 4> m_fonts;
     std::array<bool, 4> m_fontTried{};

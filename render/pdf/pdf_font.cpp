@@ -141,6 +141,7 @@ std::unique_ptr<CPdfFont> CPdfFont::Open(const std::string& path, std::string& e
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
     font->m_capHeight = os2 && os2->version >= 2 ? os2->sCapHeight : font->m_ascender;
     font->m_advances.assign(static_cast<std::size_t>(face->num_glyphs), -1);
+    font->m_drawn.assign(static_cast<std::size_t>(face->num_glyphs), false);
     return font;
 }
 
@@ -155,6 +156,14 @@ double CPdfFont::EmPerCell() const {
 }
 
 unsigned CPdfFont::Glyph(char32_t codePoint) const {
+    // Chart texts are Latin-1: those are looked up once, in a table.
+    if (codePoint < 256) {
+        if (m_latinGlyphs.empty()) m_latinGlyphs.assign(256, -1);
+        int& glyph = m_latinGlyphs[codePoint];
+        if (glyph < 0)
+            glyph = static_cast<int>(FT_Get_Char_Index(static_cast<FT_Face>(m_face), codePoint));
+        return static_cast<unsigned>(glyph);
+    }
     auto found = m_glyphs.find(codePoint);
     if (found != m_glyphs.end()) return found->second;
     const unsigned glyph = FT_Get_Char_Index(static_cast<FT_Face>(m_face), codePoint);
@@ -186,6 +195,8 @@ CPdfFont::Box CPdfFont::GlyphBox(unsigned glyph) const {
 }
 
 void CPdfFont::Use(unsigned glyph, char32_t codePoint) {
+    if (glyph < m_drawn.size() && m_drawn[glyph]) return;
+    if (glyph < m_drawn.size()) m_drawn[glyph] = true;
     m_used.emplace(glyph, codePoint);
 }
 

@@ -66,7 +66,9 @@ private:
     void* m_library = nullptr;  // FT_Library
     void* m_face = nullptr;     // FT_Face
     mutable std::map<char32_t, unsigned> m_glyphs;
-    mutable std::vector<int> m_advances;  // by glyph, -1 not yet read
+    mutable std::vector<int> m_latinGlyphs;  // the glyphs of code points below 256, -1 unread
+    std::vector<bool> m_drawn;               // by glyph: in m_used
+    mutable std::vector<int> m_advances;     // by glyph, -1 not yet read
     std::map<unsigned, char32_t> m_used;
 };
 
