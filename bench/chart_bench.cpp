@@ -1,5 +1,5 @@
 // Chart page drawing speed: the display list alone, a screen-resolution raster (what the view
-// and AutoRun's fastest step draw) and a year of pages into one PDF.
+// and AutoRun's fastest step draw), one page and a year of pages into PDF.
 #include <benchmark/benchmark.h>
 
 #include <QImage>
@@ -44,6 +44,26 @@ void BM_PageToImage96Dpi(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PageToImage96Dpi)->Unit(benchmark::kMillisecond);
+
+// One page into a PDF file, fonts and all: what a one-page export costs past the process.
+void BM_PageToPdf(benchmark::State& state) {
+    CBenchHost host;
+    ChartState chart;
+    QTemporaryDir folder;
+    const std::string path = folder.filePath("page.pdf").toStdString();
+    for (auto _ : state) {
+        std::string error;
+        const bool written = WritePdfFile(
+            path, "page.cvj",
+            [&](int, CDrawingDevice& device) {
+                DrawChartPage(BenchJob(), chart, device, host);
+                return false;
+            },
+            error);
+        if (!written) state.SkipWithError(error.c_str());
+    }
+}
+BENCHMARK(BM_PageToPdf)->Unit(benchmark::kMillisecond);
 
 void BM_YearToPdf(benchmark::State& state) {
     CBenchHost host;

@@ -461,7 +461,6 @@ int RunRender(const std::vector<std::string>& args) {
     }
 
 #ifdef CAELVANE_HAVE_QT_RENDER
-    EnsureGuiApplication();
     const PageDrawer drawPage = [&](int index, CDrawingDevice& device) {
         doc.m_currentPage = firstPage + index;
         DrawChartPage(doc, state, device, host);
@@ -469,9 +468,11 @@ int RunRender(const std::vector<std::string>& args) {
     };
     const std::string& title = doc.GetTitle();
     if (format == Format::Pdf) {
+        if (state.pageStyle == PageStyle::Modern) EnsureGuiApplication();  // its text metrics
         if (!WritePdfFile(options.output, title, drawPage, error)) return Failure(error);
         return 0;
     }
+    EnsureGuiApplication();
     // The numbered files of --all are renamed into place together once every page is done, so
     // a failure on the way leaves none of them behind.
     caelvane::CAtomicFileSet files;

@@ -4,11 +4,7 @@
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
-#include <QMarginsF>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QString>
 #include <QSvgGenerator>
 #include <cmath>
@@ -19,15 +15,14 @@
 #include <utility>
 
 #include "platform/atomic_file.h"
+#include "render/pdf/pdf_device.h"
+#include "render/pdf_fonts.h"
 #include "render/private_fonts.h"
 #include "render/qt_painter_device.h"
 #include "render/qt_png_encoder.h"
 
 namespace {
 
-// The vector resolution of PDF pages: fine enough that a one-unit pen (0.001 inch) is a
-// geometric line rather than a hairline.
-constexpr int kPdfDpi = 1200;
 // SVG user units are page units: one per 0.001 inch.
 constexpr int kSvgDpi = 1000;
 
@@ -152,31 +147,42 @@ bool WritePdfFile(const std::string& path, const std::string& title, const PageD
     COutput output(path, nullptr);
     QIODevice* device = output.Open(error);
     if (!device) return false;
-    {
-        QPdfWriter writer(device);
-        writer.setResolution(kPdfDpi);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
-                                         QMarginsF(0, 0, 0, 0), QPageLayout::Inch));
-        writer.setTitle(QString::fromStdString(title));
-        writer.setCreator(QStringLiteral("Caelvane"));
-        QPainter painter;
-        if (!painter.begin(&writer)) {
+    // Bytes go to the file in pieces of a good size, not object by object.
+    std::string pending;
+    bool writeFailed = false;
+    const auto flush = [&pending, &writeFailed, device] {
+        writeFailed =
+            writeFailed || (!pending.empty() &&
+                            device->write(pending.data(), static_cast<qint64>(pending.size())) !=
+                                static_cast<qint64>(pending.size()));
+        pending.clear();
+        return !writeFailed;
+    };
+    CPdfDocument document(
+        [&pending, &flush](std::string_view bytes) {
+            pending.append(bytes);
+            return pending.size() < (1 << 18) || flush();
+        },
+        PdfPageFontFiles(), title);
+    CPdfDevice surface(document, PdfTextMetrics());
+    for (int index = 0;; ++index) {
+        surface.BeginPage(ChartPageGeometry());
+        const bool more = draw(index, surface);
+        if (!surface.EndPage()) break;
+        if (!more) break;
+        if (cancelled && cancelled()) {
             output.Cancel();
-            error = "cannot start a PDF document for " + path;
+            error.clear();
             return false;
         }
-        CQtPainterDevice surface(painter, kPdfDpi, kPdfDpi);
-        for (int index = 0;; ++index) {
-            if (!draw(index, surface)) break;
-            if (cancelled && cancelled()) {
-                painter.end();
-                output.Cancel();
-                error.clear();
-                return false;
-            }
-            writer.newPage();
-        }
-        painter.end();
+    }
+    if (!document.Finish() || !flush()) {
+        // A failed write is the output's to word, with the system's reason; the output then
+        // drops the file itself.
+        if (writeFailed && !output.Commit(error)) return false;
+        output.Cancel();
+        error = document.Error() + " (" + path + ")";
+        return false;
     }
     return output.Commit(error);
 }

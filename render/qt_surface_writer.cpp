@@ -3,14 +3,12 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
-#include <QMarginsF>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPdfWriter>
 #include <QSvgGenerator>
 #include <cstdio>
 
 #include "platform/atomic_file.h"
+#include "render/pdf/pdf_device.h"
+#include "render/pdf_fonts.h"
 #include "render/qt_painter_device.h"
 #include "render/qt_png_encoder.h"
 
@@ -103,24 +101,26 @@ bool WriteSurfaceSvg(const std::string& path, const std::string& title, const Su
 bool WriteSurfacePdf(const std::string& path, const std::string& title, const SurfaceSize& size,
                      const SurfaceDrawer& draw, std::string& error) {
     if (!CheckSize(size, error)) return false;
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setResolution(kPdfDpi);
-        const QSizeF inches(size.width / kScreenDpi, size.height / kScreenDpi);
-        writer.setPageLayout(QPageLayout(QPageSize(inches, QPageSize::Inch), QPageLayout::Portrait,
-                                         QMarginsF(0, 0, 0, 0), QPageLayout::Inch));
-        writer.setTitle(QString::fromStdString(title));
-        writer.setCreator(QStringLiteral("Caelvane"));
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            error = "cannot start a PDF document for " + path;
-            return false;
-        }
-        PaintSurface(painter, size, kPdfDpi / kScreenDpi, draw);
-        painter.end();
+    std::string bytes;
+    CPdfDocument document(
+        [&bytes](std::string_view piece) {
+            bytes.append(piece);
+            return true;
+        },
+        PdfPageFontFiles(), title);
+    CPdfDevice device(document, PdfTextMetrics());
+    // The surface at 96 pixels to the inch; the thinnest pen a pixel of a 1,200 dpi raster.
+    PdfPageGeometry geometry;
+    geometry.widthPoints = size.width * 72.0 / kScreenDpi;
+    geometry.heightPoints = size.height * 72.0 / kScreenDpi;
+    geometry.pointsPerUnit = 72.0 / kScreenDpi / size.unitsPerPixel;
+    geometry.thinnestUnits = size.unitsPerPixel * kScreenDpi / kPdfDpi;
+    device.BeginPage(geometry);
+    draw(device);
+    if (!device.EndPage() || !document.Finish()) {
+        error = document.Error() + " (" + path + ")";
+        return false;
     }
-    return Deliver(path, bytes, error);
+    return Deliver(
+        path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())), error);
 }

@@ -8,7 +8,8 @@ packages=(
   clang libclang-rt-14-dev clang-format
   fonts-liberation fontconfig tzdata
   xvfb xauth poppler-utils imagemagick librsvg2-bin
-  libswe-dev swe-basic-data python3-icalendar libdeflate-dev libfontconfig-dev
+  libswe-dev swe-basic-data python3-icalendar libdeflate-dev libfontconfig-dev libfreetype-dev
+  qpdf
   nlohmann-json3-dev libhowardhinnant-date-dev libgeonames-dev
 )
 missing=()

@@ -201,6 +201,26 @@ for args in "--page 0" "--page 2 --all" "--format gif" "--dpi 0 --format png" "-
     [ ! -e "$work/usage.pdf" ] || fail "$args: wrote a file"
 done
 
+# Our own PDF documents, where the system's PDF tools are there to read them: sound for qpdf,
+# every font embedded as a subset with a map back to the text, the text extractable; the sky
+# chart's single page too.
+pdf_checks() {  # FILE TEXT
+    qpdf --check "$1" >/dev/null 2>&1 || fail "$1: qpdf --check: $(qpdf --check "$1" 2>&1 | tail -2)"
+    pdffonts "$1" | tail -n +3 | grep -v -q "yes yes yes" && fail "$1: a font not embedded as a subset"
+    [ "$(pdffonts "$1" | tail -n +3 | grep -c '+')" -ge 1 ] || fail "$1: no fonts"
+    pdftotext "$1" - | grep -q "$2" || fail "$1: pdftotext lacks '$2'"
+}
+if command -v qpdf >/dev/null && command -v pdffonts >/dev/null && command -v pdftotext >/dev/null; then
+    run render "$work/range.cvj" --all --style modern -o "$work/checked.pdf"
+    [ "$status" -eq 0 ] || fail "modern pdf: status $status"
+    pdf_checks "$work/checked.pdf" "Job: range.cvj"
+    run render-sky --from 2024-01-01 --to 2024-03-01 --bodies Sun,Mars --format pdf -o "$work/sky.pdf"
+    [ "$status" -eq 0 ] || fail "sky pdf: status $status: $(cat "$work/err")"
+    pdf_checks "$work/sky.pdf" "2024-01-01 to 2024-03-01"
+else
+    echo "note: qpdf or poppler-utils missing, PDF checks skipped"
+fi
+
 if [ "$failures" -ne 0 ]; then
     echo "0 passed, $failures failed"
     exit 1

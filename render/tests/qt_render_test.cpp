@@ -188,7 +188,7 @@ TEST_F(QtRenderTest, PdfHoldsEveryPageOnUsLetter) {
     const QByteArray bytes = file.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF-"));
     EXPECT_EQ(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), 3);
-    EXPECT_EQ(bytes.count("/MediaBox [0 0 612.000000 792.000000]"), 3);
+    EXPECT_EQ(bytes.count("/MediaBox [0 0 612 792]"), 3);
 }
 
 TEST_F(QtRenderTest, SvgIsEightAndAHalfByElevenInches) {
