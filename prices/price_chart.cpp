@@ -1304,6 +1304,13 @@ std::string FormatPrice(double price, double step) {
 }
 
 std::string FormatBarTime(double seconds, bool withClock) {
+    // Beyond some 300,000 years (and for NaN) the calendar's integers would overflow: such an
+    // instant is written as the number it is.
+    if (!(std::fabs(seconds) < kLargestBarTime)) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%g seconds from 1970", seconds);
+        return text;
+    }
     const auto whole = static_cast<std::int64_t>(std::floor(seconds));
     const std::int64_t days = (whole - (((whole % 86400) + 86400) % 86400)) / 86400;
     const std::int64_t clock = whole - days * 86400;
