@@ -136,12 +136,17 @@ MarkerLayout LayOutMarkers(const std::vector<ChartMarker>& markers, const CChart
 
     double rowEnd[kMarkerRows];
     std::fill(std::begin(rowEnd), std::end(rowEnd), -1e300);
+    // Thinned labels keep a wider gap and stay inside the plot; over ticks, fewer rows keep
+    // the top of the chart clear.
+    int rows = kMarkerRows;
+    double gap = 4;
     const auto place = [&](double x, std::string text, COLORREF color) {
         const double width = labelWidth(text, layout.thinned);
+        if (layout.thinned && x + 2 + width > frame.Right()) return;
         int row = 0;
-        while (row < kMarkerRows && rowEnd[row] > x) ++row;
-        if (row == kMarkerRows) return;  // too crowded: the line alone says it
-        rowEnd[row] = x + 2 + width + 4;
+        while (row < rows && rowEnd[row] > x) ++row;
+        if (row == rows) return;  // too crowded: the line alone says it
+        rowEnd[row] = x + 2 + width + gap;
         layout.labels.push_back({x + 2, row, std::move(text), color});
     };
     if (!layout.thinned) {
@@ -155,6 +160,8 @@ MarkerLayout LayOutMarkers(const std::vector<ChartMarker>& markers, const CChart
     }
     const double plotWidth = std::max(1.0, frame.Right() - frame.Left());
     layout.ticks = static_cast<double>(columns.size()) * kDenseColumnPixels > plotWidth;
+    gap = 10;
+    if (layout.ticks) rows = kMarkerRows / 2;
     for (const Column& column : columns) {
         const ChartMarker& first = *shown[column.first];
         const double x = static_cast<double>(column.index) + 0.5;

@@ -51,9 +51,9 @@ ChartMarker MarkerOf(const caelvane::events::SkyEvent& event);
 // label before it: the drawing charts have always had. Where two or more fall in one column
 // (decades on one screen), the markers are thinned: one line per column, in the colour of its
 // first marker, and, where the columns crowd (more than one in kDenseColumnPixels on average),
-// a short tick at the foot of the plot instead of a line; a column's label is its first
-// marker's, with "+N" for the others, and only where it fits. The rest are read with
-// MarkersNear (the crosshair).
+// a short tick at the foot of the plot instead of a line (the labels then in half the rows); a
+// column's label is its first marker's, with "+N" for the others, and only where it fits
+// inside the plot, clear of the others. The rest are read with MarkersNear (the crosshair).
 inline constexpr int kMarkerRows = 4;
 inline constexpr double kDenseColumnPixels = 8.0;
 inline constexpr double kMarkerTickPixels = 7.0;

@@ -299,7 +299,11 @@ TEST(MarkerLayout, ThinsOnlyMarkersThatShareAColumn) {
                 EXPECT_TRUE(apart) << c.name << ": '" << a.text << "' at " << a.x << " and '"
                                    << b.text << "' at " << b.x << " in row " << a.row;
             }
-            EXPECT_LT(layout.labels[i].row, kMarkerRows) << c.name;
+            EXPECT_LT(layout.labels[i].row, c.ticks ? kMarkerRows / 2 : kMarkerRows) << c.name;
+            if (c.thinned) {
+                const MarkerLayout::Label& label = layout.labels[i];
+                EXPECT_LE(label.x + label.text.size() * 6.0, frame.Right()) << c.name;
+            }
         }
     }
 }
