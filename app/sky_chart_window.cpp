@@ -20,6 +20,7 @@
 
 #include "app/chart_surface.h"
 #include "app/sky_chart_settings.h"
+#include "app/window_placement.h"
 #include "events/job_aspects.h"
 #include "prices/sky_markers.h"
 #include "render/qt_painter_device.h"
@@ -244,7 +245,8 @@ CSkyChartWindow::CSkyChartWindow(double from, double to, std::vector<sky::SkyLev
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(panel);
     layout->addLayout(right, 1);
-    resize(1200, 760);
+    // Whole on the screen of the main window, however small that screen is.
+    PlaceOnParentScreen(*this, parent, QSize(1200, 760));
     m_view->SetChartWindow(sky::DialWindow(from, to, 360.0));
     Apply();
 }

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -10,6 +11,8 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/chart_printing.h"
+#include "app/chart_surface.h"
 #include "app/price_chart_view.h"
 #include "app/price_chart_window.h"
 #include "app/sky_chart_settings.h"
@@ -203,6 +206,33 @@ private slots:
         QVERIFY(!window->ExportTo(bad, error));
         QVERIFY(error.contains(bad));
         QVERIFY(!QFile::exists(bad));
+    }
+
+    // A printer that cannot be opened is a failure named to the user, not a print that
+    // silently did nothing.
+    void aPrinterThatCannotBeOpenedIsTold() {
+        QTemporaryDir dir;
+        QWidget window;
+        int drawn = 0;
+        CChartPrinting printing(&window, QPageLayout::Landscape, [&drawn](QPrinter& printer) {
+            return PrintChart(printer, [&drawn](CDrawingDevice&, int width, int height) {
+                drawn += width > 0 && height > 0;
+            });
+        });
+        QPrinter& printer = printing.Printer();
+        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString missing = dir.filePath(QStringLiteral("no-such-folder/sky.pdf"));
+        printer.setOutputFileName(missing);
+        QString error;
+        QVERIFY(!printing.PrintTo(printer, error));
+        QVERIFY2(error.contains(missing), qPrintable(error));
+        QCOMPARE(drawn, 0);
+        const QString good = dir.filePath(QStringLiteral("sky.pdf"));
+        printer.setOutputFileName(good);
+        QVERIFY(printing.PrintTo(printer, error));
+        QCOMPARE(drawn, 1);
+        QVERIFY(QFile(good).size() > 100);
     }
 
     void thePriceChartTakesThePanesFromItsPanel() {
