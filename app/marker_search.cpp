@@ -26,14 +26,13 @@ void CMarkerSearch::Cancel() {
     if (m_cancel) *m_cancel = true;
 }
 
-void CMarkerSearch::Launch(const prices::SkyMarkerRequest& request) {
+void CMarkerSearch::Launch(prices::SkyMarkerRequest request) {
     if (m_worker.joinable()) m_worker.join();  // finished already: its result has come
-    m_next.reset();
     m_running = true;
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     m_cancel = cancel;
     const int generation = m_generation;
-    m_worker = std::thread([this, request, cancel, generation] {
+    m_worker = std::thread([this, request = std::move(request), cancel, generation] {
         int shown = -1;
         const auto report = [this, cancel, generation, &shown](double fraction) {
             if (*cancel) return false;
@@ -60,7 +59,10 @@ void CMarkerSearch::WorkerDone(int generation, const std::shared_ptr<prices::Sky
     if (m_worker.joinable()) m_worker.join();
     m_running = false;
     if (m_next) {
-        Launch(*m_next);
+        // Taken out before it is started: Launch must not see the request it was given go.
+        prices::SkyMarkerRequest next = std::move(*m_next);
+        m_next.reset();
+        Launch(std::move(next));
         return;
     }
     if (generation != m_generation || found->cancelled) return;

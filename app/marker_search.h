@@ -31,7 +31,7 @@ signals:
     void finished(const prices::SkyMarkers& found);
 
 private:
-    void Launch(const prices::SkyMarkerRequest& request);
+    void Launch(prices::SkyMarkerRequest request);
     void WorkerDone(int generation, const std::shared_ptr<prices::SkyMarkers>& found);
 
     std::thread m_worker;
