@@ -37,7 +37,7 @@ void CCaelvaneApp::OnCommand(int id) {
                 case cmd::kFileNewSkyChart: {
                     double from = 0.0, to = 0.0;
                     if (AskSkyRange(m_mainFrame, from, to)) {
-                        OpenSkyChartWindow(from, to, {}, m_mainFrame);
+                        OpenSkyChartWindow(from, to, {}, m_mainFrame, m_profile.get());
                     }
                     return;
                 }
@@ -124,7 +124,7 @@ void CCaelvaneApp::RunDocumentCommand(int id, CCaelvaneDoc& doc) {
                         86400.0;
             if (JobTypeOf(doc) != JobType::StartToEnd || !(to > from)) to = from + 365.0 * 86400.0;
             OpenSkyChartWindow(from, to, HotSpotLevels(doc.m_hotSpotDegree, doc.m_hotSpotLabel),
-                               m_mainFrame);
+                               m_mainFrame, m_profile.get());
             return;
         }
         case cmd::kSkyEvents: {

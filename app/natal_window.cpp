@@ -219,9 +219,9 @@ void CNatalWindow::BuildMenus() {
     QAction* exportAction = file->addAction(tr("&Export..."), this, &CNatalWindow::OnExport);
     exportAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
     exportAction->setStatusTip(tr("Write the wheel to a PDF, PNG or SVG file"));
-    QAction* print = file->addAction(tr("&Print..."), this, &CNatalWindow::OnPrint);
+    QAction* print = file->addAction(tr("&Print..."), this, [this] { m_printing.Print(); });
     print->setShortcut(QKeySequence::Print);
-    file->addAction(tr("Print Pre&view"), this, &CNatalWindow::OnPrintPreview);
+    file->addAction(tr("Print Pre&view"), this, [this] { m_printing.PrintPreview(); });
     file->addSeparator();
     QAction* close = file->addAction(tr("&Close"), this, &QWidget::close);
     close->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
@@ -604,18 +604,13 @@ bool CNatalWindow::ExportTo(const QString& path, QString& error) const {
 }
 
 QPrinter& CNatalWindow::Printer() {
-    if (!m_printer) {
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        m_printer->setPageSize(QPageSize(QPageSize::Letter));
-        m_printer->setPageOrientation(QPageLayout::Portrait);
-    }
-    return *m_printer;
+    return m_printing.Printer();
 }
 
-void CNatalWindow::PrintTo(QPrinter& printer) const {
-    if (!m_view->Chart()) return;
+bool CNatalWindow::PrintTo(QPrinter& printer) const {
+    if (!m_view->Chart()) return true;
     QPainter painter;
-    if (!painter.begin(&printer)) return;
+    if (!painter.begin(&printer)) return false;
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
     const natal::WheelOptions& options = m_view->Options();
     // The wheel's own layout, scaled to fit the page and centred across it.
@@ -623,19 +618,7 @@ void CNatalWindow::PrintTo(QPrinter& printer) const {
     painter.translate((page.width() - options.width * scale) / 2.0, 0.0);
     PaintSurface(painter, {options.width, options.height, natal::kWheelUnitsPerPixel}, scale,
                  [this](CDrawingDevice& device) { m_view->DrawOn(device); });
-}
-
-void CNatalWindow::OnPrint() {
-    QPrintDialog dialog(&Printer(), this);
-    if (dialog.exec() == QDialog::Accepted) PrintTo(Printer());
-}
-
-void CNatalWindow::OnPrintPreview() {
-    QPrintPreviewDialog dialog(&Printer(), this);
-    dialog.resize(size() * 9 / 10);
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* printer) { PrintTo(*printer); });
-    dialog.exec();
+    return true;
 }
 
 void CNatalWindow::OnExport() {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/chart_printing.h"
 #include "natal/horoscope.h"
 #include "natal/natal_wheel.h"
 
@@ -94,7 +95,9 @@ public:
     // Writes the wheel as the window shows it to `path`: PNG, SVG or PDF by its suffix, the
     // command line's surface and writers. On failure the message names the file.
     bool ExportTo(const QString& path, QString& error) const;
-    void PrintTo(QPrinter& printer) const;
+    // Draws the wheel on the printer's page; false when there is none or the printer could not
+    // be opened.
+    bool PrintTo(QPrinter& printer) const;
     QPrinter& Printer();
 
 protected:
@@ -110,8 +113,6 @@ private:
     bool Commit(int select);
     void SyncRingControls();
     void OnExport();
-    void OnPrint();
-    void OnPrintPreview();
     void OnCopy();
     void OnOrbs();
     void OnHelp();
@@ -123,10 +124,11 @@ private:
     natal::RingKind m_ringKind = natal::RingKind::None;
     std::int64_t m_ringUtc = 0;
     std::optional<natal::HouseSystem> m_houseOverride;
-    std::unique_ptr<QPrinter> m_printer;
     QSettings* m_profile = nullptr;
 
     CNatalWheelView* m_view = nullptr;
+    CChartPrinting m_printing{this, QPageLayout::Portrait,
+                              [this](QPrinter& printer) { return PrintTo(printer); }};
     QScrollArea* m_scroll = nullptr;
     double m_zoom = 0.0;  // 0: fit the window
     QListWidget* m_list = nullptr;

@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWheelEvent>
 #include <cmath>
 
 #include "render/qt_painter_device.h"
@@ -18,17 +17,10 @@ const prices::PriceSeries& EmptySeries() {
 }  // namespace
 
 CPriceChartView::CPriceChartView(QWidget* parent)
-    : QWidget(parent),
+    : CChartViewBase(parent),
       m_series(std::shared_ptr<const prices::PriceSeries>(&EmptySeries(),
                                                           [](const prices::PriceSeries*) {})) {
-    setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setCursor(Qt::CrossCursor);
-    setMinimumSize(320, 240);
-    m_rest.setSingleShot(true);
-    m_rest.setInterval(kRestMs);
-    connect(&m_rest, &QTimer::timeout, this, &CPriceChartView::Settle);
     m_window = prices::FitWindow(*m_series, false);
 }
 
@@ -44,7 +36,7 @@ void CPriceChartView::SetSeries(std::shared_ptr<const prices::PriceSeries> serie
         m_tradingAxis = std::make_unique<prices::CTradingAxis>(prices::CTradingAxis::Of(*m_series));
     }
     m_window = prices::FitWindow(*m_series, m_options.logScale);
-    ChartChanged();
+    Changed();
 }
 
 void CPriceChartView::SetFitPrices(bool on) {
@@ -61,7 +53,7 @@ void CPriceChartView::SetTradingDays(bool on) {
     } else {
         m_tradingAxis.reset();
     }
-    ChartChanged();
+    Changed();
 }
 
 prices::ChartWindow CPriceChartView::Fitted(const prices::ChartWindow& window) const {
@@ -79,12 +71,12 @@ prices::ChartWindow CPriceChartView::Moved(const prices::ChartWindow& window, bo
 
 void CPriceChartView::SetOptions(const prices::ChartOptions& options) {
     m_options = options;
-    ChartChanged();
+    Changed();
 }
 
 void CPriceChartView::SetChartWindow(const prices::ChartWindow& window) {
     m_window = Fitted(window);
-    ChartChanged();
+    Changed();
 }
 
 prices::CChartFrame CPriceChartView::Frame() const {
@@ -105,21 +97,17 @@ void CPriceChartView::FitAll() {
 void CPriceChartView::ZoomAt(double x, double y, double factor, bool times, bool prices) {
     const prices::ChartWindow zoomed = prices::ZoomWindow(Frame(), x, y, factor, times, prices);
     m_window = Moved(zoomed, prices);
-    ChartChanged();
+    Changed();
 }
 
 void CPriceChartView::PreviewWindow(const prices::ChartWindow& window) {
     m_window = Fitted(window);
-    if (!m_pixmapStale) {
-        m_previewing = true;
-        m_rest.start();
-    }
+    StartMoving();
     UpdateReadout();
-    update();
 }
 
 QTransform CPriceChartView::PreviewTransform() const {
-    if (!m_previewing) return {};
+    if (!Moving()) return {};
     // Along each axis the new pixel is a linear function of the old: two points fix it.
     const prices::CChartFrame drawn = FrameOf(width(), height(), m_drawnWindow);
     const prices::CChartFrame shown = Frame();
@@ -146,26 +134,17 @@ void CPriceChartView::PanBy(double fromX, double fromY, double toX, double toY) 
     SetChartWindow(prices::PanWindow(Frame(), fromX, fromY, toX, toY));
 }
 
-void CPriceChartView::ChartChanged() {
-    m_pixmapStale = true;
-    m_previewing = false;
-    m_rest.stop();
+void CPriceChartView::Changed() {
+    ChartChanged();
     UpdateReadout();
-    update();
-}
-
-void CPriceChartView::SetCrosshair(std::optional<QPointF> point) {
-    if (point == m_crosshair) return;
-    m_crosshair = point;
-    UpdateReadout();
-    update();
 }
 
 void CPriceChartView::UpdateReadout() {
     const prices::CChartFrame frame = Frame();
     QString text;
-    if (m_crosshair && frame.InPlot(m_crosshair->x(), m_crosshair->y())) {
-        pricewin::ReadChartAt(frame, m_options, m_crosshair->x(), m_crosshair->y(), m_readout,
+    const std::optional<QPointF> crosshair = Crosshair();
+    if (crosshair && frame.InPlot(crosshair->x(), crosshair->y())) {
+        pricewin::ReadChartAt(frame, m_options, crosshair->x(), crosshair->y(), m_readout,
                               m_series.get());
         text =
             QString::fromStdString(pricewin::FormatReadout(m_readout, frame, m_series->intraday));
@@ -184,32 +163,17 @@ void CPriceChartView::DrawOn(CDrawingDevice& device, int width, int height) cons
     device.End();
 }
 
-void CPriceChartView::paintEvent(QPaintEvent*) {
+void CPriceChartView::DrawChart(QPainter& painter, bool moving) {
+    CQtPainterDevice device(painter, prices::kDevicePixelDpi, prices::kDevicePixelDpi);
+    device.SetAntialiased(!moving);
+    device.Begin();
+    prices::DrawPriceChart(device, *m_series, m_options, Frame(), m_cache);
+    device.End();
+}
+
+void CPriceChartView::PaintOver(QPainter& painter) {
     const prices::CChartFrame frame = Frame();
-    // The pixmap has the screen's own pixels (sharp on a high-resolution screen) and is kept
-    // while the size stays, so a redraw reuses its memory.
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    if (m_pixmapStale || m_pixmap.size() != pixels) {
-        m_previewing = false;
-        m_rest.stop();
-        m_drawnWindow = m_window;
-        if (m_pixmap.size() != pixels) {
-            m_pixmap = QPixmap(pixels);
-            m_pixmap.setDevicePixelRatio(ratio);
-        }
-        QPainter chart(&m_pixmap);
-        chart.fillRect(rect(), Qt::white);
-        CQtPainterDevice device(chart, prices::kDevicePixelDpi, prices::kDevicePixelDpi);
-        device.Begin();
-        prices::DrawPriceChart(device, *m_series, m_options, frame, m_cache);
-        device.End();
-        m_pixmapStale = false;
-        ++m_chartDraws;
-    }
-    QPainter painter(this);
-    painter.drawPixmap(0, 0, m_pixmap);
-    if (m_previewing) {
+    if (Moving()) {
         // The axes, and the plot's border, stay as they were drawn until the chart is drawn
         // anew.
         const QRectF plot =
@@ -219,22 +183,23 @@ void CPriceChartView::paintEvent(QPaintEvent*) {
         painter.setClipRect(plot);
         painter.fillRect(plot, Qt::white);
         // Only the plot moves: the axes' labels beside it must not slide into it.
-        const qreal ratio = m_pixmap.devicePixelRatio();
+        const QPixmap& drawing = Drawing();
+        const qreal ratio = drawing.devicePixelRatio();
         const QRectF source(plot.topLeft() * ratio, plot.size() * ratio);
         const QTransform preview = PreviewTransform();
         // A stretched drawing is smoothed; a moved one is copied pixel for pixel.
         painter.setRenderHint(QPainter::SmoothPixmapTransform,
                               preview.type() > QTransform::TxTranslate);
         painter.setTransform(preview);
-        painter.drawPixmap(plot, m_pixmap, source);
+        painter.drawPixmap(plot, drawing, source);
         painter.restore();
     }
-    if (m_crosshair && frame.InPlot(m_crosshair->x(), m_crosshair->y()))
-        PaintCrosshair(painter, frame);
+    const std::optional<QPointF> crosshair = Crosshair();
+    if (crosshair && frame.InPlot(crosshair->x(), crosshair->y())) PaintCrosshair(painter, frame);
 }
 
 void CPriceChartView::PaintCrosshair(QPainter& painter, const prices::CChartFrame& frame) const {
-    const double x = std::round(m_crosshair->x()) + 0.5, y = std::round(m_crosshair->y()) + 0.5;
+    const double x = std::round(Crosshair()->x()) + 0.5, y = std::round(Crosshair()->y()) + 0.5;
     QPen pen(QColor(60, 60, 60), 1, Qt::DashLine);
     painter.setPen(pen);
     painter.drawLine(QPointF(x, frame.Top()), QPointF(x, frame.Bottom()));
@@ -268,56 +233,17 @@ void CPriceChartView::PaintCrosshair(QPainter& painter, const prices::CChartFram
     tag(QString::fromStdString(prices::FormatBarTime(m_readout.time, withClock)), {x, y}, false);
 }
 
-void CPriceChartView::resizeEvent(QResizeEvent*) {
-    m_pixmapStale = true;
-    UpdateReadout();
-}
-
-void CPriceChartView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        m_dragFrom = event->position();
-        setCursor(Qt::ClosedHandCursor);
-    }
-}
-
-void CPriceChartView::mouseMoveEvent(QMouseEvent* event) {
-    const QPointF at = event->position();
-    if (m_dragFrom && (event->buttons() & Qt::LeftButton)) {
-        const QPointF from = *m_dragFrom;
-        m_dragFrom = at;
-        m_crosshair = at;
-        PreviewWindow(prices::PanWindow(Frame(), from.x(), from.y(), at.x(), at.y()));
-        return;
-    }
-    SetCrosshair(at);
-}
-
-void CPriceChartView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        m_dragFrom.reset();
-        setCursor(Qt::CrossCursor);
-        Settle();
-    }
-}
-
-void CPriceChartView::Settle() {
-    if (m_previewing) ChartChanged();
+void CPriceChartView::Dragged(QPointF from, QPointF to) {
+    PreviewWindow(prices::PanWindow(Frame(), from.x(), from.y(), to.x(), to.y()));
 }
 
 void CPriceChartView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) FitAll();
 }
 
-void CPriceChartView::wheelEvent(QWheelEvent* event) {
-    // A wheel that the system turned sideways (Alt) zooms as the upright one does.
-    const int delta =
-        event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
-    if (delta == 0) return;
-    event->accept();
-    const double factor = std::pow(kZoomStep, delta / 120.0);
-    const QPointF at = event->position();
+void CPriceChartView::Wheeled(QPointF at, double notches, Qt::KeyboardModifiers keys) {
+    const double factor = std::pow(kZoomStep, notches);
     const prices::CChartFrame frame = Frame();
-    const Qt::KeyboardModifiers keys = event->modifiers();
     const bool overPriceAxis = at.x() > frame.Right();
     const bool prices = (keys & (Qt::ShiftModifier | Qt::ControlModifier)) || overPriceAxis;
     const bool times = !(keys & Qt::ShiftModifier) && !overPriceAxis;
@@ -357,8 +283,4 @@ void CPriceChartView::keyPressEvent(QKeyEvent* event) {
         default:
             QWidget::keyPressEvent(event);
     }
-}
-
-void CPriceChartView::leaveEvent(QEvent*) {
-    if (!m_dragFrom) SetCrosshair(std::nullopt);
 }

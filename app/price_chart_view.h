@@ -15,31 +15,25 @@
 // While the price axis is fitted (the default), every zoom and pan fits the prices to the bars
 // in view, with a margin; zooming the prices by hand locks the axis where the user put it, as
 // trading platforms do, until fitting is turned on again.
-#include <QPixmap>
 #include <QPointF>
 #include <QString>
-#include <QTimer>
 #include <QTransform>
-#include <QWidget>
 #include <memory>
 #include <optional>
 
+#include "app/chart_view_base.h"
 #include "app/price_readout.h"
 #include "prices/price_chart.h"
 
-class CPriceChartView : public QWidget {
+class CPriceChartView : public CChartViewBase {
     Q_OBJECT
 public:
     // How to move about, for the status bar while the mouse is off the chart (a tool tip
     // would cover the chart whenever the mouse rests).
     static QString Hint();
 
-    // One wheel notch or key press zooms by this factor.
-    static constexpr double kZoomStep = 0.8;
     // One arrow key pans by this share of the plot.
     static constexpr double kPanShare = 0.1;
-    // A dragging mouse or a wheel that rests this long has the chart drawn where it is.
-    static constexpr int kRestMs = 120;
 
     explicit CPriceChartView(QWidget* parent = nullptr);
 
@@ -69,21 +63,15 @@ public:
     void ZoomAtCenter(double factor, bool times, bool prices);
     void PanBy(double fromX, double fromY, double toX, double toY);
 
-    // The crosshair at pixel `point`, or none; what it reads.
-    void SetCrosshair(std::optional<QPointF> point);
-    std::optional<QPointF> Crosshair() const { return m_crosshair; }
+    // What the crosshair reads.
     const pricewin::ChartReadout& Readout() const { return m_readout; }
     QString ReadoutText() const { return m_readoutText; }
 
-    // Draws the chart as the screen shows it on `device` over a surface of width x height
-    // pixels (print, export), with its own cache so that the screen's stays as it is.
-    void DrawOn(CDrawingDevice& device, int width, int height) const;
+    void DrawOn(CDrawingDevice& device, int width, int height) const override;
 
-    // How many times the chart itself has been drawn (not the crosshair), for the tests.
-    int ChartDraws() const { return m_chartDraws; }
     // Whether the last drawing is shown moved (a drag or wheel not yet drawn), and how: the
     // map from its pixels to the window's.
-    bool Previewing() const { return m_previewing; }
+    bool Previewing() const { return Moving(); }
     QTransform PreviewTransform() const;
 
 signals:
@@ -92,22 +80,23 @@ signals:
     void fitPricesChanged(bool on);
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    void DrawChart(QPainter& painter, bool moving) override;
+    void PaintOver(QPainter& painter) override;
+    void Dragged(QPointF from, QPointF to) override;
+    void Wheeled(QPointF at, double notches, Qt::KeyboardModifiers keys) override;
+    void CrosshairMoved() override { UpdateReadout(); }
+    void Rested() override { UpdateReadout(); }
+    void Drawn() override { m_drawnWindow = m_window; }
+    // A drag or the wheel shows the last drawing moved and stretched, however many lines the
+    // chart has.
+    bool RedrawsWhileMoving() const override { return false; }
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
-    void ChartChanged();
+    void Changed();
     // The window moved by the mouse: shown at once from the last drawing, drawn on rest.
     void PreviewWindow(const prices::ChartWindow& window);
-    // Draws the chart where the drag or the wheel has taken it.
-    void Settle();
     void UpdateReadout();
     void PaintCrosshair(QPainter& painter, const prices::CChartFrame& frame) const;
     // `window` with its prices fitted to the bars in it while the axis is fitted.
@@ -119,17 +108,10 @@ private:
     prices::ChartOptions m_options;
     prices::ChartWindow m_window;
     prices::ChartCache m_cache;
-    QPixmap m_pixmap;
-    bool m_pixmapStale = true;
-    int m_chartDraws = 0;
 
-    std::optional<QPointF> m_crosshair;
     pricewin::ChartReadout m_readout;
     QString m_readoutText;
-    std::optional<QPointF> m_dragFrom;
     prices::ChartWindow m_drawnWindow;  // what the pixmap shows
-    bool m_previewing = false;
-    QTimer m_rest;
     bool m_fitPrices = true;
     std::unique_ptr<prices::CTradingAxis> m_tradingAxis;
 };

@@ -34,6 +34,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "app/chart_surface.h"
 #include "app/command_actions.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
@@ -51,8 +52,6 @@ namespace {
 
 constexpr int kCodeRole = Qt::UserRole;
 constexpr int kColorRole = Qt::UserRole + 1;  // COLORREF as uint
-// A printed or previewed page is laid out as a screen of this resolution would show it.
-constexpr double kLayoutDpi = 96.0;
 
 QColor QColorOf(COLORREF color) {
     return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
@@ -99,7 +98,15 @@ CPriceChartWindow::CPriceChartWindow(std::shared_ptr<const prices::PriceSeries> 
                                      const QString& path, CPriceChartSettingsStore* store,
                                      caelvane::CQtHostServices& host, QWidget* parent,
                                      PositionSource source)
-    : QMainWindow(parent, Qt::Window), m_path(path), m_store(store), m_host(host) {
+    : QMainWindow(parent, Qt::Window),
+      m_path(path),
+      m_store(store),
+      m_host(host),
+      m_printing(this, QPageLayout::Landscape, [this](QPrinter& printer) {
+          return PrintChart(printer, [this](CDrawingDevice& device, int width, int height) {
+              m_view->DrawOn(device, width, height);
+          });
+      }) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("Prices - %1").arg(QFileInfo(path).fileName()));
     m_view = new CPriceChartView(this);
@@ -689,9 +696,9 @@ void CPriceChartWindow::BuildMenus() {
     copy->setShortcut(QKeySequence::Copy);
     copy->setStatusTip(tr("Put the chart on the clipboard as an image"));
     file->addSeparator();
-    QAction* print = file->addAction(tr("&Print..."), this, &CPriceChartWindow::OnPrint);
+    QAction* print = file->addAction(tr("&Print..."), this, [this] { m_printing.Print(); });
     print->setShortcut(QKeySequence::Print);
-    file->addAction(tr("Print Pre&view"), this, &CPriceChartWindow::OnPrintPreview);
+    file->addAction(tr("Print Pre&view"), this, [this] { m_printing.PrintPreview(); });
     file->addSeparator();
     QAction* close = file->addAction(tr("&Close"), this, &QWidget::close);
     close->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
@@ -923,92 +930,38 @@ void CPriceChartWindow::SetBodyColor(const QString& name, COLORREF color) {
 }
 
 bool CPriceChartWindow::ExportTo(const QString& path, QSize size, QString& error) const {
-    if (size.isEmpty()) size = m_view->size();
-    const std::string file = QFile::encodeName(path).toStdString();
-    const SurfaceSize surface{size.width(), size.height(), prices::kUnitsPerPixel};
-    const SurfaceDrawer draw = [this, size](CDrawingDevice& device) {
-        m_view->DrawOn(device, size.width(), size.height());
-    };
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    std::string message;
-    bool written = false;
-    if (suffix == QLatin1String("png")) {
-        written = WriteSurfacePng(file, surface, draw, message);
-    } else if (suffix == QLatin1String("svg")) {
-        written = WriteSurfaceSvg(file, m_view->Options().title, surface, draw, message);
-    } else if (suffix == QLatin1String("pdf")) {
-        written = WriteSurfacePdf(file, m_view->Options().title, surface, draw, message);
-    } else {
-        error = tr("%1: the name ends in none of .pdf, .png and .svg").arg(path);
-        return false;
-    }
-    if (!written) error = QString::fromStdString(message);
-    return written;
+    return ExportChart(
+        path, m_view->Options().title, size.isEmpty() ? m_view->size() : size,
+        [this](CDrawingDevice& device, int width, int height) {
+            m_view->DrawOn(device, width, height);
+        },
+        error);
 }
 
 QPrinter& CPriceChartWindow::Printer() {
-    if (!m_printer) {
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        m_printer->setPageSize(QPageSize(QPageSize::Letter));
-        // A chart runs along time: wider than high.
-        m_printer->setPageOrientation(QPageLayout::Landscape);
-    }
-    return *m_printer;
+    return m_printing.Printer();
 }
 
 void CPriceChartWindow::PrintTo(QPrinter& printer) const {
-    QPainter painter;
-    if (!painter.begin(&printer)) return;
-    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const double scale = printer.resolution() / kLayoutDpi;
-    const int width = std::max(1, static_cast<int>(page.width() / scale));
-    const int height = std::max(1, static_cast<int>(page.height() / scale));
-    PaintSurface(
-        painter, {width, height, prices::kUnitsPerPixel}, scale,
-        [this, width, height](CDrawingDevice& device) { m_view->DrawOn(device, width, height); });
-}
-
-void CPriceChartWindow::OnPrint() {
-    QPrintDialog dialog(&Printer(), this);
-    if (dialog.exec() == QDialog::Accepted) PrintTo(Printer());
-}
-
-void CPriceChartWindow::OnPrintPreview() {
-    QPrintPreviewDialog dialog(&Printer(), this);
-    dialog.resize(size() * 9 / 10);
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* printer) { PrintTo(*printer); });
-    dialog.exec();
+    PrintChart(printer, [this](CDrawingDevice& device, int width, int height) {
+        m_view->DrawOn(device, width, height);
+    });
 }
 
 void CPriceChartWindow::OnExport() {
     const QFileInfo data(m_path);
-    QFileDialog dialog(this, tr("Export Chart"), data.absolutePath(),
-                       tr("PDF document (*.pdf);;PNG image (*.png);;SVG drawing (*.svg)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    dialog.selectFile(data.completeBaseName() + QStringLiteral(".pdf"));
-    // The filter chosen gives a name without an extension its own.
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        const qsizetype dot = filter.indexOf(QLatin1String("*."));
-        if (dot >= 0) dialog.setDefaultSuffix(filter.mid(dot + 2, 3));
-    });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString path =
+        AskChartExportPath(this, tr("Export Chart"), data.absolutePath(), data.completeBaseName());
+    if (path.isEmpty()) return;
     QString error;
-    if (!ExportTo(dialog.selectedFiles().constFirst(), {}, error)) m_host.ShowMessage(error);
+    if (!ExportTo(path, {}, error)) m_host.ShowMessage(error);
 }
 
 void CPriceChartWindow::OnCopy() {
-    const QSize size = m_view->size();
-    QImage image(size, QImage::Format_RGB32);
-    {
-        QPainter painter(&image);
-        PaintSurface(painter, {size.width(), size.height(), prices::kUnitsPerPixel}, 1.0,
-                     [this, size](CDrawingDevice& device) {
-                         m_view->DrawOn(device, size.width(), size.height());
-                     });
-    }
-    QApplication::clipboard()->setImage(image);
+    QApplication::clipboard()->setImage(
+        ChartImage(m_view->size(), [this](CDrawingDevice& device, int width, int height) {
+            m_view->DrawOn(device, width, height);
+        }));
 }
 
 void CPriceChartWindow::SaveSettings() {

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/chart_printing.h"
 #include "app/price_chart_settings.h"
 #include "ephemeris/position_source.h"
 #include "prices/ohlc_reader.h"
@@ -139,8 +140,6 @@ private:
     void ChooseColor(QListWidgetItem* item);
     void ShowPanelMessage(const QString& text);
     void OnExport();
-    void OnPrint();
-    void OnPrintPreview();
     void OnCopy();
 
     std::shared_ptr<const prices::PriceSeries> m_series;
@@ -151,7 +150,7 @@ private:
     // Colours the user chose, by body name, kept across frames.
     std::map<QString, COLORREF> m_colors;
     bool m_saved = false;
-    std::unique_ptr<QPrinter> m_printer;
+    CChartPrinting m_printing;
 
     CPriceChartView* m_view = nullptr;
     QComboBox* m_style = nullptr;

@@ -8,27 +8,22 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 #include <cmath>
 
+#include "app/chart_surface.h"
+#include "app/sky_chart_settings.h"
+#include "app/window_placement.h"
 #include "events/job_aspects.h"
 #include "prices/sky_markers.h"
 #include "render/qt_painter_device.h"
-#include "render/qt_surface_writer.h"
 #ifdef CAELVANE_WITH_NATAL
 #include "natal/chart_file.h"
 #include "natal/natal_chart.h"
@@ -36,35 +31,25 @@
 
 namespace {
 
-constexpr double kZoomStep = 0.8;
-// The dots per inch a printed chart is laid out at: the screen's pixels.
-constexpr double kLayoutDpi = 96.0;
+// The crosshair reads the markers this close to it, in pixels.
+constexpr double kNearPixels = 3.0;
 
 }  // namespace
 
-CSkyChartView::CSkyChartView(QWidget* parent) : QWidget(parent) {
-    setMouseTracking(true);
-    setMinimumSize(320, 240);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    m_rest.setSingleShot(true);
-    m_rest.setInterval(kRestMs);
-    connect(&m_rest, &QTimer::timeout, this, [this] {
-        m_previewing = false;
-        Changed();
-    });
-}
+CSkyChartView::CSkyChartView(QWidget* parent) : CChartViewBase(parent) {}
 
 void CSkyChartView::SetOptions(const sky::SkyChartOptions& options) {
     m_options = options;
     // The dial changes what y means: the whole dial again.
     m_window.priceLow = 0.0;
     m_window.priceHigh = options.dial;
-    Changed();
+    ChartChanged();
 }
 
 void CSkyChartView::SetChartWindow(const prices::ChartWindow& window) {
     m_window = window;
-    Changed();
+    ChartChanged();
+    emit windowSettled();
 }
 
 prices::CChartFrame CSkyChartView::Frame() const {
@@ -79,16 +64,14 @@ void CSkyChartView::DrawOn(CDrawingDevice& device, int width, int height) const 
     device.End();
 }
 
-void CSkyChartView::Changed() {
-    m_stale = true;
-    update();
-}
-
-void CSkyChartView::Moved(const prices::ChartWindow& window) {
-    m_window = window;
-    m_previewing = true;
-    m_rest.start();
-    update();
+void CSkyChartView::DrawChart(QPainter& painter, bool moving) {
+    // The samples of the columns already seen are kept in the cache, so a frame of a drag
+    // costs little.
+    CQtPainterDevice device(painter, prices::kDevicePixelDpi, prices::kDevicePixelDpi);
+    device.SetAntialiased(!moving);
+    device.Begin();
+    sky::DrawSkyChart(device, m_options, Frame(), m_cache);
+    device.End();
 }
 
 void CSkyChartView::ZoomAt(double x, double factor) {
@@ -96,7 +79,8 @@ void CSkyChartView::ZoomAt(double x, double factor) {
     double first = 0.0, last = 0.0;
     sky::SourceRange(m_options.source, first, last);
     if (window.timeLeft < first || window.timeRight > last) return;
-    Moved(window);
+    m_window = window;
+    StartMoving();
 }
 
 void CSkyChartView::PanBy(double fromX, double toX) {
@@ -105,92 +89,69 @@ void CSkyChartView::PanBy(double fromX, double toX) {
     sky::SourceRange(m_options.source, first, last);
     if (window.timeLeft < first || window.timeRight > last) return;
     window.priceLow = m_window.priceLow, window.priceHigh = m_window.priceHigh;
-    Moved(window);
+    m_window = window;
+    StartMoving();
 }
 
-void CSkyChartView::paintEvent(QPaintEvent*) {
+void CSkyChartView::Dragged(QPointF from, QPointF to) {
+    PanBy(from.x(), to.x());
+}
+
+void CSkyChartView::Wheeled(QPointF at, double notches, Qt::KeyboardModifiers) {
+    ZoomAt(at.x(), std::pow(kZoomStep, notches));
+}
+
+void CSkyChartView::Rested() {
+    emit windowSettled();
+}
+
+void CSkyChartView::PaintOver(QPainter& painter) {
+    const std::optional<QPointF> crosshair = Crosshair();
     const prices::CChartFrame frame = Frame();
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    // While the mouse drags or the wheel turns, each frame is drawn without antialiasing (the
-    // samples of the columns already seen are kept, so a frame costs little); the chart is
-    // drawn antialiased once the mouse rests.
-    if (m_stale || m_previewing || m_pixmap.size() != pixels) {
-        m_drawnWindow = m_window;
-        if (m_pixmap.size() != pixels) {
-            m_pixmap = QPixmap(pixels);
-            m_pixmap.setDevicePixelRatio(ratio);
-        }
-        QPainter chart(&m_pixmap);
-        chart.fillRect(rect(), Qt::white);
-        CQtPainterDevice device(chart, prices::kDevicePixelDpi, prices::kDevicePixelDpi);
-        device.SetAntialiased(!m_previewing);
-        device.Begin();
-        sky::DrawSkyChart(device, m_options, frame, m_cache);
-        device.End();
-        m_stale = false;
-        ++m_chartDraws;
-    }
-    QPainter painter(this);
-    painter.drawPixmap(0, 0, m_pixmap);
-    if (m_crosshair) {
-        painter.setPen(QPen(QColor(80, 80, 80), 0, Qt::DashLine));
-        painter.drawLine(QPointF(m_crosshair->x(), frame.Top()),
-                         QPointF(m_crosshair->x(), frame.PlotBottom()));
-        if (m_crosshair->y() <= frame.Bottom()) {
-            painter.drawLine(QPointF(frame.Left(), m_crosshair->y()),
-                             QPointF(frame.Right(), m_crosshair->y()));
-        }
+    if (!crosshair || crosshair->x() < frame.Left() || crosshair->x() > frame.Right() ||
+        crosshair->y() < frame.Top() || crosshair->y() > frame.PlotBottom())
+        return;
+    painter.setPen(QPen(QColor(80, 80, 80), 0, Qt::DashLine));
+    painter.drawLine(QPointF(crosshair->x(), frame.Top()),
+                     QPointF(crosshair->x(), frame.PlotBottom()));
+    if (crosshair->y() <= frame.Bottom()) {
+        painter.drawLine(QPointF(frame.Left(), crosshair->y()),
+                         QPointF(frame.Right(), crosshair->y()));
     }
 }
 
-void CSkyChartView::resizeEvent(QResizeEvent*) {
-    m_stale = true;
-}
-
-void CSkyChartView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) m_dragFrom = event->position();
-}
-
-void CSkyChartView::mouseMoveEvent(QMouseEvent* event) {
-    const QPointF at = event->position();
-    if (m_dragFrom && (event->buttons() & Qt::LeftButton)) {
-        const QPointF from = *m_dragFrom;
-        m_dragFrom = at;
-        PanBy(from.x(), at.x());
-    }
+void CSkyChartView::CrosshairMoved() {
+    const std::optional<QPointF> at = Crosshair();
     const prices::CChartFrame frame = Frame();
-    if (at.x() >= frame.Left() && at.x() <= frame.Right() && at.y() >= frame.Top() &&
-        at.y() <= frame.PlotBottom()) {
-        m_crosshair = at;
-        const double folded =
-            std::clamp(frame.PriceOfY(std::min(at.y(), frame.Bottom())), 0.0, m_options.dial);
-        emit readoutChanged(
-            QString::fromStdString(sky::SkyReadout(m_options, frame.TimeOfX(at.x()), folded)));
-    } else {
-        m_crosshair.reset();
+    if (!at || at->x() < frame.Left() || at->x() > frame.Right() || at->y() < frame.Top() ||
+        at->y() > frame.PlotBottom())
+        return;
+    const double folded =
+        std::clamp(frame.PriceOfY(std::min(at->y(), frame.Bottom())), 0.0, m_options.dial);
+    std::string text = sky::SkyReadout(m_options, frame.TimeOfX(at->x()), folded);
+    // Thinned markers are read here: every one within a few pixels of the crosshair.
+    const auto near = prices::MarkersNear(m_options.markers, frame, at->x(), kNearPixels);
+    if (!near.empty()) text += "\n";
+    for (std::size_t i = 0; i < near.size(); ++i) {
+        text += (i == 0 ? "" : "   ") + prices::FormatBarTime(near[i]->time, false) + " " +
+                near[i]->label;
     }
-    update();
-}
-
-void CSkyChartView::mouseReleaseEvent(QMouseEvent*) {
-    m_dragFrom.reset();
-}
-
-void CSkyChartView::wheelEvent(QWheelEvent* event) {
-    const double notches = event->angleDelta().y() / 120.0;
-    if (notches == 0.0) return;
-    ZoomAt(event->position().x(), std::pow(kZoomStep, notches));
-}
-
-void CSkyChartView::leaveEvent(QEvent*) {
-    m_crosshair.reset();
-    update();
+    emit readoutChanged(QString::fromStdString(text));
 }
 
 CSkyChartWindow::CSkyChartWindow(double from, double to, std::vector<sky::SkyLevel> levels,
-                                 QWidget* parent)
-    : QWidget(parent, Qt::Window), m_jobLevels(std::move(levels)), m_from(from), m_to(to) {
+                                 QWidget* parent, QSettings* profile)
+    : QWidget(parent, Qt::Window),
+      m_jobLevels(std::move(levels)),
+      m_from(from),
+      m_to(to),
+      m_profile(profile),
+      m_printing(this, QPageLayout::Landscape, [this](QPrinter& printer) {
+          return PrintChart(printer, [this](CDrawingDevice& device, int width, int height) {
+              m_view->DrawOn(device, width, height);
+          });
+      }) {
+    const SkyChartSettings kept = profile ? LoadSkyChartSettings(*profile) : SkyChartSettings{};
     setWindowTitle(tr("Sky Chart %1 to %2")
                        .arg(QString::fromStdString(prices::FormatBarTime(from, false)),
                             QString::fromStdString(prices::FormatBarTime(to, false))));
@@ -200,9 +161,8 @@ CSkyChartWindow::CSkyChartWindow(double from, double to, std::vector<sky::SkyLev
     auto* bodyLayout = new QVBoxLayout(bodies);
     for (const Body& body : Bodies()) {
         auto* box = new QCheckBox(QString::fromLatin1(body.name));
-        const std::string_view name = body.name;
-        box->setChecked(name == "Jupiter" || name == "Saturn" || name == "Uranus" ||
-                        name == "Pluto");
+        box->setChecked(std::find(kept.bodies.begin(), kept.bodies.end(), body.name) !=
+                        kept.bodies.end());
         bodyLayout->addWidget(box);
         m_bodies.push_back(box);
         connect(box, &QCheckBox::toggled, this, [this] { Apply(); });
@@ -226,13 +186,24 @@ CSkyChartWindow::CSkyChartWindow(double from, double to, std::vector<sky::SkyLev
     auto* paneLayout = new QVBoxLayout(panes);
     for (prices::PaneKind kind : prices::PaneKinds()) {
         auto* box = new QCheckBox(QString::fromLatin1(prices::PaneName(kind)));
-        box->setChecked(kind == prices::PaneKind::Declination);
+        box->setObjectName(QStringLiteral("pane_") + QLatin1String(prices::PaneName(kind)));
+        box->setChecked(std::find(kept.panes.begin(), kept.panes.end(), kind) != kept.panes.end());
         paneLayout->addWidget(box);
         m_panes.push_back(box);
         connect(box, &QCheckBox::toggled, this, [this] { Apply(); });
     }
     panel->addWidget(panes);
+    m_frame->setCurrentIndex(kept.frame == Frame::Geocentric ? 0 : 1);
+    if (kept.source) {
+        const int index = m_source->findText(
+            *kept.source == PositionSource::Precise ? tr("precise") : tr("series"));
+        if (index >= 0) m_source->setCurrentIndex(index);
+    }
+    const auto dials = sky::Dials();
+    m_dial->setCurrentIndex(
+        static_cast<int>(std::find(dials.begin(), dials.end(), kept.dial) - dials.begin()));
     m_events = new QCheckBox(tr("Event markers"));
+    m_events->setChecked(kept.markers);
     panel->addWidget(m_events);
     auto* natal = new QPushButton(tr("Natal Points..."));
 #ifndef CAELVANE_WITH_NATAL
@@ -243,8 +214,8 @@ CSkyChartWindow::CSkyChartWindow(double from, double to, std::vector<sky::SkyLev
          std::initializer_list<std::pair<QString, std::function<void()>>>{
              {tr("Export..."), [this] { OnExport(); }},
              {tr("Copy"), [this] { OnCopy(); }},
-             {tr("Print..."), [this] { OnPrint(false); }},
-             {tr("Print Preview..."), [this] { OnPrint(true); }}}) {
+             {tr("Print..."), [this] { m_printing.Print(); }},
+             {tr("Print Preview..."), [this] { m_printing.PrintPreview(); }}}) {
         auto* button = new QPushButton(text);
         connect(button, &QPushButton::clicked, this, slot);
         panel->addWidget(button);
@@ -255,11 +226,18 @@ CSkyChartWindow::CSkyChartWindow(double from, double to, std::vector<sky::SkyLev
     }
     connect(m_events, &QCheckBox::toggled, this, [this] { Apply(); });
     connect(natal, &QPushButton::clicked, this, [this] { OnNatalPoints(); });
+    connect(&m_search, &CMarkerSearch::progress, this, [this](int percent) {
+        m_markerNote = tr("Searching events... %1%").arg(percent);
+        ShowStatus();
+    });
+    connect(&m_search, &CMarkerSearch::finished, this,
+            [this](const prices::SkyMarkers& found) { MarkersFound(found); });
 
     m_status = new QLabel;
     m_readout = new QLabel;
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
     connect(m_view, &CSkyChartView::readoutChanged, m_readout, &QLabel::setText);
+    connect(m_view, &CSkyChartView::windowSettled, this, [this] { SearchMarkers(); });
     auto* right = new QVBoxLayout;
     right->addWidget(m_view, 1);
     right->addWidget(m_readout);
@@ -267,7 +245,8 @@ CSkyChartWindow::CSkyChartWindow(double from, double to, std::vector<sky::SkyLev
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(panel);
     layout->addLayout(right, 1);
-    resize(1200, 760);
+    // Whole on the screen of the main window, however small that screen is.
+    PlaceOnParentScreen(*this, parent, QSize(1200, 760));
     m_view->SetChartWindow(sky::DialWindow(from, to, 360.0));
     Apply();
 }
@@ -292,100 +271,124 @@ void CSkyChartWindow::Apply() {
     }
     options.levels = m_jobLevels;
     options.levels.insert(options.levels.end(), m_natalLevels.begin(), m_natalLevels.end());
-    QString note;
     if (m_events->isChecked()) {
-        prices::SkyMarkerRequest request;
-        request.from = m_view->ChartWindow().timeLeft;
-        request.to = m_view->ChartWindow().timeRight;
-        request.kinds = caelvane::events::kAllKinds;
-        request.frame = options.frame;
-        for (const prices::BodyStyle& body : options.bodies) request.bodies.push_back(body.code);
-        request.angles = caelvane::events::AllFixedAngles();
-        request.source = options.source;
-        prices::SkyMarkers found = prices::FindSkyMarkers(request);
-        if (found.error.empty()) {
-            options.markers = std::move(found.markers);
-            options.spans = std::move(found.spans);
-        } else {
-            note = tr("  Markers: %1").arg(QString::fromStdString(found.error));
-        }
+        options.markers = m_found.markers;
+        options.spans = m_found.spans;
     }
-    m_status->setText(
-        tr("Positions: %1").arg(QString::fromStdString(PositionSourceDescription(options.source))) +
-        note);
+    m_sourceNote =
+        tr("Positions: %1").arg(QString::fromStdString(PositionSourceDescription(options.source)));
     m_view->SetOptions(options);
+    SearchMarkers();
+    ShowStatus();
+    if (m_profile != nullptr) {
+        SkyChartSettings settings;
+        settings.bodies.clear();
+        for (std::size_t i = 0; i < m_bodies.size(); ++i) {
+            if (m_bodies[i]->isChecked()) settings.bodies.emplace_back(names[i].name);
+        }
+        settings.frame = options.frame;
+        settings.source = options.source;
+        settings.dial = options.dial;
+        settings.panes = options.panes;
+        settings.markers = m_events->isChecked();
+        SaveSkyChartSettings(*m_profile, settings);
+    }
+}
+
+void CSkyChartWindow::SetMarkersOn(bool on) {
+    m_events->setChecked(on);
+}
+
+void CSkyChartWindow::SearchMarkers() {
+    if (!m_events->isChecked()) {
+        m_search.Cancel();
+        m_searched.reset();
+        m_found = {};
+        m_markerNote.clear();
+        return;
+    }
+    const sky::SkyChartOptions& options = m_view->Options();
+    prices::SkyMarkerRequest request;
+    request.kinds = caelvane::events::kAllKinds;
+    request.frame = options.frame;
+    for (const prices::BodyStyle& body : options.bodies) request.bodies.push_back(body.code);
+    request.angles = caelvane::events::AllFixedAngles();
+    request.source = options.source;
+    const bool sameSky = m_searched && m_searched->bodies == request.bodies &&
+                         m_searched->frame == request.frame && m_searched->source == request.source;
+    // Half a screen more on either side, so that a pan shows markers before a new search ends.
+    const prices::ChartWindow& shown = m_view->ChartWindow();
+    // A search that found too many is tried again once the dates shown are much fewer.
+    const bool retry = m_searchFailed &&
+                       2.0 * (shown.timeRight - shown.timeLeft) < m_searched->to - m_searched->from;
+    if (sameSky && !retry && shown.timeLeft >= m_searched->from &&
+        shown.timeRight <= m_searched->to)
+        return;
+    if (!sameSky) m_found = {};
+    // A day short of the finder's bound, which the conversion to days must not cross.
+    const double limit = (prices::kMaxMarkerRangeDays - 1.0) * 86400.0;
+    const double width = shown.timeRight - shown.timeLeft;
+    if (!(width > 0.0) || width > limit || request.bodies.empty()) {
+        m_search.Cancel();
+        m_searched.reset();
+        m_found = {};
+        m_markerNote = request.bodies.empty()
+                           ? QString()
+                           : tr("Markers: at most 1000 years are searched; zoom in to see them.");
+        ShowStatus();
+        return;
+    }
+    const double pad = std::min(width / 2.0, (limit - width) / 2.0);
+    double first = 0.0, last = 0.0;
+    sky::SourceRange(options.source, first, last);
+    request.from = std::max(first, shown.timeLeft - pad);
+    request.to = std::min(last, shown.timeRight + pad);
+    m_searched = request;
+    m_searchFailed = false;
+    m_markerNote = tr("Searching events...");
+    m_search.Start(request);
+    ShowStatus();
+}
+
+void CSkyChartWindow::MarkersFound(const prices::SkyMarkers& found) {
+    m_searchFailed = !found.error.empty();
+    if (!found.error.empty()) {
+        m_found = {};
+        m_markerNote = tr("Markers: %1").arg(QString::fromStdString(found.error));
+    } else {
+        m_found = found;
+        m_markerNote = tr("%n event(s)", nullptr, static_cast<int>(found.markers.size()));
+    }
+    Apply();
+}
+
+void CSkyChartWindow::ShowStatus() {
+    m_status->setText(m_markerNote.isEmpty() ? m_sourceNote
+                                             : m_sourceNote + QStringLiteral("   ") + m_markerNote);
 }
 
 bool CSkyChartWindow::ExportTo(const QString& path, QString& error) {
-    const QSize size = m_view->size();
-    const SurfaceSize surface{size.width(), size.height(), prices::kUnitsPerPixel};
-    const auto draw = [this, size](CDrawingDevice& device) {
-        m_view->DrawOn(device, size.width(), size.height());
-    };
-    const std::string file = path.toStdString();
-    std::string message;
-    bool written = false;
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("png")) {
-        written = WriteSurfacePng(file, surface, draw, message);
-    } else if (suffix == QLatin1String("svg")) {
-        written = WriteSurfaceSvg(file, windowTitle().toStdString(), surface, draw, message);
-    } else if (suffix == QLatin1String("pdf")) {
-        written = WriteSurfacePdf(file, windowTitle().toStdString(), surface, draw, message);
-    } else {
-        error = tr("%1: the name ends in none of .pdf, .png and .svg").arg(path);
-        return false;
-    }
-    if (!written) error = QString::fromStdString(message);
-    return written;
+    return ExportChart(
+        path, windowTitle().toStdString(), m_view->size(),
+        [this](CDrawingDevice& device, int width, int height) {
+            m_view->DrawOn(device, width, height);
+        },
+        error);
 }
 
 void CSkyChartWindow::OnExport() {
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Export Sky Chart"), QStringLiteral("sky.pdf"),
-        tr("PDF document (*.pdf);;PNG image (*.png);;SVG drawing (*.svg)"));
+    const QString path =
+        AskChartExportPath(this, tr("Export Sky Chart"), QString(), QStringLiteral("sky"));
     if (path.isEmpty()) return;
     QString error;
     if (!ExportTo(path, error)) QMessageBox::warning(this, windowTitle(), error);
 }
 
 void CSkyChartWindow::OnCopy() {
-    const QSize size = m_view->size();
-    QImage image(size, QImage::Format_RGB32);
-    {
-        QPainter painter(&image);
-        PaintSurface(painter, {size.width(), size.height(), prices::kUnitsPerPixel}, 1.0,
-                     [this, size](CDrawingDevice& device) {
-                         m_view->DrawOn(device, size.width(), size.height());
-                     });
-    }
-    QApplication::clipboard()->setImage(image);
-}
-
-void CSkyChartWindow::OnPrint(bool preview) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::Letter));
-    printer.setPageOrientation(QPageLayout::Landscape);
-    const auto print = [this](QPrinter* target) {
-        QPainter painter;
-        if (!painter.begin(target)) return;
-        const QRectF page = target->pageLayout().paintRectPixels(target->resolution());
-        const double scale = target->resolution() / kLayoutDpi;
-        const int width = std::max(1, static_cast<int>(page.width() / scale));
-        const int height = std::max(1, static_cast<int>(page.height() / scale));
-        PaintSurface(painter, {width, height, prices::kUnitsPerPixel}, scale,
-                     [this, width, height](CDrawingDevice& device) {
-                         m_view->DrawOn(device, width, height);
-                     });
-    };
-    if (preview) {
-        QPrintPreviewDialog dialog(&printer, this);
-        connect(&dialog, &QPrintPreviewDialog::paintRequested, this, print);
-        dialog.exec();
-    } else {
-        QPrintDialog dialog(&printer, this);
-        if (dialog.exec() == QDialog::Accepted) print(&printer);
-    }
+    QApplication::clipboard()->setImage(
+        ChartImage(m_view->size(), [this](CDrawingDevice& device, int width, int height) {
+            m_view->DrawOn(device, width, height);
+        }));
 }
 
 void CSkyChartWindow::OnNatalPoints() {
@@ -414,8 +417,8 @@ void CSkyChartWindow::OnNatalPoints() {
 }
 
 CSkyChartWindow* OpenSkyChartWindow(double from, double to, std::vector<sky::SkyLevel> levels,
-                                    QWidget* parent) {
-    auto* window = new CSkyChartWindow(from, to, std::move(levels), parent);
+                                    QWidget* parent, QSettings* profile) {
+    auto* window = new CSkyChartWindow(from, to, std::move(levels), parent, profile);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;

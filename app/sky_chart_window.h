@@ -6,23 +6,23 @@
 // and every body's longitude. Print, preview, export (PNG, SVG, PDF) and copy as an image.
 //
 // While the mouse drags or the wheel turns, every frame is drawn without antialiasing; the
-// chart is drawn antialiased when the mouse rests.
-#include <QPixmap>
-#include <QPointF>
-#include <QTimer>
+// chart is drawn antialiased when the mouse rests (app/chart_view_base.h).
 #include <QWidget>
 #include <optional>
 
+#include "app/chart_printing.h"
+#include "app/chart_view_base.h"
+#include "app/marker_search.h"
 #include "sky/sky_chart.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QSettings;
 
-class CSkyChartView : public QWidget {
+class CSkyChartView : public CChartViewBase {
     Q_OBJECT
 public:
-    static constexpr int kRestMs = 120;
     explicit CSkyChartView(QWidget* parent = nullptr);
 
     void SetOptions(const sky::SkyChartOptions& options);
@@ -32,56 +32,51 @@ public:
     prices::CChartFrame Frame() const;
     void ZoomAt(double x, double factor);
     void PanBy(double fromX, double toX);
-    // Draws the chart as shown on `device` over a surface of width x height pixels.
-    void DrawOn(CDrawingDevice& device, int width, int height) const;
-    int ChartDraws() const { return m_chartDraws; }
-    // Whether the frames are those of a drag or a wheel, drawn without antialiasing.
-    bool Moving() const { return m_previewing; }
+    void DrawOn(CDrawingDevice& device, int width, int height) const override;
 
 signals:
     void readoutChanged(const QString& text);
+    // The dates shown changed and the mouse rests (or they were set).
+    void windowSettled();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-    void leaveEvent(QEvent* event) override;
+    void DrawChart(QPainter& painter, bool moving) override;
+    void PaintOver(QPainter& painter) override;
+    void Dragged(QPointF from, QPointF to) override;
+    void Wheeled(QPointF at, double notches, Qt::KeyboardModifiers keys) override;
+    void CrosshairMoved() override;
+    void Rested() override;
 
 private:
-    void Changed();
-    void Moved(const prices::ChartWindow& window);
-
     sky::SkyChartOptions m_options;
     prices::ChartWindow m_window = sky::DialWindow(0.0, 86400.0 * 365, 360.0);
-    prices::ChartWindow m_drawnWindow = m_window;
     mutable sky::SkyCache m_cache;
-    QPixmap m_pixmap;
-    bool m_stale = true;
-    bool m_previewing = false;
-    int m_chartDraws = 0;
-    std::optional<QPointF> m_dragFrom;
-    std::optional<QPointF> m_crosshair;
-    QTimer m_rest;
 };
 
 class CSkyChartWindow : public QWidget {
     Q_OBJECT
 public:
     // A chart from `from` to `to` (UT seconds since 1970) with the job's hot spots as levels.
+    // With a profile, the panel's choices are those the last window kept there, and each
+    // change is kept there.
     CSkyChartWindow(double from, double to, std::vector<sky::SkyLevel> levels,
-                    QWidget* parent = nullptr);
+                    QWidget* parent = nullptr, QSettings* profile = nullptr);
     CSkyChartView* View() const { return m_view; }
+    // The event markers' search: runs while the markers are on and the dates move past the
+    // range last searched.
+    CMarkerSearch& MarkerSearch() { return m_search; }
+    void SetMarkersOn(bool on);
 
     bool ExportTo(const QString& path, QString& error);
 
 private:
     void Apply();
+    // Starts a search of the markers when they are on and the view has left what was searched.
+    void SearchMarkers();
+    void MarkersFound(const prices::SkyMarkers& found);
+    void ShowStatus();
     void OnExport();
     void OnCopy();
-    void OnPrint(bool preview);
     void OnNatalPoints();
 
     CSkyChartView* m_view;
@@ -95,11 +90,20 @@ private:
     QLabel* m_readout;
     std::vector<sky::SkyLevel> m_jobLevels, m_natalLevels;
     double m_from, m_to;
+    CMarkerSearch m_search;
+    // The request of the markers shown or being found, and those found.
+    std::optional<prices::SkyMarkerRequest> m_searched;
+    prices::SkyMarkers m_found;
+    bool m_searchFailed = false;
+    QString m_markerNote;
+    QSettings* m_profile;
+    CChartPrinting m_printing;
+    QString m_sourceNote;
 };
 
 // Opens a sky chart window over the range, the levels drawn across it.
 CSkyChartWindow* OpenSkyChartWindow(double from, double to, std::vector<sky::SkyLevel> levels,
-                                    QWidget* parent);
+                                    QWidget* parent, QSettings* profile = nullptr);
 
 // Asks for the dates of a new sky chart; false when the user cancels.
 bool AskSkyRange(QWidget* parent, double& from, double& to);

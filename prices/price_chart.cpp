@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include "prices/sky_markers.h"
+
 namespace prices {
 
 namespace {
@@ -775,38 +777,36 @@ void DrawSpans(CDrawingDevice& device, const std::vector<ChartSpan>& spans,
 }
 
 // A vertical line at each marker, its label at the top of the plot; labels that would run
-// into the one before drop to the next of a few rows.
+// into the one before drop to the next of a few rows. Markers crowded into shared pixel
+// columns are thinned (prices/sky_markers.h).
 void DrawMarkers(CDrawingDevice& device, const std::vector<ChartMarker>& markers,
                  const CChartFrame& frame) {
     if (markers.empty()) return;
-    std::vector<const ChartMarker*> shown;
-    for (const ChartMarker& marker : markers) {
-        const double x = frame.XOfTime(marker.time);
-        if (x >= frame.Left() && x <= frame.Right()) shown.push_back(&marker);
-        if (shown.size() >= kMaxMarkers) break;
-    }
-    std::stable_sort(shown.begin(), shown.end(),
-                     [](const ChartMarker* a, const ChartMarker* b) { return a->time < b->time; });
-    device.SetPenWidth(0);
-    for (const ChartMarker* marker : shown) {
-        const double x = frame.XOfTime(marker->time);
-        device.SetPenColor(Tint(marker->color, 1));
-        device.Line(U(x), UY(frame.Top()), U(x), UY(frame.Bottom()));
-    }
     constexpr int kLabelPixels = kFontPixels - 2;
-    constexpr int kRows = 4;
+    static const CEstimatedTextMetrics estimate;
+    const CTextMetrics& metrics = device.TextMetrics() ? *device.TextMetrics() : estimate;
+    const MarkerLayout layout =
+        LayOutMarkers(markers, frame, [&](std::string_view label, bool thinned) {
+            if (!thinned) return TextWidth(label, kLabelPixels);
+            const TextInk ink =
+                metrics.Measure("Arial", kLabelPixels * kUnitsPerPixel, 0, label, false);
+            return static_cast<double>(ink.left + ink.width) / kUnitsPerPixel;
+        });
+    device.SetPenWidth(0);
+    const double footTop = frame.Bottom() - kMarkerTickPixels;
+    for (const MarkerLayout::Line& line : layout.lines) {
+        if (layout.ticks) {
+            device.SetPenColor(line.color);
+            device.Line(U(line.x), UY(footTop), U(line.x), UY(frame.Bottom()));
+        } else {
+            device.SetPenColor(Tint(line.color, 1));
+            device.Line(U(line.x), UY(frame.Top()), U(line.x), UY(frame.Bottom()));
+        }
+    }
     SelectFont(device, kLabelPixels, 0);
-    double rowEnd[kRows];
-    std::fill(std::begin(rowEnd), std::end(rowEnd), -1e300);
-    for (const ChartMarker* marker : shown) {
-        const double x = frame.XOfTime(marker->time);
-        const double width = TextWidth(marker->label, kLabelPixels);
-        int row = 0;
-        while (row < kRows && rowEnd[row] > x) ++row;
-        if (row == kRows) continue;  // too crowded: the line alone says it
-        rowEnd[row] = x + 2 + width + 4;
-        device.SetPenColor(marker->color);
-        device.Text(U(x + 2), UY(frame.Top() + 2 + row * (kLabelPixels + 2)), marker->label);
+    for (const MarkerLayout::Label& label : layout.labels) {
+        device.SetPenColor(label.color);
+        device.Text(U(label.x), UY(frame.Top() + 2 + label.row * (kLabelPixels + 2)), label.text);
     }
 }
 
@@ -1279,6 +1279,13 @@ std::string FormatPrice(double price, double step) {
 }
 
 std::string FormatBarTime(double seconds, bool withClock) {
+    // Beyond some 300,000 years (and for NaN) the calendar's integers would overflow: such an
+    // instant is written as the number it is.
+    if (!(std::fabs(seconds) < kLargestBarTime)) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%g seconds from 1970", seconds);
+        return text;
+    }
     const auto whole = static_cast<std::int64_t>(std::floor(seconds));
     const std::int64_t days = (whole - (((whole % 86400) + 86400) % 86400)) / 86400;
     const std::int64_t clock = whole - days * 86400;

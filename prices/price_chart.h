@@ -222,6 +222,10 @@ double NiceStep(double raw);
 
 // Text for the readouts and axis labels.
 std::string FormatPrice(double price, double step);
+// "YYYY-MM-DD" or "YYYY-MM-DD HH:MM" (proleptic Gregorian, UT) of seconds since 1970; an
+// instant no calendar reaches (NaN, infinite, kLargestBarTime or more from 1970) as
+// "%g seconds from 1970".
+inline constexpr double kLargestBarTime = 1e13;
 std::string FormatBarTime(double seconds, bool withClock);
 
 }  // namespace prices

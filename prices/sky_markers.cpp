@@ -1,5 +1,6 @@
 #include "prices/sky_markers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -94,6 +95,97 @@ ChartMarker MarkerOf(const ev::SkyEvent& event) {
             break;
     }
     return marker;
+}
+
+MarkerLayout LayOutMarkers(const std::vector<ChartMarker>& markers, const CChartFrame& frame,
+                           const std::function<double(std::string_view, bool)>& labelWidth) {
+    MarkerLayout layout;
+    if (markers.empty()) return layout;
+    std::vector<const ChartMarker*> shown;
+    for (const ChartMarker& marker : markers) {
+        const double x = frame.XOfTime(marker.time);
+        if (x >= frame.Left() && x <= frame.Right()) shown.push_back(&marker);
+        if (shown.size() >= kMaxMarkers) break;
+    }
+    std::stable_sort(shown.begin(), shown.end(),
+                     [](const ChartMarker* a, const ChartMarker* b) { return a->time < b->time; });
+    // Markers by column; a time that goes back (a trading axis) still sorts its columns.
+    struct Column {
+        double x;
+        long index;
+        std::size_t first, count;
+    };
+    std::vector<Column> columns;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const double x = frame.XOfTime(shown[i]->time);
+        const auto index = static_cast<long>(std::floor(x));
+        if (!columns.empty() && columns.back().index == index) {
+            ++columns.back().count;
+            layout.thinned = true;
+        } else {
+            columns.push_back({x, index, i, 1});
+        }
+    }
+    if (!layout.thinned) {
+        std::vector<long> seen;
+        seen.reserve(columns.size());
+        for (const Column& column : columns) seen.push_back(column.index);
+        std::sort(seen.begin(), seen.end());
+        layout.thinned = std::adjacent_find(seen.begin(), seen.end()) != seen.end();
+    }
+
+    double rowEnd[kMarkerRows];
+    std::fill(std::begin(rowEnd), std::end(rowEnd), -1e300);
+    // Thinned labels keep a wider gap and stay inside the plot; over ticks, fewer rows keep
+    // the top of the chart clear.
+    int rows = kMarkerRows;
+    double gap = 4;
+    const auto place = [&](double x, std::string text, COLORREF color) {
+        const double width = labelWidth(text, layout.thinned);
+        if (layout.thinned && x + 2 + width > frame.Right()) return;
+        int row = 0;
+        while (row < rows && rowEnd[row] > x) ++row;
+        if (row == rows) return;  // too crowded: the line alone says it
+        rowEnd[row] = x + 2 + width + gap;
+        layout.labels.push_back({x + 2, row, std::move(text), color});
+    };
+    if (!layout.thinned) {
+        for (const ChartMarker* marker : shown) {
+            layout.lines.push_back({frame.XOfTime(marker->time), marker->color});
+        }
+        for (const ChartMarker* marker : shown) {
+            place(frame.XOfTime(marker->time), marker->label, marker->color);
+        }
+        return layout;
+    }
+    const double plotWidth = std::max(1.0, frame.Right() - frame.Left());
+    layout.ticks = static_cast<double>(columns.size()) * kDenseColumnPixels > plotWidth;
+    gap = 10;
+    if (layout.ticks) rows = kMarkerRows / 2;
+    for (const Column& column : columns) {
+        const ChartMarker& first = *shown[column.first];
+        const double x = static_cast<double>(column.index) + 0.5;
+        layout.lines.push_back({x, first.color});
+        std::string text = first.label;
+        if (column.count > 1) text += " +" + std::to_string(column.count - 1);
+        place(x, std::move(text), first.color);
+    }
+    return layout;
+}
+
+std::vector<const ChartMarker*> MarkersNear(const std::vector<ChartMarker>& markers,
+                                            const CChartFrame& frame, double x, double pixels,
+                                            std::size_t most) {
+    std::vector<const ChartMarker*> near;
+    const double from = frame.TimeOfX(x - pixels), to = frame.TimeOfX(x + pixels);
+    for (const ChartMarker& marker : markers) {
+        if (marker.time >= std::min(from, to) && marker.time <= std::max(from, to))
+            near.push_back(&marker);
+    }
+    std::stable_sort(near.begin(), near.end(),
+                     [](const ChartMarker* a, const ChartMarker* b) { return a->time < b->time; });
+    if (near.size() > most) near.resize(most);
+    return near;
 }
 
 SkyMarkers FindSkyMarkers(const SkyMarkerRequest& request, const ev::FinderProgress& progress) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <sstream>
 #include <string>
@@ -299,6 +300,33 @@ TEST(PriceChart, LogScaleRefusesPricesAtOrBelowZero) {
     window.priceLow = -1.0;
     EXPECT_EQ(CheckChart(series, window, true),
               "the log scale needs prices above 0; the window reaches -1");
+}
+
+TEST(PriceChart, FormatsEveryTimeWithoutOverflow) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double seconds;
+        bool clock;
+        const char* expected;
+    } cases[] = {
+        {0.0, true, "1970-01-01 00:00"},
+        {-0.5, true, "1969-12-31 23:59"},
+        {-62135596800.0, false, "0001-01-01"},
+        {253402300799.0, true, "9999-12-31 23:59"},
+        {9.99e12, false, "318540-07-01"},
+        {-9.99e12, false, "-314601-07-03"},
+        {1e13, false, "1e+13 seconds from 1970"},
+        {nan, false, "nan seconds from 1970"},
+        {inf, true, "inf seconds from 1970"},
+        {-inf, false, "-inf seconds from 1970"},
+        {1e300, true, "1e+300 seconds from 1970"},
+        {-1e300, false, "-1e+300 seconds from 1970"},
+        {std::numeric_limits<double>::max(), false, "1.79769e+308 seconds from 1970"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatBarTime(c.seconds, c.clock), c.expected) << c.seconds;
+    }
 }
 
 TEST(PriceChart, FormatsTimesAndPrices) {

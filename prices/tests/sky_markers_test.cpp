@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -238,6 +239,100 @@ TEST(SkyMarkers, RefusesBadListsAndRangesNamingThem) {
     EXPECT_TRUE(tooMany.markers.empty());
     EXPECT_NE(tooMany.error.find("are more than the chart shows (20000)"), std::string::npos)
         << tooMany.error;
+}
+
+// Markers placed by pixel column over a plot some 900 pixels wide.
+struct MarkerCase {
+    const char* name;
+    std::vector<double> columns;  // pixels right of the plot's first whole column
+    bool thinned, ticks;
+    std::size_t lines;
+};
+
+TEST(MarkerLayout, ThinsOnlyMarkersThatShareAColumn) {
+    const double left = Seconds(2000, 1, 1);
+    const ChartWindow window{left, left + 1000 * 86400.0, 0.0, 360.0};
+    const CChartFrame frame(1000, 600, window, false);
+    std::vector<double> decade;  // more markers than columns
+    for (int i = 0; i < 1000; ++i) decade.push_back(i * 0.85 + 0.05);
+    std::vector<double> pairs;  // two a column, columns far apart
+    for (int i = 0; i < 10; ++i) pairs.insert(pairs.end(), {i * 90.0 + 0.2, i * 90.0 + 0.6});
+    const MarkerCase cases[] = {
+        {"apart", {10.5, 200.5, 201.5, 880.5}, false, false, 4},
+        {"outside the plot dropped", {-30, 10.5, 2000}, false, false, 1},
+        {"two in a column", {100.2, 100.7, 300.5}, true, false, 2},
+        {"sparse pairs keep lines", pairs, true, false, 10},
+        {"one a day become ticks", decade, true, true, 0},
+    };
+    for (const MarkerCase& c : cases) {
+        std::vector<ChartMarker> markers;
+        for (double column : c.columns) {
+            const double x = std::floor(frame.Left()) + 1 + column;
+            markers.push_back({frame.TimeOfX(x), "Jup R", RGB(1, 2, 3)});
+        }
+        const MarkerLayout layout = LayOutMarkers(
+            markers, frame, [](std::string_view label, bool) { return label.size() * 6.0; });
+        EXPECT_EQ(layout.thinned, c.thinned) << c.name;
+        EXPECT_EQ(layout.ticks, c.ticks) << c.name;
+        if (c.lines != 0) {
+            EXPECT_EQ(layout.lines.size(), c.lines) << c.name;
+        }
+        EXPECT_FALSE(layout.labels.empty()) << c.name;
+        // Never two lines in one pixel column once thinned; never two labels overlapping.
+        std::vector<long> columns;
+        for (const MarkerLayout::Line& line : layout.lines) {
+            EXPECT_GE(line.x, frame.Left()) << c.name;
+            EXPECT_LE(line.x, frame.Right()) << c.name;
+            columns.push_back(static_cast<long>(std::floor(line.x)));
+        }
+        std::sort(columns.begin(), columns.end());
+        if (c.thinned) {
+            EXPECT_EQ(std::adjacent_find(columns.begin(), columns.end()), columns.end()) << c.name;
+        }
+        for (std::size_t i = 0; i < layout.labels.size(); ++i) {
+            for (std::size_t j = i + 1; j < layout.labels.size(); ++j) {
+                const MarkerLayout::Label& a = layout.labels[i];
+                const MarkerLayout::Label& b = layout.labels[j];
+                if (a.row != b.row) continue;
+                const bool apart =
+                    a.x + a.text.size() * 6.0 <= b.x || b.x + b.text.size() * 6.0 <= a.x;
+                EXPECT_TRUE(apart) << c.name << ": '" << a.text << "' at " << a.x << " and '"
+                                   << b.text << "' at " << b.x << " in row " << a.row;
+            }
+            EXPECT_LT(layout.labels[i].row, c.ticks ? kMarkerRows / 2 : kMarkerRows) << c.name;
+            if (c.thinned) {
+                const MarkerLayout::Label& label = layout.labels[i];
+                EXPECT_LE(label.x + label.text.size() * 6.0, frame.Right()) << c.name;
+            }
+        }
+    }
+}
+
+TEST(MarkerLayout, AColumnOfSeveralSaysHowManyMoreAndTheCrosshairFindsThem) {
+    const double left = Seconds(2000, 1, 1);
+    const ChartWindow window{left, left + 1000 * 86400.0, 0.0, 360.0};
+    const CChartFrame frame(1000, 600, window, false);
+    const double column = std::floor(frame.Left()) + 101;
+    const std::vector<ChartMarker> markers = {
+        {frame.TimeOfX(column + 0.5), "Sat D", RGB(9, 9, 9)},
+        {frame.TimeOfX(column + 0.2), "Jup R", RGB(1, 2, 3)},
+        {frame.TimeOfX(column + 0.8), "Mar Leo", RGB(4, 5, 6)},
+        {left + 600 * 86400.0, "Full", RGB(7, 8, 9)}};
+    const MarkerLayout layout =
+        LayOutMarkers(markers, frame, [](std::string_view, bool) { return 20.0; });
+    ASSERT_TRUE(layout.thinned);
+    ASSERT_EQ(layout.labels.size(), 2u);
+    EXPECT_EQ(layout.labels[0].text, "Jup R +2");
+    EXPECT_EQ(layout.labels[0].color, RGB(1, 2, 3));
+    EXPECT_EQ(layout.labels[1].text, "Full");
+
+    const double x = column + 0.5;
+    const std::vector<const ChartMarker*> near = MarkersNear(markers, frame, x, 3.0);
+    ASSERT_EQ(near.size(), 3u);
+    EXPECT_EQ(near[0]->label, "Jup R");
+    EXPECT_EQ(near[2]->label, "Mar Leo");
+    EXPECT_TRUE(MarkersNear(markers, frame, frame.XOfTime(left + 300 * 86400.0), 3.0).empty());
+    EXPECT_EQ(MarkersNear(markers, frame, x, 3.0, 1).size(), 1u);
 }
 
 }  // namespace
