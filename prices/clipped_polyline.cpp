@@ -1,0 +1,102 @@
+#include "prices/clipped_polyline.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace prices {
+
+CClippedPolyline::CClippedPolyline(CDrawingDevice& device, double left, double top, double right,
+                                   double bottom, int unitsPerPixel)
+    : m_device(device),
+      m_left(left),
+      m_top(top),
+      m_right(right),
+      m_bottom(bottom),
+      m_units(unitsPerPixel) {}
+
+void CClippedPolyline::Line(double x1, double y1, double x2, double y2) {
+    // Liang-Barsky.
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = x2 - x1, dy = y2 - y1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1 - m_left, m_right - x1, y1 - m_top, m_bottom - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) return;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) {
+            if (t > t1) return;
+            t0 = std::max(t0, t);
+        } else {
+            if (t < t0) return;
+            t1 = std::min(t1, t);
+        }
+    }
+    const auto unit = [this](double pixels) {
+        return static_cast<int>(std::lround(pixels * m_units));
+    };
+    m_device.Line(unit(x1 + t0 * dx), -unit(y1 + t0 * dy), unit(x1 + t1 * dx), -unit(y1 + t1 * dy));
+}
+
+void CClippedPolyline::Add(double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y)) {
+        Finish();
+        return;
+    }
+    if (!m_started) {
+        m_sx = m_lx = x, m_sy = m_ly = y;
+        m_started = true;
+        m_open = false;
+        return;
+    }
+    if (x <= m_sx) {
+        Flush();
+        m_sx = m_lx, m_sy = m_ly;
+        if (x <= m_sx) {
+            Line(m_sx, m_sy, x, y);
+            m_sx = m_lx = x, m_sy = m_ly = y;
+            return;
+        }
+    }
+    if (x <= m_lx) {
+        // Back inside the run: a repeated point changes nothing; any other ends the run.
+        if (x == m_lx && y == m_ly) return;
+        Flush();
+        Line(m_lx, m_ly, x, y);
+        m_sx = m_lx = x, m_sy = m_ly = y;
+        return;
+    }
+    const double run = x - m_sx;
+    const double slope = (y - m_sy) / run;
+    if (m_open && (slope < m_low || slope > m_high)) {
+        // The point leaves the run: the run ends at the last point, and a new one starts there.
+        Flush();
+        m_sx = m_lx, m_sy = m_ly;
+        const double run2 = x - m_sx;
+        const double slope2 = (y - m_sy) / run2;
+        m_low = slope2 - kPolylineTolerance / run2;
+        m_high = slope2 + kPolylineTolerance / run2;
+    } else if (!m_open) {
+        m_low = slope - kPolylineTolerance / run;
+        m_high = slope + kPolylineTolerance / run;
+    } else {
+        m_low = std::max(m_low, slope - kPolylineTolerance / run);
+        m_high = std::min(m_high, slope + kPolylineTolerance / run);
+    }
+    m_open = true;
+    m_lx = x, m_ly = y;
+}
+
+void CClippedPolyline::Flush() {
+    if (m_open) Line(m_sx, m_sy, m_lx, m_ly);
+    m_open = false;
+}
+
+void CClippedPolyline::Finish() {
+    Flush();
+    m_started = false;
+}
+
+}  // namespace prices
