@@ -383,7 +383,7 @@ void DrawBodyPanes(CDrawingDevice& device, const CChartFrame& frame, const PaneO
             return bottom - (value - low) / (high - low) * (bottom - top);
         };
         CClippedPolyline polyline(device, left, frame.PaneTop(pane), right, frame.PaneBottom(pane),
-                                  kUnitsPerPixel);
+                                  kUnitsPerPixel, options.quality);
         device.SetPenWidth(0);
         if (kind == PaneKind::Declination && from < to) {
             // The band of the obliquity: its mean in view shaded, its edges drawn as they move.

@@ -112,6 +112,7 @@ struct PaneOptions {
     std::vector<PaneKind> panes;    // top to bottom
     std::vector<BodyStyle> bodies;  // codes in either frame, in drawing order
     PositionSource source = kDefaultPositionSource;
+    DrawQuality quality = DrawQuality::Exact;
 };
 
 // Draws the frame's panes (CChartFrame::PaneCount of them, the first `options.panes` kinds),

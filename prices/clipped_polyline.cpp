@@ -5,14 +5,40 @@
 
 namespace prices {
 
+namespace {
+
+// Pixels a step between neighbouring columns must rise or fall to be drawn upright when moving.
+constexpr double kSteepStep = 8.0;
+
+}  // namespace
+
 CClippedPolyline::CClippedPolyline(CDrawingDevice& device, double left, double top, double right,
-                                   double bottom, int unitsPerPixel)
+                                   double bottom, int unitsPerPixel, DrawQuality quality)
     : m_device(device),
       m_left(left),
       m_top(top),
       m_right(right),
       m_bottom(bottom),
-      m_units(unitsPerPixel) {}
+      m_units(unitsPerPixel),
+      m_columns(quality == DrawQuality::Moving) {}
+
+void CClippedPolyline::Column(double x, double y1, double y2) {
+    const double low = std::min(y1, y2), high = std::max(y1, y2);
+    if (m_columnPending && x == m_columnX) {
+        m_columnLow = std::min(m_columnLow, low);
+        m_columnHigh = std::max(m_columnHigh, high);
+        return;
+    }
+    FlushColumn();
+    m_columnPending = true;
+    m_columnX = x, m_columnLow = low, m_columnHigh = high;
+}
+
+void CClippedPolyline::FlushColumn() {
+    if (!m_columnPending) return;
+    m_columnPending = false;
+    Line(m_columnX, m_columnLow, m_columnX, m_columnHigh);
+}
 
 void CClippedPolyline::Line(double x1, double y1, double x2, double y2) {
     // Liang-Barsky.
@@ -68,6 +94,17 @@ void CClippedPolyline::Add(double x, double y) {
         m_sx = m_lx = x, m_sy = m_ly = y;
         return;
     }
+    // A long steep step between neighbouring columns: upright strokes. Shorter steps stay
+    // oblique, where they merge into runs of many columns.
+    if (m_columns && x - m_lx <= 1.5 && std::fabs(y - m_ly) > kSteepStep) {
+        Flush();
+        const double middle = (m_ly + y) / 2.0;
+        Column(m_lx, m_ly, middle);
+        Column(x, middle, y);
+        m_sx = m_lx = x, m_sy = m_ly = y;
+        return;
+    }
+    FlushColumn();
     const double run = x - m_sx;
     const double slope = (y - m_sy) / run;
     if (m_open && (slope < m_low || slope > m_high)) {
@@ -96,6 +133,7 @@ void CClippedPolyline::Flush() {
 
 void CClippedPolyline::Finish() {
     Flush();
+    FlushColumn();
     m_started = false;
 }
 

@@ -40,9 +40,10 @@ COLORREF Faded(COLORREF color) {
 }
 
 // The plot's own stroke: clipped to the plot, straight runs merged.
-CClippedPolyline PlotPolyline(CDrawingDevice& device, const CChartFrame& frame) {
+CClippedPolyline PlotPolyline(CDrawingDevice& device, const CChartFrame& frame,
+                              DrawQuality quality) {
     return CClippedPolyline(device, frame.Left(), frame.Top(), frame.Right(), frame.Bottom(),
-                            kUnitsPerPixel);
+                            kUnitsPerPixel, quality);
 }
 
 void SelectFont(CDrawingDevice& device, int pixels, int bold) {
@@ -268,7 +269,7 @@ bool DrawBodyLines(CDrawingDevice& device, const ChartOptions& options, const CC
             frame.XOfTime(static_cast<double>(firstIndex + static_cast<std::int64_t>(i)) * step);
     }
     cache.degrees.resize(count);
-    CClippedPolyline polyline = PlotPolyline(device, frame);
+    CClippedPolyline polyline = PlotPolyline(device, frame, options.quality);
     for (std::size_t pass = 0; pass < 2; ++pass) {
         // Harmonics first, so that the bodies' own lines lie over them.
         for (const BodyStyle& body : options.bodies) {
@@ -415,7 +416,7 @@ void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOpti
     if (options.style == BarStyle::CloseLine) {
         device.SetPenColor(kLineColor);
         device.SetPenWidth(6);
-        CClippedPolyline polyline = PlotPolyline(device, frame);
+        CClippedPolyline polyline = PlotPolyline(device, frame, options.quality);
         if (pixelsPerBar >= 1.0) {
             for (std::size_t i = from; i < to; ++i) {
                 polyline.Add(frame.XOfTime(static_cast<double>(bars[i].time)),
@@ -1194,7 +1195,8 @@ void DrawPriceChart(CDrawingDevice& device, const PriceSeries& series, const Cha
     DrawVolumes(device, series, frame);
     DrawBars(device, series, options, frame, cache);
     if (!options.panes.empty() && frame.PaneCount() > 0) {
-        DrawBodyPanes(device, frame, {options.panes, options.bodies, options.lines.source},
+        DrawBodyPanes(device, frame,
+                      {options.panes, options.bodies, options.lines.source, options.quality},
                       cache.motions);
     }
     if (linesDrawn && options.lineLabels) DrawLineLabels(device, options, frame);

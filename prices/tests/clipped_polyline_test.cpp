@@ -140,5 +140,56 @@ TEST(ClippedPolyline, StrokesAreCutAtTheBox) {
     }
 }
 
+// While the view is dragged, a long steep step between neighbouring columns becomes upright
+// strokes covering the rise the raster would fill in each column; everything else is drawn as
+// exactly.
+TEST(ClippedPolyline, MovingFramesDrawLongSteepStepsUpright) {
+    struct Case {
+        const char* name;
+        double dx;         // pixels between samples
+        double (*y)(int);  // of sample i
+        bool upright;      // every stroke upright, else the same strokes as an exact frame
+    };
+    const Case cases[] = {
+        {"zigzag across the plot", 1.0, [](int i) { return i % 2 == 0 ? 20.0 : 400.0; }, true},
+        {"steep ramp", 1.0, [](int i) { return 10.0 + 9.0 * i; }, true},
+        {"gentle slope", 1.0, [](int i) { return 100.0 + 2.9 * i; }, false},
+        {"steep over a wide gap", 5.0, [](int i) { return i % 2 == 0 ? 20.0 : 400.0; }, false},
+    };
+    for (const Case& c : cases) {
+        CStrokes exact, moving;
+        {
+            CClippedPolyline a(exact, 0, 0, 2000, 1000, kUnits);
+            CClippedPolyline b(moving, 0, 0, 2000, 1000, kUnits, DrawQuality::Moving);
+            for (int i = 0; i < 40; ++i) {
+                a.Add(10 + i * c.dx, c.y(i));
+                b.Add(10 + i * c.dx, c.y(i));
+            }
+        }
+        if (!c.upright) {
+            ASSERT_EQ(moving.strokes.size(), exact.strokes.size()) << c.name;
+            for (std::size_t i = 0; i < exact.strokes.size(); ++i) {
+                EXPECT_EQ(moving.strokes[i].y2, exact.strokes[i].y2) << c.name << " " << i;
+            }
+            continue;
+        }
+        // One stroke a column, from the midpoint of the step before to that of the step after.
+        ASSERT_EQ(moving.strokes.size(), 40u) << c.name;
+        for (int i = 0; i < 40; ++i) {
+            const CStrokes::Stroke& s = moving.strokes[static_cast<std::size_t>(i)];
+            EXPECT_EQ(s.x1, s.x2) << c.name << " column " << i;
+            EXPECT_EQ(s.x1, 10 + i * c.dx) << c.name << " column " << i;
+            double low = c.y(i), high = c.y(i);
+            for (int n : {i - 1, i + 1}) {
+                if (n < 0 || n >= 40) continue;
+                low = std::min(low, (c.y(i) + c.y(n)) / 2),
+                high = std::max(high, (c.y(i) + c.y(n)) / 2);
+            }
+            EXPECT_NEAR(std::min(s.y1, s.y2), low, 0.25) << c.name << " column " << i;
+            EXPECT_NEAR(std::max(s.y1, s.y2), high, 0.25) << c.name << " column " << i;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace prices
