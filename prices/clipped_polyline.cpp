@@ -41,9 +41,17 @@ void CClippedPolyline::FlushColumn() {
 }
 
 void CClippedPolyline::Line(double x1, double y1, double x2, double y2) {
+    const double dx = x2 - x1, dy = y2 - y1;
+    const auto inside = [this](double x, double y) {
+        return x >= m_left && x <= m_right && y >= m_top && y <= m_bottom;
+    };
+    if (inside(x1, y1) && inside(x2, y2)) {
+        // What clipping gives a stroke wholly inside (t from 0 to 1), without its divisions.
+        Emit(x1, y1, x1 + dx, y1 + dy);
+        return;
+    }
     // Liang-Barsky.
     double t0 = 0.0, t1 = 1.0;
-    const double dx = x2 - x1, dy = y2 - y1;
     const double p[4] = {-dx, dx, -dy, dy};
     const double q[4] = {x1 - m_left, m_right - x1, y1 - m_top, m_bottom - y1};
     for (int i = 0; i < 4; ++i) {
@@ -60,10 +68,19 @@ void CClippedPolyline::Line(double x1, double y1, double x2, double y2) {
             t1 = std::min(t1, t);
         }
     }
+    Emit(x1 + t0 * dx, y1 + t0 * dy, x1 + t1 * dx, y1 + t1 * dy);
+}
+
+void CClippedPolyline::Emit(double x1, double y1, double x2, double y2) {
+    // std::lround, inline: the fraction left by truncation is exact, so halves go away from
+    // zero as lround takes them. Pixels inside a box are far inside an int.
     const auto unit = [this](double pixels) {
-        return static_cast<int>(std::lround(pixels * m_units));
+        const double value = pixels * m_units;
+        const auto whole = static_cast<long>(value);
+        const double fraction = value - static_cast<double>(whole);
+        return static_cast<int>(fraction >= 0.5 ? whole + 1 : fraction <= -0.5 ? whole - 1 : whole);
     };
-    m_device.Line(unit(x1 + t0 * dx), -unit(y1 + t0 * dy), unit(x1 + t1 * dx), -unit(y1 + t1 * dy));
+    m_device.Line(unit(x1), -unit(y1), unit(x2), -unit(y2));
 }
 
 void CClippedPolyline::Add(double x, double y) {
