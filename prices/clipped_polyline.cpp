@@ -5,13 +5,6 @@
 
 namespace prices {
 
-namespace {
-
-// Pixels a step between neighbouring columns must rise or fall to be drawn upright when moving.
-constexpr double kSteepStep = 8.0;
-
-}  // namespace
-
 CClippedPolyline::CClippedPolyline(CDrawingDevice& device, double left, double top, double right,
                                    double bottom, int unitsPerPixel, DrawQuality quality)
     : m_device(device),
@@ -81,66 +74,6 @@ void CClippedPolyline::Emit(double x1, double y1, double x2, double y2) {
         return static_cast<int>(fraction >= 0.5 ? whole + 1 : fraction <= -0.5 ? whole - 1 : whole);
     };
     m_device.Line(unit(x1), -unit(y1), unit(x2), -unit(y2));
-}
-
-void CClippedPolyline::Add(double x, double y) {
-    if (!std::isfinite(x) || !std::isfinite(y)) {
-        Finish();
-        return;
-    }
-    if (!m_started) {
-        m_sx = m_lx = x, m_sy = m_ly = y;
-        m_started = true;
-        m_open = false;
-        return;
-    }
-    if (x <= m_sx) {
-        Flush();
-        m_sx = m_lx, m_sy = m_ly;
-        if (x <= m_sx) {
-            Line(m_sx, m_sy, x, y);
-            m_sx = m_lx = x, m_sy = m_ly = y;
-            return;
-        }
-    }
-    if (x <= m_lx) {
-        // Back inside the run: a repeated point changes nothing; any other ends the run.
-        if (x == m_lx && y == m_ly) return;
-        Flush();
-        Line(m_lx, m_ly, x, y);
-        m_sx = m_lx = x, m_sy = m_ly = y;
-        return;
-    }
-    // A long steep step between neighbouring columns: upright strokes. Shorter steps stay
-    // oblique, where they merge into runs of many columns.
-    if (m_columns && x - m_lx <= 1.5 && std::fabs(y - m_ly) > kSteepStep) {
-        Flush();
-        const double middle = (m_ly + y) / 2.0;
-        Column(m_lx, m_ly, middle);
-        Column(x, middle, y);
-        m_sx = m_lx = x, m_sy = m_ly = y;
-        return;
-    }
-    FlushColumn();
-    const double run = x - m_sx;
-    const double slope = (y - m_sy) / run;
-    if (m_open && (slope < m_low || slope > m_high)) {
-        // The point leaves the run: the run ends at the last point, and a new one starts there.
-        Flush();
-        m_sx = m_lx, m_sy = m_ly;
-        const double run2 = x - m_sx;
-        const double slope2 = (y - m_sy) / run2;
-        m_low = slope2 - kPolylineTolerance / run2;
-        m_high = slope2 + kPolylineTolerance / run2;
-    } else if (!m_open) {
-        m_low = slope - kPolylineTolerance / run;
-        m_high = slope + kPolylineTolerance / run;
-    } else {
-        m_low = std::max(m_low, slope - kPolylineTolerance / run);
-        m_high = std::min(m_high, slope + kPolylineTolerance / run);
-    }
-    m_open = true;
-    m_lx = x, m_ly = y;
 }
 
 void CClippedPolyline::Flush() {

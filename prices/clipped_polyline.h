@@ -6,12 +6,17 @@
 //
 // Coordinates are pixels from the surface's top-left corner, y down; the device gets surface
 // units (`unitsPerPixel` to the pixel, y up).
+#include <algorithm>
+#include <cmath>
+
 #include "platform/drawing_device.h"
 
 namespace prices {
 
 // How far, in pixels, a merged stroke may pass from any sample it stands for.
 inline constexpr double kPolylineTolerance = 0.2;
+// Pixels a step between neighbouring columns must rise or fall to be drawn upright when moving.
+inline constexpr double kSteepStep = 8.0;
 
 // How a chart is drawn: exactly (what prints, exports and traces show), or for a frame shown
 // while the user drags the view, which the next exact frame replaces. A moving frame draws a
@@ -54,5 +59,66 @@ private:
     bool m_columnPending = false;
     double m_columnX = 0, m_columnLow = 0, m_columnHigh = 0;
 };
+
+// Inline: a chart adds a point for every column of every line it draws.
+inline void CClippedPolyline::Add(double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y)) {
+        Finish();
+        return;
+    }
+    if (!m_started) {
+        m_sx = m_lx = x, m_sy = m_ly = y;
+        m_started = true;
+        m_open = false;
+        return;
+    }
+    if (x <= m_sx) {
+        Flush();
+        m_sx = m_lx, m_sy = m_ly;
+        if (x <= m_sx) {
+            Line(m_sx, m_sy, x, y);
+            m_sx = m_lx = x, m_sy = m_ly = y;
+            return;
+        }
+    }
+    if (x <= m_lx) {
+        // Back inside the run: a repeated point changes nothing; any other ends the run.
+        if (x == m_lx && y == m_ly) return;
+        Flush();
+        Line(m_lx, m_ly, x, y);
+        m_sx = m_lx = x, m_sy = m_ly = y;
+        return;
+    }
+    // A long steep step between neighbouring columns: upright strokes. Shorter steps stay
+    // oblique, where they merge into runs of many columns.
+    if (m_columns && x - m_lx <= 1.5 && std::fabs(y - m_ly) > kSteepStep) {
+        Flush();
+        const double middle = (m_ly + y) / 2.0;
+        Column(m_lx, m_ly, middle);
+        Column(x, middle, y);
+        m_sx = m_lx = x, m_sy = m_ly = y;
+        return;
+    }
+    FlushColumn();
+    const double run = x - m_sx;
+    const double slope = (y - m_sy) / run;
+    if (m_open && (slope < m_low || slope > m_high)) {
+        // The point leaves the run: the run ends at the last point, and a new one starts there.
+        Flush();
+        m_sx = m_lx, m_sy = m_ly;
+        const double run2 = x - m_sx;
+        const double slope2 = (y - m_sy) / run2;
+        m_low = slope2 - kPolylineTolerance / run2;
+        m_high = slope2 + kPolylineTolerance / run2;
+    } else if (!m_open) {
+        m_low = slope - kPolylineTolerance / run;
+        m_high = slope + kPolylineTolerance / run;
+    } else {
+        m_low = std::max(m_low, slope - kPolylineTolerance / run);
+        m_high = std::min(m_high, slope + kPolylineTolerance / run);
+    }
+    m_open = true;
+    m_lx = x, m_ly = y;
+}
 
 }  // namespace prices
