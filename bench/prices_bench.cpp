@@ -207,8 +207,11 @@ void PanImage(benchmark::State& state, PositionSource source, bool antialiased =
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     const SurfaceSize size{kWidth, kHeight, prices::kUnitsPerPixel};
     Pan(state, source,
-        [&](const prices::PriceSeries& series, const prices::ChartOptions& options,
+        [&](const prices::PriceSeries& series, const prices::ChartOptions& exact,
             const prices::CChartFrame& frame, prices::ChartCache& cache) {
+            // The frames drawn while the mouse drags the chart, as the views draw them.
+            prices::ChartOptions options = exact;
+            if (!antialiased) options.quality = prices::DrawQuality::Moving;
             QPainter painter(&image);
             PaintSurface(
                 painter, size, 1.0,
@@ -300,7 +303,8 @@ void BM_SkyCenturyPan(benchmark::State& state) {
 }
 
 void SkyPanImage(benchmark::State& state, bool antialiased) {
-    const sky::SkyChartOptions options = SkyOptions();
+    sky::SkyChartOptions options = SkyOptions();
+    if (!antialiased) options.quality = prices::DrawQuality::Moving;
     prices::ChartWindow window = SkyCentury();
     sky::SkyCache cache;
     QImage image(kWidth, kHeight, QImage::Format_RGB32);

@@ -17,7 +17,6 @@ constexpr double kDegree = std::numbers::pi / 180.0;
 // Half the span of the central difference that gives a speed: a quarter hour each side is far
 // below the time any body's motion changes in, and far above the rounding of a longitude.
 constexpr double kSpeedHalfSpanDays = 0.25 / 24.0;
-constexpr double kSimplifyTolerance = 0.2;  // pixels, as the price lines
 constexpr int kLabelPixels = 11;
 
 constexpr COLORREF kAxisColor = RGB(96, 96, 96);
@@ -284,86 +283,6 @@ ColumnGrid GridOf(const CChartFrame& frame) {
     return grid;
 }
 
-CClippedPolyline::CClippedPolyline(CDrawingDevice& device, double left, double top, double right,
-                                   double bottom, int unitsPerPixel)
-    : m_device(device),
-      m_left(left),
-      m_top(top),
-      m_right(right),
-      m_bottom(bottom),
-      m_units(unitsPerPixel) {}
-
-void CClippedPolyline::Line(double x1, double y1, double x2, double y2) {
-    // Liang-Barsky.
-    double t0 = 0.0, t1 = 1.0;
-    const double dx = x2 - x1, dy = y2 - y1;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - m_left, m_right - x1, y1 - m_top, m_bottom - y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0) return;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0) {
-            if (t > t1) return;
-            t0 = std::max(t0, t);
-        } else {
-            if (t < t0) return;
-            t1 = std::min(t1, t);
-        }
-    }
-    m_device.Line(U(x1 + t0 * dx, m_units), -U(y1 + t0 * dy, m_units), U(x1 + t1 * dx, m_units),
-                  -U(y1 + t1 * dy, m_units));
-}
-
-void CClippedPolyline::Add(double x, double y) {
-    if (!std::isfinite(x) || !std::isfinite(y)) {
-        Finish();
-        return;
-    }
-    if (!m_started) {
-        m_sx = m_lx = x, m_sy = m_ly = y;
-        m_started = true;
-        m_open = false;
-        return;
-    }
-    if (x - m_sx <= 0.0 || x <= m_lx) {
-        Flush();
-        Line(m_lx, m_ly, x, y);
-        m_sx = m_lx = x, m_sy = m_ly = y;
-        return;
-    }
-    const double run = x - m_sx;
-    const double slope = (y - m_sy) / run;
-    if (m_open && (slope < m_low || slope > m_high)) {
-        Flush();
-        m_sx = m_lx, m_sy = m_ly;
-        const double run2 = x - m_sx;
-        const double slope2 = (y - m_sy) / run2;
-        m_low = slope2 - kSimplifyTolerance / run2;
-        m_high = slope2 + kSimplifyTolerance / run2;
-    } else if (!m_open) {
-        m_low = slope - kSimplifyTolerance / run;
-        m_high = slope + kSimplifyTolerance / run;
-    } else {
-        m_low = std::max(m_low, slope - kSimplifyTolerance / run);
-        m_high = std::min(m_high, slope + kSimplifyTolerance / run);
-    }
-    m_open = true;
-    m_lx = x, m_ly = y;
-}
-
-void CClippedPolyline::Flush() {
-    if (m_open) Line(m_sx, m_sy, m_lx, m_ly);
-    m_open = false;
-}
-
-void CClippedPolyline::Finish() {
-    Flush();
-    m_started = false;
-}
-
 namespace {
 
 double ValueOf(const BodyMotion& motion, PaneKind kind) {
@@ -464,7 +383,7 @@ void DrawBodyPanes(CDrawingDevice& device, const CChartFrame& frame, const PaneO
             return bottom - (value - low) / (high - low) * (bottom - top);
         };
         CClippedPolyline polyline(device, left, frame.PaneTop(pane), right, frame.PaneBottom(pane),
-                                  kUnitsPerPixel);
+                                  kUnitsPerPixel, options.quality);
         device.SetPenWidth(0);
         if (kind == PaneKind::Declination && from < to) {
             // The band of the obliquity: its mean in view shaded, its edges drawn as they move.

@@ -16,6 +16,7 @@
 #include "ephemeris/position_source.h"
 #include "platform/colorref.h"
 #include "platform/drawing_device.h"
+#include "prices/clipped_polyline.h"
 
 namespace prices {
 
@@ -107,30 +108,11 @@ struct ColumnGrid {
 };
 ColumnGrid GridOf(const CChartFrame& frame);
 
-// A polyline clipped to a box of pixels (y down), its nearly straight runs merged into single
-// strokes; x must not go back except to start a new run after Finish.
-class CClippedPolyline {
-public:
-    CClippedPolyline(CDrawingDevice& device, double left, double top, double right, double bottom,
-                     int unitsPerPixel);
-    void Add(double x, double y);
-    void Finish();
-    // One straight stroke, clipped.
-    void Line(double x1, double y1, double x2, double y2);
-
-private:
-    void Flush();
-    CDrawingDevice& m_device;
-    double m_left, m_top, m_right, m_bottom;
-    int m_units;
-    bool m_started = false, m_open = false;
-    double m_sx = 0, m_sy = 0, m_lx = 0, m_ly = 0, m_low = 0, m_high = 0;
-};
-
 struct PaneOptions {
     std::vector<PaneKind> panes;    // top to bottom
     std::vector<BodyStyle> bodies;  // codes in either frame, in drawing order
     PositionSource source = kDefaultPositionSource;
+    DrawQuality quality = DrawQuality::Exact;
 };
 
 // Draws the frame's panes (CChartFrame::PaneCount of them, the first `options.panes` kinds),

@@ -21,8 +21,6 @@ constexpr int kFontPixels = 13;
 constexpr int kTitlePixels = 16;
 // Lines closer than this are a wash of colour, not levels anyone can read.
 constexpr double kMinTurnSpacingPixels = 3.0;
-// A line within this of a straight stroke is drawn as the stroke.
-constexpr double kSimplifyTolerance = 0.2;
 
 constexpr COLORREF kAxisColor = RGB(96, 96, 96);
 constexpr COLORREF kGridColor = RGB(226, 226, 226);
@@ -43,97 +41,12 @@ COLORREF Faded(COLORREF color) {
     return RGB(mix(GetRValue(color)), mix(GetGValue(color)), mix(GetBValue(color)));
 }
 
-// Liang-Barsky: the part of the segment inside the plot, or false when none is.
-bool Clip(const CChartFrame& frame, double& x1, double& y1, double& x2, double& y2) {
-    double t0 = 0.0, t1 = 1.0;
-    const double dx = x2 - x1, dy = y2 - y1;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - frame.Left(), frame.Right() - x1, y1 - frame.Top(),
-                         frame.Bottom() - y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0) return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0) {
-            if (t > t1) return false;
-            t0 = std::max(t0, t);
-        } else {
-            if (t < t0) return false;
-            t1 = std::min(t1, t);
-        }
-    }
-    const double ax = x1 + t0 * dx, ay = y1 + t0 * dy;
-    x2 = x1 + t1 * dx, y2 = y1 + t1 * dy;
-    x1 = ax, y1 = ay;
-    return true;
+// The plot's own stroke: clipped to the plot, straight runs merged.
+CClippedPolyline PlotPolyline(CDrawingDevice& device, const CChartFrame& frame,
+                              DrawQuality quality) {
+    return CClippedPolyline(device, frame.Left(), frame.Top(), frame.Right(), frame.Bottom(),
+                            kUnitsPerPixel, quality);
 }
-
-void ClippedLine(CDrawingDevice& device, const CChartFrame& frame, double x1, double y1, double x2,
-                 double y2) {
-    if (!Clip(frame, x1, y1, x2, y2)) return;
-    device.Line(U(x1), UY(y1), U(x2), UY(y2));
-}
-
-// Draws a polyline with x ascending, merging runs that stay within kSimplifyTolerance of one
-// straight stroke: a line sampled at every column of a wide chart is mostly such runs.
-class CPolyline {
-public:
-    CPolyline(CDrawingDevice& device, const CChartFrame& frame)
-        : m_device(device), m_frame(frame) {}
-    void Add(double x, double y) {
-        if (!m_started) {
-            m_sx = m_lx = x, m_sy = m_ly = y;
-            m_started = true;
-            m_open = false;
-            return;
-        }
-        const double dx = x - m_sx;
-        if (dx <= 0.0) {
-            Flush();
-            m_sx = m_lx, m_sy = m_ly;
-            if (x - m_sx <= 0.0) {
-                ClippedLine(m_device, m_frame, m_sx, m_sy, x, y);
-                m_sx = m_lx = x, m_sy = m_ly = y;
-                return;
-            }
-        }
-        const double run = x - m_sx;
-        const double slope = (y - m_sy) / run;
-        if (m_open && (slope < m_low || slope > m_high)) {
-            Flush();
-            m_sx = m_lx, m_sy = m_ly;
-            const double run2 = x - m_sx;
-            const double slope2 = (y - m_sy) / run2;
-            m_low = slope2 - kSimplifyTolerance / run2;
-            m_high = slope2 + kSimplifyTolerance / run2;
-        } else if (!m_open) {
-            m_low = slope - kSimplifyTolerance / run;
-            m_high = slope + kSimplifyTolerance / run;
-        } else {
-            m_low = std::max(m_low, slope - kSimplifyTolerance / run);
-            m_high = std::min(m_high, slope + kSimplifyTolerance / run);
-        }
-        m_open = true;
-        m_lx = x, m_ly = y;
-    }
-    void Flush() {
-        if (m_open) ClippedLine(m_device, m_frame, m_sx, m_sy, m_lx, m_ly);
-        m_open = false;
-    }
-    void Finish() {
-        Flush();
-        m_started = false;
-    }
-
-private:
-    CDrawingDevice& m_device;
-    const CChartFrame& m_frame;
-    bool m_started = false, m_open = false;
-    double m_sx = 0, m_sy = 0, m_lx = 0, m_ly = 0;
-    double m_low = 0, m_high = 0;
-};
 
 void SelectFont(CDrawingDevice& device, int pixels, int bold) {
     device.SelectFont("Arial", pixels * kUnitsPerPixel, bold);
@@ -358,7 +271,7 @@ bool DrawBodyLines(CDrawingDevice& device, const ChartOptions& options, const CC
             frame.XOfTime(static_cast<double>(firstIndex + static_cast<std::int64_t>(i)) * step);
     }
     cache.degrees.resize(count);
-    CPolyline polyline(device, frame);
+    CClippedPolyline polyline = PlotPolyline(device, frame, options.quality);
     for (std::size_t pass = 0; pass < 2; ++pass) {
         // Harmonics first, so that the bodies' own lines lie over them.
         for (const BodyStyle& body : options.bodies) {
@@ -505,7 +418,7 @@ void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOpti
     if (options.style == BarStyle::CloseLine) {
         device.SetPenColor(kLineColor);
         device.SetPenWidth(6);
-        CPolyline polyline(device, frame);
+        CClippedPolyline polyline = PlotPolyline(device, frame, options.quality);
         if (pixelsPerBar >= 1.0) {
             for (std::size_t i = from; i < to; ++i) {
                 polyline.Add(frame.XOfTime(static_cast<double>(bars[i].time)),
@@ -524,9 +437,9 @@ void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOpti
             const double firstY = frame.YOfPrice(bars[i].close);
             const std::size_t j = ColumnEnd(bars, frame, i, to, x);
             const BarBlock extremes = Extremes(bars, cache, i, j);
-            if (havePrev) ClippedLine(device, frame, prevX, prevY, x, firstY);
-            ClippedLine(device, frame, x, frame.YOfPrice(extremes.minClose), x,
-                        frame.YOfPrice(extremes.maxClose));
+            if (havePrev) polyline.Line(prevX, prevY, x, firstY);
+            polyline.Line(x, frame.YOfPrice(extremes.minClose), x,
+                          frame.YOfPrice(extremes.maxClose));
             prevX = x, prevY = frame.YOfPrice(bars[j - 1].close);
             havePrev = true;
             i = j;
@@ -1257,7 +1170,8 @@ void DrawPriceChart(CDrawingDevice& device, const PriceSeries& series, const Cha
     DrawVolumes(device, series, frame);
     DrawBars(device, series, options, frame, cache);
     if (!options.panes.empty() && frame.PaneCount() > 0) {
-        DrawBodyPanes(device, frame, {options.panes, options.bodies, options.lines.source},
+        DrawBodyPanes(device, frame,
+                      {options.panes, options.bodies, options.lines.source, options.quality},
                       cache.motions);
     }
     if (linesDrawn && options.lineLabels) DrawLineLabels(device, options, frame);

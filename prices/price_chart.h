@@ -71,6 +71,9 @@ struct ChartOptions {
     // Panes of the bodies' declination, latitude or speed under the plot, top to bottom; the
     // frame must be made with as many (CChartFrame's `bodyPanes`).
     std::vector<PaneKind> panes;
+    // Moving while the user drags the view (with the device's antialiasing off); Exact for
+    // everything that stays on screen, prints, exports or traces.
+    DrawQuality quality = DrawQuality::Exact;
 };
 
 // What the chart shows: seconds since 1970 UT along x, prices along y.

@@ -107,6 +107,10 @@ void CQtPainterDevice::FlushLines() {
         m_lines.clear();
         return;
     }
+    if (!m_linesAxisAligned && !m_antialiased && StepHairlines()) {
+        m_lines.clear();
+        return;
+    }
     if (m_linesAxisAligned) m_painter.setRenderHint(QPainter::Antialiasing, false);
     if (!DrawSeparateLineGroups()) {
         m_painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
@@ -164,9 +168,72 @@ bool CQtPainterDevice::FillHairlines() {
     auto* const bits = const_cast<uchar*>(image.constBits());
     const qsizetype stride = image.bytesPerLine();
     for (const QRect& rect : m_hairlineRects) {
+        if (rect.width() == 1) {
+            // A column: one pixel a row, stepped down the image.
+            uchar* at = bits + rect.top() * stride + rect.left() * qsizetype(sizeof(quint32));
+            for (int y = rect.top(); y <= rect.bottom(); ++y, at += stride) {
+                *reinterpret_cast<quint32*>(at) = pixel;
+            }
+            continue;
+        }
         for (int y = rect.top(); y <= rect.bottom(); ++y) {
             auto* row = reinterpret_cast<quint32*>(bits + y * stride);
             std::fill(row + rect.left(), row + rect.right() + 1, pixel);
+        }
+    }
+    return true;
+}
+
+// Frames drawn without antialiasing (while the user drags a chart) step their one-pixel oblique
+// lines straight into the image, a pixel for each row or column along the line's longer axis:
+// the raster's own stepper costs a blended span a pixel, which for the long lines of a chart
+// is most of a frame. The pixels may differ from the raster's by one where a line passes
+// halfway between two; the antialiased frame that follows is drawn by the raster as always.
+bool CQtPainterDevice::StepHairlines() {
+    QImage* const plain = m_penGeometric ? nullptr : PlainImage(m_painter);
+    if (!plain) return false;
+    const QTransform transform = m_painter.combinedTransform();
+    if (transform.type() > QTransform::TxTranslate) return false;
+    QImage& image = *plain;
+    const int width = image.width();
+    const int height = image.height();
+    const auto inside = [width, height](const QPointF& p) {
+        return p.x() >= 1 && p.y() >= 1 && p.x() < width - 2 && p.y() < height - 2;
+    };
+    for (const QLineF& line : m_lines) {
+        if (!inside(transform.map(line.p1())) || !inside(transform.map(line.p2()))) return false;
+    }
+    const quint32 pixel = m_painter.pen().color().rgba();
+    auto* const bits = const_cast<uchar*>(image.constBits());
+    const qsizetype stride = image.bytesPerLine();
+    const auto plot = [bits, stride, pixel](int x, int y) {
+        reinterpret_cast<quint32*>(bits + y * stride)[x] = pixel;
+    };
+    for (const QLineF& line : m_lines) {
+        const QPointF p1 = transform.map(line.p1());
+        const QPointF p2 = transform.map(line.p2());
+        const double dx = p2.x() - p1.x(), dy = p2.y() - p1.y();
+        if (std::abs(dx) >= std::abs(dy)) {
+            // x-major: one pixel a column, at the line's height at the column's centre.
+            const QPointF& a = dx >= 0 ? p1 : p2;
+            const int first = static_cast<int>(std::floor(std::min(p1.x(), p2.x())));
+            const int last = static_cast<int>(std::floor(std::max(p1.x(), p2.x())));
+            const double slope = dx != 0 ? dy / dx : 0.0;
+            for (int x = first; x <= last; ++x) {
+                const double t =
+                    std::clamp(x + 0.5, std::min(p1.x(), p2.x()), std::max(p1.x(), p2.x()));
+                plot(x, static_cast<int>(std::floor(a.y() + (t - a.x()) * slope)));
+            }
+        } else {
+            const QPointF& a = dy >= 0 ? p1 : p2;
+            const int first = static_cast<int>(std::floor(std::min(p1.y(), p2.y())));
+            const int last = static_cast<int>(std::floor(std::max(p1.y(), p2.y())));
+            const double slope = dx / dy;
+            for (int y = first; y <= last; ++y) {
+                const double t =
+                    std::clamp(y + 0.5, std::min(p1.y(), p2.y()), std::max(p1.y(), p2.y()));
+                plot(static_cast<int>(std::floor(a.x() + (t - a.y()) * slope)), y);
+            }
         }
     }
     return true;

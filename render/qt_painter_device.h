@@ -47,6 +47,7 @@ private:
     void FlushLines();
     bool DrawSeparateLineGroups();
     bool FillHairlines();
+    bool StepHairlines();
     bool PaintKnownCircle(const QPointF& center, double rx, double ry);
     void PreparePen();
     double X(int x) const { return x * m_scaleX; }

@@ -148,7 +148,7 @@ void DrawBodies(CDrawingDevice& device, const SkyChartOptions& options, const CC
             static_cast<double>(grid.first + static_cast<std::int64_t>(i)) * grid.step);
     }
     prices::CClippedPolyline polyline(device, frame.Left(), frame.Top(), frame.Right(),
-                                      frame.Bottom(), kUnitsPerPixel);
+                                      frame.Bottom(), kUnitsPerPixel, options.quality);
     device.SetPenWidth(6);
     std::vector<int> codes;
     for (const prices::BodyStyle& body : options.bodies) codes.push_back(body.code);
@@ -297,7 +297,8 @@ void DrawSkyChart(CDrawingDevice& device, const SkyChartOptions& options,
     device.SetPenEnds(CDrawingDevice::PenEnds::Round);
     prices::DrawChartMarkers(device, options.markers, frame);
     if (!options.panes.empty() && frame.PaneCount() > 0) {
-        prices::DrawBodyPanes(device, frame, {options.panes, options.bodies, options.source},
+        prices::DrawBodyPanes(device, frame,
+                              {options.panes, options.bodies, options.source, options.quality},
                               cache.motions);
     }
     DrawLegend(device, options, frame);

@@ -55,6 +55,9 @@ struct SkyChartOptions {
     std::vector<prices::ChartMarker> markers;
     std::vector<prices::ChartSpan> spans;
     std::string title;
+    // Moving while the user drags the view (with the device's antialiasing off); Exact for
+    // everything that stays on screen, prints, exports or traces.
+    prices::DrawQuality quality = prices::DrawQuality::Exact;
 };
 
 // What a redraw keeps from the last: the motions of every column already computed.

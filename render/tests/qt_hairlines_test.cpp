@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QTransform>
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -195,6 +196,68 @@ TEST_F(HairlinesTest, LaterDrawingCoversEarlierHairlines) {
     EXPECT_EQ(image.pixelColor(column + 20, lower), QColor(Qt::black));
     EXPECT_EQ(image.pixelColor(column + 20, lower + 1), QColor(Qt::white));
     EXPECT_EQ(image.pixelColor(column + 20, lower - 1), QColor(Qt::white));
+}
+
+// Frames drawn without antialiasing (while a chart is dragged) step oblique one-pixel lines
+// into the image themselves. Every pixel either side paints must lie next to one the other
+// paints in the same colour: the stepping may pick the neighbouring pixel where a line passes
+// halfway between two, never another place or colour, and it must miss no stretch of a line.
+TEST_F(HairlinesTest, ObliqueLinesOfMovingFramesKeepToTheRastersPixels) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> x(200, 8200), y(-10800, -200), reach(-1500, 1500);
+    const COLORREF colors[] = {0x0000FF, 0xFF0000, 0x00C000};
+    std::vector<SurfaceLine> lines;
+    for (int i = 0; i < 400; ++i) {
+        const int x1 = x(random), y1 = y(random);
+        // Shallow, steep and diagonal, both ways round.
+        int dx = reach(random), dy = reach(random);
+        if (i % 3 == 0) dy = dx;
+        if (dx == 0 || dy == 0) dx = dy = 301;
+        lines.push_back({x1, y1, std::clamp(x1 + dx, 100, 8300), std::clamp(y1 + dy, -10900, -100),
+                         colors[(i / 10) % 3]});
+    }
+    const auto moving = [&](const QTransform& origin) {
+        QImage image = Blank(QImage::Format_RGB32);
+        QPainter painter(&image);
+        painter.setTransform(origin);
+        CQtPainterDevice device(painter, kDpi, kDpi);
+        device.SetAntialiased(false);
+        device.Begin();
+        device.SetPenWidth(kThinPen);
+        for (const SurfaceLine& l : lines) {
+            device.SetPenColor(l.color);
+            device.Line(l.x1, l.y1, l.x2, l.y2);
+        }
+        device.End();
+        return image;
+    };
+    const auto strays = [](const QImage& from, const QImage& in) {
+        int n = 0;
+        for (int py = 1; py + 1 < from.height(); ++py) {
+            for (int px = 1; px + 1 < from.width(); ++px) {
+                const QRgb color = from.pixel(px, py);
+                if (color == qRgb(255, 255, 255)) continue;
+                bool near = false;
+                for (int ny = py - 1; ny <= py + 1 && !near; ++ny)
+                    for (int nx = px - 1; nx <= px + 1 && !near; ++nx)
+                        near = in.pixel(nx, ny) != qRgb(255, 255, 255);
+                n += near ? 0 : 1;
+            }
+        }
+        return n;
+    };
+    for (const QTransform& origin : {QTransform(), QTransform::fromTranslate(-37.5, 12.25)}) {
+        const QImage ours = moving(origin);
+        const QImage raster = ByTheRaster(lines, QImage::Format_RGB32, origin);
+        EXPECT_EQ(strays(ours, raster), 0) << "origin " << origin.dx();
+        EXPECT_EQ(strays(raster, ours), 0) << "origin " << origin.dx();
+        // The same ink, give or take the pixels where a line passes between two.
+        int ink = 0;
+        for (int py = 0; py < raster.height(); ++py)
+            for (int px = 0; px < raster.width(); ++px)
+                ink += raster.pixel(px, py) != qRgb(255, 255, 255);
+        EXPECT_LT(DifferingPixels(ours, raster), ink) << "origin " << origin.dx();
+    }
 }
 
 }  // namespace
