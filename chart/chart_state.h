@@ -85,10 +85,12 @@ struct EntryLongitudes {
 };
 
 // The price display's two angles in degrees, set by the price marks while the display is on
-// and read by the extra table entries 13 and 14.
+// and read by the extra table entries 13 and 14; on the modern page also where the price
+// lines end (page units; 0 without them), so that the Moon's notes stand clear of them.
 struct PriceAngles {
     double priceAngle = 0.0;
     double timeAngle = 0.0;
+    int linesRight = 0;
 };
 
 // What one drawing's elements hand on to later ones. Made fresh for every page.

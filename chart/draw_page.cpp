@@ -430,6 +430,6 @@ void DrawChartPage(CCaelvaneDoc& doc, ChartState& state, CDrawingDevice& device,
     DrawLatitudeColumnAndEntryLabels(dc, doc, state, positions, scratch.price);
     DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal);
     DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
-    DrawMoonScale(dc, doc, state, positions);
+    DrawMoonScale(dc, doc, state, positions, scratch.price);
     DrawPageKey(dc, doc, state);
 }

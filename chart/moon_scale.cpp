@@ -18,7 +18,7 @@ constexpr double kEclipseLimit = 1.1;  // degrees of latitude, either side
 }  // namespace
 
 void DrawMoonScaleFor(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
-                      double latitude, double phase) {
+                      double latitude, double phase, int notesX) {
     // The scale keeps the pen width the elements before it left.
     dc.SetColor(state.ElementColor(doc.m_colorWheelLines));
     dc.DrawLine(kAxisX, 700, kAxisX, 2700);
@@ -37,19 +37,19 @@ void DrawMoonScaleFor(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& s
 
     const bool nearEcliptic = latitude >= -kEclipseLimit && latitude <= kEclipseLimit;
     if (phase > 172.0 && phase < 188.0) {
-        dc.DrawText(2000, 4000, "NEW MOON");
-        if (nearEcliptic) dc.DrawText(2000, 3800, "SOLAR ECLIPSE");
+        dc.DrawText(notesX, 4000, "NEW MOON");
+        if (nearEcliptic) dc.DrawText(notesX, 3800, "SOLAR ECLIPSE");
     }
     if ((phase >= 0.0 && phase < 8.0) || (phase >= 352.0 && phase <= 360.0)) {
-        dc.DrawText(2000, 4000, "FULL MOON");
-        if (nearEcliptic) dc.DrawText(2000, 3800, "LUNAR ECLIPSE");
+        dc.DrawText(notesX, 4000, "FULL MOON");
+        if (nearEcliptic) dc.DrawText(notesX, 3800, "LUNAR ECLIPSE");
     }
 }
 
 void DrawMoonScale(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
-                   const PagePositions& positions) {
+                   const PagePositions& positions, const PriceAngles& price) {
     double latitude = positions.moonLatitude;
     if (latitude > 180.0) latitude -= 360.0;
     const double phase = ArcForward(positions.heliocentric[3], positions.heliocentric[10]);
-    DrawMoonScaleFor(dc, doc, state, latitude, phase);
+    DrawMoonScaleFor(dc, doc, state, latitude, phase, MoonNotesX(price));
 }

@@ -37,9 +37,10 @@ void DrawHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, const Char
 // tables (only when aspects are included).
 void DrawAspectTables(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
                       EntryLongitudes& current, EntryLongitudes& natal);
-// Moon inclination scale with its ball, new/full Moon and eclipse notes.
+// Moon inclination scale with its ball, new/full Moon and eclipse notes (beside the modern
+// page's price lines, which `price` says where end).
 void DrawMoonScale(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
-                   const PagePositions& positions);
+                   const PagePositions& positions, const PriceAngles& price);
 // The modern page's key at its foot: the symbols, the four hot spots and the whole note where
 // the job block cut it. Nothing on the classic page.
 void DrawPageKey(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state);

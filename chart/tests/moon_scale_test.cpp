@@ -128,7 +128,8 @@ TEST_F(MoonScaleTest, EclipseDatesFromTheEphemeris) {
         SCOPED_TRACE(c.name);
         state.pageJed = JulianDate(c.month, c.day, c.year, 17, 0);
         EXPECT_EQ(Notes(Run([&](CChartDC& dc) {
-                      DrawMoonScale(dc, doc, state, ComputePagePositions(state.pageJed));
+                      DrawMoonScale(dc, doc, state, ComputePagePositions(state.pageJed),
+                                    scratch.price);
                   })),
                   c.notes);
     }

@@ -286,7 +286,7 @@ TEST_F(PriceMarksTest, ExtremeJobValuesDrawEveryElementWithoutFault) {
                                              scratch.price);
             DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal);
             DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
-            DrawMoonScale(dc, doc, state, ComputePagePositions(state.pageJed));
+            DrawMoonScale(dc, doc, state, ComputePagePositions(state.pageJed), scratch.price);
         });
         EXPECT_EQ(Count(lines, "circle 5700 3300 1710 0"), 1);
         EXPECT_EQ(Count(lines, "line "), 4 + 2 * 3600 + 2 * 120 * 4 + 12);
