@@ -20,5 +20,5 @@ inline int MoonNotesX(const PriceAngles& price) {
 // phase: forward arc from the Earth's heliocentric longitude to the Moon's, degrees 0..360
 // (near 180 at new Moon, near 0 or 360 at full Moon).
 // notesX: where the new-Moon, full-Moon and eclipse notes start (MoonNotesX).
-void DrawMoonScaleFor(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
-                      double latitude, double phase, int notesX = kMoonNotesX);
+void DrawMoonScaleFor(CChartDC& dc, const ChartState& state, double latitude, double phase,
+                      int notesX = kMoonNotesX);

@@ -49,19 +49,27 @@ constexpr int kModernLinesRight = 2700;  // the new and full Moon notes stand to
 
 // A mark's letter on its spoke, centred where it touches no text drawn so far (the bodies'
 // symbols and positions and the dial's hours come before it): from the classic radius inwards,
-// then outwards up to the natal ring. Where none is clear it keeps the classic radius.
+// then outwards up to the natal ring; where the spoke has no room, a little to either side of
+// it, further each time. Where nothing is clear it keeps the classic place.
 void DrawModernMarkLetter(CChartDC& dc, int centreY, double angle, const char* letter) {
     const TextInk ink = dc.MeasureText(letter);
-    const double a = angle * kChartDegToRad;
-    const auto boxAt = [&](double r, int& x, int& y) {
-        CentreText(ink, kCentreX + r * std::cos(a), centreY + r * std::sin(a), x, y);
-        return InkBox(x, y, ink);
-    };
     int x = 0, y = 0;
-    bool placed = false;
-    for (int r = 700; r >= 100 && !placed; r -= 20) placed = dc.IsClear(boxAt(r, x, y), 15);
-    for (int r = 720; r <= 880 && !placed; r += 20) placed = dc.IsClear(boxAt(r, x, y), 15);
-    if (!placed) boxAt(700, x, y);
+    const auto clearAt = [&](double r, double degrees) {
+        const double a = degrees * kChartDegToRad;
+        CentreText(ink, kCentreX + r * std::cos(a), centreY + r * std::sin(a), x, y);
+        return dc.IsClear(InkBox(x, y, ink), 15);
+    };
+    for (int turn = 0; turn <= 40; turn += 4) {
+        for (const int side : {1, -1}) {
+            const double degrees = angle + side * turn;
+            for (int r = 700; r >= 100; r -= 20)
+                if (clearAt(r, degrees)) return dc.DrawText(x, y, letter);
+            for (int r = 720; r <= 880; r += 20)
+                if (clearAt(r, degrees)) return dc.DrawText(x, y, letter);
+            if (turn == 0) break;
+        }
+    }
+    clearAt(700, angle);
     dc.DrawText(x, y, letter);
 }
 
@@ -96,7 +104,7 @@ void DrawPriceAndTimeMarks(CChartDC& dc, const CCaelvaneDoc& doc, const ChartSta
     dc.SetColor(state.ElementColor(kPriceSpokeColor));
     DrawSpokes(dc, 1100, angles.priceAngle);
 
-    dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
+    dc.SetColor(state.ElementColor(state.colorCurrentText));
     dc.SelectChartFont("Arial", dc.Modern() ? kModernMarkFont : 200, 1);
     dc.Modern() ? DrawModernMarkLetters(dc, angles.priceAngle, "$")
                 : DrawMarkLetters(dc, angles.priceAngle, "$");
@@ -114,7 +122,7 @@ void DrawPriceAndTimeMarks(CChartDC& dc, const CCaelvaneDoc& doc, const ChartSta
     dc.SetColor(state.ElementColor(kTimeSpokeColor));
     DrawSpokes(dc, 900, t);
 
-    dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
+    dc.SetColor(state.ElementColor(state.colorCurrentText));
     dc.Modern() ? DrawModernMarkLetters(dc, t, "X") : DrawMarkLetters(dc, t, "X");
 
     if (dc.Modern()) {
@@ -169,9 +177,8 @@ void ReserveLaterTexts(CChartDC& dc, const ChartState& state, const PriceAngles&
     dc.Reserve({notesX - 50, 3600, notesX + 1600, 4000});
 }
 
-void DrawOverlayRing(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
-                     const PriceAngles& angles) {
-    dc.SetColor(state.ElementColor(doc.m_colorOverlayCircle));
+void DrawOverlayRing(CChartDC& dc, const ChartState& state, const PriceAngles& angles) {
+    dc.SetColor(state.ElementColor(state.colorOverlayCircle));
     if (state.overlayEnabled != 1) return;
 
     dc.SetPenWidth(8);
@@ -211,5 +218,5 @@ void DrawOverlayRing(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& st
 void DrawPriceMarksAndOverlay(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
                               double daylightOffset, PriceAngles& angles) {
     if (doc.m_priceMonitorOn == 1) DrawPriceAndTimeMarks(dc, doc, state, daylightOffset, angles);
-    DrawOverlayRing(dc, doc, state, angles);
+    DrawOverlayRing(dc, state, angles);
 }

@@ -63,7 +63,8 @@ public:
     void OnUpdate(CView*, long) override { Draw(); }
     void Draw() {
         CTraceDevice device;
-        DrawChartPage(m_doc, m_state, device, m_host);
+        if (const std::optional<int> pages = DrawChartPage(m_doc, m_state, device, m_host))
+            m_doc.m_pageCount = *pages;
         ++draws;
         page = m_state.currentPage;
         day = m_state.pageDay;
