@@ -43,8 +43,6 @@
 
 namespace {
 
-CCaelvaneApp* theApplication = nullptr;
-
 const char* const kFileFilter = "Caelvane Jobs (*.cvj);;All Files (*)";
 const char* const kCannotStartPrint = "Could not start print job.";
 // How soon files handed over while a dialog is open are tried again.
@@ -108,15 +106,6 @@ bool RunPrintDialog(QPrinter& printer, QWidget* parent, int minPage, int maxPage
 // Resources of a static library are brought in by name (outside any namespace).
 static void InitResources() {
     Q_INIT_RESOURCE(caelvane_resources);
-}
-
-CCaelvaneApp* CCaelvaneApp::Instance() {
-    return theApplication;
-}
-
-CCaelvaneDoc* GetActiveJobDocument() {
-    CCaelvaneApp* app = CCaelvaneApp::Instance();
-    return app != nullptr ? app->MainFrame().GetActiveJobDocument() : nullptr;
 }
 
 CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) {
@@ -196,11 +185,9 @@ CCaelvaneApp::CCaelvaneApp(CAppOptions options) : m_options(std::move(options)) 
         }
     });
     UpdateRecentFileMenu();
-    theApplication = this;
 }
 
 CCaelvaneApp::~CCaelvaneApp() {
-    if (theApplication == this) theApplication = nullptr;
     delete m_helpWindow;
     m_mainFrame->SetCloseCheck(nullptr);
     disconnect(m_template, nullptr, m_mainFrame, nullptr);

@@ -56,9 +56,6 @@ public:
     explicit CCaelvaneApp(CAppOptions options = {});
     ~CCaelvaneApp() override;
 
-    // The application of this process (the last one constructed), or nullptr.
-    static CCaelvaneApp* Instance();
-
     // Acts on the command line (arguments without the program name). Returns the exit status
     // when the program ends at once (printed, failed to start, handed the file to the running
     // program, --help), std::nullopt when the main window is up and the event loop should run.
@@ -162,7 +159,3 @@ private:
     CPositionsChoice* m_positions = nullptr;  // owned by the main window
     CPageStyleChoice* m_pageStyle = nullptr;  // owned by the main window
 };
-
-// The document of the main window's active job window, or nullptr (no job window, or a window
-// whose document is not a job).
-CCaelvaneDoc* GetActiveJobDocument();

@@ -187,7 +187,8 @@ void CCaelvaneView::paintEvent(QPaintEvent* event) {
                                 viewport()->logicalDpiY() * m_zoomFactor);
         m_state.positionSource = m_environment.positions;
         m_state.pageStyle = m_environment.pageStyle;
-        DrawChartPage(*doc, m_state, device, host);
+        if (const std::optional<int> pages = DrawChartPage(*doc, m_state, device, host))
+            doc->m_pageCount = *pages;
     }
     painter.end();
     ++m_paintCount;

@@ -23,7 +23,7 @@ std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-// The job as it stands, on its own: drawing a page sets the page number and count.
+// The job as it stands, on its own: the export sets its page number for each page.
 struct JobCopy {
     JobCopy(const CCaelvaneDoc& doc, PositionSource source, PageStyle style) {
         copy.CopyFieldsFrom(doc);

@@ -103,7 +103,8 @@ bool CCaelvaneView::OnPrint(CPrintInfo& info, QPrinter& printer,
     CQtPainterDevice device(*painter, printer.logicalDpiX(), printer.logicalDpiY());
     m_state.positionSource = m_environment.positions;
     m_state.pageStyle = m_environment.pageStyle;
-    DrawChartPage(*doc, m_state, device, *m_environment.host);
+    if (const std::optional<int> pages = DrawChartPage(*doc, m_state, device, *m_environment.host))
+        doc->m_pageCount = *pages;
     return true;
 }
 

@@ -123,9 +123,8 @@ void OutlineCell(CChartDC& dc, int x0, int y0, int x1, int y1) {
     dc.DrawLine(x0, y1, x0, y0);
 }
 
-void DrawTable(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, Table table,
-               const EntryLongitudes& current, const EntryLongitudes& natal,
-               const AspectSlot (&slots)[kSlotCount]) {
+void DrawTable(CChartDC& dc, const ChartState& state, Table table, const EntryLongitudes& current,
+               const EntryLongitudes& natal, const AspectSlot (&slots)[kSlotCount]) {
     const bool upper = table == Table::kUpperCurrent || table == Table::kUpperNatal;
     const bool natalTable = table == Table::kUpperNatal || table == Table::kLowerNatal;
     const int base = upper ? 4500 : 0;
@@ -135,7 +134,7 @@ void DrawTable(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, T
     dc.SelectChartFont("Arial", 160, 1);
     for (int i = 1; i <= kEntries; ++i) {
         const int rowY = base + 3620 - 200 * (i - 1);
-        dc.SetColor(state.ElementColor(doc.m_colorAspectText));
+        dc.SetColor(state.ElementColor(state.colorAspectText));
         DrawEntryName(dc, 550, rowY, upper, i, glyphs);
         DrawEntryName(dc, 830 + 400 * (i - 1), base + 650, upper, i, glyphs);
 
@@ -150,20 +149,20 @@ void DrawTable(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, T
             if (j == i) {
                 dc.SetPenWidth(8);
                 dc.SelectChartFont("Arial", 160, 1);
-                dc.SetColor(state.ElementColor(doc.m_colorAspectText));
+                dc.SetColor(state.ElementColor(state.colorAspectText));
                 DrawNumber(dc, numberX, rowY, natalTable ? arc + 0.5 : own[i]);
-                dc.SetColor(state.ElementColor(doc.m_colorAspectLines));
+                dc.SetColor(state.ElementColor(state.colorAspectLines));
             } else {
                 const bool significant = IsSignificant(slots, arc);
                 dc.SelectChartFont("Arial", 160, significant ? 1 : 0);
-                dc.SetColor(state.ElementColor(doc.m_colorAspectText));
+                dc.SetColor(state.ElementColor(state.colorAspectText));
                 DrawNumber(dc, numberX, rowY, arc + 0.5);
                 if (significant) {
                     dc.SetPenWidth(30);
-                    dc.SetColor(state.ElementColor(doc.m_colorAspectHighlights));
+                    dc.SetColor(state.ElementColor(state.colorAspectHighlights));
                 } else {
                     dc.SetPenWidth(8);
-                    dc.SetColor(state.ElementColor(doc.m_colorAspectLines));
+                    dc.SetColor(state.ElementColor(state.colorAspectLines));
                 }
             }
             OutlineCell(dc, x0, y0, x1, y1);
@@ -183,7 +182,7 @@ void DrawLatitudeColumnAndEntryLabels(CChartDC& dc, const CCaelvaneDoc& doc, Cha
         if (v > 180.0) v -= 360.0;
         char text[32];
         std::snprintf(text, sizeof text, "%5.1lf", v);
-        dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
+        dc.SetColor(state.ElementColor(state.colorCurrentText));
         // The modern page sets the column clear of the diagonal's frame.
         dc.DrawText(1100 + 400 * (k - 1) + (dc.Modern() ? 40 : 0), 8110 - 200 * (k - 1), text);
     }
@@ -237,10 +236,10 @@ void DrawAspectTables(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& s
     AspectSlot slots[kSlotCount];
     BuildSlots(doc, slots);
     if (state.includeNatal == 1) {
-        DrawTable(dc, doc, state, Table::kUpperNatal, current, natal, slots);
-        DrawTable(dc, doc, state, Table::kLowerNatal, current, natal, slots);
+        DrawTable(dc, state, Table::kUpperNatal, current, natal, slots);
+        DrawTable(dc, state, Table::kLowerNatal, current, natal, slots);
     } else {
-        DrawTable(dc, doc, state, Table::kUpperCurrent, current, natal, slots);
-        DrawTable(dc, doc, state, Table::kLowerCurrent, current, natal, slots);
+        DrawTable(dc, state, Table::kUpperCurrent, current, natal, slots);
+        DrawTable(dc, state, Table::kLowerCurrent, current, natal, slots);
     }
 }

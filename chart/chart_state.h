@@ -35,6 +35,8 @@
 // positionSource              where positions come from: the program's choice, not the job's;
 //                             set by whoever owns the state, never by the drawing
 // pageStyle                   classic or modern: the program's choice, like positionSource
+// color*                      the job's colours as it holds them (ElementColor applies
+//                             useColor): the only place the elements take colours from
 struct ChartState {
     int jobType = 0;
     unsigned char includeAspects = 0;
@@ -67,6 +69,13 @@ struct ChartState {
     double daylightStartJed = 0.0, daylightEndJed = 0.0;
     PositionSource positionSource = kDefaultPositionSource;
     PageStyle pageStyle = kDefaultPageStyle;
+    // The job's colours.
+    COLORREF colorTitleText = 0, colorHeaderText = 0, colorBorder = 0;
+    COLORREF colorWheelLines = 0, colorWheelText = 0, colorCurrentText = 0;
+    COLORREF colorCurrentLines = 0, colorNatalText = 0, colorSpare = 0;
+    COLORREF colorNatalDots = 0, colorJobData = 0, colorNoteText = 0;
+    COLORREF colorAspectLines = 0, colorAspectText = 0, colorAspectHighlights = 0;
+    COLORREF colorNotice = 0, colorMoonBall = 0, colorOverlayCircle = 0;
 
     // The element colour rule: the document colour when "Use Color" is on, black otherwise.
     COLORREF ElementColor(COLORREF documentColor) const {
@@ -85,10 +94,12 @@ struct EntryLongitudes {
 };
 
 // The price display's two angles in degrees, set by the price marks while the display is on
-// and read by the extra table entries 13 and 14.
+// and read by the extra table entries 13 and 14; on the modern page also where the price
+// lines end (page units; 0 without them), so that the Moon's notes stand clear of them.
 struct PriceAngles {
     double priceAngle = 0.0;
     double timeAngle = 0.0;
+    int linesRight = 0;
 };
 
 // What one drawing's elements hand on to later ones. Made fresh for every page.

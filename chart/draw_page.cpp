@@ -91,18 +91,17 @@ std::string NoticeLine(const WheelLongitudes& positions) {
     return line + ", times in UT";
 }
 
-void DrawTitleAndCaptions(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
-                          const WheelLongitudes& positions) {
+void DrawTitleAndCaptions(CChartDC& dc, const ChartState& state, const WheelLongitudes& positions) {
     dc.SelectChartFont("Arial", 420, 1);
-    dc.SetColor(state.ElementColor(doc.m_colorTitleText));
+    dc.SetColor(state.ElementColor(state.colorTitleText));
     dc.DrawText(1000, 9950, kTitle);
 
     dc.SelectChartFont("Arial", 130, 1);
-    dc.SetColor(state.ElementColor(doc.m_colorNotice));
+    dc.SetColor(state.ElementColor(state.colorNotice));
     dc.DrawText(500, 360, NoticeLine(positions));
 
     dc.SelectChartFont("Arial", 250, 1);
-    dc.SetColor(state.ElementColor(doc.m_colorHeaderText));
+    dc.SetColor(state.ElementColor(state.colorHeaderText));
     dc.DrawText(3400, 9500, "HELIOCENTRIC");
     dc.DrawText(3400, 5000, "GEOCENTRIC");
 
@@ -154,7 +153,7 @@ void DrawTypeLine(CChartDC& dc, const ChartState& state) {
 
 // The modern date lines: the month by name, the day by its full name, the note cut to the
 // room it has (the whole of it stands at the foot of the page).
-void DrawModernDateLines(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
+void DrawModernDateLines(CChartDC& dc, const ChartState& state) {
     char line[kLineBuffer];
     const int width = kModernDateRight - 550;
     if (state.pageMonth >= 1 && state.pageMonth <= 12) {
@@ -181,7 +180,7 @@ void DrawModernDateLines(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState
         }
         dc.DrawText(550, 8400, ElideToWidth(dc, line, width));
     }
-    dc.SetColor(state.ElementColor(doc.m_colorNoteText));
+    dc.SetColor(state.ElementColor(state.colorNoteText));
     const std::string note = state.note.substr(0, state.note.find('\0'));
     if (note.find_first_not_of(' ') != std::string::npos) {
         dc.DrawText(550, 8600, ElideToWidth(dc, "Note: " + note, width));
@@ -189,9 +188,9 @@ void DrawModernDateLines(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState
 }
 
 // Date, JED, natal and note lines: the part of the job block that follows the date selection.
-void DrawDateLines(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
+void DrawDateLines(CChartDC& dc, const ChartState& state) {
     if (dc.Modern()) {
-        DrawModernDateLines(dc, doc, state);
+        DrawModernDateLines(dc, state);
         return;
     }
     char line[kLineBuffer];
@@ -216,7 +215,7 @@ void DrawDateLines(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& stat
     }
 
     // The note stands above the natal line but is drawn after it.
-    dc.SetColor(state.ElementColor(doc.m_colorNoteText));
+    dc.SetColor(state.ElementColor(state.colorNoteText));
     const std::string note = ShortenForLine(state.note, 6);  // "Note: "
     std::snprintf(line, sizeof line, "Note: %s", note.c_str());
     dc.DrawText(550, 8600, line);
@@ -227,7 +226,7 @@ void DrawDateLines(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& stat
 bool DrawJobBlock(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, bool datesInOrder,
                   caelvane::CHostServices& host) {
     if (state.jobType < 0 || state.jobType > 3) return true;  // no job block
-    dc.SetColor(state.ElementColor(doc.m_colorJobData));
+    dc.SetColor(state.ElementColor(state.colorJobData));
     if (state.jobType == 2) {
         DrawJobLine(dc, doc);
         DrawPageLines(dc, state);
@@ -242,12 +241,12 @@ bool DrawJobBlock(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state
         DrawPageLines(dc, state);
         DrawTypeLine(dc, state);
     }
-    DrawDateLines(dc, doc, state);
+    DrawDateLines(dc, state);
     return true;
 }
 
-void DrawAspectCaptions(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
-    dc.SetColor(state.ElementColor(doc.m_colorAspectText));
+void DrawAspectCaptions(CChartDC& dc, const ChartState& state) {
+    dc.SetColor(state.ElementColor(state.colorAspectText));
     if (dc.Modern()) dc.SelectChartFont("Arial", 200, 1);
     if (state.includeNatal == 1) {
         dc.DrawText(1530, 8170, "CURRENT TO NATAL");
@@ -293,6 +292,24 @@ CAELVANE_STATE_MEMBER(overlayStartDegree);
 CAELVANE_STATE_MEMBER(overlayFirstValue);
 CAELVANE_STATE_MEMBER(overlayStepSize);
 CAELVANE_STATE_MEMBER(currentPage);
+CAELVANE_STATE_MEMBER(colorTitleText);
+CAELVANE_STATE_MEMBER(colorHeaderText);
+CAELVANE_STATE_MEMBER(colorBorder);
+CAELVANE_STATE_MEMBER(colorWheelLines);
+CAELVANE_STATE_MEMBER(colorWheelText);
+CAELVANE_STATE_MEMBER(colorCurrentText);
+CAELVANE_STATE_MEMBER(colorCurrentLines);
+CAELVANE_STATE_MEMBER(colorNatalText);
+CAELVANE_STATE_MEMBER(colorSpare);
+CAELVANE_STATE_MEMBER(colorNatalDots);
+CAELVANE_STATE_MEMBER(colorJobData);
+CAELVANE_STATE_MEMBER(colorNoteText);
+CAELVANE_STATE_MEMBER(colorAspectLines);
+CAELVANE_STATE_MEMBER(colorAspectText);
+CAELVANE_STATE_MEMBER(colorAspectHighlights);
+CAELVANE_STATE_MEMBER(colorNotice);
+CAELVANE_STATE_MEMBER(colorMoonBall);
+CAELVANE_STATE_MEMBER(colorOverlayCircle);
 #undef CAELVANE_STATE_MEMBER
 
 // The page date of a date range: page 1 shows the first day, page n the day n - 1 after it,
@@ -330,6 +347,16 @@ void CopyChartState(const CCaelvaneDoc& doc, ChartState& state) {
         } else {
             // The daylight switch is held as a byte: only its low byte counts.
             to = static_cast<Target>(values[0]);
+        }
+    });
+    // Every colour of the job, so that the elements read their colours from the state alone.
+    ForEachJobField<JobFieldUse::Saved>(doc, [&state](const auto& field, auto values) {
+        using Field = std::remove_cvref_t<decltype(field)>;
+        if constexpr (std::is_same_v<typename Field::Value, COLORREF>) {
+            constexpr auto target = kStateMember<Field::kMember>;
+            static_assert(!std::is_null_pointer_v<decltype(target)>,
+                          "a job colour has no member in ChartState");
+            state.*target = values[0];
         }
     });
     // The extra table entries start as the hot spots; the price display may replace two.
@@ -409,27 +436,28 @@ bool PreparePage(const CCaelvaneDoc& doc, ChartState& state, const caelvane::CHo
     return true;
 }
 
-void DrawChartPage(CCaelvaneDoc& doc, ChartState& state, CDrawingDevice& device,
-                   caelvane::CHostServices& host) {
+std::optional<int> DrawChartPage(const CCaelvaneDoc& doc, ChartState& state, CDrawingDevice& device,
+                                 caelvane::CHostServices& host) {
     const bool datesInOrder = PreparePage(doc, state, host);
     // Computed before anything is drawn: the notice line names where they came from.
     const PagePositions positions = ComputePagePositions(state.pageJed, state.positionSource);
 
     CChartDC dc(device, state.pageStyle);
-    DrawBorderAndWheels(dc, doc, state);
-    DrawTitleAndCaptions(dc, doc, state, positions);
-    if (!DrawJobBlock(dc, doc, state, datesInOrder, host)) return;  // the context ends here too
-    if (state.includeAspects == 1) DrawAspectCaptions(dc, doc, state);
-    doc.m_pageCount = state.pageCount;
+    DrawBorderAndWheels(dc, state);
+    DrawTitleAndCaptions(dc, state, positions);
+    if (!DrawJobBlock(dc, doc, state, datesInOrder, host)) return std::nullopt;  // dc ends too
+    if (state.includeAspects == 1) DrawAspectCaptions(dc, state);
+    const int pageCount = state.pageCount;
 
     PageScratch scratch;
-    DrawSignLettersAndDegreeLabels(dc, doc, state, scratch.textBuffer);
-    DrawBodies(dc, doc, state, positions, scratch.current);
-    scratch.daylightOffset = DrawHourDial(dc, doc, state, host.ZoneRule(), positions);
+    DrawSignLettersAndDegreeLabels(dc, state, scratch.textBuffer);
+    DrawBodies(dc, state, positions, scratch.current);
+    scratch.daylightOffset = DrawHourDial(dc, state, host.ZoneRule(), positions);
     DrawPriceMarksAndOverlay(dc, doc, state, scratch.daylightOffset, scratch.price);
     DrawLatitudeColumnAndEntryLabels(dc, doc, state, positions, scratch.price);
-    DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal);
+    DrawHotSpotsAndNatalMarks(dc, state, scratch.natal);
     DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
-    DrawMoonScale(dc, doc, state, positions);
-    DrawPageKey(dc, doc, state);
+    DrawMoonScale(dc, state, positions, scratch.price);
+    DrawPageKey(dc, state);
+    return pageCount;
 }

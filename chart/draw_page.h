@@ -1,4 +1,6 @@
 #pragma once
+#include <optional>
+
 #include "chart/chart_state.h"
 #include "platform/drawing_device.h"
 #include "platform/host_services.h"
@@ -6,12 +8,13 @@
 class CCaelvaneDoc;
 
 // Draws page m_currentPage of the job on `device`: the whole chart page, exactly as the view
-// shows it and the printer prints it. Prepares `state` first (PreparePage) and writes
-// doc.m_pageCount. A reversed date range shows its message through host.MessageBox and ends
-// the page early. Touches nothing but its arguments: pages of different states can be drawn
-// on different threads at once.
-void DrawChartPage(CCaelvaneDoc& doc, ChartState& state, CDrawingDevice& device,
-                   caelvane::CHostServices& host);
+// shows it and the printer prints it. Prepares `state` first (PreparePage) and returns the
+// job's page count, which the job's views keep in doc.m_pageCount. A reversed date range shows
+// its message through host.MessageBox and ends the page early, with no count (the last one
+// stands). Reads the job and writes nothing but `state` and the device: pages of different
+// states can be drawn on different threads at once.
+std::optional<int> DrawChartPage(const CCaelvaneDoc& doc, ChartState& state, CDrawingDevice& device,
+                                 caelvane::CHostServices& host);
 
 // The copies every preparation makes from the job into the state (the page time back to
 // 17:00 UT, currentPage from m_currentPage).

@@ -33,9 +33,9 @@ double Sin(double degrees) {
     return std::sin(degrees * kChartDegToRad);
 }
 
-void DrawHotSpot(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, int k) {
+void DrawHotSpot(CChartDC& dc, const ChartState& state, int k) {
     const double a = state.hotSpotDegree[k];
-    dc.SetColor(state.ElementColor(doc.m_colorCurrentLines));
+    dc.SetColor(state.ElementColor(state.colorCurrentLines));
     dc.DrawCircle(PolarX(kCentreX, kDotDistance, a), PolarY(kLowerCentreY, kDotDistance, a),
                   kDotRadius, 1);
     dc.DrawCircle(PolarX(kCentreX, kDotDistance, a), PolarY(kUpperCentreY, kDotDistance, a),
@@ -46,7 +46,7 @@ void DrawHotSpot(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
     const int tx = TruncToInt(dx);
     const int ty = TruncToInt(1120 * Sin(a));
     const std::string_view digit(kHotSpotDigits + k, 1);
-    dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
+    dc.SetColor(state.ElementColor(state.colorCurrentText));
     if (dx > 0) {
         dc.DrawText(5645 + tx, 3345 + ty, digit);
         dc.DrawText(5645 + tx, 7825 + ty, digit);
@@ -56,14 +56,13 @@ void DrawHotSpot(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
     }
 }
 
-void DrawNatalMark(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, int centreY,
-                   double a, char glyph) {
-    dc.SetColor(state.ElementColor(doc.m_colorNatalDots));
+void DrawNatalMark(CChartDC& dc, const ChartState& state, int centreY, double a, char glyph) {
+    dc.SetColor(state.ElementColor(state.colorNatalDots));
     dc.DrawCircle(PolarX(kCentreX, kDotDistance, a), PolarY(centreY, kDotDistance, a), kDotRadius,
                   1);
     const double dx = 1080 * Cos(a);
     const int x = (dx > 0 ? 5675 : 5725) + TruncToInt(dx);
-    dc.SetColor(state.ElementColor(doc.m_colorNatalText));
+    dc.SetColor(state.ElementColor(state.colorNatalText));
     dc.DrawText(x, centreY + TruncToInt(1080 * Sin(a)), std::string_view(&glyph, 1));
 }
 
@@ -125,7 +124,7 @@ void DrawRing(CChartDC& dc, std::vector<RingMark>& marks, int centreY) {
     }
 }
 
-void DrawModernHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+void DrawModernHotSpotsAndNatalMarks(CChartDC& dc, const ChartState& state,
                                      EntryLongitudes& natal) {
     WheelLongitudes positions;
     if (state.includeNatal == 1) {
@@ -145,8 +144,8 @@ void DrawModernHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, cons
             mark.bold = 1;
             mark.text.ink = dc.MeasureTextIn(mark.face, mark.font, 1, mark.text.text, true);
             mark.angle = Fold(state.hotSpotDegree[k]);
-            mark.dotColor = state.ElementColor(doc.m_colorCurrentLines);
-            mark.textColor = state.ElementColor(doc.m_colorCurrentText);
+            mark.dotColor = state.ElementColor(state.colorCurrentLines);
+            mark.textColor = state.ElementColor(state.colorCurrentText);
             marks.push_back(mark);
         }
         if (state.includeNatal == 1) {
@@ -156,8 +155,8 @@ void DrawModernHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, cons
                 mark.text.text = body ? body->glyph : "?";
                 mark.text.ink = dc.MeasureTextIn(kSymbolFace, kNatalFont, 0, mark.text.text, true);
                 mark.angle = Fold(helio ? natal.helio[k] : natal.geo[k]);
-                mark.dotColor = state.ElementColor(doc.m_colorNatalDots);
-                mark.textColor = state.ElementColor(doc.m_colorNatalText);
+                mark.dotColor = state.ElementColor(state.colorNatalDots);
+                mark.textColor = state.ElementColor(state.colorNatalText);
                 marks.push_back(mark);
             }
         }
@@ -167,15 +166,14 @@ void DrawModernHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, cons
 
 }  // namespace
 
-void DrawHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
-                               EntryLongitudes& natal) {
+void DrawHotSpotsAndNatalMarks(CChartDC& dc, const ChartState& state, EntryLongitudes& natal) {
     dc.SelectChartFont("Arial", 130, 0);
     if (dc.Modern()) {
-        DrawModernHotSpotsAndNatalMarks(dc, doc, state, natal);
+        DrawModernHotSpotsAndNatalMarks(dc, state, natal);
         return;
     }
     // The job's fourth hot spot is kept in the job but never drawn.
-    for (int k = 0; k < 3; ++k) DrawHotSpot(dc, doc, state, k);
+    for (int k = 0; k < 3; ++k) DrawHotSpot(dc, state, k);
 
     if (state.includeNatal != 1) return;
     dc.SelectChartFont("Arial", 110, 0);
@@ -183,10 +181,10 @@ void DrawHotSpotsAndNatalMarks(CChartDC& dc, const CCaelvaneDoc& doc, const Char
     const WheelLongitudes positions = ComputeWheelLongitudes(state.natalJed, state.positionSource);
     for (int k = 1; k <= 12; ++k) {
         natal.helio[k] = positions.heliocentric[k];
-        DrawNatalMark(dc, doc, state, kUpperCentreY, natal.helio[k], kHelioGlyphs[k]);
+        DrawNatalMark(dc, state, kUpperCentreY, natal.helio[k], kHelioGlyphs[k]);
     }
     for (int k = 1; k <= 12; ++k) {
         natal.geo[k] = positions.geocentric[k];
-        DrawNatalMark(dc, doc, state, kLowerCentreY, natal.geo[k], kGeoGlyphs[k]);
+        DrawNatalMark(dc, state, kLowerCentreY, natal.geo[k], kGeoGlyphs[k]);
     }
 }

@@ -37,9 +37,9 @@ double DaylightOffsetForPage(double pageJed, double startJed, double endJed, boo
     return inDaylightTime ? -15.0 : 0.0;
 }
 
-void DrawHourRing(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, double hourZero) {
+void DrawHourRing(CChartDC& dc, const ChartState& state, double hourZero) {
     double dialAngle = FoldOnce(hourZero - 15);
-    dc.SetColor(state.ElementColor(doc.m_colorWheelLines));
+    dc.SetColor(state.ElementColor(state.colorWheelLines));
     for (int hour = 0; hour < 24; ++hour) {
         dialAngle += 15;  // hour i stands at hourZero + 15 i, past 360 where it comes to that
         dc.SetPenWidth(hour % 3 == 0 ? 18 : 8);
@@ -58,9 +58,9 @@ void DrawHourRing(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state
     }
 }
 
-double DrawHourDial(CChartDC& dc, const CCaelvaneDoc& doc, ChartState& state,
-                    const caelvane::TimeZoneRule& rule, const WheelLongitudes& positions) {
-    dc.SetColor(state.ElementColor(doc.m_colorCurrentLines));
+double DrawHourDial(CChartDC& dc, ChartState& state, const caelvane::TimeZoneRule& rule,
+                    const WheelLongitudes& positions) {
+    dc.SetColor(state.ElementColor(state.colorCurrentLines));
     dc.SetPenWidth(8);
     dc.DrawCircle(kCentreX, kLowerCentreY, 450, 0);
     dc.DrawCircle(kCentreX, kUpperCentreY, 450, 0);
@@ -72,6 +72,6 @@ double DrawHourDial(CChartDC& dc, const CCaelvaneDoc& doc, ChartState& state,
                               state.useDaylightTime != 0, rule);
 
     // Hour 0 points at the Earth's heliocentric longitude, the direction opposite the Sun.
-    DrawHourRing(dc, doc, state, FoldOnce(positions.heliocentric[3] + daylightOffset));
+    DrawHourRing(dc, state, FoldOnce(positions.heliocentric[3] + daylightOffset));
     return daylightOffset;
 }

@@ -17,4 +17,4 @@ double DaylightOffsetForPage(double pageJed, double startJed, double endJed, boo
 
 // The 24 ticks and the numbers 0, 6, 12, 18 of both wheels, hour 0 at `hourZero` degrees
 // (0..360), hours anticlockwise 15 degrees apart.
-void DrawHourRing(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, double hourZero);
+void DrawHourRing(CChartDC& dc, const ChartState& state, double hourZero);

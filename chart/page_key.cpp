@@ -61,9 +61,9 @@ int FlowEntries(CChartDC& dc, const std::vector<KeyEntry>& entries, int y) {
 
 }  // namespace
 
-void DrawPageKey(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
+void DrawPageKey(CChartDC& dc, const ChartState& state) {
     if (!dc.Modern()) return;
-    dc.SetColor(state.ElementColor(doc.m_colorWheelText));
+    dc.SetColor(state.ElementColor(state.colorWheelText));
     std::vector<KeyEntry> bodies;
     for (const Body& body : Bodies()) bodies.push_back({body.glyph, false, body.name});
     bodies.push_back({"\u211E", false, "retrograde"});
@@ -74,7 +74,7 @@ void DrawPageKey(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state)
         signs.push_back({ZodiacSignGlyph(sign), false, ZodiacSignName(sign)});
     y = FlowEntries(dc, signs, y);
 
-    dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
+    dc.SetColor(state.ElementColor(state.colorCurrentText));
     std::vector<KeyEntry> spots;
     for (int k = 0; k < 4; ++k) {
         const std::string label = state.hotSpotLabel[k].substr(0, state.hotSpotLabel[k].find('\0'));
@@ -92,7 +92,7 @@ void DrawPageKey(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state)
         dc.MeasureText("Note: " + note).width <= kModernNoteWidth) {
         return;
     }
-    dc.SetColor(state.ElementColor(doc.m_colorNoteText));
+    dc.SetColor(state.ElementColor(state.colorNoteText));
     dc.SelectChartFont("Arial", kNameFont, 0);
     for (const std::string& line : WrapToWidth(dc, "Note: " + note, kRight - kLeft)) {
         if (y < kBottom) break;

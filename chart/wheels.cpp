@@ -58,14 +58,13 @@ void DegreeLabelOffset(int angle, double& dx, double& dy) {
 }
 
 // Line and glyph of every body of one wheel; fills `longitudes[1..12]`.
-void DrawWheelBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
-                     const std::array<double, 13>& positions, int centreY, const char* glyphs,
-                     double* longitudes) {
+void DrawWheelBodies(CChartDC& dc, const ChartState& state, const std::array<double, 13>& positions,
+                     int centreY, const char* glyphs, double* longitudes) {
     for (int n = 1; n <= 12; ++n) {
         const double longitude = positions[n];
         longitudes[n] = longitude;
 
-        dc.SetColor(state.ElementColor(doc.m_colorCurrentLines));
+        dc.SetColor(state.ElementColor(state.colorCurrentLines));
         const int px = PolarX(0, 1100, longitude);
         const int py = PolarY(0, 1100, longitude);
         dc.DrawLine(kCentreX + px, centreY + py, kCentreX, centreY);
@@ -76,7 +75,7 @@ void DrawWheelBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& st
         if (state.useColor == 1) dc.DrawLine(kCentreX - px, centreY - py, kCentreX, centreY);
 
         dc.SetPenWidth(8);
-        dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
+        dc.SetColor(state.ElementColor(state.colorCurrentText));
         // Each body has its own radius, so glyphs of bodies at one longitude stack along the ray.
         const int radius = 1170 - 55 * n;
         const char glyph[2] = {glyphs[n], '\0'};
@@ -120,7 +119,7 @@ std::array<bool, 13> Retrograde(const std::array<double, 13>& before,
     return result;
 }
 
-void DrawModernWheelBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+void DrawModernWheelBodies(CChartDC& dc, const ChartState& state,
                            const std::array<double, 13>& positions,
                            const std::array<bool, 13>& retrograde, int centreY, bool helio,
                            double* longitudes) {
@@ -155,7 +154,7 @@ void DrawModernWheelBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartSta
 
     for (std::size_t i = 0; i < 12; ++i) {
         const double angle = trueAngles[i];
-        dc.SetColor(state.ElementColor(doc.m_colorCurrentLines));
+        dc.SetColor(state.ElementColor(state.colorCurrentLines));
         dc.SetPenWidth(8);
         dc.DrawLine(kCentreX, centreY, PolarX(kCentreX, kSpokeEnd, angle),
                     PolarY(centreY, kSpokeEnd, angle));
@@ -170,7 +169,7 @@ void DrawModernWheelBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartSta
                         PolarY(centreY, kSpokeEnd, angle + 180.0));
         }
     }
-    dc.SetColor(state.ElementColor(doc.m_colorCurrentText));
+    dc.SetColor(state.ElementColor(state.colorCurrentText));
     dc.SelectChartFont(kSymbolFace, kGlyphFont, 0);
     for (std::size_t i = 0; i < 12; ++i) {
         const double r = stacks[i].GlyphCentre(shown[i]);
@@ -209,8 +208,8 @@ void DrawModernSigns(CChartDC& dc) {
 
 }  // namespace
 
-void DrawBorderAndWheels(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state) {
-    dc.SetColor(state.ElementColor(doc.m_colorBorder));
+void DrawBorderAndWheels(CChartDC& dc, const ChartState& state) {
+    dc.SetColor(state.ElementColor(state.colorBorder));
     dc.SetPenWidth(20);
     dc.DrawLine(500, 500, 7500, 500);
     dc.DrawLine(7500, 500, 7500, 9500);
@@ -219,7 +218,7 @@ void DrawBorderAndWheels(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState
     dc.DrawLine(500, 5000, 7500, 5000);
 
     dc.SetPenWidth(8);
-    dc.SetColor(state.ElementColor(doc.m_colorWheelLines));
+    dc.SetColor(state.ElementColor(state.colorWheelLines));
     dc.DrawCircle(kCentreX, kLowerCentreY, 1460, 0);
     dc.DrawCircle(kCentreX, kUpperCentreY, 1350, 0);
     dc.DrawCircle(kCentreX, kLowerCentreY, 1350, 0);
@@ -232,10 +231,10 @@ void DrawBorderAndWheels(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState
     DrawTickPass(dc, 30, 1350, 1460);
 }
 
-void DrawSignLettersAndDegreeLabels(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
+void DrawSignLettersAndDegreeLabels(CChartDC& dc, const ChartState& state,
                                     char (&textBuffer)[100]) {
     dc.SelectChartFont("Arial", 110, 1);
-    dc.SetColor(state.ElementColor(doc.m_colorWheelText));
+    dc.SetColor(state.ElementColor(state.colorWheelText));
 
     if (dc.Modern()) DrawModernSigns(dc);
     for (int k = 0; k < 72 && !dc.Modern(); ++k) {
@@ -258,25 +257,24 @@ void DrawSignLettersAndDegreeLabels(CChartDC& dc, const CCaelvaneDoc& doc, const
     }
 }
 
-void DrawBodies(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state,
-                const WheelLongitudes& positions, EntryLongitudes& current) {
+void DrawBodies(CChartDC& dc, const ChartState& state, const WheelLongitudes& positions,
+                EntryLongitudes& current) {
     if (dc.Modern()) {
         // Retrograde: the longitude half a day later is smaller than half a day before.
         const WheelLongitudes before =
             ComputeWheelLongitudes(positions.jed - 0.5, state.positionSource);
         const WheelLongitudes after =
             ComputeWheelLongitudes(positions.jed + 0.5, state.positionSource);
-        DrawModernWheelBodies(dc, doc, state, positions.heliocentric,
+        DrawModernWheelBodies(dc, state, positions.heliocentric,
                               Retrograde(before.heliocentric, after.heliocentric), kUpperCentreY,
                               true, current.helio);
-        DrawModernWheelBodies(dc, doc, state, positions.geocentric,
+        DrawModernWheelBodies(dc, state, positions.geocentric,
                               Retrograde(before.geocentric, after.geocentric), kLowerCentreY, false,
                               current.geo);
         return;
     }
     dc.SelectChartFont("Arial", 130, 0);
     dc.SetPenWidth(8);
-    DrawWheelBodies(dc, doc, state, positions.heliocentric, kUpperCentreY, kHelioGlyphs,
-                    current.helio);
-    DrawWheelBodies(dc, doc, state, positions.geocentric, kLowerCentreY, kGeoGlyphs, current.geo);
+    DrawWheelBodies(dc, state, positions.heliocentric, kUpperCentreY, kHelioGlyphs, current.helio);
+    DrawWheelBodies(dc, state, positions.geocentric, kLowerCentreY, kGeoGlyphs, current.geo);
 }

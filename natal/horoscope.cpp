@@ -3,6 +3,9 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <optional>
+
+#include "ephemeris/calendar.h"
 
 namespace natal {
 
@@ -27,17 +30,16 @@ std::string Number(double value) {
 }  // namespace
 
 bool ParseDate(std::string_view text, int& year, int& month, int& day) {
-    // YYYY-MM-DD, or -YYYY-MM-DD for years before 1 BCE's year 0
-    bool negative = false;
-    if (!text.empty() && text[0] == '-') {
-        negative = true;
-        text.remove_prefix(1);
-    }
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
-    if (!Digits(text, 0, 4, year) || !Digits(text, 5, 2, month) || !Digits(text, 8, 2, day))
-        return false;
-    if (negative) year = -year;
-    return IsValidDate(year, month, day);
+    // YYYY-MM-DD, or -YYYY-MM-DD for years before 1 BCE's year 0 (the Gregorian rule is the
+    // same either side of year 0, so the date is checked as written without its sign)
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative) text.remove_prefix(1);
+    const std::optional<caelvane::CivilDate> date = caelvane::ParseIsoDate(text);
+    if (!date) return false;
+    year = negative ? -date->year : date->year;
+    month = date->month;
+    day = date->day;
+    return true;
 }
 
 bool ParseTime(std::string_view text, int& hour, int& minute, int& second) {

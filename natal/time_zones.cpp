@@ -108,24 +108,8 @@ bool ZoneIsKnown(const std::string& zone) {
     return ParseFixedOffset(zone, seconds) || FindZone(zone) != nullptr;
 }
 
-std::int64_t DaysFromCivil(int year, int month, int day) {
-    const date::year_month_day ymd{date::year{year}, date::month{static_cast<unsigned>(month)},
-                                   date::day{static_cast<unsigned>(day)}};
-    return date::sys_days{ymd}.time_since_epoch().count();
-}
-
-void CivilFromDays(std::int64_t days, int& year, int& month, int& day) {
-    const date::year_month_day ymd{date::sys_days{date::days{days}}};
-    year = static_cast<int>(ymd.year());
-    month = static_cast<int>(static_cast<unsigned>(ymd.month()));
-    day = static_cast<int>(static_cast<unsigned>(ymd.day()));
-}
-
 bool IsValidDate(int year, int month, int day) {
-    if (year < -9999 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) return false;
-    const date::year_month_day ymd{date::year{year}, date::month{static_cast<unsigned>(month)},
-                                   date::day{static_cast<unsigned>(day)}};
-    return ymd.ok();
+    return year >= -9999 && year <= 9999 && caelvane::IsValidDate(year, month, day);
 }
 
 ZoneResolution ResolveLocalTime(const LocalDateTime& local, const std::string& zone,

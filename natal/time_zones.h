@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "ephemeris/calendar.h"
+
 namespace natal {
 
 struct LocalDateTime {
@@ -66,9 +68,9 @@ ZoneResolution ResolveLocalTime(const LocalDateTime& local, const std::string& z
 bool LocalTimeOf(std::int64_t utcSeconds, const std::string& zone, double longitude,
                  LocalDateTime& local, int& offsetSeconds);
 
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-std::int64_t DaysFromCivil(int year, int month, int day);
-void CivilFromDays(std::int64_t days, int& year, int& month, int& day);
+// Days since 1970-01-01 of a proleptic Gregorian date, and back: the civil calendar's.
+using ::CivilFromDays;
+using ::DaysFromCivil;
 // Whether the date exists (month 1..12, day within it, year -9999..9999).
 bool IsValidDate(int year, int month, int day);
 

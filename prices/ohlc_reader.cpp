@@ -37,12 +37,12 @@ bool Digits(std::string_view text, int& value) {
     return true;
 }
 
+// Bar files date their rows from year 1 to 9999, in the civil calendar. Every month has its
+// first 28 days; only the days after them ask the calendar (a call per bar would show in the
+// time a million bars take to load).
 bool ValidDate(int year, int month, int day) {
-    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
-    if (day > kDays[month - 1]) return false;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month != 2 || day <= 28 || leap;
+    return day <= 28 || caelvane::IsValidDate(year, month, day);
 }
 
 // Appends the run of decimal digits at `at` to `mantissa`, leaving `at` after it; returns how

@@ -17,6 +17,11 @@
 // surface's top-left corner at the painter's current origin, at the given device resolution
 // (pixels per inch). Pen widths are page units with a minimum of one device pixel; "Arial" is
 // matched by the font system with the given character-cell height; antialiased.
+//
+// Threads: every device of the process shares its caches, kept without a lock (the fonts
+// looked up, the texts laid out, the circles drawn as pixels), so devices are used on one
+// thread only: the thread of the QGuiApplication (the desktop's GUI thread, the command line's
+// main thread). Pages drawn on other threads go to a device of their own kind (the trace).
 class CQtPainterDevice : public CDrawingDevice {
 public:
     CQtPainterDevice(QPainter& painter, double dotsPerInchX, double dotsPerInchY);

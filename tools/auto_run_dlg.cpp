@@ -86,14 +86,14 @@ void CAutoRunDlg::DoDataExchange(CDataExchange& dx) {
 }
 
 bool CAutoRunDlg::UpdateData(bool saveAndValidate) {
-    return caelvane::UpdateData(this, saveAndValidate,
-                                [this](CDataExchange& dx) { DoDataExchange(dx); });
+    return caelvane::UpdateData(
+        this, saveAndValidate, [this](CDataExchange& dx) { DoDataExchange(dx); }, m_messageHook);
 }
 
 void CAutoRunDlg::OnStart() {
     if (!UpdateData(true)) return;
     if (!m_timer->Start(m_interval * kTimerUnitMs)) {
-        ShowExchangeMessage(this, QString::fromLatin1(kTimerRefusedMessage));
+        ShowExchangeMessage(this, QString::fromLatin1(kTimerRefusedMessage), m_messageHook);
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 #include <QDialog>
 #include <memory>
+#include <utility>
 
+#include "platform/qt/data_exchange.h"
 #include "tools/tool_commands.h"
 #include "tools/tool_timer.h"
 
@@ -51,6 +53,8 @@ public:
     QLineEdit* IntervalEdit() const { return m_intervalEdit; }
     caelvane::CSpinButtonCtrl* Spin() const { return m_spin; }
     QPushButton* StartButton() const { return m_start; }
+    // How the dialog shows its messages (empty: a message box).
+    void SetMessageHook(caelvane::ExchangeMessageHook hook) { m_messageHook = std::move(hook); }
     QPushButton* StopButton() const { return m_stop; }
 
 protected:
@@ -66,6 +70,7 @@ private:
     CCaelvaneDoc* ActiveDocument() const;
 
     std::unique_ptr<CToolTimer> m_timer;
+    caelvane::ExchangeMessageHook m_messageHook;
     ActiveDocumentProvider m_activeDocument;
     QPushButton* m_start;
     QPushButton* m_stop;

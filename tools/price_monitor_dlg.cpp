@@ -126,7 +126,7 @@ PriceFileLocation CPriceMonitorDlg::ShowPriceFile() {
 void CPriceMonitorDlg::OnStart() {
     if (!m_timer->Start(kPollPeriodMs)) {
         // The display still goes on and the one poll below still runs.
-        ShowExchangeMessage(this, QString::fromLatin1(kTimerRefusedMessage));
+        ShowExchangeMessage(this, QString::fromLatin1(kTimerRefusedMessage), m_messageHook);
     }
     if (CCaelvaneDoc* doc = ActiveDocument()) StartPriceDisplay(*doc);
     OnTimer();

@@ -2,7 +2,9 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <utility>
 
+#include "platform/qt/data_exchange.h"
 #include "tools/price_file_path.h"
 #include "tools/tool_commands.h"
 #include "tools/tool_timer.h"
@@ -51,6 +53,8 @@ public:
     QLineEdit* PriceEdit() const { return m_priceEdit; }
     QLineEdit* DegreeEdit() const { return m_degreeEdit; }
     QPushButton* StartButton() const { return m_start; }
+    // How the dialog shows its messages (empty: a message box).
+    void SetMessageHook(caelvane::ExchangeMessageHook hook) { m_messageHook = std::move(hook); }
     QPushButton* StopButton() const { return m_stop; }
     QLabel* FileLabel() const { return m_fileLabel; }
     QLabel* StatusLabel() const { return m_statusLabel; }
@@ -65,6 +69,7 @@ private:
     CCaelvaneDoc* ActiveDocument() const;
 
     std::unique_ptr<CToolTimer> m_timer;
+    caelvane::ExchangeMessageHook m_messageHook;
     ActiveDocumentProvider m_activeDocument;
     PriceFileLocator m_locator;
     QPushButton* m_start;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "chart/tests/test_host.h"
 #include "ephemeris/calendar.h"
 #include "job/caelvane_doc.h"
+#include "job/job_text.h"
 
 namespace {
 
@@ -144,6 +146,43 @@ TEST(DrawChartPage, ReversedRangeEndsThePageWithTheMessage) {
         EXPECT_EQ(drawn, c.jobLines);
         // The page count is not written back when the page ends early.
         EXPECT_EQ(doc.m_pageCount, 77);
+    }
+}
+
+// The drawing reads the job and hands the page count back; a reversed range has none.
+TEST(DrawChartPage, ReturnsThePageCountAndLeavesTheJobAlone) {
+    struct Case {
+        const char* name;
+        int jobType;
+        int daysBefore, daysAfter;
+        int endDay;  // of January 2000; the range starts on the 18th
+        std::optional<int> pages;
+    };
+    const Case cases[] = {
+        {"one day", 1, 0, 0, 18, 1},
+        {"today", 0, 0, 0, 18, 1},
+        {"today minus and plus", 2, 2, 3, 18, 6},
+        {"a range of 14 days", 3, 0, 0, 31, 14},
+        {"a reversed range", 3, 0, 0, 17, std::nullopt},
+        {"minus and plus below zero", 2, -3, 0, 18, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        CCaelvaneDoc doc;
+        doc.m_jobType = c.jobType;
+        doc.m_daysBefore = c.daysBefore;
+        doc.m_daysAfter = c.daysAfter;
+        doc.m_startMonth = doc.m_endMonth = 1;
+        doc.m_startDay = 18;
+        doc.m_startYear = doc.m_endYear = 2000;
+        doc.m_endDay = c.endDay;
+        doc.m_pageCount = 77;
+        const std::string before = JobToText(doc);
+        CTestHost host;
+        ChartState state;
+        CTraceDevice device;
+        EXPECT_EQ(DrawChartPage(doc, state, device, host), c.pages) << c.name;
+        EXPECT_EQ(JobToText(doc), before) << c.name;
+        EXPECT_EQ(doc.m_pageCount, 77) << c.name;
     }
 }
 

@@ -14,7 +14,7 @@ namespace {
 class HotSpotsTest : public ElementTest {
 protected:
     std::vector<std::string> Draw() {
-        return Run([&](CChartDC& dc) { DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal); });
+        return Run([&](CChartDC& dc) { DrawHotSpotsAndNatalMarks(dc, state, scratch.natal); });
     }
 };
 

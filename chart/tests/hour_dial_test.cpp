@@ -27,8 +27,7 @@ using chart_test::SouthernRule;
 class HourDialTest : public ElementTest {};
 
 TEST_F(HourDialTest, HourZeroOnThePositiveXAxis) {
-    const std::vector<std::string> lines =
-        Run([&](CChartDC& dc) { DrawHourRing(dc, doc, state, 0.0); });
+    const std::vector<std::string> lines = Run([&](CChartDC& dc) { DrawHourRing(dc, state, 0.0); });
     const std::vector<std::string> head(lines.begin(), lines.begin() + 7);
     const std::vector<std::string> expected = {
         ColorLine(ElementColors::kWheelLines),
@@ -58,7 +57,7 @@ TEST_F(HourDialTest, HourZeroOnThePositiveXAxis) {
 TEST_F(HourDialTest, HoursRunAnticlockwiseFromAnyStart) {
     for (double start : {0.0, 10.0, 200.0, 359.5}) {
         const std::vector<std::string> lines =
-            Run([&](CChartDC& dc) { DrawHourRing(dc, doc, state, start); });
+            Run([&](CChartDC& dc) { DrawHourRing(dc, state, start); });
         const std::vector<std::string> ticks = Matching(lines, "line ");
         for (int hour = 0; hour < 24; ++hour) {
             int x1, y1, x2, y2;
@@ -139,7 +138,7 @@ TEST_F(HourDialTest, DaylightTimeTurnsTheRingBackOneHour) {
         const caelvane::TimeZoneRule rule = c.rule;
         const std::vector<std::string> lines = Run([&](CChartDC& dc) {
             scratch.daylightOffset =
-                DrawHourDial(dc, doc, state, rule, ComputePagePositions(state.pageJed));
+                DrawHourDial(dc, state, rule, ComputePagePositions(state.pageJed));
         });
         EXPECT_EQ(scratch.daylightOffset, c.offset);
         EXPECT_EQ(state.daylightStartJed, DaylightStartDate(2003, rule));
@@ -161,7 +160,7 @@ TEST_F(HourDialTest, DaylightTimeTurnsTheRingBackOneHour) {
 TEST_F(HourDialTest, WithoutColorTheDialIsBlack) {
     state.useColor = 0;
     ExpectAllBlack(Run([&](CChartDC& dc) {
-        scratch.daylightOffset = DrawHourDial(dc, doc, state, chart_test::NorthernRule(),
+        scratch.daylightOffset = DrawHourDial(dc, state, chart_test::NorthernRule(),
                                               ComputePagePositions(state.pageJed));
     }));
 }

@@ -3,6 +3,7 @@
 // real fonts are measured in the render tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -177,6 +178,84 @@ TEST(ModernStyle, TextsInFaintColoursAreShadedToRead) {
     ASSERT_NE(at, std::string::npos);
     EXPECT_NE(trace.rfind(shade, at), std::string::npos);
     EXPECT_EQ(trace.find("color 0000FFFF", at), trace.find('\n', trace.find('\n', at) + 1) + 1);
+}
+
+// The texts of a modern trace that touch one another, one pair a line, where one of them is
+// `wanted` (the estimated metrics of these tests are too rough to hold the page's fixed texts
+// apart; the real fonts are measured in the render tests).
+template <class Wanted>
+std::string TouchingTexts(const std::string& trace, Wanted wanted) {
+    struct Boxed {
+        std::string line;
+        PageBox box;
+    };
+    std::vector<Boxed> texts;
+    const std::vector<std::string> lines = chart_test::SplitLines(trace);
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+        int x = 0, y = 0, w = 0, h = 0;
+        if (lines[i].rfind("text ", 0) == 0 &&
+            std::sscanf(lines[i + 1].c_str(), "box %d %d %d %d", &x, &y, &w, &h) == 4)
+            texts.push_back({lines[i], {x, y - h, x + w, y}});
+    }
+    std::string found;
+    for (std::size_t a = 0; a < texts.size(); ++a)
+        for (std::size_t b = a + 1; b < texts.size(); ++b)
+            if ((wanted(texts[a].line) || wanted(texts[b].line)) &&
+                texts[a].box.Intersects(texts[b].box))
+                found += texts[a].line + "  <->  " + texts[b].line + "\n";
+    return found;
+}
+
+// With the price display on, the marks on the spokes, the two price lines and the Moon's
+// notes find room among the bodies, the job block and the tables.
+TEST(ModernStyle, PriceDisplayTouchesNoOtherText) {
+    struct Row {
+        const char* name;
+        int month, day, year;
+        double price;
+        int hour, minute;
+        bool aspects, natal, overlay;
+        const char* note;  // a Moon note the page must show, or ""
+    };
+    const Row rows[] = {
+        {"solar eclipse", 4, 8, 2024, 5123.25, 14, 30, true, false, false, "SOLAR ECLIPSE"},
+        {"lunar eclipse", 3, 14, 2025, 98765.4321, 29, 59, true, true, true, "LUNAR ECLIPSE"},
+        {"full Moon, no tables", 1, 25, 2024, 0.0, 0, 0, false, false, true, "FULL MOON"},
+        {"a huge price", 4, 5, 2024, 1.0e12, 10, 5, true, true, true, ""},
+        {"a negative price", 4, 5, 2024, -345.5, 10, 5, true, false, false, ""},
+        {"crowded sky", 2, 5, 1962, 360.0, 12, 0, true, true, true, ""},
+    };
+    for (const Row& row : rows) {
+        CCaelvaneDoc doc;
+        OneDay(doc, row.month, row.day, row.year);
+        doc.m_includeAspects = row.aspects;
+        doc.m_includeNatal = row.natal;
+        doc.m_overlayEnabled = row.overlay;
+        doc.m_overlayParts = 72;
+        doc.m_overlayStepSize = 250;
+        doc.m_priceMonitorOn = 1;
+        doc.m_price = row.price;
+        doc.m_priceDegree = std::fmod(std::abs(row.price), 72.0) * 5.0;
+        doc.m_priceHour = row.hour;
+        doc.m_priceMinute = row.minute;
+        const std::string trace = DrawPage(doc, PageStyle::Modern);
+        const auto priceOrMoon = [](const std::string& line) {
+            for (const char* text :
+                 {"\"$\"", "\"X\"", "\"Price ", "\"Time ", " MOON\"", "ECLIPSE\""})
+                if (line.find(text) != std::string::npos) return true;
+            return false;
+        };
+        EXPECT_EQ(TouchingTexts(trace, priceOrMoon), "") << row.name;
+        const std::vector<std::string> texts = Texts(trace);
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), Quoted("$")), 2) << row.name;
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), Quoted("X")), 2) << row.name;
+        EXPECT_EQ(trace.find("\"Price "), trace.find("text 550 4100 \"Price ") + 14) << row.name;
+        EXPECT_NE(trace.find("text 550 3900 \"Time "), std::string::npos) << row.name;
+        if (*row.note) {
+            EXPECT_NE(std::find(texts.begin(), texts.end(), Quoted(row.note)), texts.end())
+                << row.name;
+        }
+    }
 }
 
 TEST(ModernLayout, ZodiacPositions) {

@@ -14,7 +14,7 @@ namespace {
 class MoonScaleTest : public ElementTest {
 protected:
     std::vector<std::string> DrawFor(double latitude, double phase) {
-        return Run([&](CChartDC& dc) { DrawMoonScaleFor(dc, doc, state, latitude, phase); });
+        return Run([&](CChartDC& dc) { DrawMoonScaleFor(dc, state, latitude, phase); });
     }
 
     static std::vector<std::string> Notes(const std::vector<std::string>& lines) {
@@ -128,7 +128,7 @@ TEST_F(MoonScaleTest, EclipseDatesFromTheEphemeris) {
         SCOPED_TRACE(c.name);
         state.pageJed = JulianDate(c.month, c.day, c.year, 17, 0);
         EXPECT_EQ(Notes(Run([&](CChartDC& dc) {
-                      DrawMoonScale(dc, doc, state, ComputePagePositions(state.pageJed));
+                      DrawMoonScale(dc, state, ComputePagePositions(state.pageJed), scratch.price);
                   })),
                   c.notes);
     }

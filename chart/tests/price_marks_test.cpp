@@ -284,9 +284,9 @@ TEST_F(PriceMarksTest, ExtremeJobValuesDrawEveryElementWithoutFault) {
             DrawPriceMarksAndOverlay(dc, doc, state, scratch.daylightOffset, scratch.price);
             DrawLatitudeColumnAndEntryLabels(dc, doc, state, ComputePagePositions(state.pageJed),
                                              scratch.price);
-            DrawHotSpotsAndNatalMarks(dc, doc, state, scratch.natal);
+            DrawHotSpotsAndNatalMarks(dc, state, scratch.natal);
             DrawAspectTables(dc, doc, state, scratch.current, scratch.natal);
-            DrawMoonScale(dc, doc, state, ComputePagePositions(state.pageJed));
+            DrawMoonScale(dc, state, ComputePagePositions(state.pageJed), scratch.price);
         });
         EXPECT_EQ(Count(lines, "circle 5700 3300 1710 0"), 1);
         EXPECT_EQ(Count(lines, "line "), 4 + 2 * 3600 + 2 * 120 * 4 + 12);

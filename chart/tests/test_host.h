@@ -64,7 +64,9 @@ inline std::vector<std::string> SplitLines(const std::string& text) {
 inline std::string DrawToTrace(CCaelvaneDoc& doc, ChartState& state, CTestHost& host) {
     CTraceDevice device;
     host.trace = &device;
-    DrawChartPage(doc, state, device, host);
+    // As a view keeps it.
+    if (const std::optional<int> pages = DrawChartPage(doc, state, device, host))
+        doc.m_pageCount = *pages;
     host.trace = nullptr;
     return device.Trace();
 }

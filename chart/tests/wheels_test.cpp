@@ -57,12 +57,13 @@ protected:
     void SetUp() override {
         ElementTest::SetUp();
         doc.m_colorBorder = 0x0000CC;
+        LoadStateFromDoc();  // the colour reaches the element through the state
     }
 };
 
 TEST_F(WheelsTest, BorderDividingLineAndCirclesInTheirOrder) {
     const std::vector<std::string> lines =
-        Run([&](CChartDC& dc) { DrawBorderAndWheels(dc, doc, state); });
+        Run([&](CChartDC& dc) { DrawBorderAndWheels(dc, state); });
     const std::vector<std::string> head(lines.begin(), lines.begin() + 15);
     const std::vector<std::string> expected = {
         ColorLine(0x0000CC),
@@ -86,7 +87,7 @@ TEST_F(WheelsTest, BorderDividingLineAndCirclesInTheirOrder) {
 
 TEST_F(WheelsTest, TickPassesCoverBothWheels) {
     const std::vector<std::string> lines =
-        Run([&](CChartDC& dc) { DrawBorderAndWheels(dc, doc, state); });
+        Run([&](CChartDC& dc) { DrawBorderAndWheels(dc, state); });
     const std::vector<Segment> segments = Segments(lines);
     // 5 border lines, then 180 + 36 + 12 ticks on each wheel.
     ASSERT_EQ(segments.size(), 5u + 2u * (180 + 36 + 12));
@@ -119,8 +120,8 @@ TEST_F(WheelsTest, TickPassesCoverBothWheels) {
 }
 
 TEST_F(WheelsTest, SignLettersReadLeftToRightInBothHalves) {
-    const std::vector<std::string> lines = Run(
-        [&](CChartDC& dc) { DrawSignLettersAndDegreeLabels(dc, doc, state, scratch.textBuffer); });
+    const std::vector<std::string> lines =
+        Run([&](CChartDC& dc) { DrawSignLettersAndDegreeLabels(dc, state, scratch.textBuffer); });
     EXPECT_EQ(lines[0], "font Arial 110 1");
     EXPECT_EQ(lines[1], ColorLine(ElementColors::kWheelText));
     std::vector<TextAt> texts;
@@ -152,8 +153,8 @@ TEST_F(WheelsTest, SignLettersReadLeftToRightInBothHalves) {
 }
 
 TEST_F(WheelsTest, DegreeLabels) {
-    const std::vector<std::string> lines = Run(
-        [&](CChartDC& dc) { DrawSignLettersAndDegreeLabels(dc, doc, state, scratch.textBuffer); });
+    const std::vector<std::string> lines =
+        Run([&](CChartDC& dc) { DrawSignLettersAndDegreeLabels(dc, state, scratch.textBuffer); });
     // The sine of 180 degrees comes out a tiny negative number: 82.5 is cut to 82.
     EXPECT_EQ(Count(lines, "text 4065 7882 \"180\""), 1);
     EXPECT_EQ(Count(lines, "text 4065 3382 \"180\""), 1);
@@ -174,7 +175,7 @@ TEST_F(WheelsTest, DegreeLabels) {
 TEST_F(WheelsTest, BodiesPointAtTheirLongitudes) {
     SetPage(3, 5, 2011, 17, 0);
     const std::vector<std::string> lines = Run([&](CChartDC& dc) {
-        DrawBodies(dc, doc, state, ComputePagePositions(state.pageJed), scratch.current);
+        DrawBodies(dc, state, ComputePagePositions(state.pageJed), scratch.current);
     });
     EXPECT_EQ(lines[0], "font Arial 130 0");
     EXPECT_EQ(lines[1], "width 8");
@@ -220,13 +221,13 @@ TEST_F(WheelsTest, BodiesPointAtTheirLongitudes) {
 TEST_F(WheelsTest, WithoutColorNoOppositeLinesAndAllBlack) {
     state.useColor = 0;
     const std::vector<std::string> lines = Run([&](CChartDC& dc) {
-        DrawBodies(dc, doc, state, ComputePagePositions(state.pageJed), scratch.current);
+        DrawBodies(dc, state, ComputePagePositions(state.pageJed), scratch.current);
     });
     EXPECT_EQ(Segments(lines).size(), 24u);
     ExpectAllBlack(lines);
-    ExpectAllBlack(Run([&](CChartDC& dc) { DrawBorderAndWheels(dc, doc, state); }));
-    ExpectAllBlack(Run(
-        [&](CChartDC& dc) { DrawSignLettersAndDegreeLabels(dc, doc, state, scratch.textBuffer); }));
+    ExpectAllBlack(Run([&](CChartDC& dc) { DrawBorderAndWheels(dc, state); }));
+    ExpectAllBlack(
+        Run([&](CChartDC& dc) { DrawSignLettersAndDegreeLabels(dc, state, scratch.textBuffer); }));
 }
 
 }  // namespace

@@ -8,11 +8,6 @@
 
 namespace {
 
-ColorChooser& InstalledChooser() {
-    static ColorChooser chooser;
-    return chooser;
-}
-
 std::optional<COLORREF> PlatformColorChooser(QWidget* parent, COLORREF initial) {
     const QColor chosen = QColorDialog::getColor(
         QColor(GetRValue(initial), GetGValue(initial), GetBValue(initial)), parent);
@@ -40,10 +35,6 @@ const ColorCommand kColorCommands[] = {
 
 }  // namespace
 
-ColorChooser SetColorChooser(ColorChooser chooser) {
-    return std::exchange(InstalledChooser(), std::move(chooser));
-}
-
 COLORREF CCaelvaneDoc::*ColorFieldOfCommand(int commandId) {
     for (const ColorCommand& command : kColorCommands) {
         if (command.id == commandId) return command.field;
@@ -51,11 +42,11 @@ COLORREF CCaelvaneDoc::*ColorFieldOfCommand(int commandId) {
     return nullptr;
 }
 
-void RunColorCommand(QWidget* parent, CCaelvaneDoc& doc, COLORREF CCaelvaneDoc::*field) {
+void RunColorCommand(QWidget* parent, CCaelvaneDoc& doc, COLORREF CCaelvaneDoc::*field,
+                     const ColorChooser& chooser) {
     constexpr COLORREF kInitial = RGB(0, 0, 0);
-    const std::optional<COLORREF> chosen = InstalledChooser()
-                                               ? InstalledChooser()(parent, kInitial)
-                                               : PlatformColorChooser(parent, kInitial);
+    const std::optional<COLORREF> chosen =
+        chooser ? chooser(parent, kInitial) : PlatformColorChooser(parent, kInitial);
     if (chosen) doc.*field = *chosen;
     doc.SetModifiedFlag(true);
     doc.UpdateAllViews(nullptr, 0);

@@ -16,8 +16,9 @@ constexpr int kSignificantAspects = 32793;
 
 // The dialogs edit their own copies; the job changes only on OK. Every ending repaints.
 template <typename Dialog>
-void RunJobDialog(QWidget* parent, CCaelvaneDoc& doc) {
+void RunJobDialog(QWidget* parent, CCaelvaneDoc& doc, const JobCommandHooks& hooks) {
     Dialog dialog(&doc, parent);
+    dialog.SetMessageHook(hooks.showMessage);
     dialog.LoadFrom(doc);
     if (dialog.exec() == QDialog::Accepted) dialog.StoreTo(doc);
     doc.UpdateAllViews(nullptr, 0);
@@ -25,13 +26,14 @@ void RunJobDialog(QWidget* parent, CCaelvaneDoc& doc) {
 
 }  // namespace
 
-bool RunJobCommand(QWidget* parent, CCaelvaneDoc& doc, int commandId) {
+bool RunJobCommand(QWidget* parent, CCaelvaneDoc& doc, int commandId,
+                   const JobCommandHooks& hooks) {
     switch (commandId) {
         case kJobDescription:
-            RunJobDialog<CJobDataDlg>(parent, doc);
+            RunJobDialog<CJobDataDlg>(parent, doc, hooks);
             return true;
         case kSignificantAspects:
-            RunJobDialog<CAspectsDlg>(parent, doc);
+            RunJobDialog<CAspectsDlg>(parent, doc, hooks);
             return true;
         case kAllToBlack:
         case kStandardDefault:
@@ -47,7 +49,7 @@ bool RunJobCommand(QWidget* parent, CCaelvaneDoc& doc, int commandId) {
             break;
     }
     if (COLORREF CCaelvaneDoc::*field = ColorFieldOfCommand(commandId)) {
-        RunColorCommand(parent, doc, field);
+        RunColorCommand(parent, doc, field, hooks.chooseColor);
         return true;
     }
     return false;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "natal/horoscope.h"
 
 namespace natal {
@@ -265,6 +267,34 @@ TEST(Horoscope, DatesAndTimesAsTyped) {
          {"1975-6-14", "1900-02-29", "1975-13-01", "1975-06-31", "19750614", "1975-06-14x", ""}) {
         EXPECT_FALSE(ParseDate(bad, y, m, d)) << bad;
     }
+    // Years before 1 BCE's year 0 take a minus sign; the Gregorian rule holds either side.
+    struct Signed {
+        const char* text;
+        bool valid;
+        int year, month, day;  // when valid
+    };
+    const Signed signedRows[] = {
+        {"-0044-03-15", true, -44, 3, 15},
+        {"0000-02-29", true, 0, 2, 29},
+        {"-0400-02-29", true, -400, 2, 29},
+        {"-0100-02-29", false, 0, 0, 0},
+        {"-0001-12-31", true, -1, 12, 31},
+        {"--0044-03-15", false, 0, 0, 0},
+        {"-044-03-15", false, 0, 0, 0},
+        {"+1975-06-14", false, 0, 0, 0},
+        {"-", false, 0, 0, 0},
+    };
+    for (const Signed& row : signedRows) {
+        EXPECT_EQ(ParseDate(row.text, y, m, d), row.valid) << row.text;
+        if (row.valid) {
+            EXPECT_EQ(std::tie(y, m, d), std::tie(row.year, row.month, row.day)) << row.text;
+        }
+    }
+    // Day counts across year 0's leap day and the epoch.
+    EXPECT_EQ(DaysFromCivil(0, 3, 1) - DaysFromCivil(0, 2, 28), 2);
+    EXPECT_EQ(DaysFromCivil(1970, 1, 1), 0);
+    CivilFromDays(DaysFromCivil(-44, 3, 15), y, m, d);
+    EXPECT_EQ(std::tie(y, m, d), std::make_tuple(-44, 3, 15));
     EXPECT_TRUE(ParseTime("08:30", h, mi, s));
     EXPECT_EQ(s, 0);
     EXPECT_TRUE(ParseTime("23:59:59", h, mi, s));

@@ -35,11 +35,6 @@ bool IsDigit(QChar c) {
     return c >= u'0' && c <= u'9';
 }
 
-ExchangeMessageHook& MessageHook() {
-    static ExchangeMessageHook hook;
-    return hook;
-}
-
 void DefaultMessageBox(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(), text,
                     QMessageBox::Ok, parent);
@@ -146,13 +141,9 @@ QString FormatDialogDouble(double value) {
 
 // ---- Messages -------------------------------------------------------------------------------
 
-ExchangeMessageHook SetExchangeMessageHook(ExchangeMessageHook hook) {
-    return std::exchange(MessageHook(), std::move(hook));
-}
-
-void ShowExchangeMessage(QWidget* parent, const QString& text) {
-    if (MessageHook()) {
-        MessageHook()(parent, text);
+void ShowExchangeMessage(QWidget* parent, const QString& text, const ExchangeMessageHook& hook) {
+    if (hook) {
+        hook(parent, text);
     } else {
         DefaultMessageBox(parent, text);
     }
@@ -172,7 +163,7 @@ void CDataExchange::PrepareEditCtrl(QLineEdit* edit) {
 
 void CDataExchange::Fail(const QString& text) {
     if (!m_saveAndValidate) return;
-    ShowExchangeMessage(m_dialog, text);
+    ShowExchangeMessage(m_dialog, text, m_message);
     if (m_lastControl != nullptr) {
         m_lastControl->setFocus(Qt::OtherFocusReason);
         if (m_lastEdit != nullptr) m_lastEdit->selectAll();
@@ -181,8 +172,9 @@ void CDataExchange::Fail(const QString& text) {
 }
 
 bool UpdateData(QWidget* dialog, bool saveAndValidate,
-                const std::function<void(CDataExchange&)>& exchange) {
-    CDataExchange dx(dialog, saveAndValidate);
+                const std::function<void(CDataExchange&)>& exchange,
+                const ExchangeMessageHook& message) {
+    CDataExchange dx(dialog, saveAndValidate, message);
     try {
         exchange(dx);
     } catch (const ExchangeFailure&) {
@@ -328,8 +320,8 @@ void LimitText(QLineEdit* edit, int maxChars) {
 CExchangeDialog::CExchangeDialog(QWidget* parent) : QDialog(parent) {}
 
 bool CExchangeDialog::UpdateData(bool saveAndValidate) {
-    return caelvane::UpdateData(this, saveAndValidate,
-                                [this](CDataExchange& dx) { DoDataExchange(dx); });
+    return caelvane::UpdateData(
+        this, saveAndValidate, [this](CDataExchange& dx) { DoDataExchange(dx); }, m_messageHook);
 }
 
 void CExchangeDialog::accept() {

@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 
 class QAbstractButton;
 class QLineEdit;
@@ -37,13 +38,11 @@ QString FormatDialogDouble(double value);
 
 // ---- Messages -------------------------------------------------------------------------------
 
-// Shows a validation message modally. The default is a warning message box titled with the
-// application's name; tests install their own to capture the texts.
+// Shows a validation message. Whoever opens a dialog may hand it one (tests capture the texts
+// so); an empty hook shows a modal warning message box titled with the application's name.
 using ExchangeMessageHook = std::function<void(QWidget* parent, const QString& text)>;
-// Installs `hook` for the whole program (an empty hook restores the default) and returns the
-// one it replaces.
-ExchangeMessageHook SetExchangeMessageHook(ExchangeMessageHook hook);
-void ShowExchangeMessage(QWidget* parent, const QString& text);
+void ShowExchangeMessage(QWidget* parent, const QString& text,
+                         const ExchangeMessageHook& hook = {});
 
 // ---- The exchange pass ----------------------------------------------------------------------
 
@@ -51,8 +50,9 @@ void ShowExchangeMessage(QWidget* parent, const QString& text);
 // controls and never fails; saving reads controls into members and validates.
 class CDataExchange {
 public:
-    CDataExchange(QWidget* dialog, bool saveAndValidate)
-        : m_dialog(dialog), m_saveAndValidate(saveAndValidate) {}
+    // `message` shows a failure (ShowExchangeMessage).
+    CDataExchange(QWidget* dialog, bool saveAndValidate, ExchangeMessageHook message = {})
+        : m_dialog(dialog), m_saveAndValidate(saveAndValidate), m_message(std::move(message)) {}
 
     bool SaveAndValidate() const { return m_saveAndValidate; }
     QWidget* Dialog() const { return m_dialog; }
@@ -70,13 +70,16 @@ public:
 private:
     QWidget* m_dialog;
     bool m_saveAndValidate;
+    ExchangeMessageHook m_message;
     QWidget* m_lastControl = nullptr;
     QLineEdit* m_lastEdit = nullptr;
 };
 
-// Runs `exchange` as one pass; returns false when a check failed (its message has been shown).
+// Runs `exchange` as one pass; returns false when a check failed (its message has been shown
+// through `message`).
 bool UpdateData(QWidget* dialog, bool saveAndValidate,
-                const std::function<void(CDataExchange&)>& exchange);
+                const std::function<void(CDataExchange&)>& exchange,
+                const ExchangeMessageHook& message = {});
 
 // Edits. Failures: "Please enter an integer." / "Please enter a number.".
 void DdxText(CDataExchange& dx, QLineEdit* edit, int& value);
@@ -114,6 +117,8 @@ public:
     // saveAndValidate true: controls to members with checks; false: members to controls.
     bool UpdateData(bool saveAndValidate = true);
     void accept() override;
+    // How this dialog shows its validation messages (empty: a message box).
+    void SetMessageHook(ExchangeMessageHook hook) { m_messageHook = std::move(hook); }
 
 protected:
     virtual void DoDataExchange(CDataExchange& dx) = 0;
@@ -124,6 +129,7 @@ protected:
 
 private:
     bool m_initialized = false;
+    ExchangeMessageHook m_messageHook;
 };
 
 // ---- Spin control ---------------------------------------------------------------------------

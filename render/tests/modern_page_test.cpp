@@ -1,6 +1,6 @@
-// The modern page measured: no two texts touch for any job on any date (crowded skies
-// included), with the fonts the page is really drawn in, and the boxes the trace records are
-// where the painter puts the ink.
+// The modern page measured: no two texts touch for any job on any date (crowded skies and the
+// price display included), with the fonts the page is really drawn in, and the boxes the trace
+// records are where the painter puts the ink.
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -130,6 +130,12 @@ void RandomJob(std::mt19937& random, double jed, CCaelvaneDoc& doc) {
     doc.m_colorNoteText = static_cast<COLORREF>(random() & 0xFFFFFF);
     doc.m_colorCurrentText = static_cast<COLORREF>(random() & 0xFFFFFF);
     doc.SetTitle(RandomText(random, 60) + ".cvj");
+    // The price display on at a random price, as the price monitor leaves it.
+    doc.m_priceMonitorOn = pick(0, 1);
+    doc.m_price = pick(0, 9) == 0 ? pick(-1000000, 1000000) * 1000.0 : pick(0, 9999999) / 1000.0;
+    doc.m_priceDegree = std::fmod(std::abs(doc.m_price), 72.0) * 5.0;
+    doc.m_priceHour = pick(6, 29);
+    doc.m_priceMinute = pick(0, 59);
 }
 
 class ModernPageTest : public ::testing::Test {

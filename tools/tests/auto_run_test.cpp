@@ -121,7 +121,7 @@ private slots:
         MakeDateRange(doc, 3);
         CDrawingView view(doc);
         auto dlg = MakeDialog();
-        CMessageCapture capture;
+        CMessageCapture capture(*dlg);
         WithDialog(*dlg, &doc, [&] {
             dlg->activateWindow();
             dlg->IntervalEdit()->setText(interval);
@@ -188,7 +188,7 @@ private slots:
         CCaelvaneDoc doc;
         auto dlg = MakeDialog();
         FakeTimer(*dlg).refuse = true;
-        CMessageCapture capture;
+        CMessageCapture capture(*dlg);
         WithDialog(*dlg, &doc, [&] {
             dlg->StartButton()->click();
             QCOMPARE(capture.messages,

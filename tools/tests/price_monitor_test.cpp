@@ -273,7 +273,7 @@ private slots:
         CCaelvaneDoc doc;
         auto dlg = MakeDialog();
         FakeTimer(*dlg).refuse = true;
-        CMessageCapture capture;
+        CMessageCapture capture(*dlg);
         WithDialog(*dlg, &doc, [&] {
             dlg->StartButton()->click();
             QCOMPARE(capture.messages,

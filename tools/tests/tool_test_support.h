@@ -63,7 +63,8 @@ public:
     void OnUpdate(CView*, long) override { Draw(); }
     void Draw() {
         CTraceDevice device;
-        DrawChartPage(m_doc, m_state, device, m_host);
+        if (const std::optional<int> pages = DrawChartPage(m_doc, m_state, device, m_host))
+            m_doc.m_pageCount = *pages;
         ++draws;
         page = m_state.currentPage;
         day = m_state.pageDay;
@@ -88,18 +89,21 @@ inline void MakeDateRange(CCaelvaneDoc& doc, int days) {
     doc.m_endMonth = 1, doc.m_endDay = days, doc.m_endYear = 2000;
 }
 
-// Captures every message box of the dialogs while it lives.
+// Captures the messages the dialog shows while it lives, instead of message boxes.
 class CMessageCapture {
 public:
-    CMessageCapture() {
-        m_previous = caelvane::SetExchangeMessageHook(
-            [this](QWidget*, const QString& text) { messages << text; });
+    template <class Dialog>
+    explicit CMessageCapture(Dialog& dialog) {
+        dialog.SetMessageHook([this](QWidget*, const QString& text) { messages << text; });
+        m_detach = [&dialog] { dialog.SetMessageHook({}); };
     }
-    ~CMessageCapture() { caelvane::SetExchangeMessageHook(m_previous); }
+    ~CMessageCapture() { m_detach(); }
+    CMessageCapture(const CMessageCapture&) = delete;
+    CMessageCapture& operator=(const CMessageCapture&) = delete;
     QStringList messages;
 
 private:
-    caelvane::ExchangeMessageHook m_previous;
+    std::function<void()> m_detach;
 };
 
 // Runs `body` inside a tool dialog's modal loop, then leaves with Escape if it is still open.

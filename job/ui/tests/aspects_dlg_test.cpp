@@ -80,7 +80,7 @@ private slots:
         OpenedAspects opened;
         QWidget* dlg = opened.dlg.get();
         SetText(dlg, "customAspect3", typed);
-        MessageCapture capture;
+        MessageCapture capture(opened.dlg.get());
         Child<QPushButton>(dlg, "ok")->click();
         QVERIFY(opened.doc->IsModified());
         if (message.isEmpty()) {

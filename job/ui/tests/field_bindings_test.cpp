@@ -218,7 +218,7 @@ QStringList CheckRoundTrips(const std::vector<Binding>& bindings) {
             problems << where + " shows in \"" + Names(controls) + "\", expected \"" +
                             Names(expectedControls) + "\"";
         }
-        MessageCapture capture;
+        MessageCapture capture(dlg.get());
         dlg->accept();
         if (!capture.messages.isEmpty() || dlg->result() != QDialog::Accepted) {
             problems << where + ": OK refused: " + capture.messages.join('|');

@@ -13,21 +13,22 @@
 
 namespace {
 
-// Answers the colour chooser with `answer` (nothing: Cancel) and records what it was asked.
+// Answers the colour chooser with `answer` (nothing: Cancel) and records what it was asked;
+// handed to the commands as their hooks.
 class ChooserAnswer {
 public:
-    explicit ChooserAnswer(std::optional<COLORREF> answer)
-        : m_previous(SetColorChooser([this, answer](QWidget*, COLORREF initial) {
-              ++calls;
-              lastInitial = initial;
-              return answer;
-          })) {}
-    ~ChooserAnswer() { SetColorChooser(m_previous); }
+    explicit ChooserAnswer(std::optional<COLORREF> answer) {
+        hooks.chooseColor = [this, answer](QWidget*, COLORREF initial) {
+            ++calls;
+            lastInitial = initial;
+            return answer;
+        };
+    }
+    ChooserAnswer(const ChooserAnswer&) = delete;
+    ChooserAnswer& operator=(const ChooserAnswer&) = delete;
     int calls = 0;
     COLORREF lastInitial = 0xFFFFFFFF;
-
-private:
-    ColorChooser m_previous;
+    JobCommandHooks hooks;
 };
 
 // A job with a view that counts its repaint requests.
@@ -70,7 +71,7 @@ private slots:
             ViewedJob job;
             CCaelvaneDoc reference;
             ChooserAnswer answer(RGB(1, 2, 3));
-            QVERIFY(RunJobCommand(nullptr, job.doc, item.id));
+            QVERIFY(RunJobCommand(nullptr, job.doc, item.id, answer.hooks));
             QCOMPARE(answer.calls, 1);
             QCOMPARE(answer.lastInitial, COLORREF{0});
             reference.*item.field = RGB(1, 2, 3);
@@ -83,7 +84,8 @@ private slots:
     void cancelledColorStillMarksTheJob() {
         ViewedJob job;
         ChooserAnswer cancel(std::nullopt);
-        QVERIFY(RunJobCommand(nullptr, job.doc, 32789));
+        QVERIFY(RunJobCommand(nullptr, job.doc, 32789, cancel.hooks));
+        QCOMPARE(cancel.calls, 1);
         QCOMPARE(job.doc.m_colorMoonBall, RGB(255, 0, 0));
         QVERIFY(job.doc.IsModified());
         QVERIFY(job.RepaintedOnceFully());
@@ -122,7 +124,7 @@ private slots:
         QFETCH(int, id);
         ViewedJob job;
         ChooserAnswer answer(RGB(1, 2, 3));
-        QVERIFY(!RunJobCommand(nullptr, job.doc, id));
+        QVERIFY(!RunJobCommand(nullptr, job.doc, id, answer.hooks));
         QCOMPARE(answer.calls, 0);
         QVERIFY(!job.doc.IsModified());
         QCOMPARE(job.view.updates, 0);
@@ -167,7 +169,7 @@ private slots:
             Child<QCheckBox>(dlg, "reversePrintOrder")->click();
             Child<QPushButton>(dlg, "ok")->click();
         });
-        QVERIFY(RunJobCommand(nullptr, job.doc, 32771));
+        QVERIFY(RunJobCommand(nullptr, job.doc, 32771, {{}, capture.Hook()}));
         QCOMPARE(job.doc.m_note, std::string("Q3 \xE9t\xE9"));
         QCOMPARE(job.doc.m_endYear, 2010);
         QCOMPARE(job.doc.m_reversePrintOrder, std::uint8_t{0});

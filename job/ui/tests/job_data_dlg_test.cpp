@@ -187,7 +187,7 @@ private slots:
         QWidget* dlg = opened.dlg.get();
         Type(dlg, typed);
         const std::string before = JobToText(*opened.doc);
-        MessageCapture capture;
+        MessageCapture capture(opened.dlg.get());
         Child<QPushButton>(dlg, "ok")->click();
         QVERIFY(opened.doc->IsModified());         // marked before the fields are checked
         QCOMPARE(JobToText(*opened.doc), before);  // the dialog never writes the job itself
@@ -210,7 +210,7 @@ private slots:
         });
         QWidget* dlg = opened.dlg.get();
         QCOMPARE(Child<QLineEdit>(dlg, "note")->text().size(), 81);
-        MessageCapture capture;
+        MessageCapture capture(opened.dlg.get());
         opened.dlg->accept();
         QCOMPARE(dlg->focusWidget()->objectName(), QString("note"));
         SetText(dlg, "note", "short");
@@ -256,7 +256,7 @@ private slots:
         });
         const std::optional<JobCheckFailure> failure = CheckJobFields(*opened.doc);
         QVERIFY(failure.has_value());
-        MessageCapture capture;
+        MessageCapture capture(opened.dlg.get());
         opened.dlg->accept();
         QCOMPARE(capture.messages.value(0), QString::fromStdString(failure->message));
         const QString field = QString::fromStdString(failure->field);
@@ -296,7 +296,7 @@ private slots:
         OpenedDialog opened;
         CJobDataDlg* dlg = opened.dlg.get();
         Type(dlg, "endYear=3000 startYear=1999");
-        MessageCapture capture;
+        MessageCapture capture(opened.dlg.get());
         dlg->repaint();
         QVERIFY(capture.messages.isEmpty());
 

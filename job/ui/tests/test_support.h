@@ -14,20 +14,28 @@
 #include "testing/modal_dialog.h"
 #include "testing/qt_test_main.h"
 
-// Collects the validation messages shown while it lives, instead of opening message boxes.
+// Collects the validation messages a dialog shows while it lives, instead of opening message
+// boxes: handed to the dialog, or (Hook) to whoever opens one.
 class MessageCapture {
 public:
-    MessageCapture()
-        : m_previous(caelvane::SetExchangeMessageHook(
-              [this](QWidget*, const QString& text) { messages << text; })) {}
-    ~MessageCapture() { caelvane::SetExchangeMessageHook(m_previous); }
+    MessageCapture() = default;
+    explicit MessageCapture(caelvane::CExchangeDialog* dialog) : m_dialog(dialog) {
+        m_dialog->SetMessageHook(Hook());
+    }
+    ~MessageCapture() {
+        if (m_dialog != nullptr) m_dialog->SetMessageHook({});
+    }
     MessageCapture(const MessageCapture&) = delete;
     MessageCapture& operator=(const MessageCapture&) = delete;
+
+    caelvane::ExchangeMessageHook Hook() {
+        return [this](QWidget*, const QString& text) { messages << text; };
+    }
 
     QStringList messages;
 
 private:
-    caelvane::ExchangeMessageHook m_previous;
+    caelvane::CExchangeDialog* m_dialog = nullptr;
 };
 
 // Counts the repaint requests a document sends its views.
