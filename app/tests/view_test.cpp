@@ -199,15 +199,15 @@ private slots:
         AppFixture fixture(m_dir.filePath("profile.ini"));
         QCOMPARE(fixture.App().InitInstance({}), std::nullopt);
         CCaelvaneDoc* job1 = fixture.Frame().GetActiveJobDocument();
-        QCOMPARE(GetActiveJobDocument(), job1);
+        QCOMPARE(fixture.Frame().GetActiveJobDocument(), job1);
         CCaelvaneDoc* job2 = fixture.App().OnFileNew();
-        QCOMPARE(GetActiveJobDocument(), job2);
+        QCOMPARE(fixture.Frame().GetActiveJobDocument(), job2);
         // A modal dialog of the program takes the focus; the job window stays the active one.
         CCaelvaneDoc* seen = nullptr;
         QDialog dialog(&fixture.Frame());
         QTimer::singleShot(0, &dialog, [&] {
             dialog.activateWindow();
-            seen = GetActiveJobDocument();
+            seen = fixture.Frame().GetActiveJobDocument();
             dialog.accept();
         });
         dialog.exec();
@@ -216,7 +216,7 @@ private slots:
         job2->m_jobType = 3;
         job2->m_endDay = 20;
         fixture.PaintActiveView();
-        AdvancePage(GetActiveJobDocument());
+        AdvancePage(fixture.Frame().GetActiveJobDocument());
         QCOMPARE(job2->m_currentPage, 2);
         QCOMPARE(job1->m_currentPage, 1);
     }
