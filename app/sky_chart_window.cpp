@@ -69,8 +69,10 @@ void CSkyChartView::DrawChart(QPainter& painter, bool moving) {
     // costs little.
     CQtPainterDevice device(painter, prices::kDevicePixelDpi, prices::kDevicePixelDpi);
     device.SetAntialiased(!moving);
+    sky::SkyChartOptions options = m_options;
+    if (moving) options.quality = prices::DrawQuality::Moving;  // steep steps as upright strokes
     device.Begin();
-    sky::DrawSkyChart(device, m_options, Frame(), m_cache);
+    sky::DrawSkyChart(device, options, Frame(), m_cache);
     device.End();
 }
 
