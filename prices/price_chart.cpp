@@ -565,7 +565,8 @@ void DrawLegend(CDrawingDevice& device, const PriceSeries& series, const ChartOp
                 const CChartFrame& frame, bool linesDrawn) {
     SelectFont(device, kTitlePixels, 1);
     device.SetPenColor(kTextColor);
-    if (!options.title.empty()) device.Text(U(frame.Left()), UY(6), options.title);
+    // A title is a file name or the user's own words: UTF-8.
+    if (!options.title.empty()) device.TextUtf8(U(frame.Left()), UY(6), options.title);
     if (options.bodies.empty() || options.legend == LegendPlace::Hidden) return;
     SelectFont(device, kFontPixels, 0);
     const LineSettings& lines = options.lines;

@@ -174,7 +174,8 @@ void DrawBodies(CDrawingDevice& device, const SkyChartOptions& options, const CC
 void DrawLegend(CDrawingDevice& device, const SkyChartOptions& options, const CChartFrame& frame) {
     device.SelectFont("Arial", kTitlePixels * kUnitsPerPixel, 1);
     device.SetPenColor(kTextColor);
-    if (!options.title.empty()) device.Text(U(frame.Left()), UY(6), options.title);
+    // A title is a file name or the user's own words: UTF-8.
+    if (!options.title.empty()) device.TextUtf8(U(frame.Left()), UY(6), options.title);
     if (options.bodies.empty()) return;
     device.SelectFont("Arial", kFontPixels * kUnitsPerPixel, 0);
     const double rowHeight = kFontPixels + 3;

@@ -110,6 +110,28 @@ TEST(PriceChart, SmallChartDrawsItsGoldenTrace) {
     EXPECT_EQ(trace, expected.str());
 }
 
+// A title is a file name or the user's own words: it goes to the device as UTF-8, so that
+// "café.csv" is not drawn as "cafÃ©.csv".
+TEST(PriceChart, TitleIsDrawnAsUtf8) {
+    struct CUtf8Texts : CTraceDevice {
+        std::vector<std::string> texts;
+        void TextUtf8(int x, int y, std::string_view text) override {
+            texts.emplace_back(text);
+            CTraceDevice::TextUtf8(x, y, text);
+        }
+    };
+    const PriceSeries series = DailySeries(30, 100.0, 0.4);
+    ChartOptions options = MarsAndJupiter();
+    options.title = "caf\xC3\xA9.csv";
+    const CChartFrame frame(480, 300, FitWindow(series, false), false);
+    CUtf8Texts device;
+    ChartCache cache;
+    device.Begin();
+    DrawPriceChart(device, series, options, frame, cache);
+    device.End();
+    EXPECT_EQ(device.texts, std::vector<std::string>{options.title});
+}
+
 // Every stroke of a body's own line sits at a price whose degree is the body's longitude at
 // the stroke's time, give or take the simplification and the quarter pixel of the units.
 TEST(PriceChart, BodyLinesSitAtTheLevelsOfTheirLongitude) {
