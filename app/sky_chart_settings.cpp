@@ -36,7 +36,7 @@ SkyChartSettings LoadSkyChartSettings(const QSettings& profile) {
     SkyChartSettings settings;
     if (const auto text = Text(profile, "Bodies")) {
         const auto bodies = ParseList<std::string>(*text, [](const std::string& name) {
-            const BodyName* body = FindBody(name);
+            const Body* body = FindBody(name);
             return body != nullptr ? std::optional<std::string>(body->name) : std::nullopt;
         });
         if (bodies) settings.bodies = *bodies;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ephemeris/body_names.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/position_source.h"
 #include "prices/body_panes.h"
 
