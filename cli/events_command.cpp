@@ -196,8 +196,7 @@ std::optional<std::string> ReadKinds(const std::string& list, caelvane::events::
 std::optional<std::string> ReadBodyCodes(const std::string& list, std::vector<int>& codes) {
     std::string bad;
     const auto found = ParseBodies(list, bad);
-    if (!found)
-        return "unknown body '" + bad + "' (" + BodyNameList() + ")";
+    if (!found) return "unknown body '" + bad + "' (" + BodyNameList() + ")";
     codes = *found;
     return std::nullopt;
 }
