@@ -754,7 +754,18 @@ void CEventsWindow::ShowEvents(std::vector<SkyEvent> events) {
     // The source of the search that found them, or of the window's choice.
     m_shownDescription =
         m_searchDescription.empty() ? PositionSourceDescription(Source()) : m_searchDescription;
+    // Times before the Gregorian reform carry their Julian name too: room for it.
+    const double reform = caelvane::CivilJed(caelvane::kGregorianReform);
+    const bool julian = std::any_of(events.begin(), events.end(),
+                                    [reform](const SkyEvent& event) { return event.jed < reform; });
     m_model->SetEvents(std::move(events));
+    QHeaderView* header = m_table->horizontalHeader();
+    const QFontMetrics metrics = m_table->fontMetrics();
+    const QString widest = julian ? QStringLiteral("1582-12-31 23:59:59 UTC+00 (Julian 1582-12-31)")
+                                  : QStringLiteral("2024-12-31 23:59:59 UTC+00");
+    header->resizeSection(CEventsTableModel::kTime,
+                          std::max(header->sectionSize(CEventsTableModel::kTime),
+                                   metrics.horizontalAdvance(widest) + 24));
     ShowCount();
 }
 
