@@ -83,9 +83,9 @@ int DrawModernPriceLines(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState
                          double timeAngle) {
     dc.SelectChartFont("Arial", kModernLineFont, 1);
     char line[100];
-    std::snprintf(line, sizeof line, "Price %.3f at %.2f degrees", doc.m_price, doc.m_priceDegree);
+    std::snprintf(line, sizeof line, "Price %.3f at %.2f\xB0", doc.m_price, doc.m_priceDegree);
     const std::string price = ElideToWidth(dc, line, kModernLinesRight - 550);
-    std::snprintf(line, sizeof line, "Time %02lld:%02d Eastern at %.2f degrees",
+    std::snprintf(line, sizeof line, "Time %02lld:%02d Eastern at %.2f\xB0",
                   static_cast<long long>(state.pageHour) + 2, state.pageMinute, timeAngle);
     const std::string time = ElideToWidth(dc, line, kModernLinesRight - 550);
     dc.DrawText(550, 4100, price);

@@ -171,6 +171,17 @@ TEST_F(ModernPageTest, NoTwoTextsTouchOnAThousandRandomJobs) {
             ++failures;
             ADD_FAILURE() << "run " << run << " (JED " << jed << "):\n" << overlaps;
         }
+        // The price display's two lines fit whole beside the Moon's notes (a price of up to
+        // seven digits before the point).
+        for (const TracedText& text : texts) {
+            const bool priceLine = text.line.find(" \"Price ") != std::string::npos ||
+                                   text.line.find(" \"Time ") != std::string::npos;
+            if (priceLine && std::abs(doc.m_price) < 1e7 &&
+                text.line.find("...") != std::string::npos) {
+                ++failures;
+                ADD_FAILURE() << "run " << run << ": cut " << text.line;
+            }
+        }
     }
 }
 
