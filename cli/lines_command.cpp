@@ -147,21 +147,12 @@ std::optional<std::string> ParseLinesArguments(const std::vector<std::string>& a
                                                LinesRequest& request) {
     ParsedOptions parsed;
     if (auto error = ParseOptions(kLinesTable, args, parsed)) return error;
-    for (const char* name : {"--from", "--to"}) {
-        if (const std::string* value = parsed.Value(name)) {
-            Date date{};
-            if (auto error = ReadDate(name, *value, date)) return error;
-            (name == std::string_view("--from") ? request.fromDay : request.toDay) =
-                DaysFromCivil(date.year, date.month, date.day);
-        }
-    }
-    for (const char* name : {"--min", "--max"}) {
-        if (const std::string* value = parsed.Value(name)) {
-            const std::optional<double> price = ParseReal(*value);
-            if (!price) return std::string(name) + " must be a price, not '" + *value + "'";
-            (name == std::string_view("--min") ? request.minPrice : request.maxPrice) = *price;
-        }
-    }
+    DayAndPriceRange given;
+    if (auto error = ReadDayAndPriceRange(parsed, given)) return error;
+    request.fromDay = given.fromDay.value_or(request.fromDay);
+    request.toDay = given.toDay.value_or(request.toDay);
+    request.minPrice = given.minPrice.value_or(request.minPrice);
+    request.maxPrice = given.maxPrice.value_or(request.maxPrice);
     if (const std::string* value = parsed.Value("--time")) {
         const std::optional<TimeOfDay> time = ParseTime(*value);
         if (!time) return "--time must be HH:MM, not '" + *value + "'";

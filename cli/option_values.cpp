@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cli/options.h"
+#include "ephemeris/calendar.h"
+
 namespace cli {
 
 namespace {
@@ -105,6 +108,26 @@ std::optional<std::string> ReadDate(std::string_view option, const std::string& 
     const std::optional<Date> parsed = ParseDate(value);
     if (!parsed) return Quoted(option, value, "a date YYYY-MM-DD");
     date = *parsed;
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadDayAndPriceRange(const ParsedOptions& parsed,
+                                                DayAndPriceRange& range) {
+    for (const char* name : {"--from", "--to"}) {
+        if (const std::string* value = parsed.Value(name)) {
+            Date date{};
+            if (auto error = ReadDate(name, *value, date)) return error;
+            (name == std::string_view("--from") ? range.fromDay : range.toDay) =
+                DaysFromCivil(date.year, date.month, date.day);
+        }
+    }
+    for (const char* name : {"--min", "--max"}) {
+        if (const std::string* value = parsed.Value(name)) {
+            const std::optional<double> price = ParseReal(*value);
+            if (!price) return std::string(name) + " must be a price, not '" + *value + "'";
+            (name == std::string_view("--min") ? range.minPrice : range.maxPrice) = *price;
+        }
+    }
     return std::nullopt;
 }
 

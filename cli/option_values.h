@@ -12,6 +12,8 @@
 
 namespace cli {
 
+struct ParsedOptions;
+
 // A finite decimal number: an optional sign, digits with an optional point, an optional
 // exponent ("-12.5", "+1e3"); nothing else (no spaces, no hex, no inf or nan).
 std::optional<double> ParseReal(std::string_view text);
@@ -32,6 +34,14 @@ std::optional<std::string> ReadReal(std::string_view option, const std::string& 
                                     double high, double& number);
 // OPTION needs a date YYYY-MM-DD, not 'VALUE' (proleptic Gregorian, years 0000 to 9999).
 std::optional<std::string> ReadDate(std::string_view option, const std::string& value, Date& date);
+// --from and --to as days since 1970-01-01 and --min and --max as prices, each where given
+// (the price file commands' range of days and prices).
+struct DayAndPriceRange {
+    std::optional<std::int64_t> fromDay, toDay;
+    std::optional<double> minPrice, maxPrice;
+};
+std::optional<std::string> ReadDayAndPriceRange(const ParsedOptions& parsed,
+                                                DayAndPriceRange& range);
 // --positions series|precise; precise only where the build has it.
 // "OPTION: 'VALUE' is not a position source; use series|precise".
 std::optional<std::string> ReadPositions(std::string_view option, const std::string& value,

@@ -176,21 +176,12 @@ std::optional<std::string> ParseRenderPricesArguments(const std::vector<std::str
             return "--style must be candles, bars or line, not '" + *value + "'";
         request.style = style;
     }
-    for (const char* name : {"--from", "--to"}) {
-        if (const std::string* value = parsed.Value(name)) {
-            Date date{};
-            if (auto error = ReadDate(name, *value, date)) return error;
-            (name == std::string_view("--from") ? request.fromDay : request.toDay) =
-                DaysFromCivil(date.year, date.month, date.day);
-        }
-    }
-    for (const char* name : {"--min", "--max"}) {
-        if (const std::string* value = parsed.Value(name)) {
-            const std::optional<double> price = ParseReal(*value);
-            if (!price) return std::string(name) + " must be a price, not '" + *value + "'";
-            (name == std::string_view("--min") ? request.minPrice : request.maxPrice) = *price;
-        }
-    }
+    DayAndPriceRange given;
+    if (auto error = ReadDayAndPriceRange(parsed, given)) return error;
+    request.fromDay = given.fromDay;
+    request.toDay = given.toDay;
+    request.minPrice = given.minPrice;
+    request.maxPrice = given.maxPrice;
     if (const std::string* value = parsed.Value("--title")) request.title = *value;
     if (const std::string* value = parsed.Value("--format")) {
         PriceChartFormat format{};
