@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Median wall and CPU (user + system) time of one caelvane-cli process over RUNS runs; with -i,
 # the instructions of one run instead (callgrind, all threads), which a busy machine leaves as
-# they are.
+# they are. A command that caelvane-cli hands to its Qt companion runs in the same process
+# (exec): both programs' instructions are counted, and shown apart.
 # Usage: bench/process_time.sh [-n RUNS | -i] CAELVANE_CLI ARGS...      (RUNS defaults to 20)
 # e.g.   bench/process_time.sh build/release/cli/caelvane-cli render \
 #            chart/tests/cases/type1-natal-overlay/job.cvj --format png -o /tmp/page.png
@@ -24,10 +25,27 @@ if [ $# -lt 1 ]; then
 fi
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 if $instructions; then
-    out=$(mktemp)
-    valgrind --tool=callgrind --callgrind-out-file="$out" "$@" 2>&1 >/dev/null |
-        sed -n 's/.*refs: *\([0-9,]*\).*/instructions: \1/p'
-    rm -f "$out"
+    # Valgrind follows the exec into the companion but reports only the companion's count; the
+    # program's own part before the exec is counted on a copy of it without a companion (which
+    # then ends where it would have handed over, after the same work).
+    count() {  # the last image's instructions; prints "handed-over" first when it exec'd
+        valgrind --tool=callgrind --trace-children=yes --callgrind-out-file=/dev/null "$@" \
+            2>&1 >/dev/null | awk '/Command:/ {n++} /refs:/ {gsub(",", "", $NF); r = $NF}
+                                   END {if (n > 1) print "handed-over"; print r}'
+    }
+    result=$(count "$@")
+    if [ "$(echo "$result" | head -n 1)" = handed-over ]; then
+        companion=$(echo "$result" | tail -n 1)
+        alone=$(mktemp -d)
+        cp "$1" "$alone/"
+        shift_program="$alone/$(basename "$1")"
+        shift
+        own=$(count "$shift_program" "$@" | tail -n 1)
+        rm -rf "$alone"
+        echo "instructions: $((own + companion)) ($own before the exec + $companion in the companion)"
+    else
+        echo "instructions: $result"
+    fi
     exit 0
 fi
 samples=$(mktemp)

@@ -192,9 +192,15 @@ std::string OptionListOf(const OptionTable& table) {
     for (const Entry& entry : entries) {
         std::string line = "  " + entry.head;
         line += std::string(line.size() < column ? column - line.size() : 1, ' ');
-        for (const char* c = entry.help; *c != '\0'; ++c) {
-            line += *c;
-            if (*c == '\n') line += std::string(column, ' ');
+        // Every program start makes the help texts: a piece at a time, not a byte at a time.
+        for (const char* c = entry.help;;) {
+            const char* end = std::strchr(c, '\n');
+            if (end == nullptr) {
+                line += c;
+                break;
+            }
+            line.append(c, end + 1).append(column, ' ');
+            c = end + 1;
         }
         text += line + "\n";
     }

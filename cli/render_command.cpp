@@ -27,7 +27,11 @@
 #include "platform/time_zone.h"
 #include "render/page_resolution.h"
 #include "render/trace_device.h"
+#ifdef CAELVANE_HAVE_PDF_PAGES
+#include "render/pdf_page_writer.h"
+#endif
 #ifdef CAELVANE_HAVE_QT_RENDER
+#include "render/pdf_fonts.h"
 #include "render/qt_page_writer.h"
 #include "render/qt_text_metrics.h"
 #endif
@@ -460,7 +464,7 @@ int RunRender(const std::vector<std::string>& args) {
         return 0;
     }
 
-#ifdef CAELVANE_HAVE_QT_RENDER
+#ifdef CAELVANE_HAVE_PDF_PAGES
     const PageDrawer drawPage = [&](int index, CDrawingDevice& device) {
         doc.m_currentPage = firstPage + index;
         DrawChartPage(doc, state, device, host);
@@ -468,10 +472,20 @@ int RunRender(const std::vector<std::string>& args) {
     };
     const std::string& title = doc.GetTitle();
     if (format == Format::Pdf) {
-        if (state.pageStyle == PageStyle::Modern) EnsureGuiApplication();  // its text metrics
-        if (!WritePdfFile(options.output, title, drawPage, error)) return Failure(error);
+        // The classic page measures nothing; the modern one is laid out with Qt's metrics.
+        const CTextMetrics* metrics = nullptr;
+#ifdef CAELVANE_HAVE_QT_RENDER
+        if (state.pageStyle == PageStyle::Modern) {
+            EnsureGuiApplication();
+            metrics = PdfTextMetrics();
+        }
+#endif
+        if (!WritePdfPages(options.output, title, drawPage, metrics, nullptr, error))
+            return Failure(error);
         return 0;
     }
+#endif
+#ifdef CAELVANE_HAVE_QT_RENDER
     EnsureGuiApplication();
     // The numbered files of --all are renamed into place together once every page is done, so
     // a failure on the way leaves none of them behind.
@@ -487,6 +501,8 @@ int RunRender(const std::vector<std::string>& args) {
     }
     if (!files.Commit()) return Failure(files.Message());
     return 0;
+#elif defined(CAELVANE_HAVE_PDF_PAGES)
+    return Failure("caelvane-cli render: this build writes PDF and traces only (built without Qt)");
 #else
     return Failure("caelvane-cli render: this build writes traces only (built without Qt)");
 #endif

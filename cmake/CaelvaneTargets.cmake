@@ -53,12 +53,19 @@ function(caelvane_check_listed_headers)
   endforeach()
 endfunction()
 
-# caelvane_add_library(name SOURCES ... [HEADERS ...] [DEPS ...] [PRIVATE_DEPS ...] [MOC])
+# caelvane_add_library(name SOURCES ... [HEADERS ...] [DEPS ...] [PRIVATE_DEPS ...] [MOC]
+#                      [OBJECT])
 #   -> target caelvane_<name>, alias caelvane::<name>. HEADERS are what it offers its users.
 # MOC turns on Qt's meta-object compiler for this target only; the pure C++ layers have none.
+# OBJECT makes objects compiled once for several libraries that link it directly (each takes
+# them in), instead of a static library.
 function(caelvane_add_library name)
-  cmake_parse_arguments(ARG "MOC" "" "SOURCES;HEADERS;DEPS;PRIVATE_DEPS" ${ARGN})
-  add_library(caelvane_${name} STATIC ${ARG_SOURCES} ${ARG_HEADERS})
+  cmake_parse_arguments(ARG "MOC;OBJECT" "" "SOURCES;HEADERS;DEPS;PRIVATE_DEPS" ${ARGN})
+  set(kind STATIC)
+  if(ARG_OBJECT)
+    set(kind OBJECT)
+  endif()
+  add_library(caelvane_${name} ${kind} ${ARG_SOURCES} ${ARG_HEADERS})
   add_library(caelvane::${name} ALIAS caelvane_${name})
   caelvane_link_headers(caelvane_${name} include_dir ${ARG_HEADERS})
   get_directory_property(check_deferred CAELVANE_HEADER_CHECK_DEFERRED)

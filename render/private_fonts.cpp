@@ -1,22 +1,11 @@
 #include "render/private_fonts.h"
 
 #include <fontconfig/fontconfig.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <set>
 
 namespace {
-
-// Where Debian and its relatives put them (fonts-liberation, fonts-liberation2, fonts-dejavu).
-constexpr const char* kFontFolders[] = {
-    "/usr/share/fonts/truetype/liberation", "/usr/share/fonts/truetype/liberation2",
-    "/usr/share/fonts/liberation-sans",     "/usr/share/fonts/truetype/dejavu",
-    "/usr/share/fonts/dejavu-sans-fonts",   "/usr/share/fonts/TTF"};
-constexpr const char* kLiberation[] = {"LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf",
-                                       "LiberationSans-Italic.ttf",
-                                       "LiberationSans-BoldItalic.ttf"};
-constexpr const char* kDejaVu[] = {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf"};
 
 std::string Escaped(const std::string& text) {
     std::string out;
@@ -34,26 +23,6 @@ std::string Escaped(const std::string& text) {
 }
 
 }  // namespace
-
-std::vector<std::string> PageFontFiles() {
-    std::vector<std::string> files;
-    bool liberation = false;
-    for (const char* folder : kFontFolders) {
-        for (const char* name : kLiberation) {
-            const std::string path = std::string(folder) + "/" + name;
-            if (::access(path.c_str(), R_OK) == 0) {
-                files.push_back(path);
-                liberation = true;
-            }
-        }
-        for (const char* name : kDejaVu) {
-            const std::string path = std::string(folder) + "/" + name;
-            if (::access(path.c_str(), R_OK) == 0) files.push_back(path);
-        }
-    }
-    if (!liberation) files.clear();
-    return files;
-}
 
 std::string PrivateFontConfigXml(const std::vector<std::string>& fontFiles) {
     std::set<std::string> folders;

@@ -6,16 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "render/page_fonts.h"
+
 // The configuration (fontconfig's XML) for the given font files: their folders with the
 // system's caches, only those files accepted, "Arial" and the generic families bound to them,
 // and the rendering settings of Debian's defaults (slight hinting, antialiasing, the default
 // LCD filter, no hinting of DejaVu Sans below 7.5 pixels), so that pages look as they do under
 // the system's configuration.
 std::string PrivateFontConfigXml(const std::vector<std::string>& fontFiles);
-
-// The font files found on this system; empty when Liberation Sans is missing (the system's
-// configuration then stays, with whatever it substitutes).
-std::vector<std::string> PageFontFiles();
 
 // Makes the private configuration fontconfig's current one, before anything (Qt) starts it.
 // Does nothing when FONTCONFIG_FILE is set (the user chose a configuration), when

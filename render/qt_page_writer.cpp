@@ -15,7 +15,6 @@
 #include <utility>
 
 #include "platform/atomic_file.h"
-#include "render/pdf/pdf_device.h"
 #include "render/pdf_fonts.h"
 #include "render/private_fonts.h"
 #include "render/qt_painter_device.h"
@@ -144,47 +143,7 @@ void EnsureGuiApplication() {
 
 bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
                   const std::function<bool()>& cancelled, std::string& error) {
-    COutput output(path, nullptr);
-    QIODevice* device = output.Open(error);
-    if (!device) return false;
-    // Bytes go to the file in pieces of a good size, not object by object.
-    std::string pending;
-    bool writeFailed = false;
-    const auto flush = [&pending, &writeFailed, device] {
-        writeFailed =
-            writeFailed || (!pending.empty() &&
-                            device->write(pending.data(), static_cast<qint64>(pending.size())) !=
-                                static_cast<qint64>(pending.size()));
-        pending.clear();
-        return !writeFailed;
-    };
-    CPdfDocument document(
-        [&pending, &flush](std::string_view bytes) {
-            pending.append(bytes);
-            return pending.size() < (1 << 18) || flush();
-        },
-        PdfPageFontFiles(), title);
-    CPdfDevice surface(document, PdfTextMetrics());
-    for (int index = 0;; ++index) {
-        surface.BeginPage(ChartPageGeometry());
-        const bool more = draw(index, surface);
-        if (!surface.EndPage()) break;
-        if (!more) break;
-        if (cancelled && cancelled()) {
-            output.Cancel();
-            error.clear();
-            return false;
-        }
-    }
-    if (!document.Finish() || !flush()) {
-        // A failed write is the output's to word, with the system's reason; the output then
-        // drops the file itself.
-        if (writeFailed && !output.Commit(error)) return false;
-        output.Cancel();
-        error = document.Error() + " (" + path + ")";
-        return false;
-    }
-    return output.Commit(error);
+    return WritePdfPages(path, title, draw, PdfTextMetrics(), cancelled, error);
 }
 
 bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,

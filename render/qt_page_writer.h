@@ -4,6 +4,7 @@
 
 #include "platform/drawing_device.h"
 #include "render/page_resolution.h"
+#include "render/pdf_page_writer.h"
 
 namespace caelvane {
 class CAtomicFileSet;
@@ -16,17 +17,14 @@ class CAtomicFileSet;
 // the path "-" writes to standard output once the whole output exists. A failure names the
 // file and gives the system's reason ("cannot write PATH: No space left on device").
 
-// Draws page `index` (0-based, in output order) on `device` and says whether another page
-// follows it. The device's surface is the whole 8.5 x 11 inch page.
-using PageDrawer = std::function<bool(int index, CDrawingDevice& device)>;
-
 // Makes sure a Qt GUI application object exists for painting (fonts need one), always on the
 // offscreen platform, whatever display the environment names. For command-line programs that
 // otherwise have no Qt application.
 void EnsureGuiApplication();
 
 // Pages from index 0 on, as long as `draw` says another follows, into one PDF document.
-// `title` becomes the document's title in its metadata.
+// `title` becomes the document's title in its metadata. Text is measured with Qt's metrics
+// where a GUI application exists (WritePdfPages with PdfTextMetrics()).
 bool WritePdfFile(const std::string& path, const std::string& title, const PageDrawer& draw,
                   std::string& error);
 // The same, asking `cancelled` after every page: a cancelled document is dropped whole (the

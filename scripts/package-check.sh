@@ -18,7 +18,7 @@ package=$(scripts/package.sh)
 echo "package-check: $package"
 dpkg-deb --info "$package"
 contents=$(dpkg-deb --contents "$package")
-for path in ./usr/bin/caelvane ./usr/bin/caelvane-cli \
+for path in ./usr/bin/caelvane ./usr/bin/caelvane-cli ./usr/libexec/caelvane/caelvane-cli-qt \
     ./usr/share/applications/com.brightwold.Caelvane.desktop \
     ./usr/share/mime/packages/com.brightwold.Caelvane.xml \
     ./usr/share/metainfo/com.brightwold.Caelvane.metainfo.xml \

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # Installing builds only what the package holds, not every test and benchmark.
 cmake --preset release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build --preset release --target caelvane caelvane-cli man_pages_gz >&2
+cmake --build --preset release --target caelvane caelvane-cli caelvane-cli-qt man_pages_gz >&2
 cd build/release
 # Only what the package holds is built above; CPack installs without building everything.
 cpack -G DEB -D CPACK_CMAKE_GENERATOR="Unix Makefiles" >&2
