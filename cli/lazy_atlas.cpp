@@ -93,13 +93,15 @@ guint geonames_city_get_population(GeonamesCity* city) {
     return real != nullptr ? real(city) : 0;
 }
 
-// What the atlas hands back is GLib's to free; GLib is loaded with the atlas.
-void g_free(gpointer memory) {
+// What the atlas hands back is GLib's to free; GLib is loaded with the atlas. Where GLib is
+// loaded anyway (Qt uses it), these must stay the program's own: exported, they would take the
+// place of GLib's for every caller, GLib itself included, while it is being loaded.
+__attribute__((visibility("hidden"))) void g_free(gpointer memory) {
     static auto* const real = Geonames<decltype(g_free)>("g_free");
     if (real != nullptr) real(memory);
 }
 
-void g_error_free(GError* error) {
+__attribute__((visibility("hidden"))) void g_error_free(GError* error) {
     static auto* const real = Geonames<decltype(g_error_free)>("g_error_free");
     if (real != nullptr) real(error);
 }

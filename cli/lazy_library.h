@@ -1,12 +1,12 @@
 #pragma once
-// A shared library that caelvane-cli loads when a command first calls it, not at the start of
-// every process. The libraries here are built to resolve all their symbols when loaded (and pull
-// in libraries of their own that do the same), which costs every process that links them,
-// whether or not it calls them: positions and traces never need the atlas or the font reader.
-// The program defines the functions it calls (lazy_*.cpp, with the library's own declarations,
-// so the compiler checks that they match) as forwarders to the library, loaded on the first
-// call. A library that cannot be loaded is named on standard error once; the forwarders then
-// answer as the library does when it fails.
+// A shared library that caelvane-cli (and its companion) loads when a command first calls it,
+// not at the start of every process. The libraries here are built to resolve all their symbols
+// when loaded (and pull in libraries of their own that do the same), which costs every process
+// that links them, whether or not it calls them: positions and traces never need the atlas or
+// the font reader. The program defines the functions it calls (lazy_*.cpp, with the library's
+// own declarations, so the compiler checks that they match) as forwarders to the library,
+// loaded on the first call. A library that cannot be loaded is named on standard error once;
+// the forwarders then answer as the library does when it fails.
 #include <dlfcn.h>
 
 #include <cstdio>

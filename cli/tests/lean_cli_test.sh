@@ -54,6 +54,7 @@ for library in libgeonames libfreetype; do
     if loads $library "$cli" ephem --jed 2451545; then fail "ephem loads $library"; fi
 done
 if loads libgeonames "$cli" render "$job" -o "$work/p.pdf"; then fail "a PDF loads the atlas"; fi
+if loads libgeonames "$cli" render "$job" -o "$work/p.png"; then fail "a PNG loads the atlas"; fi
 
 # Both programs give the same results: files, standard output, messages and status.
 same() {  # ARGS...: runs both programs, compares status, stdout and stderr
