@@ -1,5 +1,6 @@
 #include "render/trace_device.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace {
@@ -8,9 +9,11 @@ namespace {
 constexpr long long kSurfaceToPageX = -200;
 constexpr long long kSurfaceToPageY = 10300;
 
+// A page has thousands of numbers: written in place, without a string for each.
 void AppendNumber(std::string& out, long long value) {
-    out += ' ';
-    out += std::to_string(value);
+    char text[24] = {' '};
+    const std::to_chars_result end = std::to_chars(text + 1, text + sizeof text, value);
+    out.append(text, end.ptr);
 }
 }  // namespace
 
