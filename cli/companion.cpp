@@ -41,6 +41,7 @@ bool WritesPageWithoutQt(Format format, PageStyle style) {
     return false;
 }
 
+#ifdef CAELVANE_HAVE_NATAL
 // render-chart's format: --format, else the extension of -o; a word that names none of its
 // formats is refused by the command itself.
 bool ChartNeedsQt(const std::vector<std::string>& args) {
@@ -56,6 +57,7 @@ bool ChartNeedsQt(const std::vector<std::string>& args) {
     }
     return format == "png" || format == "svg" || format == "pdf";
 }
+#endif
 
 }  // namespace
 
@@ -86,7 +88,9 @@ bool NeedsCompanion(int argc, char** argv) {
         if (ParseRenderSkyArguments(args, request)) return false;
         return request.format != SkyFormat::Trace;
     }
+#ifdef CAELVANE_HAVE_NATAL
     if (name == "render-chart") return ChartNeedsQt(args);
+#endif
     return false;
 }
 
