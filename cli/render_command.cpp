@@ -472,7 +472,7 @@ int RunRender(const std::vector<std::string>& args) {
         if (!WritePdfFile(options.output, title, drawPage, error)) return Failure(error);
         return 0;
     }
-    EnsureGuiApplication();
+    if (format == Format::Png || state.pageStyle == PageStyle::Modern) EnsureGuiApplication();
     // The numbered files of --all are renamed into place together once every page is done, so
     // a failure on the way leaves none of them behind.
     caelvane::CAtomicFileSet files;
