@@ -227,12 +227,12 @@ void CSvgDevice::TextGroup(bool symbolFace, double em) {
 namespace {
 
 // An integer into a buffer, digits from the end: coordinates are most of a drawing.
-char* PutInteger(char* at, int value) {
-    char digits[12];
+char* PutInteger(char* at, long long value) {
+    char digits[24];
     char* const end = digits + sizeof digits;
     char* first = end;
-    unsigned magnitude =
-        value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                             : static_cast<unsigned long long>(value);
     do {
         *--first = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
@@ -246,38 +246,39 @@ char* PutInteger(char* at, int value) {
 
 void CSvgDevice::Line(int x1, int y1, int x2, int y2) {
     StrokeGroup();
-    // SVG's y runs down the page.
-    y1 = -y1, y2 = -y2;
-    // Segments go into the open path, a new subpath where one does not continue the last: the
-    // ends and joins are both round, so the ink is that of separate segments.
-    char buffer[80];
+    // SVG's y runs down the page (and -INT_MIN is no int).
+    const long long top1 = -static_cast<long long>(y1), top2 = -static_cast<long long>(y2);
+    // Segments go into the open path, a new subpath where one does not continue the last: with
+    // round ends and joins the ink is that of separate segments (flat ends meet in a round
+    // join where one continues another, without the notch of two separate ends).
+    char buffer[96];
     char* at = buffer;
     if (!m_pathOpen) {
         for (const char c : std::string_view("<path d=\"M")) *at++ = c;
-    } else if (x1 != m_lastX || y1 != m_lastY) {
+    } else if (x1 != m_lastX || top1 != m_lastY) {
         *at++ = '\n', *at++ = 'M';
     }
-    if (!m_pathOpen || x1 != m_lastX || y1 != m_lastY) {
+    if (!m_pathOpen || x1 != m_lastX || top1 != m_lastY) {
         at = PutInteger(at, x1);
         *at++ = ' ';
-        at = PutInteger(at, y1);
+        at = PutInteger(at, top1);
     }
-    if (y2 == y1 && x2 != x1) {
+    if (top2 == top1 && x2 != x1) {
         *at++ = 'H';
         at = PutInteger(at, x2);
-    } else if (x2 == x1 && y2 != y1) {
+    } else if (x2 == x1 && top2 != top1) {
         *at++ = 'V';
-        at = PutInteger(at, y2);
+        at = PutInteger(at, top2);
     } else {
         *at++ = 'L';
         at = PutInteger(at, x2);
         *at++ = ' ';
-        at = PutInteger(at, y2);
+        at = PutInteger(at, top2);
     }
     m_out.append(buffer, static_cast<std::size_t>(at - buffer));
     m_pathOpen = true;
     m_lastX = x2;
-    m_lastY = y2;
+    m_lastY = top2;
 }
 
 void CSvgDevice::Circle(int x, int y, int radius, int fill) {

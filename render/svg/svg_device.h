@@ -87,7 +87,7 @@ private:
     double m_groupEm = 0;
 
     bool m_pathOpen = false;
-    int m_lastX = 0, m_lastY = 0;  // where the open path ends, in SVG coordinates
+    long long m_lastX = 0, m_lastY = 0;  // where the open path ends, in SVG coordinates
 
     // Work space of the texts, kept to spare allocations.
     std::u32string m_codePoints;

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -191,6 +192,28 @@ TEST(SvgDocument, OneGroupPerPenAndOnePathPerRun) {
                          "350\"/>"),
               std::string::npos)
         << bytes;
+}
+
+// Coordinates are written as they come, to the ends of their range.
+TEST(SvgDocument, ExtremeCoordinates) {
+    constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+    const std::string bytes =
+        SvgDocument(ChartPageSvgGeometry(), "t", {}, nullptr, [](CDrawingDevice& d) {
+            d.Begin();
+            d.Line(kMin, kMin, kMax, kMax);
+            d.Circle(kMin, kMin, kMin, 1);
+            d.FillRect(kMin, kMin, kMax, kMax);
+            d.SelectFont("Arial", kMin, 1);
+            d.Text(kMin, kMin, "x");
+            d.End();
+        });
+    EXPECT_NE(bytes.find("<path d=\"M-2147483648 2147483648L2147483647 -2147483647\"/>"),
+              std::string::npos)
+        << bytes;
+    EXPECT_NE(bytes.find("<circle cx=\"-2147483648\" cy=\"2147483648\" r=\"2147483648\""),
+              std::string::npos);
+    EXPECT_NE(bytes.find("<text x=\"-2147483648\""), std::string::npos);
+    EXPECT_NE(bytes.find("</svg>"), std::string::npos);
 }
 
 // Surfaces are pixels of `unitsPerPixel` units: the view box in units, the size in pixels, a
