@@ -1,19 +1,25 @@
 // What a one-page PNG costs besides starting the process: the page drawn at the command
-// line's default 150 dpi, its PNG encoding, and both together. The 96 dpi page and the year of
-// pages into one PDF are in chart_bench; the whole process is timed by process_time.sh.
+// line's default 150 dpi, its PNG encoding, and both together; and a one-page SVG, from our own
+// writer and, to compare, from Qt's SVG generator that the program used before. The 96 dpi page
+// and the year of pages into one PDF are in chart_bench; the whole process is timed by
+// process_time.sh.
 #include <benchmark/benchmark.h>
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <QSvgGenerator>
 #include <string>
 
 #include "bench_page.h"
 #include "chart/draw_page.h"
 #include "job/caelvane_doc.h"
 #include "platform/host_services.h"
+#include "render/pdf_fonts.h"
 #include "render/qt_page_writer.h"
 #include "render/qt_painter_device.h"
 #include "render/qt_png_encoder.h"
+#include "render/svg/svg_writer.h"
 
 namespace {
 
@@ -64,5 +70,48 @@ void BM_PageToPngBytes150Dpi(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PageToPngBytes150Dpi)->Unit(benchmark::kMillisecond);
+
+// The classic page as the command line writes it (no font system: the font files place the
+// texts).
+void BM_PageToSvgBytes(benchmark::State& state) {
+    CBenchHost host;
+    const PdfFontFiles fonts = PdfPageFontFiles();
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        ChartState chart;
+        bytes = SvgDocument(
+                    ChartPageSvgGeometry(), "bench.cvj", fonts, nullptr,
+                    [&](CDrawingDevice& device) { DrawChartPage(BenchJob(), chart, device, host); })
+                    .size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["svg_kB"] = static_cast<double>(bytes) / 1000.0;
+}
+BENCHMARK(BM_PageToSvgBytes)->Unit(benchmark::kMillisecond);
+
+// The same page through Qt's SVG generator, as the program wrote it before.
+void BM_PageToQtSvgBytes(benchmark::State& state) {
+    CBenchHost host;
+    qsizetype bytes = 0;
+    for (auto _ : state) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        {
+            QSvgGenerator generator;
+            generator.setOutputDevice(&buffer);
+            generator.setResolution(1000);
+            generator.setSize(QSize(kPageWidthMils, kPageHeightMils));
+            generator.setViewBox(QRect(0, 0, kPageWidthMils, kPageHeightMils));
+            QPainter painter(&generator);
+            CQtPainterDevice device(painter, 1000, 1000);
+            ChartState chart;
+            DrawChartPage(BenchJob(), chart, device, host);
+        }
+        bytes = buffer.data().size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["svg_kB"] = static_cast<double>(bytes) / 1000.0;
+}
+BENCHMARK(BM_PageToQtSvgBytes)->Unit(benchmark::kMillisecond);
 
 }  // namespace

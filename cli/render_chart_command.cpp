@@ -199,7 +199,7 @@ int RunRenderChart(const std::vector<std::string>& args) {
         }
     } else {
 #ifdef CAELVANE_HAVE_QT_RENDER
-        EnsureGuiApplication();
+        if (format != WheelFormat::Svg) EnsureGuiApplication();  // the wheel measures nothing
         const SurfaceSize size{options.width, options.height, natal::kWheelUnitsPerPixel};
         const std::string title = horoscope->name;
         switch (format) {

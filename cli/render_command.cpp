@@ -486,7 +486,7 @@ int RunRender(const std::vector<std::string>& args) {
     }
 #endif
 #ifdef CAELVANE_HAVE_QT_RENDER
-    EnsureGuiApplication();
+    if (format == Format::Png || state.pageStyle == PageStyle::Modern) EnsureGuiApplication();
     // The numbered files of --all are renamed into place together once every page is done, so
     // a failure on the way leaves none of them behind.
     caelvane::CAtomicFileSet files;

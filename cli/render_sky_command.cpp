@@ -230,7 +230,8 @@ int RunRenderSky(const std::vector<std::string>& args) {
         }
     } else {
 #ifdef CAELVANE_HAVE_QT_RENDER
-        EnsureGuiApplication();
+        // Only the markers' labels are measured (with the font system's metrics).
+        if (request.format != SkyFormat::Svg || !options.markers.empty()) EnsureGuiApplication();
         const SurfaceSize size{request.width, request.height, prices::kUnitsPerPixel};
         switch (request.format) {
             case SkyFormat::Png:

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
-#include <QSvgGenerator>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -19,11 +18,9 @@
 #include "render/private_fonts.h"
 #include "render/qt_painter_device.h"
 #include "render/qt_png_encoder.h"
+#include "render/svg/svg_writer.h"
 
 namespace {
-
-// SVG user units are page units: one per 0.001 inch.
-constexpr int kSvgDpi = 1000;
 
 // Bytes written straight into a temporary file as the encoder produces them, so that a long
 // PDF is never held in memory whole. The first failure sticks: later writes are refused and
@@ -188,46 +185,11 @@ bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer&
 }
 
 std::string SvgPageBytes(const std::string& title, int index, const PageDrawer& draw) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&buffer);
-        generator.setResolution(kSvgDpi);
-        generator.setSize(QSize(kPageWidthMils, kPageHeightMils));
-        generator.setViewBox(QRect(0, 0, kPageWidthMils, kPageHeightMils));
-        generator.setTitle(QString::fromStdString(title));
-        QPainter painter;
-        if (!painter.begin(&generator)) return {};
-        CQtPainterDevice surface(painter, kSvgDpi, kSvgDpi);
-        draw(index, surface);
-        painter.end();
-    }
-    return bytes.toStdString();
+    return SvgDocument(ChartPageSvgGeometry(), title, PdfPageFontFiles(), PdfTextMetrics(),
+                       [index, &draw](CDrawingDevice& device) { draw(index, device); });
 }
 
 bool WriteSvgFile(const std::string& path, const std::string& title, int index,
                   const PageDrawer& draw, std::string& error, caelvane::CAtomicFileSet* set) {
-    COutput output(path, set);
-    QIODevice* device = output.Open(error);
-    if (!device) return false;
-    {
-        QSvgGenerator generator;
-        generator.setOutputDevice(device);
-        generator.setResolution(kSvgDpi);
-        generator.setSize(QSize(kPageWidthMils, kPageHeightMils));
-        generator.setViewBox(QRect(0, 0, kPageWidthMils, kPageHeightMils));
-        generator.setTitle(QString::fromStdString(title));
-        QPainter painter;
-        if (!painter.begin(&generator)) {
-            output.Cancel();
-            error = "cannot start an SVG drawing for " + path;
-            return false;
-        }
-        CQtPainterDevice surface(painter, kSvgDpi, kSvgDpi);
-        draw(index, surface);
-        painter.end();
-    }
-    return output.Commit(error);
+    return WriteSvgDocument(path, SvgPageBytes(title, index, draw), error, set);
 }

@@ -36,8 +36,8 @@ bool WritePdfFile(const std::string& path, const std::string& title, const PageD
 // with the other pages; a failure abandons the whole set.
 bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer& draw,
                   std::string& error, caelvane::CAtomicFileSet* set = nullptr);
-// Page `index` as an SVG drawing of 8.5 x 11 inches, in memory (for the clipboard). Empty when
-// the drawing could not be made.
+// Page `index` as an SVG drawing of 8.5 x 11 inches, in memory (for the clipboard), made by our
+// own SVG writer (render/svg), which needs no GUI application unless the page measures texts.
 std::string SvgPageBytes(const std::string& title, int index, const PageDrawer& draw);
 // Page `index` as an SVG drawing of 8.5 x 11 inches. `set` as for WritePngFile.
 bool WriteSvgFile(const std::string& path, const std::string& title, int index,

@@ -1,9 +1,7 @@
 #include "render/qt_surface_writer.h"
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QImage>
-#include <QSvgGenerator>
 #include <cstdio>
 
 #include "platform/atomic_file.h"
@@ -11,6 +9,7 @@
 #include "render/pdf_fonts.h"
 #include "render/qt_painter_device.h"
 #include "render/qt_png_encoder.h"
+#include "render/svg/svg_writer.h"
 
 namespace {
 
@@ -77,25 +76,10 @@ bool WriteSurfacePng(const std::string& path, const SurfaceSize& size, const Sur
 bool WriteSurfaceSvg(const std::string& path, const std::string& title, const SurfaceSize& size,
                      const SurfaceDrawer& draw, std::string& error) {
     if (!CheckSize(size, error)) return false;
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QSvgGenerator generator;
-        generator.setOutputDevice(&buffer);
-        generator.setResolution(static_cast<int>(kScreenDpi));
-        generator.setSize(QSize(size.width, size.height));
-        generator.setViewBox(QRect(0, 0, size.width, size.height));
-        generator.setTitle(QString::fromStdString(title));
-        QPainter painter;
-        if (!painter.begin(&generator)) {
-            error = "cannot start an SVG drawing for " + path;
-            return false;
-        }
-        PaintSurface(painter, size, 1.0, draw);
-        painter.end();
-    }
-    return Deliver(path, bytes, error);
+    const std::string bytes =
+        SvgDocument(SurfaceSvgGeometry(size.width, size.height, size.unitsPerPixel), title,
+                    PdfPageFontFiles(), PdfTextMetrics(), draw);
+    return WriteSvgDocument(path, bytes, error);
 }
 
 bool WriteSurfacePdf(const std::string& path, const std::string& title, const SurfaceSize& size,

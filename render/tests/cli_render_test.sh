@@ -85,6 +85,16 @@ run render "$work/range.cvj" -o - --format pdf
 head -c 5 "$work/out" | grep -q '%PDF-' || fail "pdf to stdout"
 run render "$work/range.cvj" -o - --format svg
 grep -q 'viewBox="0 0 8500 11000"' "$work/out" || fail "svg to stdout"
+# An SVG page is the same bytes every time, to a file as to standard output, in any locale;
+# its texts stay text; it is well-formed XML.
+cp "$work/out" "$work/range-stdout.svg"
+LC_ALL=C.UTF-8 "$cli" render "$work/range.cvj" --format svg -o "$work/range.svg" ||
+    fail "svg to a file"
+cmp -s "$work/range.svg" "$work/range-stdout.svg" || fail "svg: not the same bytes twice"
+grep -q '>HELIOCENTRIC</text>' "$work/range.svg" || fail "svg: the texts are not text"
+if command -v xmllint >/dev/null 2>&1; then
+    xmllint --noout "$work/range.svg" || fail "svg: not well-formed"
+fi
 
 # Refusals write nothing.
 head -c 100 "$work/range.cvj" >"$work/short.cvj"
