@@ -19,23 +19,22 @@ const char* const kCompanionName = CAELVANE_CLI_COMPANION_NAME;
 
 namespace {
 
-// The chart page formats this program writes itself, in the page style given. SVG is Qt's
-// generator's for now: once our own SVG writer draws the pages, answer true for it here and
-// write it outside CAELVANE_HAVE_QT_RENDER in render_command.cpp. The modern page measures its
-// texts with Qt's fonts, in every format.
+// The chart page formats this program writes itself, in the page style given: traces, and PDF
+// and SVG through our own writers. PNG is Qt's raster; the modern page measures its texts with
+// Qt's fonts, in every format.
 bool WritesPageWithoutQt(Format format, PageStyle style) {
     if (style == PageStyle::Modern) return false;
     switch (format) {
         case Format::Trace:
             return true;
         case Format::Pdf:
+        case Format::Svg:
 #ifdef CAELVANE_HAVE_PDF_PAGES
             return true;
 #else
             return false;
 #endif
         case Format::Png:
-        case Format::Svg:
             return false;
     }
     return false;

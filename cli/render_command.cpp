@@ -484,25 +484,39 @@ int RunRender(const std::vector<std::string>& args) {
             return Failure(error);
         return 0;
     }
-#endif
-#ifdef CAELVANE_HAVE_QT_RENDER
-    if (format == Format::Png || state.pageStyle == PageStyle::Modern) EnsureGuiApplication();
     // The numbered files of --all are renamed into place together once every page is done, so
     // a failure on the way leaves none of them behind.
-    caelvane::CAtomicFileSet files;
-    for (int i = 0; i < pageCount; ++i) {
-        const std::string path =
-            options.all ? NumberedPath(options.output, i + 1, pageCount) : options.output;
-        const bool written = format == Format::Png
-                                 ? WritePngFile(path, i, options.dpi.value_or(kDefaultPngDpi),
-                                                drawPage, error, &files)
-                                 : WriteSvgFile(path, title, i, drawPage, error, &files);
-        if (!written) return Failure(error);
+    const auto writeEach = [&](const auto& write) {
+        caelvane::CAtomicFileSet files;
+        for (int i = 0; i < pageCount; ++i) {
+            const std::string path =
+                options.all ? NumberedPath(options.output, i + 1, pageCount) : options.output;
+            if (!write(path, i, files)) return Failure(error);
+        }
+        if (!files.Commit()) return Failure(files.Message());
+        return 0;
+    };
+    if (format == Format::Svg) {
+        const CTextMetrics* metrics = nullptr;
+#ifdef CAELVANE_HAVE_QT_RENDER
+        if (state.pageStyle == PageStyle::Modern) {
+            EnsureGuiApplication();
+            metrics = PdfTextMetrics();
+        }
+#endif
+        return writeEach([&](const std::string& path, int i, caelvane::CAtomicFileSet& files) {
+            return WriteSvgPage(path, title, i, drawPage, metrics, error, &files);
+        });
     }
-    if (!files.Commit()) return Failure(files.Message());
-    return 0;
+#endif
+#ifdef CAELVANE_HAVE_QT_RENDER
+    EnsureGuiApplication();
+    return writeEach([&](const std::string& path, int i, caelvane::CAtomicFileSet& files) {
+        return WritePngFile(path, i, options.dpi.value_or(kDefaultPngDpi), drawPage, error, &files);
+    });
 #elif defined(CAELVANE_HAVE_PDF_PAGES)
-    return Failure("caelvane-cli render: this build writes PDF and traces only (built without Qt)");
+    return Failure(
+        "caelvane-cli render: this build writes PDF, SVG and traces only (built without Qt)");
 #else
     return Failure("caelvane-cli render: this build writes traces only (built without Qt)");
 #endif

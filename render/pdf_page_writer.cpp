@@ -6,6 +6,7 @@
 #include "platform/atomic_file.h"
 #include "render/page_fonts.h"
 #include "render/pdf/pdf_device.h"
+#include "render/svg/svg_writer.h"
 
 namespace {
 
@@ -95,4 +96,16 @@ bool WritePdfPages(const std::string& path, const std::string& title, const Page
         return false;
     }
     return output.Commit(error);
+}
+
+std::string SvgPageBytes(const std::string& title, int index, const PageDrawer& draw,
+                         const CTextMetrics* metrics) {
+    return SvgDocument(ChartPageSvgGeometry(), title, PdfPageFontFiles(), metrics,
+                       [index, &draw](CDrawingDevice& device) { draw(index, device); });
+}
+
+bool WriteSvgPage(const std::string& path, const std::string& title, int index,
+                  const PageDrawer& draw, const CTextMetrics* metrics, std::string& error,
+                  caelvane::CAtomicFileSet* set) {
+    return WriteSvgDocument(path, SvgPageBytes(title, index, draw, metrics), error, set);
 }

@@ -12,6 +12,10 @@
 #include "platform/drawing_device.h"
 #include "platform/text_metrics.h"
 
+namespace caelvane {
+class CAtomicFileSet;
+}
+
 // Draws page `index` (0-based, in output order) on `device` and says whether another page
 // follows it. The device's surface is the whole 8.5 x 11 inch page.
 using PageDrawer = std::function<bool(int index, CDrawingDevice& device)>;
@@ -24,3 +28,12 @@ using PageDrawer = std::function<bool(int index, CDrawingDevice& device)>;
 bool WritePdfPages(const std::string& path, const std::string& title, const PageDrawer& draw,
                    const CTextMetrics* metrics, const std::function<bool()>& cancelled,
                    std::string& error);
+
+// Page `index` as an SVG document of its own (our SVG writer, no Qt either), laid out with
+// `metrics` as above; written whole or not at all, joining `set` when given (its Commit then
+// renames it into place with the others).
+std::string SvgPageBytes(const std::string& title, int index, const PageDrawer& draw,
+                         const CTextMetrics* metrics);
+bool WriteSvgPage(const std::string& path, const std::string& title, int index,
+                  const PageDrawer& draw, const CTextMetrics* metrics, std::string& error,
+                  caelvane::CAtomicFileSet* set = nullptr);

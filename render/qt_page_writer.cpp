@@ -185,11 +185,10 @@ bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer&
 }
 
 std::string SvgPageBytes(const std::string& title, int index, const PageDrawer& draw) {
-    return SvgDocument(ChartPageSvgGeometry(), title, PdfPageFontFiles(), PdfTextMetrics(),
-                       [index, &draw](CDrawingDevice& device) { draw(index, device); });
+    return SvgPageBytes(title, index, draw, PdfTextMetrics());
 }
 
 bool WriteSvgFile(const std::string& path, const std::string& title, int index,
                   const PageDrawer& draw, std::string& error, caelvane::CAtomicFileSet* set) {
-    return WriteSvgDocument(path, SvgPageBytes(title, index, draw), error, set);
+    return WriteSvgPage(path, title, index, draw, PdfTextMetrics(), error, set);
 }
