@@ -14,11 +14,9 @@ namespace caelvane {
 // (at most maxParts), none shorter than minPart. Returns when every part is done; the first
 // exception a part threw is then thrown here. The parts must not write to the same memory.
 template <typename Body>
-void ParallelRanges(std::size_t count, std::size_t minPart, Body&& body,
-                    std::size_t maxParts = 8) {
+void ParallelRanges(std::size_t count, std::size_t minPart, Body&& body, std::size_t maxParts = 8) {
     const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t parts =
-        std::min({cores, maxParts, minPart > 0 ? count / minPart : count});
+    const std::size_t parts = std::min({cores, maxParts, minPart > 0 ? count / minPart : count});
     if (parts <= 1) {
         if (count > 0) body(std::size_t{0}, count);
         return;
