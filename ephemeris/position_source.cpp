@@ -300,23 +300,52 @@ WheelLongitudes ComputeWheelLongitudes(double jed, PositionSource source) {
 }
 
 bool PreciseGeocentricMotion(double jed, int code, GeocentricMotion& out) {
-    if (code > -1 || code < -12) return false;
-    caelvane::swiss::BodyState state;
+    bool found = false;
+    double obliquity = 0;
+    return PreciseGeocentricMotions(jed, std::span<const int>(&code, 1),
+                                    std::span<GeocentricMotion>(&out, 1),
+                                    std::span<bool>(&found, 1), obliquity) &&
+           found;
+}
+
+bool PreciseGeocentricMotions(double jed, std::span<const int> codes,
+                              std::span<GeocentricMotion> out, std::span<bool> found,
+                              double& obliquity) {
+    constexpr std::size_t kMost = 32;
+    int bodies[kMost];
+    caelvane::swiss::BodyState states[kMost];
+    bool known[kMost];
+    obliquity = std::nan("");
+    for (std::size_t i = 0; i < codes.size(); ++i) found[i] = false;
+    if (codes.size() > kMost) return false;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        // Any other code is asked for as the Sun and left unfound below.
+        bodies[i] = codes[i] <= -1 && codes[i] >= -12 ? SweBodyOf(-codes[i], Frame::Geocentric)
+                                                      : SweBodyOf(3, Frame::Geocentric);
+    }
     SwissEphemerisLock lock;
-    if (!caelvane::swiss::CalcEclipticMotion(lock, jed, SweBodyOf(-code, Frame::Geocentric),
-                                             state)) {
+    if (!caelvane::swiss::CalcEclipticMotions(
+            lock, jed, std::span<const int>(bodies, codes.size()),
+            std::span<caelvane::swiss::BodyState>(states, codes.size()),
+            std::span<bool>(known, codes.size()), obliquity)) {
         return false;
     }
-    out.longitude = state.longitude;
-    out.latitude = state.latitude;
-    out.speed = state.longitudeSpeed;
     // The equator of date is the ecliptic of date turned by the true obliquity: the library's
     // own equatorial place, without a second call for it.
     constexpr double kRad = 3.14159265358979323846 / 180.0;
-    const double e = caelvane::swiss::TrueObliquity(lock, jed) * kRad;
-    const double l = state.longitude * kRad, b = state.latitude * kRad;
-    const double s = std::sin(b) * std::cos(e) + std::cos(b) * std::sin(e) * std::sin(l);
-    out.declination = std::asin(s < -1.0 ? -1.0 : s > 1.0 ? 1.0 : s) / kRad;
+    const double e = obliquity * kRad;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (!known[i] || codes[i] > -1 || codes[i] < -12) continue;
+        const caelvane::swiss::BodyState& state = states[i];
+        GeocentricMotion& motion = out[i];
+        motion.longitude = state.longitude;
+        motion.latitude = state.latitude;
+        motion.speed = state.longitudeSpeed;
+        const double l = state.longitude * kRad, b = state.latitude * kRad;
+        const double s = std::sin(b) * std::cos(e) + std::cos(b) * std::sin(e) * std::sin(l);
+        motion.declination = std::asin(s < -1.0 ? -1.0 : s > 1.0 ? 1.0 : s) / kRad;
+        found[i] = true;
+    }
     return true;
 }
 
@@ -370,6 +399,13 @@ WheelLongitudes ComputeWheelLongitudes(double jed, PositionSource source) {
 #if !CAELVANE_WITH_SWISSEPH
 
 bool PreciseGeocentricMotion(double, int, GeocentricMotion&) {
+    return false;
+}
+
+bool PreciseGeocentricMotions(double, std::span<const int> codes, std::span<GeocentricMotion>,
+                              std::span<bool> found, double& obliquity) {
+    for (std::size_t i = 0; i < codes.size(); ++i) found[i] = false;
+    obliquity = std::nan("");
     return false;
 }
 

@@ -21,6 +21,7 @@
 // All of it is exactly repeatable: the same inputs give the same bits, whatever was asked before.
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -73,5 +74,12 @@ struct GeocentricMotion {
 // node). False when the library has no position there (Chiron outside its file, a date outside
 // its range), for any other code, and in a build without the precise source.
 bool PreciseGeocentricMotion(double jed, int code, GeocentricMotion& out);
+// Several bodies at one instant, each exactly as PreciseGeocentricMotion gives it, with the true
+// obliquity there (as PreciseObliquity gives it): the library shares the work of the instant
+// among them. found[i] says whether codes[i] has a motion; out and found hold as many entries as
+// codes (at most 32). False, with nothing found, where the library has no positions at all.
+bool PreciseGeocentricMotions(double jed, std::span<const int> codes,
+                              std::span<GeocentricMotion> out, std::span<bool> found,
+                              double& obliquity);
 // The true obliquity of the ecliptic at a UT instant, degrees; NaN without the precise source.
 double PreciseObliquity(double jed);

@@ -1,11 +1,13 @@
 #include "prices/body_panes.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
 
 #include "ephemeris/bodies.h"
+#include "platform/parallel.h"
 #include "prices/ohlc.h"
 #include "prices/price_chart.h"
 
@@ -151,6 +153,33 @@ BodyMotion ComputeBodyMotion(double jed, int code, PositionSource source) {
     return motion;
 }
 
+void ComputeBodyMotions(double jed, std::span<const int> codes, PositionSource source,
+                        std::span<BodyMotion> out, double& obliquity) {
+    constexpr std::size_t kMost = 32;
+    obliquity = std::nan("");
+    bool found[kMost] = {};
+    if (source == PositionSource::Precise && codes.size() <= kMost) {
+        // The geocentric bodies from the library in one go; the rest one by one below.
+        GeocentricMotion precise[kMost];
+        if (PreciseGeocentricMotions(jed, codes, std::span(precise, codes.size()),
+                                     std::span(found, codes.size()), obliquity)) {
+            for (std::size_t i = 0; i < codes.size(); ++i) {
+                if (!found[i] || codes[i] >= 0) {
+                    found[i] = false;
+                    continue;
+                }
+                out[i] = {precise[i].longitude, precise[i].latitude, precise[i].speed,
+                          precise[i].declination};
+            }
+        }
+    }
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (i < kMost && found[i]) continue;
+        out[i] = ComputeBodyMotion(jed, codes[i], source);
+    }
+    if (!std::isfinite(obliquity)) obliquity = ObliquityOfDate(jed, source);
+}
+
 namespace {
 
 // Fills entry.values for the grid, keeping what an earlier call on the same grid computed.
@@ -217,10 +246,13 @@ void CMotionSampler::SampleMany(const std::vector<int>& codes, PositionSource so
             entries.push_back(&candidate);
         }
     }
-    // What each entry keeps from its last grid, and which columns it lacks.
-    std::vector<std::vector<bool>> missing(entries.size(), std::vector<bool>(count, false));
-    for (std::size_t e = 0; e < entries.size(); ++e) {
-        MotionEntry& entry = *entries[e];
+    ObliquityEntry& obliquity = ObliquityEntryOf(source);
+    // What each entry keeps from its last grid, and which columns it lacks (the obliquity is
+    // the last "entry").
+    const std::size_t rows = entries.size() + 1;
+    std::vector<char> missing(rows * count, 0);
+    std::vector<std::size_t> columns;  // those with anything to compute
+    const auto keep = [&](auto& entry, std::size_t row) {
         const bool sameGrid = entry.step == step;
         const std::int64_t oldFirst = entry.first;
         const std::int64_t oldEnd = oldFirst + static_cast<std::int64_t>(entry.values.size());
@@ -230,24 +262,58 @@ void CMotionSampler::SampleMany(const std::vector<int>& codes, PositionSource so
             if (sameGrid && index >= oldFirst && index < oldEnd) {
                 entry.scratch[i] = entry.values[static_cast<std::size_t>(index - oldFirst)];
             } else {
-                missing[e][i] = true;
+                missing[i * rows + row] = 1;
             }
         }
-    }
+    };
+    for (std::size_t e = 0; e < entries.size(); ++e) keep(*entries[e], e);
+    keep(obliquity, entries.size());
     for (std::size_t i = 0; i < count; ++i) {
-        const double jed =
-            JedOfSeconds(static_cast<double>(first + static_cast<std::int64_t>(i)) * step);
-        for (std::size_t e = 0; e < entries.size(); ++e) {
-            if (!missing[e][i]) continue;
-            entries[e]->scratch[i] = ComputeBodyMotion(jed, entries[e]->code, source);
-            ++m_computed;
-        }
+        const char* row = &missing[i * rows];
+        if (std::find(row, row + rows, 1) != row + rows) columns.push_back(i);
     }
-    for (MotionEntry* entry : entries) {
-        entry->values.swap(entry->scratch);
-        entry->first = first;
-        entry->step = step;
-    }
+    // Date by date, every body at one date before the next (the precise source then computes
+    // what the bodies share once); the dates spread over the cores when there are many.
+    std::atomic<std::size_t> computed{0};
+    caelvane::ParallelRanges(
+        columns.size(), kColumnsPerThread,
+        [&](std::size_t begin, std::size_t end) {
+            std::vector<int> here;
+            std::vector<std::size_t> which;
+            std::vector<BodyMotion> motions;
+            std::size_t done = 0;
+            for (std::size_t c = begin; c < end; ++c) {
+                const std::size_t i = columns[c];
+                const char* row = &missing[i * rows];
+                here.clear();
+                which.clear();
+                for (std::size_t e = 0; e < entries.size(); ++e) {
+                    if (row[e] == 0) continue;
+                    here.push_back(entries[e]->code);
+                    which.push_back(e);
+                }
+                motions.resize(here.size());
+                const double jed =
+                    JedOfSeconds(static_cast<double>(first + static_cast<std::int64_t>(i)) * step);
+                double ofDate = 0;
+                ComputeBodyMotions(jed, here, source, motions, ofDate);
+                for (std::size_t k = 0; k < which.size(); ++k) {
+                    entries[which[k]]->scratch[i] = motions[k];
+                }
+                if (row[entries.size()] != 0) obliquity.scratch[i] = ofDate;
+                done += here.size();
+            }
+            computed += done;
+        },
+        kMostThreads);
+    m_computed += computed;
+    const auto adopt = [&](auto& entry) {
+        entry.values.swap(entry.scratch);
+        entry.first = first;
+        entry.step = step;
+    };
+    for (MotionEntry* entry : entries) adopt(*entry);
+    adopt(obliquity);
     out.clear();
     for (int code : codes) {
         for (MotionEntry* entry : entries) {
@@ -256,18 +322,20 @@ void CMotionSampler::SampleMany(const std::vector<int>& codes, PositionSource so
     }
 }
 
+CMotionSampler::ObliquityEntry& CMotionSampler::ObliquityEntryOf(PositionSource source) {
+    for (ObliquityEntry& candidate : m_obliquities) {
+        if (candidate.source == source) return candidate;
+    }
+    ObliquityEntry& entry = m_obliquities.emplace_back();
+    entry.source = source;
+    return entry;
+}
+
 const double* CMotionSampler::Obliquity(PositionSource source, double step, std::int64_t first,
                                         std::size_t count) {
-    ObliquityEntry* entry = nullptr;
-    for (ObliquityEntry& candidate : m_obliquities) {
-        if (candidate.source == source) entry = &candidate;
-    }
-    if (entry == nullptr) {
-        entry = &m_obliquities.emplace_back();
-        entry->source = source;
-    }
-    FillGrid(*entry, step, first, count, [&](double jed) { return ObliquityOfDate(jed, source); });
-    return entry->values.data();
+    ObliquityEntry& entry = ObliquityEntryOf(source);
+    FillGrid(entry, step, first, count, [&](double jed) { return ObliquityOfDate(jed, source); });
+    return entry.values.data();
 }
 
 ColumnGrid GridOf(const CChartFrame& frame) {

@@ -59,6 +59,11 @@ double DeclinationOf(double longitude, double latitude, double obliquity);
 // declination by rotating the ecliptic place. The series has no distances, so its geocentric
 // latitudes of the planets are taken with their mean distances from the Sun.
 BodyMotion ComputeBodyMotion(double jed, int code, PositionSource source);
+// Several bodies at one instant, each exactly as ComputeBodyMotion gives it (out holds as many
+// entries as codes), and ObliquityOfDate there: the precise source computes what the bodies
+// share once.
+void ComputeBodyMotions(double jed, std::span<const int> codes, PositionSource source,
+                        std::span<BodyMotion> out, double& obliquity);
 
 // Motions sampled on a grid of times, kept between redraws so that a pan computes only the
 // columns that come into view.
@@ -69,9 +74,11 @@ public:
     const BodyMotion* Sample(int code, PositionSource source, double step, std::int64_t first,
                              std::size_t count);
     // The same for several bodies at once, into `out` (one pointer per code, valid until the
-    // next call). The columns missing are computed date by date, every body at one date
-    // before the next date: the precise source then reuses what the bodies share (the Earth,
-    // the nutation) instead of computing it again for each body.
+    // next call), and the obliquity of date on the same grid (Obliquity then finds it). The
+    // columns missing are computed date by date, every body at one date before the next date:
+    // the precise source then reuses what the bodies share (ΔT, the Earth, the nutation)
+    // instead of computing it again for each body. Many missing dates are shared out among
+    // the machine's cores.
     void SampleMany(const std::vector<int>& codes, PositionSource source, double step,
                     std::int64_t first, std::size_t count, std::vector<const BodyMotion*>& out);
     // The obliquity of date on the same grid.
@@ -94,6 +101,11 @@ private:
         std::int64_t first = 0;
         std::vector<double> values, scratch;
     };
+    // Below this many columns to compute, one thread does them all.
+    static constexpr std::size_t kColumnsPerThread = 64;
+    static constexpr std::size_t kMostThreads = 8;
+    ObliquityEntry& ObliquityEntryOf(PositionSource source);
+
     std::vector<MotionEntry> m_motions;
     std::vector<ObliquityEntry> m_obliquities;
     std::size_t m_computed = 0;

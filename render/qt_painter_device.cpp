@@ -46,6 +46,34 @@ QImage* PlainImage(QPainter& painter) {
     return image;
 }
 
+// Cuts the segment p1-p2 to `box` (Liang-Barsky); false when none of it is inside, or when a
+// point is not finite.
+bool ClipToBox(QPointF& p1, QPointF& p2, const QRectF& box) {
+    const double dx = p2.x() - p1.x(), dy = p2.y() - p1.y();
+    double enter = 0.0, leave = 1.0;
+    const auto edge = [&](double p, double q) {
+        if (p == 0.0) return q >= 0.0;
+        const double r = q / p;
+        if (p < 0.0) {
+            if (r > leave) return false;
+            enter = std::max(enter, r);
+        } else {
+            if (r < enter) return false;
+            leave = std::min(leave, r);
+        }
+        return true;
+    };
+    if (!std::isfinite(dx) || !std::isfinite(dy) || !edge(-dx, p1.x() - box.left()) ||
+        !edge(dx, box.right() - p1.x()) || !edge(-dy, p1.y() - box.top()) ||
+        !edge(dy, box.bottom() - p1.y())) {
+        return false;
+    }
+    const QPointF start = p1;
+    p1 = start + QPointF(dx * enter, dy * enter);
+    p2 = start + QPointF(dx * leave, dy * leave);
+    return true;
+}
+
 // The pixels one hollow circle leaves on a white image: where the raster touched, and what
 // it left there.
 struct CirclePixels {
@@ -184,8 +212,9 @@ bool CQtPainterDevice::FillHairlines() {
     return true;
 }
 
-// Frames drawn without antialiasing (while the user drags a chart) step their one-pixel oblique
-// lines straight into the image, a pixel for each row or column along the line's longer axis:
+// Frames drawn without antialiasing (while the user drags a chart) step their one-pixel lines,
+// oblique or not, straight into the image, a pixel for each row or column along the line's
+// longer axis:
 // the raster's own stepper costs a blended span a pixel, which for the long lines of a chart
 // is most of a frame. The pixels may differ from the raster's by one where a line passes
 // halfway between two; the antialiased frame that follows is drawn by the raster as always.
@@ -197,43 +226,60 @@ bool CQtPainterDevice::StepHairlines() {
     QImage& image = *plain;
     const int width = image.width();
     const int height = image.height();
-    const auto inside = [width, height](const QPointF& p) {
-        return p.x() >= 1 && p.y() >= 1 && p.x() < width - 2 && p.y() < height - 2;
-    };
-    for (const QLineF& line : m_lines) {
-        if (!inside(transform.map(line.p1())) || !inside(transform.map(line.p2()))) return false;
-    }
     const quint32 pixel = m_painter.pen().color().rgba();
     auto* const bits = const_cast<uchar*>(image.constBits());
     const qsizetype stride = image.bytesPerLine();
-    const auto plot = [bits, stride, pixel](int x, int y) {
-        reinterpret_cast<quint32*>(bits + y * stride)[x] = pixel;
+    // Pixels off the image are left out: a line reaching past its edge is cut there.
+    const auto plot = [bits, stride, pixel, width, height](int x, int y) {
+        if (x >= 0 && y >= 0 && x < width && y < height) {
+            reinterpret_cast<quint32*>(bits + y * stride)[x] = pixel;
+        }
     };
+    // Far beyond the image a line is cut first, so that its steps stay few and finite.
+    const QRectF bounds(-2.0, -2.0, width + 4.0, height + 4.0);
     for (const QLineF& line : m_lines) {
-        const QPointF p1 = transform.map(line.p1());
-        const QPointF p2 = transform.map(line.p2());
+        QPointF p1 = transform.map(line.p1());
+        QPointF p2 = transform.map(line.p2());
+        if (!bounds.contains(p1) || !bounds.contains(p2)) {
+            if (!ClipToBox(p1, p2, bounds)) continue;
+        }
         const double dx = p2.x() - p1.x(), dy = p2.y() - p1.y();
-        if (std::abs(dx) >= std::abs(dy)) {
-            // x-major: one pixel a column, at the line's height at the column's centre.
-            const QPointF& a = dx >= 0 ? p1 : p2;
-            const int first = static_cast<int>(std::floor(std::min(p1.x(), p2.x())));
-            const int last = static_cast<int>(std::floor(std::max(p1.x(), p2.x())));
-            const double slope = dx != 0 ? dy / dx : 0.0;
-            for (int x = first; x <= last; ++x) {
-                const double t =
-                    std::clamp(x + 0.5, std::min(p1.x(), p2.x()), std::max(p1.x(), p2.x()));
-                plot(x, static_cast<int>(std::floor(a.y() + (t - a.x()) * slope)));
+        const bool xMajor = std::abs(dx) >= std::abs(dy);
+        // Along the longer axis u, one pixel a step at the line's other coordinate v at the
+        // step's centre (the ends held to the line's own ends).
+        const QPointF& a = (xMajor ? dx : dy) >= 0 ? p1 : p2;
+        const double u0 = xMajor ? a.x() : a.y(), v0 = xMajor ? a.y() : a.x();
+        const double uLow = std::min(xMajor ? p1.x() : p1.y(), xMajor ? p2.x() : p2.y());
+        const double uHigh = std::max(xMajor ? p1.x() : p1.y(), xMajor ? p2.x() : p2.y());
+        const double slope = xMajor ? (dx != 0 ? dy / dx : 0.0) : dx / dy;
+        const int first = static_cast<int>(std::floor(uLow));
+        const int last = static_cast<int>(std::floor(uHigh));
+        // The coordinates are above -3 here (cut to `bounds`): a shifted truncation floors them.
+        const auto floorOf = [](double v) { return static_cast<int>(v + 8.0) - 8; };
+        const auto vAt = [&](int u) {
+            const double t = std::clamp(u + 0.5, uLow, uHigh);
+            return floorOf(v0 + (t - u0) * slope);
+        };
+        // The steps between the ends need no holding: v grows by the slope each step.
+        const auto walk = [&](auto&& put) {
+            put(first, vAt(first));
+            double v = v0 + (first + 1.5 - u0) * slope;
+            for (int u = first + 1; u < last; ++u, v += slope) put(u, floorOf(v));
+            if (last > first) put(last, vAt(last));
+        };
+        if (xMajor) {
+            walk([&](int x, int y) { plot(x, y); });
+        } else if (slope == 0.0) {
+            // Upright: one column of pixels, stepped down the image.
+            const int x = vAt(first);
+            if (x < 0 || x >= width) continue;
+            const int top = std::max(first, 0), bottom = std::min(last, height - 1);
+            uchar* at = bits + top * stride + x * qsizetype(sizeof(quint32));
+            for (int y = top; y <= bottom; ++y, at += stride) {
+                *reinterpret_cast<quint32*>(at) = pixel;
             }
         } else {
-            const QPointF& a = dy >= 0 ? p1 : p2;
-            const int first = static_cast<int>(std::floor(std::min(p1.y(), p2.y())));
-            const int last = static_cast<int>(std::floor(std::max(p1.y(), p2.y())));
-            const double slope = dx / dy;
-            for (int y = first; y <= last; ++y) {
-                const double t =
-                    std::clamp(y + 0.5, std::min(p1.y(), p2.y()), std::max(p1.y(), p2.y()));
-                plot(static_cast<int>(std::floor(a.x() + (t - a.y()) * slope)), y);
-            }
+            walk([&](int y, int x) { plot(x, y); });
         }
     }
     return true;
@@ -406,7 +452,8 @@ const CQtPainterDevice::FontEntry& CQtPainterDevice::ChartFont(const std::string
 
 void CQtPainterDevice::Line(int x1, int y1, int x2, int y2) {
     PreparePen();
-    const bool axisAligned = x1 == x2 || y1 == y2;
+    // Without antialiasing one-pixel lines of every direction are stepped alike: one batch.
+    const bool axisAligned = (x1 == x2 || y1 == y2) && (m_antialiased || m_penGeometric);
     if (axisAligned != m_linesAxisAligned) {
         FlushLines();
         m_linesAxisAligned = axisAligned;

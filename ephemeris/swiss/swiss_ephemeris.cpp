@@ -3,6 +3,7 @@
 #include <swephexp.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <mutex>
 #include <sstream>
 #include <system_error>
+#include <thread>
 
 #ifndef CAELVANE_SWISSEPH_DATA_DIR
 #define CAELVANE_SWISSEPH_DATA_DIR "/usr/share/libswe/ephe"
@@ -20,7 +22,14 @@ namespace caelvane::swiss {
 
 namespace {
 
+// Held by every lock where the library's state is shared by the threads of the process.
 std::mutex& LibraryMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+// Guards DataState: our record of the data path and of which files serve which years.
+std::mutex& StateMutex() {
     static std::mutex mutex;
     return mutex;
 }
@@ -34,19 +43,24 @@ struct FileSpan {
     double lastJd = 0;
 };
 
-// Written under the mutex; the path and filesPresent once, by the first lock.
+// Written under StateMutex; the path, filesPresent and perThread once, by the first lock.
 struct DataState {
     bool initialised = false;
     std::string path;
     bool filesPresent = false;
+    // Whether the library keeps its state (data path, open files, caches) for each thread
+    // apart, as Debian builds it (thread-local storage): locks in different threads then
+    // need not wait for each other.
+    bool perThread = false;
     // By span (floor(year / 600)): the planets with the Moon, and the asteroids. A span
     // missing is remembered, so that the library is not sent to open its file again for every
     // position (it would, and fail, thousands of times in a search).
     std::map<int, FileSpan> planetSpans;
     std::map<int, FileSpan> asteroidSpans;
-    // The analytic theory stood in for missing files at least once.
-    bool analyticUsed = false;
 };
+
+// The analytic theory stood in for missing files at least once.
+std::atomic<bool> g_analyticUsed{false};
 
 DataState& State() {
     static DataState state;
@@ -124,16 +138,53 @@ const FileSpan& Span(int span, bool asteroid) {
 
 // Whether the data files serve every instant of [fromUt, toUt].
 bool FilesServe(double fromUt, double toUt, bool asteroid) {
+    // The span last found serving, for this thread: most calls fall inside it, and need not
+    // wait for the record's mutex.
+    thread_local double servedFirst[2] = {1.0, 1.0}, servedLast[2] = {0.0, 0.0};
+    const int kind = asteroid ? 1 : 0;
+    if (fromUt >= servedFirst[kind] && toUt <= servedLast[kind]) return true;
+    std::lock_guard<std::mutex> guard(StateMutex());
     for (int span = SpanOf(fromUt) - 1; span <= SpanOf(fromUt) + 1; ++span) {
         const FileSpan& entry = Span(span, asteroid);
-        if (entry.present && fromUt >= entry.firstJd && toUt <= entry.lastJd) return true;
+        if (entry.present && fromUt >= entry.firstJd && toUt <= entry.lastJd) {
+            servedFirst[kind] = entry.firstJd;
+            servedLast[kind] = entry.lastJd;
+            return true;
+        }
     }
     return false;
 }
 
-void InitialiseUnderMutex() {
+// The library's state in one thread. Where the library keeps it per thread, a thread sets the
+// data path before its first call, and closes its files when it ends (they would stay open,
+// three descriptors a thread, for the life of the process).
+struct ThreadLibrary {
+    bool ready = false;
+    ~ThreadLibrary() {
+        if (ready) swe_close();
+    }
+};
+thread_local ThreadLibrary t_library;
+
+// Whether a setting made in one thread is seen in another. The probe sets a user ΔT in a
+// thread of its own and reads ΔT here; every lock waits for it, so no other call is under way.
+bool ProbeStatePerThread() {
+    constexpr double kJ2000 = 2451545.0;
+    char message[AS_MAXCH] = {};
+    const double automatic = swe_deltat_ex(kJ2000, SEFLG_SWIEPH, message);
+    std::thread other([] { swe_set_delta_t_userdef(1.0); });
+    other.join();
+    const double seen = swe_deltat_ex(kJ2000, SEFLG_SWIEPH, message);
+    if (seen == automatic) return true;
+    swe_set_delta_t_userdef(SE_DELTAT_AUTOMATIC);
+    return false;
+}
+
+// Once per process: the data path, and whether the library's state is per thread.
+const DataState& Initialise() {
+    std::lock_guard<std::mutex> guard(StateMutex());
     DataState& state = State();
-    if (state.initialised) return;
+    if (state.initialised) return state;
     // The library itself prefers SE_EPHE_PATH to the path it is given; name the same folder.
     const char* fromEnvironment = std::getenv("SE_EPHE_PATH");
     state.path = (fromEnvironment != nullptr && *fromEnvironment != '\0')
@@ -141,45 +192,59 @@ void InitialiseUnderMutex() {
                      : CAELVANE_SWISSEPH_DATA_DIR;
     swe_set_ephe_path(state.path.c_str());
     state.filesPresent = PathHolds(state.path, kPlanetFile);
+    state.perThread = ProbeStatePerThread();
+    t_library.ready = state.perThread;
     state.initialised = true;
+    return state;
 }
 
 // The span the library computes with the data files installed (1800..2399) and its analytic
 // theory (3000 BCE .. 3000 CE, in TT: a day's margin for ΔT). Beyond it, the library only
 // answers with an error, so it is not asked: the answer then depends on the date alone.
 constexpr double kEarliestJd = 625001.5;
+// The bits of a flag word that name a source (the library keeps its own mask private).
+constexpr int32 kEphemerisBits = SEFLG_JPLEPH | SEFLG_SWIEPH | SEFLG_MOSEPH;
 constexpr double kLatestJd = 2817998.5;
 
 }  // namespace
 
 SwissEphemerisLock::SwissEphemerisLock() {
-    LibraryMutex().lock();
-    InitialiseUnderMutex();
+    const DataState& state = Initialise();
+    if (!state.perThread) {
+        LibraryMutex().lock();
+        m_serialised = true;
+    } else if (!t_library.ready) {
+        swe_set_ephe_path(state.path.c_str());
+        t_library.ready = true;
+    }
 }
 
 SwissEphemerisLock::~SwissEphemerisLock() {
-    LibraryMutex().unlock();
+    if (m_serialised) LibraryMutex().unlock();
 }
 
 bool SwissDataFilesPresent() {
-    SwissEphemerisLock lock;
-    return State().filesPresent;
+    return Initialise().filesPresent;
 }
 
 std::string SwissDataPath() {
-    SwissEphemerisLock lock;
-    return State().path;
+    return Initialise().path;
+}
+
+bool SwissStatePerThread() {
+    return Initialise().perThread;
 }
 
 std::string SwissDataDescription() {
     SwissEphemerisLock lock;
+    const DataState& state = Initialise();
     char version[AS_MAXCH] = {};
     swe_version(version);
     std::string text = std::string("Swiss Ephemeris ") + version;
-    if (State().filesPresent)
-        text += ", data files 1800-2399 in " + State().path;
+    if (state.filesPresent)
+        text += ", data files 1800-2399 in " + state.path;
     else
-        text += ", analytic fall-back (no data files in " + State().path + ")";
+        text += ", analytic fall-back (no data files in " + state.path + ")";
     return text;
 }
 
@@ -213,7 +278,7 @@ bool CalcEcliptic(const SwissEphemerisLock& /*held*/, double jdUt, int body, Fra
     out.longitude = values[0];
     out.latitude = values[1];
     out.analytic = (returned & SEFLG_MOSEPH) != 0;
-    State().analyticUsed = State().analyticUsed || out.analytic;
+    if (out.analytic) g_analyticUsed = true;
     return true;
 }
 
@@ -252,29 +317,79 @@ bool CalcBodyState(const SwissEphemerisLock& /*held*/, double jdUt, int body, Bo
     out.rightAscension = equatorial[0];
     out.declination = equatorial[1];
     out.analytic = (returned & SEFLG_MOSEPH) != 0;
-    State().analyticUsed = State().analyticUsed || out.analytic;
+    if (out.analytic) g_analyticUsed = true;
     return true;
 }
 
-bool CalcEclipticMotion(const SwissEphemerisLock& /*held*/, double jdUt, int body, BodyState& out,
+bool CalcEclipticMotion(const SwissEphemerisLock& held, double jdUt, int body, BodyState& out,
                         std::string* error) {
-    out = BodyState{};
+    bool found = false;
+    double obliquity = 0;
+    std::string reason;
+    if (!CalcEclipticMotions(held, jdUt, std::span<const int>(&body, 1),
+                             std::span<BodyState>(&out, 1), std::span<bool>(&found, 1), obliquity,
+                             &reason) ||
+        !found) {
+        if (error != nullptr) *error = reason.empty() ? "no position" : reason;
+        return false;
+    }
+    return true;
+}
+
+bool CalcEclipticMotions(const SwissEphemerisLock& /*held*/, double jdUt,
+                         std::span<const int> bodies, std::span<BodyState> out,
+                         std::span<bool> found, double& trueObliquity, std::string* error) {
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        out[i] = BodyState{};
+        found[i] = false;
+    }
+    trueObliquity = std::nan("");
     if (!SwissDateInRange(jdUt)) {
         if (error != nullptr) *error = "date outside the library's range";
         return false;
     }
-    double ecliptic[6] = {};
+    // What swe_calc_ut does for each body, once for all: ΔT for the source the files allow,
+    // then each body at the same instant of TT, where the library finds the Earth and the
+    // nutation of that instant already computed.
+    const int32 planets = FilesServe(jdUt, jdUt, false) ? SEFLG_SWIEPH : SEFLG_MOSEPH;
     char message[AS_MAXCH] = {};
-    const int32 returned = swe_calc_ut(jdUt, body, SEFLG_SWIEPH | SEFLG_SPEED, ecliptic, message);
-    if (returned < 0 || !std::isfinite(ecliptic[0]) || !std::isfinite(ecliptic[1]) ||
-        !std::isfinite(ecliptic[3])) {
-        if (error != nullptr) *error = message[0] != '\0' ? message : "no position";
-        return false;
+    double deltaT[2] = {std::nan(""), std::nan("")};  // for the planets' source and the files'
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        const bool asteroid = bodies[i] == SE_CHIRON;
+        if (asteroid && !FilesServe(jdUt, jdUt, true)) {
+            // The analytic theory has no asteroids.
+            if (error != nullptr) *error = "no asteroid file for the date";
+            continue;
+        }
+        const int32 source = asteroid ? SEFLG_SWIEPH : planets;
+        double& dt = deltaT[source == planets ? 0 : 1];
+        if (std::isnan(dt)) dt = swe_deltat_ex(jdUt, source, message);
+        double values[6] = {};
+        int32 returned = swe_calc(jdUt + dt, bodies[i], source | SEFLG_SPEED, values, message);
+        if (returned >= 0 && (returned & kEphemerisBits) != source) {
+            // The library fell back to another source after all: ΔT for that one, as
+            // swe_calc_ut does.
+            const double fallbackDt = swe_deltat_ex(jdUt, returned, message);
+            returned =
+                swe_calc(jdUt + fallbackDt, bodies[i], source | SEFLG_SPEED, values, message);
+        }
+        if (returned < 0 || !std::isfinite(values[0]) || !std::isfinite(values[1]) ||
+            !std::isfinite(values[3])) {
+            if (error != nullptr) *error = message[0] != '\0' ? message : "no position";
+            continue;
+        }
+        BodyState& state = out[i];
+        state.longitude = values[0];
+        state.latitude = values[1];
+        state.longitudeSpeed = values[3];
+        state.analytic = (returned & SEFLG_MOSEPH) != 0;
+        if (state.analytic) g_analyticUsed = true;
+        found[i] = true;
     }
-    out.longitude = ecliptic[0];
-    out.latitude = ecliptic[1];
-    out.longitudeSpeed = ecliptic[3];
-    out.analytic = (returned & SEFLG_MOSEPH) != 0;
+    // As TrueObliquity asks for it, where the nutation of the instant is already known.
+    double values[6] = {};
+    swe_calc_ut(jdUt, SE_ECL_NUT, 0, values, message);
+    trueObliquity = values[0];
     return true;
 }
 
@@ -321,13 +436,12 @@ bool CalcHouses(const SwissEphemerisLock& /*held*/, double jdUt, double latitude
 
 int EphemerisFlag(const SwissEphemerisLock& /*held*/, double fromUt, double toUt) {
     if (FilesServe(fromUt, toUt, false)) return SEFLG_SWIEPH;
-    State().analyticUsed = true;
+    g_analyticUsed = true;
     return SEFLG_MOSEPH;
 }
 
 bool AnalyticTheoryUsed() {
-    SwissEphemerisLock lock;
-    return State().analyticUsed;
+    return g_analyticUsed;
 }
 
 double TrueObliquity(const SwissEphemerisLock& /*held*/, double jdUt) {

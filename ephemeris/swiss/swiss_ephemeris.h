@@ -1,20 +1,22 @@
 #pragma once
 // The one door into Swiss Ephemeris (libswe).
 //
-// The library keeps global state: its data path, open file handles, a cache of the last
-// positions computed, the ΔT and nutation of the last date. Calls from two threads at once would
-// mix those up, so the rule for the whole program is:
+// The library keeps state: its data path, open file handles, a cache of the last positions
+// computed, the ΔT and nutation of the last date. The rule for the whole program is:
 //
 //   Every call into libswe, anywhere in the program, happens while a SwissEphemerisLock is
 //   alive in the calling thread.
 //
-// A lock holds one process-wide mutex for its whole life, so calls made under it never
-// interleave with calls from another thread. Its constructor also sets the data path, once
-// per process, before anything else reaches the library; nobody else calls swe_set_ephe_path,
-// swe_set_jpl_file, swe_set_sid_mode, swe_set_topo or swe_close, because a later caller would
-// inherit that state. Keep a lock for a short, bounded stretch of work (a page, a search step);
-// never wait for another thread, or take a second lock in the same thread, while holding one:
-// the mutex is not recursive.
+// Debian builds the library with thread-local storage: each thread has a state of its own, and
+// calls from two threads do not disturb each other. The first lock finds out whether this
+// build does (SwissStatePerThread); where it does, a lock sets the thread's data path before
+// its first call and closes the thread's files when the thread ends, and locks in different
+// threads run side by side. Where the state is shared, a lock holds one process-wide mutex for
+// its whole life, so that calls made under it never interleave with calls from another thread.
+// Either way, nobody else calls swe_set_ephe_path, swe_set_jpl_file, swe_set_sid_mode,
+// swe_set_topo or swe_close, because a later caller would inherit that state. Keep a lock for a
+// short, bounded stretch of work (a page, a search step); never wait for another thread, or
+// take a second lock in the same thread, while holding one: the mutex is not recursive.
 //
 // The data path is SE_EPHE_PATH from the environment when set, else the folder the build found
 // the data files in. Where no data file serves a date (none installed, or after 2399 with the
@@ -22,6 +24,7 @@
 // asked for directly: which files are missing is found once and remembered. Asteroids (Chiron)
 // then have no position.
 
+#include <span>
 #include <string>
 
 #include "ephemeris/frame.h"
@@ -34,14 +37,21 @@ public:
     ~SwissEphemerisLock();
     SwissEphemerisLock(const SwissEphemerisLock&) = delete;
     SwissEphemerisLock& operator=(const SwissEphemerisLock&) = delete;
+
+private:
+    bool m_serialised = false;  // holds the process-wide mutex
 };
+
+// Whether the library keeps a state for each thread (see above): locks in different threads
+// then run at the same time.
+bool SwissStatePerThread();
 
 // The library's version and where its data come from, for a notice line or a status bar:
 // "Swiss Ephemeris 2.10.03, data files 1800-2399 in /usr/share/libswe/ephe", or, without data
 // files, "Swiss Ephemeris 2.10.03, analytic fall-back (no data files in PATH)".
 std::string SwissDataDescription();
 
-// Whether the planetary data file was found on the data path. Takes the lock itself.
+// Whether the planetary data file was found on the data path.
 bool SwissDataFilesPresent();
 
 // The data path in use (set once by the first lock).
@@ -85,6 +95,14 @@ bool CalcBodyState(const SwissEphemerisLock& held, double jdUt, int body, BodySt
 // into the library instead of two, for charts that sample a body at every pixel column.
 bool CalcEclipticMotion(const SwissEphemerisLock& held, double jdUt, int body, BodyState& out,
                         std::string* error = nullptr);
+// Several bodies at one instant, each exactly as CalcEclipticMotion gives it, and the true
+// obliquity there, exactly as TrueObliquity gives it: the library computes ΔT, the Earth and the
+// nutation of the instant once for all of them. found[i] says whether bodies[i] has a position
+// (`error` holds the last reason one has not); out and found hold as many entries as bodies.
+// False, with nothing found, for a date outside SwissDateInRange.
+bool CalcEclipticMotions(const SwissEphemerisLock& held, double jdUt, std::span<const int> bodies,
+                         std::span<BodyState> out, std::span<bool> found, double& trueObliquity,
+                         std::string* error = nullptr);
 
 // House cusps and angles at a UT instant and a place (latitude north and longitude east
 // positive, degrees), for one of the library's house-system letters ('P' Placidus, 'K', 'E',
@@ -111,7 +129,7 @@ bool CalcHouses(const SwissEphemerisLock& held, double jdUt, double latitude, do
 int EphemerisFlag(const SwissEphemerisLock& held, double fromUt, double toUt);
 
 // Whether, in this process so far, the analytic theory stood in for data files that do not
-// serve a date asked for (after 2399 with the usual files). Takes the lock itself.
+// serve a date asked for (after 2399 with the usual files).
 bool AnalyticTheoryUsed();
 
 // The true obliquity of the ecliptic at a UT instant, degrees.

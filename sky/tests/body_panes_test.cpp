@@ -221,6 +221,40 @@ TEST(MotionSampler, ManyBodiesAtOnceMatchOneByOne) {
     }
 }
 
+// Enough columns to be shared among threads: every body, geocentric and heliocentric, the
+// node and Chiron (which the precise source has only inside its file), and the obliquity come
+// out exactly as one body at a time gives them, for both sources, and a pan keeps them.
+TEST(MotionSampler, ColumnsSharedAmongThreadsMatchOneByOne) {
+    const std::vector<int> codes = {-3, -10, -1, -2, -4, -5, -6, -7, -8, -9, -11, -12, 4, 12};
+    std::vector<PositionSource> sources = {PositionSource::Series};
+    if (PrecisePositionsAvailable()) sources.push_back(PositionSource::Precise);
+    for (const PositionSource source : sources) {
+        // 1780..1829 in steps of 30 days: Chiron's file begins inside it.
+        const double step = 30 * 86400.0;
+        const std::int64_t first = -2000;
+        for (const std::int64_t shift : {0, 40}) {
+            CMotionSampler many;
+            std::vector<const BodyMotion*> out;
+            many.SampleMany(codes, source, step, first, 600, out);
+            if (shift != 0) many.SampleMany(codes, source, step, first + shift, 600, out);
+            const double* obliquity = many.Obliquity(source, step, first + shift, 600);
+            ASSERT_EQ(out.size(), codes.size());
+            for (std::size_t i = 0; i < 600; i += 7) {
+                const double jed =
+                    JedOfSeconds(static_cast<double>(first + shift + static_cast<int>(i)) * step);
+                for (std::size_t b = 0; b < codes.size(); ++b) {
+                    const BodyMotion one = ComputeBodyMotion(jed, codes[b], source);
+                    EXPECT_EQ(out[b][i].longitude, one.longitude) << codes[b] << " at " << jed;
+                    EXPECT_EQ(out[b][i].latitude, one.latitude) << codes[b] << " at " << jed;
+                    EXPECT_EQ(out[b][i].speed, one.speed) << codes[b] << " at " << jed;
+                    EXPECT_EQ(out[b][i].declination, one.declination) << codes[b] << " at " << jed;
+                }
+                EXPECT_EQ(obliquity[i], ObliquityOfDate(jed, source)) << jed;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace prices
 

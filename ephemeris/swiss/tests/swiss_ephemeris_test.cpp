@@ -1,5 +1,5 @@
 // The guarded door into libswe: published positions through it, its answers for dates the
-// library cannot compute, and the lock serialising threads.
+// library cannot compute, and threads computing at once.
 
 #include "ephemeris/swiss/swiss_ephemeris.h"
 
@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <span>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -207,6 +209,77 @@ TEST(SwissEphemeris, ThreadsAcrossTheFilesEndRepeatExactly) {
     for (auto& thread : threads) thread.join();
     for (int t = 0; t < kThreads; ++t) EXPECT_EQ(alone[t], together[t]) << "thread " << t;
     EXPECT_TRUE(caelvane::swiss::AnalyticTheoryUsed());
+}
+
+// The batch gives each body exactly what one call of swe_calc_ut for the source CalcEcliptic
+// chooses gives it, and the obliquity what SE_ECL_NUT gives: inside the files, before and after
+// them (the analytic theory), and for Chiron where it has no file.
+TEST(SwissEphemeris, BodiesAtOneInstantMatchOneCallEach) {
+    const int bodies[] = {SE_SUN,    SE_MOON,   SE_MERCURY, SE_VENUS, SE_MARS,      SE_JUPITER,
+                          SE_SATURN, SE_URANUS, SE_NEPTUNE, SE_PLUTO, SE_MEAN_NODE, SE_CHIRON};
+    const double dates[] = {2378283.5, 2415020.31, 2451545.0, 2460462.75, 2597000.5, 1721059.5};
+    SwissEphemerisLock lock;
+    for (const double jd : dates) {
+        caelvane::swiss::BodyState out[std::size(bodies)];
+        bool found[std::size(bodies)];
+        double obliquity = 0;
+        ASSERT_TRUE(caelvane::swiss::CalcEclipticMotions(lock, jd, bodies, out, found, obliquity));
+        for (std::size_t i = 0; i < std::size(bodies); ++i) {
+            double values[6] = {};
+            char message[AS_MAXCH] = {};
+            const int source = bodies[i] == SE_CHIRON
+                                   ? SEFLG_SWIEPH
+                                   : caelvane::swiss::EphemerisFlag(lock, jd, jd);
+            const int returned = swe_calc_ut(jd, bodies[i], source | SEFLG_SPEED, values, message);
+            ASSERT_EQ(found[i], returned >= 0) << jd << " body " << bodies[i];
+            if (!found[i]) continue;
+            EXPECT_EQ(out[i].longitude, values[0]) << jd << " body " << bodies[i];
+            EXPECT_EQ(out[i].latitude, values[1]) << jd << " body " << bodies[i];
+            EXPECT_EQ(out[i].longitudeSpeed, values[3]) << jd << " body " << bodies[i];
+            EXPECT_EQ(out[i].analytic, (returned & SEFLG_MOSEPH) != 0) << jd;
+        }
+        // (Where the files end the library's ΔT for SE_ECL_NUT depends on the files it tried
+        // last, by a few seconds of time: the obliquity then agrees to far below a milliarcsecond.)
+        EXPECT_NEAR(obliquity, caelvane::swiss::TrueObliquity(lock, jd), 1e-10) << jd;
+    }
+    caelvane::swiss::BodyState out[1];
+    bool found[1] = {true};
+    double obliquity = 0;
+    EXPECT_FALSE(caelvane::swiss::CalcEclipticMotions(lock, std::nan(""), std::span(bodies, 1), out,
+                                                      found, obliquity));
+    EXPECT_FALSE(found[0]);
+}
+
+// Debian's library keeps a state for each thread: a worker thread computes from our data path
+// (not the library's built-in one), at the same time as others, and leaves no file open when it
+// ends (each thread used to keep three descriptors for the life of the process).
+TEST(SwissEphemeris, WorkerThreadsUseOurPathAndCloseTheirFiles) {
+    if (!caelvane::swiss::SwissStatePerThread()) GTEST_SKIP() << "this libswe shares its state";
+    auto openFiles = [] {
+        std::size_t count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+            (void)entry;
+            ++count;
+        }
+        return count;
+    };
+    const std::size_t before = openFiles();
+    std::string pathInThread;
+    for (int round = 0; round < 5; ++round) {
+        std::thread worker([&] {
+            SwissEphemerisLock lock;
+            EclipticPosition position;
+            ASSERT_TRUE(CalcEcliptic(lock, 2460462.5, SE_MOON, Frame::Geocentric, position));
+            ASSERT_TRUE(CalcEcliptic(lock, 2460462.5, SE_CHIRON, Frame::Geocentric, position));
+            double start = 0, end = 0;
+            int number = 0;
+            const char* file = swe_get_current_file_data(0, &start, &end, &number);
+            pathInThread = file != nullptr ? file : "";
+        });
+        worker.join();
+    }
+    EXPECT_EQ(openFiles(), before);
+    EXPECT_EQ(pathInThread.rfind(caelvane::swiss::SwissDataPath(), 0), 0u) << pathInThread;
 }
 
 TEST(SwissEphemeris, DescriptionNamesVersionAndData) {
