@@ -302,7 +302,7 @@ std::string ChartJson(const natal::NatalChart& chart) {
         out["houses"] = nullptr;
     }
     out["notes"] = chart.notes;
-    out["source"] = caelvane::swiss::SwissDataDescription();
+    out["source"] = swiss::SwissDataDescription();
     return out.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

@@ -15,9 +15,9 @@ namespace {
 
 #if CAELVANE_WITH_SWISSEPH
 
-using caelvane::swiss::CalcEcliptic;
-using caelvane::swiss::EclipticPosition;
-using caelvane::swiss::SwissEphemerisLock;
+using swiss::CalcEcliptic;
+using swiss::EclipticPosition;
+using swiss::SwissEphemerisLock;
 
 // The library's body for our code 1..12 on the given wheel (the body table holds its numbers,
 // so that only the door includes the library's header).
@@ -41,7 +41,7 @@ double DailyPointFrom(double jed, double earthLongitude) {
 // False when the library cannot compute the date at all.
 bool FillPrecise(double jed, WheelLongitudes& wheels, std::array<double, 13>* latitude,
                  double* moonLatitude) {
-    if (!caelvane::swiss::SwissDateInRange(jed)) return false;
+    if (!swiss::SwissDateInRange(jed)) return false;
     SwissEphemerisLock lock;
     EclipticPosition position;
     bool analytic = false;
@@ -248,7 +248,7 @@ bool PrecisePositionsAvailable() {
 
 std::string PreciseSourceName() {
     static const std::string name = [] {
-        const std::string description = caelvane::swiss::SwissDataDescription();
+        const std::string description = swiss::SwissDataDescription();
         return description.substr(0, description.find(','));
     }();
     return name;
@@ -256,11 +256,11 @@ std::string PreciseSourceName() {
 
 std::string PositionSourceDescription(PositionSource source) {
     if (source == PositionSource::Series) return "classic series";
-    return caelvane::swiss::SwissDataDescription();
+    return swiss::SwissDataDescription();
 }
 
 bool PreciseAnalyticUsed() {
-    return caelvane::swiss::AnalyticTheoryUsed();
+    return swiss::AnalyticTheoryUsed();
 }
 
 double BodyLongitude(double jed, int code, PositionSource source) {
@@ -301,10 +301,9 @@ WheelLongitudes ComputeWheelLongitudes(double jed, PositionSource source) {
 
 bool PreciseGeocentricMotion(double jed, int code, GeocentricMotion& out) {
     if (code > -1 || code < -12) return false;
-    caelvane::swiss::BodyState state;
+    swiss::BodyState state;
     SwissEphemerisLock lock;
-    if (!caelvane::swiss::CalcEclipticMotion(lock, jed, SweBodyOf(-code, Frame::Geocentric),
-                                             state)) {
+    if (!swiss::CalcEclipticMotion(lock, jed, SweBodyOf(-code, Frame::Geocentric), state)) {
         return false;
     }
     out.longitude = state.longitude;
@@ -313,7 +312,7 @@ bool PreciseGeocentricMotion(double jed, int code, GeocentricMotion& out) {
     // The equator of date is the ecliptic of date turned by the true obliquity: the library's
     // own equatorial place, without a second call for it.
     constexpr double kRad = 3.14159265358979323846 / 180.0;
-    const double e = caelvane::swiss::TrueObliquity(lock, jed) * kRad;
+    const double e = swiss::TrueObliquity(lock, jed) * kRad;
     const double l = state.longitude * kRad, b = state.latitude * kRad;
     const double s = std::sin(b) * std::cos(e) + std::cos(b) * std::sin(e) * std::sin(l);
     out.declination = std::asin(s < -1.0 ? -1.0 : s > 1.0 ? 1.0 : s) / kRad;
@@ -321,9 +320,9 @@ bool PreciseGeocentricMotion(double jed, int code, GeocentricMotion& out) {
 }
 
 double PreciseObliquity(double jed) {
-    if (!caelvane::swiss::SwissDateInRange(jed)) return std::nan("");
+    if (!swiss::SwissDateInRange(jed)) return std::nan("");
     SwissEphemerisLock lock;
-    return caelvane::swiss::TrueObliquity(lock, jed);
+    return swiss::TrueObliquity(lock, jed);
 }
 
 #else

@@ -26,7 +26,7 @@
 
 #include "ephemeris/frame.h"
 
-namespace caelvane::swiss {
+namespace swiss {
 
 class SwissEphemerisLock {
 public:
@@ -117,4 +117,4 @@ bool AnalyticTheoryUsed();
 // The true obliquity of the ecliptic at a UT instant, degrees.
 double TrueObliquity(const SwissEphemerisLock& held, double jdUt);
 
-}  // namespace caelvane::swiss
+}  // namespace swiss

@@ -15,9 +15,9 @@
 
 namespace {
 
-using caelvane::swiss::CalcEcliptic;
-using caelvane::swiss::EclipticPosition;
-using caelvane::swiss::SwissEphemerisLock;
+using swiss::CalcEcliptic;
+using swiss::EclipticPosition;
+using swiss::SwissEphemerisLock;
 
 constexpr double kArcsecond = 1.0 / 3600;
 
@@ -62,7 +62,7 @@ TEST(SwissEphemeris, RefusesDatesItCannotCompute) {
                           -std::numeric_limits<double>::infinity(), 1e9, -1e9};
     for (const double jd : bad) {
         std::string error;
-        EXPECT_FALSE(caelvane::swiss::SwissDateInRange(jd));
+        EXPECT_FALSE(swiss::SwissDateInRange(jd));
         EXPECT_FALSE(CalcEcliptic(lock, jd, SE_SUN, Frame::Geocentric, position, &error)) << jd;
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(position.longitude, 0);
@@ -154,8 +154,8 @@ TEST(SwissEphemeris, AnalyticTheoryServesDatesTheFilesDoNot) {
                 EXPECT_EQ(position.latitude, values[1]) << c.name << " body " << body;
             }
         }
-        caelvane::swiss::BodyState state;
-        ASSERT_TRUE(caelvane::swiss::CalcBodyState(lock, c.jdUt, SE_MARS, state)) << c.name;
+        swiss::BodyState state;
+        ASSERT_TRUE(swiss::CalcBodyState(lock, c.jdUt, SE_MARS, state)) << c.name;
         EXPECT_EQ(state.analytic, c.analytic) << c.name;
         // The analytic theory has no asteroids: no Chiron, and no attempt to find a file.
         EclipticPosition chiron;
@@ -180,7 +180,7 @@ TEST(SwissEphemeris, SearchesUseTheFilesOnlyWhereTheyServeTheWholeStretch) {
     };
     SwissEphemerisLock lock;
     for (const Case& c : cases)
-        EXPECT_EQ(caelvane::swiss::EphemerisFlag(lock, c.fromUt, c.toUt), c.flag) << c.name;
+        EXPECT_EQ(swiss::EphemerisFlag(lock, c.fromUt, c.toUt), c.flag) << c.name;
 }
 
 // The record of missing files is kept under the lock: threads asking on both sides of the
@@ -206,15 +206,14 @@ TEST(SwissEphemeris, ThreadsAcrossTheFilesEndRepeatExactly) {
     for (int t = 0; t < kThreads; ++t) threads.emplace_back(run, t, std::ref(together[t]));
     for (auto& thread : threads) thread.join();
     for (int t = 0; t < kThreads; ++t) EXPECT_EQ(alone[t], together[t]) << "thread " << t;
-    EXPECT_TRUE(caelvane::swiss::AnalyticTheoryUsed());
+    EXPECT_TRUE(swiss::AnalyticTheoryUsed());
 }
 
 TEST(SwissEphemeris, DescriptionNamesVersionAndData) {
-    const std::string text = caelvane::swiss::SwissDataDescription();
+    const std::string text = swiss::SwissDataDescription();
     EXPECT_EQ(text.rfind("Swiss Ephemeris 2.", 0), 0u) << text;
-    ASSERT_TRUE(caelvane::swiss::SwissDataFilesPresent());
-    EXPECT_NE(text.find("data files 1800-2399 in " + caelvane::swiss::SwissDataPath()),
-              std::string::npos)
+    ASSERT_TRUE(swiss::SwissDataFilesPresent());
+    EXPECT_NE(text.find("data files 1800-2399 in " + swiss::SwissDataPath()), std::string::npos)
         << text;
 }
 
@@ -234,15 +233,14 @@ bool EphePathIsAnEmptyFolder() {
 
 TEST(SwissEphemerisWithoutDataFiles, FallsBackToTheAnalyticTheoryAndSaysSo) {
     if (EphePathIsAnEmptyFolder()) {
-        ASSERT_FALSE(caelvane::swiss::SwissDataFilesPresent())
+        ASSERT_FALSE(swiss::SwissDataFilesPresent())
             << "SE_EPHE_PATH names an empty folder, yet data files are detected";
-    } else if (caelvane::swiss::SwissDataFilesPresent()) {
+    } else if (swiss::SwissDataFilesPresent()) {
         GTEST_SKIP() << "data files present";
     }
-    const std::string text = caelvane::swiss::SwissDataDescription();
-    EXPECT_NE(
-        text.find("analytic fall-back (no data files in " + caelvane::swiss::SwissDataPath() + ")"),
-        std::string::npos)
+    const std::string text = swiss::SwissDataDescription();
+    EXPECT_NE(text.find("analytic fall-back (no data files in " + swiss::SwissDataPath() + ")"),
+              std::string::npos)
         << text;
     SwissEphemerisLock lock;
     EclipticPosition sun, chiron;
