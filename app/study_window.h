@@ -51,7 +51,7 @@ public:
 
     // The choices the Run button takes.
     void SetPriceFile(const QString& path);
-    void SetKinds(caelvane::events::KindSet kinds);
+    void SetKinds(events::KindSet kinds);
     void SetDraws(int draws);
     void SetSplit(const QDate& date);  // invalid: none
 
@@ -96,7 +96,7 @@ private:
 
     PositionSource m_source;
     QLineEdit* m_file = nullptr;
-    QCheckBox* m_kinds[caelvane::events::kKindCount] = {};  // by kind; none for the transit
+    QCheckBox* m_kinds[events::kKindCount] = {};  // by kind; none for the transit
     QLineEdit* m_bodies = nullptr;
     QComboBox* m_frame = nullptr;
     QLineEdit* m_horizons = nullptr;

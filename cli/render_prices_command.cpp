@@ -377,7 +377,7 @@ int RunRenderPrices(const std::vector<std::string>& args) {
         sky.kinds = request.eventKinds;
         sky.frame = options.lines.frame;
         sky.bodies = request.eventBodyCodes;
-        sky.angles = caelvane::events::AllFixedAngles();
+        sky.angles = events::AllFixedAngles();
         sky.retrograde = request.retrograde;
         sky.source = options.lines.source;
         prices::SkyMarkers found = prices::FindSkyMarkers(sky);

@@ -134,7 +134,7 @@ std::optional<std::string> ParseRenderSkyArguments(const std::vector<std::string
         return "--panes: " + error;
     }
     if (value("--events")) {
-        caelvane::events::KindSet kinds = 0;
+        events::KindSet kinds = 0;
         if (!prices::ParseKindList(*value("--events"), kinds, error)) return "--events: " + error;
         request.eventKinds = kinds;
     }
@@ -199,7 +199,7 @@ int RunRenderSky(const std::vector<std::string>& args) {
         markers.kinds = request.eventKinds;
         markers.frame = request.frame;
         markers.bodies = request.bodies;
-        markers.angles = caelvane::events::AllFixedAngles();
+        markers.angles = events::AllFixedAngles();
         markers.source = request.source;
         prices::SkyMarkers found = prices::FindSkyMarkers(markers);
         if (!found.error.empty()) return Failure(found.error);

@@ -21,8 +21,8 @@ namespace cli {
 
 namespace {
 
-using caelvane::events::EventKind;
-using caelvane::events::KindBit;
+using events::EventKind;
+using events::KindBit;
 
 }  // namespace
 
@@ -259,12 +259,12 @@ int RunStudyCommand(const std::vector<std::string>& args) {
     if (const auto problem = caelvane::study::CheckStudyOptions(request.study, bars))
         return UsageError("study", request.file + ": " + *problem);
 
-    caelvane::events::FinderOptions finder = request.finder;
+    events::FinderOptions finder = request.finder;
     finder.startJed = prices::JedOfSeconds(bars.times.front() - bars.times.front() % 86400);
     finder.endJed = prices::JedOfSeconds(bars.times.back() + 86400);
-    caelvane::events::FinderResult found;
+    events::FinderResult found;
     try {
-        found = caelvane::events::FindEvents(finder);
+        found = events::FindEvents(finder);
     } catch (const std::exception& failure) {
         return Failure(failure.what());
     }
