@@ -39,7 +39,7 @@
 namespace {
 
 using events::EventKind;
-using namespace caelvane::study;
+using namespace study;
 
 // The kinds a study offers, with their labels: every kind but the transit, which needs a chart.
 struct StudyKind {

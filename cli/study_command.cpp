@@ -206,7 +206,7 @@ std::optional<std::string> ParseStudyArguments(const std::vector<std::string>& a
         parsed.study.seed = *seed;
     }
     if (const auto value = text("--control")) {
-        const auto control = caelvane::study::ParseControl(*value);
+        const auto control = study::ParseControl(*value);
         if (!control) return "unknown control '" + *value + "' (shift, shuffle)";
         parsed.study.control = *control;
     }
@@ -252,11 +252,11 @@ int RunStudyCommand(const std::vector<std::string>& args) {
     prices::PriceSeries series;
     const prices::ReadReport report = prices::ReadOhlcFile(request.file, readOptions, series);
     if (!report.ok) return Failure(report.error);
-    caelvane::study::StudyBars bars;
-    if (const auto problem = caelvane::study::MakeStudyBars(series, bars))
+    study::StudyBars bars;
+    if (const auto problem = study::MakeStudyBars(series, bars))
         return UsageError("study", request.file + ": " + *problem);
     if (bars.times.empty()) return UsageError("study", request.file + ": the file has no bars");
-    if (const auto problem = caelvane::study::CheckStudyOptions(request.study, bars))
+    if (const auto problem = study::CheckStudyOptions(request.study, bars))
         return UsageError("study", request.file + ": " + *problem);
 
     events::FinderOptions finder = request.finder;
@@ -268,14 +268,13 @@ int RunStudyCommand(const std::vector<std::string>& args) {
     } catch (const std::exception& failure) {
         return Failure(failure.what());
     }
-    const std::vector<caelvane::study::EventGroup> groups =
-        caelvane::study::GroupEvents(found.events, request.bySign, finder.source);
-    const caelvane::study::StudyResult result =
-        caelvane::study::RunStudy(bars, groups, request.study);
+    const std::vector<study::EventGroup> groups =
+        study::GroupEvents(found.events, request.bySign, finder.source);
+    const study::StudyResult result = study::RunStudy(bars, groups, request.study);
 
-    caelvane::study::CsvLayout layout;
+    study::CsvLayout layout;
     layout.frameColumn = finder.geocentric && finder.heliocentric;
-    const std::string bytes = caelvane::study::StudyCsv(result, layout);
+    const std::string bytes = study::StudyCsv(result, layout);
     if (request.output == "-") {
         if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
             std::fflush(stdout) != 0)
@@ -297,7 +296,7 @@ int RunStudyCommand(const std::vector<std::string>& args) {
                  "tested with %d %s draws each (seed %llu), q over all of them\n",
                  found.events.size(), groups.size(), PositionSourceName(finder.source), outside,
                  duplicates, result.rowsTested, request.study.draws,
-                 caelvane::study::ControlName(request.study.control),
+                 study::ControlName(request.study.control),
                  static_cast<unsigned long long>(request.study.seed));
     return 0;
 }

@@ -17,7 +17,7 @@ struct StudyRequest {
     std::string file;
     events::FinderOptions finder;  // kinds, frames, bodies, angles, source
     bool bySign = false;
-    caelvane::study::StudyOptions study;
+    study::StudyOptions study;
     std::string splitText;     // --split as given, for messages
     std::string output = "-";  // "-": standard output
 };

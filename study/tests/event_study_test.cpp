@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace caelvane::study;
+using namespace study;
 using prices::UnixSeconds;
 
 constexpr UnixSeconds kDay = 86400;

@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace caelvane::study;
+using namespace study;
 
 constexpr prices::UnixSeconds kDay = 86400;
 
