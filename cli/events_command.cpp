@@ -33,7 +33,12 @@ namespace cli {
 
 namespace {
 
-constexpr Option kEventsOptionRows[] = {
+// The bodies as the body table names them.
+const char* const kBodiesHelp = KeepText(
+    WrapHelp(BodyNameList() + ", in any case (default: every body); an aspect needs both its "
+                              "bodies listed, lunations and eclipses the Sun or the Moon"));
+
+const Option kEventsOptionRows[] = {
     {"--from", "YYYY-MM-DD",
      "the days, both included, at most 1000 years; proleptic\n"
      "Gregorian, astronomical years 0000 to 9999 (0000 is 1 BCE)",
@@ -44,11 +49,7 @@ constexpr Option kEventsOptionRows[] = {
      "transit (default: every kind; transit only with --natal)",
      0, "LIST"},
     {"--frame", "geo|helio|both", "the frame of the longitudes (default both)"},
-    {"--bodies", "NAME,...",
-     "Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn,\n"
-     "Uranus, Neptune, Pluto, Node, Chiron, in any case (default: every\n"
-     "body); an aspect needs both its bodies listed, lunations and\n"
-     "eclipses the Sun or the Moon"},
+    {"--bodies", "NAME,...", kBodiesHelp},
     {"--aspects", "A,...",
      "the aspects' angles in degrees, 0 to below 360 (default: every\n"
      "angle of the aspect table, or the job's with --job)"},

@@ -11,6 +11,7 @@
 #include "cli/ephem_command.h"
 #include "cli/option_values.h"
 #include "cli/options.h"
+#include "ephemeris/bodies.h"
 #include "events/job_aspects.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc.h"
@@ -42,14 +43,14 @@ std::optional<SkyFormat> ParseSkyFormat(const std::string& text) {
     return std::nullopt;
 }
 
-constexpr Option kRenderSkyOptionRows[] = {
+// The bodies as the body table names them.
+const char* const kBodiesHelp = KeepText(WrapHelp("the bodies drawn: " + BodyNameList()));
+
+const Option kRenderSkyOptionRows[] = {
     {"--from", "YYYY-MM-DD", "the range, from 00:00 UT of the one to 00:00 UT of the other",
      kRequired},
     {"--to", "YYYY-MM-DD", nullptr, kRequired},
-    {"--bodies", "NAME,...",
-     "the bodies drawn: Sun, Moon, Mercury, Venus, Earth, Mars,\n"
-     "Jupiter, Saturn, Uranus, Neptune, Pluto, Node, Chiron",
-     kRequired},
+    {"--bodies", "NAME,...", kBodiesHelp, kRequired},
     {"--frame", "geo|helio", "geocentric (default) or heliocentric longitudes"},
     {"--dial", "360|180|120|90|60|45|30|22.5",
      "the longitude modulo D: 360 (default), 180, 120, 90, 60,\n"

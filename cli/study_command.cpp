@@ -11,6 +11,7 @@
 #include "cli/events_command.h"
 #include "cli/option_values.h"
 #include "cli/options.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/position_source.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc_reader.h"
@@ -28,16 +29,18 @@ using events::KindBit;
 
 namespace {
 
-constexpr Option kStudyOptionRows[] = {
+// The bodies as the body table names them.
+const char* const kBodiesHelp =
+    KeepText(WrapHelp("only events of these bodies (" + BodyNameList() + ")"));
+
+const Option kStudyOptionRows[] = {
     {"FILE.csv", "", "daily or intraday bars (the price chart's reader); closes above 0",
      kPositional | kRequired},
     {"--kinds", "KINDS",
      "aspect, ingress, station, lunation, eclipse, transit\n"
      "(comma-separated)",
      kRequired, "LIST"},
-    {"--bodies", "NAME,...",
-     "only events of these bodies (Sun, Moon, Mercury, Venus, Earth,\n"
-     "Mars, Jupiter, Saturn, Uranus, Neptune, Pluto, Node, Chiron)"},
+    {"--bodies", "NAME,...", kBodiesHelp},
     {"--aspects", "A,...",
      "the aspects' forward arcs in degrees (default 0, 60, 90, 120,\n"
      "180, 240, 270, 300)"},
