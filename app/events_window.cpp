@@ -42,9 +42,9 @@
 #include "natal/natal_chart.h"
 #endif
 
-using caelvane::events::EventKind;
-using caelvane::events::KindBit;
-using caelvane::events::SkyEvent;
+using events::EventKind;
+using events::KindBit;
+using events::SkyEvent;
 
 namespace {
 
@@ -53,7 +53,7 @@ double JedOf(const QDate& date) {
 }
 
 QDate DateOf(double jed) {
-    const caelvane::events::CivilTime t = caelvane::events::CivilFromJed(jed);
+    const events::CivilTime t = events::CivilFromJed(jed);
     return QDate(t.year, t.month, t.day);
 }
 
@@ -63,11 +63,11 @@ double TodayJed() {
 
 // The time as the table shows it; a day before the Gregorian reform also by its Julian name.
 QString TimeText(double jed, bool local) {
-    const qint64 seconds = caelvane::events::UnixSeconds(jed);
+    const qint64 seconds = events::UnixSeconds(jed);
     if (!local) {
         const caelvane::CivilDate day = caelvane::CivilDateOfJed(jed);
         const QString julian = JulianNameOf(QDate(day.year, day.month, day.day));
-        QString text = QString::fromStdString(caelvane::events::FormatUtc(jed))
+        QString text = QString::fromStdString(events::FormatUtc(jed))
                            .replace(QLatin1Char('T'), QLatin1Char(' '))
                            .replace(QLatin1Char('Z'), QStringLiteral(" UTC"));
         return julian.isEmpty() ? text : text + QStringLiteral(" (%1)").arg(julian);
@@ -89,9 +89,9 @@ int SecondNamed(const SkyEvent& event) {
 // "300 (sextile)": the arc as found, and the aspect users call it.
 QString AngleText(const SkyEvent& event) {
     if (event.angle < 0) return {};
-    QString text = QString::fromStdString(caelvane::events::FormatAngle(event.angle));
+    QString text = QString::fromStdString(events::FormatAngle(event.angle));
     if (event.kind != EventKind::Aspect && event.kind != EventKind::Transit) return text;
-    if (const auto name = caelvane::events::AspectName(event.angle))
+    if (const auto name = events::AspectName(event.angle))
         text += QStringLiteral(" (%1)").arg(QString::fromStdString(*name));
     return text;
 }
@@ -112,30 +112,29 @@ int BodyRank(int code) {
     static const std::array<int, 25> kRanks = [] {
         std::array<std::string, 25> names;
         for (int code = -12; code <= 12; ++code)
-            names[static_cast<std::size_t>(code + 12)] = caelvane::events::BodyName(code);
+            names[static_cast<std::size_t>(code + 12)] = events::BodyName(code);
         return AlphabeticRanks(names);
     }();
     return code >= -12 && code <= 12 ? kRanks[static_cast<std::size_t>(code + 12)] : 0;
 }
 
-int DetailRank(caelvane::events::EventDetail detail) {
-    constexpr std::size_t kCount =
-        static_cast<std::size_t>(caelvane::events::EventDetail::PossibleLunar) + 1;
+int DetailRank(events::EventDetail detail) {
+    constexpr std::size_t kCount = static_cast<std::size_t>(events::EventDetail::PossibleLunar) + 1;
     static const std::array<int, kCount> kRanks = [] {
         std::array<std::string, kCount> names;
         for (std::size_t i = 0; i < kCount; ++i)
-            names[i] = caelvane::events::DetailName(static_cast<caelvane::events::EventDetail>(i));
+            names[i] = events::DetailName(static_cast<events::EventDetail>(i));
         return AlphabeticRanks(names);
     }();
     return kRanks[static_cast<std::size_t>(detail)];
 }
 
 int KindRank(EventKind kind) {
-    constexpr std::size_t kCount = caelvane::events::kKindCount;
+    constexpr std::size_t kCount = events::kKindCount;
     static const std::array<int, kCount> kRanks = [] {
         std::array<std::string, kCount> names;
         for (std::size_t i = 0; i < kCount; ++i)
-            names[i] = caelvane::events::KindName(static_cast<EventKind>(i));
+            names[i] = events::KindName(static_cast<EventKind>(i));
         return AlphabeticRanks(names);
     }();
     return kRanks[static_cast<std::size_t>(kind)];
@@ -145,8 +144,7 @@ int SignRank(int sign) {
     // Signs sort by name, as the column shows them; none first.
     static const std::array<int, 12> kRanks = [] {
         std::array<std::string, 12> names;
-        for (int i = 0; i < 12; ++i)
-            names[static_cast<std::size_t>(i)] = caelvane::events::SignName(i);
+        for (int i = 0; i < 12; ++i) names[static_cast<std::size_t>(i)] = events::SignName(i);
         return AlphabeticRanks(names);
     }();
     return sign >= 0 && sign < 12 ? 1 + kRanks[static_cast<std::size_t>(sign)] : 0;
@@ -178,7 +176,7 @@ const SkyEvent& CEventsTableModel::EventAt(int row) const {
     return m_events[static_cast<std::size_t>(m_rows[static_cast<std::size_t>(row)])];
 }
 
-void CEventsTableModel::SetKinds(caelvane::events::KindSet kinds) {
+void CEventsTableModel::SetKinds(events::KindSet kinds) {
     beginResetModel();
     m_kinds = kinds;
     Filter();
@@ -253,7 +251,7 @@ void CEventsTableModel::Order() {
             // The summaries are made once for the sort and let go after it.
             std::vector<std::string> summaries(m_events.size());
             for (std::size_t i = 0; i < m_events.size(); ++i)
-                summaries[i] = caelvane::events::EventSummary(m_events[i]);
+                summaries[i] = events::EventSummary(m_events[i]);
             const bool descending = m_sortOrder == Qt::DescendingOrder;
             std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
                 const std::string& sa = summaries[static_cast<std::size_t>(a)];
@@ -299,29 +297,28 @@ QVariant CEventsTableModel::data(const QModelIndex& index, int role) const {
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     const SkyEvent& event = EventAt(index.row());
-    if (role == Qt::ToolTipRole)
-        return QString::fromStdString(caelvane::events::EventSummary(event));
+    if (role == Qt::ToolTipRole) return QString::fromStdString(events::EventSummary(event));
     switch (index.column()) {
         case kTime:
             return TimeText(event.jed, m_local);
         case kKind:
-            return QString::fromLatin1(caelvane::events::KindName(event.kind));
+            return QString::fromLatin1(events::KindName(event.kind));
         case kFrame:
             return QString::fromLatin1(FrameName(event.frame));
         case kBody1:
-            return QString::fromLatin1(caelvane::events::BodyName(FirstNamed(event)));
+            return QString::fromLatin1(events::BodyName(FirstNamed(event)));
         case kBody2:
             if (event.kind == EventKind::Transit)
-                return QString::fromStdString(caelvane::events::SecondBodyName(event));
-            return QString::fromLatin1(caelvane::events::BodyName(SecondNamed(event)));
+                return QString::fromStdString(events::SecondBodyName(event));
+            return QString::fromLatin1(events::BodyName(SecondNamed(event)));
         case kAngle:
             return AngleText(event);
         case kSign:
-            return QString::fromLatin1(caelvane::events::SignName(event.sign));
+            return QString::fromLatin1(events::SignName(event.sign));
         case kDetail:
-            return QString::fromLatin1(caelvane::events::DetailName(event.detail));
+            return QString::fromLatin1(events::DetailName(event.detail));
         case kSummary:
-            return QString::fromStdString(caelvane::events::EventSummary(event));
+            return QString::fromStdString(events::EventSummary(event));
         default:
             return {};
     }
@@ -361,7 +358,7 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
     : QWidget(parent, Qt::Window), m_doc(doc) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("Events - %1").arg(QString::fromStdString(doc.GetTitle())));
-    m_angles = caelvane::events::SignificantAngles(doc);
+    m_angles = events::SignificantAngles(doc);
     double first = 0, last = 0;
     JobDateRange(doc, TodayJed(), first, last);
 
@@ -384,15 +381,15 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
         if (auto* items = qobject_cast<QStandardItemModel*>(m_source->model()))
             items->item(1)->setEnabled(false);
     }
-    SetSource(source.value_or(caelvane::events::DefaultEventSource()));
+    SetSource(source.value_or(events::DefaultEventSource()));
     m_find = new QPushButton(tr("&Find"), this);
     connect(m_find, &QPushButton::clicked, this, [this] { Search(); });
 
     m_kindButton = new QToolButton(this);
     m_kindButton->setPopupMode(QToolButton::InstantPopup);
     QStringList kinds;
-    for (const EventKind kind : caelvane::events::AllKinds())
-        kinds << QString::fromLatin1(caelvane::events::KindName(kind));
+    for (const EventKind kind : events::AllKinds())
+        kinds << QString::fromLatin1(events::KindName(kind));
     m_kindMenu = CheckMenu(m_kindButton, kinds);
     m_bodyButton = new QToolButton(this);
     m_bodyButton->setPopupMode(QToolButton::InstantPopup);
@@ -401,9 +398,9 @@ CEventsWindow::CEventsWindow(CCaelvaneDoc& doc, QWidget* parent,
     m_bodyMenu = CheckMenu(m_bodyButton, bodies);
     connect(m_kindMenu, &QMenu::triggered, this, [this](QAction* action) {
         CheckAll(m_kindMenu, action);
-        caelvane::events::KindSet set = 0;
+        events::KindSet set = 0;
         const auto actions = m_kindMenu->actions();
-        for (int k = 0; k < caelvane::events::kKindCount; ++k)
+        for (int k = 0; k < events::kKindCount; ++k)
             if (actions[k]->isChecked()) set |= KindBit(static_cast<EventKind>(k));
         m_model->SetKinds(set);
         ShowFilterChoices();
@@ -609,13 +606,13 @@ void CEventsWindow::Search(bool wait) {
         m_note->setText(tr("The range ends before it starts."));
         return;
     }
-    if (to - from > caelvane::events::kMaxRangeDays) {
+    if (to - from > events::kMaxRangeDays) {
         m_note->setText(tr("The range spans %1 years: the largest range a search takes is 1000 "
                            "years.")
                             .arg(std::lround((to - from) / 365.25)));
         return;
     }
-    caelvane::events::FinderOptions options;
+    events::FinderOptions options;
     options.startJed = from;
     options.endJed = to;
     options.angles = m_angles;
@@ -629,7 +626,7 @@ void CEventsWindow::Search(bool wait) {
     // Returns the failure, if any; the events wait in m_pending for the window's thread.
     const auto run = [this, options]() -> std::pair<bool, QString> {
         try {
-            auto result = caelvane::events::FindEvents(options, [this](double fraction) {
+            auto result = events::FindEvents(options, [this](double fraction) {
                 m_permille = static_cast<int>(fraction * 1000);
                 return !m_cancel.load();
             });
@@ -780,9 +777,9 @@ void CEventsWindow::ShowCount() {
         tr("%1; positions: %2").arg(events, QString::fromStdString(m_shownDescription)));
 }
 
-void CEventsWindow::SetKindFilter(caelvane::events::KindSet kinds) {
+void CEventsWindow::SetKindFilter(events::KindSet kinds) {
     const auto actions = m_kindMenu->actions();
-    for (int k = 0; k < caelvane::events::kKindCount; ++k)
+    for (int k = 0; k < events::kKindCount; ++k)
         actions[k]->setChecked((kinds & KindBit(static_cast<EventKind>(k))) != 0);
     m_model->SetKinds(kinds);
     ShowFilterChoices();
@@ -842,23 +839,23 @@ bool CEventsWindow::GoToRow(int row) {
 
 bool CEventsWindow::ExportTo(const QString& path, bool calendar, QString& error) const {
     std::vector<SkyEvent> shown = ShownEvents();
-    std::sort(shown.begin(), shown.end(), caelvane::events::EventBefore);
-    const double stamp = caelvane::events::JedFromUnixSeconds(QDateTime::currentSecsSinceEpoch());
+    std::sort(shown.begin(), shown.end(), events::EventBefore);
+    const double stamp = events::JedFromUnixSeconds(QDateTime::currentSecsSinceEpoch());
     // Written a slice at a time: a calendar of a century's events would be gigabytes as one text.
     constexpr std::size_t kSlice = 10000;
     caelvane::CAtomicFile file;
     bool written = file.Open(path.toStdString());
-    std::string bytes = calendar ? caelvane::events::ICalendarBegin()
-                                 : std::string(caelvane::events::kCsvHeader) + '\n';
+    std::string bytes =
+        calendar ? events::ICalendarBegin() : std::string(events::kCsvHeader) + '\n';
     for (std::size_t at = 0; written && at <= shown.size(); at += kSlice) {
         const std::vector<SkyEvent> slice(
             shown.begin() + static_cast<std::ptrdiff_t>(at),
             shown.begin() + static_cast<std::ptrdiff_t>(std::min(shown.size(), at + kSlice)));
         if (calendar)
-            caelvane::events::AppendICalendarEvents(bytes, slice, stamp);
+            events::AppendICalendarEvents(bytes, slice, stamp);
         else
-            caelvane::events::AppendCsvLines(bytes, slice);
-        if (at + kSlice > shown.size() && calendar) bytes += caelvane::events::ICalendarEnd();
+            events::AppendCsvLines(bytes, slice);
+        if (at + kSlice > shown.size() && calendar) bytes += events::ICalendarEnd();
         written = file.Write(bytes);
         bytes.clear();
     }

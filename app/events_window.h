@@ -60,14 +60,14 @@ public:
 
     // Takes a search's events (in time order) and shows those that pass the filters, in the
     // order chosen last.
-    void SetEvents(std::vector<caelvane::events::SkyEvent> events);
-    const std::vector<caelvane::events::SkyEvent>& Events() const { return m_events; }
+    void SetEvents(std::vector<events::SkyEvent> events);
+    const std::vector<events::SkyEvent>& Events() const { return m_events; }
     // The event on a row.
-    const caelvane::events::SkyEvent& EventAt(int row) const;
+    const events::SkyEvent& EventAt(int row) const;
 
     // Rows of these kinds only.
-    void SetKinds(caelvane::events::KindSet kinds);
-    caelvane::events::KindSet Kinds() const { return m_kinds; }
+    void SetKinds(events::KindSet kinds);
+    events::KindSet Kinds() const { return m_kinds; }
     // Rows naming at least one of these bodies (bits by body-table place); all bits: any row.
     void SetBodies(unsigned bodies);
     unsigned Bodies() const { return m_bodies; }
@@ -88,12 +88,12 @@ private:
     void Order();
     void Filter();
 
-    std::vector<caelvane::events::SkyEvent> m_events;
+    std::vector<events::SkyEvent> m_events;
     std::vector<int> m_order;  // every event, in the chosen order
     std::vector<int> m_rows;   // those of m_order that pass the filters
     int m_sortColumn = kTime;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    caelvane::events::KindSet m_kinds = caelvane::events::kAllKinds;
+    events::KindSet m_kinds = events::kAllKinds;
     unsigned m_bodies = kAllBodies;
     int m_frame = -1;
     bool m_local = false;
@@ -128,17 +128,17 @@ public:
     void SetSource(PositionSource source);
 
     // The events found, in time order, and the table as filtered and sorted.
-    const std::vector<caelvane::events::SkyEvent>& Events() const { return m_model->Events(); }
+    const std::vector<events::SkyEvent>& Events() const { return m_model->Events(); }
     QTableView* Table() const { return m_table; }
     CEventsTableModel* Rows() const { return m_model; }
     // The events of the rows on show, in row order.
-    std::vector<caelvane::events::SkyEvent> ShownEvents() const;
+    std::vector<events::SkyEvent> ShownEvents() const;
     // Shows `events` (in time order) as a finished search would.
-    void ShowEvents(std::vector<caelvane::events::SkyEvent> events);
+    void ShowEvents(std::vector<events::SkyEvent> events);
 
     // The filters: kinds (bits by EventKind), bodies by name (empty: all), a frame (-1 both);
     // local times or UTC.
-    void SetKindFilter(caelvane::events::KindSet kinds);
+    void SetKindFilter(events::KindSet kinds);
     void SetBodyFilter(const QStringList& bodies);
     void SetFrameFilter(int frame);
     void SetLocalTimes(bool local);
@@ -183,9 +183,9 @@ private:
 
     CCaelvaneDoc& m_doc;
     std::vector<double> m_angles;
-    std::vector<caelvane::events::NatalPoint> m_natalPoints;
+    std::vector<events::NatalPoint> m_natalPoints;
     QString m_natalName;
-    std::vector<caelvane::events::SkyEvent> m_pending;
+    std::vector<events::SkyEvent> m_pending;
     std::string m_searchDescription;  // the source of the search running
     std::string m_shownDescription;   // and of the events on show
     int m_preferredWidth = 1000;      // every column at its width, the Event column's widest line

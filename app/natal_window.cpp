@@ -109,7 +109,7 @@ CNatalWindow::CNatalWindow(std::vector<natal::Horoscope> charts, const QString& 
     m_source = new QLabel(this);
     m_source->setObjectName(QStringLiteral("source"));
     statusBar()->addPermanentWidget(m_source);
-    m_source->setText(tr("Positions: %1").arg(Text(caelvane::swiss::SwissDataDescription())));
+    m_source->setText(tr("Positions: %1").arg(Text(swiss::SwissDataDescription())));
     m_source->setToolTip(
         tr("The precise source; without its data files the library falls back "
            "to its analytic theory and Chiron is left out"));
@@ -368,7 +368,7 @@ void CNatalWindow::Recompute() {
         return;
     }
     // The data files cover a span of years; outside it the library's analytic theory speaks.
-    QString source = tr("Positions: %1").arg(Text(caelvane::swiss::SwissDataDescription()));
+    QString source = tr("Positions: %1").arg(Text(swiss::SwissDataDescription()));
     for (const std::string& note : chart.notes) {
         if (note.find("analytic theory") != std::string::npos) {
             source += tr(" (this chart: the analytic theory)");

@@ -474,7 +474,7 @@ void CPriceChartWindow::BuildPanel() {
 }
 
 void CPriceChartWindow::BuildSkyPanel() {
-    namespace ev = caelvane::events;
+    namespace ev = events;
     auto* panel = new QWidget(this);
     auto* layout = new QVBoxLayout(panel);
     const auto checkList = [panel](const char* name) {
@@ -554,8 +554,7 @@ void CPriceChartWindow::FillEventBodies() {
     }
 }
 
-void CPriceChartWindow::SetSkyEvents(caelvane::events::KindSet kinds,
-                                     const std::vector<int>& bodies,
+void CPriceChartWindow::SetSkyEvents(events::KindSet kinds, const std::vector<int>& bodies,
                                      const std::vector<int>& retrograde) {
     const auto set = [](QListWidget* list, const auto& wanted) {
         const QSignalBlocker block(list);
@@ -566,8 +565,7 @@ void CPriceChartWindow::SetSkyEvents(caelvane::events::KindSet kinds,
         }
     };
     set(m_eventKinds, [kinds](int kind) {
-        return (kinds &
-                caelvane::events::KindBit(static_cast<caelvane::events::EventKind>(kind))) != 0;
+        return (kinds & events::KindBit(static_cast<events::EventKind>(kind))) != 0;
     });
     set(m_eventBodies, [&bodies](int code) {
         return std::find(bodies.begin(), bodies.end(), code) != bodies.end();
@@ -584,7 +582,7 @@ QString CPriceChartWindow::SkyMessage() const {
 }
 
 void CPriceChartWindow::FindSky() {
-    namespace ev = caelvane::events;
+    namespace ev = events;
     if (m_series->bars.empty()) return;
     ++m_skyGeneration;
     if (m_cancelFinding) *m_cancelFinding = true;

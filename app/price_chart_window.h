@@ -74,7 +74,7 @@ public:
 
     // The sky's events on the chart: the kinds and bodies (codes of the frame on show) whose
     // events are marked, and the bodies whose retrograde motion is shaded (geocentric codes).
-    void SetSkyEvents(caelvane::events::KindSet kinds, const std::vector<int>& bodies,
+    void SetSkyEvents(events::KindSet kinds, const std::vector<int>& bodies,
                       const std::vector<int>& retrograde);
     // Whether a search for them is under way, and what the last one found.
     bool SearchingSky() const { return m_finding.joinable() || m_skyPending; }

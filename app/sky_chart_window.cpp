@@ -311,10 +311,10 @@ void CSkyChartWindow::SearchMarkers() {
     }
     const sky::SkyChartOptions& options = m_view->Options();
     prices::SkyMarkerRequest request;
-    request.kinds = caelvane::events::kAllKinds;
+    request.kinds = events::kAllKinds;
     request.frame = options.frame;
     for (const prices::BodyStyle& body : options.bodies) request.bodies.push_back(body.code);
-    request.angles = caelvane::events::AllFixedAngles();
+    request.angles = events::AllFixedAngles();
     request.source = options.source;
     const bool sameSky = m_searched && m_searched->bodies == request.bodies &&
                          m_searched->frame == request.frame && m_searched->source == request.source;

@@ -38,8 +38,8 @@
 
 namespace {
 
-using caelvane::events::EventKind;
-using namespace caelvane::study;
+using events::EventKind;
+using namespace study;
 
 // The kinds a study offers, with their labels: every kind but the transit, which needs a chart.
 struct StudyKind {
@@ -384,10 +384,10 @@ void CStudyWindow::SetPriceFile(const QString& path) {
     m_file->setText(path);
 }
 
-void CStudyWindow::SetKinds(caelvane::events::KindSet kinds) {
+void CStudyWindow::SetKinds(events::KindSet kinds) {
     for (const StudyKind& study : kStudyKinds) {
-        m_kinds[static_cast<int>(study.kind)]->setChecked(
-            (kinds & caelvane::events::KindBit(study.kind)) != 0);
+        m_kinds[static_cast<int>(study.kind)]->setChecked((kinds & events::KindBit(study.kind)) !=
+                                                          0);
     }
 }
 
@@ -427,11 +427,11 @@ void CStudyWindow::Browse() {
 void CStudyWindow::Run(bool wait) {
     if (Running()) return;
     // What the controls ask for; mistakes are shown in the note and nothing runs.
-    caelvane::events::FinderOptions finder;
+    events::FinderOptions finder;
     finder.kinds = 0;
     for (const StudyKind& study : kStudyKinds)
         if (m_kinds[static_cast<int>(study.kind)]->isChecked())
-            finder.kinds |= caelvane::events::KindBit(study.kind);
+            finder.kinds |= events::KindBit(study.kind);
     finder.geocentric = m_frame->currentIndex() != 1;
     finder.heliocentric = m_frame->currentIndex() != 0;
     finder.angles = {0, 60, 90, 120, 180, 240, 270, 300};
@@ -494,9 +494,9 @@ void CStudyWindow::Run(bool wait) {
         finder.startJed =
             prices::JedOfSeconds(run->bars.times.front() - run->bars.times.front() % 86400);
         finder.endJed = prices::JedOfSeconds(run->bars.times.back() + 86400);
-        caelvane::events::FinderResult found;
+        events::FinderResult found;
         try {
-            found = caelvane::events::FindEvents(finder, [this](double fraction) {
+            found = events::FindEvents(finder, [this](double fraction) {
                 m_percent = static_cast<int>(fraction * 40);
                 return !m_cancel.load();
             });
@@ -609,9 +609,9 @@ void CStudyWindow::ShowRow(int groupIndex, int periodIndex, int horizonIndex) {
 
     m_events->clear();
     for (double jed : group.eventJeds) {
-        const int bar = EventBar(m_run->bars, caelvane::events::UnixSeconds(jed));
+        const int bar = EventBar(m_run->bars, events::UnixSeconds(jed));
         const bool used = std::binary_search(period.bars.begin(), period.bars.end(), bar);
-        QString line = QString::fromStdString(caelvane::events::FormatUtc(jed));
+        QString line = QString::fromStdString(events::FormatUtc(jed));
         if (used) {
             const double r =
                 m_run->bars.logClose[bar + horizon - 1] - m_run->bars.logClose[bar - 1];
@@ -714,7 +714,7 @@ bool CStudyWindow::ChooseEvent(int row) {
     if (item == nullptr || !m_run) return false;
     const double jed = item->data(Qt::UserRole).toDouble();
     emit eventChosen(QString::fromStdString(m_run->pricePath),
-                     static_cast<double>(caelvane::events::UnixSeconds(jed)));
+                     static_cast<double>(events::UnixSeconds(jed)));
     return true;
 }
 

@@ -31,8 +31,8 @@ class CStudyPlotView;
 
 // One study, as the window ran it: what the plots and exports need.
 struct StudyRun {
-    caelvane::study::StudyBars bars;
-    caelvane::study::StudyResult result;
+    study::StudyBars bars;
+    study::StudyResult result;
     std::string priceName;
     std::string pricePath;
     PositionSource source = PositionSource::Series;
@@ -51,7 +51,7 @@ public:
 
     // The choices the Run button takes.
     void SetPriceFile(const QString& path);
-    void SetKinds(caelvane::events::KindSet kinds);
+    void SetKinds(events::KindSet kinds);
     void SetDraws(int draws);
     void SetSplit(const QDate& date);  // invalid: none
 
@@ -75,7 +75,7 @@ public:
     // Shows the plots and events of the row on show at `proxyRow`.
     void SelectRow(int proxyRow);
     // The chosen row's average path (empty before a row is chosen).
-    const caelvane::study::AveragePath& Path() const { return m_path; }
+    const study::AveragePath& Path() const { return m_path; }
 
     // The table as CSV; the plots as PNG, SVG or PDF by the name's ending (the path plot at
     // `path`, the histogram beside it with "-histogram" before the ending).
@@ -96,7 +96,7 @@ private:
 
     PositionSource m_source;
     QLineEdit* m_file = nullptr;
-    QCheckBox* m_kinds[caelvane::events::kKindCount] = {};  // by kind; none for the transit
+    QCheckBox* m_kinds[events::kKindCount] = {};  // by kind; none for the transit
     QLineEdit* m_bodies = nullptr;
     QComboBox* m_frame = nullptr;
     QLineEdit* m_horizons = nullptr;
@@ -120,7 +120,7 @@ private:
     QLabel* m_recent = nullptr;
 
     std::shared_ptr<StudyRun> m_run;
-    caelvane::study::AveragePath m_path;
+    study::AveragePath m_path;
     std::vector<double> m_rowReturns, m_rowBaseline;
     std::string m_pathTitle, m_histogramTitle;
 

@@ -78,7 +78,7 @@ void CCaelvaneView::OnBeginPrinting(CPrintInfo& info) {
     if (doc != nullptr) PreparePaging(*doc, m_state);
     info.minPage = 1;
     info.maxPage = m_state.pageCount;
-    if (JobTypeOf(m_state.jobType) == JobType::Today) {
+    if (m_state.jobType == JobType::Today) {
         m_state.currentPage = 1;
         if (doc != nullptr) doc->m_currentPage = 1;
     }

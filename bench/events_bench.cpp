@@ -16,7 +16,7 @@
 
 namespace {
 
-using namespace caelvane::events;
+using namespace events;
 
 void FindOneYear(benchmark::State& state, PositionSource source, bool transits = false) {
     if (source == PositionSource::Precise && !PrecisePositionsAvailable()) {

@@ -15,7 +15,7 @@
 
 namespace {
 
-using namespace caelvane::events;
+using namespace events;
 
 // A century's worth of events of every kind in both frames, one every ~1.8 hours.
 std::vector<SkyEvent> SyntheticEvents(std::size_t count) {

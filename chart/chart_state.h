@@ -1,8 +1,10 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "chart/page_style.h"
 #include "ephemeris/page_positions.h"
+#include "job/job_type.h"
 #include "platform/colorref.h"
 
 // The chart state of one view: the job's fields as the chart reads them, copied from the job at
@@ -11,7 +13,8 @@
 // tools read the page count and job type that the view's last preparation left.
 //
 // Member                      what it holds
-// jobType                     0 TODAY, 1 one day, 2 TODAY -/+ days, 3 start..end
+// jobType                     the job's type; nothing when the stored number is outside the
+//                             four (the page then has no job block and keeps its paging)
 // includeAspects/Natal        the job's switches (0/1)
 // reversePrintOrder           1: print the last page first
 // useColor                    0: every element in black
@@ -38,7 +41,7 @@
 // color*                      the job's colours as it holds them (ElementColor applies
 //                             useColor): the only place the elements take colours from
 struct ChartState {
-    int jobType = 0;
+    std::optional<JobType> jobType = JobType::Today;
     unsigned char includeAspects = 0;
     unsigned char includeNatal = 0;
     unsigned char reversePrintOrder = 0;
@@ -82,7 +85,7 @@ struct ChartState {
         return useColor == 1 ? documentColor : 0;
     }
     // Only the date ranges have more than one page.
-    bool IsDateRange() const { return jobType == 2 || jobType == 3; }
+    bool IsDateRange() const { return jobType && ::IsDateRange(*jobType); }
     bool Modern() const { return pageStyle == PageStyle::Modern; }
 };
 

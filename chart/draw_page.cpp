@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -19,6 +20,7 @@
 #include "ephemeris/position_source.h"
 #include "job/caelvane_doc.h"
 #include "job/job_fields.h"
+#include "job/job_type.h"
 
 namespace {
 
@@ -32,18 +34,18 @@ constexpr char kDateOrderMessage[] =
 constexpr char kDayNames[7][20] = {"SUNDAY",   "MONDAY", "TUESDAY", "WEDNESDAY",
                                    "THURSDAY", "FRIDAY", "SATURDAY"};
 
-constexpr const char* kTypeLines[4] = {"Type is One Day : Today", "Type is One Day : Starting MDY",
-                                       "Type is Today minus/plus",
-                                       "Type is Starting MDY to Ending MDY"};
+constexpr const char* kTypeLines[kJobTypeCount] = {
+    "Type is One Day : Today", "Type is One Day : Starting MDY", "Type is Today minus/plus",
+    "Type is Starting MDY to Ending MDY"};
 
 // The modern job block: a size smaller, and every line held to the room it has.
 constexpr int kModernJobFont = kModernJobFontForKey;
 constexpr int kModernJobRight = 3350;  // lines beside the heading and page line end here
 constexpr int kModernDateRight = 550 + kModernNoteWidth;  // beside the wheel
 constexpr int kModernPageRight = 4750;  // the page line ends before the wheel's labels
-constexpr const char* kModernTypeLines[4] = {"One day: today", "One day: the starting date",
-                                             "Today minus and plus days",
-                                             "Starting date to ending date"};
+constexpr const char* kModernTypeLines[kJobTypeCount] = {
+    "One day: today", "One day: the starting date", "Today minus and plus days",
+    "Starting date to ending date"};
 constexpr const char* kMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 constexpr const char* kModernDayNames[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
@@ -142,13 +144,14 @@ void DrawPageLines(CChartDC& dc, const ChartState& state) {
     dc.DrawText(3450, 4800, line);
 }
 
-void DrawTypeLine(CChartDC& dc, const ChartState& state) {
+void DrawTypeLine(CChartDC& dc, JobType type) {
     if (dc.Modern()) {
-        dc.DrawText(550, 9200,
-                    ElideToWidth(dc, kModernTypeLines[state.jobType], kModernJobRight - 550));
+        dc.DrawText(
+            550, 9200,
+            ElideToWidth(dc, kModernTypeLines[static_cast<int>(type)], kModernJobRight - 550));
         return;
     }
-    dc.DrawText(550, 9200, kTypeLines[state.jobType]);
+    dc.DrawText(550, 9200, kTypeLines[static_cast<int>(type)]);
 }
 
 // The modern date lines: the month by name, the day by its full name, the note cut to the
@@ -199,7 +202,7 @@ void DrawDateLines(CChartDC& dc, const ChartState& state) {
     dc.DrawText(550, 9000, line);
     dc.DrawText(550, 4500, line);
 
-    if (state.jobType == 0) {
+    if (state.jobType == JobType::Today) {
         std::snprintf(line, sizeof line, "%s %12.3lf JED %d", DayName(state.weekday), state.pageJed,
                       state.weekday);
     } else {
@@ -225,21 +228,22 @@ void DrawDateLines(CChartDC& dc, const ChartState& state) {
 // page (false); a date range of TODAY -/+ days shows its job, page and type lines first.
 bool DrawJobBlock(CChartDC& dc, const CCaelvaneDoc& doc, const ChartState& state, bool datesInOrder,
                   caelvane::CHostServices& host) {
-    if (state.jobType < 0 || state.jobType > 3) return true;  // no job block
+    if (!state.jobType) return true;  // no job block
+    const JobType type = *state.jobType;
     dc.SetColor(state.ElementColor(state.colorJobData));
-    if (state.jobType == 2) {
+    if (type == JobType::TodayRange) {
         DrawJobLine(dc, doc);
         DrawPageLines(dc, state);
-        DrawTypeLine(dc, state);
+        DrawTypeLine(dc, type);
     }
     if (!datesInOrder) {
         host.MessageBox(kDateOrderMessage);
         return false;
     }
-    if (state.jobType != 2) {
+    if (type != JobType::TodayRange) {
         DrawJobLine(dc, doc);
         DrawPageLines(dc, state);
-        DrawTypeLine(dc, state);
+        DrawTypeLine(dc, type);
     }
     DrawDateLines(dc, state);
     return true;
@@ -341,7 +345,9 @@ void CopyChartState(const CCaelvaneDoc& doc, ChartState& state) {
                       "a job field the chart copies has no member in ChartState");
         auto& to = state.*target;
         using Target = std::remove_reference_t<decltype(to)>;
-        if constexpr (std::is_array_v<Target>) {
+        if constexpr (std::is_same_v<Target, std::optional<JobType>>) {
+            to = JobTypeOf(values[0]);
+        } else if constexpr (std::is_array_v<Target>) {
             static_assert(std::extent_v<Target> == Field::kCount);
             std::copy(values.begin(), values.end(), std::begin(to));
         } else {
@@ -371,33 +377,33 @@ void PreparePaging(const CCaelvaneDoc& doc, ChartState& state) {
     }
     state.startJed = JulianDate(state.startMonth, state.startDay, state.startYear, 17, 0);
     state.endJed = JulianDate(state.endMonth, state.endDay, state.endYear, 17, 0);
-    switch (state.jobType) {
-        case 0:
-        case 1:
+    if (!state.jobType) return;  // no job block: the page count and the last page's date stay
+    switch (*state.jobType) {
+        case JobType::Today:
+        case JobType::StartDate:
             state.pageCount = state.currentPage = 1;
             break;
-        case 2:
+        case JobType::TodayRange:
             // Days before and after come from the file unchecked: their sum is taken in 64 bits
             // and held to the int range.
             state.pageCount =
                 SaturateToInt(static_cast<long long>(state.daysBefore) + state.daysAfter + 1);
             break;
-        case 3:
+        case JobType::StartToEnd:
             // A reversed range keeps the page count it had. Held to the int range: a range of
             // more than 2^31 days shows INT_MAX pages.
             if (!(state.endJed < state.startJed)) {
                 state.pageCount = TruncToInt(std::trunc(state.endJed - state.startJed) + 1.0);
             }
             break;
-        default:
-            break;  // no job block: the page count and the last page's date stay
     }
 }
 
 bool PreparePage(const CCaelvaneDoc& doc, ChartState& state, const caelvane::CHostServices& host) {
     PreparePaging(doc, state);
-    switch (state.jobType) {
-        case 0:
+    if (!state.jobType) return true;  // no job block
+    switch (*state.jobType) {
+        case JobType::Today:
             ReadLocalDate(state, host);
             state.pageMonth = state.localMonth;
             state.pageDay = state.localDay;
@@ -409,13 +415,13 @@ bool PreparePage(const CCaelvaneDoc& doc, ChartState& state, const caelvane::CHo
             state.pageJed = JulianDate(state.pageMonth, state.pageDay, state.pageYear,
                                        state.pageHour, state.pageMinute);
             break;
-        case 1:
+        case JobType::StartDate:
             state.pageMonth = state.startMonth;
             state.pageDay = state.startDay;
             state.pageYear = state.startYear;
             state.pageJed = JulianDate(state.startMonth, state.startDay, state.startYear, 17, 0);
             break;
-        case 2: {
+        case JobType::TodayRange: {
             ReadLocalDate(state, host);
             const double today =
                 JulianDate(state.localMonth, state.localDay, state.localYear, 17, 0);
@@ -425,12 +431,10 @@ bool PreparePage(const CCaelvaneDoc& doc, ChartState& state, const caelvane::CHo
             SetRangePageDate(state);
             break;
         }
-        case 3:
+        case JobType::StartToEnd:
             if (state.endJed < state.startJed) return false;
             SetRangePageDate(state);
             break;
-        default:
-            return true;
     }
     state.weekday = DayOfWeek(state.pageJed);
     return true;

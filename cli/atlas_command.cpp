@@ -29,7 +29,6 @@ constexpr OptionTable kAtlasTable{
         "and longitude east are positive; zone is the IANA time zone. No network is used.\n",
     .outro = "Exit status 1 when nothing matches.\n",
     .column = 14,
-    .lastWins = true,
 };
 
 constexpr const OptionTable* kAtlasTables[] = {&kAtlasTable};

@@ -54,7 +54,6 @@ constexpr OptionTable kChartNewTable{
         "existing file\n"
         "is replaced whole or not at all, and one that cannot be read is left alone.\n",
     .column = 26,
-    .lastWins = true,
 };
 
 constexpr Option kChartShowRows[] = {
@@ -75,7 +74,6 @@ constexpr OptionTable kChartShowTable{
         "tropical,\n"
         "true equinox of date, apparent, geocentric.\n",
     .column = 26,
-    .lastWins = true,
 };
 
 constexpr const OptionTable* kChartTables[] = {&kChartNewTable, &kChartShowTable};
@@ -302,7 +300,7 @@ std::string ChartJson(const natal::NatalChart& chart) {
         out["houses"] = nullptr;
     }
     out["notes"] = chart.notes;
-    out["source"] = caelvane::swiss::SwissDataDescription();
+    out["source"] = swiss::SwissDataDescription();
     return out.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

@@ -33,7 +33,12 @@ namespace cli {
 
 namespace {
 
-constexpr Option kEventsOptionRows[] = {
+// The bodies as the body table names them.
+const char* const kBodiesHelp = KeepText(
+    WrapHelp(BodyNameList() + ", in any case (default: every body); an aspect needs both its "
+                              "bodies listed, lunations and eclipses the Sun or the Moon"));
+
+const Option kEventsOptionRows[] = {
     {"--from", "YYYY-MM-DD",
      "the days, both included, at most 1000 years; proleptic\n"
      "Gregorian, astronomical years 0000 to 9999 (0000 is 1 BCE)",
@@ -44,11 +49,7 @@ constexpr Option kEventsOptionRows[] = {
      "transit (default: every kind; transit only with --natal)",
      0, "LIST"},
     {"--frame", "geo|helio|both", "the frame of the longitudes (default both)"},
-    {"--bodies", "NAME,...",
-     "Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn,\n"
-     "Uranus, Neptune, Pluto, Node, Chiron, in any case (default: every\n"
-     "body); an aspect needs both its bodies listed, lunations and\n"
-     "eclipses the Sun or the Moon"},
+    {"--bodies", "NAME,...", kBodiesHelp},
     {"--aspects", "A,...",
      "the aspects' angles in degrees, 0 to below 360 (default: every\n"
      "angle of the aspect table, or the job's with --job)"},
@@ -99,9 +100,9 @@ const char* const kEventsHelp = KeepText(HelpOf(kEventsTable));
 
 namespace {
 
-using caelvane::events::EventKind;
-using caelvane::events::KindBit;
-using caelvane::events::SkyEvent;
+using events::EventKind;
+using events::KindBit;
+using events::SkyEvent;
 
 }  // namespace
 
@@ -129,7 +130,7 @@ bool ZoneExists(const std::string& zone) {
 }  // namespace
 
 std::optional<std::string> NatalPointsOf(const std::string& path, const std::string& name,
-                                         std::vector<caelvane::events::NatalPoint>& points) {
+                                         std::vector<events::NatalPoint>& points) {
 #ifdef CAELVANE_HAVE_NATAL
     std::vector<natal::Horoscope> charts;
     std::string error;
@@ -183,11 +184,11 @@ std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string
     return codes;
 }
 
-std::optional<std::string> ReadKinds(const std::string& list, caelvane::events::KindSet& kinds) {
+std::optional<std::string> ReadKinds(const std::string& list, events::KindSet& kinds) {
     kinds = 0;
     for (const std::string& name : SplitList(list)) {
-        const auto kind = caelvane::events::ParseKind(name);
-        if (!kind) return "unknown kind '" + name + "' (" + caelvane::events::KindNames() + ")";
+        const auto kind = events::ParseKind(name);
+        if (!kind) return "unknown kind '" + name + "' (" + events::KindNames() + ")";
         kinds |= KindBit(*kind);
     }
     return std::nullopt;
@@ -225,14 +226,14 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
                                      natalName = text("--natal-name");
 
     EventsRequest parsed;
-    caelvane::events::FinderOptions& finder = parsed.finder;
-    finder.angles = caelvane::events::AllFixedAngles();
+    events::FinderOptions& finder = parsed.finder;
+    finder.angles = events::AllFixedAngles();
     double fromJed = 0, toJed = 0;
     if (job) {
         CCaelvaneDoc doc;
         std::string error;
         if (!LoadJobFile(*job, doc, error)) return "--job: " + error;
-        finder.angles = caelvane::events::SignificantAngles(doc);
+        finder.angles = events::SignificantAngles(doc);
         JobDateRange(doc, todayJed, fromJed, toJed);
     } else if (!from || !to) {
         return "needs --from and --to, or --job";
@@ -275,8 +276,8 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
             if (std::find(finder.angles.begin(), finder.angles.end(), *angle) ==
                 finder.angles.end())
                 finder.angles.push_back(*angle);
-            if (finder.angles.size() > caelvane::events::kMaxAngles)
-                return "--aspects lists more than " + std::to_string(caelvane::events::kMaxAngles) +
+            if (finder.angles.size() > events::kMaxAngles)
+                return "--aspects lists more than " + std::to_string(events::kMaxAngles) +
                        " angles";
         }
     }
@@ -292,7 +293,7 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
                 NatalPointsOf(*natalFile, natalName.value_or(""), finder.natalPoints))
             return error;
     }
-    finder.source = caelvane::events::DefaultEventSource();
+    finder.source = events::DefaultEventSource();
     if (positions) {
         if (auto error = ReadPositions("--positions", *positions, finder.source)) return error;
     }
@@ -329,15 +330,14 @@ std::string EventsText(const std::vector<SkyEvent>& events, const std::string& z
     }
     std::string out;
     for (const SkyEvent& event : events) {
-        const std::time_t seconds =
-            static_cast<std::time_t>(caelvane::events::UnixSeconds(event.jed));
+        const std::time_t seconds = static_cast<std::time_t>(events::UnixSeconds(event.jed));
         std::tm local{};
         localtime_r(&seconds, &local);
         char when[64];
         std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S %Z", &local);
         out += when;
         out += "  ";
-        out += caelvane::events::EventSummary(event);
+        out += events::EventSummary(event);
         out += '\n';
     }
     if (!zone.empty()) {
@@ -372,13 +372,13 @@ int RunEvents(const std::vector<std::string>& args) {
         if (toStdout) return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
         return file.Write(bytes);
     };
-    const double stampJed = caelvane::events::JedFromUnixSeconds(static_cast<long long>(now));
+    const double stampJed = events::JedFromUnixSeconds(static_cast<long long>(now));
     switch (request.format) {
         case EventsFormat::Csv:
-            put(std::string(caelvane::events::kCsvHeader) + '\n');
+            put(std::string(events::kCsvHeader) + '\n');
             break;
         case EventsFormat::Ics:
-            put(caelvane::events::ICalendarBegin());
+            put(events::ICalendarBegin());
             break;
         case EventsFormat::Text:
             break;
@@ -388,10 +388,10 @@ int RunEvents(const std::vector<std::string>& args) {
         bytes.clear();
         switch (request.format) {
             case EventsFormat::Csv:
-                caelvane::events::AppendCsvLines(bytes, batch);
+                events::AppendCsvLines(bytes, batch);
                 break;
             case EventsFormat::Ics:
-                caelvane::events::AppendICalendarEvents(bytes, batch, stampJed);
+                events::AppendICalendarEvents(bytes, batch, stampJed);
                 break;
             case EventsFormat::Text:
                 bytes = EventsText(batch, request.zone);
@@ -399,17 +399,17 @@ int RunEvents(const std::vector<std::string>& args) {
         }
         return put(bytes);
     };
-    caelvane::events::FinderEnd end = caelvane::events::FinderEnd::Done;
+    events::FinderEnd end = events::FinderEnd::Done;
     try {
-        end = caelvane::events::StreamEvents(request.finder, sink);
+        end = events::StreamEvents(request.finder, sink);
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "caelvane-cli events: %s\n", failure.what());
         return 1;
     }
-    if (end == caelvane::events::FinderEnd::Done && request.format == EventsFormat::Ics)
-        put(caelvane::events::ICalendarEnd());
+    if (end == events::FinderEnd::Done && request.format == EventsFormat::Ics)
+        put(events::ICalendarEnd());
     const bool written =
-        end == caelvane::events::FinderEnd::Done &&
+        end == events::FinderEnd::Done &&
         (toStdout ? std::fflush(stdout) == 0 && !std::ferror(stdout) : file.Commit());
     if (!written) {
         if (toStdout)

@@ -11,7 +11,7 @@ namespace cli {
 enum class EventsFormat { Csv, Ics, Text };
 
 struct EventsRequest {
-    caelvane::events::FinderOptions finder;
+    events::FinderOptions finder;
     EventsFormat format = EventsFormat::Csv;
     std::string output = "-";  // "-": standard output
     std::string zone;          // --tz; empty: the host's zone
@@ -26,7 +26,7 @@ std::optional<std::string> ParseEventsArguments(const std::vector<std::string>& 
 // when `name` is empty), as transits are found to them; the usage error otherwise, naming the
 // file, the name or the value at fault.
 std::optional<std::string> NatalPointsOf(const std::string& path, const std::string& name,
-                                         std::vector<caelvane::events::NatalPoint>& points);
+                                         std::vector<events::NatalPoint>& points);
 
 // An angle of an --aspects list: degrees from 0 to below 360.
 std::optional<double> ParseAspectAngle(const std::string& text);
@@ -35,11 +35,10 @@ std::optional<double> ParseAspectAngle(const std::string& text);
 std::optional<std::vector<int>> ParseBodies(const std::string& list, std::string& bad);
 
 // --kinds and --bodies of the commands that run the event finder: the refusal names the value.
-std::optional<std::string> ReadKinds(const std::string& list, caelvane::events::KindSet& kinds);
+std::optional<std::string> ReadKinds(const std::string& list, events::KindSet& kinds);
 std::optional<std::string> ReadBodyCodes(const std::string& list, std::vector<int>& codes);
 
 // The text form: one line per event, local time of `zone` (empty: the host's zone).
-std::string EventsText(const std::vector<caelvane::events::SkyEvent>& events,
-                       const std::string& zone);
+std::string EventsText(const std::vector<events::SkyEvent>& events, const std::string& zone);
 
 }  // namespace cli

@@ -22,14 +22,15 @@ namespace cli {
 
 namespace {
 
-constexpr Option kLinesOptionRows[] = {
+// The bodies as the body table names them.
+const char* const kBodiesHelp =
+    KeepText(WrapHelp(BodyNameList() + ", in any case, as for 'events' (the Sun has no "
+                                       "heliocentric line, the Earth no geocentric one)"));
+
+const Option kLinesOptionRows[] = {
     {"--from", "YYYY-MM-DD", "the days, both included (at most 200000 of them)", kRequired},
     {"--to", "YYYY-MM-DD", nullptr, kRequired},
-    {"--bodies", "NAME,...",
-     "Sun, Moon, Mercury, Venus, Earth, Mars, Jupiter, Saturn, Uranus,\n"
-     "Neptune, Pluto, Node, Chiron, in any case, as for 'events' (the\n"
-     "Sun has no heliocentric line, the Earth no geocentric one)",
-     kRequired},
+    {"--bodies", "NAME,...", kBodiesHelp, kRequired},
     {"--frame", "geo|helio", "geocentric (default) or heliocentric longitudes"},
     {"--units-per-circle", "U",
      "price units per turn of the zodiac, above 0 (default 72, the\n"
@@ -59,7 +60,6 @@ constexpr OptionTable kLinesTable{
         "one row per day, body, harmonic and turn of the circle whose price lies in "
         "[--min, --max]:\n"
         "price = (longitude + harmonic + offset) / 360 * U + k * U for every whole k.\n",
-    .lastWins = true,
 };
 
 constexpr const OptionTable* kLinesTables[] = {&kLinesTable};

@@ -109,15 +109,12 @@ std::optional<std::string> ParseOptions(const OptionTable& table,
             if (i + 1 >= args.size()) return word + " needs a value";
             value = args[++i];
         }
-        if ((option->flags & kRepeatable) == 0) {
-            const auto same =
-                std::find_if(parsed.given.begin(), parsed.given.end(),
-                             [&](const GivenOption& g) { return g.option == option; });
-            if (same != parsed.given.end()) {
-                if (!table.lastWins) return word + " given twice";
-                parsed.given.erase(same);
-            }
-        }
+        // A script that gives an option twice has a mistake in it: which one it meant is not
+        // ours to guess.
+        if ((option->flags & kRepeatable) == 0 &&
+            std::any_of(parsed.given.begin(), parsed.given.end(),
+                        [&](const GivenOption& g) { return g.option == option; }))
+            return word + " given twice";
         parsed.given.push_back({option, std::move(value)});
     }
     return std::nullopt;
@@ -222,6 +219,31 @@ const char* KeepText(const std::string& text) {
     char* kept = new char[text.size() + 1];
     std::memcpy(kept, text.c_str(), text.size() + 1);
     return kept;
+}
+
+std::string WrapHelp(std::string_view text, std::size_t width) {
+    std::string wrapped;
+    std::size_t lineLength = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t start = text.find_first_not_of(' ', at);
+        if (start == std::string_view::npos) break;
+        std::size_t end = text.find(' ', start);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view word = text.substr(start, end - start);
+        if (lineLength == 0) {
+            lineLength = word.size();
+        } else if (lineLength + 1 + word.size() <= width) {
+            wrapped += ' ';
+            lineLength += 1 + word.size();
+        } else {
+            wrapped += '\n';
+            lineLength = word.size();
+        }
+        wrapped += word;
+        at = end;
+    }
+    return wrapped;
 }
 
 }  // namespace cli

@@ -17,7 +17,8 @@ namespace cli {
 enum OptionFlag : unsigned {
     kFlag = 1u,        // takes no value
     kRequired = 2u,    // the usage shows it without brackets
-    kRepeatable = 4u,  // may be given again; every value is kept, in order
+    kRepeatable = 4u,  // may be given again; every value is kept, in order (any other option
+                       // given again is refused: "--x given twice")
     kPositional = 8u,  // a word, not an option: `name` is its placeholder ("FILE.cvj")
 };
 
@@ -41,8 +42,6 @@ struct OptionTable {
     const char* intro = "";  // the help's prose before the option list
     const char* outro = "";  // and after it
     int column = 0;          // where the help lines start; 0: two spaces after the longest head
-    // A repeated option replaces its value (else it is refused: "--x given twice").
-    bool lastWins = false;
     // The refusals of words the table does not know, in this command's words: "{}" stands for
     // the word, "{P}" for the positional's placeholder.
     const char* unknownOption = "unknown argument '{}'";
@@ -95,5 +94,10 @@ std::string OptionListOf(const OptionTable& table);
 
 // A text made once and kept for the program's life, for the usage and help constants.
 const char* KeepText(const std::string& text);
+
+// `text` broken at spaces into lines of at most `width` characters, joined by '\n' as a help's
+// continuation lines; a word longer than `width` stands on a line of its own. For help lines
+// made from a list (the bodies of the body table).
+std::string WrapHelp(std::string_view text, std::size_t width = 64);
 
 }  // namespace cli

@@ -70,7 +70,6 @@ constexpr OptionTable kRenderChartTable{
         "shows it: signs, houses, bodies, aspects, the table of positions and the aspect "
         "grid.\n",
     .column = 30,
-    .lastWins = true,
 };
 
 constexpr const OptionTable* kRenderChartTables[] = {&kRenderChartTable};

@@ -15,6 +15,7 @@
 #include "cli/date_options.h"
 #include "cli/option_values.h"
 #include "cli/options.h"
+#include "ephemeris/bodies.h"
 #include "events/job_aspects.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc_reader.h"
@@ -55,12 +56,14 @@ bool ParseFormat(const std::string& text, PriceChartFormat& format) {
 
 namespace {
 
-constexpr Option kRenderPricesOptionRows[] = {
+// The bodies as the body table names them.
+const char* const kBodiesHelp =
+    KeepText(WrapHelp("the bodies whose price lines are drawn: " + BodyNameList() +
+                      ", in any case (default: no lines)"));
+
+const Option kRenderPricesOptionRows[] = {
     {"FILE.csv", "", "", kPositional | kRequired},
-    {"--bodies", "NAME,...",
-     "the bodies whose price lines are drawn: Sun, Moon, Mercury,\n"
-     "Venus, Earth, Mars, Jupiter, Saturn, Uranus, Neptune, Pluto,\n"
-     "Node, Chiron, in any case (default: no lines)"},
+    {"--bodies", "NAME,...", kBodiesHelp},
     {"--frame", "geo|helio", "geocentric (default) or heliocentric longitudes"},
     {"--units-per-circle", "U", "price units per turn of the zodiac, above 0 (default 72)"},
     {"--offset", "DEG", "degrees added to every longitude (default 0)"},
@@ -128,7 +131,6 @@ constexpr OptionTable kRenderPricesTable{
         "A file whose rows run newest first is read in time order, with a note on standard "
         "error.\n",
     .column = 29,
-    .lastWins = true,
 };
 
 constexpr const OptionTable* kRenderPricesTables[] = {&kRenderPricesTable};
@@ -377,7 +379,7 @@ int RunRenderPrices(const std::vector<std::string>& args) {
         sky.kinds = request.eventKinds;
         sky.frame = options.lines.frame;
         sky.bodies = request.eventBodyCodes;
-        sky.angles = caelvane::events::AllFixedAngles();
+        sky.angles = events::AllFixedAngles();
         sky.retrograde = request.retrograde;
         sky.source = options.lines.source;
         prices::SkyMarkers found = prices::FindSkyMarkers(sky);

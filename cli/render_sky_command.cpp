@@ -11,6 +11,7 @@
 #include "cli/ephem_command.h"
 #include "cli/option_values.h"
 #include "cli/options.h"
+#include "ephemeris/bodies.h"
 #include "events/job_aspects.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc.h"
@@ -42,14 +43,14 @@ std::optional<SkyFormat> ParseSkyFormat(const std::string& text) {
     return std::nullopt;
 }
 
-constexpr Option kRenderSkyOptionRows[] = {
+// The bodies as the body table names them.
+const char* const kBodiesHelp = KeepText(WrapHelp("the bodies drawn: " + BodyNameList()));
+
+const Option kRenderSkyOptionRows[] = {
     {"--from", "YYYY-MM-DD", "the range, from 00:00 UT of the one to 00:00 UT of the other",
      kRequired},
     {"--to", "YYYY-MM-DD", nullptr, kRequired},
-    {"--bodies", "NAME,...",
-     "the bodies drawn: Sun, Moon, Mercury, Venus, Earth, Mars,\n"
-     "Jupiter, Saturn, Uranus, Neptune, Pluto, Node, Chiron",
-     kRequired},
+    {"--bodies", "NAME,...", kBodiesHelp, kRequired},
     {"--frame", "geo|helio", "geocentric (default) or heliocentric longitudes"},
     {"--dial", "360|180|120|90|60|45|30|22.5",
      "the longitude modulo D: 360 (default), 180, 120, 90, 60,\n"
@@ -134,7 +135,7 @@ std::optional<std::string> ParseRenderSkyArguments(const std::vector<std::string
         return "--panes: " + error;
     }
     if (value("--events")) {
-        caelvane::events::KindSet kinds = 0;
+        events::KindSet kinds = 0;
         if (!prices::ParseKindList(*value("--events"), kinds, error)) return "--events: " + error;
         request.eventKinds = kinds;
     }
@@ -199,7 +200,7 @@ int RunRenderSky(const std::vector<std::string>& args) {
         markers.kinds = request.eventKinds;
         markers.frame = request.frame;
         markers.bodies = request.bodies;
-        markers.angles = caelvane::events::AllFixedAngles();
+        markers.angles = events::AllFixedAngles();
         markers.source = request.source;
         prices::SkyMarkers found = prices::FindSkyMarkers(markers);
         if (!found.error.empty()) return Failure(found.error);

@@ -11,6 +11,7 @@
 #include "cli/events_command.h"
 #include "cli/option_values.h"
 #include "cli/options.h"
+#include "ephemeris/bodies.h"
 #include "ephemeris/position_source.h"
 #include "platform/atomic_file.h"
 #include "prices/ohlc_reader.h"
@@ -21,23 +22,25 @@ namespace cli {
 
 namespace {
 
-using caelvane::events::EventKind;
-using caelvane::events::KindBit;
+using events::EventKind;
+using events::KindBit;
 
 }  // namespace
 
 namespace {
 
-constexpr Option kStudyOptionRows[] = {
+// The bodies as the body table names them.
+const char* const kBodiesHelp =
+    KeepText(WrapHelp("only events of these bodies (" + BodyNameList() + ")"));
+
+const Option kStudyOptionRows[] = {
     {"FILE.csv", "", "daily or intraday bars (the price chart's reader); closes above 0",
      kPositional | kRequired},
     {"--kinds", "KINDS",
      "aspect, ingress, station, lunation, eclipse, transit\n"
      "(comma-separated)",
      kRequired, "LIST"},
-    {"--bodies", "NAME,...",
-     "only events of these bodies (Sun, Moon, Mercury, Venus, Earth,\n"
-     "Mars, Jupiter, Saturn, Uranus, Neptune, Pluto, Node, Chiron)"},
+    {"--bodies", "NAME,...", kBodiesHelp},
     {"--aspects", "A,...",
      "the aspects' forward arcs in degrees (default 0, 60, 90, 120,\n"
      "180, 240, 270, 300)"},
@@ -206,7 +209,7 @@ std::optional<std::string> ParseStudyArguments(const std::vector<std::string>& a
         parsed.study.seed = *seed;
     }
     if (const auto value = text("--control")) {
-        const auto control = caelvane::study::ParseControl(*value);
+        const auto control = study::ParseControl(*value);
         if (!control) return "unknown control '" + *value + "' (shift, shuffle)";
         parsed.study.control = *control;
     }
@@ -252,30 +255,29 @@ int RunStudyCommand(const std::vector<std::string>& args) {
     prices::PriceSeries series;
     const prices::ReadReport report = prices::ReadOhlcFile(request.file, readOptions, series);
     if (!report.ok) return Failure(report.error);
-    caelvane::study::StudyBars bars;
-    if (const auto problem = caelvane::study::MakeStudyBars(series, bars))
+    study::StudyBars bars;
+    if (const auto problem = study::MakeStudyBars(series, bars))
         return UsageError("study", request.file + ": " + *problem);
     if (bars.times.empty()) return UsageError("study", request.file + ": the file has no bars");
-    if (const auto problem = caelvane::study::CheckStudyOptions(request.study, bars))
+    if (const auto problem = study::CheckStudyOptions(request.study, bars))
         return UsageError("study", request.file + ": " + *problem);
 
-    caelvane::events::FinderOptions finder = request.finder;
+    events::FinderOptions finder = request.finder;
     finder.startJed = prices::JedOfSeconds(bars.times.front() - bars.times.front() % 86400);
     finder.endJed = prices::JedOfSeconds(bars.times.back() + 86400);
-    caelvane::events::FinderResult found;
+    events::FinderResult found;
     try {
-        found = caelvane::events::FindEvents(finder);
+        found = events::FindEvents(finder);
     } catch (const std::exception& failure) {
         return Failure(failure.what());
     }
-    const std::vector<caelvane::study::EventGroup> groups =
-        caelvane::study::GroupEvents(found.events, request.bySign, finder.source);
-    const caelvane::study::StudyResult result =
-        caelvane::study::RunStudy(bars, groups, request.study);
+    const std::vector<study::EventGroup> groups =
+        study::GroupEvents(found.events, request.bySign, finder.source);
+    const study::StudyResult result = study::RunStudy(bars, groups, request.study);
 
-    caelvane::study::CsvLayout layout;
+    study::CsvLayout layout;
     layout.frameColumn = finder.geocentric && finder.heliocentric;
-    const std::string bytes = caelvane::study::StudyCsv(result, layout);
+    const std::string bytes = study::StudyCsv(result, layout);
     if (request.output == "-") {
         if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
             std::fflush(stdout) != 0)
@@ -297,7 +299,7 @@ int RunStudyCommand(const std::vector<std::string>& args) {
                  "tested with %d %s draws each (seed %llu), q over all of them\n",
                  found.events.size(), groups.size(), PositionSourceName(finder.source), outside,
                  duplicates, result.rowsTested, request.study.draws,
-                 caelvane::study::ControlName(request.study.control),
+                 study::ControlName(request.study.control),
                  static_cast<unsigned long long>(request.study.seed));
     return 0;
 }

@@ -15,9 +15,9 @@ extern const char* const kStudyHelp;
 
 struct StudyRequest {
     std::string file;
-    caelvane::events::FinderOptions finder;  // kinds, frames, bodies, angles, source
+    events::FinderOptions finder;  // kinds, frames, bodies, angles, source
     bool bySign = false;
-    caelvane::study::StudyOptions study;
+    study::StudyOptions study;
     std::string splitText;     // --split as given, for messages
     std::string output = "-";  // "-": standard output
 };

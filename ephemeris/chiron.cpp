@@ -77,7 +77,7 @@ HeliocentricPosition ChironPosition(double jed) {
     // adds 360 there as well.
     const double lambda =
         solution.trueAnomaly * kDegreesPerRadian + elements.perihelion + elements.node;
-    return {caelvane::series::ReduceDegrees(lambda),
+    return {ephemeris::series::ReduceDegrees(lambda),
             elements.a * (1 - elements.e * std::cos(solution.eccentricAnomaly))};
 }
 

@@ -6,7 +6,7 @@
 
 #include "ephemeris/series.h"
 
-namespace caelvane::series::tables {
+namespace ephemeris::series::tables {
 
 // clang-format off
 // Mercury latitude, 11 terms.
@@ -126,4 +126,4 @@ static_assert(std::size(kPlutoLatitude) == 10);
 
 // clang-format on
 
-}  // namespace caelvane::series::tables
+}  // namespace ephemeris::series::tables

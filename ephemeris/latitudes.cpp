@@ -6,9 +6,9 @@
 
 namespace {
 
-using namespace caelvane::series::tables;
+using namespace ephemeris::series::tables;
 
-using caelvane::series::Longitude;
+using ephemeris::series::Longitude;
 
 }  // namespace
 

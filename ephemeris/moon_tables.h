@@ -6,7 +6,7 @@
 
 #include "ephemeris/series.h"
 
-namespace caelvane::series::tables {
+namespace ephemeris::series::tables {
 
 // clang-format off
 // Moon longitude, 56 terms.
@@ -115,4 +115,4 @@ static_assert(std::size(kMoonLatitude) == 38);
 
 // clang-format on
 
-}  // namespace caelvane::series::tables
+}  // namespace ephemeris::series::tables

@@ -17,15 +17,15 @@
 
 namespace {
 
-using namespace caelvane::series::tables;
+using namespace ephemeris::series::tables;
 
-using caelvane::positions::EarthFromSunSum;
-using caelvane::positions::EarthVector;
-using caelvane::positions::EarthVectorOf;
-using caelvane::positions::GeocentricLongitude;
-using caelvane::positions::SunFromEarth;
-using caelvane::series::ReduceArcseconds;
-using caelvane::series::SumTogether;
+using ephemeris::positions::EarthFromSunSum;
+using ephemeris::positions::EarthVector;
+using ephemeris::positions::EarthVectorOf;
+using ephemeris::positions::GeocentricLongitude;
+using ephemeris::positions::SunFromEarth;
+using ephemeris::series::ReduceArcseconds;
+using ephemeris::series::SumTogether;
 
 // The planets other than the Earth, in the order their tables are summed below.
 constexpr int kPlanetCodes[] = {1, 2, 4, 5, 6, 7, 8, 9};

@@ -6,7 +6,7 @@
 
 #include "ephemeris/series.h"
 
-namespace caelvane::series::tables {
+namespace ephemeris::series::tables {
 
 // clang-format off
 // Sun, geocentric longitude, 13 terms.
@@ -437,4 +437,4 @@ static_assert(std::size(kPlutoRadius) == 5);
 
 // clang-format on
 
-}  // namespace caelvane::series::tables
+}  // namespace ephemeris::series::tables

@@ -7,13 +7,13 @@
 
 namespace {
 
-using namespace caelvane::series::tables;
+using namespace ephemeris::series::tables;
 
-using caelvane::positions::EarthFromSunSum;
-using caelvane::series::Longitude;
-using caelvane::series::ReduceArcseconds;
-using caelvane::series::Sum;
-using caelvane::series::SumTogether;
+using ephemeris::positions::EarthFromSunSum;
+using ephemeris::series::Longitude;
+using ephemeris::series::ReduceArcseconds;
+using ephemeris::series::Sum;
+using ephemeris::series::SumTogether;
 
 template <const auto& longitudeTable, const auto& radiusTable>
 bool Geocentric(double jed, HeliocentricPosition& earth, HeliocentricPosition& planet) {

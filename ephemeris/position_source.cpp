@@ -15,9 +15,9 @@ namespace {
 
 #if CAELVANE_WITH_SWISSEPH
 
-using caelvane::swiss::CalcEcliptic;
-using caelvane::swiss::EclipticPosition;
-using caelvane::swiss::SwissEphemerisLock;
+using swiss::CalcEcliptic;
+using swiss::EclipticPosition;
+using swiss::SwissEphemerisLock;
 
 // The library's body for our code 1..12 on the given wheel (the body table holds its numbers,
 // so that only the door includes the library's header).
@@ -41,7 +41,7 @@ double DailyPointFrom(double jed, double earthLongitude) {
 // False when the library cannot compute the date at all.
 bool FillPrecise(double jed, WheelLongitudes& wheels, std::array<double, 13>* latitude,
                  double* moonLatitude) {
-    if (!caelvane::swiss::SwissDateInRange(jed)) return false;
+    if (!swiss::SwissDateInRange(jed)) return false;
     SwissEphemerisLock lock;
     EclipticPosition position;
     bool analytic = false;
@@ -248,7 +248,7 @@ bool PrecisePositionsAvailable() {
 
 std::string PreciseSourceName() {
     static const std::string name = [] {
-        const std::string description = caelvane::swiss::SwissDataDescription();
+        const std::string description = swiss::SwissDataDescription();
         return description.substr(0, description.find(','));
     }();
     return name;
@@ -256,11 +256,11 @@ std::string PreciseSourceName() {
 
 std::string PositionSourceDescription(PositionSource source) {
     if (source == PositionSource::Series) return "classic series";
-    return caelvane::swiss::SwissDataDescription();
+    return swiss::SwissDataDescription();
 }
 
 bool PreciseAnalyticUsed() {
-    return caelvane::swiss::AnalyticTheoryUsed();
+    return swiss::AnalyticTheoryUsed();
 }
 
 double BodyLongitude(double jed, int code, PositionSource source) {
@@ -313,7 +313,7 @@ bool PreciseGeocentricMotions(double jed, std::span<const int> codes,
                               double& obliquity) {
     constexpr std::size_t kMost = 32;
     int bodies[kMost];
-    caelvane::swiss::BodyState states[kMost];
+    swiss::BodyState states[kMost];
     bool known[kMost];
     obliquity = std::nan("");
     for (std::size_t i = 0; i < codes.size(); ++i) found[i] = false;
@@ -324,10 +324,9 @@ bool PreciseGeocentricMotions(double jed, std::span<const int> codes,
                                                       : SweBodyOf(3, Frame::Geocentric);
     }
     SwissEphemerisLock lock;
-    if (!caelvane::swiss::CalcEclipticMotions(
-            lock, jed, std::span<const int>(bodies, codes.size()),
-            std::span<caelvane::swiss::BodyState>(states, codes.size()),
-            std::span<bool>(known, codes.size()), obliquity)) {
+    if (!swiss::CalcEclipticMotions(lock, jed, std::span<const int>(bodies, codes.size()),
+                                    std::span<swiss::BodyState>(states, codes.size()),
+                                    std::span<bool>(known, codes.size()), obliquity)) {
         return false;
     }
     // The equator of date is the ecliptic of date turned by the true obliquity: the library's
@@ -336,7 +335,7 @@ bool PreciseGeocentricMotions(double jed, std::span<const int> codes,
     const double e = obliquity * kRad;
     for (std::size_t i = 0; i < codes.size(); ++i) {
         if (!known[i] || codes[i] > -1 || codes[i] < -12) continue;
-        const caelvane::swiss::BodyState& state = states[i];
+        const swiss::BodyState& state = states[i];
         GeocentricMotion& motion = out[i];
         motion.longitude = state.longitude;
         motion.latitude = state.latitude;
@@ -350,9 +349,9 @@ bool PreciseGeocentricMotions(double jed, std::span<const int> codes,
 }
 
 double PreciseObliquity(double jed) {
-    if (!caelvane::swiss::SwissDateInRange(jed)) return std::nan("");
+    if (!swiss::SwissDateInRange(jed)) return std::nan("");
     SwissEphemerisLock lock;
-    return caelvane::swiss::TrueObliquity(lock, jed);
+    return swiss::TrueObliquity(lock, jed);
 }
 
 #else

@@ -8,7 +8,7 @@
 #include "ephemeris/planets.h"
 #include "ephemeris/series.h"
 
-namespace caelvane::positions {
+namespace ephemeris::positions {
 
 inline constexpr double kDegreesPerRadian = 57.29577951;
 inline constexpr double kRadiansPerDegree = 0.017453292520882225;  // 1 / 57.29577951
@@ -47,4 +47,4 @@ inline double GeocentricLongitude(const EarthVector& earth, const HeliocentricPo
     return lambda;
 }
 
-}  // namespace caelvane::positions
+}  // namespace ephemeris::positions

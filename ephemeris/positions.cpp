@@ -12,9 +12,9 @@
 
 namespace {
 
-using caelvane::positions::EarthVectorOf;
-using caelvane::positions::GeocentricLongitude;
-using caelvane::positions::SunFromEarth;
+using ephemeris::positions::EarthVectorOf;
+using ephemeris::positions::GeocentricLongitude;
+using ephemeris::positions::SunFromEarth;
 
 // The daily point turns a quarter degree per minute of the UT day: on the Earth's heliocentric
 // longitude at 0h UT, on the Sun's geocentric longitude at 12h UT.

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace caelvane::series {
+namespace ephemeris::series {
 
 Arguments ComputeArguments(double jed, std::uint32_t mask) {
     Arguments args;
@@ -57,4 +57,4 @@ double ReduceDegrees(double degrees) {
     return degrees;
 }
 
-}  // namespace caelvane::series
+}  // namespace ephemeris::series

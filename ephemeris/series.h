@@ -18,7 +18,7 @@
 #include <span>
 #include <string_view>
 
-namespace caelvane::series {
+namespace ephemeris::series {
 
 // The fundamental arguments: mean longitudes (L), mean anomalies (G), arguments of latitude (F)
 // of the Moon (m), the Sun (s) and the planets (digit = body code), the Moon's mean elongation
@@ -294,4 +294,4 @@ inline double ReduceArcseconds(double arcseconds) {
     return ReduceDegrees(arcseconds / 3600);
 }
 
-}  // namespace caelvane::series
+}  // namespace ephemeris::series

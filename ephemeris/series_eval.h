@@ -17,7 +17,7 @@
 
 #include "ephemeris/series.h"
 
-namespace caelvane::series {
+namespace ephemeris::series {
 
 template <std::size_t TermCount, std::size_t TableCount>
 struct Plan {
@@ -198,4 +198,4 @@ double Longitude(double jed) {
     return ReduceArcseconds(Sum<table>(jed));
 }
 
-}  // namespace caelvane::series
+}  // namespace ephemeris::series

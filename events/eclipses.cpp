@@ -9,7 +9,7 @@
 #include "ephemeris/swiss/swiss_ephemeris.h"
 #endif
 
-namespace caelvane::events {
+namespace events {
 
 #if CAELVANE_WITH_SWISSEPH
 
@@ -127,4 +127,4 @@ void EclipseCursor::Until(double, std::vector<SkyEvent>&) {}
 
 #endif
 
-}  // namespace caelvane::events
+}  // namespace events

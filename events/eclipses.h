@@ -6,7 +6,7 @@
 
 #include "events/sky_event.h"
 
-namespace caelvane::events {
+namespace events {
 
 // Whether this build can search eclipses with the precise source.
 bool PreciseEclipsesAvailable();
@@ -38,4 +38,4 @@ private:
     Series m_solar, m_lunar;
 };
 
-}  // namespace caelvane::events
+}  // namespace events

@@ -16,7 +16,7 @@
 #include "ephemeris/swiss/swiss_ephemeris.h"
 #endif
 
-namespace caelvane::events {
+namespace events {
 
 namespace {
 
@@ -749,4 +749,4 @@ FinderEnd StreamEvents(const FinderOptions& options, const FinderSink& sink,
     return Finder(options).Run(sink, progress);
 }
 
-}  // namespace caelvane::events
+}  // namespace events

@@ -18,7 +18,7 @@
 #include "ephemeris/position_source.h"
 #include "events/sky_event.h"
 
-namespace caelvane::events {
+namespace events {
 
 // A point of a natal chart that transits are found to: its name as lists show it after
 // "natal " ("Sun", "Asc", "MC"), and its longitude in degrees, [0, 360), in the frame of the
@@ -93,4 +93,4 @@ FinderResult FindEvents(const FinderOptions& options, const FinderProgress& prog
 FinderEnd StreamEvents(const FinderOptions& options, const FinderSink& sink,
                        const FinderProgress& progress = {});
 
-}  // namespace caelvane::events
+}  // namespace events

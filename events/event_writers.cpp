@@ -6,7 +6,7 @@
 
 #include "ephemeris/calendar.h"
 
-namespace caelvane::events {
+namespace events {
 
 namespace {
 
@@ -205,4 +205,4 @@ std::string EventsICalendar(const std::vector<SkyEvent>& events, double stampJed
     return out;
 }
 
-}  // namespace caelvane::events
+}  // namespace events

@@ -10,7 +10,7 @@
 
 #include "events/sky_event.h"
 
-namespace caelvane::events {
+namespace events {
 
 // A moment to the nearest second, proleptic Gregorian calendar, universal time.
 struct CivilTime {
@@ -44,4 +44,4 @@ std::string ICalendarBegin();
 void AppendICalendarEvents(std::string& out, const std::vector<SkyEvent>& events, double stampJed);
 std::string ICalendarEnd();
 
-}  // namespace caelvane::events
+}  // namespace events

@@ -6,7 +6,7 @@
 #include "ephemeris/calendar.h"
 #include "job/caelvane_doc.h"
 
-namespace caelvane::events {
+namespace events {
 
 namespace {
 void SortUnique(std::vector<double>& angles) {
@@ -38,4 +38,4 @@ std::vector<double> AllFixedAngles() {
     return angles;
 }
 
-}  // namespace caelvane::events
+}  // namespace events

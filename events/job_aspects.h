@@ -5,7 +5,7 @@
 
 class CCaelvaneDoc;
 
-namespace caelvane::events {
+namespace events {
 
 // The forward arcs, degrees in [0, 360), ascending and without repeats: each of the twenty
 // fixed angles whose flag is set, and each enabled custom angle (taken modulo 360), exactly as
@@ -15,4 +15,4 @@ std::vector<double> SignificantAngles(const CCaelvaneDoc& doc);
 // The twenty fixed angles, ascending.
 std::vector<double> AllFixedAngles();
 
-}  // namespace caelvane::events
+}  // namespace events

@@ -7,7 +7,7 @@
 
 #include "ephemeris/bodies.h"
 
-namespace caelvane::events {
+namespace events {
 
 bool EventBefore(const SkyEvent& a, const SkyEvent& b) {
     return std::tie(a.jed, a.kind, a.frame, a.body1, a.body2, a.angle, a.sign, a.detail, a.natal) <
@@ -181,4 +181,4 @@ std::string EventSummary(const SkyEvent& event) {
     return "";
 }
 
-}  // namespace caelvane::events
+}  // namespace events

@@ -15,7 +15,7 @@
 
 #include "ephemeris/frame.h"
 
-namespace caelvane::events {
+namespace events {
 
 enum class EventKind : std::uint8_t { Aspect, Ingress, Station, Lunation, Eclipse, Transit };
 // How many kinds there are, counted from the last of them (a new kind after Transit moves this);
@@ -99,4 +99,4 @@ std::string FormatAngle(double angle);
 // "Full Moon", "Jupiter enters Cancer".
 std::string EventSummary(const SkyEvent& event);
 
-}  // namespace caelvane::events
+}  // namespace events

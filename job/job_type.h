@@ -14,6 +14,7 @@ enum class JobType : std::int32_t {
     StartToEnd = 3,  // a page a day from the start date to the end date
 };
 inline constexpr JobType kLastJobType = JobType::StartToEnd;
+inline constexpr int kJobTypeCount = static_cast<int>(kLastJobType) + 1;
 
 // The type a stored number stands for; nothing for a number outside the four (a file may hold
 // any number there).

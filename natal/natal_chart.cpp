@@ -9,8 +9,6 @@
 
 namespace natal {
 
-namespace swiss = caelvane::swiss;
-
 namespace {
 
 constexpr double kUnixEpochJd = 2440587.5;

@@ -8,7 +8,7 @@
 
 namespace prices {
 
-namespace ev = caelvane::events;
+namespace ev = events;
 
 namespace {
 

@@ -16,7 +16,7 @@ namespace prices {
 
 struct SkyMarkerRequest {
     double from = 0.0, to = 0.0;  // seconds since 1970 UT
-    caelvane::events::KindSet kinds = 0;
+    events::KindSet kinds = 0;
     Frame frame = Frame::Geocentric;
     // Codes of `frame`; empty: every body of the frame.
     std::vector<int> bodies;
@@ -35,16 +35,16 @@ struct SkyMarkers {
 };
 
 // The longest stretch one request covers, the finder's own bound.
-inline constexpr double kMaxMarkerRangeDays = caelvane::events::kMaxRangeDays;
+inline constexpr double kMaxMarkerRangeDays = events::kMaxRangeDays;
 
 // Finds the markers and spans; progress (0..1 over the whole request) may stop it. Refuses a
 // range longer than kMaxMarkerRangeDays and more than kMaxMarkers markers or spans, with a
 // message naming the count. Runs on any thread: it shares nothing.
 SkyMarkers FindSkyMarkers(const SkyMarkerRequest& request,
-                          const caelvane::events::FinderProgress& progress = {});
+                          const events::FinderProgress& progress = {});
 
 // The marker of one event: its short label ("Mer R", "Mar Leo", "Full", "Sun 90 Mar") and colour.
-ChartMarker MarkerOf(const caelvane::events::SkyEvent& event);
+ChartMarker MarkerOf(const events::SkyEvent& event);
 
 // Where a plot draws its markers. Markers that each have a pixel column to themselves get a line
 // across the plot each, the label in the first of kMarkerRows rows at the top where it clears the
@@ -91,6 +91,6 @@ std::vector<const ChartMarker*> MarkersNear(const std::vector<ChartMarker>& mark
 // that frame.
 bool ParseBodyList(std::string_view text, Frame frame, std::vector<int>& codes, std::string& error);
 // The kinds of a list as the command line takes them ("station,eclipse").
-bool ParseKindList(std::string_view text, caelvane::events::KindSet& kinds, std::string& error);
+bool ParseKindList(std::string_view text, events::KindSet& kinds, std::string& error);
 
 }  // namespace prices

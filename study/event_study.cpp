@@ -12,7 +12,7 @@
 
 #include "events/event_writers.h"
 
-namespace caelvane::study {
+namespace study {
 
 namespace {
 
@@ -635,4 +635,4 @@ std::vector<double> BaselineReturns(const StudyBars& bars, const StudyOptions& o
     return out;
 }
 
-}  // namespace caelvane::study
+}  // namespace study

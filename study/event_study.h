@@ -34,7 +34,7 @@
 #include "prices/ohlc.h"
 #include "study/study_groups.h"
 
-namespace caelvane::study {
+namespace study {
 
 enum class Control : std::uint8_t { Shift, Shuffle };
 const char* ControlName(Control control);  // "shift", "shuffle"
@@ -136,4 +136,4 @@ std::vector<double> GroupReturns(const StudyBars& bars, const PeriodStats& perio
 std::vector<double> BaselineReturns(const StudyBars& bars, const StudyOptions& options,
                                     Period period, int horizon);
 
-}  // namespace caelvane::study
+}  // namespace study

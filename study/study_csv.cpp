@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace caelvane::study {
+namespace study {
 
 std::string FormatStat(double value) {
     if (std::isnan(value)) return {};
@@ -50,4 +50,4 @@ std::string StudyCsv(const StudyResult& study, const CsvLayout& layout) {
     return out;
 }
 
-}  // namespace caelvane::study
+}  // namespace study

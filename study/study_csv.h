@@ -5,7 +5,7 @@
 
 #include "study/event_study.h"
 
-namespace caelvane::study {
+namespace study {
 
 struct CsvLayout {
     // A `frame` column after `kind`, for studies of both frames (where a geocentric and a
@@ -22,4 +22,4 @@ std::string StudyCsv(const StudyResult& study, const CsvLayout& layout = {});
 // A number as the table prints it: "%.6g", empty for NaN.
 std::string FormatStat(double value);
 
-}  // namespace caelvane::study
+}  // namespace study

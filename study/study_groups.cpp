@@ -10,7 +10,7 @@
 
 #include "ephemeris/bodies.h"
 
-namespace caelvane::study {
+namespace study {
 
 using events::EventDetail;
 using events::EventKind;
@@ -144,4 +144,4 @@ std::uint64_t GroupHash(const GroupKey& key) {
     return hash;
 }
 
-}  // namespace caelvane::study
+}  // namespace study

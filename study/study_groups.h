@@ -7,7 +7,7 @@
 #include "ephemeris/position_source.h"
 #include "events/sky_event.h"
 
-namespace caelvane::study {
+namespace study {
 
 struct GroupKey {
     events::EventKind kind = events::EventKind::Aspect;
@@ -52,4 +52,4 @@ std::string GroupLabel(const GroupKey& key);
 // A stable number for the key, the same on every machine and run (for seeding its draws).
 std::uint64_t GroupHash(const GroupKey& key);
 
-}  // namespace caelvane::study
+}  // namespace study

@@ -7,7 +7,7 @@
 #include "platform/colorref.h"
 #include "prices/price_chart.h"
 
-namespace caelvane::study {
+namespace study {
 
 namespace {
 
@@ -246,4 +246,4 @@ void DrawReturnHistogram(CDrawingDevice& device, int width, int height,
     device.Text(U(area.left), UY(area.bottom + 8 + kFontPixels), legend);
 }
 
-}  // namespace caelvane::study
+}  // namespace study

@@ -12,7 +12,7 @@
 #include "platform/drawing_device.h"
 #include "study/event_study.h"
 
-namespace caelvane::study {
+namespace study {
 
 inline constexpr int kPlotUnitsPerPixel = 4;
 
@@ -28,4 +28,4 @@ void DrawReturnHistogram(CDrawingDevice& device, int width, int height,
                          const std::vector<double>& events, const std::vector<double>& baseline,
                          const std::string& title);
 
-}  // namespace caelvane::study
+}  // namespace study

@@ -29,8 +29,8 @@
 #endif
 
 using apptest::AppFixture;
-using caelvane::events::EventKind;
-using caelvane::events::SkyEvent;
+using events::EventKind;
+using events::SkyEvent;
 
 class EventsWindowTest : public QObject {
     Q_OBJECT
@@ -52,13 +52,12 @@ private slots:
                          qPrintable(QString::number(event.angle)));
         }
         // The full Moon of 2024-03-25 is page 25 of the job.
-        window->SetKindFilter(caelvane::events::KindBit(EventKind::Lunation));
+        window->SetKindFilter(events::KindBit(EventKind::Lunation));
         int fullRow = -1;
         const auto shown = window->ShownEvents();
         for (std::size_t row = 0; row < shown.size(); ++row) {
             QCOMPARE(shown[row].kind, EventKind::Lunation);
-            if (shown[row].detail == caelvane::events::EventDetail::FullMoon)
-                fullRow = static_cast<int>(row);
+            if (shown[row].detail == events::EventDetail::FullMoon) fullRow = static_cast<int>(row);
         }
         QVERIFY(fullRow >= 0);
         QVERIFY(window->GoToRow(fullRow));
@@ -130,7 +129,7 @@ private slots:
         OpenMarch(fixture);
         CEventsWindow window(*fixture.Frame().GetActiveJobDocument(), nullptr);
         window.Search(true);
-        window.SetKindFilter(caelvane::events::KindBit(EventKind::Lunation));
+        window.SetKindFilter(events::KindBit(EventKind::Lunation));
         QString error;
         const QString csv = m_dir.filePath("march.csv");
         QVERIFY(window.ExportTo(csv, false, error));
@@ -174,7 +173,7 @@ private slots:
     // The table against the list it shows: half a million events, filtered and sorted on the
     // list itself; the row counts and orders are those of the same filter and sort done by hand.
     void modelFollowsTheListAtHalfAMillionEvents() {
-        using caelvane::events::KindBit;
+        using events::KindBit;
         const std::vector<SkyEvent> events = Synthetic(500000);
         CEventsTableModel model;
         model.SetEvents(events);
@@ -185,26 +184,26 @@ private slots:
             return static_cast<int>(std::count_if(events.begin(), events.end(), keep));
         };
         const auto names = [](const SkyEvent& e, const char* body) {
-            return std::string_view(caelvane::events::BodyName(e.body1)) == body ||
-                   std::string_view(caelvane::events::BodyName(e.body2)) == body;
+            return std::string_view(events::BodyName(e.body1)) == body ||
+                   std::string_view(events::BodyName(e.body2)) == body;
         };
         struct Case {
             const char* name;
-            caelvane::events::KindSet kinds;
+            events::KindSet kinds;
             unsigned bodies;
             int frame;
             std::function<bool(const SkyEvent&)> keep;
         };
         const unsigned mars = 1u << 5, moon = 1u << 1;
         const std::vector<Case> cases = {
-            {"everything", caelvane::events::kAllKinds, CEventsTableModel::kAllBodies, -1,
+            {"everything", events::kAllKinds, CEventsTableModel::kAllBodies, -1,
              [](const SkyEvent&) { return true; }},
             {"aspects and stations", KindBit(EventKind::Aspect) | KindBit(EventKind::Station),
              CEventsTableModel::kAllBodies, -1,
              [](const SkyEvent& e) {
                  return e.kind == EventKind::Aspect || e.kind == EventKind::Station;
              }},
-            {"Mars or the Moon, helio", caelvane::events::kAllKinds, mars | moon, 1,
+            {"Mars or the Moon, helio", events::kAllKinds, mars | moon, 1,
              [&](const SkyEvent& e) {
                  return e.frame == Frame::Heliocentric && (names(e, "Mars") || names(e, "Moon"));
              }},
@@ -219,7 +218,7 @@ private slots:
             for (int row = 0; row < model.rowCount(); row += 997)
                 QVERIFY2(c.keep(model.EventAt(row)), c.name);
         }
-        model.SetKinds(caelvane::events::kAllKinds);
+        model.SetKinds(events::kAllKinds);
         model.SetBodies(CEventsTableModel::kAllBodies);
         model.SetFrame(-1);
 
@@ -256,7 +255,7 @@ private slots:
         full.body1 = -3;
         full.body2 = -10;
         full.angle = 180;
-        full.detail = caelvane::events::EventDetail::FullMoon;
+        full.detail = events::EventDetail::FullMoon;
         CEventsTableModel model;
         model.SetEvents({sextile, odd, full});
         const auto cell = [&](int row, int column) {
@@ -316,7 +315,7 @@ private slots:
         }
 
         window->Search(true);
-        window->SetKindFilter(caelvane::events::KindBit(EventKind::Transit));
+        window->SetKindFilter(events::KindBit(EventKind::Transit));
         const auto shown = window->ShownEvents();
         QVERIFY2(shown.size() > 20, qPrintable(QString::number(shown.size())));
         for (const SkyEvent& event : shown) QCOMPARE(event.kind, EventKind::Transit);
@@ -400,10 +399,10 @@ private slots:
         OpenMarch(fixture);
         CCaelvaneDoc& doc = *fixture.Frame().GetActiveJobDocument();
         CEventsWindow defaults(doc, nullptr);
-        QCOMPARE(defaults.Source(), caelvane::events::DefaultEventSource());
+        QCOMPARE(defaults.Source(), events::DefaultEventSource());
         CEventsWindow series(doc, nullptr, PositionSource::Series);
         QCOMPARE(series.Source(), PositionSource::Series);
-        series.SetKindFilter(caelvane::events::KindBit(EventKind::Eclipse));
+        series.SetKindFilter(events::KindBit(EventKind::Eclipse));
         series.Search(true);
         QVERIFY2(series.Note().contains("positions: classic series"), qPrintable(series.Note()));
         if (PrecisePositionsAvailable()) {

@@ -692,7 +692,7 @@ private slots:
         AppFixture fixture(m_dir.filePath("sky/profile.ini"));
         CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
         QVERIFY(window != nullptr);
-        namespace ev = caelvane::events;
+        namespace ev = events;
         const int mercury = BodyCode(*FindBody("Mercury"), Frame::Geocentric);
         QSignalSpy found(window, &CPriceChartWindow::skySearchFinished);
         window->SetSkyEvents(ev::KindBit(ev::EventKind::Station), {mercury}, {mercury});

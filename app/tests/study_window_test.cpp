@@ -19,8 +19,8 @@
 #include "app/tests/test_support.h"
 
 using apptest::AppFixture;
-using caelvane::events::EventKind;
-using caelvane::events::KindBit;
+using events::EventKind;
+using events::KindBit;
 
 namespace {
 const QString kDax = QStringLiteral(CAELVANE_EXAMPLES_DIR "/eustockmarkets_dax.csv");

@@ -196,25 +196,32 @@ TEST(DrawChartPage, EqualDatesGiveOnePage) {
 }
 
 TEST(DrawChartPage, JobTypeOutsideTheFourDrawsNoJobBlockAndKeepsTheLastDate) {
-    CCaelvaneDoc doc;
-    doc.m_jobType = 3;
-    doc.m_endDay = 20;
-    doc.m_currentPage = 2;
-    CTestHost host;
-    ChartState state;
-    DrawToTrace(doc, state, host);
-    const double lastJed = state.pageJed;
+    for (const int stored : {7, 4, -1, INT_MAX, INT_MIN}) {
+        SCOPED_TRACE(stored);
+        CCaelvaneDoc doc;
+        doc.m_jobType = 3;
+        doc.m_endDay = 20;
+        doc.m_currentPage = 2;
+        CTestHost host;
+        ChartState state;
+        DrawToTrace(doc, state, host);
+        const double lastJed = state.pageJed;
 
-    doc.m_jobType = 7;
-    doc.m_startYear = 1990;
-    const std::vector<std::string> lines = SplitLines(DrawToTrace(doc, state, host));
-    for (const std::string& text : TextsOf(lines)) {
-        EXPECT_EQ(text.find("Job:"), std::string::npos) << text;
-        EXPECT_EQ(text.find("page "), std::string::npos) << text;
+        doc.m_jobType = stored;
+        doc.m_startYear = 1990;
+        const std::vector<std::string> lines = SplitLines(DrawToTrace(doc, state, host));
+        EXPECT_FALSE(state.jobType.has_value());
+        EXPECT_FALSE(state.IsDateRange());
+        for (const std::string& text : TextsOf(lines)) {
+            EXPECT_EQ(text.find("Job:"), std::string::npos) << text;
+            EXPECT_EQ(text.find("page "), std::string::npos) << text;
+        }
+        EXPECT_EQ(state.pageJed, lastJed);
+        EXPECT_EQ(doc.m_pageCount, 3);
+        EXPECT_EQ(lines.back(), "end");
+        // The job keeps the number it holds.
+        EXPECT_EQ(doc.m_jobType, stored);
     }
-    EXPECT_EQ(state.pageJed, lastJed);
-    EXPECT_EQ(doc.m_pageCount, 3);
-    EXPECT_EQ(lines.back(), "end");
 }
 
 TEST(DrawChartPage, NatalLineAndAspectCaptionsFollowTheOptions) {

@@ -33,7 +33,7 @@ public:
 
 ChartState PagingState(int jobType, int pageCount, int currentPage) {
     ChartState state;
-    state.jobType = jobType;
+    state.jobType = JobTypeOf(jobType);
     state.pageCount = pageCount;
     state.currentPage = currentPage;
     return state;

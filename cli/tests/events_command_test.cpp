@@ -20,8 +20,8 @@
 
 namespace {
 
-using caelvane::events::EventKind;
-using caelvane::events::KindBit;
+using events::EventKind;
+using events::KindBit;
 
 const double kToday = JulianDate(6, 1, 2024, 0, 0);
 
@@ -53,9 +53,9 @@ TEST(EventsCommand, DefaultsCoverEverythingOverTheWholeLastDay) {
     ASSERT_EQ(Parse({"--from", "2024-01-01", "--to", "2024-12-31"}, request), std::nullopt);
     EXPECT_EQ(request.finder.startJed, JulianDate(1, 1, 2024, 0, 0));
     EXPECT_EQ(request.finder.endJed, JulianDate(1, 1, 2025, 0, 0));
-    EXPECT_EQ(request.finder.kinds, caelvane::events::kAllKinds);
+    EXPECT_EQ(request.finder.kinds, events::kAllKinds);
     EXPECT_TRUE(request.finder.geocentric && request.finder.heliocentric);
-    EXPECT_EQ(request.finder.angles, caelvane::events::AllFixedAngles());
+    EXPECT_EQ(request.finder.angles, events::AllFixedAngles());
     EXPECT_TRUE(request.finder.bodies.empty());
     EXPECT_EQ(request.format, cli::EventsFormat::Csv);
     EXPECT_EQ(request.output, "-");
@@ -107,7 +107,7 @@ TEST(EventsCommand, BadInputNamesTheValue) {
     EXPECT_EQ(with({"--kinds", "aspect", "--kinds", "station"}), "--kinds given twice");
     // Angles are counted once each, and their number is bounded.
     std::string many;
-    for (int tenth = 0; tenth <= static_cast<int>(caelvane::events::kMaxAngles); ++tenth)
+    for (int tenth = 0; tenth <= static_cast<int>(events::kMaxAngles); ++tenth)
         many +=
             (tenth > 0 ? "," : "") + std::to_string(tenth / 10) + "." + std::to_string(tenth % 10);
     EXPECT_EQ(with({"--aspects", many}), "--aspects lists more than 360 angles");
@@ -199,7 +199,7 @@ TEST(EventsCommand, PreciseByDefaultAndSaysSo) {
     const std::string note = ::testing::internal::GetCapturedStderr();
     const std::string text = ReadFile(csv);
     EXPECT_EQ(text.rfind("time_utc,kind,frame,body1,body2,angle,sign,detail\n", 0), 0u);
-    if (caelvane::events::DefaultEventSource() == PositionSource::Precise) {
+    if (events::DefaultEventSource() == PositionSource::Precise) {
         EXPECT_NE(note.find("positions: Swiss Ephemeris"), std::string::npos) << note;
         EXPECT_NE(text.find("2024-04-08T18:17:"), std::string::npos) << text;
         EXPECT_NE(text.find(",solar-total\n"), std::string::npos) << text;
@@ -236,7 +236,7 @@ TEST(EventsCommand, StreamedFilesEqualTheWholeExports) {
                                             "2024-09-30", "--positions", "series"};
     cli::EventsRequest request;
     ASSERT_EQ(Parse(range, request), std::nullopt);
-    const auto events = caelvane::events::FindEvents(request.finder).events;
+    const auto events = events::FindEvents(request.finder).events;
     ASSERT_GT(events.size(), 3000u);
     for (const std::string format : {"csv", "ics"}) {
         const auto path = dir / ("streamed." + format);
@@ -247,7 +247,7 @@ TEST(EventsCommand, StreamedFilesEqualTheWholeExports) {
         ::testing::internal::GetCapturedStderr();
         const std::string text = ReadFile(path);
         if (format == "csv") {
-            EXPECT_TRUE(text == caelvane::events::EventsCsv(events));
+            EXPECT_TRUE(text == events::EventsCsv(events));
             continue;
         }
         const std::size_t at = text.find("DTSTAMP:");
@@ -258,19 +258,19 @@ TEST(EventsCommand, StreamedFilesEqualTheWholeExports) {
                        std::stoi(stamp.substr(0, 4)), std::stoi(stamp.substr(9, 2)),
                        std::stoi(stamp.substr(11, 2))) +
             std::stoi(stamp.substr(13, 2)) / 86400.0;
-        EXPECT_TRUE(text == caelvane::events::EventsICalendar(events, stampJed));
+        EXPECT_TRUE(text == events::EventsICalendar(events, stampJed));
     }
     std::filesystem::remove_all(dir);
 }
 
 TEST(EventsCommand, TextFormShowsLocalTimes) {
-    caelvane::events::SkyEvent event;
+    events::SkyEvent event;
     event.jed = JulianDate(4, 8, 2024, 18, 21) + 30.0 / 86400;
     event.kind = EventKind::Lunation;
     event.body1 = -3;
     event.body2 = -10;
     event.angle = 0;
-    event.detail = caelvane::events::EventDetail::NewMoon;
+    event.detail = events::EventDetail::NewMoon;
     EXPECT_EQ(cli::EventsText({event}, "America/New_York"), "2024-04-08 14:21:30 EDT  New Moon\n");
     EXPECT_EQ(cli::EventsText({event}, "UTC"), "2024-04-08 18:21:30 UTC  New Moon\n");
 }

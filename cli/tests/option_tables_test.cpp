@@ -6,10 +6,12 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "cli/tests/run_cli.h"
+#include "ephemeris/bodies.h"
 
 namespace {
 
@@ -43,6 +45,62 @@ TEST(OptionTables, UsageAndHelpAreMadeFromEachCommandsTable) {
             EXPECT_TRUE(std::regex_search("\n" + std::string(entry.help), head)) << name;
         }
     }
+}
+
+// A body added to the body table appears in every command's help that lists the bodies, in the
+// table's order, with the help's lines held to their width.
+TEST(OptionTables, BodyListsInTheHelpComeFromTheBodyTable) {
+    int lists = 0;
+    for (const cli::CommandEntry& entry : cli::Commands()) {
+        for (const cli::OptionTable* table : entry.tables()) {
+            for (const cli::Option& option : table->options) {
+                if (std::string_view(option.name) != "--bodies") continue;
+                SCOPED_TRACE(table->name);
+                ++lists;
+                std::string help = option.help;
+                for (char& c : help) c = c == '\n' ? ' ' : c;
+                EXPECT_NE(help.find(BodyNameList()), std::string::npos) << help;
+                std::istringstream lines(option.help);
+                for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 64u);
+            }
+        }
+    }
+    EXPECT_GE(lists, 5);
+}
+
+// One rule for every command: an option that is not repeatable is refused when given again,
+// before anything is read or written, naming the option.
+TEST(OptionTables, EveryCommandRefusesAnOptionGivenTwice) {
+    int checked = 0;
+    for (const cli::CommandEntry& entry : cli::Commands()) {
+        for (const cli::OptionTable* table : entry.tables()) {
+            // "job new" is typed as the command and its action.
+            std::vector<std::string> prefix;
+            std::istringstream words(table->name);
+            for (std::string word; words >> word;) prefix.push_back(word);
+            for (const cli::Option& option : table->options) {
+                if ((option.flags & (cli::kPositional | cli::kRepeatable)) != 0) continue;
+                SCOPED_TRACE(std::string(table->name) + " " + option.name);
+                std::vector<std::string> args = prefix;
+                for (int i = 0; i < 2; ++i) {
+                    args.push_back(option.name);
+                    if ((option.flags & cli::kFlag) == 0) args.push_back("1");
+                }
+                ::testing::internal::CaptureStdout();
+                ::testing::internal::CaptureStderr();
+                const int status = RunCli(args);
+                const std::string out = ::testing::internal::GetCapturedStdout();
+                const std::string err = ::testing::internal::GetCapturedStderr();
+                EXPECT_EQ(status, cli::kUsageError);
+                EXPECT_NE(err.find(std::string(": ") + option.name + " given twice"),
+                          std::string::npos)
+                    << err;
+                EXPECT_EQ(out, "");
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 50);
 }
 
 // A request for help is found over the table: a value that reads "-h" is a value.

@@ -32,7 +32,6 @@ constexpr Option kRows[] = {
     {"-o", "OUT", "the output"},
 };
 constexpr OptionTable kTable{.name = "try", .options = kRows};
-constexpr OptionTable kLastWins{.name = "try", .options = kRows, .lastWins = true};
 constexpr Option kNoWordRows[] = {{"--jed", "J", "a date", kRepeatable}};
 constexpr OptionTable kNoWords{.name = "nowords",
                                .options = kNoWordRows,
@@ -69,7 +68,6 @@ TEST(OptionParser, ReadsArgvOverTheTable) {
          {}},
         {"repeated option", &kTable, {"--from", "a", "--from", "b"}, "--from given twice", {}, {}},
         {"repeated flag", &kTable, {"--all", "--all"}, "--all given twice", {}, {}},
-        {"repeated option, last wins", &kLastWins, {"--from", "a", "--from", "b"}, "", {}, {}, "b"},
         {"repeatable option keeps every value in order",
          &kTable,
          {"--set", "a=1", "x", "--set", "b=2"},
@@ -244,6 +242,28 @@ TEST(OptionValues, RefusalsNameTheOptionAndTheValue) {
     EXPECT_EQ(date.year, 0);
     EXPECT_FALSE(cli::ReadPositions("--positions", "series", source));
     EXPECT_EQ(source, PositionSource::Series);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WrapHelp, BreaksAtSpacesWithinTheWidth) {
+    struct Case {
+        const char* name;
+        const char* text;
+        std::size_t width;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"fits on one line", "Sun, Moon", 9, "Sun, Moon"},
+        {"one over the width breaks", "Sun, Moon", 8, "Sun,\nMoon"},
+        {"greedy over several lines", "aa bb cc dd ee", 5, "aa bb\ncc dd\nee"},
+        {"a word longer than the width stands alone", "a longword b", 4, "a\nlongword\nb"},
+        {"runs of spaces fold into one", "  a   b  ", 10, "a b"},
+        {"empty", "", 10, ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(cli::WrapHelp(c.text, c.width), c.expected) << c.name;
 }
 
 }  // namespace

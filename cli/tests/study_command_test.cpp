@@ -55,13 +55,13 @@ protected:
         std::normal_distribution<double> noise(0.0, 0.01);
         for (double& s : step) s = noise(random);
         if (plant) {
-            caelvane::events::FinderOptions finder;
+            events::FinderOptions finder;
             finder.startJed = JulianDate(1, 3, 2000, 0, 0);
             finder.endJed = JulianDate(1, 1, 2008, 0, 0);
-            finder.kinds = caelvane::events::KindBit(caelvane::events::EventKind::Lunation);
+            finder.kinds = events::KindBit(events::EventKind::Lunation);
             finder.heliocentric = false;
-            for (const auto& event : caelvane::events::FindEvents(finder).events) {
-                if (event.detail != caelvane::events::EventDetail::FullMoon) continue;
+            for (const auto& event : events::FindEvents(finder).events) {
+                if (event.detail != events::EventDetail::FullMoon) continue;
                 const std::int64_t day =
                     static_cast<std::int64_t>(std::floor(event.jed - 2440587.5 + 0.5 / kDay));
                 const auto bar = std::lower_bound(days.begin(), days.end(), day);

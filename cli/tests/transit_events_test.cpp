@@ -22,7 +22,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using caelvane::events::EventKind;
+using events::EventKind;
 
 struct Captured {
     int status;
@@ -70,7 +70,7 @@ TEST_F(TransitEvents, CsvNamesTheTransitingBodyAndTheNatalPoint) {
     ASSERT_EQ(c.status, 0) << c.err;
     const std::vector<std::string> lines = Split(c.out, '\n');
     ASSERT_GT(lines.size(), 1000u);
-    EXPECT_EQ(lines.front(), caelvane::events::kCsvHeader);
+    EXPECT_EQ(lines.front(), events::kCsvHeader);
     // The natal points as chart show has them, to compare the angles against.
     const Captured shown =
         Cli({"chart", "show", m_file, "--name", "London birth", "--format", "csv"});
@@ -131,7 +131,7 @@ TEST_F(TransitEvents, BadChartFilesAndNamesAreNamed) {
 }
 
 TEST_F(TransitEvents, TheChartsPointsAreItsBodiesAndAngles) {
-    std::vector<caelvane::events::NatalPoint> points;
+    std::vector<events::NatalPoint> points;
     ASSERT_EQ(cli::NatalPointsOf(m_file, "Listing", points), std::nullopt);
     ASSERT_GE(points.size(), 13u);
     EXPECT_EQ(points.front().name, "Sun");
@@ -145,26 +145,26 @@ TEST_F(TransitEvents, TheChartsPointsAreItsBodiesAndAngles) {
                                         JulianDate(1, 1, 2024, 0, 0), request),
               std::nullopt);
     EXPECT_EQ(request.finder.natalPoints.size(), points.size());
-    EXPECT_EQ(request.finder.kinds, caelvane::events::kAllKinds);
+    EXPECT_EQ(request.finder.kinds, events::kAllKinds);
 }
 
 // A study of transits: each natal point a group of its own. Closes gain 1.5% on the bar of
 // every Moon conjunct natal Moon; that group stands out and the Moon's conjunctions to the other
 // points do not.
 TEST_F(TransitEvents, StudyGroupsTransitsByNatalPoint) {
-    std::vector<caelvane::events::NatalPoint> points;
+    std::vector<events::NatalPoint> points;
     ASSERT_EQ(cli::NatalPointsOf(m_file, "London birth", points), std::nullopt);
-    caelvane::events::FinderOptions finder;
+    events::FinderOptions finder;
     finder.startJed = JulianDate(1, 3, 2000, 0, 0);
     finder.endJed = JulianDate(1, 1, 2008, 0, 0);
-    finder.kinds = caelvane::events::KindBit(EventKind::Transit);
+    finder.kinds = events::KindBit(EventKind::Transit);
     finder.heliocentric = false;
     finder.bodies = {-10};
     finder.angles = {0};
     finder.natalPoints = points;
-    finder.source = caelvane::events::DefaultEventSource();
+    finder.source = events::DefaultEventSource();
     std::set<std::int64_t> planted;
-    for (const auto& event : caelvane::events::FindEvents(finder).events)
+    for (const auto& event : events::FindEvents(finder).events)
         if (event.natal == "Moon")
             planted.insert(static_cast<std::int64_t>(std::floor(event.jed - 2440587.5)));
     ASSERT_GT(planted.size(), 90u);

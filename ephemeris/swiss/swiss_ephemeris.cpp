@@ -18,7 +18,7 @@
 #define CAELVANE_SWISSEPH_DATA_DIR "/usr/share/libswe/ephe"
 #endif
 
-namespace caelvane::swiss {
+namespace swiss {
 
 namespace {
 
@@ -451,4 +451,4 @@ double TrueObliquity(const SwissEphemerisLock& /*held*/, double jdUt) {
     return values[0];
 }
 
-}  // namespace caelvane::swiss
+}  // namespace swiss

@@ -29,7 +29,7 @@
 
 #include "ephemeris/frame.h"
 
-namespace caelvane::swiss {
+namespace swiss {
 
 class SwissEphemerisLock {
 public:
@@ -135,4 +135,4 @@ bool AnalyticTheoryUsed();
 // The true obliquity of the ecliptic at a UT instant, degrees.
 double TrueObliquity(const SwissEphemerisLock& held, double jdUt);
 
-}  // namespace caelvane::swiss
+}  // namespace swiss

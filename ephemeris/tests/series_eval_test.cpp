@@ -21,8 +21,8 @@
 
 namespace {
 
-using namespace caelvane::series;
-using namespace caelvane::series::tables;
+using namespace ephemeris::series;
+using namespace ephemeris::series::tables;
 
 std::uint64_t Bits(double value) {
     return std::bit_cast<std::uint64_t>(value);

@@ -8,7 +8,7 @@
 #include "ephemeris/calendar.h"
 #include "events/event_writers.h"
 
-namespace caelvane::events {
+namespace events {
 namespace {
 
 double Utc(int year, int month, int day) {
@@ -55,4 +55,4 @@ TEST(PreciseEclipses, AfterTheDataFilesComeFromTheAnalyticTheoryAndSaySo) {
 }
 
 }  // namespace
-}  // namespace caelvane::events
+}  // namespace events

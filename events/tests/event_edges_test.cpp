@@ -14,7 +14,7 @@
 
 namespace {
 
-using namespace caelvane::events;
+using namespace events;
 
 constexpr int kSagittarius = 8;
 constexpr int kCapricorn = 9;

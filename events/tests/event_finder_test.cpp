@@ -20,7 +20,7 @@
 
 namespace {
 
-using namespace caelvane::events;
+using namespace events;
 
 constexpr double kMinute = 1.0 / 1440;
 

@@ -9,7 +9,7 @@
 
 namespace {
 
-using namespace caelvane::events;
+using namespace events;
 
 SkyEvent Aspect(double jed, int slow, int fast, double angle, Frame frame = Frame::Geocentric) {
     SkyEvent event;

@@ -16,7 +16,7 @@
 
 namespace {
 
-using namespace caelvane::events;
+using namespace events;
 
 constexpr double kArcSecond = 1.0 / 3600;
 

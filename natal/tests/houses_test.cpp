@@ -239,7 +239,7 @@ TEST(Houses, BodiesSitInTheHouseThatHoldsThem) {
 }
 
 TEST(NatalChart, SaysWhenTheDataFilesDoNotCoverIt) {
-    if (!caelvane::swiss::SwissDataFilesPresent()) GTEST_SKIP() << "no data files";
+    if (!swiss::SwissDataFilesPresent()) GTEST_SKIP() << "no data files";
     const struct {
         int year;
         bool analytic;

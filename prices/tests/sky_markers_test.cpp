@@ -14,7 +14,7 @@
 namespace prices {
 namespace {
 
-namespace ev = caelvane::events;
+namespace ev = events;
 
 constexpr int kTraceX = -200;  // the trace device's shift of surface coordinates
 

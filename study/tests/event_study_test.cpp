@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace caelvane::study;
+using namespace study;
 using prices::UnixSeconds;
 
 constexpr UnixSeconds kDay = 86400;
@@ -40,9 +40,9 @@ StudyBars Weekdays(const std::vector<double>& logClose) {
 
 EventGroup Group(std::vector<double> jeds, int body = -4) {
     EventGroup group;
-    group.key.kind = caelvane::events::EventKind::Station;
+    group.key.kind = events::EventKind::Station;
     group.key.body1 = body;
-    group.key.detail = caelvane::events::EventDetail::Retrograde;
+    group.key.detail = events::EventDetail::Retrograde;
     group.jeds = std::move(jeds);
     return group;
 }

@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace caelvane::study;
+using namespace study;
 
 constexpr prices::UnixSeconds kDay = 86400;
 
@@ -38,7 +38,7 @@ std::vector<EventGroup> RandomGroups(const StudyBars& bars, int groups, int perG
     for (std::size_t j = 0; j < all.size(); ++j) all[j] = static_cast<int>(j);
     for (int g = 0; g < groups; ++g) {
         EventGroup group;
-        group.key.kind = caelvane::events::EventKind::Aspect;
+        group.key.kind = events::EventKind::Aspect;
         group.key.body1 = -(1 + g % 12);
         group.key.body2 = -(1 + g / 12);
         group.key.angle = 90;

@@ -17,9 +17,9 @@
 
 namespace {
 
-using caelvane::swiss::CalcEcliptic;
-using caelvane::swiss::EclipticPosition;
-using caelvane::swiss::SwissEphemerisLock;
+using swiss::CalcEcliptic;
+using swiss::EclipticPosition;
+using swiss::SwissEphemerisLock;
 
 constexpr double kArcsecond = 1.0 / 3600;
 
@@ -64,7 +64,7 @@ TEST(SwissEphemeris, RefusesDatesItCannotCompute) {
                           -std::numeric_limits<double>::infinity(), 1e9, -1e9};
     for (const double jd : bad) {
         std::string error;
-        EXPECT_FALSE(caelvane::swiss::SwissDateInRange(jd));
+        EXPECT_FALSE(swiss::SwissDateInRange(jd));
         EXPECT_FALSE(CalcEcliptic(lock, jd, SE_SUN, Frame::Geocentric, position, &error)) << jd;
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(position.longitude, 0);
@@ -156,8 +156,8 @@ TEST(SwissEphemeris, AnalyticTheoryServesDatesTheFilesDoNot) {
                 EXPECT_EQ(position.latitude, values[1]) << c.name << " body " << body;
             }
         }
-        caelvane::swiss::BodyState state;
-        ASSERT_TRUE(caelvane::swiss::CalcBodyState(lock, c.jdUt, SE_MARS, state)) << c.name;
+        swiss::BodyState state;
+        ASSERT_TRUE(swiss::CalcBodyState(lock, c.jdUt, SE_MARS, state)) << c.name;
         EXPECT_EQ(state.analytic, c.analytic) << c.name;
         // The analytic theory has no asteroids: no Chiron, and no attempt to find a file.
         EclipticPosition chiron;
@@ -182,7 +182,7 @@ TEST(SwissEphemeris, SearchesUseTheFilesOnlyWhereTheyServeTheWholeStretch) {
     };
     SwissEphemerisLock lock;
     for (const Case& c : cases)
-        EXPECT_EQ(caelvane::swiss::EphemerisFlag(lock, c.fromUt, c.toUt), c.flag) << c.name;
+        EXPECT_EQ(swiss::EphemerisFlag(lock, c.fromUt, c.toUt), c.flag) << c.name;
 }
 
 // The record of missing files is kept under the lock: threads asking on both sides of the
@@ -208,7 +208,7 @@ TEST(SwissEphemeris, ThreadsAcrossTheFilesEndRepeatExactly) {
     for (int t = 0; t < kThreads; ++t) threads.emplace_back(run, t, std::ref(together[t]));
     for (auto& thread : threads) thread.join();
     for (int t = 0; t < kThreads; ++t) EXPECT_EQ(alone[t], together[t]) << "thread " << t;
-    EXPECT_TRUE(caelvane::swiss::AnalyticTheoryUsed());
+    EXPECT_TRUE(swiss::AnalyticTheoryUsed());
 }
 
 // The batch gives each body exactly what one call of swe_calc_ut for the source CalcEcliptic
@@ -220,16 +220,15 @@ TEST(SwissEphemeris, BodiesAtOneInstantMatchOneCallEach) {
     const double dates[] = {2378283.5, 2415020.31, 2451545.0, 2460462.75, 2597000.5, 1721059.5};
     SwissEphemerisLock lock;
     for (const double jd : dates) {
-        caelvane::swiss::BodyState out[std::size(bodies)];
+        swiss::BodyState out[std::size(bodies)];
         bool found[std::size(bodies)];
         double obliquity = 0;
-        ASSERT_TRUE(caelvane::swiss::CalcEclipticMotions(lock, jd, bodies, out, found, obliquity));
+        ASSERT_TRUE(swiss::CalcEclipticMotions(lock, jd, bodies, out, found, obliquity));
         for (std::size_t i = 0; i < std::size(bodies); ++i) {
             double values[6] = {};
             char message[AS_MAXCH] = {};
-            const int source = bodies[i] == SE_CHIRON
-                                   ? SEFLG_SWIEPH
-                                   : caelvane::swiss::EphemerisFlag(lock, jd, jd);
+            const int source =
+                bodies[i] == SE_CHIRON ? SEFLG_SWIEPH : swiss::EphemerisFlag(lock, jd, jd);
             const int returned = swe_calc_ut(jd, bodies[i], source | SEFLG_SPEED, values, message);
             ASSERT_EQ(found[i], returned >= 0) << jd << " body " << bodies[i];
             if (!found[i]) continue;
@@ -240,13 +239,13 @@ TEST(SwissEphemeris, BodiesAtOneInstantMatchOneCallEach) {
         }
         // (Where the files end the library's ΔT for SE_ECL_NUT depends on the files it tried
         // last, by a few seconds of time: the obliquity then agrees to far below a milliarcsecond.)
-        EXPECT_NEAR(obliquity, caelvane::swiss::TrueObliquity(lock, jd), 1e-10) << jd;
+        EXPECT_NEAR(obliquity, swiss::TrueObliquity(lock, jd), 1e-10) << jd;
     }
-    caelvane::swiss::BodyState out[1];
+    swiss::BodyState out[1];
     bool found[1] = {true};
     double obliquity = 0;
-    EXPECT_FALSE(caelvane::swiss::CalcEclipticMotions(lock, std::nan(""), std::span(bodies, 1), out,
-                                                      found, obliquity));
+    EXPECT_FALSE(swiss::CalcEclipticMotions(lock, std::nan(""), std::span(bodies, 1), out, found,
+                                            obliquity));
     EXPECT_FALSE(found[0]);
 }
 
@@ -254,7 +253,7 @@ TEST(SwissEphemeris, BodiesAtOneInstantMatchOneCallEach) {
 // (not the library's built-in one), at the same time as others, and leaves no file open when it
 // ends (each thread used to keep three descriptors for the life of the process).
 TEST(SwissEphemeris, WorkerThreadsUseOurPathAndCloseTheirFiles) {
-    if (!caelvane::swiss::SwissStatePerThread()) GTEST_SKIP() << "this libswe shares its state";
+    if (!swiss::SwissStatePerThread()) GTEST_SKIP() << "this libswe shares its state";
     auto openFiles = [] {
         std::size_t count = 0;
         for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
@@ -279,15 +278,14 @@ TEST(SwissEphemeris, WorkerThreadsUseOurPathAndCloseTheirFiles) {
         worker.join();
     }
     EXPECT_EQ(openFiles(), before);
-    EXPECT_EQ(pathInThread.rfind(caelvane::swiss::SwissDataPath(), 0), 0u) << pathInThread;
+    EXPECT_EQ(pathInThread.rfind(swiss::SwissDataPath(), 0), 0u) << pathInThread;
 }
 
 TEST(SwissEphemeris, DescriptionNamesVersionAndData) {
-    const std::string text = caelvane::swiss::SwissDataDescription();
+    const std::string text = swiss::SwissDataDescription();
     EXPECT_EQ(text.rfind("Swiss Ephemeris 2.", 0), 0u) << text;
-    ASSERT_TRUE(caelvane::swiss::SwissDataFilesPresent());
-    EXPECT_NE(text.find("data files 1800-2399 in " + caelvane::swiss::SwissDataPath()),
-              std::string::npos)
+    ASSERT_TRUE(swiss::SwissDataFilesPresent());
+    EXPECT_NE(text.find("data files 1800-2399 in " + swiss::SwissDataPath()), std::string::npos)
         << text;
 }
 
@@ -307,15 +305,14 @@ bool EphePathIsAnEmptyFolder() {
 
 TEST(SwissEphemerisWithoutDataFiles, FallsBackToTheAnalyticTheoryAndSaysSo) {
     if (EphePathIsAnEmptyFolder()) {
-        ASSERT_FALSE(caelvane::swiss::SwissDataFilesPresent())
+        ASSERT_FALSE(swiss::SwissDataFilesPresent())
             << "SE_EPHE_PATH names an empty folder, yet data files are detected";
-    } else if (caelvane::swiss::SwissDataFilesPresent()) {
+    } else if (swiss::SwissDataFilesPresent()) {
         GTEST_SKIP() << "data files present";
     }
-    const std::string text = caelvane::swiss::SwissDataDescription();
-    EXPECT_NE(
-        text.find("analytic fall-back (no data files in " + caelvane::swiss::SwissDataPath() + ")"),
-        std::string::npos)
+    const std::string text = swiss::SwissDataDescription();
+    EXPECT_NE(text.find("analytic fall-back (no data files in " + swiss::SwissDataPath() + ")"),
+              std::string::npos)
         << text;
     SwissEphemerisLock lock;
     EclipticPosition sun, chiron;
