@@ -238,6 +238,12 @@ CSkyChartWindow::CSkyChartWindow(double from, double to, std::vector<sky::SkyLev
     m_status = new QLabel;
     m_readout = new QLabel;
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Twelve bodies read at once make a line wider than most screens: it wraps within the
+    // window (room for three lines, so the chart does not jump as the text changes) instead of
+    // widening the window past the screen's edge.
+    m_readout->setWordWrap(true);
+    m_readout->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_readout->setFixedHeight(3 * m_readout->fontMetrics().lineSpacing() + 4);
     connect(m_view, &CSkyChartView::readoutChanged, m_readout, &QLabel::setText);
     connect(m_view, &CSkyChartView::windowSettled, this, [this] { SearchMarkers(); });
     auto* right = new QVBoxLayout;

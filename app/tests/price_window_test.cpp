@@ -180,6 +180,20 @@ private slots:
         QCOMPARE(fixture.Windows().size(), 1);
     }
 
+    // A crosshair reading many bodies is longer than the screen is wide: the window keeps its
+    // width (the status bar cuts the line).
+    void aLongReadingLeavesTheWindowsWidth() {
+        AppFixture fixture(m_dir.filePath("profile.ini"));
+        CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);
+        QVERIFY(window != nullptr);
+        const int width = window->width();
+        emit window->View()->readoutChanged(
+            QStringLiteral("Jupiter 26 Sco 36 (236.60)   ").repeated(30));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(window->width(), width);
+        QVERIFY(window->minimumSizeHint().width() <= width);
+    }
+
     void crosshairReadsDatePriceDegreeAndBodies() {
         AppFixture fixture(m_dir.filePath("profile.ini"));
         CPriceChartWindow* window = fixture.App().OpenPriceFile(kExample);

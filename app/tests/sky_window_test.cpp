@@ -73,6 +73,21 @@ private slots:
         }
     }
 
+    // A crosshair over twelve bodies reads a line longer than the screen is wide: the window
+    // keeps its width.
+    void aLongReadingLeavesTheWindowsWidth() {
+        std::unique_ptr<CSkyChartWindow> window(
+            new CSkyChartWindow(Seconds(2020, 1, 1), Seconds(2030, 1, 1), {}));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const int width = window->width();
+        CSkyChartView* view = window->View();
+        emit view->readoutChanged(QStringLiteral("Jupiter 26 Sco 36 (236.60)   ").repeated(30));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(window->width(), width);
+        QVERIFY(window->minimumSizeHint().width() <= width);
+    }
+
     // The markers are found on a worker: the window's own timers run meanwhile; a new range
     // replaces the search under way, and only its markers are shown.
     void theMarkerSearchLeavesTheWindowResponsive() {
