@@ -471,15 +471,15 @@ int RunRender(const std::vector<std::string>& args) {
         return index + 1 < pageCount;
     };
     const std::string& title = doc.GetTitle();
-    if (format == Format::Pdf) {
-        // The classic page measures nothing; the modern one is laid out with Qt's metrics.
-        const CTextMetrics* metrics = nullptr;
+    // The classic page measures nothing; the modern one is laid out with Qt's metrics.
+    const CTextMetrics* metrics = nullptr;
 #ifdef CAELVANE_HAVE_QT_RENDER
-        if (state.pageStyle == PageStyle::Modern) {
-            EnsureGuiApplication();
-            metrics = PdfTextMetrics();
-        }
+    if (state.pageStyle == PageStyle::Modern && format != Format::Png) {
+        EnsureGuiApplication();
+        metrics = PdfTextMetrics();
+    }
 #endif
+    if (format == Format::Pdf) {
         if (!WritePdfPages(options.output, title, drawPage, metrics, nullptr, error))
             return Failure(error);
         return 0;
@@ -497,13 +497,6 @@ int RunRender(const std::vector<std::string>& args) {
         return 0;
     };
     if (format == Format::Svg) {
-        const CTextMetrics* metrics = nullptr;
-#ifdef CAELVANE_HAVE_QT_RENDER
-        if (state.pageStyle == PageStyle::Modern) {
-            EnsureGuiApplication();
-            metrics = PdfTextMetrics();
-        }
-#endif
         return writeEach([&](const std::string& path, int i, caelvane::CAtomicFileSet& files) {
             return WriteSvgPage(path, title, i, drawPage, metrics, error, &files);
         });
