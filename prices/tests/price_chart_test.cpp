@@ -170,7 +170,9 @@ TEST(PriceChart, DecimatesBarsToOneStrokePerColumnAndKeepsExtremes) {
         const double p = 1000.0 + 50.0 * std::sin(i * 0.001) + (i % 7);
         series.bars.push_back({start + i * 60, p, p + 2.0, p - 2.0, p + ((i % 2) ? 1.0 : -1.0)});
     }
-    series.bars[54321].high = 1200.0;  // a spike that must stay visible
+    Bar spike = series.bars[54321];
+    spike.high = 1200.0;  // a spike that must stay visible
+    series.bars.Set(54321, spike);
     ChartOptions options;
     const CChartFrame frame(400, 300, FitWindow(series, false), false);
     const std::vector<TraceLine> lines = Lines(Draw(series, options, frame));
@@ -272,7 +274,9 @@ TEST(PriceChart, KeptCacheFollowsTheSeriesItDraws) {
         return device.Trace();
     };
     const std::string before = drawKept(series);
-    series.bars.back().high += 30.0;
+    Bar last = series.bars.back();
+    last.high += 30.0;
+    series.bars.Set(series.bars.size() - 1, last);
     const std::string after = drawKept(series);
     EXPECT_EQ(after, Draw(series, options, frame));
     EXPECT_NE(after, before);

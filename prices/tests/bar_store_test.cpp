@@ -1,0 +1,3 @@
+#include "prices/bar_store.h"
+
+#include <gtest/gtest.h>
