@@ -159,32 +159,40 @@ void CBarStore::Column::ToDoubles(std::size_t capacity) {
     form = Form::Doubles;
 }
 
+inline bool CBarStore::Column::AppendCount(double value) {
+    std::int32_t count = 0;
+    if (form != Form::Scaled || decimals < 0 || !CountOf(value, decimals, count)) return false;
+    counts.push_back(count);
+    return true;
+}
+
 void CBarStore::Column::Append(double value, std::size_t capacity) {
-    if (form == Form::Scaled) {
-        std::int32_t count = 0;
-        int wanted = decimals < 0 ? 0 : decimals;
-        while (wanted <= kMostDecimals && !CountOf(value, wanted, count)) ++wanted;
-        if (wanted > decimals && decimals >= 0 && wanted <= kMostDecimals) {
-            // More decimals than the column has had: its counts grow by the power of ten
-            // between, if the largest of them still fits.
-            const auto factor = static_cast<std::int32_t>(kPowers[wanted - decimals]);
-            if (largest * factor > kLargestCount) {
-                wanted = kMostDecimals + 1;
-            } else {
-                for (std::int32_t& c : counts) c *= factor;
-                largest *= factor;
-            }
-        }
-        if (wanted <= kMostDecimals) {
-            decimals = wanted;
-            divisor = kPowers[wanted];
-            counts.push_back(count);
-            largest = std::max(largest, count < 0 ? -std::int64_t{count} : std::int64_t{count});
-            return;
-        }
-        ToDoubles(capacity);
+    if (AppendCount(value)) return;
+    std::int32_t count = 0;
+    if (form == Form::Scaled && Rescale(value, count)) {
+        counts.push_back(count);
+        return;
     }
+    if (form == Form::Scaled) ToDoubles(capacity);
     doubles.push_back(value);
+}
+
+bool CBarStore::Column::Rescale(double value, std::int32_t& count) {
+    int wanted = decimals < 0 ? 0 : decimals + 1;
+    while (wanted <= kMostDecimals && !CountOf(value, wanted, count)) ++wanted;
+    if (wanted > kMostDecimals) return false;
+    if (decimals >= 0) {
+        // More decimals than the column has had: its counts grow by the power of ten between,
+        // if the largest of them still fits.
+        const auto factor = static_cast<std::int32_t>(kPowers[wanted - decimals]);
+        std::int64_t largest = 0;
+        for (const std::int32_t c : counts) largest = std::max(largest, std::abs(std::int64_t{c}));
+        if (largest * factor > kLargestCount) return false;
+        for (std::int32_t& c : counts) c *= factor;
+    }
+    decimals = wanted;
+    divisor = kPowers[wanted];
+    return true;
 }
 
 bool CBarStore::Column::Replace(std::size_t i, double value) {
@@ -195,39 +203,38 @@ bool CBarStore::Column::Replace(std::size_t i, double value) {
     std::int32_t count = 0;
     if (form != Form::Scaled || decimals < 0 || !CountOf(value, decimals, count)) return false;
     counts[i] = count;
-    largest = std::max(largest, count < 0 ? -std::int64_t{count} : std::int64_t{count});
     return true;
 }
 
 double CBarStore::Derived(Field field, const Bar& bar) {
     switch (field) {
-    case kOpen:
-        return bar.close;
-    case kHigh:
-        return bar.open < bar.close ? bar.close : bar.open;
-    case kLow:
-        return bar.close < bar.open ? bar.close : bar.open;
-    case kClose:
-    case kVolume:
-    case kFields:
-        break;
+        case kOpen:
+            return bar.close;
+        case kHigh:
+            return bar.open < bar.close ? bar.close : bar.open;
+        case kLow:
+            return bar.close < bar.open ? bar.close : bar.open;
+        case kClose:
+        case kVolume:
+        case kFields:
+            break;
     }
     return 0.0;
 }
 
 double CBarStore::Value(Field field, const Bar& bar) {
     switch (field) {
-    case kOpen:
-        return bar.open;
-    case kHigh:
-        return bar.high;
-    case kLow:
-        return bar.low;
-    case kClose:
-        return bar.close;
-    case kVolume:
-    case kFields:
-        break;
+        case kOpen:
+            return bar.open;
+        case kHigh:
+            return bar.high;
+        case kLow:
+            return bar.low;
+        case kClose:
+            return bar.close;
+        case kVolume:
+        case kFields:
+            break;
     }
     return bar.volume;
 }
@@ -252,22 +259,33 @@ void CBarStore::Materialize(Field field) {
 
 void CBarStore::push_back(const Bar& bar) {
     m_times.push_back(bar.time);
-    for (int f = 0; f < kFields; ++f) {
-        const auto field = static_cast<Field>(f);
-        Column& column = m_columns[f];
-        const double value = Value(field, bar);
-        if (column.form == Form::Derived) {
-            if (SameBits(value, Derived(field, bar))) continue;
-            Materialize(field);
-        }
-        column.Append(value, capacity());
-    }
+    // Most values take the first way; the rest go out of line, so that the first stays short.
+    const auto append = [this, &bar](Field field, double value, double derived) {
+        Column& column = m_columns[field];
+        if (column.AppendCount(value)) return;
+        if (column.form == Form::Derived && SameBits(value, derived)) return;
+        AppendOther(field, value, bar);
+    };
+    append(kOpen, bar.open, bar.close);
+    append(kHigh, bar.high, bar.open < bar.close ? bar.close : bar.open);
+    append(kLow, bar.low, bar.close < bar.open ? bar.close : bar.open);
+    append(kClose, bar.close, bar.close);
+    append(kVolume, bar.volume, 0.0);
     ++m_size;
 }
 
+void CBarStore::AppendOther(Field field, double value, const Bar& bar) {
+    Column& column = m_columns[field];
+    if (column.form == Form::Derived) {
+        if (SameBits(value, Derived(field, bar))) return;
+        Materialize(field);
+    }
+    column.Append(value, capacity());
+}
+
 void CBarStore::Set(std::size_t i, const Bar& bar) {
-    if (i >= m_size) throw std::out_of_range("bar " + std::to_string(i) + " of " +
-                                             std::to_string(m_size));
+    if (i >= m_size)
+        throw std::out_of_range("bar " + std::to_string(i) + " of " + std::to_string(m_size));
     bool inPlace = m_times.Replace(i, bar.time);
     for (int f = 0; f < kFields && inPlace; ++f) {
         const auto field = static_cast<Field>(f);
@@ -292,8 +310,8 @@ void CBarStore::Reverse() {
 }
 
 Bar CBarStore::at(std::size_t i) const {
-    if (i >= m_size) throw std::out_of_range("bar " + std::to_string(i) + " of " +
-                                             std::to_string(m_size));
+    if (i >= m_size)
+        throw std::out_of_range("bar " + std::to_string(i) + " of " + std::to_string(m_size));
     return (*this)[i];
 }
 

@@ -194,32 +194,38 @@ private:
         Form form = Form::Derived;
         int decimals = -1;  // of Scaled, -1 before the first value
         double divisor = 1.0;
-        std::int64_t largest = 0;  // the largest magnitude of the counts
         std::vector<std::int32_t> counts;
         std::vector<double> doubles;
 
         // Value i, or `derived` for a column kept as nothing.
         double Get(std::size_t i, double derived) const {
             switch (form) {
-            case Form::Scaled:
-                return static_cast<double>(counts[i]) / divisor;
-            case Form::Doubles:
-                return doubles[i];
-            case Form::Derived:
-                break;
+                case Form::Scaled:
+                    return static_cast<double>(counts[i]) / divisor;
+                case Form::Doubles:
+                    return doubles[i];
+                case Form::Derived:
+                    break;
             }
             return derived;
         }
-        // Appends a value that is not the derived one (or to a column no longer derived).
+        // Appends a value as the column's counts hold it; false for any other.
+        bool AppendCount(double value);
+        // Appends a value to a column that is not derived, changing its form if need be.
         void Append(double value, std::size_t capacity);
         // Replaces value i in place; false when the column's form cannot hold it.
         bool Replace(std::size_t i, double value);
+        // Finds the fewest decimals above the column's that count `value`, and rescales the
+        // counts to them; false when there are none or the counts would not fit.
+        bool Rescale(double value, std::int32_t& count);
         void ToDoubles(std::size_t capacity);
         void Reserve(std::size_t capacity);
     };
 
     static double Derived(Field field, const Bar& bar);
     static double Value(Field field, const Bar& bar);
+    // Appends a value that the column does not hold as it stands.
+    [[gnu::noinline]] void AppendOther(Field field, double value, const Bar& bar);
     // Gives column `field` a value for each of the bars held so far.
     void Materialize(Field field);
 
@@ -227,6 +233,5 @@ private:
     CTimeColumn m_times;
     Column m_columns[kFields];
 };
-
 
 }  // namespace prices

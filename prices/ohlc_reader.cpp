@@ -703,9 +703,8 @@ bool COhlcParser::Accept(const Bar& bar) {
     if (!m_series.bars.empty()) {
         const UnixSeconds last = m_series.bars.Time(m_series.bars.size() - 1);
         // A time column that alone puts the row out of order is the one at fault.
-        const int column = m_columns.time >= 0 && bar.time / 86400 == last / 86400
-                               ? m_columns.time
-                               : m_columns.date;
+        const int column = m_columns.time >= 0 && bar.time / 86400 == last / 86400 ? m_columns.time
+                                                                                   : m_columns.date;
         if (bar.time == last) {
             return BadRow(column, "repeats the time of line " + std::to_string(m_lastLine));
         }
