@@ -53,8 +53,8 @@ public:
     CValueIterator() = default;
     CValueIterator(const Store* store, std::size_t index) : m_store(store), m_index(index) {}
 
-    Value operator*() const { return (*m_store)[m_index]; }
-    pointer operator->() const { return {**this}; }
+    [[gnu::always_inline]] Value operator*() const { return (*m_store)[m_index]; }
+    [[gnu::always_inline]] pointer operator->() const { return {**this}; }
     Value operator[](difference_type n) const { return *(*this + n); }
     // The value's place in the store.
     std::size_t Index() const { return m_index; }
@@ -155,24 +155,39 @@ public:
     // Puts the bars in the opposite order.
     void Reverse();
 
-    Bar operator[](std::size_t i) const {
-        Bar bar;
-        bar.time = Time(i);
-        bar.close = m_columns[kClose].Get(i, 0.0);
-        bar.open = m_columns[kOpen].Get(i, bar.close);
-        bar.high = m_columns[kHigh].Get(i, bar.open < bar.close ? bar.close : bar.open);
-        bar.low = m_columns[kLow].Get(i, bar.close < bar.open ? bar.close : bar.open);
-        bar.volume = m_columns[kVolume].Get(i, 0.0);
-        return bar;
+    // In line always, so that a caller that reads one field of the bar pays for that one.
+    [[gnu::always_inline]] Bar operator[](std::size_t i) const {
+        return {Time(i), Open(i), High(i), Low(i), Close(i), Volume(i)};
     }
     // Bar i, or std::out_of_range.
     Bar at(std::size_t i) const;
     Bar front() const { return (*this)[0]; }
     Bar back() const { return (*this)[m_size - 1]; }
 
+    // One field of bar i: what a loop over many bars reads.
     UnixSeconds Time(std::size_t i) const { return m_times[i]; }
+    double Close(std::size_t i) const { return m_columns[kClose].Get(i); }
+    double Open(std::size_t i) const {
+        const Column& open = m_columns[kOpen];
+        return open.form == Form::Derived ? Close(i) : open.Get(i);
+    }
+    double High(std::size_t i) const {
+        const Column& high = m_columns[kHigh];
+        if (high.form != Form::Derived) return high.Get(i);
+        const double open = Open(i), close = Close(i);
+        return open < close ? close : open;
+    }
+    double Low(std::size_t i) const {
+        const Column& low = m_columns[kLow];
+        if (low.form != Form::Derived) return low.Get(i);
+        const double open = Open(i), close = Close(i);
+        return close < open ? close : open;
+    }
+    double Volume(std::size_t i) const {
+        const Column& volume = m_columns[kVolume];
+        return volume.form == Form::Derived ? 0.0 : volume.Get(i);
+    }
     const CTimeColumn& Times() const { return m_times; }
-    double Close(std::size_t i) const { return m_columns[kClose].Get(i, 0.0); }
 
     const_iterator begin() const { return {this, 0}; }
     const_iterator end() const { return {this, m_size}; }
@@ -197,17 +212,9 @@ private:
         std::vector<std::int32_t> counts;
         std::vector<double> doubles;
 
-        // Value i, or `derived` for a column kept as nothing.
-        double Get(std::size_t i, double derived) const {
-            switch (form) {
-                case Form::Scaled:
-                    return static_cast<double>(counts[i]) / divisor;
-                case Form::Doubles:
-                    return doubles[i];
-                case Form::Derived:
-                    break;
-            }
-            return derived;
+        // Value i of a column that is kept (not derived).
+        [[gnu::always_inline]] double Get(std::size_t i) const {
+            return form == Form::Scaled ? static_cast<double>(counts[i]) / divisor : doubles[i];
         }
         // Appends a value as the column's counts hold it; false for any other.
         bool AppendCount(double value);

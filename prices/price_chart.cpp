@@ -940,53 +940,62 @@ double CChartFrame::PriceOfY(double y) const {
 }
 
 CTradingAxis::CTradingAxis(const std::vector<UnixSeconds>& times) {
-    SetTimes(CTimeColumn(times));
+    SetTimes(std::make_shared<const CTimeColumn>(times));
 }
 
 CTradingAxis CTradingAxis::Of(const PriceSeries& series) {
     CTradingAxis axis(std::vector<UnixSeconds>{});
-    axis.SetTimes(series.bars.Times());
+    axis.SetTimes(std::make_shared<const CTimeColumn>(series.bars.Times()));
     return axis;
 }
 
-void CTradingAxis::SetTimes(CTimeColumn times) {
+CTradingAxis CTradingAxis::Of(std::shared_ptr<const PriceSeries> series) {
+    CTradingAxis axis(std::vector<UnixSeconds>{});
+    const CTimeColumn& times = series->bars.Times();
+    axis.SetTimes(std::shared_ptr<const CTimeColumn>(std::move(series), &times));
+    return axis;
+}
+
+void CTradingAxis::SetTimes(std::shared_ptr<const CTimeColumn> times) {
     m_times = std::move(times);
-    if (m_times.size() < 2) return;
-    m_spacing = std::max<double>(1.0, static_cast<double>(m_times.MedianStep()));
+    if (m_times->size() < 2) return;
+    m_spacing = std::max<double>(1.0, static_cast<double>(m_times->MedianStep()));
 }
 
 double CTradingAxis::PositionOf(double seconds) const {
-    if (m_times.size() < 2) {
-        const double origin = m_times.empty() ? 0.0 : static_cast<double>(m_times.front());
+    if (m_times->size() < 2) {
+        const double origin = m_times->empty() ? 0.0 : static_cast<double>(m_times->front());
         return (seconds - origin) / m_spacing;
     }
-    const double first = static_cast<double>(m_times.front());
-    const double last = static_cast<double>(m_times.back());
+    const double first = static_cast<double>(m_times->front());
+    const double last = static_cast<double>(m_times->back());
     if (seconds <= first) return (seconds - first) / m_spacing;
     if (seconds >= last)
-        return static_cast<double>(m_times.size() - 1) + (seconds - last) / m_spacing;
+        return static_cast<double>(m_times->size() - 1) + (seconds - last) / m_spacing;
     // The bar at or after the time, and the one before it.
     const auto after =
-        std::lower_bound(m_times.begin(), m_times.end(), seconds,
+        std::lower_bound(m_times->begin(), m_times->end(), seconds,
                          [](UnixSeconds t, double s) { return static_cast<double>(t) < s; });
-    const std::size_t i = static_cast<std::size_t>(after - m_times.begin());
-    const double t1 = static_cast<double>(m_times[i]), t0 = static_cast<double>(m_times[i - 1]);
+    const std::size_t i = static_cast<std::size_t>(after - m_times->begin());
+    const double t1 = static_cast<double>((*m_times)[i]),
+                 t0 = static_cast<double>((*m_times)[i - 1]);
     return static_cast<double>(i - 1) + (seconds - t0) / (t1 - t0);
 }
 
 double CTradingAxis::TimeOf(double position) const {
-    if (m_times.size() < 2) {
-        const double origin = m_times.empty() ? 0.0 : static_cast<double>(m_times.front());
+    if (m_times->size() < 2) {
+        const double origin = m_times->empty() ? 0.0 : static_cast<double>(m_times->front());
         return origin + position * m_spacing;
     }
-    const double lastIndex = static_cast<double>(m_times.size() - 1);
-    if (position <= 0.0) return static_cast<double>(m_times.front()) + position * m_spacing;
+    const double lastIndex = static_cast<double>(m_times->size() - 1);
+    if (position <= 0.0) return static_cast<double>(m_times->front()) + position * m_spacing;
     if (position >= lastIndex) {
-        return static_cast<double>(m_times.back()) + (position - lastIndex) * m_spacing;
+        return static_cast<double>(m_times->back()) + (position - lastIndex) * m_spacing;
     }
     const double whole = std::floor(position);
     const auto i = static_cast<std::size_t>(whole);
-    const double t0 = static_cast<double>(m_times[i]), t1 = static_cast<double>(m_times[i + 1]);
+    const double t0 = static_cast<double>((*m_times)[i]),
+                 t1 = static_cast<double>((*m_times)[i + 1]);
     return t0 + (position - whole) * (t1 - t0);
 }
 

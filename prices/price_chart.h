@@ -8,6 +8,7 @@
 // pixel of precision), y growing upwards from the top edge (y = 0) to -height * kUnitsPerPixel.
 // A QPainter device shows it pixel for pixel at 1000 / kUnitsPerPixel dots per inch.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -93,19 +94,22 @@ class CTradingAxis {
 public:
     // `times` ascending; fewer than two bars make a plain time axis.
     explicit CTradingAxis(const std::vector<UnixSeconds>& times);
+    // The axis of a series' bars, with a copy of their times; given the series shared, with
+    // their very times (the axis then keeps the series).
     static CTradingAxis Of(const PriceSeries& series);
+    static CTradingAxis Of(std::shared_ptr<const PriceSeries> series);
 
     // The position of a time, and the time of a position: each the other's inverse.
     double PositionOf(double seconds) const;
     double TimeOf(double position) const;
     // The spacing taken outside the bars: the median step between bars, in seconds.
     double Spacing() const { return m_spacing; }
-    std::size_t Bars() const { return m_times.size(); }
+    std::size_t Bars() const { return m_times->size(); }
 
 private:
-    void SetTimes(CTimeColumn times);
+    void SetTimes(std::shared_ptr<const CTimeColumn> times);
 
-    CTimeColumn m_times;
+    std::shared_ptr<const CTimeColumn> m_times;
     double m_spacing = 86400.0;
 };
 

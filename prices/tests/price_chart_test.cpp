@@ -9,6 +9,7 @@
 #include <fstream>
 #include <limits>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -283,6 +284,24 @@ TEST(PriceChart, KeptCacheFollowsTheSeriesItDraws) {
 
     const PriceSeries other = GappedMinutes(69999);
     EXPECT_EQ(drawKept(other), Draw(other, options, frame));
+}
+
+// A chart window shares its series with its trading axis rather than copy ten million times.
+TEST(TradingAxis, ASharedSeriesGivesTheSameAxisAsACopyAndLivesAsLongAsIt) {
+    auto series = std::make_shared<PriceSeries>(GappedMinutes(5000));
+    const CTradingAxis copied = CTradingAxis::Of(*series);
+    const std::weak_ptr<PriceSeries> watch = series;
+    const CTradingAxis shared = CTradingAxis::Of(std::shared_ptr<const PriceSeries>(series));
+    const double first = static_cast<double>(series->bars.front().time);
+    const double last = static_cast<double>(series->bars.back().time);
+    series.reset();
+    ASSERT_FALSE(watch.expired());
+    EXPECT_EQ(shared.Bars(), 5000u);
+    EXPECT_EQ(shared.Spacing(), copied.Spacing());
+    for (double t = first - 86400.0; t < last + 86400.0; t += 7777.0) {
+        EXPECT_EQ(shared.PositionOf(t), copied.PositionOf(t)) << t;
+        EXPECT_EQ(shared.TimeOf(copied.PositionOf(t)), copied.TimeOf(copied.PositionOf(t))) << t;
+    }
 }
 
 TEST(PriceChart, DenseLinesAreLeftOutAndSaidSo) {
