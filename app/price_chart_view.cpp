@@ -33,7 +33,7 @@ QString CPriceChartView::Hint() {
 void CPriceChartView::SetSeries(std::shared_ptr<const prices::PriceSeries> series) {
     m_series = std::move(series);
     if (m_tradingAxis) {
-        m_tradingAxis = std::make_unique<prices::CTradingAxis>(prices::CTradingAxis::Of(*m_series));
+        m_tradingAxis = std::make_unique<prices::CTradingAxis>(prices::CTradingAxis::Of(m_series));
     }
     m_window = prices::FitWindow(*m_series, m_options.logScale);
     Changed();
@@ -49,7 +49,7 @@ void CPriceChartView::SetFitPrices(bool on) {
 void CPriceChartView::SetTradingDays(bool on) {
     if (on == TradingDays()) return;
     if (on) {
-        m_tradingAxis = std::make_unique<prices::CTradingAxis>(prices::CTradingAxis::Of(*m_series));
+        m_tradingAxis = std::make_unique<prices::CTradingAxis>(prices::CTradingAxis::Of(m_series));
     } else {
         m_tradingAxis.reset();
     }

@@ -21,9 +21,10 @@ constexpr const char* kSigns[] = {"Ari", "Tau", "Gem", "Can", "Leo", "Vir",
 void ReadChartAt(const prices::CChartFrame& frame, const prices::ChartOptions& options, double x,
                  double y, ChartReadout& out, const prices::PriceSeries* series) {
     out.time = frame.TimeOfX(x);
-    const prices::Bar* bar = series != nullptr ? prices::BarNear(*series, out.time) : nullptr;
-    out.hasBar = bar != nullptr;
-    if (bar != nullptr) {
+    const std::optional<prices::Bar> bar =
+        series != nullptr ? prices::BarNear(*series, out.time) : std::nullopt;
+    out.hasBar = bar.has_value();
+    if (bar) {
         out.bar = *bar;
         out.barOhlc = series->hasOhlc;
         out.barVolume = series->hasVolume;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -66,15 +67,15 @@ void CheckOutcome(const Outcome& outcome, const prices::ReadOptions& options) {
     if (!report.error.empty() || outcome.series.bars.empty()) std::abort();
     if (!options.skipBadRows && report.skipped != 0) std::abort();
     if ((report.skipped == 0) != report.firstSkipped.empty()) std::abort();
-    const prices::Bar* last = nullptr;
-    for (const prices::Bar& bar : outcome.series.bars) {
+    std::optional<prices::Bar> last;
+    for (const prices::Bar bar : outcome.series.bars) {
         for (double price : {bar.open, bar.high, bar.low, bar.close}) {
             if (!std::isfinite(price)) std::abort();
             if (options.requirePositive && !(price > 0.0)) std::abort();
         }
         if (bar.high < bar.low) std::abort();
-        if (last != nullptr && bar.time <= last->time) std::abort();
-        last = &bar;
+        if (last && bar.time <= last->time) std::abort();
+        last = bar;
     }
 }
 

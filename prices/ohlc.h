@@ -5,12 +5,9 @@
 #include <vector>
 
 #include "ephemeris/calendar.h"
+#include "prices/bar_store.h"
 
 namespace prices {
-
-// Seconds since 1970-01-01 00:00 UT. Files carry no zone: their clock is taken as UT, which is
-// what the positions are computed for.
-using UnixSeconds = std::int64_t;
 
 inline constexpr double kUnixEpochJed = 2440587.5;
 
@@ -25,18 +22,9 @@ inline double JedOfSeconds(double seconds) {
 using ::CivilFromDays;
 using ::DaysFromCivil;
 
-struct Bar {
-    UnixSeconds time = 0;
-    double open = 0.0;
-    double high = 0.0;
-    double low = 0.0;
-    double close = 0.0;
-    double volume = 0.0;  // 0 when the file has no volume column
-};
-
 struct PriceSeries {
     std::string name;  // the file's name, for titles
-    std::vector<Bar> bars;
+    CBarStore bars;
     bool intraday = false;   // some bar has a time of day other than midnight
     bool hasOhlc = false;    // the file gave open, high and low (else all four are the close)
     bool hasVolume = false;  // the file has a volume column

@@ -378,7 +378,7 @@ bool COhlcParser::Finish() {
     if (!m_headerSeen) return Fail(m_fileName + ": the file holds no columns");
     if (m_series.bars.empty()) return Fail(m_fileName + ": the file holds no price rows");
     if (m_direction < 0) {
-        std::reverse(m_series.bars.begin(), m_series.bars.end());
+        m_series.bars.Reverse();
         m_report.descending = true;
     }
     m_report.ok = true;
@@ -701,15 +701,14 @@ bool COhlcParser::Row(std::string_view line) {
 
 bool COhlcParser::Accept(const Bar& bar) {
     if (!m_series.bars.empty()) {
-        const Bar& last = m_series.bars.back();
+        const UnixSeconds last = m_series.bars.Time(m_series.bars.size() - 1);
         // A time column that alone puts the row out of order is the one at fault.
-        const int column = m_columns.time >= 0 && bar.time / 86400 == last.time / 86400
-                               ? m_columns.time
-                               : m_columns.date;
-        if (bar.time == last.time) {
+        const int column = m_columns.time >= 0 && bar.time / 86400 == last / 86400 ? m_columns.time
+                                                                                   : m_columns.date;
+        if (bar.time == last) {
             return BadRow(column, "repeats the time of line " + std::to_string(m_lastLine));
         }
-        const int direction = bar.time > last.time ? 1 : -1;
+        const int direction = bar.time > last ? 1 : -1;
         if (m_direction == 0) {
             m_direction = direction;
         } else if (direction != m_direction) {

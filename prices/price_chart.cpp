@@ -327,9 +327,9 @@ void AddBar(BarBlock& block, const Bar& bar) {
     block.maxClose = std::max(block.maxClose, bar.close);
 }
 
-void SummariseBars(const std::vector<Bar>& bars, ChartCache& cache) {
+void SummariseBars(const CBarStore& bars, ChartCache& cache) {
     const std::size_t blocks = (bars.size() + kBarBlock - 1) / kBarBlock;
-    const bool same = !bars.empty() && cache.blocksOf == bars.data() &&
+    const bool same = !bars.empty() && cache.blocksOf == bars.Identity() &&
                       cache.blocksBars == bars.size() && cache.blocksFirst == bars.front().time &&
                       cache.blocksLast == bars.back().time && cache.barBlocks.size() == blocks;
     cache.barBlocks.resize(blocks);
@@ -339,14 +339,14 @@ void SummariseBars(const std::vector<Bar>& bars, ChartCache& cache) {
         for (std::size_t i = b * kBarBlock; i < end; ++i) AddBar(block, bars[i]);
         cache.barBlocks[b] = block;
     }
-    cache.blocksOf = bars.data();
+    cache.blocksOf = bars.Identity();
     cache.blocksBars = bars.size();
     cache.blocksFirst = bars.empty() ? 0 : bars.front().time;
     cache.blocksLast = bars.empty() ? 0 : bars.back().time;
 }
 
 // The extremes of bars [begin, end): whole blocks from the summary, the ends bar by bar.
-BarBlock Extremes(const std::vector<Bar>& bars, const ChartCache& cache, std::size_t begin,
+BarBlock Extremes(const CBarStore& bars, const ChartCache& cache, std::size_t begin,
                   std::size_t end) {
     BarBlock result = NoBars();
     std::size_t i = begin;
@@ -365,7 +365,7 @@ BarBlock Extremes(const std::vector<Bar>& bars, const ChartCache& cache, std::si
 // The end of the pixel column that bar `begin` falls in: the first bar before `to` in a later
 // column. Columns are told apart exactly as floor(XOfTime) tells them, found by doubling steps
 // and then halving, so that a column of thousands of bars costs a few dozen positions.
-std::size_t ColumnEnd(const std::vector<Bar>& bars, const CChartFrame& frame, std::size_t begin,
+std::size_t ColumnEnd(const CBarStore& bars, const CChartFrame& frame, std::size_t begin,
                       std::size_t to, double column) {
     const auto inColumn = [&](std::size_t i) {
         return std::floor(frame.XOfTime(static_cast<double>(bars[i].time))) <= column;
@@ -402,7 +402,7 @@ void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOpti
     const std::size_t to =
         std::min(series.bars.size(), static_cast<std::size_t>(end - series.bars.begin()) + 1);
     if (from >= to) return;
-    const std::vector<Bar>& bars = series.bars;
+    const CBarStore& bars = series.bars;
     const std::size_t n = to - from;
     const double spanPixels = frame.XOfTime(static_cast<double>(bars[to - 1].time)) -
                               frame.XOfTime(static_cast<double>(bars[from].time));
@@ -939,76 +939,86 @@ double CChartFrame::PriceOfY(double y) const {
     return m_log ? std::exp(value) : value;
 }
 
-CTradingAxis::CTradingAxis(std::vector<UnixSeconds> times) : m_times(std::move(times)) {
-    if (m_times.size() < 2) return;
-    std::vector<UnixSeconds> steps(m_times.size() - 1);
-    for (std::size_t i = 0; i + 1 < m_times.size(); ++i) steps[i] = m_times[i + 1] - m_times[i];
-    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2),
-                     steps.end());
-    m_spacing = std::max<double>(1.0, static_cast<double>(steps[steps.size() / 2]));
+CTradingAxis::CTradingAxis(const std::vector<UnixSeconds>& times) {
+    SetTimes(std::make_shared<const CTimeColumn>(times));
 }
 
 CTradingAxis CTradingAxis::Of(const PriceSeries& series) {
-    std::vector<UnixSeconds> times(series.bars.size());
-    for (std::size_t i = 0; i < series.bars.size(); ++i) times[i] = series.bars[i].time;
-    return CTradingAxis(std::move(times));
+    CTradingAxis axis(std::vector<UnixSeconds>{});
+    axis.SetTimes(std::make_shared<const CTimeColumn>(series.bars.Times()));
+    return axis;
+}
+
+CTradingAxis CTradingAxis::Of(std::shared_ptr<const PriceSeries> series) {
+    CTradingAxis axis(std::vector<UnixSeconds>{});
+    const CTimeColumn& times = series->bars.Times();
+    axis.SetTimes(std::shared_ptr<const CTimeColumn>(std::move(series), &times));
+    return axis;
+}
+
+void CTradingAxis::SetTimes(std::shared_ptr<const CTimeColumn> times) {
+    m_times = std::move(times);
+    if (m_times->size() < 2) return;
+    m_spacing = std::max<double>(1.0, static_cast<double>(m_times->MedianStep()));
 }
 
 double CTradingAxis::PositionOf(double seconds) const {
-    if (m_times.size() < 2) {
-        const double origin = m_times.empty() ? 0.0 : static_cast<double>(m_times.front());
+    if (m_times->size() < 2) {
+        const double origin = m_times->empty() ? 0.0 : static_cast<double>(m_times->front());
         return (seconds - origin) / m_spacing;
     }
-    const double first = static_cast<double>(m_times.front());
-    const double last = static_cast<double>(m_times.back());
+    const double first = static_cast<double>(m_times->front());
+    const double last = static_cast<double>(m_times->back());
     if (seconds <= first) return (seconds - first) / m_spacing;
     if (seconds >= last)
-        return static_cast<double>(m_times.size() - 1) + (seconds - last) / m_spacing;
+        return static_cast<double>(m_times->size() - 1) + (seconds - last) / m_spacing;
     // The bar at or after the time, and the one before it.
     const auto after =
-        std::lower_bound(m_times.begin(), m_times.end(), seconds,
+        std::lower_bound(m_times->begin(), m_times->end(), seconds,
                          [](UnixSeconds t, double s) { return static_cast<double>(t) < s; });
-    const std::size_t i = static_cast<std::size_t>(after - m_times.begin());
-    const double t1 = static_cast<double>(m_times[i]), t0 = static_cast<double>(m_times[i - 1]);
+    const std::size_t i = static_cast<std::size_t>(after - m_times->begin());
+    const double t1 = static_cast<double>((*m_times)[i]),
+                 t0 = static_cast<double>((*m_times)[i - 1]);
     return static_cast<double>(i - 1) + (seconds - t0) / (t1 - t0);
 }
 
 double CTradingAxis::TimeOf(double position) const {
-    if (m_times.size() < 2) {
-        const double origin = m_times.empty() ? 0.0 : static_cast<double>(m_times.front());
+    if (m_times->size() < 2) {
+        const double origin = m_times->empty() ? 0.0 : static_cast<double>(m_times->front());
         return origin + position * m_spacing;
     }
-    const double lastIndex = static_cast<double>(m_times.size() - 1);
-    if (position <= 0.0) return static_cast<double>(m_times.front()) + position * m_spacing;
+    const double lastIndex = static_cast<double>(m_times->size() - 1);
+    if (position <= 0.0) return static_cast<double>(m_times->front()) + position * m_spacing;
     if (position >= lastIndex) {
-        return static_cast<double>(m_times.back()) + (position - lastIndex) * m_spacing;
+        return static_cast<double>(m_times->back()) + (position - lastIndex) * m_spacing;
     }
     const double whole = std::floor(position);
     const auto i = static_cast<std::size_t>(whole);
-    const double t0 = static_cast<double>(m_times[i]), t1 = static_cast<double>(m_times[i + 1]);
+    const double t0 = static_cast<double>((*m_times)[i]),
+                 t1 = static_cast<double>((*m_times)[i + 1]);
     return t0 + (position - whole) * (t1 - t0);
 }
 
-const Bar* BarNear(const PriceSeries& series, double seconds) {
-    const std::vector<Bar>& bars = series.bars;
-    if (bars.empty()) return nullptr;
+std::optional<Bar> BarNear(const PriceSeries& series, double seconds) {
+    const CBarStore& bars = series.bars;
+    if (bars.empty()) return std::nullopt;
     const auto after = std::lower_bound(
         bars.begin(), bars.end(), seconds,
         [](const Bar& bar, double t) { return static_cast<double>(bar.time) < t; });
-    const Bar* best = nullptr;
+    auto best = bars.end();
     double bestDistance = 0.0;
     for (auto it : {after, after == bars.begin() ? bars.end() : after - 1}) {
         if (it == bars.end()) continue;
         const double distance = std::fabs(static_cast<double>(it->time) - seconds);
-        if (best == nullptr || distance < bestDistance) best = &*it, bestDistance = distance;
+        if (best == bars.end() || distance < bestDistance) best = it, bestDistance = distance;
     }
     // Within half the step to its neighbours (the step to the one neighbour at the ends).
-    const std::size_t i = static_cast<std::size_t>(best - bars.data());
+    const std::size_t i = best.Index();
     double step = 0.0;
     if (i + 1 < bars.size()) step = static_cast<double>(bars[i + 1].time - bars[i].time);
     if (i > 0) step = std::max(step, static_cast<double>(bars[i].time - bars[i - 1].time));
     if (bars.size() == 1) step = 86400.0;
-    return bestDistance <= step / 2.0 ? best : nullptr;
+    return bestDistance <= step / 2.0 ? std::optional<Bar>(*best) : std::nullopt;
 }
 
 bool CChartFrame::InPlot(double x, double y) const {

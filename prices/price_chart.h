@@ -8,6 +8,8 @@
 // pixel of precision), y growing upwards from the top edge (y = 0) to -height * kUnitsPerPixel.
 // A QPainter device shows it pixel for pixel at 1000 / kUnitsPerPixel dots per inch.
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,18 +93,23 @@ struct ChartWindow {
 class CTradingAxis {
 public:
     // `times` ascending; fewer than two bars make a plain time axis.
-    explicit CTradingAxis(std::vector<UnixSeconds> times);
+    explicit CTradingAxis(const std::vector<UnixSeconds>& times);
+    // The axis of a series' bars, with a copy of their times; given the series shared, with
+    // their very times (the axis then keeps the series).
     static CTradingAxis Of(const PriceSeries& series);
+    static CTradingAxis Of(std::shared_ptr<const PriceSeries> series);
 
     // The position of a time, and the time of a position: each the other's inverse.
     double PositionOf(double seconds) const;
     double TimeOf(double position) const;
     // The spacing taken outside the bars: the median step between bars, in seconds.
     double Spacing() const { return m_spacing; }
-    std::size_t Bars() const { return m_times.size(); }
+    std::size_t Bars() const { return m_times->size(); }
 
 private:
-    std::vector<UnixSeconds> m_times;
+    void SetTimes(std::shared_ptr<const CTimeColumn> times);
+
+    std::shared_ptr<const CTimeColumn> m_times;
     double m_spacing = 86400.0;
 };
 
@@ -176,7 +183,7 @@ struct ChartCache {
     };
     static constexpr std::size_t kBarBlock = 64;
     std::vector<BarBlock> barBlocks;
-    const Bar* blocksOf = nullptr;
+    const void* blocksOf = nullptr;
     std::size_t blocksBars = 0;
     UnixSeconds blocksFirst = 0, blocksLast = 0;
 };
@@ -187,8 +194,8 @@ ChartWindow FitWindow(const PriceSeries& series, bool logScale);
 // The same window with its prices fitted to the bars inside its times (unchanged when none is).
 ChartWindow FitPricesToTimes(const PriceSeries& series, const ChartWindow& window, bool logScale);
 
-// The bar at or nearest to `seconds` within half the spacing of the bars around it, or null.
-const Bar* BarNear(const PriceSeries& series, double seconds);
+// The bar at or nearest to `seconds` within half the spacing of the bars around it, or none.
+std::optional<Bar> BarNear(const PriceSeries& series, double seconds);
 
 // Zooms the window by `factor` (below 1 zooms in) about the point at (x, y) in pixels; on the
 // price axis only when `prices`, on the time axis only when `times`.

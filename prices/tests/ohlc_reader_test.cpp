@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -575,6 +576,132 @@ TEST(OhlcReader, EveryWayOfWritingARowGivesTheSameBar) {
               "in.csv:2: column 2 (Close): '-0' is not above 0, as a log scale needs");
     EXPECT_EQ(Error("Date,Close\n2024-03-01,1.5.\n"),
               "in.csv:2: column 2 (Close): '1.5.' is not a number");
+}
+
+// Bars are kept in fewer bytes where the file's numbers allow: whatever a file mixes, every
+// value read back is the double its text gives (the nearest, as std::from_chars reads it), and a
+// column the file lacks reads as it always has.
+TEST(OhlcReader, EveryValueReadsBackAsTheDoubleOfItsText) {
+    // A decimal of `count` units of 10^-decimals, as files write it.
+    const auto decimal = [](std::int64_t count, int decimals) {
+        const bool negative = count < 0;
+        std::string digits = std::to_string(negative ? -count : count);
+        if (decimals > 0) {
+            if (digits.size() <= static_cast<std::size_t>(decimals)) {
+                digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
+            }
+            digits.insert(digits.size() - static_cast<std::size_t>(decimals), ".");
+        }
+        return (negative ? "-" : "") + digits;
+    };
+    struct Row {
+        std::string open, high, low, close, volume;
+    };
+    struct Case {
+        const char* name;
+        bool volume;
+        std::function<Row(std::int64_t i)> row;
+        CBarStore::Form close;  // how the store keeps the closes
+    };
+    std::mt19937_64 random(3);
+    const auto walk = [&random](std::int64_t scale) {
+        return static_cast<std::int64_t>(random() % 1000) * scale / 1000;
+    };
+    const Case cases[] = {
+        {"cents", true,
+         [&](std::int64_t i) {
+             const std::int64_t c = 100000 + walk(5000);
+             return Row{decimal(c - 3, 2), decimal(c + 50, 2), decimal(c - 50, 2), decimal(c, 2),
+                        std::to_string(100 + i)};
+         },
+         CBarStore::Form::Scaled},
+        {"decimals from none to nine", false,
+         [&](std::int64_t i) {
+             const int d = static_cast<int>(i % 10);
+             const std::int64_t c = 1 + walk(100000);
+             return Row{decimal(c, d), decimal(c + 7, d), decimal(c - 1, d), decimal(c + 3, d), ""};
+         },
+         CBarStore::Form::Doubles},
+        {"large prices", true,
+         [&](std::int64_t i) {
+             const std::int64_t c = 900000000000 + walk(1000000000);
+             return Row{decimal(c, 1), decimal(c + 10, 1), decimal(c - 10, 1), decimal(c + i, 3),
+                        decimal(5000000000 + i, 0)};
+         },
+         CBarStore::Form::Doubles},
+        {"negative prices and fractional volumes", true,
+         [&](std::int64_t i) {
+             const std::int64_t c = -5000 + walk(4000);
+             return Row{decimal(c, 3), decimal(c + 200, 3), decimal(c - 200, 3), decimal(c + 1, 3),
+                        decimal(i * 25, 2)};
+         },
+         CBarStore::Form::Scaled},
+        {"widths a 32-bit count cannot span", false,
+         [&](std::int64_t i) {
+             const std::int64_t c = i % 2 ? 1 + walk(9) : 12345678 + walk(1000);
+             const int d = i % 2 ? 7 : 2;
+             return Row{decimal(c, d), decimal(c + 1, d), decimal(c, d), decimal(c, d), ""};
+         },
+         CBarStore::Form::Doubles},
+        {"signs, exponents and more digits than a count holds", true,
+         [&](std::int64_t i) {
+             const std::string e = "e" + std::to_string(i % 5 - 2);
+             return Row{"+1.5" + e, "2.25" + e, "0.3333333333333333" + e,
+                        decimal(1000000 + walk(1000), 6) + e, "1e" + std::to_string(i % 4)};
+         },
+         CBarStore::Form::Doubles},
+    };
+    for (const Case& c : cases) {
+        std::string text =
+            c.volume ? "Date,Time,Open,High,Low,Close,Volume\n" : "Date,Time,Open,High,Low,Close\n";
+        std::vector<Row> rows;
+        for (std::int64_t i = 0; i < 700; ++i) {
+            rows.push_back(c.row(i));
+            const Row& r = rows.back();
+            char clock[16];
+            std::snprintf(clock, sizeof clock, "%02d:%02d", static_cast<int>(i / 60 % 24),
+                          static_cast<int>(i % 60));
+            text += "2024-03-0" + std::to_string(1 + i / 1440) + "," + clock + "," + r.open + "," +
+                    r.high + "," + r.low + "," + r.close + (c.volume ? "," + r.volume : "") + "\n";
+        }
+        const auto number = [](const std::string& field) {
+            const std::string_view digits =
+                field[0] == '+' ? std::string_view(field).substr(1) : std::string_view(field);
+            double value = 0.0;
+            std::from_chars(digits.data(), digits.data() + digits.size(), value);
+            return value;
+        };
+        const PriceSeries series = Read(text);
+        ASSERT_EQ(series.bars.size(), rows.size()) << c.name;
+        EXPECT_EQ(series.bars.FormOf(CBarStore::kClose), c.close) << c.name;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const Bar bar = series.bars[i];
+            const Row& r = rows[i];
+            const std::pair<double, std::string> values[] = {
+                {bar.open, r.open},
+                {bar.high, r.high},
+                {bar.low, r.low},
+                {bar.close, r.close},
+                {bar.volume, c.volume ? r.volume : "0"}};
+            for (const auto& [value, field] : values) {
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(value),
+                          std::bit_cast<std::uint64_t>(number(field)))
+                    << c.name << ", row " << i << ": " << field << " read as " << value;
+            }
+        }
+    }
+    // Files without open, high and low, read forward and newest first.
+    const PriceSeries closes = Read("Date,Close\n2024-03-01,5.25\n2024-03-02,-0.5\n");
+    const PriceSeries newest = Read("Date,Close\n2024-03-02,-0.5\n2024-03-01,5.25\n");
+    for (const PriceSeries* series : {&closes, &newest}) {
+        ASSERT_EQ(series->bars.size(), 2u);
+        EXPECT_EQ(series->bars[0].open, 5.25);
+        EXPECT_EQ(series->bars[0].high, 5.25);
+        EXPECT_EQ(series->bars[1].low, -0.5);
+        EXPECT_EQ(series->bars[1].volume, 0.0);
+    }
+    EXPECT_EQ(Read("Date,Open,Close\n2024-03-01,5,6\n").bars[0].high, 6.0);
+    EXPECT_EQ(Read("Date,Open,Close\n2024-03-01,5,6\n").bars[0].low, 5.0);
 }
 
 TEST(OhlcReader, StoreIsSizedFromTheFile) {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <limits>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -170,7 +171,9 @@ TEST(PriceChart, DecimatesBarsToOneStrokePerColumnAndKeepsExtremes) {
         const double p = 1000.0 + 50.0 * std::sin(i * 0.001) + (i % 7);
         series.bars.push_back({start + i * 60, p, p + 2.0, p - 2.0, p + ((i % 2) ? 1.0 : -1.0)});
     }
-    series.bars[54321].high = 1200.0;  // a spike that must stay visible
+    Bar spike = series.bars[54321];
+    spike.high = 1200.0;  // a spike that must stay visible
+    series.bars.Set(54321, spike);
     ChartOptions options;
     const CChartFrame frame(400, 300, FitWindow(series, false), false);
     const std::vector<TraceLine> lines = Lines(Draw(series, options, frame));
@@ -272,13 +275,33 @@ TEST(PriceChart, KeptCacheFollowsTheSeriesItDraws) {
         return device.Trace();
     };
     const std::string before = drawKept(series);
-    series.bars.back().high += 30.0;
+    Bar last = series.bars.back();
+    last.high += 30.0;
+    series.bars.Set(series.bars.size() - 1, last);
     const std::string after = drawKept(series);
     EXPECT_EQ(after, Draw(series, options, frame));
     EXPECT_NE(after, before);
 
     const PriceSeries other = GappedMinutes(69999);
     EXPECT_EQ(drawKept(other), Draw(other, options, frame));
+}
+
+// A chart window shares its series with its trading axis rather than copy ten million times.
+TEST(TradingAxis, ASharedSeriesGivesTheSameAxisAsACopyAndLivesAsLongAsIt) {
+    auto series = std::make_shared<PriceSeries>(GappedMinutes(5000));
+    const CTradingAxis copied = CTradingAxis::Of(*series);
+    const std::weak_ptr<PriceSeries> watch = series;
+    const CTradingAxis shared = CTradingAxis::Of(std::shared_ptr<const PriceSeries>(series));
+    const double first = static_cast<double>(series->bars.front().time);
+    const double last = static_cast<double>(series->bars.back().time);
+    series.reset();
+    ASSERT_FALSE(watch.expired());
+    EXPECT_EQ(shared.Bars(), 5000u);
+    EXPECT_EQ(shared.Spacing(), copied.Spacing());
+    for (double t = first - 86400.0; t < last + 86400.0; t += 7777.0) {
+        EXPECT_EQ(shared.PositionOf(t), copied.PositionOf(t)) << t;
+        EXPECT_EQ(shared.TimeOf(copied.PositionOf(t)), copied.TimeOf(copied.PositionOf(t))) << t;
+    }
 }
 
 TEST(PriceChart, DenseLinesAreLeftOutAndSaidSo) {

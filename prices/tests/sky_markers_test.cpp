@@ -121,11 +121,11 @@ TEST(PriceAxis, FitsTheBarsOfAZoomedRangeWithAMargin) {
 TEST(BarNear, FindsTheBarUnderATimeWithinHalfAStep) {
     const PriceSeries series = Weekdays(2024, 3, 4, 10);
     const double monday = static_cast<double>(series.bars[0].time);
-    ASSERT_NE(BarNear(series, monday + 3600.0), nullptr);
+    ASSERT_TRUE(BarNear(series, monday + 3600.0));
     EXPECT_EQ(BarNear(series, monday + 3600.0)->time, series.bars[0].time);
     EXPECT_EQ(BarNear(series, monday + 50000.0)->time, series.bars[1].time);
-    EXPECT_EQ(BarNear(series, monday - 50000.0), nullptr);
-    EXPECT_EQ(BarNear(PriceSeries{}, monday), nullptr);
+    EXPECT_FALSE(BarNear(series, monday - 50000.0));
+    EXPECT_FALSE(BarNear(PriceSeries{}, monday));
 }
 
 // The x of every marker's line in the trace, in chart pixels, by colour of its label.
