@@ -10,9 +10,6 @@ namespace {
 // The control points of a quarter circle as a cubic Bezier curve, per radius.
 constexpr double kKappa = 0.5522847498307936;
 
-// The symbol face is asked for by name; every other face is the page face ("Arial").
-constexpr std::string_view kSymbolFaceName = "DejaVu Sans";
-
 void AppendColor(std::string& out, COLORREF color) {
     const int channels[] = {GetRValue(color), GetGValue(color), GetBValue(color)};
     for (const int channel : channels) {
@@ -35,7 +32,7 @@ PdfPageGeometry ChartPageGeometry() {
 }
 
 CPdfDevice::CPdfDevice(CPdfDocument& document, const CTextMetrics* metrics)
-    : m_document(document), m_metrics(metrics), m_out(document.Content()) {}
+    : CVectorDevice(metrics), m_document(document), m_out(document.Content()) {}
 
 void CPdfDevice::BeginPage(const PdfPageGeometry& geometry) {
     m_geometry = geometry;
@@ -64,34 +61,9 @@ bool CPdfDevice::EndPage() {
     return m_document.EndPage();
 }
 
-void CPdfDevice::Begin() {
-    m_color = 0;
-    m_width = 1;
-    m_flatEnds = false;
-    m_scalableText = false;
-}
-
 void CPdfDevice::End() {
     FlushPath();
     EndText();
-}
-
-void CPdfDevice::SetPenColor(COLORREF color) {
-    m_color = color & 0xFFFFFF;
-}
-
-void CPdfDevice::SetPenWidth(int width) {
-    m_width = width;
-}
-
-void CPdfDevice::SetPenEnds(PenEnds ends) {
-    m_flatEnds = ends == PenEnds::Flat;
-}
-
-void CPdfDevice::SelectFont(std::string_view face, int height, int bold) {
-    m_symbolFace = face == kSymbolFaceName;
-    m_bold = bold == 1;
-    m_fontHeight = height;
 }
 
 void CPdfDevice::FlushPath() {

@@ -8,6 +8,7 @@
 
 #include "platform/drawing_device.h"
 #include "render/pdf/pdf_document.h"
+#include "render/pdf/vector_device.h"
 
 // How surface units map onto the page: `pointsPerUnit` points (1/72 inch) to the unit; the
 // surface's top-left corner at the page's top-left corner. `thinnestUnits` is the narrowest pen
@@ -22,7 +23,7 @@ struct PdfPageGeometry {
 // The geometry of a chart page: 8.5 x 11 inches, 0.001 inch a unit.
 PdfPageGeometry ChartPageGeometry();
 
-class CPdfDevice : public CDrawingDevice {
+class CPdfDevice : public CVectorDevice {
 public:
     // `metrics` measures texts for layouts that ask (nullptr: they estimate); it must outlive
     // the device.
@@ -32,19 +33,12 @@ public:
     void BeginPage(const PdfPageGeometry& geometry);
     bool EndPage();
 
-    void Begin() override;
     void End() override;
-    void SetPenColor(COLORREF color) override;
-    void SetPenWidth(int width) override;
-    void SetPenEnds(PenEnds ends) override;
-    void SelectFont(std::string_view face, int height, int bold) override;
     void Line(int x1, int y1, int x2, int y2) override;
     void Circle(int x, int y, int radius, int fill) override;
     void Text(int x, int y, std::string_view text) override;
     void TextUtf8(int x, int y, std::string_view text) override;
     void FillRect(int x1, int y1, int x2, int y2) override;
-    void SetScalableText(bool on) override { m_scalableText = on; }
-    const CTextMetrics* TextMetrics() const override { return m_metrics; }
 
 private:
     void FlushPath();
@@ -54,18 +48,8 @@ private:
     void DrawText(int x, int y, const std::u32string& text);
 
     CPdfDocument& m_document;
-    const CTextMetrics* m_metrics;
     std::string& m_out;
     PdfPageGeometry m_geometry;
-
-    // What the drawing asks for.
-    COLORREF m_color = 0;
-    int m_width = 1;
-    bool m_flatEnds = false;
-    bool m_bold = false;
-    bool m_symbolFace = false;
-    int m_fontHeight = 0;
-    bool m_scalableText = false;
 
     // What the content stream has set (-1: nothing yet on this page).
     long m_strokeColor = -1;

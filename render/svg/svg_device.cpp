@@ -7,9 +7,6 @@
 
 namespace {
 
-// The symbol face is asked for by name; every other face is the page face ("Arial").
-constexpr std::string_view kSymbolFaceName = "DejaVu Sans";
-
 // The families a text names: the face the page draws with first (Arial's metric twin, then
 // Arial itself where a viewer has only that), then the face the page takes the glyphs from that
 // the first lacks, as the page does.
@@ -95,7 +92,7 @@ SvgGeometry SurfaceSvgGeometry(int widthPixels, int heightPixels, int unitsPerPi
 }
 
 CSvgDevice::CSvgDevice(std::string& out, CSvgFonts& fonts, const CTextMetrics* metrics)
-    : m_out(out), m_fonts(fonts), m_metrics(metrics) {}
+    : CVectorDevice(metrics), m_out(out), m_fonts(fonts) {}
 
 void CSvgDevice::BeginDocument(const SvgGeometry& geometry, std::string_view title) {
     m_thinnest = geometry.thinnestUnits > 0 ? geometry.thinnestUnits : 1.0;
@@ -131,33 +128,8 @@ void CSvgDevice::EndDocument() {
     m_out += "</svg>\n";
 }
 
-void CSvgDevice::Begin() {
-    m_color = 0;
-    m_width = 1;
-    m_flatEnds = false;
-    m_scalableText = false;
-}
-
 void CSvgDevice::End() {
     FlushPath();
-}
-
-void CSvgDevice::SetPenColor(COLORREF color) {
-    m_color = color & 0xFFFFFF;
-}
-
-void CSvgDevice::SetPenWidth(int width) {
-    m_width = width;
-}
-
-void CSvgDevice::SetPenEnds(PenEnds ends) {
-    m_flatEnds = ends == PenEnds::Flat;
-}
-
-void CSvgDevice::SelectFont(std::string_view face, int height, int bold) {
-    m_symbolFace = face == kSymbolFaceName;
-    m_bold = bold == 1;
-    m_fontHeight = height;
 }
 
 void CSvgDevice::FlushPath() {

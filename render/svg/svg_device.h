@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/drawing_device.h"
+#include "render/pdf/vector_device.h"
 #include "render/svg/svg_fonts.h"
 
 // The drawing's extent in surface units, its size as a viewer shows it (a length as SVG writes
@@ -29,7 +30,7 @@ SvgGeometry ChartPageSvgGeometry();
 // pixel size, on white.
 SvgGeometry SurfaceSvgGeometry(int widthPixels, int heightPixels, int unitsPerPixel);
 
-class CSvgDevice : public CDrawingDevice {
+class CSvgDevice : public CVectorDevice {
 public:
     // Appends to `out`. `fonts` places the texts; `metrics` measures texts for layouts that
     // ask (nullptr: they estimate). Both must outlive the device.
@@ -40,19 +41,12 @@ public:
     void BeginDocument(const SvgGeometry& geometry, std::string_view title);
     void EndDocument();
 
-    void Begin() override;
     void End() override;
-    void SetPenColor(COLORREF color) override;
-    void SetPenWidth(int width) override;
-    void SetPenEnds(PenEnds ends) override;
-    void SelectFont(std::string_view face, int height, int bold) override;
     void Line(int x1, int y1, int x2, int y2) override;
     void Circle(int x, int y, int radius, int fill) override;
     void Text(int x, int y, std::string_view text) override;
     void TextUtf8(int x, int y, std::string_view text) override;
     void FillRect(int x1, int y1, int x2, int y2) override;
-    void SetScalableText(bool on) override { m_scalableText = on; }
-    const CTextMetrics* TextMetrics() const override { return m_metrics; }
 
 private:
     enum class Group { None, Stroke, Text, Fill };
@@ -65,17 +59,7 @@ private:
 
     std::string& m_out;
     CSvgFonts& m_fonts;
-    const CTextMetrics* m_metrics;
     double m_thinnest = 1.0;
-
-    // What the drawing asks for.
-    COLORREF m_color = 0;
-    int m_width = 1;
-    bool m_flatEnds = false;
-    bool m_bold = false;
-    bool m_symbolFace = false;
-    int m_fontHeight = 0;
-    bool m_scalableText = false;
 
     // The open group and what its attributes set.
     Group m_group = Group::None;
