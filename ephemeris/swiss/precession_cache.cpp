@@ -59,9 +59,13 @@ struct PepsCache {
 
 thread_local PepsCache t_peps;
 
+// Open batches of the calling thread: only they pay for reading a matrix.
+thread_local int t_batches = 0;
+
 }  // namespace
 
 extern "C" int __wrap_swi_precess(double* vector, double jd, std::int32_t flags, int direction) {
+    if (t_batches == 0) return CallLibrary(vector, jd, flags, direction);
     PrecessionCache& cache = t_precession;
     for (const PrecessionEntry& entry : cache.entries) {
         if (entry.used && SameBits(entry.jd, jd) && entry.flags == flags &&
@@ -102,6 +106,7 @@ extern "C" int __wrap_swi_precess(double* vector, double jd, std::int32_t flags,
 }
 
 extern "C" void __wrap_swi_ldp_peps(double jd, double* precession, double* obliquity) {
+    if (t_batches == 0) return __real_swi_ldp_peps(jd, precession, obliquity);
     PepsCache& cache = t_peps;
     const PepsEntry* found = nullptr;
     for (const PepsEntry& entry : cache.entries) {
@@ -121,6 +126,14 @@ extern "C" void __wrap_swi_ldp_peps(double jd, double* precession, double* obliq
 }
 
 namespace swiss {
+
+PrecessionBatch::PrecessionBatch() {
+    ++t_batches;
+}
+
+PrecessionBatch::~PrecessionBatch() {
+    --t_batches;
+}
 
 std::uint64_t PrecessionComputedByLibrary() {
     return t_precession.computed;

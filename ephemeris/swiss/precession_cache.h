@@ -9,6 +9,10 @@
 // both are pure functions of their arguments, and the answers of the last few dates are kept
 // for each thread.
 //
+// Reading a date's matrix costs three calls; a search that asks for one body at each of many
+// dates would pay more than it saves. So the cache works only inside a PrecessionBatch: the
+// calls for several bodies at one instant.
+//
 // The precession is a matrix applied to a vector. A new date's matrix is read from the library
 // itself (the images of the three unit vectors) and used only where it reproduces the
 // library's own answer for the vector that asked, bit for bit; otherwise (another model, a
@@ -30,6 +34,15 @@ void __wrap_swi_ldp_peps(double jd, double* precession, double* obliquity);
 }
 
 namespace swiss {
+
+// While one is alive in a thread, that thread's calls keep the dates' matrices and rates.
+class PrecessionBatch {
+public:
+    PrecessionBatch();
+    ~PrecessionBatch();
+    PrecessionBatch(const PrecessionBatch&) = delete;
+    PrecessionBatch& operator=(const PrecessionBatch&) = delete;
+};
 
 // How many times the calling thread asked the library itself for a precession (three a new
 // date, more where the cache cannot stand in), for tests and benchmarks.

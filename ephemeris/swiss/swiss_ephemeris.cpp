@@ -10,9 +10,12 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <system_error>
 #include <thread>
+
+#include "ephemeris/swiss/precession_cache.h"
 
 #ifndef CAELVANE_SWISSEPH_DATA_DIR
 #define CAELVANE_SWISSEPH_DATA_DIR "/usr/share/libswe/ephe"
@@ -352,6 +355,11 @@ bool CalcEclipticMotions(const SwissEphemerisLock& /*held*/, double jdUt,
     // then each body at the same instant of TT, where the library finds the Earth and the
     // nutation of that instant already computed.
     const int32 planets = FilesServe(jdUt, jdUt, false) ? SEFLG_SWIEPH : SEFLG_MOSEPH;
+#ifdef CAELVANE_SWISS_PRECESSION_CACHE
+    // Several bodies share the instant's precession; one alone would pay for reading it.
+    std::optional<PrecessionBatch> batch;
+    if (bodies.size() > 1) batch.emplace();
+#endif
     char message[AS_MAXCH] = {};
     double deltaT[2] = {std::nan(""), std::nan("")};  // for the planets' source and the files'
     for (std::size_t i = 0; i < bodies.size(); ++i) {

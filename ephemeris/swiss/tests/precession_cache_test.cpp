@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr int kToDate = -1;   // J2000 to the date
-constexpr int kToJ2000 = 1;   // the date to J2000
+constexpr int kToDate = -1;  // J2000 to the date
+constexpr int kToJ2000 = 1;  // the date to J2000
 
 bool SameBits(const double* a, const double* b, int n) {
     for (int i = 0; i < n; ++i) {
@@ -44,11 +44,12 @@ std::vector<std::array<double, 3>> Vectors() {
 // Dates across the files and the analytic theory, J2000 itself and an instant next to it; more
 // dates than the cache keeps, visited in turn so that each is evicted and found again.
 TEST(PrecessionCache, AnswersAreTheLibrarysBitForBit) {
-    const double dates[] = {2378496.5,        2451545.0,        2451545.0 + 1e-9, 2433282.5,
-                            2597641.5,        -254006.5,        2816787.5,        2460651.8287};
+    const double dates[] = {2378496.5, 2451545.0, 2451545.0 + 1e-9, 2433282.5,
+                            2597641.5, -254006.5, 2816787.5,        2460651.8287};
     const int flagSets[] = {0, SEFLG_SPEED, SEFLG_JPLHOR_APPROX, SEFLG_EQUATORIAL | SEFLG_SPEED};
     const std::vector<std::array<double, 3>> vectors = Vectors();
     swiss::SwissEphemerisLock lock;
+    const swiss::PrecessionBatch batch;
     for (int round = 0; round < 2; ++round) {
         for (const double jd : dates) {
             for (const int flags : flagSets) {
@@ -57,8 +58,7 @@ TEST(PrecessionCache, AnswersAreTheLibrarysBitForBit) {
                         double ours[3] = {vector[0], vector[1], vector[2]};
                         double library[3] = {vector[0], vector[1], vector[2]};
                         const int oursResult = __wrap_swi_precess(ours, jd, flags, direction);
-                        const int libraryResult =
-                            __real_swi_precess(library, jd, flags, direction);
+                        const int libraryResult = __real_swi_precess(library, jd, flags, direction);
                         EXPECT_EQ(oursResult, libraryResult);
                         ASSERT_TRUE(SameBits(ours, library, 3))
                             << "jd " << jd << " flags " << flags << " direction " << direction
@@ -72,6 +72,7 @@ TEST(PrecessionCache, AnswersAreTheLibrarysBitForBit) {
 
 TEST(PrecessionCache, PrecessionRatesAreTheLibrarys) {
     const double dates[] = {2451545.0, 2451546.0, 2378496.5, 2378497.5, 2597641.5, -254006.5};
+    const swiss::PrecessionBatch batch;
     for (int round = 0; round < 2; ++round) {
         for (const double jd : dates) {
             double library[2] = {}, both[2] = {}, rate = 0, obliquity = 0;
@@ -91,7 +92,7 @@ TEST(PrecessionCache, PrecessionRatesAreTheLibrarys) {
 // equals the result in a thread of its own with everything cold: library state and cache are
 // both per thread.
 TEST(PrecessionCache, PositionsDoNotDependOnWhatWasAskedBefore) {
-    const int bodies[] = {SE_SUN,    SE_MOON,    SE_MERCURY, SE_VENUS, SE_MARS,
+    const int bodies[] = {SE_SUN,     SE_MOON,   SE_MERCURY, SE_VENUS,     SE_MARS,
                           SE_JUPITER, SE_SATURN, SE_PLUTO,   SE_MEAN_NODE, SE_CHIRON};
     // (Inside the files' years: beyond them the library's choice of fall-back depends on the
     // files it tried last, with or without a cache; the analytic theory is asked for directly.)
@@ -108,6 +109,7 @@ TEST(PrecessionCache, PositionsDoNotDependOnWhatWasAskedBefore) {
     std::vector<Case> warm;
     {
         swiss::SwissEphemerisLock lock;
+        const swiss::PrecessionBatch batch;
         for (const double jd : dates) {
             for (const int flags : flagSets) {
                 for (const int body : bodies) {
@@ -135,8 +137,8 @@ TEST(PrecessionCache, PositionsDoNotDependOnWhatWasAskedBefore) {
 // The point of it: twelve bodies of one instant ask the library for the precession of a few
 // dates, not twice a body.
 TEST(PrecessionCache, BodiesOfOneInstantShareTheDatesMatrix) {
-    const int bodies[] = {SE_SUN,     SE_MOON,   SE_MERCURY, SE_VENUS,  SE_MARS,      SE_JUPITER,
-                          SE_SATURN,  SE_URANUS, SE_NEPTUNE, SE_PLUTO,  SE_MEAN_NODE, SE_CHIRON};
+    const int bodies[] = {SE_SUN,    SE_MOON,   SE_MERCURY, SE_VENUS, SE_MARS,      SE_JUPITER,
+                          SE_SATURN, SE_URANUS, SE_NEPTUNE, SE_PLUTO, SE_MEAN_NODE, SE_CHIRON};
     swiss::SwissEphemerisLock lock;
     swiss::BodyState out[std::size(bodies)];
     bool found[std::size(bodies)];
@@ -146,6 +148,12 @@ TEST(PrecessionCache, BodiesOfOneInstantShareTheDatesMatrix) {
     const std::uint64_t asked = swiss::PrecessionComputedByLibrary() - before;
     EXPECT_GT(asked, 0u);
     EXPECT_LE(asked, 12u) << "without the cache: two a body and more";
+
+    // One body at a time, as a search asks, goes straight to the library: twice a body.
+    const std::uint64_t single = swiss::PrecessionComputedByLibrary();
+    swiss::BodyState motion;
+    ASSERT_TRUE(swiss::CalcEclipticMotion(lock, 2460652.5, SE_MARS, motion));
+    EXPECT_EQ(swiss::PrecessionComputedByLibrary() - single, 2u);
 }
 
 }  // namespace
