@@ -18,6 +18,9 @@ constexpr int kMaxLengthBits = 7;
 constexpr std::size_t kMaxDistance = 32768;
 constexpr std::size_t kMaxMatch = 258;
 constexpr std::size_t kMinMatch = 3;
+// Matches shorter than this look in the hash table too.
+constexpr std::size_t kLongMatch = 16;
+constexpr int kHashBits = 14;
 // Symbols a block collects before its codes are made: large enough that a block's header
 // (its code lengths) is a small part of it, small enough that the codes follow the page.
 constexpr std::size_t kBlockTokens = 1 << 16;
@@ -180,14 +183,40 @@ std::size_t MatchLength(const std::uint8_t* p, const std::uint8_t* q, std::size_
     return n;
 }
 
-// A symbol of a block: a literal byte (below 256), or a match of a length (3..258) at one of
-// the two distances.
+// A symbol of a block: a literal byte (below 256), or a match of a length (3..258, the low
+// 9 bits) at a distance (1..32768, the bits above).
 constexpr std::uint32_t kMatch = 0x80000000u;
-constexpr std::uint32_t kRowBack = 0x40000000u;  // the distance of a row, else of a pixel
+constexpr int kDistanceShift = 9;
+
+// The distance code of each distance, as zlib finds it: directly below 257, else by the
+// distance's bits above the seventh.
+class CDistanceCodes {
+public:
+    CDistanceCodes() {
+        for (int code = 0; code < kDistanceCodes; ++code) {
+            const std::size_t first = kDistanceBase[code] - 1u;
+            const std::size_t last = first + (std::size_t{1} << kDistanceExtra[code]);
+            for (std::size_t d = first; d < last; ++d) {
+                if (d < 256)
+                    m_near[d] = static_cast<std::uint8_t>(code);
+                else
+                    m_far[d >> 7] = static_cast<std::uint8_t>(code);
+            }
+        }
+    }
+    int Of(std::size_t distance) const {
+        const std::size_t d = distance - 1;
+        return d < 256 ? m_near[d] : m_far[d >> 7];
+    }
+
+private:
+    std::array<std::uint8_t, 256> m_near{};
+    std::array<std::uint8_t, 256> m_far{};
+};
 
 class CRowDeflater {
 public:
-    CRowDeflater(std::size_t pixelBytes, std::size_t rowBytes, std::vector<std::uint8_t>& out)
+    explicit CRowDeflater(std::vector<std::uint8_t>& out)
         : m_out(out),
           m_tokens(new std::uint32_t[kBlockTokens]),
           m_scratch(new std::uint8_t[kMaxHeaderBytes + kMaxTokenBytes * (kBlockTokens + 1)]) {
@@ -196,8 +225,6 @@ public:
             while (code + 1 < 29 && kLengthBase[code + 1] <= length) ++code;
             m_lengthCode[length] = static_cast<std::uint8_t>(code);
         }
-        SetDistance(0, pixelBytes);
-        SetDistance(1, rowBytes);
     }
 
     // Makes room for `count` literals.
@@ -210,10 +237,12 @@ public:
         ++m_literalFrequency[byte];
     }
 
-    // A match of any length of at least kMinMatch, cut into pieces deflate can hold.
-    void Match(std::size_t length, bool rowBack) {
-        const std::uint32_t kind = kMatch | (rowBack ? kRowBack : 0u);
-        const int distanceCode = m_distanceCode[rowBack ? 1 : 0];
+    // A match at `distance` (1..32768) of any length of at least kMinMatch, cut into pieces
+    // deflate can hold.
+    void Match(std::size_t length, std::size_t distance) {
+        const std::uint32_t kind =
+            kMatch | (static_cast<std::uint32_t>(distance) << kDistanceShift);
+        const int distanceCode = m_distanceCodes.Of(distance);
         while (length > 0) {
             std::size_t piece = std::min(length, kMaxMatch);
             if (length - piece > 0 && length - piece < kMinMatch) piece = length - kMinMatch;
@@ -232,13 +261,6 @@ public:
     }
 
 private:
-    void SetDistance(int which, std::size_t distance) {
-        int code = 0;
-        while (code + 1 < kDistanceCodes && kDistanceBase[code + 1] <= distance) ++code;
-        m_distanceCode[which] = static_cast<std::uint8_t>(code);
-        m_distanceExtra[which] = static_cast<std::uint32_t>(distance - kDistanceBase[code]);
-    }
-
     void WriteBlock(bool last);
 
     std::vector<std::uint8_t>& m_out;
@@ -246,11 +268,10 @@ private:
     std::size_t m_count = 0;
     std::unique_ptr<std::uint8_t[]> m_scratch;  // a block's bytes, then appended to m_out
     CBitWriter m_bits;
+    CDistanceCodes m_distanceCodes;
     std::array<std::uint32_t, kLiteralCodes> m_literalFrequency{};
     std::array<std::uint32_t, kDistanceCodes> m_distanceFrequency{};
     std::array<std::uint8_t, kMaxMatch + 1> m_lengthCode{};
-    std::array<std::uint8_t, 2> m_distanceCode{};
-    std::array<std::uint32_t, 2> m_distanceExtra{};
 };
 
 void CRowDeflater::WriteBlock(bool last) {
@@ -344,12 +365,12 @@ void CRowDeflater::WriteBlock(bool last) {
         lengthBitCount[length] =
             static_cast<std::uint8_t>(literalLength[symbol] + kLengthExtra[code]);
     }
-    std::array<std::uint32_t, 2> distanceBits{};
-    std::array<int, 2> distanceBitCount{};
-    for (int which = 0; which < 2; ++which) {
-        const int code = m_distanceCode[which];
-        distanceBits[which] = distanceCode[code] | (m_distanceExtra[which] << distanceLength[code]);
-        distanceBitCount[which] = distanceLength[code] + kDistanceExtra[code];
+    // A distance's code and extra bits go out together (at most 28 bits).
+    std::array<std::uint32_t, kDistanceCodes> distanceBits{};
+    std::array<int, kDistanceCodes> distanceBitCount{};
+    for (int code = 0; code < kDistanceCodes; ++code) {
+        distanceBits[code] = distanceCode[code];
+        distanceBitCount[code] = distanceLength[code] + kDistanceExtra[code];
     }
     for (std::size_t k = 0; k < m_count; ++k) {
         const std::uint32_t token = m_tokens[k];
@@ -359,8 +380,10 @@ void CRowDeflater::WriteBlock(bool last) {
         }
         const std::uint32_t length = token & 0x1FFu;
         m_bits.Put(lengthBits[length], lengthBitCount[length]);
-        const int which = (token & kRowBack) != 0 ? 1 : 0;
-        m_bits.Put(distanceBits[which], distanceBitCount[which]);
+        const std::uint32_t distance = (token & ~kMatch) >> kDistanceShift;
+        const int code = m_distanceCodes.Of(distance);
+        m_bits.Put(distanceBits[code] | ((distance - kDistanceBase[code]) << distanceLength[code]),
+                   distanceBitCount[code]);
     }
     m_bits.Put(literalCode[kEndOfBlock], literalLength[kEndOfBlock]);
     if (!last) m_out.insert(m_out.end(), m_scratch.get(), m_bits.WholeBytes());
@@ -382,23 +405,39 @@ void DeflatePngRows(const std::uint8_t* data, std::size_t rowBytes, std::size_t 
     const auto pixel = static_cast<std::size_t>(pixelBytes);
     // Beyond deflate's window the row above cannot be reached.
     const std::size_t rowBack = rowBytes <= kMaxDistance ? rowBytes : 0;
-    CRowDeflater deflater(pixel, rowBytes, out);
+    CRowDeflater deflater(out);
+    // The last place where the bytes of a hash were seen, for what repeats elsewhere (the
+    // same digit again along a row, a slanted line's next row some pixels on).
+    std::vector<std::uint32_t> seen(std::size_t{1} << kHashBits);
+    const std::uint64_t hashMask = pixel == 1 ? 0xFFFFFFFFu : 0xFFFFFFFFFFFFu;
     // Matches are looked for where a pixel (or a row's filter byte) starts: a pixel that
-    // repeats the one before or the one above; the bytes of a pixel that differs from both go
-    // out as literals without being looked at one by one.
+    // repeats the one before or the one above, or bytes seen before; the bytes of a pixel
+    // that differs from them go out as literals without being looked at one by one.
     std::size_t column = 0;  // of position i in its row, 0 at the filter byte
     for (std::size_t i = 0; i < size;) {
         const std::size_t limit = size - i;
         std::size_t best = 0;
-        bool bestRowBack = false;
-        if (i >= pixel) best = MatchLength(data + i, data + i - pixel, limit);
+        std::size_t bestDistance = 0;
+        if (i >= pixel) best = MatchLength(data + i, data + i - pixel, limit), bestDistance = pixel;
         if (rowBack != 0 && i >= rowBack) {
             const std::size_t above = MatchLength(data + i, data + i - rowBack, limit);
-            if (above > best) best = above, bestRowBack = true;
+            if (above > best) best = above, bestDistance = rowBack;
+        }
+        if (best < kLongMatch && limit >= 8) {
+            std::uint64_t bytes;
+            std::memcpy(&bytes, data + i, 8);
+            const auto hash = static_cast<std::size_t>(
+                ((bytes & hashMask) * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
+            const std::size_t before = seen[hash];
+            seen[hash] = static_cast<std::uint32_t>(i);
+            if (before < i && i - before <= kMaxDistance) {
+                const std::size_t length = MatchLength(data + i, data + before, limit);
+                if (length > best) best = length, bestDistance = i - before;
+            }
         }
         std::size_t literals = column == 0 ? 1 : pixel;
         if (best >= kMinMatch) {
-            deflater.Match(best, bestRowBack);
+            deflater.Match(best, bestDistance);
             i += best;
             column = (column + best) % rowBytes;
             // A match that ends inside a pixel leaves the rest of the pixel as literals.

@@ -305,6 +305,16 @@ TEST(PngDeflate, StreamsInflateToTheRows) {
         rows[rows.size() - 1 - static_cast<std::size_t>(y) % 301] ^= 0x5A;
     }
     cases.push_back({"rows nearly repeated", 301, 200, 3, rows});
+    // Bytes seen before at other distances: a short pattern again and again, and a long one
+    // again at the far end of deflate's window.
+    std::vector<std::uint8_t> pattern = noise(37, 5);
+    std::vector<std::uint8_t> patterns;
+    for (int k = 0; k < 100; ++k) patterns.insert(patterns.end(), pattern.begin(), pattern.end());
+    cases.push_back({"a pattern repeated", 100, 37, 3, patterns});
+    std::vector<std::uint8_t> far = noise(32768, 6);
+    far.insert(far.end(), far.begin(), far.begin() + 32768);
+    far.resize(1025 * 64);
+    cases.push_back({"repeated a window back", 1025, 64, 4, far});
 
     for (const Case& c : cases) {
         ASSERT_EQ(c.data.size(), c.rowBytes * c.rows) << c.name;
