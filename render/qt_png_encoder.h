@@ -12,3 +12,8 @@
 // move a raster in when it is no longer needed, and no copy is made. An empty result means the
 // image was null or there was not enough memory.
 QByteArray EncodePng(QImage image);
+
+// A raster of 32-bit RGB pixels for a drawing to be encoded, or a null image when there is not
+// enough memory. Its memory is asked for in huge pages where the system gives them for the
+// asking: a page's few megabytes then cost the kernel two faults instead of a thousand.
+QImage NewRaster(int width, int height);

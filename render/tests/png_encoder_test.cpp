@@ -331,6 +331,23 @@ TEST(PngDeflate, StreamsInflateToTheRows) {
     }
 }
 
+// Rasters made for encoding are ordinary RGB32 images of the asked size, also where their
+// memory is the system's huge pages, and their copies are independent of them.
+TEST_F(PngEncoderTest, NewRastersAreWritableImagesOfTheirSize) {
+    for (const QSize size : {QSize(1, 1), QSize(3, 5), QSize(816, 1056), QSize(2000, 1)}) {
+        QImage raster = NewRaster(size.width(), size.height());
+        ASSERT_FALSE(raster.isNull()) << size.width() << "x" << size.height();
+        EXPECT_EQ(raster.size(), size);
+        EXPECT_EQ(raster.format(), QImage::Format_RGB32);
+        raster.fill(Qt::white);
+        raster.setPixel(size.width() - 1, size.height() - 1, qRgb(10, 20, 30));
+        const QImage copy = raster;
+        const QImage decoded = Decode(EncodePng(std::move(raster)));
+        EXPECT_TRUE(SamePixels(copy, decoded)) << size.width() << "x" << size.height();
+        EXPECT_EQ(copy.pixel(size.width() - 1, size.height() - 1), qRgb(10, 20, 30));
+    }
+}
+
 // Other formats are written as the opaque colours they show; nothing at all for no image.
 TEST_F(PngEncoderTest, OtherFormatsAreWrittenAsTheirOpaqueColours) {
     const QImage rgb = Noise(40, 30, 3);
