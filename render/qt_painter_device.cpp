@@ -565,40 +565,45 @@ void CQtPainterDevice::DrawText(int x, int y, std::string_view text, bool utf8) 
             texts.clear();
             rawFonts.clear();
         }
-        auto run = runs.find(m_textKey);
-        if (run == runs.end()) {
-            auto raw = rawFonts.find(m_fontId);
-            if (raw == rawFonts.end()) {
-                // The font as the painter resolves it for its device.
-                raw = rawFonts
-                          .emplace(m_fontId, QRawFont::fromFont(QFont(m_font, m_painter.device())))
-                          .first;
-            }
-            QGlyphRun glyphs;
-            const QString string = toString();
-            const QList<quint32> indexes = raw->second.isValid()
-                                               ? raw->second.glyphIndexesForString(string)
-                                               : QList<quint32>();
-            const bool complete = !indexes.isEmpty() && !indexes.contains(0u);
-            if (complete) {
-                const QList<QPointF> advances = raw->second.advancesForGlyphIndexes(indexes);
-                QList<QPointF> positions;
-                positions.reserve(indexes.size());
-                const double ascent = raw->second.ascent();
-                double along = 0.0;
-                for (const QPointF& advance : advances) {
-                    positions.append(QPointF(along, ascent));
-                    along += advance.x();
+        // Under a scale (a zoomed view, a high-density screen) the layout places glyphs by the
+        // scaled font's own metrics: those texts keep it.
+        if (m_painter.combinedTransform().type() <= QTransform::TxTranslate) {
+            auto run = runs.find(m_textKey);
+            if (run == runs.end()) {
+                auto raw = rawFonts.find(m_fontId);
+                if (raw == rawFonts.end()) {
+                    // The font as the painter resolves it for its device.
+                    raw = rawFonts
+                              .emplace(m_fontId,
+                                       QRawFont::fromFont(QFont(m_font, m_painter.device())))
+                              .first;
                 }
-                glyphs.setRawFont(raw->second);
-                glyphs.setGlyphIndexes(indexes);
-                glyphs.setPositions(positions);
+                QGlyphRun glyphs;
+                const QString string = toString();
+                const QList<quint32> indexes = raw->second.isValid()
+                                                   ? raw->second.glyphIndexesForString(string)
+                                                   : QList<quint32>();
+                const bool complete = !indexes.isEmpty() && !indexes.contains(0u);
+                if (complete) {
+                    const QList<QPointF> advances = raw->second.advancesForGlyphIndexes(indexes);
+                    QList<QPointF> positions;
+                    positions.reserve(indexes.size());
+                    const double ascent = raw->second.ascent();
+                    double along = 0.0;
+                    for (const QPointF& advance : advances) {
+                        positions.append(QPointF(along, ascent));
+                        along += advance.x();
+                    }
+                    glyphs.setRawFont(raw->second);
+                    glyphs.setGlyphIndexes(indexes);
+                    glyphs.setPositions(positions);
+                }
+                run = runs.emplace(m_textKey, std::move(glyphs)).first;
             }
-            run = runs.emplace(m_textKey, std::move(glyphs)).first;
-        }
-        if (!run->second.glyphIndexes().isEmpty()) {
-            m_painter.drawGlyphRun(QPointF(X(x), Y(y)), run->second);
-            return;
+            if (!run->second.glyphIndexes().isEmpty()) {
+                m_painter.drawGlyphRun(QPointF(X(x), Y(y)), run->second);
+                return;
+            }
         }
         auto found = texts.find(m_textKey);
         if (found == texts.end()) {
