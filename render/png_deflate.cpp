@@ -4,8 +4,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -166,18 +171,38 @@ private:
     int m_count = 0;
 };
 
+// The number of equal bytes at the start of two 8-byte words read from memory.
+std::size_t EqualBytes(std::uint64_t differ) {
+    if constexpr (std::endian::native == std::endian::little)
+        return static_cast<std::size_t>(__builtin_ctzll(differ) >> 3);
+    else
+        return static_cast<std::size_t>(__builtin_clzll(differ) >> 3);
+}
+
 // How many bytes from `p` on equal those from `q` on, up to `limit`; `q` lies before `p` and
-// the two may overlap (a run of a repeated pixel).
+// the two may overlap (a run of a repeated pixel). Most calls end in the first word; runs
+// over blank parts of a page go on for thousands of bytes, sixteen at a time.
 std::size_t MatchLength(const std::uint8_t* p, const std::uint8_t* q, std::size_t limit) {
     std::size_t n = 0;
-    while (n + 8 <= limit) {
-        std::uint64_t a, b;
+    std::uint64_t a, b;
+    if (limit >= 8) {
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, q, 8);
+        if (a != b) return EqualBytes(a ^ b);
+        n = 8;
+    }
+#if defined(__SSE2__)
+    for (; n + 16 <= limit; n += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + n));
+        const auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
+        if (equal != 0xFFFFu) return n + static_cast<std::size_t>(__builtin_ctz(~equal));
+    }
+#endif
+    for (; n + 8 <= limit; n += 8) {
         std::memcpy(&a, p + n, 8);
         std::memcpy(&b, q + n, 8);
-        if (const std::uint64_t differ = a ^ b; differ != 0) {
-            return n + static_cast<std::size_t>(__builtin_ctzll(differ) >> 3);  // little end first
-        }
-        n += 8;
+        if (a != b) return n + EqualBytes(a ^ b);
     }
     while (n < limit && p[n] == q[n]) ++n;
     return n;
