@@ -427,7 +427,7 @@ void DeflatePngRows(const std::uint8_t* data, std::size_t rowBytes, std::size_t 
     out.push_back(0x78);
     out.push_back(0x01);
 
-    const auto pixel = static_cast<std::size_t>(pixelBytes);
+    const auto pixel = static_cast<std::size_t>(std::clamp(pixelBytes, 1, 4));
     // Beyond deflate's window the row above cannot be reached.
     const std::size_t rowBack = rowBytes <= kMaxDistance ? rowBytes : 0;
     CRowDeflater deflater(out);
@@ -470,11 +470,12 @@ void DeflatePngRows(const std::uint8_t* data, std::size_t rowBytes, std::size_t 
             if (into == 0) continue;
             literals = pixel - into;
         }
+        literals = std::min(literals, size - i);
         deflater.Reserve(literals);
         for (std::size_t k = 0; k < literals; ++k) deflater.Literal(data[i + k]);
         i += literals;
         column += literals;
-        if (column == rowBytes) column = 0;
+        if (column >= rowBytes) column -= rowBytes;
     }
     deflater.Finish();
 

@@ -287,6 +287,8 @@ TEST(PngDeflate, StreamsInflateToTheRows) {
         {"noise", 1537, 50, 3, noise(1537 * 50, 1)},
         {"noise of single bytes", 100, 30, 1, noise(3000, 2)},
         {"four-byte pixels", 41, 9, 4, noise(41 * 9, 3)},
+        {"rows not whole pixels", 8, 5, 3, noise(40, 7)},
+        {"rows not whole pixels, one row", 11, 1, 4, repeated(11, 3)},
     };
     // Runs of 3 to 300 bytes between single different bytes.
     std::vector<std::uint8_t> runs;
