@@ -129,27 +129,26 @@ __attribute__((target("ssse3"))) void PackRowSsse3(const QRgb* in, uchar* out, i
 
 // The filtered rows are packed into the image's own memory: row y's PNG bytes end at
 // (y + 1) * rowBytes <= (y + 1) * stride, so they never reach the pixels of a later row, and
-// each row's pixels are copied out before its bytes are written over them. Every row is
-// filtered with None: on drawn pages the encoder's matches find the runs and the rows that
-// repeat the row above, which Up or Sub filtering only turns into other runs.
+// each row's pixels are read before its bytes are written over them. Every row is filtered
+// with None: on drawn pages the encoder's matches find the runs and the rows that repeat the
+// row above, which Up or Sub filtering only turns into other runs.
 void PackTrueColour(uchar* bits, qsizetype stride, int width, int height, qsizetype rowBytes) {
-    std::vector<QRgb> row(static_cast<std::size_t>(width));
-    // One byte of room past the last pixel's three.
+    // A row's bytes, with one byte of room past the last pixel's three.
     std::vector<uchar> packed(static_cast<std::size_t>(rowBytes) + 1);
 #if defined(__x86_64__)
     const bool shuffle = __builtin_cpu_supports("ssse3");
 #endif
     for (int y = 0; y < height; ++y) {
-        std::memcpy(row.data(), bits + y * stride, row.size() * sizeof(QRgb));
+        const auto* row = reinterpret_cast<const QRgb*>(bits + y * stride);
         packed[0] = 0;  // filter type None
 #if defined(__x86_64__)
         if (shuffle) {
-            PackRowSsse3(row.data(), packed.data() + 1, width);
+            PackRowSsse3(row, packed.data() + 1, width);
         } else {
-            PackRow(row.data(), packed.data() + 1, width);
+            PackRow(row, packed.data() + 1, width);
         }
 #else
-        PackRow(row.data(), packed.data() + 1, width);
+        PackRow(row, packed.data() + 1, width);
 #endif
         std::memcpy(bits + y * rowBytes, packed.data(), static_cast<std::size_t>(rowBytes));
     }
