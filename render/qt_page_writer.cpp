@@ -156,7 +156,7 @@ bool WritePngFile(const std::string& path, int index, int dpi, const PageDrawer&
     }
     const int width = static_cast<int>(std::lround(kPageWidthMils / 1000.0 * dpi));
     const int height = static_cast<int>(std::lround(kPageHeightMils / 1000.0 * dpi));
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image = NewRaster(width, height);
     if (image.isNull()) {
         error = "not enough memory for a page at " + std::to_string(dpi) + " dpi";
         return false;

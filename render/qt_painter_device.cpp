@@ -1,11 +1,13 @@
 #include "render/qt_painter_device.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QHash>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPointF>
+#include <QRawFont>
 #include <QRectF>
 #include <QStaticText>
 #include <QString>
@@ -551,18 +553,62 @@ void CQtPainterDevice::DrawText(int x, int y, std::string_view text, bool utf8) 
     // Text takes the pen's colour; (x, y) is the top left corner of its character cell.
     if (m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Raster) {
         // On rasters a laid-out text is reused across pages and devices: the chart repeats
-        // its numbers and letters on every page.
+        // its numbers and letters on every page. A text is its glyphs set one after another
+        // by their advances on the font's ascent below (x, y): with kerning off, that is where
+        // a text layout puts them, without the layout's shaping (most of a new text's cost).
+        // A text with a character the font lacks takes the layout, which finds another font.
+        static std::unordered_map<std::string, QGlyphRun> runs;
         static std::unordered_map<std::string, QStaticText> texts;
-        if (texts.size() > 20000) texts.clear();
+        static std::unordered_map<quint64, QRawFont> rawFonts;
+        if (runs.size() > 20000 || texts.size() > 20000 || rawFonts.size() > 256) {
+            runs.clear();
+            texts.clear();
+            rawFonts.clear();
+        }
+        // Under a scale (a zoomed view, a high-density screen) the layout places glyphs by the
+        // scaled font's own metrics: those texts keep it.
+        if (m_painter.combinedTransform().type() <= QTransform::TxTranslate) {
+            auto run = runs.find(m_textKey);
+            if (run == runs.end()) {
+                auto raw = rawFonts.find(m_fontId);
+                if (raw == rawFonts.end()) {
+                    // The font as the painter resolves it for its device.
+                    raw = rawFonts
+                              .emplace(m_fontId,
+                                       QRawFont::fromFont(QFont(m_font, m_painter.device())))
+                              .first;
+                }
+                QGlyphRun glyphs;
+                const QString string = toString();
+                const QList<quint32> indexes = raw->second.isValid()
+                                                   ? raw->second.glyphIndexesForString(string)
+                                                   : QList<quint32>();
+                const bool complete = !indexes.isEmpty() && !indexes.contains(0u);
+                if (complete) {
+                    const QList<QPointF> advances = raw->second.advancesForGlyphIndexes(indexes);
+                    QList<QPointF> positions;
+                    positions.reserve(indexes.size());
+                    const double ascent = raw->second.ascent();
+                    double along = 0.0;
+                    for (const QPointF& advance : advances) {
+                        positions.append(QPointF(along, ascent));
+                        along += advance.x();
+                    }
+                    glyphs.setRawFont(raw->second);
+                    glyphs.setGlyphIndexes(indexes);
+                    glyphs.setPositions(positions);
+                }
+                run = runs.emplace(m_textKey, std::move(glyphs)).first;
+            }
+            if (!run->second.glyphIndexes().isEmpty()) {
+                m_painter.drawGlyphRun(QPointF(X(x), Y(y)), run->second);
+                return;
+            }
+        }
         auto found = texts.find(m_textKey);
         if (found == texts.end()) {
             QStaticText laidOut(toString());
             laidOut.setTextFormat(Qt::PlainText);
-            if (m_scalableText) {
-                QTextOption option;
-                option.setUseDesignMetrics(true);
-                laidOut.setTextOption(option);
-            }
             laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
             laidOut.prepare(m_painter.transform(), m_font);
             found = texts.emplace(m_textKey, std::move(laidOut)).first;

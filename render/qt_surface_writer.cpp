@@ -55,7 +55,7 @@ void PaintSurface(QPainter& painter, const SurfaceSize& size, double scale,
 bool WriteSurfacePng(const std::string& path, const SurfaceSize& size, const SurfaceDrawer& draw,
                      std::string& error) {
     if (!CheckSize(size, error)) return false;
-    QImage image(size.width, size.height, QImage::Format_RGB32);
+    QImage image = NewRaster(size.width, size.height);
     if (image.isNull()) {
         error = "not enough memory for an image of " + std::to_string(size.width) + "x" +
                 std::to_string(size.height) + " pixels";

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "render/png_deflate.h"
 #include "render/qt_page_writer.h"
 #include "render/qt_png_encoder.h"
 
@@ -83,6 +84,26 @@ QImage Noise(int width, int height, quint32 seed) {
         for (int x = 0; x < width; ++x) line[x] = 0xFF000000u | (random.generate() & 0xFFFFFFu);
     }
     return image;
+}
+
+// An image of `colours` distinct colours (at most 2^24), one after another along the rows and
+// then repeated, so that a row is not a run; `runs` pixels of a colour at a time.
+QImage Colours(int width, int height, int colours, int runs = 1) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const auto n = static_cast<quint32>(((y * width + x) / runs) % colours);
+            line[x] = 0xFF000000u | (n * 0x010307u % 0x1000000u);  // distinct for n < 2^24
+        }
+    }
+    return image;
+}
+
+int ColourType(const QByteArray& png) {
+    const std::vector<Chunk> chunks = ChunksOf(png);
+    if (chunks.empty() || chunks.front().type != "IHDR") return -1;
+    return static_cast<uchar>(chunks.front().data[9]);
 }
 
 class PngEncoderTest : public ::testing::Test {
@@ -178,6 +199,155 @@ TEST_F(PngEncoderTest, ChunksAreInOrderWithValidCrcsAndTheRasterHeader) {
     const QImage decoded = Decode(EncodePng(image));
     EXPECT_EQ(decoded.dotsPerMeterX(), 5906);
     EXPECT_EQ(decoded.dotsPerMeterY(), 3937);
+}
+
+// Up to 256 colours the rows are palette indexes, from the 257th RGB; both decode to the very
+// pixels, whatever the size and however the colours fall.
+TEST_F(PngEncoderTest, PaletteAndTrueColourPathsRoundTrip) {
+    constexpr int kPalette = 3, kTrueColour = 2;
+    struct Case {
+        const char* name;
+        QImage image;
+        int colourType;
+    };
+    QImage lastPixelNew = Colours(17, 17, 256);  // 289 pixels, the palette full by pixel 256
+    lastPixelNew.setPixel(16, 16, qRgb(1, 2, 3));
+    QImage stray = Colours(40, 30, 1);
+    stray.setPixel(39, 29, qRgb(0, 0, 1));
+    const Case cases[] = {
+        {"one pixel", Colours(1, 1, 1), kPalette},
+        {"one colour", Colours(37, 23, 1), kPalette},
+        {"one stray pixel at the end", stray, kPalette},
+        {"256 colours", Colours(16, 16, 256), kPalette},
+        {"256 colours, rows repeating", Colours(19, 41, 256), kPalette},
+        {"257 colours", Colours(257, 1, 257), kTrueColour},
+        {"257th colour in the last pixel", lastPixelNew, kTrueColour},
+        {"one pixel wide", Colours(1, 300, 7, 5), kPalette},
+        {"one pixel high", Colours(300, 1, 7, 5), kPalette},
+        {"one pixel wide, many colours", Colours(1, 300, 300), kTrueColour},
+        {"one pixel high, many colours", Colours(300, 1, 300), kTrueColour},
+        {"odd width, runs", Colours(33, 17, 5, 9), kPalette},
+        {"odd width, noise", Noise(33, 17, 4), kTrueColour},
+        {"noise", Noise(613, 29, 5), kTrueColour},
+        // Rows longer than deflate's window: the row above is out of reach.
+        {"rows beyond the window, palette", Colours(40000, 3, 200, 77), kPalette},
+        {"rows beyond the window, RGB", Colours(11000, 3, 5000, 3), kTrueColour},
+    };
+    for (const Case& c : cases) {
+        const QByteArray png = EncodePng(c.image);
+        EXPECT_EQ(ColourType(png), c.colourType) << c.name;
+        EXPECT_TRUE(SamePixels(c.image, Decode(png))) << c.name;
+        for (const Chunk& chunk : ChunksOf(png)) EXPECT_TRUE(chunk.crcOk) << c.name << chunk.type;
+    }
+}
+
+// A page without antialiasing has few colours and is written as a palette, far smaller.
+TEST_F(PngEncoderTest, PageOfFewColoursIsSmallerAsAPalette) {
+    QImage page(850, 1100, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        painter.setPen(QPen(QColor(0, 0, 255), 3));
+        for (int k = 0; k < 20; ++k) painter.drawLine(50, 50 + 50 * k, 800, 80 + 40 * k);
+        painter.fillRect(QRect(100, 600, 300, 200), QColor(255, 0, 255));
+        painter.drawEllipse(QPointF(425, 550), 300, 280);
+    }
+    const QByteArray png = EncodePng(page);
+    EXPECT_EQ(ColourType(png), 3);
+    EXPECT_TRUE(SamePixels(page, Decode(png)));
+    EXPECT_LT(png.size(), 40000);
+}
+
+// The deflate stream alone, against zlib's own decoder: repeated rows and runs of every
+// length around deflate's longest match (258) and shortest (3), and the bytes that match
+// nothing, in blocks of every kind of content.
+TEST(PngDeflate, StreamsInflateToTheRows) {
+    struct Case {
+        const char* name;
+        std::size_t rowBytes;
+        std::size_t rows;
+        int pixelBytes;
+        std::vector<std::uint8_t> data;
+    };
+    const auto repeated = [](std::size_t size, std::uint8_t value) {
+        return std::vector<std::uint8_t>(size, value);
+    };
+    const auto noise = [](std::size_t size, quint32 seed) {
+        QRandomGenerator random(seed);
+        std::vector<std::uint8_t> bytes(size);
+        for (std::uint8_t& byte : bytes) byte = static_cast<std::uint8_t>(random.generate());
+        return bytes;
+    };
+    std::vector<Case> cases = {
+        {"empty", 1, 0, 3, {}},
+        {"one byte", 1, 1, 1, repeated(1, 0)},
+        {"one pixel", 4, 1, 3, {0, 1, 2, 3}},
+        {"two bytes", 2, 1, 1, {0, 9}},
+        {"zeros", 3001, 40, 3, repeated(3001 * 40, 0)},
+        {"noise", 1537, 50, 3, noise(1537 * 50, 1)},
+        {"noise of single bytes", 100, 30, 1, noise(3000, 2)},
+        {"four-byte pixels", 41, 9, 4, noise(41 * 9, 3)},
+        {"rows not whole pixels", 8, 5, 3, noise(40, 7)},
+        {"rows not whole pixels, one row", 11, 1, 4, repeated(11, 3)},
+    };
+    // Runs of 3 to 300 bytes between single different bytes.
+    std::vector<std::uint8_t> runs;
+    for (int length = 1; length <= 300; ++length) {
+        runs.insert(runs.end(), static_cast<std::size_t>(length),
+                    static_cast<std::uint8_t>(length));
+        runs.push_back(0xFF);
+    }
+    const std::size_t runRows = runs.size() / 97;
+    runs.resize(runRows * 97);
+    cases.push_back({"runs of every length", 97, runRows, 1, runs});
+    // Rows that repeat the one above but for a byte here and there, in the middle of a pixel.
+    std::vector<std::uint8_t> rows = noise(301, 4);
+    for (int y = 1; y < 200; ++y) {
+        rows.insert(rows.end(), rows.end() - 301, rows.end());
+        rows[rows.size() - 1 - static_cast<std::size_t>(y) % 301] ^= 0x5A;
+    }
+    cases.push_back({"rows nearly repeated", 301, 200, 3, rows});
+    // Bytes seen before at other distances: a short pattern again and again, and a long one
+    // again at the far end of deflate's window.
+    std::vector<std::uint8_t> pattern = noise(37, 5);
+    std::vector<std::uint8_t> patterns;
+    for (int k = 0; k < 100; ++k) patterns.insert(patterns.end(), pattern.begin(), pattern.end());
+    cases.push_back({"a pattern repeated", 100, 37, 3, patterns});
+    std::vector<std::uint8_t> far = noise(32768, 6);
+    far.insert(far.end(), far.begin(), far.begin() + 32768);
+    far.resize(1025 * 64);
+    cases.push_back({"repeated a window back", 1025, 64, 4, far});
+
+    for (const Case& c : cases) {
+        ASSERT_EQ(c.data.size(), c.rowBytes * c.rows) << c.name;
+        std::vector<std::uint8_t> stream;
+        DeflatePngRows(c.data.data(), c.rowBytes, c.rows, c.pixelBytes, stream);
+        std::vector<std::uint8_t> inflated(c.data.size() + 1);
+        uLongf length = static_cast<uLongf>(inflated.size());
+        ASSERT_EQ(
+            uncompress(inflated.data(), &length, stream.data(), static_cast<uLong>(stream.size())),
+            Z_OK)
+            << c.name;
+        inflated.resize(length);
+        EXPECT_EQ(inflated, c.data) << c.name;
+    }
+}
+
+// Rasters made for encoding are ordinary RGB32 images of the asked size, also where their
+// memory is the system's huge pages, and their copies are independent of them.
+TEST_F(PngEncoderTest, NewRastersAreWritableImagesOfTheirSize) {
+    for (const QSize size : {QSize(1, 1), QSize(3, 5), QSize(816, 1056), QSize(2000, 1)}) {
+        QImage raster = NewRaster(size.width(), size.height());
+        ASSERT_FALSE(raster.isNull()) << size.width() << "x" << size.height();
+        EXPECT_EQ(raster.size(), size);
+        EXPECT_EQ(raster.format(), QImage::Format_RGB32);
+        raster.fill(Qt::white);
+        raster.setPixel(size.width() - 1, size.height() - 1, qRgb(10, 20, 30));
+        const QImage copy = raster;
+        const QImage decoded = Decode(EncodePng(std::move(raster)));
+        EXPECT_TRUE(SamePixels(copy, decoded)) << size.width() << "x" << size.height();
+        EXPECT_EQ(copy.pixel(size.width() - 1, size.height() - 1), qRgb(10, 20, 30));
+    }
 }
 
 // Other formats are written as the opaque colours they show; nothing at all for no image.
