@@ -166,6 +166,27 @@ inline bool CBarStore::Column::AppendCount(double value) {
     return true;
 }
 
+inline bool CBarStore::Column::AppendKnown(std::int32_t count, int known) {
+    if (known < 0 || form != Form::Scaled || decimals < 0) return false;
+    // count / 10^known is the same number as (count * 10^(decimals - known)) / 10^decimals, so
+    // both give the same double: the count CountOf would find, as long as it stays well inside
+    // 32 bits (where scaling a double back to it cannot round up past the limit).
+    constexpr std::int64_t kMostKnown = std::int64_t{1} << 30;
+    static constexpr std::int64_t kTens[kMostDecimals + 1] = {
+        1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+    std::int64_t wide = count;
+    if (known < decimals) {
+        wide *= kTens[decimals - known];
+        if (wide > kMostKnown || wide < -kMostKnown) return false;
+    } else if (known > decimals) {
+        const std::int64_t step = kTens[known - decimals];
+        if (wide % step != 0) return false;
+        wide /= step;
+    }
+    counts.push_back(static_cast<std::int32_t>(wide));
+    return true;
+}
+
 void CBarStore::Column::Append(double value, std::size_t capacity) {
     if (AppendCount(value)) return;
     std::int32_t count = 0;
@@ -257,11 +278,12 @@ void CBarStore::Materialize(Field field) {
     m_columns[field] = std::move(column);
 }
 
-void CBarStore::push_back(const Bar& bar) {
+void CBarStore::push_back(const Bar& bar, const Counts& known) {
     m_times.push_back(bar.time);
-    // Most values take the first way; the rest go out of line, so that the first stays short.
-    const auto append = [this, &bar](Field field, double value, double derived) {
+    // Most values take the first ways; the rest go out of line, so that the first stay short.
+    const auto append = [this, &bar, &known](Field field, double value, double derived) {
         Column& column = m_columns[field];
+        if (column.AppendKnown(known.counts[field], known.decimals[field])) return;
         if (column.AppendCount(value)) return;
         if (column.form == Form::Derived && SameBits(value, derived)) return;
         AppendOther(field, value, bar);
@@ -272,6 +294,37 @@ void CBarStore::push_back(const Bar& bar) {
     append(kClose, bar.close, bar.close);
     append(kVolume, bar.volume, 0.0);
     ++m_size;
+}
+
+bool CBarStore::PushKnown(UnixSeconds time, const Counts& known) {
+    // Every value is checked before any is kept, so that a refusal leaves the store as it was.
+    std::int32_t counts[kFields];
+    for (int f = 0; f < kFields; ++f) {
+        const Column& column = m_columns[f];
+        const int decimals = known.decimals[f];
+        if (decimals == Counts::kDerived) {
+            if (column.form != Form::Derived) return false;
+            continue;
+        }
+        // Fewer decimals than the column keeps scale up exactly (as AppendKnown does); more
+        // ask whether the count divides, which push_back finds out.
+        if (decimals < 0 || column.form != Form::Scaled || column.decimals < decimals) {
+            return false;
+        }
+        std::int64_t count = known.counts[f];
+        if (column.decimals > decimals) {
+            constexpr std::int64_t kMostKnown = std::int64_t{1} << 30;
+            count *= static_cast<std::int64_t>(kPowers[column.decimals - decimals]);
+            if (count > kMostKnown || count < -kMostKnown) return false;
+        }
+        counts[f] = static_cast<std::int32_t>(count);
+    }
+    if (!m_times.PushOffset(time)) return false;
+    for (int f = 0; f < kFields; ++f) {
+        if (known.decimals[f] != Counts::kDerived) m_columns[f].counts.push_back(counts[f]);
+    }
+    ++m_size;
+    return true;
 }
 
 void CBarStore::AppendOther(Field field, double value, const Bar& bar) {

@@ -111,6 +111,16 @@ public:
     const_iterator end() const { return {this, size()}; }
 
     void push_back(UnixSeconds time);
+    // push_back of a time that fits the offsets after the first; else false, nothing changed.
+    bool PushOffset(UnixSeconds time) {
+        UnixSeconds offset = 0;
+        if (m_wide || m_offsets.empty() || __builtin_sub_overflow(time, m_base, &offset) ||
+            offset != static_cast<std::int32_t>(offset)) {
+            return false;
+        }
+        m_offsets.push_back(static_cast<std::int32_t>(offset));
+        return true;
+    }
     // Replaces time i in place; false when it does not fit the offsets.
     bool Replace(std::size_t i, UnixSeconds time);
     void Reverse();
@@ -149,7 +159,25 @@ public:
     void reserve(std::size_t bars);
     void clear() { *this = CBarStore(); }
 
-    void push_back(const Bar& bar);
+    // What a reader knows of a bar beyond its doubles: where decimals[f] is 0 to 9, value f is
+    // the double nearest counts[f] / 10^decimals[f], with |counts[f]| at most 2^30 (so it is
+    // not -0), which spares finding the count again. kUnknown: only the double tells it;
+    // kDerived: the file has no such column, and the value is what the store derives for it
+    // (open = close, high = max(open, close), low = min(open, close), volume = 0).
+    struct Counts {
+        static constexpr std::int8_t kUnknown = -1, kDerived = -2;
+        std::int32_t counts[5] = {};
+        std::int8_t decimals[5] = {kUnknown, kUnknown, kUnknown, kUnknown, kUnknown};
+    };
+
+    void push_back(const Bar& bar) { push_back(bar, Counts{}); }
+    // The same as push_back(bar), the store left in the same state; faster for values `known`
+    // counts in the decimals their columns keep.
+    void push_back(const Bar& bar, const Counts& known);
+    // Appends the bar at `time` that `known` tells whole (no kUnknown), when every column keeps
+    // its value as the count it is (or derives it); else changes nothing and returns false, and
+    // the caller makes the bar's doubles for push_back. The store ends as push_back leaves it.
+    bool PushKnown(UnixSeconds time, const Counts& known);
     // Replaces bar i (below size()).
     void Set(std::size_t i, const Bar& bar);
     // Puts the bars in the opposite order.
@@ -218,6 +246,9 @@ private:
         }
         // Appends a value as the column's counts hold it; false for any other.
         bool AppendCount(double value);
+        // The same for a value known as count / 10^known (see Counts), without arithmetic on
+        // doubles; false where that does not tell the column's count.
+        bool AppendKnown(std::int32_t count, int known);
         // Appends a value to a column that is not derived, changing its form if need be.
         void Append(double value, std::size_t capacity);
         // Replaces value i in place; false when the column's form cannot hold it.
@@ -240,5 +271,6 @@ private:
     CTimeColumn m_times;
     Column m_columns[kFields];
 };
+static_assert(std::size(CBarStore::Counts{}.counts) == CBarStore::kFields);
 
 }  // namespace prices
