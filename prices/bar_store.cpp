@@ -1,9 +1,13 @@
 #include "prices/bar_store.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -36,12 +40,33 @@ bool CountOf(double value, int decimals, std::int32_t& count) {
     return true;
 }
 
-template <typename T>
-void Release(std::vector<T>& values) {
-    std::vector<T>().swap(values);
+template <typename Vector>
+void Release(Vector& values) {
+    Vector().swap(values);
 }
 
+constexpr std::size_t kHugePage = std::size_t{1} << 21;
+
 }  // namespace
+
+void* AllocateColumn(std::size_t bytes) {
+    void* data = nullptr;
+    if (bytes < kHugePage) {
+        data = std::malloc(bytes == 0 ? 1 : bytes);
+    } else {
+        const std::size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+        data = std::aligned_alloc(kHugePage, rounded);
+        // Pages are given as they are first written: what is reserved and never filled still
+        // takes no memory.
+        if (data != nullptr) ::madvise(data, rounded, MADV_HUGEPAGE);
+    }
+    if (data == nullptr) throw std::bad_alloc();
+    return data;
+}
+
+void FreeColumn(void* data) noexcept {
+    std::free(data);
+}
 
 CTimeColumn::CTimeColumn(const std::vector<UnixSeconds>& times) {
     reserve(times.size());
@@ -294,9 +319,20 @@ void CBarStore::push_back(const Bar& bar, const Counts& known) {
     append(kClose, bar.close, bar.close);
     append(kVolume, bar.volume, 0.0);
     ++m_size;
+    KeepDecimals();
 }
 
-bool CBarStore::PushKnown(UnixSeconds time, const Counts& known) {
+void CBarStore::KeepDecimals() {
+    for (int f = 0; f < kFields; ++f) {
+        const Column& column = m_columns[f];
+        m_kept[f] = column.form == Form::Derived ? Counts::kDerived
+                    : column.form == Form::Scaled && column.decimals >= 0
+                        ? static_cast<std::int8_t>(column.decimals)
+                        : kNoCount;
+    }
+}
+
+bool CBarStore::PushKnownScaled(UnixSeconds time, const Counts& known) {
     // Every value is checked before any is kept, so that a refusal leaves the store as it was.
     std::int32_t counts[kFields];
     for (int f = 0; f < kFields; ++f) {

@@ -87,49 +87,74 @@ inline long DigitRun(const char*& at, const char* end, std::uint64_t& mantissa) 
     return at - start;
 }
 
-// A decimal of at most seven bytes (digits, with one point among them or none) read from the
-// eight bytes at `at`, all of which must be readable: what most price files hold in every
-// field. Gives its digits as a whole number, the digits after the point and the bytes it takes
-// (the byte after them is neither a digit nor a point). False for anything else, which the
-// caller then reads a byte at a time.
-[[gnu::always_inline]] inline bool ShortDecimal(const char* at, char point, char otherPoint,
-                                                std::uint64_t& mantissa, long& decimals,
-                                                long& size) {
-    if constexpr (std::endian::native != std::endian::little) return false;
-    std::uint64_t chunk = 0;
-    std::memcpy(&chunk, at, sizeof chunk);
-    // The top bit of each byte that is no digit. A byte from 0x8A up carries into the next,
-    // which can spoil only the bytes after one that is no digit and no point.
+// The top bit of each byte of `chunk` (eight bytes of text, the first the lowest) that is no
+// digit. A byte from 0x8A up carries into the next, which can spoil only the bytes after one
+// that is no digit and no point.
+[[gnu::always_inline]] inline std::uint64_t NonDigits(std::uint64_t chunk) {
     const std::uint64_t offset = chunk ^ 0x3030303030303030;
-    const std::uint64_t other = ((offset + 0x7676767676767676) | offset) & 0x8080808080808080;
-    if (other == 0) return false;
-    const long first = std::countr_zero(other) >> 3;
-    if (first == 0) return false;
-    const char stop = static_cast<char>(chunk >> (8 * first));
-    std::uint64_t digits = 0;
-    if (stop == point || stop == otherPoint) {
-        const std::uint64_t rest = other & (other - 1);
-        if (rest == 0) return false;
-        size = std::countr_zero(rest) >> 3;
-        decimals = size - first - 1;
-        if (decimals == 0) return false;
-        // The digits before the point moved up a byte onto it, so that all stand together (the
-        // bytes after them go in the shift below).
-        const std::uint64_t before = (std::uint64_t{1} << (8 * first)) - 1;
-        digits = ((chunk & before) << 8) | (chunk & ~((before << 8) | 0xFF));
-    } else {
-        size = first;
-        decimals = 0;
-        digits = chunk;
-    }
-    // The digits to the top bytes (the first the lowest), zeros before them; then pairs, fours
-    // and the eight summed in three multiplications.
-    digits <<= 8 * (8 - size);
+    return ((offset + 0x7676767676767676) | offset) & 0x8080808080808080;
+}
+
+// The number that up to seven digit bytes of `digits` make once moved to its top bytes by
+// `shift` bits (the bytes below them zero): pairs, fours and the eight summed in three
+// multiplications.
+[[gnu::always_inline]] inline std::uint64_t DigitValue(std::uint64_t digits, unsigned shift) {
+    digits <<= shift;
     digits = ((digits & 0x0F0F0F0F0F0F0F0F) * 2561) >> 8;
     digits = ((digits & 0x00FF00FF00FF00FF) * 6553601) >> 16;
-    mantissa = ((digits & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+    return ((digits & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+}
+
+}  // namespace
+
+inline bool COhlcParser::DecimalShape::Fits(std::uint64_t chunk, std::uint64_t other, char point1,
+                                            char point2) const {
+    if ((other & looked) != nonDigits) return false;
+    if (decimals == 0) return true;
+    const auto at = static_cast<char>(chunk >> (8 * point));
+    return at == point1 || at == point2;
+}
+
+inline std::uint64_t COhlcParser::DecimalShape::Value(std::uint64_t chunk) const {
+    return DigitValue(((chunk & before) << 8) | (chunk & after), shift);
+}
+
+bool COhlcParser::DecimalShape::Find(std::uint64_t chunk, std::uint64_t other, char point1,
+                                     char point2) {
+    if (other == 0) return false;
+    const int first = std::countr_zero(other) >> 3;
+    if (first == 0) return false;
+    const auto stop = static_cast<char>(chunk >> (8 * first));
+    int end = first;
+    std::uint64_t pointBit = 0;
+    if (stop == point1 || stop == point2) {
+        const std::uint64_t rest = other & (other - 1);
+        if (rest == 0) return false;
+        end = std::countr_zero(rest) >> 3;
+        if (end == first + 1) return false;
+        decimals = static_cast<std::int8_t>(end - first - 1);
+        // The digits before the point move up a byte onto it, so that all stand together.
+        before = (std::uint64_t{1} << (8 * first)) - 1;
+        after = ~((before << 8) | 0xFF);
+        shift = static_cast<unsigned>(8 * (8 - end));
+        pointBit = std::uint64_t{0x80} << (8 * first);
+    } else {
+        // Digits alone move up a byte as well, so that one way serves both.
+        decimals = 0;
+        before = ~std::uint64_t{0};
+        after = 0;
+        shift = static_cast<unsigned>(8 * (7 - end));
+    }
+    size = static_cast<std::uint8_t>(end);
+    point = static_cast<std::uint8_t>(first);
+    // Bytes after the one that ends the number do not matter.
+    constexpr std::uint64_t kTopBits = 0x8080808080808080;
+    looked = end == 7 ? kTopBits : kTopBits & ((std::uint64_t{1} << (8 * end + 8)) - 1);
+    nonDigits = pointBit | (std::uint64_t{0x80} << (8 * end));
     return true;
 }
+
+namespace {
 
 // Reads [-]DIGITS[POINT DIGITS] from `cursor` on, stopping at the first byte that cannot belong
 // to it, where `cursor` is left. Fails for anything a double cannot hold exactly in its
@@ -714,58 +739,6 @@ void COhlcParser::SetUpRoles() {
     m_countedChecks = m_columns.high >= 0 && m_columns.low >= 0;
 }
 
-bool COhlcParser::FastRow(std::string_view line, const char* readable, PlainRow& row) {
-    const char delimiter = m_delimiter;
-    const char otherPoint = m_decimalComma ? ',' : '.';
-    bool hasClock = false;
-    std::int64_t clock = 0;
-    const char* at = line.data();
-    const char* const end = at + line.size();
-    const Role* const roles = m_roles.data();
-    const std::size_t roleCount = m_roles.size();
-    std::size_t field = 0;
-    for (;; ++field) {
-        const Role role = field < roleCount ? roles[field] : Role::Ignored;
-        if (role <= Role::Volume) {
-            const int r = static_cast<int>(role);
-            std::uint64_t mantissa = 0;
-            long decimals = 0, size = 0;
-            if (readable - at >= 8 && ShortDecimal(at, '.', otherPoint, mantissa, decimals, size)) {
-                // Seven digits at most: a count the store takes as it stands.
-                row.known.counts[r] = static_cast<std::int32_t>(mantissa);
-                row.known.decimals[r] = static_cast<std::int8_t>(decimals);
-                at += size;
-            } else if (!ScanDecimal(at, end, '.', otherPoint, row.values[r], row.known.counts[r],
-                                    row.known.decimals[r])) {
-                return false;
-            }
-        } else if (role == Role::Date && SameDate(at, end)) {
-            // The date of the row before, as intraday files give it hundreds of times in a row.
-            row.time = m_lastDays * 86400;
-            at += m_lastDateSize;
-        } else if (role != Role::Time || !PlainClock(at, end, delimiter, clock)) {
-            const char* const start = at;
-            while (at < end && *at != delimiter) {
-                if (*at++ == '"') return false;
-            }
-            const std::string_view text(start, static_cast<std::size_t>(at - start));
-            if (role == Role::Date && !DateTime(text, row.time, hasClock)) return false;
-            if (role == Role::Time && !ParseBarClock(text, clock)) return false;
-        }
-        if (at >= end) break;
-        if (*at++ != delimiter) return false;
-    }
-    // A number read past the line (which the bytes after a line rule out) is no plain row.
-    if (at != end) return false;
-    const std::size_t fields = field + 1;
-    if (fields < static_cast<std::size_t>(m_columns.needed) ||
-        (m_unended && fields < m_columns.names.size())) {
-        return false;
-    }
-    row.time += clock;
-    return Sound(row);
-}
-
 Bar COhlcParser::BarOf(const PlainRow& row) const {
     const auto value = [&row](int f) {
         const int decimals = row.known.decimals[f];
@@ -782,7 +755,7 @@ Bar COhlcParser::BarOf(const PlainRow& row) const {
     return bar;
 }
 
-bool COhlcParser::Sound(const PlainRow& row) const {
+inline bool COhlcParser::Sound(const PlainRow& row) const {
     const CBarStore::Counts& known = row.known;
     const auto counted = [&known](int f) {
         return known.decimals[f] >= 0 || known.decimals[f] == CBarStore::Counts::kDerived;
@@ -812,6 +785,62 @@ bool COhlcParser::Sound(const PlainRow& row) const {
         return false;
     }
     return true;
+}
+
+bool COhlcParser::FastRow(std::string_view line, const char* readable, PlainRow& row) {
+    const char delimiter = m_delimiter;
+    const char otherPoint = m_decimalComma ? ',' : '.';
+    bool hasClock = false;
+    std::int64_t clock = 0;
+    const char* at = line.data();
+    const char* const end = at + line.size();
+    const Role* const roles = m_roles.data();
+    const std::size_t roleCount = m_roles.size();
+    std::size_t field = 0;
+    for (;; ++field) {
+        const Role role = field < roleCount ? roles[field] : Role::Ignored;
+        if (role <= Role::Volume) {
+            const int r = static_cast<int>(role);
+            DecimalShape& shape = m_shapes[r];
+            std::uint64_t chunk = 0;
+            std::uint64_t other = 0;
+            if (readable - at >= 8 &&
+                (std::memcpy(&chunk, at, sizeof chunk), other = NonDigits(chunk),
+                 shape.Fits(chunk, other, '.', otherPoint) ||
+                     shape.Find(chunk, other, '.', otherPoint))) {
+                // Seven digits at most: a count the store takes as it stands.
+                row.known.counts[r] = static_cast<std::int32_t>(shape.Value(chunk));
+                row.known.decimals[r] = shape.decimals;
+                at += shape.size;
+            } else if (!ScanDecimal(at, end, '.', otherPoint, row.values[r], row.known.counts[r],
+                                    row.known.decimals[r])) {
+                return false;
+            }
+        } else if (role == Role::Date && SameDate(at, end)) {
+            // The date of the row before, as intraday files give it hundreds of times in a row.
+            row.time = m_lastDays * 86400;
+            at += m_lastDateSize;
+        } else if (role != Role::Time || !PlainClock(at, end, delimiter, clock)) {
+            const char* const start = at;
+            while (at < end && *at != delimiter) {
+                if (*at++ == '"') return false;
+            }
+            const std::string_view text(start, static_cast<std::size_t>(at - start));
+            if (role == Role::Date && !DateTime(text, row.time, hasClock)) return false;
+            if (role == Role::Time && !ParseBarClock(text, clock)) return false;
+        }
+        if (at >= end) break;
+        if (*at++ != delimiter) return false;
+    }
+    // A number read past the line (which the bytes after a line rule out) is no plain row.
+    if (at != end) return false;
+    const std::size_t fields = field + 1;
+    if (fields < static_cast<std::size_t>(m_columns.needed) ||
+        (m_unended && fields < m_columns.names.size())) {
+        return false;
+    }
+    row.time += clock;
+    return Sound(row);
 }
 
 bool COhlcParser::Row(std::string_view line, const char* readable) {
@@ -897,35 +926,39 @@ bool COhlcParser::GeneralRow(std::string_view line) {
     return Accept(bar);
 }
 
-bool COhlcParser::Admit(UnixSeconds time, bool& result) {
-    if (!m_series.bars.empty()) {
-        const UnixSeconds last = m_lastTime;
-        // A time column that alone puts the row out of order is the one at fault.
-        const auto column = [this, time, last] {
-            return m_columns.time >= 0 && time / 86400 == last / 86400 ? m_columns.time
-                                                                       : m_columns.date;
-        };
-        if (time == last) {
-            result = BadRow(column(), "repeats the time of line " + std::to_string(m_lastLine));
-            return false;
-        }
-        const int direction = time > last ? 1 : -1;
-        if (m_direction == 0) {
-            m_direction = direction;
-        } else if (direction != m_direction) {
-            result =
-                BadRow(column(), std::string(direction < 0 ? "goes back in time from line "
-                                                           : "goes forward in time from line ") +
-                                     std::to_string(m_lastLine) +
-                                     (direction < 0 ? ", though the rows above go forward"
-                                                    : ", though the rows above go back") +
-                                     ": the rows must be in time order, oldest or newest first");
-            return false;
-        }
+bool COhlcParser::Refuse(UnixSeconds time, bool& result) {
+    const UnixSeconds last = m_lastTime;
+    // A time column that alone puts the row out of order is the one at fault.
+    const int column =
+        m_columns.time >= 0 && time / 86400 == last / 86400 ? m_columns.time : m_columns.date;
+    if (!m_series.bars.empty() && time == last) {
+        result = BadRow(column, "repeats the time of line " + std::to_string(m_lastLine));
+        return false;
     }
+    const int direction = time > last ? 1 : -1;
+    if (!m_series.bars.empty() && m_direction != 0 && direction != m_direction) {
+        result = BadRow(column, std::string(direction < 0 ? "goes back in time from line "
+                                                          : "goes forward in time from line ") +
+                                    std::to_string(m_lastLine) +
+                                    (direction < 0 ? ", though the rows above go forward"
+                                                   : ", though the rows above go back") +
+                                    ": the rows must be in time order, oldest or newest first");
+        return false;
+    }
+    if (!m_series.bars.empty() && m_direction == 0) m_direction = direction;
     if (m_series.bars.size() >= m_options.maxBars) {
         result = Fail(m_fileName + ":" + std::to_string(m_lineNumber) + ": more than " +
                       std::to_string(m_options.maxBars) + " bars");
+        return false;
+    }
+    return true;
+}
+
+inline bool COhlcParser::Admit(UnixSeconds time, bool& result) {
+    // Rows that go on in the file's direction, below the cap, take no other test.
+    const bool onward = m_direction > 0 ? time > m_lastTime : time < m_lastTime;
+    if (!(m_direction != 0 && onward && m_series.bars.size() < m_options.maxBars) &&
+        !Refuse(time, result)) {
         return false;
     }
     if (!m_series.intraday && time % 86400 != 0) m_series.intraday = true;
@@ -976,7 +1009,7 @@ ReadReport ReadOhlcFile(const std::string& path, const ReadOptions& options, Pri
         return report;
     }
     parser.ExpectBytes(static_cast<std::uint64_t>(info.st_size));
-    constexpr std::size_t kBlockBytes = std::size_t{1} << 22;
+    constexpr std::size_t kBlockBytes = std::size_t{1} << 17;
     std::vector<char> block(kBlockBytes);
     bool more = true;
     std::uint64_t bytesRead = 0;

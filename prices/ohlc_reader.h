@@ -103,6 +103,8 @@ private:
     // Whether a bar at `time` read from the current line keeps the rows in time order and
     // within bounds; if not, `result` is what reading the row returns.
     bool Admit(UnixSeconds time, bool& result);
+    // The same for rows that do not simply go on in the file's direction.
+    [[gnu::noinline]] bool Refuse(UnixSeconds time, bool& result);
     // Takes a bar read from the current line if it keeps the rows in time order.
     bool Accept(const Bar& bar);
     bool Accept(const PlainRow& row);
@@ -135,6 +137,28 @@ private:
     // What each field is, by its place in the row; prices first, as FastRow indexes by them.
     enum class Role { Open, High, Low, Close, Volume, Date, Time, Ignored };
     std::vector<Role> m_roles;
+    // The layout of a plain decimal in eight bytes of text (at most seven bytes of digits with
+    // one point among them or none, then a byte neither), which most price files keep from row
+    // to row: where its digits, point and end stand.
+    struct DecimalShape {
+        std::uint64_t looked = 0;     // the top bits of the bytes up to the one after the number
+        std::uint64_t nonDigits = 0;  // which of them are set: the point's (if any) and the end's
+        std::uint64_t before = 0;     // the digits before the point (all, without one)
+        std::uint64_t after = 0;      // the digits after it
+        unsigned shift = 0;           // that moves the digits, together, to the top bytes
+        std::int8_t decimals = -1;    // -1 before the first number
+        std::uint8_t size = 0;        // bytes of the number
+        std::uint8_t point = 0;       // which byte the point is
+
+        // Whether `chunk`, whose non-digit bytes `other` marks, lays out as this shape.
+        bool Fits(std::uint64_t chunk, std::uint64_t other, char point1, char point2) const;
+        // The digits of a chunk that fits, as a whole number.
+        std::uint64_t Value(std::uint64_t chunk) const;
+        // Takes the shape of the number that starts `chunk`; false if it starts none.
+        bool Find(std::uint64_t chunk, std::uint64_t other, char point1, char point2);
+    };
+    // Each price column's last plain number, which the next most likely lays out as.
+    DecimalShape m_shapes[CBarStore::kFields];
     CBarStore::Counts m_rowCounts;  // a row's counts before it is read: kDerived for no column
     bool m_countedChecks = false;   // high and low are columns, so their counts can be compared
     std::vector<std::string_view> m_fields;  // of the current line, kept to spare allocations
