@@ -142,7 +142,8 @@ private:
     // to row: where its digits, point and end stand.
     struct DecimalShape {
         std::uint64_t looked = 0;     // the top bits of the bytes up to the one after the number
-        std::uint64_t nonDigits = 0;  // which of them are set: the point's (if any) and the end's
+        std::uint64_t nonDigits = 1;  // which of them are set: the point's (if any) and the end's
+                                      // (1, which no chunk gives, before the first number)
         std::uint64_t before = 0;     // the digits before the point (all, without one)
         std::uint64_t after = 0;      // the digits after it
         unsigned shift = 0;           // that moves the digits, together, to the top bytes
