@@ -398,6 +398,10 @@ bool COhlcParser::DateTime(std::string_view text, UnixSeconds& out, bool& hasClo
         if (m_dateKnown) {
             std::memcpy(m_lastDate, date.data(), date.size());
             m_lastDateSize = date.size();
+            unsigned char masks[sizeof m_lastDate] = {};
+            std::memset(masks, 0xFF, date.size());
+            std::memcpy(m_dateWords, m_lastDate, sizeof m_dateWords);
+            std::memcpy(m_dateMasks, masks, sizeof m_dateMasks);
             m_lastDays = days;
         }
     }
@@ -708,11 +712,20 @@ inline bool PlainClock(const char*& at, const char* end, char delimiter, std::in
 
 }  // namespace
 
-bool COhlcParser::SameDate(const char* at, const char* end) const {
+bool COhlcParser::SameDate(const char* at, const char* end, const char* readable) const {
     const auto left = static_cast<std::size_t>(end - at);
-    return m_dateKnown && left >= m_lastDateSize &&
-           std::memcmp(at, m_lastDate, m_lastDateSize) == 0 &&
-           (left == m_lastDateSize || at[m_lastDateSize] == m_delimiter);
+    if (!m_dateKnown || left < m_lastDateSize) return false;
+    if (readable - at >= 16) {
+        std::uint64_t words[2];
+        std::memcpy(words, at, sizeof words);
+        if ((((words[0] ^ m_dateWords[0]) & m_dateMasks[0]) |
+             ((words[1] ^ m_dateWords[1]) & m_dateMasks[1])) != 0) {
+            return false;
+        }
+    } else if (std::memcmp(at, m_lastDate, m_lastDateSize) != 0) {
+        return false;
+    }
+    return left == m_lastDateSize || at[m_lastDateSize] == m_delimiter;
 }
 
 void COhlcParser::SetUpRoles() {
@@ -736,6 +749,7 @@ void COhlcParser::SetUpRoles() {
         }
         m_roles[static_cast<std::size_t>(column)] = role;
     }
+    m_roles.push_back(Role::Rest);
     m_countedChecks = m_columns.high >= 0 && m_columns.low >= 0;
 }
 
@@ -795,10 +809,9 @@ bool COhlcParser::FastRow(std::string_view line, const char* readable, PlainRow&
     const char* at = line.data();
     const char* const end = at + line.size();
     const Role* const roles = m_roles.data();
-    const std::size_t roleCount = m_roles.size();
     std::size_t field = 0;
     for (;; ++field) {
-        const Role role = field < roleCount ? roles[field] : Role::Ignored;
+        const Role role = roles[field];
         if (role <= Role::Volume) {
             const int r = static_cast<int>(role);
             DecimalShape& shape = m_shapes[r];
@@ -816,10 +829,16 @@ bool COhlcParser::FastRow(std::string_view line, const char* readable, PlainRow&
                                     row.known.decimals[r])) {
                 return false;
             }
-        } else if (role == Role::Date && SameDate(at, end)) {
+        } else if (role == Role::Date && SameDate(at, end, readable)) {
             // The date of the row before, as intraday files give it hundreds of times in a row.
             row.time = m_lastDays * 86400;
             at += m_lastDateSize;
+        } else if (role == Role::Rest) {
+            for (; at < end; ++at) {
+                if (*at == '"') return false;
+                field += *at == delimiter;
+            }
+            break;
         } else if (role != Role::Time || !PlainClock(at, end, delimiter, clock)) {
             const char* const start = at;
             while (at < end && *at != delimiter) {

@@ -99,7 +99,7 @@ private:
     Bar BarOf(const PlainRow& row) const;
     void SetUpRoles();
     // Whether the field at `at` is the date text of the row before, whole.
-    bool SameDate(const char* at, const char* end) const;
+    bool SameDate(const char* at, const char* end, const char* readable) const;
     // Whether a bar at `time` read from the current line keeps the rows in time order and
     // within bounds; if not, `result` is what reading the row returns.
     bool Admit(UnixSeconds time, bool& result);
@@ -135,7 +135,8 @@ private:
     bool m_decimalComma = false;
     Columns m_columns;
     // What each field is, by its place in the row; prices first, as FastRow indexes by them.
-    enum class Role { Open, High, Low, Close, Volume, Date, Time, Ignored };
+    // Rest: this field and all after it are ignored (the last of m_roles).
+    enum class Role { Open, High, Low, Close, Volume, Date, Time, Ignored, Rest };
     std::vector<Role> m_roles;
     // The layout of a plain decimal in eight bytes of text (at most seven bytes of digits with
     // one point among them or none, then a byte neither), which most price files keep from row
@@ -170,6 +171,8 @@ private:
     // The last date text read and its days since 1970.
     char m_lastDate[16] = {};
     std::size_t m_lastDateSize = 0;
+    // m_lastDate as two words, and which of their bytes it takes.
+    std::uint64_t m_dateWords[2] = {}, m_dateMasks[2] = {};
     std::int64_t m_lastDays = 0;
     bool m_dateKnown = false;
     std::uint64_t m_expectedBytes = 0;  // 0: unknown
