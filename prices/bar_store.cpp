@@ -355,7 +355,7 @@ bool CBarStore::PushKnownScaled(UnixSeconds time, const Counts& known) {
         }
         counts[f] = static_cast<std::int32_t>(count);
     }
-    if (!m_times.PushOffset(time)) return false;
+    m_times.push_back(time);
     for (int f = 0; f < kFields; ++f) {
         if (known.decimals[f] != Counts::kDerived) m_columns[f].counts.push_back(counts[f]);
     }

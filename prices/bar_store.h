@@ -296,7 +296,7 @@ private:
     [[gnu::noinline]] void AppendOther(Field field, double value, const Bar& bar);
     // Gives column `field` a value for each of the bars held so far.
     void Materialize(Field field);
-    // PushKnown for values in fewer decimals than their columns keep.
+    // PushKnown for values in fewer decimals than their columns keep, or times beyond offsets.
     bool PushKnownScaled(UnixSeconds time, const Counts& known);
     // Sets m_kept from the columns.
     void KeepDecimals();

@@ -378,6 +378,22 @@ TEST(BarStore, KnownCountsLeaveTheStoreAsTheirDoublesDo) {
         }
         EXPECT_EQ(byCounts.BytesUsed(), byDoubles.BytesUsed()) << c.name;
     }
+    // Times a century apart, beyond 32-bit offsets.
+    CBarStore store;
+    Counts known;
+    known.counts[CBarStore::kClose] = 125;
+    known.decimals[CBarStore::kClose] = 2;
+    for (const std::int8_t f :
+         {CBarStore::kOpen, CBarStore::kHigh, CBarStore::kLow, CBarStore::kVolume}) {
+        known.decimals[f] = kDerived;
+    }
+    store.push_back({0, 1.25, 1.25, 1.25, 1.25, 0.0}, known);
+    for (const UnixSeconds time : {UnixSeconds{60}, UnixSeconds{3200000000}}) {
+        EXPECT_TRUE(store.PushKnown(time, known)) << time;
+    }
+    ASSERT_EQ(store.size(), 3u);
+    EXPECT_TRUE(store.Times().Wide());
+    EXPECT_TRUE(SameBar({3200000000, 1.25, 1.25, 1.25, 1.25, 0.0}, store[2]));
 }
 
 }  // namespace
