@@ -85,7 +85,7 @@ private:
         double values[CBarStore::kFields] = {};
     };
 
-    // `readable` is where the bytes that may be read after the line end (at least its end).
+    // `readable`: the end of the bytes that may be read, the line's end or beyond it.
     bool Line(std::string_view line, const char* readable);
     bool Header(std::string_view line);
     bool Row(std::string_view line, const char* readable);
