@@ -1,9 +1,13 @@
 #include "prices/bar_store.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -36,12 +40,33 @@ bool CountOf(double value, int decimals, std::int32_t& count) {
     return true;
 }
 
-template <typename T>
-void Release(std::vector<T>& values) {
-    std::vector<T>().swap(values);
+template <typename Vector>
+void Release(Vector& values) {
+    Vector().swap(values);
 }
 
+constexpr std::size_t kHugePage = std::size_t{1} << 21;
+
 }  // namespace
+
+void* AllocateColumn(std::size_t bytes) {
+    void* data = nullptr;
+    if (bytes < kHugePage) {
+        data = std::malloc(bytes == 0 ? 1 : bytes);
+    } else {
+        const std::size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+        data = std::aligned_alloc(kHugePage, rounded);
+        // Pages are given as they are first written: what is reserved and never filled still
+        // takes no memory.
+        if (data != nullptr) ::madvise(data, rounded, MADV_HUGEPAGE);
+    }
+    if (data == nullptr) throw std::bad_alloc();
+    return data;
+}
+
+void FreeColumn(void* data) noexcept {
+    std::free(data);
+}
 
 CTimeColumn::CTimeColumn(const std::vector<UnixSeconds>& times) {
     reserve(times.size());
@@ -166,6 +191,27 @@ inline bool CBarStore::Column::AppendCount(double value) {
     return true;
 }
 
+inline bool CBarStore::Column::AppendKnown(std::int32_t count, int known) {
+    if (known < 0 || form != Form::Scaled || decimals < 0) return false;
+    // count / 10^known is the same number as (count * 10^(decimals - known)) / 10^decimals, so
+    // both give the same double: the count CountOf would find, as long as it stays well inside
+    // 32 bits (where scaling a double back to it cannot round up past the limit).
+    constexpr std::int64_t kMostKnown = std::int64_t{1} << 30;
+    static constexpr std::int64_t kTens[kMostDecimals + 1] = {
+        1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+    std::int64_t wide = count;
+    if (known < decimals) {
+        wide *= kTens[decimals - known];
+        if (wide > kMostKnown || wide < -kMostKnown) return false;
+    } else if (known > decimals) {
+        const std::int64_t step = kTens[known - decimals];
+        if (wide % step != 0) return false;
+        wide /= step;
+    }
+    counts.push_back(static_cast<std::int32_t>(wide));
+    return true;
+}
+
 void CBarStore::Column::Append(double value, std::size_t capacity) {
     if (AppendCount(value)) return;
     std::int32_t count = 0;
@@ -257,11 +303,12 @@ void CBarStore::Materialize(Field field) {
     m_columns[field] = std::move(column);
 }
 
-void CBarStore::push_back(const Bar& bar) {
+void CBarStore::push_back(const Bar& bar, const Counts& known) {
     m_times.push_back(bar.time);
-    // Most values take the first way; the rest go out of line, so that the first stays short.
-    const auto append = [this, &bar](Field field, double value, double derived) {
+    // Most values take the first ways; the rest go out of line, so that the first stay short.
+    const auto append = [this, &bar, &known](Field field, double value, double derived) {
         Column& column = m_columns[field];
+        if (column.AppendKnown(known.counts[field], known.decimals[field])) return;
         if (column.AppendCount(value)) return;
         if (column.form == Form::Derived && SameBits(value, derived)) return;
         AppendOther(field, value, bar);
@@ -272,6 +319,48 @@ void CBarStore::push_back(const Bar& bar) {
     append(kClose, bar.close, bar.close);
     append(kVolume, bar.volume, 0.0);
     ++m_size;
+    KeepDecimals();
+}
+
+void CBarStore::KeepDecimals() {
+    for (int f = 0; f < kFields; ++f) {
+        const Column& column = m_columns[f];
+        m_kept[f] = column.form == Form::Derived ? Counts::kDerived
+                    : column.form == Form::Scaled && column.decimals >= 0
+                        ? static_cast<std::int8_t>(column.decimals)
+                        : kNoCount;
+    }
+}
+
+bool CBarStore::PushKnownScaled(UnixSeconds time, const Counts& known) {
+    // Every value is checked before any is kept, so that a refusal leaves the store as it was.
+    std::int32_t counts[kFields];
+    for (int f = 0; f < kFields; ++f) {
+        const Column& column = m_columns[f];
+        const int decimals = known.decimals[f];
+        if (decimals == Counts::kDerived) {
+            if (column.form != Form::Derived) return false;
+            continue;
+        }
+        // Fewer decimals than the column keeps scale up exactly (as AppendKnown does); more
+        // ask whether the count divides, which push_back finds out.
+        if (decimals < 0 || column.form != Form::Scaled || column.decimals < decimals) {
+            return false;
+        }
+        std::int64_t count = known.counts[f];
+        if (column.decimals > decimals) {
+            constexpr std::int64_t kMostKnown = std::int64_t{1} << 30;
+            count *= static_cast<std::int64_t>(kPowers[column.decimals - decimals]);
+            if (count > kMostKnown || count < -kMostKnown) return false;
+        }
+        counts[f] = static_cast<std::int32_t>(count);
+    }
+    m_times.push_back(time);
+    for (int f = 0; f < kFields; ++f) {
+        if (known.decimals[f] != Counts::kDerived) m_columns[f].counts.push_back(counts[f]);
+    }
+    ++m_size;
+    return true;
 }
 
 void CBarStore::AppendOther(Field field, double value, const Bar& bar) {

@@ -16,6 +16,7 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <vector>
 
@@ -33,6 +34,25 @@ struct Bar {
     double close = 0.0;
     double volume = 0.0;  // 0 when the file has no volume column
 };
+
+// Memory for the columns of long series: arrays of 2 MB and more start on a 2 MB boundary and
+// ask the kernel for huge pages, so that filling a million bars takes a few page faults rather
+// than thousands (a hint only: where huge pages are off, it is plain memory).
+void* AllocateColumn(std::size_t bytes);
+void FreeColumn(void* data) noexcept;
+
+template <typename T>
+struct CColumnAllocator {
+    using value_type = T;
+    CColumnAllocator() = default;
+    template <typename U>
+    CColumnAllocator(const CColumnAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) { return static_cast<T*>(AllocateColumn(n * sizeof(T))); }
+    void deallocate(T* data, std::size_t) noexcept { FreeColumn(data); }
+    friend bool operator==(const CColumnAllocator&, const CColumnAllocator&) { return true; }
+};
+template <typename T>
+using ColumnVector = std::vector<T, CColumnAllocator<T>>;
 
 // A random-access iterator over a store that makes each value as it is read (so *it is a value,
 // not a reference): what the standard algorithms need to search and walk the stores.
@@ -111,6 +131,16 @@ public:
     const_iterator end() const { return {this, size()}; }
 
     void push_back(UnixSeconds time);
+    // push_back of a time that fits the offsets after the first; else false, nothing changed.
+    bool PushOffset(UnixSeconds time) {
+        UnixSeconds offset = 0;
+        if (m_wide || m_offsets.empty() || __builtin_sub_overflow(time, m_base, &offset) ||
+            offset != static_cast<std::int32_t>(offset)) {
+            return false;
+        }
+        m_offsets.push_back(static_cast<std::int32_t>(offset));
+        return true;
+    }
     // Replaces time i in place; false when it does not fit the offsets.
     bool Replace(std::size_t i, UnixSeconds time);
     void Reverse();
@@ -128,8 +158,8 @@ private:
     bool Offset(UnixSeconds time, std::int32_t& offset) const;
 
     UnixSeconds m_base = 0;
-    std::vector<std::int32_t> m_offsets;
-    std::vector<UnixSeconds> m_times;  // once they do not fit offsets
+    ColumnVector<std::int32_t> m_offsets;
+    ColumnVector<UnixSeconds> m_times;  // once they do not fit offsets
     bool m_wide = false;
 };
 
@@ -149,7 +179,35 @@ public:
     void reserve(std::size_t bars);
     void clear() { *this = CBarStore(); }
 
-    void push_back(const Bar& bar);
+    // What a reader knows of a bar beyond its doubles: where decimals[f] is 0 to 9, value f is
+    // the double nearest counts[f] / 10^decimals[f], with |counts[f]| at most 2^30 (so it is
+    // not -0), which spares finding the count again. kUnknown: only the double tells it;
+    // kDerived: the file has no such column, and the value is what the store derives for it
+    // (open = close, high = max(open, close), low = min(open, close), volume = 0).
+    struct Counts {
+        static constexpr std::int8_t kUnknown = -1, kDerived = -2;
+        std::int32_t counts[5] = {};
+        std::int8_t decimals[5] = {kUnknown, kUnknown, kUnknown, kUnknown, kUnknown};
+    };
+
+    void push_back(const Bar& bar) { push_back(bar, Counts{}); }
+    // The same as push_back(bar), the store left in the same state; faster for values `known`
+    // counts in the decimals their columns keep.
+    void push_back(const Bar& bar, const Counts& known);
+    // Appends the bar at `time` that `known` tells whole (no kUnknown), when every column keeps
+    // its value as the count it is (or derives it); else changes nothing and returns false, and
+    // the caller makes the bar's doubles for push_back. The store ends as push_back leaves it.
+    bool PushKnown(UnixSeconds time, const Counts& known) {
+        // Most rows give each column its values in the very decimals it keeps them in.
+        if (std::memcmp(known.decimals, m_kept, sizeof m_kept) == 0 && m_times.PushOffset(time)) {
+            for (int f = 0; f < kFields; ++f) {
+                if (m_kept[f] != Counts::kDerived) m_columns[f].counts.push_back(known.counts[f]);
+            }
+            ++m_size;
+            return true;
+        }
+        return PushKnownScaled(time, known);
+    }
     // Replaces bar i (below size()).
     void Set(std::size_t i, const Bar& bar);
     // Puts the bars in the opposite order.
@@ -209,8 +267,8 @@ private:
         Form form = Form::Derived;
         int decimals = -1;  // of Scaled, -1 before the first value
         double divisor = 1.0;
-        std::vector<std::int32_t> counts;
-        std::vector<double> doubles;
+        ColumnVector<std::int32_t> counts;
+        ColumnVector<double> doubles;
 
         // Value i of a column that is kept (not derived).
         [[gnu::always_inline]] double Get(std::size_t i) const {
@@ -218,6 +276,9 @@ private:
         }
         // Appends a value as the column's counts hold it; false for any other.
         bool AppendCount(double value);
+        // The same for a value known as count / 10^known (see Counts), without arithmetic on
+        // doubles; false where that does not tell the column's count.
+        bool AppendKnown(std::int32_t count, int known);
         // Appends a value to a column that is not derived, changing its form if need be.
         void Append(double value, std::size_t capacity);
         // Replaces value i in place; false when the column's form cannot hold it.
@@ -235,10 +296,20 @@ private:
     [[gnu::noinline]] void AppendOther(Field field, double value, const Bar& bar);
     // Gives column `field` a value for each of the bars held so far.
     void Materialize(Field field);
+    // PushKnown for values in fewer decimals than their columns keep, or times beyond offsets.
+    bool PushKnownScaled(UnixSeconds time, const Counts& known);
+    // Sets m_kept from the columns.
+    void KeepDecimals();
 
     std::size_t m_size = 0;
     CTimeColumn m_times;
     Column m_columns[kFields];
+    // How each column keeps its values, as Counts tells values: its decimals or kDerived; else
+    // (doubles, or counts before the first value) kNoCount, which no Counts holds.
+    static constexpr std::int8_t kNoCount = -3;
+    std::int8_t m_kept[kFields] = {Counts::kDerived, Counts::kDerived, Counts::kDerived, kNoCount,
+                                   Counts::kDerived};
 };
+static_assert(std::size(CBarStore::Counts{}.counts) == CBarStore::kFields);
 
 }  // namespace prices

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -45,10 +46,39 @@ bool ValidDate(int year, int month, int day) {
     return day <= 28 || caelvane::IsValidDate(year, month, day);
 }
 
+// Powers of ten that a double holds exactly.
+constexpr double kPowers[] = {1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8,
+                              1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
+
 // Appends the run of decimal digits at `at` to `mantissa`, leaving `at` after it; returns how
-// many there were.
+// many there were. Eight bytes are looked at together where the line has them.
 inline long DigitRun(const char*& at, const char* end, std::uint64_t& mantissa) {
     const char* const start = at;
+    if constexpr (std::endian::native == std::endian::little) {
+        static constexpr std::uint64_t kTens[] = {1,      10,      100,      1000,     10000,
+                                                  100000, 1000000, 10000000, 100000000};
+        constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0;
+        constexpr std::uint64_t kThrees = 0x3030303030303030;
+        while (end - at >= 8) {
+            std::uint64_t chunk = 0;
+            std::memcpy(&chunk, at, sizeof chunk);
+            // A byte is a digit when its high half is 3 and adding 6 keeps it so. A carry out
+            // of a byte (0xFA and up, no digit) spoils only the bytes after it.
+            const std::uint64_t other = ((chunk & kHighNibbles) ^ kThrees) |
+                                        (((chunk + 0x0606060606060606) & kHighNibbles) ^ kThrees);
+            const int count = other == 0 ? 8 : std::countr_zero(other) >> 3;
+            if (count == 0) break;
+            // The digits to the top bytes (the first the lowest), zeros before them; then pairs,
+            // fours and the eight summed in three multiplications.
+            chunk <<= 8 * (8 - count);
+            chunk = ((chunk & 0x0F0F0F0F0F0F0F0F) * 2561) >> 8;
+            chunk = ((chunk & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+            chunk = ((chunk & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+            mantissa = mantissa * kTens[count] + chunk;
+            at += count;
+            if (count < 8) return at - start;
+        }
+    }
     unsigned digit = 0;
     while (at != end && (digit = static_cast<unsigned char>(*at - '0')) < 10) {
         mantissa = mantissa * 10 + digit;
@@ -57,15 +87,86 @@ inline long DigitRun(const char*& at, const char* end, std::uint64_t& mantissa) 
     return at - start;
 }
 
+// The top bit of each byte of `chunk` (eight bytes of text, the first the lowest) that is no
+// digit. A byte from 0x8A up carries into the next, which can spoil only the bytes after one
+// that is no digit and no point.
+[[gnu::always_inline]] inline std::uint64_t NonDigits(std::uint64_t chunk) {
+    const std::uint64_t offset = chunk ^ 0x3030303030303030;
+    return ((offset + 0x7676767676767676) | offset) & 0x8080808080808080;
+}
+
+// The number that up to seven digit bytes of `digits` make once moved to its top bytes by
+// `shift` bits (the bytes below them zero): pairs, fours and the eight summed in three
+// multiplications.
+[[gnu::always_inline]] inline std::uint64_t DigitValue(std::uint64_t digits, unsigned shift) {
+    digits <<= shift;
+    digits = ((digits & 0x0F0F0F0F0F0F0F0F) * 2561) >> 8;
+    digits = ((digits & 0x00FF00FF00FF00FF) * 6553601) >> 16;
+    return ((digits & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
+}
+
+}  // namespace
+
+inline bool COhlcParser::DecimalShape::Fits(std::uint64_t chunk, std::uint64_t other, char point1,
+                                            char point2) const {
+    if ((other & looked) != nonDigits) return false;
+    if (decimals == 0) return true;
+    const auto at = static_cast<char>(chunk >> (8 * point));
+    return at == point1 || at == point2;
+}
+
+inline std::uint64_t COhlcParser::DecimalShape::Value(std::uint64_t chunk) const {
+    return DigitValue(((chunk & before) << 8) | (chunk & after), shift);
+}
+
+bool COhlcParser::DecimalShape::Find(std::uint64_t chunk, std::uint64_t other, char point1,
+                                     char point2) {
+    if (other == 0) return false;
+    const int first = std::countr_zero(other) >> 3;
+    if (first == 0) return false;
+    const auto stop = static_cast<char>(chunk >> (8 * first));
+    int end = first;
+    std::uint64_t pointBit = 0;
+    if (stop == point1 || stop == point2) {
+        const std::uint64_t rest = other & (other - 1);
+        if (rest == 0) return false;
+        end = std::countr_zero(rest) >> 3;
+        if (end == first + 1) return false;
+        decimals = static_cast<std::int8_t>(end - first - 1);
+        // The digits before the point move up a byte onto it, so that all stand together.
+        before = (std::uint64_t{1} << (8 * first)) - 1;
+        after = ~((before << 8) | 0xFF);
+        shift = static_cast<unsigned>(8 * (8 - end));
+        pointBit = std::uint64_t{0x80} << (8 * first);
+    } else {
+        // Digits alone move up a byte as well, so that one way serves both.
+        decimals = 0;
+        before = ~std::uint64_t{0};
+        after = 0;
+        shift = static_cast<unsigned>(8 * (7 - end));
+    }
+    size = static_cast<std::uint8_t>(end);
+    point = static_cast<std::uint8_t>(first);
+    // Bytes after the one that ends the number do not matter.
+    constexpr std::uint64_t kTopBits = 0x8080808080808080;
+    looked = end == 7 ? kTopBits : kTopBits & ((std::uint64_t{1} << (8 * end + 8)) - 1);
+    nonDigits = pointBit | (std::uint64_t{0x80} << (8 * end));
+    return true;
+}
+
+namespace {
+
 // Reads [-]DIGITS[POINT DIGITS] from `cursor` on, stopping at the first byte that cannot belong
 // to it, where `cursor` is left. Fails for anything a double cannot hold exactly in its
 // mantissa (more than 16 digits or above 2^53), and for no digits on either side of a point.
-bool ScanDecimal(const char*& cursor, const char* end, char point, char otherPoint, double& value) {
-    // Powers of ten that a double holds exactly.
-    static constexpr double kPowers[] = {1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8,
-                                         1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
+// Where the value is a count of 10^-decimals that the bar store can take as it stands, `count`
+// and `countDecimals` give it (else `countDecimals` is -1).
+[[gnu::noinline]] bool ScanDecimal(const char*& cursor, const char* end, char point,
+                                   char otherPoint, double& value, std::int32_t& count,
+                                   std::int8_t& countDecimals) {
     constexpr std::uint64_t kExactMantissa = std::uint64_t{1} << 53;
     constexpr long kMostDigits = 16;
+    constexpr std::uint64_t kMostCount = std::uint64_t{1} << 30;
     const char* at = cursor;  // a local, which the compiler keeps in a register
     const bool negative = at != end && *at == '-';
     if (negative) ++at;
@@ -85,8 +186,20 @@ bool ScanDecimal(const char*& cursor, const char* end, char point, char otherPoi
     // the decimal, as a general parser does.
     const double magnitude = static_cast<double>(mantissa) / kPowers[decimals];
     value = negative ? -magnitude : magnitude;
+    // A negative zero is no count: the store keeps it as a double.
+    const bool counted = decimals <= 9 && mantissa <= kMostCount && (mantissa != 0 || !negative);
+    count = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(mantissa)
+                                               : static_cast<std::int64_t>(mantissa));
+    countDecimals = counted ? static_cast<std::int8_t>(decimals) : std::int8_t{-1};
     cursor = at;
     return true;
+}
+
+inline bool ScanDecimal(const char*& cursor, const char* end, char point, char otherPoint,
+                        double& value) {
+    std::int32_t count = 0;
+    std::int8_t countDecimals = 0;
+    return ScanDecimal(cursor, end, point, otherPoint, value, count, countDecimals);
 }
 
 // The first separator of a date, and where it stands.
@@ -285,6 +398,10 @@ bool COhlcParser::DateTime(std::string_view text, UnixSeconds& out, bool& hasClo
         if (m_dateKnown) {
             std::memcpy(m_lastDate, date.data(), date.size());
             m_lastDateSize = date.size();
+            unsigned char masks[sizeof m_lastDate] = {};
+            std::memset(masks, 0xFF, date.size());
+            std::memcpy(m_dateWords, m_lastDate, sizeof m_dateWords);
+            std::memcpy(m_dateMasks, masks, sizeof m_dateMasks);
             m_lastDays = days;
         }
     }
@@ -326,6 +443,8 @@ bool COhlcParser::BadRow(int column, std::string_view reason) {
 }
 
 bool COhlcParser::Feed(std::string_view block) {
+    // Lines within the block may be read past their end up to its end.
+    const char* const readable = block.data() + block.size();
     while (!m_failed && !block.empty()) {
         const std::size_t newline = block.find('\n');
         const std::string_view piece = block.substr(0, newline);
@@ -356,10 +475,10 @@ bool COhlcParser::Feed(std::string_view block) {
         }
         ++m_lineNumber;
         if (m_partial.empty()) {
-            Line(piece);
+            Line(piece, readable);
         } else {
             m_partial.append(piece);
-            Line(m_partial);
+            Line(m_partial, m_partial.data() + m_partial.size());
             m_partial.clear();
         }
     }
@@ -371,7 +490,7 @@ bool COhlcParser::Finish() {
     if (!m_partial.empty()) {
         ++m_lineNumber;
         m_unended = true;
-        Line(m_partial);
+        Line(m_partial, m_partial.data() + m_partial.size());
         m_partial.clear();
     }
     if (m_failed) return false;
@@ -399,13 +518,13 @@ void COhlcParser::ReserveForFile() {
         static_cast<std::size_t>(std::min(rows, static_cast<double>(m_options.maxBars))));
 }
 
-bool COhlcParser::Line(std::string_view line) {
+bool COhlcParser::Line(std::string_view line, const char* readable) {
     if (m_lineNumber == 1 && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
     line = Trim(line);
     if (line.empty() || line.front() == '#') return true;
     if (!m_headerSeen) return Header(line);
     if (m_series.bars.size() < kSampleRows) m_rowBytes += line.size() + 1;
-    return Row(line);
+    return Row(line, readable);
 }
 
 void COhlcParser::Split(std::string_view line) {
@@ -523,7 +642,7 @@ bool COhlcParser::Header(std::string_view line) {
                                          m_columns.high, m_columns.low, m_columns.close});
         m_series.hasOhlc = m_columns.open >= 0;
         m_series.hasVolume = m_columns.volume >= 0;
-        return Row(line);
+        return Row(line, line.data() + line.size());
     }
     m_columns = std::move(columns);
     m_columns.needed = 1 + std::max({m_columns.date, m_columns.time, m_columns.open, m_columns.high,
@@ -563,60 +682,117 @@ bool COhlcParser::NumberField(int column, double& value) {
     return true;
 }
 
-bool COhlcParser::FastRow(std::string_view line, Bar& bar) {
-    if (m_roles.empty()) {
-        const std::pair<int, Role> columns[] = {
-            {m_columns.date, Role::Date},    {m_columns.time, Role::Time},
-            {m_columns.open, Role::Open},    {m_columns.high, Role::High},
-            {m_columns.low, Role::Low},      {m_columns.close, Role::Close},
-            {m_columns.volume, Role::Volume}};
-        for (const auto& [column, role] : columns) {
-            if (column < 0) continue;
-            if (static_cast<std::size_t>(column) >= m_roles.size()) {
-                m_roles.resize(static_cast<std::size_t>(column) + 1, Role::Ignored);
-            }
-            m_roles[static_cast<std::size_t>(column)] = role;
-        }
+namespace {
+
+// HH:MM or HH:MM:SS as the whole field at `at`, digits only and in range; else false, leaving
+// the field to ParseBarClock (which takes more forms).
+inline bool PlainClock(const char*& at, const char* end, char delimiter, std::int64_t& seconds) {
+    const auto digit = [](char c) { return static_cast<unsigned>(c - '0'); };
+    const std::ptrdiff_t left = end - at;
+    if (left < 5 || at[2] != ':') return false;
+    const unsigned h1 = digit(at[0]), h2 = digit(at[1]), m1 = digit(at[3]), m2 = digit(at[4]);
+    if (h1 > 9 || h2 > 9 || m1 > 9 || m2 > 9) return false;
+    const unsigned hour = h1 * 10 + h2, minute = m1 * 10 + m2;
+    unsigned second = 0;
+    std::ptrdiff_t size = 5;
+    if (left > 5 && at[5] == ':') {
+        if (left < 8) return false;
+        const unsigned s1 = digit(at[6]), s2 = digit(at[7]);
+        if (s1 > 9 || s2 > 9) return false;
+        second = s1 * 10 + s2;
+        size = 8;
     }
-    const char otherPoint = m_decimalComma ? ',' : '.';
-    double values[static_cast<int>(Role::Ignored)] = {};
-    bool hasVolume = false, hasClock = false;
-    std::int64_t clock = 0;
-    const char* at = line.data();
-    const char* const end = at + line.size();
-    std::size_t fields = 1;
-    for (std::size_t field = 0;; ++field) {
-        const Role role = field < m_roles.size() ? m_roles[field] : Role::Ignored;
-        if (role <= Role::Volume) {
-            if (!ScanDecimal(at, end, '.', otherPoint, values[static_cast<int>(role)])) {
-                return false;
-            }
-            hasVolume |= role == Role::Volume;
-        } else {
-            const char* const start = at;
-            while (at != end && *at != m_delimiter) {
-                if (*at++ == '"') return false;
-            }
-            const std::string_view text(start, static_cast<std::size_t>(at - start));
-            if (role == Role::Date && !DateTime(text, bar.time, hasClock)) return false;
-            if (role == Role::Time && !ParseBarClock(text, clock)) return false;
-        }
-        if (at == end) break;
-        if (*at++ != m_delimiter) return false;
-        ++fields;
-    }
-    if (fields < static_cast<std::size_t>(m_columns.needed) ||
-        (m_unended && fields < m_columns.names.size())) {
+    if ((left > size && at[size] != delimiter) || hour > 23 || minute > 59 || second > 59) {
         return false;
     }
-    bar.time += clock;
-    const auto value = [&values](Role role) { return values[static_cast<int>(role)]; };
-    bar.close = value(Role::Close);
-    bar.open = m_columns.open >= 0 ? value(Role::Open) : bar.close;
-    bar.high = m_columns.high >= 0 ? value(Role::High) : std::max(bar.open, bar.close);
-    bar.low = m_columns.low >= 0 ? value(Role::Low) : std::min(bar.open, bar.close);
-    bar.volume = hasVolume ? value(Role::Volume) : 0.0;
+    seconds = hour * 3600 + minute * 60 + second;
+    at += size;
+    return true;
+}
+
+}  // namespace
+
+bool COhlcParser::SameDate(const char* at, const char* end, const char* readable) const {
+    const auto left = static_cast<std::size_t>(end - at);
+    if (!m_dateKnown || left < m_lastDateSize) return false;
+    if (readable - at >= 16) {
+        std::uint64_t words[2];
+        std::memcpy(words, at, sizeof words);
+        if ((((words[0] ^ m_dateWords[0]) & m_dateMasks[0]) |
+             ((words[1] ^ m_dateWords[1]) & m_dateMasks[1])) != 0) {
+            return false;
+        }
+    } else if (std::memcmp(at, m_lastDate, m_lastDateSize) != 0) {
+        return false;
+    }
+    return left == m_lastDateSize || at[m_lastDateSize] == m_delimiter;
+}
+
+void COhlcParser::SetUpRoles() {
+    static_assert(static_cast<int>(Role::Open) == CBarStore::kOpen &&
+                  static_cast<int>(Role::High) == CBarStore::kHigh &&
+                  static_cast<int>(Role::Low) == CBarStore::kLow &&
+                  static_cast<int>(Role::Close) == CBarStore::kClose &&
+                  static_cast<int>(Role::Volume) == CBarStore::kVolume);
+    const std::pair<int, Role> columns[] = {
+        {m_columns.date, Role::Date},    {m_columns.time, Role::Time},
+        {m_columns.open, Role::Open},    {m_columns.high, Role::High},
+        {m_columns.low, Role::Low},      {m_columns.close, Role::Close},
+        {m_columns.volume, Role::Volume}};
+    for (const auto& [column, role] : columns) {
+        if (role <= Role::Volume && column < 0) {
+            m_rowCounts.decimals[static_cast<int>(role)] = CBarStore::Counts::kDerived;
+        }
+        if (column < 0) continue;
+        if (static_cast<std::size_t>(column) >= m_roles.size()) {
+            m_roles.resize(static_cast<std::size_t>(column) + 1, Role::Ignored);
+        }
+        m_roles[static_cast<std::size_t>(column)] = role;
+    }
+    m_roles.push_back(Role::Rest);
+    m_countedChecks = m_columns.high >= 0 && m_columns.low >= 0;
+}
+
+Bar COhlcParser::BarOf(const PlainRow& row) const {
+    const auto value = [&row](int f) {
+        const int decimals = row.known.decimals[f];
+        return decimals >= 0 ? static_cast<double>(row.known.counts[f]) / kPowers[decimals]
+                             : row.values[f];
+    };
+    Bar bar;
+    bar.time = row.time;
+    bar.close = value(CBarStore::kClose);
+    bar.open = m_columns.open >= 0 ? value(CBarStore::kOpen) : bar.close;
+    bar.high = m_columns.high >= 0 ? value(CBarStore::kHigh) : std::max(bar.open, bar.close);
+    bar.low = m_columns.low >= 0 ? value(CBarStore::kLow) : std::min(bar.open, bar.close);
+    bar.volume = m_columns.volume >= 0 ? value(CBarStore::kVolume) : 0.0;
+    return bar;
+}
+
+inline bool COhlcParser::Sound(const PlainRow& row) const {
+    const CBarStore::Counts& known = row.known;
+    const auto counted = [&known](int f) {
+        return known.decimals[f] >= 0 || known.decimals[f] == CBarStore::Counts::kDerived;
+    };
+    if (m_countedChecks && known.decimals[CBarStore::kHigh] == known.decimals[CBarStore::kLow] &&
+        counted(CBarStore::kHigh) && counted(CBarStore::kOpen) && counted(CBarStore::kClose) &&
+        counted(CBarStore::kVolume)) {
+        // Counts of the same decimals compare as their doubles do; a count is not -0, so it is
+        // below 0, or at most 0, as its double is.
+        if (known.counts[CBarStore::kHigh] < known.counts[CBarStore::kLow]) return false;
+        if (known.decimals[CBarStore::kVolume] >= 0 && known.counts[CBarStore::kVolume] < 0) {
+            return false;
+        }
+        if (m_options.requirePositive) {
+            for (const int f :
+                 {CBarStore::kOpen, CBarStore::kHigh, CBarStore::kLow, CBarStore::kClose}) {
+                if (known.decimals[f] >= 0 && known.counts[f] <= 0) return false;
+            }
+        }
+        return true;
+    }
     // Faults are told by the general way.
+    const Bar bar = BarOf(row);
     if (bar.high < bar.low || bar.volume < 0.0) return false;
     if (m_options.requirePositive &&
         (bar.close <= 0.0 || bar.open <= 0.0 || bar.high <= 0.0 || bar.low <= 0.0)) {
@@ -625,9 +801,79 @@ bool COhlcParser::FastRow(std::string_view line, Bar& bar) {
     return true;
 }
 
-bool COhlcParser::Row(std::string_view line) {
-    Bar fast;
-    if (FastRow(line, fast)) return Accept(fast);
+bool COhlcParser::FastRow(std::string_view line, const char* readable, PlainRow& row) {
+    const char delimiter = m_delimiter;
+    const char otherPoint = m_decimalComma ? ',' : '.';
+    bool hasClock = false;
+    std::int64_t clock = 0;
+    const char* at = line.data();
+    const char* const end = at + line.size();
+    const Role* const roles = m_roles.data();
+    std::size_t field = 0;
+    for (;; ++field) {
+        const Role role = roles[field];
+        if (role <= Role::Volume) {
+            const int r = static_cast<int>(role);
+            DecimalShape& shape = m_shapes[r];
+            std::uint64_t chunk = 0;
+            std::uint64_t other = 0;
+            if (readable - at >= 8 &&
+                (std::memcpy(&chunk, at, sizeof chunk), other = NonDigits(chunk),
+                 shape.Fits(chunk, other, '.', otherPoint) ||
+                     shape.Find(chunk, other, '.', otherPoint))) {
+                // Seven digits at most: a count the store takes as it stands.
+                row.known.counts[r] = static_cast<std::int32_t>(shape.Value(chunk));
+                row.known.decimals[r] = shape.decimals;
+                at += shape.size;
+            } else if (!ScanDecimal(at, end, '.', otherPoint, row.values[r], row.known.counts[r],
+                                    row.known.decimals[r])) {
+                return false;
+            }
+        } else if (role == Role::Date && SameDate(at, end, readable)) {
+            // The date of the row before, as intraday files give it hundreds of times in a row.
+            row.time = m_lastDays * 86400;
+            at += m_lastDateSize;
+        } else if (role == Role::Rest) {
+            for (; at < end; ++at) {
+                if (*at == '"') return false;
+                field += *at == delimiter;
+            }
+            break;
+        } else if (role != Role::Time || !PlainClock(at, end, delimiter, clock)) {
+            const char* const start = at;
+            while (at < end && *at != delimiter) {
+                if (*at++ == '"') return false;
+            }
+            const std::string_view text(start, static_cast<std::size_t>(at - start));
+            if (role == Role::Date && !DateTime(text, row.time, hasClock)) return false;
+            if (role == Role::Time && !ParseBarClock(text, clock)) return false;
+        }
+        if (at >= end) break;
+        if (*at++ != delimiter) return false;
+    }
+    // A number read past the line (which the bytes after a line rule out) is no plain row.
+    if (at != end) return false;
+    const std::size_t fields = field + 1;
+    if (fields < static_cast<std::size_t>(m_columns.needed) ||
+        (m_unended && fields < m_columns.names.size())) {
+        return false;
+    }
+    row.time += clock;
+    return Sound(row);
+}
+
+bool COhlcParser::Row(std::string_view line, const char* readable) {
+    if (!m_generalOnly) [[likely]] {
+        if (m_roles.empty()) SetUpRoles();
+        PlainRow row;
+        row.known = m_rowCounts;
+        if (FastRow(line, readable, row)) [[likely]]
+            return Accept(row);
+    }
+    return GeneralRow(line);
+}
+
+bool COhlcParser::GeneralRow(std::string_view line) {
     Split(line);
     if (static_cast<int>(m_fields.size()) < m_columns.needed) {
         return BadRow(static_cast<int>(m_fields.size()),
@@ -699,35 +945,61 @@ bool COhlcParser::Row(std::string_view line) {
     return Accept(bar);
 }
 
-bool COhlcParser::Accept(const Bar& bar) {
-    if (!m_series.bars.empty()) {
-        const UnixSeconds last = m_series.bars.Time(m_series.bars.size() - 1);
-        // A time column that alone puts the row out of order is the one at fault.
-        const int column = m_columns.time >= 0 && bar.time / 86400 == last / 86400 ? m_columns.time
-                                                                                   : m_columns.date;
-        if (bar.time == last) {
-            return BadRow(column, "repeats the time of line " + std::to_string(m_lastLine));
-        }
-        const int direction = bar.time > last ? 1 : -1;
-        if (m_direction == 0) {
-            m_direction = direction;
-        } else if (direction != m_direction) {
-            return BadRow(column, std::string(direction < 0 ? "goes back in time from line "
-                                                            : "goes forward in time from line ") +
-                                      std::to_string(m_lastLine) +
-                                      (direction < 0 ? ", though the rows above go forward"
-                                                     : ", though the rows above go back") +
-                                      ": the rows must be in time order, oldest or newest first");
-        }
+bool COhlcParser::Refuse(UnixSeconds time, bool& result) {
+    const UnixSeconds last = m_lastTime;
+    // A time column that alone puts the row out of order is the one at fault.
+    const int column =
+        m_columns.time >= 0 && time / 86400 == last / 86400 ? m_columns.time : m_columns.date;
+    if (!m_series.bars.empty() && time == last) {
+        result = BadRow(column, "repeats the time of line " + std::to_string(m_lastLine));
+        return false;
     }
+    const int direction = time > last ? 1 : -1;
+    if (!m_series.bars.empty() && m_direction != 0 && direction != m_direction) {
+        result = BadRow(column, std::string(direction < 0 ? "goes back in time from line "
+                                                          : "goes forward in time from line ") +
+                                    std::to_string(m_lastLine) +
+                                    (direction < 0 ? ", though the rows above go forward"
+                                                   : ", though the rows above go back") +
+                                    ": the rows must be in time order, oldest or newest first");
+        return false;
+    }
+    if (!m_series.bars.empty() && m_direction == 0) m_direction = direction;
     if (m_series.bars.size() >= m_options.maxBars) {
-        return Fail(m_fileName + ":" + std::to_string(m_lineNumber) + ": more than " +
-                    std::to_string(m_options.maxBars) + " bars");
+        result = Fail(m_fileName + ":" + std::to_string(m_lineNumber) + ": more than " +
+                      std::to_string(m_options.maxBars) + " bars");
+        return false;
     }
-    if (bar.time % 86400 != 0) m_series.intraday = true;
+    return true;
+}
+
+inline bool COhlcParser::Admit(UnixSeconds time, bool& result) {
+    // Rows that go on in the file's direction, below the cap, take no other test.
+    const bool onward = m_direction > 0 ? time > m_lastTime : time < m_lastTime;
+    if (!(m_direction != 0 && onward && m_series.bars.size() < m_options.maxBars) &&
+        !Refuse(time, result)) {
+        return false;
+    }
+    if (!m_series.intraday && time % 86400 != 0) m_series.intraday = true;
     if (m_series.bars.size() == kSampleRows && m_expectedBytes > 0) ReserveForFile();
-    m_series.bars.push_back(bar);
+    m_lastTime = time;
     m_lastLine = m_lineNumber;
+    return true;
+}
+
+bool COhlcParser::Accept(const Bar& bar) {
+    bool result = true;
+    if (!Admit(bar.time, result)) return result;
+    m_series.bars.push_back(bar);
+    return true;
+}
+
+bool COhlcParser::Accept(const PlainRow& row) {
+    bool result = true;
+    if (!Admit(row.time, result)) return result;
+    if (!m_series.bars.PushKnown(row.time, row.known)) {
+        m_series.bars.push_back(BarOf(row), row.known);
+    }
     return true;
 }
 
@@ -756,7 +1028,7 @@ ReadReport ReadOhlcFile(const std::string& path, const ReadOptions& options, Pri
         return report;
     }
     parser.ExpectBytes(static_cast<std::uint64_t>(info.st_size));
-    constexpr std::size_t kBlockBytes = std::size_t{1} << 22;
+    constexpr std::size_t kBlockBytes = std::size_t{1} << 17;
     std::vector<char> block(kBlockBytes);
     bool more = true;
     std::uint64_t bytesRead = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -296,6 +297,103 @@ TEST(TimeColumn, MedianStepIsTheMiddleOfTheSortedSteps) {
         }
         EXPECT_EQ(CTimeColumn(times).MedianStep(), expected) << times.size() << " times";
     }
+}
+
+}  // namespace
+}  // namespace prices
+
+namespace prices {
+namespace {
+
+// A reader hands the store counts it already has; the store must end as if given the doubles.
+TEST(BarStore, KnownCountsLeaveTheStoreAsTheirDoublesDo) {
+    using Counts = CBarStore::Counts;
+    constexpr std::int8_t kDerived = Counts::kDerived, kUnknown = Counts::kUnknown;
+    struct Value {
+        std::int32_t count;
+        std::int8_t decimals;  // kUnknown: the double alone
+        double value;          // the double the count stands for (or any, when unknown)
+    };
+    const auto counted = [](std::int32_t count, std::int8_t decimals) {
+        static constexpr double kTens[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+        return Value{count, decimals, static_cast<double>(count) / kTens[decimals]};
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::array<Value, 5>> rows;  // open, high, low, close, volume
+    };
+    const Value derived{0, kDerived, 0.0};
+    const Case cases[] = {
+        {"cents throughout",
+         {{counted(100000, 2), counted(100050, 2), counted(99950, 2), counted(100025, 2),
+           counted(120, 0)},
+          {counted(100025, 2), counted(100100, 2), counted(100000, 2), counted(100075, 2),
+           counted(80, 0)}}},
+        {"fewer decimals than the column, then more",
+         {{counted(1005, 1), counted(1010, 1), counted(1000, 1), counted(1007, 1), derived},
+          {counted(101, 0), counted(102, 0), counted(100, 0), counted(10150, 2), derived},
+          {counted(1015, 1), counted(1020, 1), counted(1010, 1), counted(10170, 2), derived}}},
+        {"closes alone",
+         {{derived, derived, derived, counted(525, 2), derived},
+          {derived, derived, derived, counted(-50, 2), derived}}},
+        {"counts too wide once scaled",
+         {{counted(5, 9), counted(7, 9), counted(1, 9), counted(3, 9), derived},
+          {counted(1 << 30, 0), counted(1 << 30, 0), counted(1 << 30, 0), counted(1 << 30, 0),
+           derived}}},
+        {"a value only as a double",
+         {{counted(15, 1), counted(20, 1), counted(10, 1), counted(17, 1), derived},
+          {counted(15, 1), Value{0, kUnknown, 2.0000000001}, counted(10, 1), counted(17, 1),
+           derived}}},
+    };
+    for (const Case& c : cases) {
+        CBarStore byDoubles, byCounts;
+        std::vector<Bar> bars;
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            const auto& row = c.rows[i];
+            Counts known;
+            Bar bar;
+            bar.time = 1700000000 + static_cast<std::int64_t>(i) * 60;
+            double* fields[] = {&bar.open, &bar.high, &bar.low, &bar.close, &bar.volume};
+            for (int f = 0; f < 5; ++f) {
+                known.counts[f] = row[f].count;
+                known.decimals[f] = row[f].decimals;
+                *fields[f] = row[f].value;
+            }
+            // Fields the file lacks hold what the store derives for them.
+            if (row[0].decimals == kDerived) bar.open = bar.close;
+            if (row[1].decimals == kDerived) bar.high = std::max(bar.open, bar.close);
+            if (row[2].decimals == kDerived) bar.low = std::min(bar.open, bar.close);
+            bars.push_back(bar);
+            byDoubles.push_back(bar);
+            const bool whole = std::none_of(known.decimals, known.decimals + 5,
+                                            [](std::int8_t d) { return d == Counts::kUnknown; });
+            if (!whole || !byCounts.PushKnown(bar.time, known)) byCounts.push_back(bar, known);
+        }
+        ExpectHolds(bars, byCounts, c.name);
+        for (int f = 0; f < CBarStore::kFields; ++f) {
+            const auto field = static_cast<CBarStore::Field>(f);
+            EXPECT_EQ(byCounts.FormOf(field), byDoubles.FormOf(field)) << c.name << ", field " << f;
+            EXPECT_EQ(byCounts.DecimalsOf(field), byDoubles.DecimalsOf(field))
+                << c.name << ", field " << f;
+        }
+        EXPECT_EQ(byCounts.BytesUsed(), byDoubles.BytesUsed()) << c.name;
+    }
+    // Times a century apart, beyond 32-bit offsets.
+    CBarStore store;
+    Counts known;
+    known.counts[CBarStore::kClose] = 125;
+    known.decimals[CBarStore::kClose] = 2;
+    for (const std::int8_t f :
+         {CBarStore::kOpen, CBarStore::kHigh, CBarStore::kLow, CBarStore::kVolume}) {
+        known.decimals[f] = kDerived;
+    }
+    store.push_back({0, 1.25, 1.25, 1.25, 1.25, 0.0}, known);
+    for (const UnixSeconds time : {UnixSeconds{60}, UnixSeconds{3200000000}}) {
+        EXPECT_TRUE(store.PushKnown(time, known)) << time;
+    }
+    ASSERT_EQ(store.size(), 3u);
+    EXPECT_TRUE(store.Times().Wide());
+    EXPECT_TRUE(SameBar({3200000000, 1.25, 1.25, 1.25, 1.25, 0.0}, store[2]));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cstdio>
@@ -724,6 +726,275 @@ TEST(OhlcReader, StoreIsSizedFromTheFile) {
     ASSERT_EQ(series.bars.size(), 5000u);
     // Room for all rows, without the doubling of a store that grew: at most some 10% spare.
     EXPECT_LE(series.bars.capacity(), 5800u);
+}
+
+// Plain rows take a quicker way than the one that names faults: for every file, however its rows
+// are written and wherever the blocks split it, both ways must give the same bars bit for bit,
+// the same store, and the same report.
+struct Reading {
+    ReadReport report;
+    PriceSeries series;
+};
+
+Reading ReadWay(std::string_view text, bool general, const ReadOptions& options,
+                std::size_t block) {
+    COhlcParser parser("in.csv", options);
+    if (general) parser.ReadEveryRowTheGeneralWay();
+    bool more = true;
+    for (std::size_t at = 0; at < text.size() && more; at += block) {
+        more = parser.Feed(text.substr(at, block));
+    }
+    if (more) parser.Finish();
+    Reading reading;
+    reading.report = parser.Report();
+    if (reading.report.ok) reading.series = std::move(parser.Series());
+    return reading;
+}
+
+void ExpectSameReading(const Reading& general, const Reading& quick, const std::string& name) {
+    EXPECT_EQ(quick.report.ok, general.report.ok) << name;
+    EXPECT_EQ(quick.report.error, general.report.error) << name;
+    EXPECT_EQ(quick.report.skipped, general.report.skipped) << name;
+    EXPECT_EQ(quick.report.firstSkipped, general.report.firstSkipped) << name;
+    EXPECT_EQ(quick.report.descending, general.report.descending) << name;
+    const CBarStore& a = general.series.bars;
+    const CBarStore& b = quick.series.bars;
+    ASSERT_EQ(b.size(), a.size()) << name;
+    EXPECT_EQ(quick.series.intraday, general.series.intraday) << name;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const Bar x = a[i], y = b[i];
+        const auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
+        ASSERT_TRUE(x.time == y.time && bits(x.open) == bits(y.open) &&
+                    bits(x.high) == bits(y.high) && bits(x.low) == bits(y.low) &&
+                    bits(x.close) == bits(y.close) && bits(x.volume) == bits(y.volume))
+            << name << ", bar " << i << ": " << y.close << " vs " << x.close;
+    }
+    for (int f = 0; f < CBarStore::kFields; ++f) {
+        const auto field = static_cast<CBarStore::Field>(f);
+        EXPECT_EQ(b.FormOf(field), a.FormOf(field)) << name << ", field " << f;
+        EXPECT_EQ(b.DecimalsOf(field), a.DecimalsOf(field)) << name << ", field " << f;
+    }
+}
+
+void ExpectBothWaysAlike(const std::string& text, const std::string& name) {
+    for (const bool skip : {false, true}) {
+        for (const bool positive : {false, true}) {
+            ReadOptions options;
+            options.skipBadRows = skip;
+            options.requirePositive = positive;
+            const Reading general = ReadWay(text, true, options, text.size() + 1);
+            for (const std::size_t block : {text.size() + 1, std::size_t{7}, std::size_t{64}}) {
+                ExpectSameReading(general, ReadWay(text, false, options, block),
+                                  name + (skip ? ", skipping" : "") +
+                                      (positive ? ", positive" : "") + ", blocks of " +
+                                      std::to_string(block));
+            }
+        }
+    }
+}
+
+TEST(OhlcReader, QuickAndGeneralWaysGiveTheSameBars) {
+    // Rows of minutes around a given price text; {P} stands for each price, {V} the volume.
+    struct Case {
+        const char* name;
+        const char* header;
+        std::vector<std::string> prices;  // one per row, used for all four prices of the row
+        const char* volume;
+        const char* clock;  // printf form of the clock, from the hour and minute
+        const char* lineEnd;
+    };
+    const Case cases[] = {
+        {"decimals none to eight",
+         "Date,Time,Open,High,Low,Close,Volume",
+         {"1", "12", "1.5", "12.25", "123.125", "1.2345", "0.12345", "9.123456", "1.1234567",
+          "0.12345678", "1000", "999.99"},
+         "100",
+         "%02d:%02d",
+         "\n"},
+        {"large and small",
+         "Date,Time,Open,High,Low,Close,Volume",
+         {"1073741824", "1073741823", "2147483647", "99999999", "0.00000001", "123456.7", "9999999",
+          "10000000", "4503599627370496", "0.1", "0"},
+         "5000000000",
+         "%02d:%02d",
+         "\n"},
+        {"signs and exponents",
+         "Date,Time,Open,High,Low,Close,Volume",
+         {"1.5", "1e3", "12.25", "12e25", "-1.5", "+1.5", "-0", "-0.00", "1.5E-2", "+12",
+          "-1000.25", "1.", ".5", "1.2.3", "12:5"},
+         "-0",
+         "%02d:%02d",
+         "\n"},
+        {"spaces and quotes",
+         "Date,Time,Open,High,Low,Close,Volume",
+         {" 1.5", "2.5 ", "\"3.5\"", "\" 4.5 \"", "5.5"},
+         " 7 ",
+         "%02d:%02d",
+         "\n"},
+        {"CRLF and seconds",
+         "Date,Time,Open,High,Low,Close,Volume",
+         {"10.25", "10.5", "10.75", "11"},
+         "1",
+         "%02d:%02d:07",
+         "\r\n"},
+        {"bad clocks",
+         "Date,Time,Open,High,Low,Close,Volume",
+         {"10.25", "10.5"},
+         "1",
+         "%02d:%02d:60",
+         "\n"},
+        {"decimal commas",
+         "Date;Time;Open;High;Low;Close;Volume",
+         {"1,5", "1.5", "10,25", "1000,125", "7"},
+         "3",
+         "%02d:%02d",
+         "\n"},
+        {"tabs",
+         "Date\tTime\tOpen\tHigh\tLow\tClose",
+         {"1,5", "2", "3.25"},
+         "",
+         "%02d:%02d",
+         "\t\n"},
+        {"closes alone",
+         "Date,Time,Close",
+         {"5.25", "-0.5", "7", "1e1", "0"},
+         "",
+         "%02d:%02d",
+         "\n"},
+        {"no header", "", {"1.25", "1.5", "1.75"}, "10", "%02d:%02d", "\n"},
+    };
+    for (const Case& c : cases) {
+        const auto unescape = [](std::string text) {
+            std::string out;
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                if (text[i] == '\\' && i + 1 < text.size()) {
+                    const char e = text[++i];
+                    out += e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : e;
+                } else {
+                    out += text[i];
+                }
+            }
+            return out;
+        };
+        const std::string header = unescape(c.header);
+        const std::string lineEnd = unescape(c.lineEnd);
+        const char delimiter = header.find(';') != std::string::npos    ? ';'
+                               : header.find('\t') != std::string::npos ? '\t'
+                                                                        : ',';
+        const bool closes = header.find("Open") == std::string::npos && !header.empty();
+        const bool volume = std::string(c.volume).size() > 0;
+        std::string text = header.empty() ? "" : header + lineEnd;
+        for (int i = 0; i < 40; ++i) {
+            const std::string price =
+                unescape(c.prices[static_cast<std::size_t>(i) % c.prices.size()]);
+            char clock[32];
+            std::snprintf(clock, sizeof clock, c.clock, 9 + i / 60, i % 60);
+            // A day that changes every 16 rows.
+            text += "2024-03-" + std::to_string(10 + i / 16) + delimiter + clock;
+            for (int k = 0; k < (closes ? 1 : 4); ++k) text += delimiter + price;
+            if (volume) text += delimiter + unescape(c.volume);
+            text += lineEnd;
+        }
+        ExpectBothWaysAlike(text, c.name);
+        // The last line without its line feed, and cut short.
+        const std::string unended = text.substr(0, text.size() - lineEnd.size());
+        ExpectBothWaysAlike(unended, std::string(c.name) + ", unended");
+        ExpectBothWaysAlike(unended.substr(0, unended.size() - 2),
+                            std::string(c.name) + ", cut short");
+    }
+    // Rows out of order, repeated, and bad rows anywhere.
+    const std::string head = "Date,Time,Open,High,Low,Close,Volume\n";
+    const std::string rows[] = {
+        "2024-03-01,09:30,1.50,1.75,1.25,1.60,100\n",
+        "2024-03-01,09:31,1.60,1.80,1.55,1.70,200\n",
+        "2024-03-01,09:32,1.70,1.90,1.65,1.80,300\n",
+    };
+    const std::string faults[] = {
+        "2024-03-01,09:31,1.60,1.80,1.55,1.70,200\n",  // repeats a time
+        "2024-02-29,09:30,1.60,1.80,1.55,1.70,200\n",  // goes back
+        "2024-03-01,09:33,1.60,1.50,1.55,1.70,200\n",  // high below low
+        "2024-03-01,09:34,1.60,1.80,1.55,1.70,-5\n",   // negative volume
+        "2024-03-01,09:35,1.60,1.80,1.55\n",           // too few fields
+        "2024-03-01,25:00,1.60,1.80,1.55,1.70,200\n",  // no clock
+        "2024-02-30,09:36,1.60,1.80,1.55,1.70,200\n",  // no date
+        "2024-03-01,09:37,1.6x,1.80,1.55,1.70,200\n",  // no number
+        "\n# a comment\n   \n",
+    };
+    for (std::size_t f = 0; f < std::size(faults); ++f) {
+        for (std::size_t at = 0; at <= std::size(rows); ++at) {
+            std::string text = head;
+            for (std::size_t r = 0; r < std::size(rows); ++r) {
+                if (r == at) text += faults[f];
+                text += rows[r];
+            }
+            if (at == std::size(rows)) text += faults[f];
+            ExpectBothWaysAlike(text,
+                                "fault " + std::to_string(f) + " before row " + std::to_string(at));
+        }
+    }
+}
+
+// Thousands of rows of random prices in the forms files use: each value must read back as the
+// double std::from_chars makes of its text, the same both ways.
+TEST(OhlcReader, RandomPricesReadAsTheGeneralParserReadsThem) {
+    std::mt19937_64 random(41);
+    const auto number = [&random] {
+        const int form = static_cast<int>(random() % 10);
+        const int digits = 1 + static_cast<int>(random() % (form < 7 ? 8 : 17));
+        const int decimals = static_cast<int>(random() % (digits + 1));
+        std::string text;
+        for (int d = 0; d < digits; ++d) {
+            if (d == digits - decimals && d > 0) text += '.';
+            text += static_cast<char>('0' + random() % 10);
+        }
+        if (form == 7) text = "-" + text;
+        if (form == 8) text += "e" + std::to_string(static_cast<int>(random() % 7) - 3);
+        return text;
+    };
+    for (int file = 0; file < 4; ++file) {
+        std::string text = "Date,Time,Open,High,Low,Close,Volume\n";
+        std::vector<std::array<std::string, 5>> rows;
+        for (int i = 0; i < 1500; ++i) {
+            // The largest value the high and the smallest the close, so that no row has its
+            // high below its low.
+            std::array<std::string, 5> row = {number(), number(), number(), number(), number()};
+            const auto value = [](const std::string& field) {
+                double v = 0.0;
+                std::from_chars(field.data(), field.data() + field.size(), v);
+                return v;
+            };
+            std::sort(
+                row.begin(), row.begin() + 4,
+                [&](const std::string& a, const std::string& b) { return value(a) < value(b); });
+            std::swap(row[0], row[2]);  // open, high, low, close = 3rd, 4th, 1st, 2nd smallest
+            std::swap(row[1], row[3]);
+            std::swap(row[2], row[3]);
+            if (row[4][0] == '-') row[4].erase(0, 1);
+            char clock[16];
+            std::snprintf(clock, sizeof clock, "%02d:%02d", i / 60 % 24, i % 60);
+            text += "2024-03-" + std::to_string(10 + i / 1440) + "," + clock;
+            for (const std::string& field : row) text += "," + field;
+            text += "\n";
+            rows.push_back(row);
+        }
+        const Reading quick = ReadWay(text, false, {}, text.size());
+        ASSERT_TRUE(quick.report.ok) << quick.report.error;
+        ASSERT_EQ(quick.series.bars.size(), rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const Bar bar = quick.series.bars[i];
+            const double values[] = {bar.open, bar.high, bar.low, bar.close, bar.volume};
+            for (int f = 0; f < 5; ++f) {
+                const std::string& field = rows[i][static_cast<std::size_t>(f)];
+                double expected = 0.0;
+                std::from_chars(field.data(), field.data() + field.size(), expected);
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(values[f]),
+                          std::bit_cast<std::uint64_t>(expected))
+                    << "row " << i << ", field " << f << ": " << field;
+            }
+        }
+        ExpectSameReading(ReadWay(text, true, {}, text.size()), quick,
+                          "random file " + std::to_string(file));
+    }
 }
 
 }  // namespace
