@@ -272,6 +272,10 @@ bool DrawBodyLines(CDrawingDevice& device, const ChartOptions& options, const CC
     }
     cache.degrees.resize(count);
     CClippedPolyline polyline = PlotPolyline(device, frame, options.quality);
+    // A moving frame merges each piece's samples once for all its turns. Frames that stay on
+    // screen, print or trace merge every turn's own points, so that no sample on the very edge
+    // of the tolerance can merge otherwise than it always has.
+    const bool byShape = options.quality == DrawQuality::Moving && !frame.LogScale();
     for (std::size_t pass = 0; pass < 2; ++pass) {
         // Harmonics first, so that the bodies' own lines lie over them.
         for (const BodyStyle& body : options.bodies) {
@@ -288,9 +292,22 @@ bool DrawBodyLines(CDrawingDevice& device, const ChartOptions& options, const CC
                 std::size_t pieces = 0;
                 TurnPieces(cache.columns.data(), cache.degrees.data(), count, units, cache.pieces,
                            pieces);
+                bool shaped = byShape;
+                if (shaped && cache.shapes.size() < pieces) cache.shapes.resize(pieces);
+                for (std::size_t p = 0; p < pieces && shaped; ++p) {
+                    shaped =
+                        cache.shapes[p].Build(cache.pieces[p], options.quality,
+                                              [&](double price) { return frame.YOfPrice(price); });
+                }
                 for (std::int64_t turn = firstTurn; turn <= lastTurn; ++turn) {
                     const double base = static_cast<double>(turn) * units;
                     for (std::size_t p = 0; p < pieces; ++p) {
+                        if (shaped) {
+                            cache.shapes[p].Draw(polyline, [&](double price) {
+                                return frame.YOfPrice(price + base);
+                            });
+                            continue;
+                        }
                         for (const LinePoint& point : cache.pieces[p]) {
                             const double price = point.price + base;
                             if (frame.LogScale() && price <= 0.0) {

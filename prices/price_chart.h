@@ -170,6 +170,7 @@ struct ChartCache {
     // Work space, kept to spare allocations.
     std::vector<double> columns, degrees;
     std::vector<std::vector<LinePoint>> pieces;
+    std::vector<CTurnShape> shapes;
     std::vector<double> xs, ys;
 
     // The extremes of every kBarBlock bars of the series last drawn, so that a pixel column

@@ -115,6 +115,48 @@ void TurnPieces(const double* x, const double* degree, std::size_t samples, doub
     }
 }
 
+bool CTurnShape::Trace(const std::vector<LinePoint>& points) {
+    m_strokes.resize(m_recorded.size());
+    for (std::size_t i = 0; i < m_recorded.size(); ++i) {
+        const PolylineStroke& recorded = m_recorded[i];
+        Stroke& stroke = m_strokes[i];
+        stroke.x1 = recorded.x1, stroke.x2 = recorded.x2;
+        if (!FindEnd(points, recorded.x1, recorded.y1, stroke.end1) ||
+            !FindEnd(points, recorded.x2, recorded.y2, stroke.end2)) {
+            m_strokes.clear();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CTurnShape::FindEnd(const std::vector<LinePoint>& points, double x, double y, End& end) const {
+    // The polyline strokes from its samples and, in a moving frame, from the middle of two
+    // neighbours. Samples ascend in x (a wrap's crossing may stand an ulp out of step).
+    const auto at = std::lower_bound(points.begin(), points.end(), x,
+                                     [](const LinePoint& p, double value) { return p.x < value; });
+    const auto index = static_cast<std::size_t>(at - points.begin());
+    const std::size_t from = index >= 2 ? index - 2 : 0;
+    const std::size_t to = std::min(points.size(), index + 3);
+    for (std::size_t i = from; i < to; ++i) {
+        if (points[i].x == x && m_y[i] == y) {
+            end = {points[i].price, points[i].price, false};
+            return true;
+        }
+    }
+    for (std::size_t i = from; i < to; ++i) {
+        if (points[i].x != x) continue;
+        for (std::size_t j : {i - 1, i + 1}) {
+            if (j >= points.size()) continue;  // i - 1 wraps round for i = 0
+            if ((m_y[i] + m_y[j]) / 2.0 == y) {
+                end = {points[i].price, points[j].price, true};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 const double* CLongitudeSampler::Sample(int code, PositionSource source, double step,
                                         std::int64_t first, std::size_t count) {
     Entry* entry = nullptr;
