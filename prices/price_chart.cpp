@@ -276,11 +276,15 @@ bool DrawBodyLines(CDrawingDevice& device, const ChartOptions& options, const CC
     // screen, print or trace merge every turn's own points, so that no sample on the very edge
     // of the tolerance can merge otherwise than it always has.
     const bool byShape = options.quality == DrawQuality::Moving && !frame.LogScale();
+    std::vector<int> codes;
+    for (const BodyStyle& body : options.bodies) codes.push_back(body.code);
+    std::vector<const double*> sampled;
+    cache.sampler.SampleMany(codes, lines.source, step, firstIndex, count, sampled);
     for (std::size_t pass = 0; pass < 2; ++pass) {
         // Harmonics first, so that the bodies' own lines lie over them.
-        for (const BodyStyle& body : options.bodies) {
-            const double* longitudes =
-                cache.sampler.Sample(body.code, lines.source, step, firstIndex, count);
+        for (std::size_t b = 0; b < options.bodies.size(); ++b) {
+            const BodyStyle& body = options.bodies[b];
+            const double* longitudes = sampled[b];
             for (double harmonic : lines.harmonics) {
                 const bool own = harmonic == 0.0;
                 if (own != (pass == 1)) continue;
@@ -362,12 +366,21 @@ void SummariseBars(const CBarStore& bars, ChartCache& cache) {
     cache.blocksLast = bars.empty() ? 0 : bars.back().time;
 }
 
+// Bar i's part in the extremes, read from the three fields it needs: as AddBar(block, bars[i]).
+void AddBarAt(BarBlock& block, const CBarStore& bars, std::size_t i) {
+    const double high = bars.High(i), low = bars.Low(i), close = bars.Close(i);
+    block.low = std::min(block.low, low);
+    block.high = std::max(block.high, high);
+    block.minClose = std::min(block.minClose, close);
+    block.maxClose = std::max(block.maxClose, close);
+}
+
 // The extremes of bars [begin, end): whole blocks from the summary, the ends bar by bar.
 BarBlock Extremes(const CBarStore& bars, const ChartCache& cache, std::size_t begin,
                   std::size_t end) {
     BarBlock result = NoBars();
     std::size_t i = begin;
-    for (; i < end && i % kBarBlock != 0; ++i) AddBar(result, bars[i]);
+    for (; i < end && i % kBarBlock != 0; ++i) AddBarAt(result, bars, i);
     for (; i + kBarBlock <= end; i += kBarBlock) {
         const BarBlock& block = cache.barBlocks[i / kBarBlock];
         result.low = std::min(result.low, block.low);
@@ -375,36 +388,55 @@ BarBlock Extremes(const CBarStore& bars, const ChartCache& cache, std::size_t be
         result.minClose = std::min(result.minClose, block.minClose);
         result.maxClose = std::max(result.maxClose, block.maxClose);
     }
-    for (; i < end; ++i) AddBar(result, bars[i]);
+    for (; i < end; ++i) AddBarAt(result, bars, i);
     return result;
 }
 
 // The end of the pixel column that bar `begin` falls in: the first bar before `to` in a later
-// column. Columns are told apart exactly as floor(XOfTime) tells them, found by doubling steps
-// and then halving, so that a column of thousands of bars costs a few dozen positions.
+// column. Columns are told apart exactly as floor(XOfTime) tells them. The bar is looked for
+// among the times first, at the time of the column's right edge (comparisons only, where a
+// position costs a division), and then told exactly, a bar or two either way; when that does
+// not settle it, by doubling steps and then halving, so that a column of thousands of bars
+// costs a few dozen positions.
 std::size_t ColumnEnd(const CBarStore& bars, const CChartFrame& frame, std::size_t begin,
                       std::size_t to, double column) {
     const auto inColumn = [&](std::size_t i) {
-        return std::floor(frame.XOfTime(static_cast<double>(bars[i].time))) <= column;
+        return std::floor(frame.XOfTime(static_cast<double>(bars.Time(i)))) <= column;
     };
-    std::size_t low = begin + 1, step = 1;
-    while (low < to && inColumn(low)) {
-        low = std::min(to, low + step);
-        step *= 2;
-    }
-    // `high` is the first bar found outside the column, or `to`; every bar up to the last one
-    // found inside (at most step / 2 before it) is in the column.
-    std::size_t high = std::min(to, low);
-    low = high - std::min(high - begin - 1, step / 2);
-    while (low < high) {
-        const std::size_t middle = low + (high - low) / 2;
-        if (inColumn(middle)) {
-            low = middle + 1;
+    // The first of [from, limit) that is not inside, or `limit`: doubling steps, then halving.
+    const auto firstOutside = [](std::size_t from, std::size_t limit, auto&& inside) {
+        std::size_t low = from, step = 1;
+        while (low < limit && inside(low)) {
+            low = std::min(limit, low + step);
+            step *= 2;
+        }
+        // `high` is the first found outside, or `limit`; every one up to the last found inside
+        // (at most step / 2 before it) is inside.
+        std::size_t high = std::min(limit, low);
+        low = high - std::min(high - from, step / 2);
+        while (low < high) {
+            const std::size_t middle = low + (high - low) / 2;
+            if (inside(middle)) {
+                low = middle + 1;
+            } else {
+                high = middle;
+            }
+        }
+        return low;
+    };
+    const double edge = frame.TimeOfX(column + 1.0);
+    std::size_t end = firstOutside(
+        begin + 1, to, [&](std::size_t i) { return static_cast<double>(bars.Time(i)) < edge; });
+    for (int nudge = 0; nudge < 8; ++nudge) {
+        if (end < to && inColumn(end)) {
+            ++end;
+        } else if (end > begin + 1 && !inColumn(end - 1)) {
+            --end;
         } else {
-            high = middle;
+            return end;
         }
     }
-    return low;
+    return firstOutside(begin + 1, to, inColumn);
 }
 
 void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOptions& options,

@@ -35,7 +35,14 @@ struct LineSettings {
 std::string CheckLineSettings(const LineSettings& settings);
 
 // The longitude plus harmonic and offset, in [0, 360).
-double LineDegree(double longitude, double harmonic, double offset);
+double WrappedDegree(double degrees);
+inline double LineDegree(double longitude, double harmonic, double offset) {
+    const double sum = longitude + harmonic + offset;
+    // A chart takes this for every column of every line: the usual sums without fmod, which
+    // gives the same here (taking 360 from a number in [360, 720) is exact).
+    if (sum >= 0.0 && sum < 720.0) return sum >= 360.0 ? sum - 360.0 : sum;
+    return WrappedDegree(sum);
+}
 // The price of turn k of that degree.
 double LinePrice(double degree, double unitsPerCircle, std::int64_t turn);
 // The most turns of the circle away from 0 a line is drawn for: 2^50, well inside the range
@@ -136,6 +143,13 @@ public:
     // i in [0, count). Valid until the next call.
     const double* Sample(int code, PositionSource source, double step, std::int64_t first,
                          std::size_t count);
+    // The same for several bodies at once, into `out` (one pointer per code, valid until the
+    // next call). The columns missing are computed date by date, every body at one date before
+    // the next: the precise source then reuses what the bodies share at an instant (ΔT, the
+    // Earth, the nutation) instead of computing it again for each body. Many missing dates of
+    // the series are shared out among the machine's cores.
+    void SampleMany(const std::vector<int>& codes, PositionSource source, double step,
+                    std::int64_t first, std::size_t count, std::vector<const double*>& out);
     // How many positions have been computed so far, for the benchmarks and tests.
     std::size_t Computed() const { return m_computed; }
 
@@ -148,6 +162,8 @@ private:
         std::vector<double> values;
         std::vector<double> scratch;
     };
+    Entry& EntryOf(int code, PositionSource source);
+    static constexpr std::size_t kColumnsPerThread = 256;
     std::vector<Entry> m_entries;
     std::size_t m_computed = 0;
 };

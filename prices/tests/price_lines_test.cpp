@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <random>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -282,6 +284,90 @@ TEST(PriceLines, SamplerComputesOnlyColumnsNewToItsGrid) {
     EXPECT_EQ(sampler.Computed(), 140u);
     sampler.Sample(-4, PositionSource::Series, step * 2, first, 10);
     EXPECT_EQ(sampler.Computed(), 150u);
+}
+
+TEST(PriceLines, SamplingManyBodiesGivesWhatEachGivesAlone) {
+    struct Case {
+        const char* name;
+        PositionSource source;
+        std::vector<int> codes;
+        std::size_t count;  // columns: enough to be shared among cores for the series
+    };
+    const std::vector<Case> cases = {
+        {"series, ten bodies",
+         PositionSource::Series,
+         {-1, -2, -3, -4, -5, -6, -7, -8, -9, -10},
+         1500},
+        {"series, a body named twice", PositionSource::Series, {-10, -3, -10}, 300},
+        {"precise, ten bodies",
+         PositionSource::Precise,
+         {-1, -2, -3, -4, -5, -6, -7, -8, -9, -10},
+         300},
+        {"precise, heliocentric and the node", PositionSource::Precise, {3, 4, -11, 5}, 200},
+    };
+    const double step = 21600.0;
+    const std::int64_t first = 200000;  // quarter days since 1970: 2106
+    for (const Case& c : cases) {
+        if (c.source == PositionSource::Precise && !PrecisePositionsAvailable()) continue;
+        CLongitudeSampler many, alone;
+        std::vector<const double*> sampled;
+        // Cold, then panned both ways: only the new columns are computed.
+        const std::int64_t firsts[] = {first, first + 40, first - 25};
+        std::size_t expected = 0;
+        std::set<int> distinct(c.codes.begin(), c.codes.end());
+        for (std::size_t pan = 0; pan < 3; ++pan) {
+            many.SampleMany(c.codes, c.source, step, firsts[pan], c.count, sampled);
+            expected += distinct.size() * (pan == 0 ? c.count : pan == 1 ? 40 : 65);
+            EXPECT_EQ(many.Computed(), expected) << c.name << ", pan " << pan;
+            ASSERT_EQ(sampled.size(), c.codes.size());
+            for (std::size_t b = 0; b < c.codes.size(); ++b) {
+                const double* own = alone.Sample(c.codes[b], c.source, step, firsts[pan], c.count);
+                for (std::size_t i = 0; i < c.count; ++i) {
+                    // Bit for bit: the same positions whatever was computed before them.
+                    ASSERT_EQ(std::memcmp(&sampled[b][i], &own[i], sizeof(double)), 0)
+                        << c.name << ", pan " << pan << ", body " << c.codes[b] << ", column " << i
+                        << ": " << sampled[b][i] << " against " << own[i];
+                }
+            }
+        }
+    }
+}
+
+TEST(PriceLines, LineDegreeIsTheRemainderOfTheSumBy360) {
+    const auto reference = [](double longitude, double harmonic, double offset) {
+        double degree = std::fmod(longitude + harmonic + offset, 360.0);
+        if (degree < 0.0) degree += 360.0;
+        if (degree >= 360.0) degree = 0.0;
+        return degree;
+    };
+    const double below360 = std::nextafter(360.0, 0.0), below720 = std::nextafter(720.0, 0.0);
+    const double cases[][3] = {
+        {0.0, 0.0, 0.0},       {-0.0, 0.0, 0.0},
+        {359.5, 0.0, 0.0},     {below360, 0.0, 0.0},
+        {360.0, 0.0, 0.0},     {359.9, 270.0, 90.0},
+        {below720, 0.0, 0.0},  {720.0, 0.0, 0.0},
+        {100.0, 360.0, 359.0}, {10.0, -20.0, 0.0},
+        {-1e-18, 0.0, 0.0},    {1e-300, 0.0, 0.0},
+        {123.4, 0.0, -400.0},  {1e9 + 0.25, 0.0, 0.0},
+        {0.1, 0.2, 359.7},     {359.99999999999994, 0.0, 360.0},
+        {5.0, 90.0, -3600.5},
+    };
+    for (const auto& c : cases) {
+        const double got = LineDegree(c[0], c[1], c[2]), want = reference(c[0], c[1], c[2]);
+        EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0)
+            << c[0] << " + " << c[1] << " + " << c[2] << ": " << got << " against " << want;
+        EXPECT_GE(got, 0.0);
+        EXPECT_LT(got, 360.0);
+    }
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> longitude(0.0, 360.0), harmonic(0.0, 360.0),
+        offset(-30.0, 30.0);
+    for (int i = 0; i < 100000; ++i) {
+        const double l = longitude(random), h = harmonic(random), o = offset(random);
+        const double got = LineDegree(l, h, o), want = reference(l, h, o);
+        ASSERT_EQ(std::memcmp(&got, &want, sizeof got), 0) << l << " + " << h << " + " << o;
+    }
+    EXPECT_TRUE(std::isnan(LineDegree(std::nan(""), 0.0, 0.0)));
 }
 
 }  // namespace
