@@ -348,7 +348,8 @@ void AddBar(BarBlock& block, const Bar& bar) {
     block.maxClose = std::max(block.maxClose, bar.close);
 }
 
-void SummariseBars(const CBarStore& bars, ChartCache& cache) {
+// Returns false when the summary was taken anew (another series, or its bars changed).
+bool SummariseBars(const CBarStore& bars, ChartCache& cache) {
     const std::size_t blocks = (bars.size() + kBarBlock - 1) / kBarBlock;
     const bool same = !bars.empty() && cache.blocksOf == bars.Identity() &&
                       cache.blocksBars == bars.size() && cache.blocksFirst == bars.front().time &&
@@ -364,6 +365,7 @@ void SummariseBars(const CBarStore& bars, ChartCache& cache) {
     cache.blocksBars = bars.size();
     cache.blocksFirst = bars.empty() ? 0 : bars.front().time;
     cache.blocksLast = bars.empty() ? 0 : bars.back().time;
+    return same;
 }
 
 // Bar i's part in the extremes, read from the three fields it needs: as AddBar(block, bars[i]).
@@ -439,6 +441,51 @@ std::size_t ColumnEnd(const CBarStore& bars, const CChartFrame& frame, std::size
     return firstOutside(begin + 1, to, inColumn);
 }
 
+// The pixel columns of bars [from, to), one after the other, with their extremes. A column of
+// the last frame with the very same bars is taken as it was: its bars are checked to be this
+// column's exactly as ColumnEnd tells them, and its extremes are theirs, but for the bars of the
+// last block, which a live feed updates in place.
+class CBarColumns {
+public:
+    using BarColumn = ChartCache::BarColumn;
+    CBarColumns(const CBarStore& bars, const CChartFrame& frame, ChartCache& cache, std::size_t to)
+        : m_bars(bars), m_frame(frame), m_cache(cache), m_to(to) {
+        if (!SummariseBars(bars, cache)) cache.barColumns.clear();
+        m_live = cache.barBlocks.empty() ? 0 : (cache.barBlocks.size() - 1) * kBarBlock;
+        cache.nextBarColumns.clear();
+    }
+    ~CBarColumns() { m_cache.barColumns.swap(m_cache.nextBarColumns); }
+    CBarColumns(const CBarColumns&) = delete;
+    CBarColumns& operator=(const CBarColumns&) = delete;
+
+    // The column that bar `begin` falls in, whose pixel column is `column`.
+    const BarColumn& From(std::size_t begin, double column) {
+        const std::vector<BarColumn>& last = m_cache.barColumns;
+        while (m_last < last.size() && last[m_last].begin < begin) ++m_last;
+        if (m_last < last.size() && last[m_last].begin == begin) {
+            const std::size_t end = last[m_last].end;
+            const auto inColumn = [&](std::size_t i) {
+                return std::floor(m_frame.XOfTime(static_cast<double>(m_bars.Time(i)))) <= column;
+            };
+            if (end <= m_to && end <= m_live && inColumn(end - 1) &&
+                (end == m_to || !inColumn(end))) {
+                return m_cache.nextBarColumns.emplace_back(last[m_last]);
+            }
+        }
+        const std::size_t end = ColumnEnd(m_bars, m_frame, begin, m_to, column);
+        return m_cache.nextBarColumns.emplace_back(
+            BarColumn{begin, end, Extremes(m_bars, m_cache, begin, end)});
+    }
+
+private:
+    const CBarStore& m_bars;
+    const CChartFrame& m_frame;
+    ChartCache& m_cache;
+    std::size_t m_to;
+    std::size_t m_live = 0;  // the first bar of the last block
+    std::size_t m_last = 0;  // where the search of the last frame's columns stands
+};
+
 void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOptions& options,
               const CChartFrame& frame, ChartCache& cache) {
     const ChartWindow& w = frame.Window();
@@ -477,15 +524,16 @@ void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOpti
             return;
         }
         // Many bars to a column: the column's range of closes, joined to the next column.
-        SummariseBars(bars, cache);
+        CBarColumns columns(bars, frame, cache, to);
         double prevX = 0.0, prevY = 0.0;
         bool havePrev = false;
         std::size_t i = from;
         while (i < to) {
             const double x = columnOf(i);
             const double firstY = frame.YOfPrice(bars[i].close);
-            const std::size_t j = ColumnEnd(bars, frame, i, to, x);
-            const BarBlock extremes = Extremes(bars, cache, i, j);
+            const ChartCache::BarColumn& found = columns.From(i, x);
+            const std::size_t j = found.end;
+            const BarBlock extremes = found.extremes;
             if (havePrev) polyline.Line(prevX, prevY, x, firstY);
             polyline.Line(x, frame.YOfPrice(extremes.minClose), x,
                           frame.YOfPrice(extremes.maxClose));
@@ -533,13 +581,14 @@ void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOpti
     }
     // More bars than room: one stroke per pixel column from the column's low to its high,
     // coloured by its first open and last close.
-    SummariseBars(bars, cache);
     static thread_local std::vector<std::pair<double, Column>> columns;
     columns.clear();
+    CBarColumns found(bars, frame, cache, to);
     for (std::size_t i = from; i < to;) {
         const double column = columnOf(i);
-        const std::size_t j = ColumnEnd(bars, frame, i, to, column);
-        const BarBlock extremes = Extremes(bars, cache, i, j);
+        const ChartCache::BarColumn& range = found.From(i, column);
+        const std::size_t j = range.end;
+        const BarBlock& extremes = range.extremes;
         columns.push_back(
             {column + 0.5, Column{bars[i].open, extremes.high, extremes.low, bars[j - 1].close}});
         i = j;
