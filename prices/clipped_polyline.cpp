@@ -43,9 +43,14 @@ void CClippedPolyline::FlushColumn() {
     Line(m_columnX, m_columnLow, m_columnX, m_columnHigh);
 }
 
+// Out of line, so that the strokes drawn stay as quick to reach as without it.
+void CClippedPolyline::Keep(double x1, double y1, double x2, double y2) {
+    m_strokes->push_back({x1, y1, x2, y2});
+}
+
 void CClippedPolyline::Line(double x1, double y1, double x2, double y2) {
-    if (m_strokes != nullptr) {
-        m_strokes->push_back({x1, y1, x2, y2});
+    if (m_strokes != nullptr) [[unlikely]] {
+        Keep(x1, y1, x2, y2);
         return;
     }
     const double dx = x2 - x1, dy = y2 - y1;

@@ -54,6 +54,7 @@ private:
     void Flush();
     // The stroke in surface units.
     void Emit(double x1, double y1, double x2, double y2);
+    [[gnu::noinline]] void Keep(double x1, double y1, double x2, double y2);
     // An upright stroke at x from y1 to y2, merged with the pending one of the same column.
     void Column(double x, double y1, double y2);
     void FlushColumn();
