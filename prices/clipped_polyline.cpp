@@ -7,12 +7,22 @@ namespace prices {
 
 CClippedPolyline::CClippedPolyline(CDrawingDevice& device, double left, double top, double right,
                                    double bottom, int unitsPerPixel, DrawQuality quality)
-    : m_device(device),
+    : m_device(&device),
       m_left(left),
       m_top(top),
       m_right(right),
       m_bottom(bottom),
       m_units(unitsPerPixel),
+      m_columns(quality == DrawQuality::Moving) {}
+
+CClippedPolyline::CClippedPolyline(std::vector<PolylineStroke>& strokes, DrawQuality quality)
+    : m_device(nullptr),
+      m_strokes(&strokes),
+      m_left(0),
+      m_top(0),
+      m_right(0),
+      m_bottom(0),
+      m_units(1),
       m_columns(quality == DrawQuality::Moving) {}
 
 void CClippedPolyline::Column(double x, double y1, double y2) {
@@ -33,7 +43,16 @@ void CClippedPolyline::FlushColumn() {
     Line(m_columnX, m_columnLow, m_columnX, m_columnHigh);
 }
 
+// Out of line, so that the strokes drawn stay as quick to reach as without it.
+void CClippedPolyline::Keep(double x1, double y1, double x2, double y2) {
+    m_strokes->push_back({x1, y1, x2, y2});
+}
+
 void CClippedPolyline::Line(double x1, double y1, double x2, double y2) {
+    if (m_strokes != nullptr) [[unlikely]] {
+        Keep(x1, y1, x2, y2);
+        return;
+    }
     const double dx = x2 - x1, dy = y2 - y1;
     const auto inside = [this](double x, double y) {
         return x >= m_left && x <= m_right && y >= m_top && y <= m_bottom;
@@ -73,7 +92,7 @@ void CClippedPolyline::Emit(double x1, double y1, double x2, double y2) {
         const double fraction = value - static_cast<double>(whole);
         return static_cast<int>(fraction >= 0.5 ? whole + 1 : fraction <= -0.5 ? whole - 1 : whole);
     };
-    m_device.Line(unit(x1), -unit(y1), unit(x2), -unit(y2));
+    m_device->Line(unit(x1), -unit(y1), unit(x2), -unit(y2));
 }
 
 void CClippedPolyline::Flush() {

@@ -8,6 +8,7 @@
 // units (`unitsPerPixel` to the pixel, y up).
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "platform/drawing_device.h"
 
@@ -25,10 +26,18 @@ inline constexpr double kSteepStep = 8.0;
 // times faster than an oblique line of the same pixels.
 enum class DrawQuality { Exact, Moving };
 
+// A stroke in pixels, y down, as the polyline hands it on before clipping.
+struct PolylineStroke {
+    double x1, y1, x2, y2;
+};
+
 class CClippedPolyline {
 public:
     CClippedPolyline(CDrawingDevice& device, double left, double top, double right, double bottom,
                      int unitsPerPixel, DrawQuality quality = DrawQuality::Exact);
+    // Keeps the strokes in `strokes` (appended, neither clipped nor rounded) instead of drawing
+    // them: the strokes a line of the same points would be drawn with, in the same order.
+    CClippedPolyline(std::vector<PolylineStroke>& strokes, DrawQuality quality);
     ~CClippedPolyline() { Finish(); }
     CClippedPolyline(const CClippedPolyline&) = delete;
     CClippedPolyline& operator=(const CClippedPolyline&) = delete;
@@ -45,10 +54,12 @@ private:
     void Flush();
     // The stroke in surface units.
     void Emit(double x1, double y1, double x2, double y2);
+    [[gnu::noinline]] void Keep(double x1, double y1, double x2, double y2);
     // An upright stroke at x from y1 to y2, merged with the pending one of the same column.
     void Column(double x, double y1, double y2);
     void FlushColumn();
-    CDrawingDevice& m_device;
+    CDrawingDevice* m_device;
+    std::vector<PolylineStroke>* m_strokes = nullptr;  // kept instead of drawn
     double m_left, m_top, m_right, m_bottom;
     double m_units;
     bool m_started = false, m_open = false;

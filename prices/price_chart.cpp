@@ -272,11 +272,19 @@ bool DrawBodyLines(CDrawingDevice& device, const ChartOptions& options, const CC
     }
     cache.degrees.resize(count);
     CClippedPolyline polyline = PlotPolyline(device, frame, options.quality);
+    // A moving frame merges each piece's samples once for all its turns. Frames that stay on
+    // screen, print or trace merge every turn's own points, so that no sample on the very edge
+    // of the tolerance can merge otherwise than it always has.
+    const bool byShape = options.quality == DrawQuality::Moving && !frame.LogScale();
+    std::vector<int> codes;
+    for (const BodyStyle& body : options.bodies) codes.push_back(body.code);
+    std::vector<const double*> sampled;
+    cache.sampler.SampleMany(codes, lines.source, step, firstIndex, count, sampled);
     for (std::size_t pass = 0; pass < 2; ++pass) {
         // Harmonics first, so that the bodies' own lines lie over them.
-        for (const BodyStyle& body : options.bodies) {
-            const double* longitudes =
-                cache.sampler.Sample(body.code, lines.source, step, firstIndex, count);
+        for (std::size_t b = 0; b < options.bodies.size(); ++b) {
+            const BodyStyle& body = options.bodies[b];
+            const double* longitudes = sampled[b];
             for (double harmonic : lines.harmonics) {
                 const bool own = harmonic == 0.0;
                 if (own != (pass == 1)) continue;
@@ -288,9 +296,22 @@ bool DrawBodyLines(CDrawingDevice& device, const ChartOptions& options, const CC
                 std::size_t pieces = 0;
                 TurnPieces(cache.columns.data(), cache.degrees.data(), count, units, cache.pieces,
                            pieces);
+                bool shaped = byShape;
+                if (shaped && cache.shapes.size() < pieces) cache.shapes.resize(pieces);
+                for (std::size_t p = 0; p < pieces && shaped; ++p) {
+                    shaped =
+                        cache.shapes[p].Build(cache.pieces[p], options.quality,
+                                              [&](double price) { return frame.YOfPrice(price); });
+                }
                 for (std::int64_t turn = firstTurn; turn <= lastTurn; ++turn) {
                     const double base = static_cast<double>(turn) * units;
                     for (std::size_t p = 0; p < pieces; ++p) {
+                        if (shaped) {
+                            cache.shapes[p].Draw(polyline, [&](double price) {
+                                return frame.YOfPrice(price + base);
+                            });
+                            continue;
+                        }
                         for (const LinePoint& point : cache.pieces[p]) {
                             const double price = point.price + base;
                             if (frame.LogScale() && price <= 0.0) {
@@ -327,7 +348,8 @@ void AddBar(BarBlock& block, const Bar& bar) {
     block.maxClose = std::max(block.maxClose, bar.close);
 }
 
-void SummariseBars(const CBarStore& bars, ChartCache& cache) {
+// Returns false when the summary was taken anew (another series, or its bars changed).
+bool SummariseBars(const CBarStore& bars, ChartCache& cache) {
     const std::size_t blocks = (bars.size() + kBarBlock - 1) / kBarBlock;
     const bool same = !bars.empty() && cache.blocksOf == bars.Identity() &&
                       cache.blocksBars == bars.size() && cache.blocksFirst == bars.front().time &&
@@ -343,6 +365,16 @@ void SummariseBars(const CBarStore& bars, ChartCache& cache) {
     cache.blocksBars = bars.size();
     cache.blocksFirst = bars.empty() ? 0 : bars.front().time;
     cache.blocksLast = bars.empty() ? 0 : bars.back().time;
+    return same;
+}
+
+// Bar i's part in the extremes, read from the three fields it needs: as AddBar(block, bars[i]).
+void AddBarAt(BarBlock& block, const CBarStore& bars, std::size_t i) {
+    const double high = bars.High(i), low = bars.Low(i), close = bars.Close(i);
+    block.low = std::min(block.low, low);
+    block.high = std::max(block.high, high);
+    block.minClose = std::min(block.minClose, close);
+    block.maxClose = std::max(block.maxClose, close);
 }
 
 // The extremes of bars [begin, end): whole blocks from the summary, the ends bar by bar.
@@ -350,7 +382,7 @@ BarBlock Extremes(const CBarStore& bars, const ChartCache& cache, std::size_t be
                   std::size_t end) {
     BarBlock result = NoBars();
     std::size_t i = begin;
-    for (; i < end && i % kBarBlock != 0; ++i) AddBar(result, bars[i]);
+    for (; i < end && i % kBarBlock != 0; ++i) AddBarAt(result, bars, i);
     for (; i + kBarBlock <= end; i += kBarBlock) {
         const BarBlock& block = cache.barBlocks[i / kBarBlock];
         result.low = std::min(result.low, block.low);
@@ -358,37 +390,101 @@ BarBlock Extremes(const CBarStore& bars, const ChartCache& cache, std::size_t be
         result.minClose = std::min(result.minClose, block.minClose);
         result.maxClose = std::max(result.maxClose, block.maxClose);
     }
-    for (; i < end; ++i) AddBar(result, bars[i]);
+    for (; i < end; ++i) AddBarAt(result, bars, i);
     return result;
 }
 
 // The end of the pixel column that bar `begin` falls in: the first bar before `to` in a later
-// column. Columns are told apart exactly as floor(XOfTime) tells them, found by doubling steps
-// and then halving, so that a column of thousands of bars costs a few dozen positions.
+// column. Columns are told apart exactly as floor(XOfTime) tells them. The bar is looked for
+// among the times first, at the time of the column's right edge (comparisons only, where a
+// position costs a division), and then told exactly, a bar or two either way; when that does
+// not settle it, by doubling steps and then halving, so that a column of thousands of bars
+// costs a few dozen positions.
 std::size_t ColumnEnd(const CBarStore& bars, const CChartFrame& frame, std::size_t begin,
                       std::size_t to, double column) {
     const auto inColumn = [&](std::size_t i) {
-        return std::floor(frame.XOfTime(static_cast<double>(bars[i].time))) <= column;
+        return std::floor(frame.XOfTime(static_cast<double>(bars.Time(i)))) <= column;
     };
-    std::size_t low = begin + 1, step = 1;
-    while (low < to && inColumn(low)) {
-        low = std::min(to, low + step);
-        step *= 2;
-    }
-    // `high` is the first bar found outside the column, or `to`; every bar up to the last one
-    // found inside (at most step / 2 before it) is in the column.
-    std::size_t high = std::min(to, low);
-    low = high - std::min(high - begin - 1, step / 2);
-    while (low < high) {
-        const std::size_t middle = low + (high - low) / 2;
-        if (inColumn(middle)) {
-            low = middle + 1;
+    // The first of [from, limit) that is not inside, or `limit`: doubling steps, then halving.
+    const auto firstOutside = [](std::size_t from, std::size_t limit, auto&& inside) {
+        std::size_t low = from, step = 1;
+        while (low < limit && inside(low)) {
+            low = std::min(limit, low + step);
+            step *= 2;
+        }
+        // `high` is the first found outside, or `limit`; every one up to the last found inside
+        // (at most step / 2 before it) is inside.
+        std::size_t high = std::min(limit, low);
+        low = high - std::min(high - from, step / 2);
+        while (low < high) {
+            const std::size_t middle = low + (high - low) / 2;
+            if (inside(middle)) {
+                low = middle + 1;
+            } else {
+                high = middle;
+            }
+        }
+        return low;
+    };
+    const double edge = frame.TimeOfX(column + 1.0);
+    std::size_t end = firstOutside(
+        begin + 1, to, [&](std::size_t i) { return static_cast<double>(bars.Time(i)) < edge; });
+    for (int nudge = 0; nudge < 8; ++nudge) {
+        if (end < to && inColumn(end)) {
+            ++end;
+        } else if (end > begin + 1 && !inColumn(end - 1)) {
+            --end;
         } else {
-            high = middle;
+            return end;
         }
     }
-    return low;
+    return firstOutside(begin + 1, to, inColumn);
 }
+
+// The pixel columns of bars [from, to), one after the other, with their extremes. A column of
+// the last frame with the very same bars is taken as it was: its bars are checked to be this
+// column's exactly as ColumnEnd tells them, and its extremes are theirs, but for the bars of the
+// last block, which a live feed updates in place.
+class CBarColumns {
+public:
+    using BarColumn = ChartCache::BarColumn;
+    CBarColumns(const CBarStore& bars, const CChartFrame& frame, ChartCache& cache, std::size_t to)
+        : m_bars(bars), m_frame(frame), m_cache(cache), m_to(to) {
+        if (!SummariseBars(bars, cache)) cache.barColumns.clear();
+        m_live = cache.barBlocks.empty() ? 0 : (cache.barBlocks.size() - 1) * kBarBlock;
+        cache.nextBarColumns.clear();
+    }
+    ~CBarColumns() { m_cache.barColumns.swap(m_cache.nextBarColumns); }
+    CBarColumns(const CBarColumns&) = delete;
+    CBarColumns& operator=(const CBarColumns&) = delete;
+
+    // The column that bar `begin` falls in, whose pixel column is `column`.
+    const BarColumn& From(std::size_t begin, double column) {
+        const std::vector<BarColumn>& last = m_cache.barColumns;
+        while (m_last < last.size() && last[m_last].begin < begin) ++m_last;
+        if (m_last < last.size() && last[m_last].begin == begin) {
+            const std::size_t end = last[m_last].end;
+            const auto inColumn = [&](std::size_t i) {
+                return std::floor(m_frame.XOfTime(static_cast<double>(m_bars.Time(i)))) <= column;
+            };
+            if (end <= m_to && end <= m_live && inColumn(end - 1) &&
+                (end == m_to || !inColumn(end))) {
+                return m_cache.nextBarColumns.emplace_back(last[m_last]);
+            }
+        }
+        const std::size_t end = ColumnEnd(m_bars, m_frame, begin, m_to, column);
+        return m_cache.nextBarColumns.emplace_back(
+            BarColumn{begin, end, Extremes(m_bars, m_cache, begin, end)});
+    }
+
+private:
+    const CBarStore& m_bars;
+    const CChartFrame& m_frame;
+    ChartCache& m_cache;
+    std::size_t m_to;
+    std::size_t m_live = 0;  // the first bar of the last block
+    std::size_t m_last = 0;  // where the search of the last frame's columns stands
+};
 
 void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOptions& options,
               const CChartFrame& frame, ChartCache& cache) {
@@ -428,15 +524,16 @@ void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOpti
             return;
         }
         // Many bars to a column: the column's range of closes, joined to the next column.
-        SummariseBars(bars, cache);
+        CBarColumns columns(bars, frame, cache, to);
         double prevX = 0.0, prevY = 0.0;
         bool havePrev = false;
         std::size_t i = from;
         while (i < to) {
             const double x = columnOf(i);
             const double firstY = frame.YOfPrice(bars[i].close);
-            const std::size_t j = ColumnEnd(bars, frame, i, to, x);
-            const BarBlock extremes = Extremes(bars, cache, i, j);
+            const ChartCache::BarColumn& found = columns.From(i, x);
+            const std::size_t j = found.end;
+            const BarBlock extremes = found.extremes;
             if (havePrev) polyline.Line(prevX, prevY, x, firstY);
             polyline.Line(x, frame.YOfPrice(extremes.minClose), x,
                           frame.YOfPrice(extremes.maxClose));
@@ -484,13 +581,14 @@ void DrawBars(CDrawingDevice& device, const PriceSeries& series, const ChartOpti
     }
     // More bars than room: one stroke per pixel column from the column's low to its high,
     // coloured by its first open and last close.
-    SummariseBars(bars, cache);
     static thread_local std::vector<std::pair<double, Column>> columns;
     columns.clear();
+    CBarColumns found(bars, frame, cache, to);
     for (std::size_t i = from; i < to;) {
         const double column = columnOf(i);
-        const std::size_t j = ColumnEnd(bars, frame, i, to, column);
-        const BarBlock extremes = Extremes(bars, cache, i, j);
+        const ChartCache::BarColumn& range = found.From(i, column);
+        const std::size_t j = range.end;
+        const BarBlock& extremes = range.extremes;
         columns.push_back(
             {column + 0.5, Column{bars[i].open, extremes.high, extremes.low, bars[j - 1].close}});
         i = j;

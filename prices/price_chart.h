@@ -170,6 +170,7 @@ struct ChartCache {
     // Work space, kept to spare allocations.
     std::vector<double> columns, degrees;
     std::vector<std::vector<LinePoint>> pieces;
+    std::vector<CTurnShape> shapes;
     std::vector<double> xs, ys;
 
     // The extremes of every kBarBlock bars of the series last drawn, so that a pixel column
@@ -183,6 +184,13 @@ struct ChartCache {
     };
     static constexpr std::size_t kBarBlock = 64;
     std::vector<BarBlock> barBlocks;
+    // The pixel columns of bars last drawn: a pan by whole pixels draws most of them again,
+    // with the very same bars.
+    struct BarColumn {
+        std::size_t begin, end;  // bars [begin, end)
+        BarBlock extremes;
+    };
+    std::vector<BarColumn> barColumns, nextBarColumns;
     const void* blocksOf = nullptr;
     std::size_t blocksBars = 0;
     UnixSeconds blocksFirst = 0, blocksLast = 0;

@@ -1,9 +1,11 @@
 #include "prices/price_lines.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 
+#include "platform/parallel.h"
 #include "prices/ohlc.h"
 
 namespace prices {
@@ -34,8 +36,8 @@ std::string CheckLineSettings(const LineSettings& settings) {
     return {};
 }
 
-double LineDegree(double longitude, double harmonic, double offset) {
-    double degree = std::fmod(longitude + harmonic + offset, 360.0);
+double WrappedDegree(double degrees) {
+    double degree = std::fmod(degrees, 360.0);
     if (degree < 0.0) degree += 360.0;
     // fmod of a value just below 0 can round up to exactly 360.
     if (degree >= 360.0) degree = 0.0;
@@ -115,18 +117,126 @@ void TurnPieces(const double* x, const double* degree, std::size_t samples, doub
     }
 }
 
+bool CTurnShape::Trace(const std::vector<LinePoint>& points) {
+    m_strokes.resize(m_recorded.size());
+    for (std::size_t i = 0; i < m_recorded.size(); ++i) {
+        const PolylineStroke& recorded = m_recorded[i];
+        Stroke& stroke = m_strokes[i];
+        stroke.x1 = recorded.x1, stroke.x2 = recorded.x2;
+        if (!FindEnd(points, recorded.x1, recorded.y1, stroke.end1) ||
+            !FindEnd(points, recorded.x2, recorded.y2, stroke.end2)) {
+            m_strokes.clear();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CTurnShape::FindEnd(const std::vector<LinePoint>& points, double x, double y, End& end) const {
+    // The polyline strokes from its samples and, in a moving frame, from the middle of two
+    // neighbours. Samples ascend in x (a wrap's crossing may stand an ulp out of step).
+    const auto at = std::lower_bound(points.begin(), points.end(), x,
+                                     [](const LinePoint& p, double value) { return p.x < value; });
+    const auto index = static_cast<std::size_t>(at - points.begin());
+    const std::size_t from = index >= 2 ? index - 2 : 0;
+    const std::size_t to = std::min(points.size(), index + 3);
+    for (std::size_t i = from; i < to; ++i) {
+        if (points[i].x == x && m_y[i] == y) {
+            end = {points[i].price, points[i].price, false};
+            return true;
+        }
+    }
+    for (std::size_t i = from; i < to; ++i) {
+        if (points[i].x != x) continue;
+        for (std::size_t j : {i - 1, i + 1}) {
+            if (j >= points.size()) continue;  // i - 1 wraps round for i = 0
+            if ((m_y[i] + m_y[j]) / 2.0 == y) {
+                end = {points[i].price, points[j].price, true};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+CLongitudeSampler::Entry& CLongitudeSampler::EntryOf(int code, PositionSource source) {
+    for (Entry& candidate : m_entries) {
+        if (candidate.code == code && candidate.source == source) return candidate;
+    }
+    Entry& entry = m_entries.emplace_back();
+    entry.code = code;
+    entry.source = source;
+    return entry;
+}
+
+void CLongitudeSampler::SampleMany(const std::vector<int>& codes, PositionSource source,
+                                   double step, std::int64_t first, std::size_t count,
+                                   std::vector<const double*>& out) {
+    // Every entry first: adding one moves the others.
+    for (int code : codes) EntryOf(code, source);
+    std::vector<Entry*> entries;  // each body once, however often it is named
+    for (int code : codes) {
+        Entry* entry = &EntryOf(code, source);
+        if (std::find(entries.begin(), entries.end(), entry) == entries.end()) {
+            entries.push_back(entry);
+        }
+    }
+    const std::size_t rows = entries.size();
+    std::vector<char> missing(rows * count, 0);
+    for (std::size_t e = 0; e < rows; ++e) {
+        Entry& entry = *entries[e];
+        const bool sameGrid = entry.step == step;
+        const std::int64_t oldFirst = entry.first;
+        const std::int64_t oldEnd = oldFirst + static_cast<std::int64_t>(entry.values.size());
+        entry.scratch.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::int64_t index = first + static_cast<std::int64_t>(i);
+            if (sameGrid && index >= oldFirst && index < oldEnd) {
+                entry.scratch[i] = entry.values[static_cast<std::size_t>(index - oldFirst)];
+            } else {
+                missing[i * rows + e] = 1;
+            }
+        }
+    }
+    std::vector<std::size_t> columns;  // those with anything to compute
+    for (std::size_t i = 0; i < count; ++i) {
+        const char* row = &missing[i * rows];
+        if (std::find(row, row + rows, 1) != row + rows) columns.push_back(i);
+    }
+    std::atomic<std::size_t> computed{0};
+    // The precise source computes one position at a time, and what it keeps of an instant
+    // serves only the body after it: its dates stay in one thread.
+    const std::size_t parts = source == PositionSource::Precise ? 1 : 8;
+    caelvane::ParallelRanges(
+        columns.size(), kColumnsPerThread,
+        [&](std::size_t begin, std::size_t end) {
+            std::size_t done = 0;
+            for (std::size_t c = begin; c < end; ++c) {
+                const std::size_t i = columns[c];
+                const double jed =
+                    JedOfSeconds(static_cast<double>(first + static_cast<std::int64_t>(i)) * step);
+                for (std::size_t e = 0; e < rows; ++e) {
+                    if (missing[i * rows + e] == 0) continue;
+                    entries[e]->scratch[i] = BodyLongitude(jed, entries[e]->code, source);
+                    ++done;
+                }
+            }
+            computed += done;
+        },
+        parts);
+    m_computed += computed;
+    for (Entry* entry : entries) {
+        entry->values.swap(entry->scratch);
+        entry->first = first;
+        entry->step = step;
+    }
+    out.clear();
+    for (int code : codes) out.push_back(EntryOf(code, source).values.data());
+}
+
 const double* CLongitudeSampler::Sample(int code, PositionSource source, double step,
                                         std::int64_t first, std::size_t count) {
-    Entry* entry = nullptr;
-    for (Entry& candidate : m_entries) {
-        if (candidate.code == code && candidate.source == source) entry = &candidate;
-    }
-    if (entry == nullptr) {
-        m_entries.emplace_back();
-        entry = &m_entries.back();
-        entry->code = code;
-        entry->source = source;
-    }
+    Entry* entry = &EntryOf(code, source);
     const bool sameGrid = entry->step == step;
     const std::int64_t oldFirst = entry->first;
     const std::int64_t oldEnd = oldFirst + static_cast<std::int64_t>(entry->values.size());

@@ -239,10 +239,17 @@ bool CQtPainterDevice::StepHairlines() {
     };
     // Far beyond the image a line is cut first, so that its steps stay few and finite.
     const QRectF bounds(-2.0, -2.0, width + 4.0, height + 4.0);
+    // A translation, as QTransform::map and QRectF::contains take it, in line: a frame has
+    // thousands of lines.
+    const double shiftX = transform.dx(), shiftY = transform.dy();
+    const double boundsRight = bounds.right(), boundsBottom = bounds.bottom();
+    const auto within = [&](const QPointF& p) {
+        return p.x() >= -2.0 && p.x() <= boundsRight && p.y() >= -2.0 && p.y() <= boundsBottom;
+    };
     for (const QLineF& line : m_lines) {
-        QPointF p1 = transform.map(line.p1());
-        QPointF p2 = transform.map(line.p2());
-        if (!bounds.contains(p1) || !bounds.contains(p2)) {
+        QPointF p1(line.x1() + shiftX, line.y1() + shiftY);
+        QPointF p2(line.x2() + shiftX, line.y2() + shiftY);
+        if (!within(p1) || !within(p2)) {
             if (!ClipToBox(p1, p2, bounds)) continue;
         }
         const double dx = p2.x() - p1.x(), dy = p2.y() - p1.y();

@@ -286,6 +286,61 @@ TEST(PriceChart, KeptCacheFollowsTheSeriesItDraws) {
     EXPECT_EQ(drawKept(other), Draw(other, options, frame));
 }
 
+// Columns of bars kept from the last frame: each frame of a drag, a zoom and a live update is
+// drawn as a fresh cache draws it.
+TEST(PriceChart, KeptColumnsDrawEachFrameAsAFreshCacheDoes) {
+    struct Step {
+        const char* name;
+        double dragX, zoom;  // pixels the view is dragged, zoom about the middle
+        bool updateLast;     // the last bar changed in place before the frame
+    };
+    const Step steps[] = {
+        {"first frame", 0, 1, false},       {"drag 37 px", 37, 1, false},
+        {"drag back 37 px", -37, 1, false}, {"drag 12.4 px", 12.4, 1, false},
+        {"last bar moves", 0, 1, true},     {"drag 1 px", 1, 1, false},
+        {"zoom in", 0, 0.8, false},         {"drag after zoom", -25, 1, true},
+        {"zoom out", 0, 1.3, false},
+    };
+    PriceSeries series = GappedMinutes(120000);
+    const CTradingAxis axis = CTradingAxis::Of(series);
+    struct Case {
+        const char* name;
+        BarStyle style;
+        const CTradingAxis* trading;
+    };
+    const Case cases[] = {
+        {"candles", BarStyle::Candles, nullptr},
+        {"line of closes", BarStyle::CloseLine, nullptr},
+        {"candles on trading days", BarStyle::Candles, &axis},
+    };
+    for (const Case& c : cases) {
+        ChartOptions options;
+        options.style = c.style;
+        ChartCache kept;
+        // The last third of the bars, so that the live block is in view.
+        ChartWindow window = FitWindow(series, false);
+        window.timeLeft = window.timeRight - (window.timeRight - window.timeLeft) / 3;
+        for (const Step& step : steps) {
+            if (step.updateLast) {
+                Bar last = series.bars.back();
+                last.high += 7.0, last.close -= 3.0;
+                series.bars.Set(series.bars.size() - 1, last);
+            }
+            CChartFrame frame(600, 300, window, false, c.trading);
+            if (step.dragX != 0) {
+                window = PanWindow(frame, 300, 150, 300 + step.dragX, 150);
+            }
+            if (step.zoom != 1) window = ZoomWindow(frame, 300, 150, step.zoom, true, false);
+            frame = CChartFrame(600, 300, window, false, c.trading);
+            CTraceDevice device;
+            device.Begin();
+            DrawPriceChart(device, series, options, frame, kept);
+            device.End();
+            EXPECT_EQ(device.Trace(), Draw(series, options, frame)) << c.name << ", " << step.name;
+        }
+    }
+}
+
 // A chart window shares its series with its trading axis rather than copy ten million times.
 TEST(TradingAxis, ASharedSeriesGivesTheSameAxisAsACopyAndLivesAsLongAsIt) {
     auto series = std::make_shared<PriceSeries>(GappedMinutes(5000));

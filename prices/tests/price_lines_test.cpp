@@ -4,11 +4,18 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <set>
+#include <tuple>
+#include <vector>
 
 #include "chart/price_poll.h"
 #include "ephemeris/calendar.h"
 #include "ephemeris/positions.h"
 #include "prices/ohlc.h"
+#include "prices/price_chart.h"
 
 namespace prices {
 namespace {
@@ -128,6 +135,139 @@ TEST(PriceLines, WrapsEndOnTheBoundaryWithoutAStroke) {
     }
 }
 
+// Keeps the lines it is given, in surface units.
+class CLineList : public CDrawingDevice {
+public:
+    void Begin() override {}
+    void End() override {}
+    void SetPenColor(COLORREF) override {}
+    void SetPenWidth(int) override {}
+    void SelectFont(std::string_view, int, int) override {}
+    void Line(int x1, int y1, int x2, int y2) override { lines.emplace_back(x1, y1, x2, y2); }
+    void Circle(int, int, int, int) override {}
+    void Text(int, int, std::string_view) override {}
+    std::vector<std::tuple<int, int, int, int>> lines;
+};
+
+TEST(PriceLines, TurnsDrawnFromOneShapeMatchTheirPointsDrawnOneByOne) {
+    struct Case {
+        const char* name;
+        double (*degree)(double column, std::mt19937& random);
+        double pixelsPerTurn;  // on average; each window varies it
+        DrawQuality quality;
+        bool smooth = true;  // merges into far fewer strokes than samples
+    };
+    const auto noise = [](std::mt19937& random) {
+        return std::uniform_real_distribution<double>(-0.5, 0.5)(random);
+    };
+    static double (*jitter)(std::mt19937&) = noise;
+    const Case cases[] = {
+        {"slow, several turns in view", [](double c, std::mt19937&) { return 100.0 + 0.05 * c; },
+         150.0, DrawQuality::Exact},
+        {"forward wraps", [](double c, std::mt19937&) { return std::fmod(7.0 + 1.7 * c, 360.0); },
+         200.0, DrawQuality::Exact},
+        {"retrograde wraps",
+         [](double c, std::mt19937&) { return 359.0 - std::fmod(0.9 * c, 360.0); }, 300.0,
+         DrawQuality::Moving},
+        {"loops back and forth",
+         [](double c, std::mt19937&) {
+             return std::fmod(720.0 + 200.0 * std::sin(c / 90.0), 360.0);
+         },
+         250.0, DrawQuality::Exact},
+        {"noisy, moving",
+         [](double c, std::mt19937& r) {
+             return std::fmod(50.0 + 0.3 * c + 40.0 * jitter(r), 360.0);
+         },
+         400.0, DrawQuality::Moving, false},
+        {"steep steps drawn upright",
+         [](double c, std::mt19937& r) { return std::fmod(3.0 * c + 2.0 * jitter(r), 360.0); },
+         3000.0, DrawQuality::Moving, false},
+        {"flat at whole prices", [](double c, std::mt19937&) { return c < 300 ? 90.0 : 180.0; },
+         144.0, DrawQuality::Moving},
+    };
+    std::mt19937 random(20261208);
+    for (const Case& c : cases) {
+        std::size_t drawn = 0;
+        for (int window = 0; window < 20; ++window) {
+            // A window of random prices, size and turn spacing, with columns reaching past both
+            // edges and turns past the top and the foot.
+            const int width = std::uniform_int_distribution<int>(200, 900)(random);
+            const int height = std::uniform_int_distribution<int>(150, 700)(random);
+            const double units = window % 3 == 0 ? 72.0 : 360.0 / (1 + window % 7);
+            const double turns =
+                height / c.pixelsPerTurn * std::uniform_real_distribution<double>(0.6, 1.6)(random);
+            ChartWindow w;
+            w.priceLow = std::uniform_real_distribution<double>(-500.0, 5000.0)(random);
+            if (window % 4 == 0) w.priceLow = std::round(w.priceLow / units) * units;
+            w.priceHigh = w.priceLow + turns * units;
+            const CChartFrame frame(width, height, w, false);
+            std::vector<double> xs, degrees;
+            for (double x = frame.Left() - 5.5; x < frame.Right() + 5; x += 1.0) {
+                xs.push_back(x);
+                degrees.push_back(c.degree(x - frame.Left(), random));
+            }
+            std::vector<std::vector<LinePoint>> pieces;
+            std::size_t count = 0;
+            TurnPieces(xs.data(), degrees.data(), xs.size(), units, pieces, count);
+            const auto firstTurn = static_cast<std::int64_t>(std::floor(w.priceLow / units)) - 1;
+            const auto lastTurn = static_cast<std::int64_t>(std::floor(w.priceHigh / units));
+            CLineList byPoints, byShape;
+            CClippedPolyline pointLine(byPoints, frame.Left(), frame.Top(), frame.Right(),
+                                       frame.Bottom(), 4, c.quality);
+            CClippedPolyline shapeLine(byShape, frame.Left(), frame.Top(), frame.Right(),
+                                       frame.Bottom(), 4, c.quality);
+            std::vector<CTurnShape> shapes(count);
+            std::size_t strokes = 0;
+            for (std::size_t p = 0; p < count; ++p) {
+                ASSERT_TRUE(shapes[p].Build(pieces[p], c.quality,
+                                            [&](double price) { return frame.YOfPrice(price); }))
+                    << c.name << ", window " << window << ", piece " << p;
+                strokes += shapes[p].Strokes();
+            }
+            for (std::int64_t turn = firstTurn; turn <= lastTurn; ++turn) {
+                const double base = static_cast<double>(turn) * units;
+                const auto yOf = [&](double price) { return frame.YOfPrice(price + base); };
+                for (std::size_t p = 0; p < count; ++p) {
+                    for (const LinePoint& point : pieces[p])
+                        pointLine.Add(point.x, yOf(point.price));
+                    pointLine.Finish();
+                    shapes[p].Draw(shapeLine, yOf);
+                }
+            }
+            drawn += byPoints.lines.size();
+            EXPECT_EQ(byShape.lines, byPoints.lines) << c.name << ", window " << window;
+            // Merging is what makes the shapes worth keeping (a steep line has little to merge).
+            if (c.smooth) {
+                EXPECT_LT(strokes, xs.size() / 2) << c.name << ", window " << window;
+            }
+        }
+        EXPECT_GT(drawn, 0u) << c.name;
+    }
+}
+
+TEST(PriceLines, TurnShapeRefusesPointsThatAreNotFinite) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        const char* name;
+        std::vector<LinePoint> points;
+        bool built;
+    };
+    const Case cases[] = {
+        {"finite", {{0, 1}, {1, 2}, {2, 3}}, true},
+        {"a single point", {{0, 1}}, true},
+        {"no points", {}, true},
+        {"NaN price", {{0, 1}, {1, nan}, {2, 3}}, false},
+        {"infinite x", {{0, 1}, {inf, 2}}, false},
+    };
+    for (const Case& c : cases) {
+        CTurnShape shape;
+        EXPECT_EQ(shape.Build(c.points, DrawQuality::Moving, [](double price) { return -price; }),
+                  c.built)
+            << c.name;
+    }
+}
+
 TEST(PriceLines, SamplerComputesOnlyColumnsNewToItsGrid) {
     CLongitudeSampler sampler;
     const double step = 3600.0;
@@ -144,6 +284,90 @@ TEST(PriceLines, SamplerComputesOnlyColumnsNewToItsGrid) {
     EXPECT_EQ(sampler.Computed(), 140u);
     sampler.Sample(-4, PositionSource::Series, step * 2, first, 10);
     EXPECT_EQ(sampler.Computed(), 150u);
+}
+
+TEST(PriceLines, SamplingManyBodiesGivesWhatEachGivesAlone) {
+    struct Case {
+        const char* name;
+        PositionSource source;
+        std::vector<int> codes;
+        std::size_t count;  // columns: enough to be shared among cores for the series
+    };
+    const std::vector<Case> cases = {
+        {"series, ten bodies",
+         PositionSource::Series,
+         {-1, -2, -3, -4, -5, -6, -7, -8, -9, -10},
+         1500},
+        {"series, a body named twice", PositionSource::Series, {-10, -3, -10}, 300},
+        {"precise, ten bodies",
+         PositionSource::Precise,
+         {-1, -2, -3, -4, -5, -6, -7, -8, -9, -10},
+         300},
+        {"precise, heliocentric and the node", PositionSource::Precise, {3, 4, -11, 5}, 200},
+    };
+    const double step = 21600.0;
+    const std::int64_t first = 200000;  // quarter days since 1970: 2106
+    for (const Case& c : cases) {
+        if (c.source == PositionSource::Precise && !PrecisePositionsAvailable()) continue;
+        CLongitudeSampler many, alone;
+        std::vector<const double*> sampled;
+        // Cold, then panned both ways: only the new columns are computed.
+        const std::int64_t firsts[] = {first, first + 40, first - 25};
+        std::size_t expected = 0;
+        std::set<int> distinct(c.codes.begin(), c.codes.end());
+        for (std::size_t pan = 0; pan < 3; ++pan) {
+            many.SampleMany(c.codes, c.source, step, firsts[pan], c.count, sampled);
+            expected += distinct.size() * (pan == 0 ? c.count : pan == 1 ? 40 : 65);
+            EXPECT_EQ(many.Computed(), expected) << c.name << ", pan " << pan;
+            ASSERT_EQ(sampled.size(), c.codes.size());
+            for (std::size_t b = 0; b < c.codes.size(); ++b) {
+                const double* own = alone.Sample(c.codes[b], c.source, step, firsts[pan], c.count);
+                for (std::size_t i = 0; i < c.count; ++i) {
+                    // Bit for bit: the same positions whatever was computed before them.
+                    ASSERT_EQ(std::memcmp(&sampled[b][i], &own[i], sizeof(double)), 0)
+                        << c.name << ", pan " << pan << ", body " << c.codes[b] << ", column " << i
+                        << ": " << sampled[b][i] << " against " << own[i];
+                }
+            }
+        }
+    }
+}
+
+TEST(PriceLines, LineDegreeIsTheRemainderOfTheSumBy360) {
+    const auto reference = [](double longitude, double harmonic, double offset) {
+        double degree = std::fmod(longitude + harmonic + offset, 360.0);
+        if (degree < 0.0) degree += 360.0;
+        if (degree >= 360.0) degree = 0.0;
+        return degree;
+    };
+    const double below360 = std::nextafter(360.0, 0.0), below720 = std::nextafter(720.0, 0.0);
+    const double cases[][3] = {
+        {0.0, 0.0, 0.0},       {-0.0, 0.0, 0.0},
+        {359.5, 0.0, 0.0},     {below360, 0.0, 0.0},
+        {360.0, 0.0, 0.0},     {359.9, 270.0, 90.0},
+        {below720, 0.0, 0.0},  {720.0, 0.0, 0.0},
+        {100.0, 360.0, 359.0}, {10.0, -20.0, 0.0},
+        {-1e-18, 0.0, 0.0},    {1e-300, 0.0, 0.0},
+        {123.4, 0.0, -400.0},  {1e9 + 0.25, 0.0, 0.0},
+        {0.1, 0.2, 359.7},     {359.99999999999994, 0.0, 360.0},
+        {5.0, 90.0, -3600.5},
+    };
+    for (const auto& c : cases) {
+        const double got = LineDegree(c[0], c[1], c[2]), want = reference(c[0], c[1], c[2]);
+        EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0)
+            << c[0] << " + " << c[1] << " + " << c[2] << ": " << got << " against " << want;
+        EXPECT_GE(got, 0.0);
+        EXPECT_LT(got, 360.0);
+    }
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> longitude(0.0, 360.0), harmonic(0.0, 360.0),
+        offset(-30.0, 30.0);
+    for (int i = 0; i < 100000; ++i) {
+        const double l = longitude(random), h = harmonic(random), o = offset(random);
+        const double got = LineDegree(l, h, o), want = reference(l, h, o);
+        ASSERT_EQ(std::memcmp(&got, &want, sizeof got), 0) << l << " + " << h << " + " << o;
+    }
+    EXPECT_TRUE(std::isnan(LineDegree(std::nan(""), 0.0, 0.0)));
 }
 
 }  // namespace
