@@ -10,6 +10,7 @@
 #include "platform/parallel.h"
 #include "prices/ohlc.h"
 #include "prices/price_chart.h"
+#include "prices/sampled_columns.h"
 
 namespace prices {
 
@@ -251,27 +252,11 @@ void CMotionSampler::SampleMany(const std::vector<int>& codes, PositionSource so
     // the last "entry").
     const std::size_t rows = entries.size() + 1;
     std::vector<char> missing(rows * count, 0);
-    std::vector<std::size_t> columns;  // those with anything to compute
-    const auto keep = [&](auto& entry, std::size_t row) {
-        const bool sameGrid = entry.step == step;
-        const std::int64_t oldFirst = entry.first;
-        const std::int64_t oldEnd = oldFirst + static_cast<std::int64_t>(entry.values.size());
-        entry.scratch.resize(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::int64_t index = first + static_cast<std::int64_t>(i);
-            if (sameGrid && index >= oldFirst && index < oldEnd) {
-                entry.scratch[i] = entry.values[static_cast<std::size_t>(index - oldFirst)];
-            } else {
-                missing[i * rows + row] = 1;
-            }
-        }
-    };
-    for (std::size_t e = 0; e < entries.size(); ++e) keep(*entries[e], e);
-    keep(obliquity, entries.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        const char* row = &missing[i * rows];
-        if (std::find(row, row + rows, 1) != row + rows) columns.push_back(i);
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        KeepSampledColumns(*entries[e], step, first, count, e, rows, missing);
     }
+    KeepSampledColumns(obliquity, step, first, count, entries.size(), rows, missing);
+    const std::vector<std::size_t> columns = ColumnsToCompute(missing, rows, count);
     // Date by date, every body at one date before the next (the precise source then computes
     // what the bodies share once); the dates spread over the cores when there are many.
     std::atomic<std::size_t> computed{0};

@@ -7,6 +7,7 @@
 
 #include "platform/parallel.h"
 #include "prices/ohlc.h"
+#include "prices/sampled_columns.h"
 
 namespace prices {
 
@@ -184,25 +185,9 @@ void CLongitudeSampler::SampleMany(const std::vector<int>& codes, PositionSource
     const std::size_t rows = entries.size();
     std::vector<char> missing(rows * count, 0);
     for (std::size_t e = 0; e < rows; ++e) {
-        Entry& entry = *entries[e];
-        const bool sameGrid = entry.step == step;
-        const std::int64_t oldFirst = entry.first;
-        const std::int64_t oldEnd = oldFirst + static_cast<std::int64_t>(entry.values.size());
-        entry.scratch.resize(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::int64_t index = first + static_cast<std::int64_t>(i);
-            if (sameGrid && index >= oldFirst && index < oldEnd) {
-                entry.scratch[i] = entry.values[static_cast<std::size_t>(index - oldFirst)];
-            } else {
-                missing[i * rows + e] = 1;
-            }
-        }
+        KeepSampledColumns(*entries[e], step, first, count, e, rows, missing);
     }
-    std::vector<std::size_t> columns;  // those with anything to compute
-    for (std::size_t i = 0; i < count; ++i) {
-        const char* row = &missing[i * rows];
-        if (std::find(row, row + rows, 1) != row + rows) columns.push_back(i);
-    }
+    const std::vector<std::size_t> columns = ColumnsToCompute(missing, rows, count);
     std::atomic<std::size_t> computed{0};
     // The precise source computes one position at a time, and what it keeps of an instant
     // serves only the body after it: its dates stay in one thread.
