@@ -1,7 +1,5 @@
 #include "prices/bar_store.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -45,28 +43,7 @@ void Release(Vector& values) {
     Vector().swap(values);
 }
 
-constexpr std::size_t kHugePage = std::size_t{1} << 21;
-
 }  // namespace
-
-void* AllocateColumn(std::size_t bytes) {
-    void* data = nullptr;
-    if (bytes < kHugePage) {
-        data = std::malloc(bytes == 0 ? 1 : bytes);
-    } else {
-        const std::size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
-        data = std::aligned_alloc(kHugePage, rounded);
-        // Pages are given as they are first written: what is reserved and never filled still
-        // takes no memory.
-        if (data != nullptr) ::madvise(data, rounded, MADV_HUGEPAGE);
-    }
-    if (data == nullptr) throw std::bad_alloc();
-    return data;
-}
-
-void FreeColumn(void* data) noexcept {
-    std::free(data);
-}
 
 CTimeColumn::CTimeColumn(const std::vector<UnixSeconds>& times) {
     reserve(times.size());

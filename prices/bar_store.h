@@ -20,6 +20,8 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/large_memory.h"
+
 namespace prices {
 
 // Seconds since 1970-01-01 00:00 UT. Files carry no zone: their clock is taken as UT, which is
@@ -35,11 +37,7 @@ struct Bar {
     double volume = 0.0;  // 0 when the file has no volume column
 };
 
-// Memory for the columns of long series: arrays of 2 MB and more start on a 2 MB boundary and
-// ask the kernel for huge pages, so that filling a million bars takes a few page faults rather
-// than thousands (a hint only: where huge pages are off, it is plain memory).
-void* AllocateColumn(std::size_t bytes);
-void FreeColumn(void* data) noexcept;
+// The columns of long series live in large memory (huge pages from 2 MB on).
 
 template <typename T>
 struct CColumnAllocator {
@@ -47,8 +45,8 @@ struct CColumnAllocator {
     CColumnAllocator() = default;
     template <typename U>
     CColumnAllocator(const CColumnAllocator<U>&) noexcept {}
-    T* allocate(std::size_t n) { return static_cast<T*>(AllocateColumn(n * sizeof(T))); }
-    void deallocate(T* data, std::size_t) noexcept { FreeColumn(data); }
+    T* allocate(std::size_t n) { return static_cast<T*>(caelvane::AllocateLarge(n * sizeof(T))); }
+    void deallocate(T* data, std::size_t) noexcept { caelvane::FreeLarge(data); }
     friend bool operator==(const CColumnAllocator&, const CColumnAllocator&) { return true; }
 };
 template <typename T>

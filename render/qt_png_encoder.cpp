@@ -13,10 +13,7 @@
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
+#include "platform/large_memory.h"
 #include "render/png_deflate.h"
 
 namespace {
@@ -173,44 +170,26 @@ void PackIndexes(uchar* bits, qsizetype stride, int width, int height, qsizetype
     }
 }
 
-#if defined(__linux__)
-struct Mapping {
-    void* start;
-    std::size_t length;
-};
-
-void Unmap(void* info) {
-    const auto* mapping = static_cast<Mapping*>(info);
-    ::munmap(mapping->start, mapping->length);
-    delete mapping;
+void FreeRaster(void* pixels) {
+    caelvane::FreeLarge(pixels);
 }
-#endif
 
 }  // namespace
 
 QImage NewRaster(int width, int height) {
-#if defined(__linux__)
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
     if (width > 0 && height > 0) {
-        const std::size_t bytes =
-            static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
-        // Whole huge pages from a huge page's boundary on: more is mapped than used, and
-        // only what is touched is ever given memory.
-        const std::size_t length = bytes + kHugePage;
-        void* start =
-            ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (start != MAP_FAILED) {
-            const auto address = reinterpret_cast<std::uintptr_t>(start);
-            auto* pixels = reinterpret_cast<uchar*>((address + kHugePage - 1) & ~(kHugePage - 1));
-            ::madvise(pixels, bytes, MADV_HUGEPAGE);  // a hint: refused, pages come as usual
-            auto* mapping = new Mapping{start, length};
+        try {
+            const std::size_t bytes =
+                static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+            auto* pixels = static_cast<uchar*>(caelvane::AllocateLarge(bytes));
             QImage image(pixels, width, height, static_cast<qsizetype>(width) * 4,
-                         QImage::Format_RGB32, Unmap, mapping);
+                         QImage::Format_RGB32, FreeRaster, pixels);
             if (!image.isNull()) return image;
-            Unmap(mapping);
+            caelvane::FreeLarge(pixels);
+        } catch (const std::bad_alloc&) {
+            // Qt's own allocation below says no in its own way (a null image).
         }
     }
-#endif
     return QImage(width, height, QImage::Format_RGB32);
 }
 
