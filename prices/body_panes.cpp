@@ -181,34 +181,6 @@ void ComputeBodyMotions(double jed, std::span<const int> codes, PositionSource s
     if (!std::isfinite(obliquity)) obliquity = ObliquityOfDate(jed, source);
 }
 
-namespace {
-
-// Fills entry.values for the grid, keeping what an earlier call on the same grid computed.
-template <typename Entry, typename Compute>
-std::size_t FillGrid(Entry& entry, double step, std::int64_t first, std::size_t count,
-                     Compute&& compute) {
-    const bool sameGrid = entry.step == step;
-    const std::int64_t oldFirst = entry.first;
-    const std::int64_t oldEnd = oldFirst + static_cast<std::int64_t>(entry.values.size());
-    std::size_t computed = 0;
-    entry.scratch.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::int64_t index = first + static_cast<std::int64_t>(i);
-        if (sameGrid && index >= oldFirst && index < oldEnd) {
-            entry.scratch[i] = entry.values[static_cast<std::size_t>(index - oldFirst)];
-        } else {
-            entry.scratch[i] = compute(JedOfSeconds(static_cast<double>(index) * step));
-            ++computed;
-        }
-    }
-    entry.values.swap(entry.scratch);
-    entry.first = first;
-    entry.step = step;
-    return computed;
-}
-
-}  // namespace
-
 const BodyMotion* CMotionSampler::Sample(int code, PositionSource source, double step,
                                          std::int64_t first, std::size_t count) {
     MotionEntry* entry = nullptr;
@@ -220,8 +192,9 @@ const BodyMotion* CMotionSampler::Sample(int code, PositionSource source, double
         entry->code = code;
         entry->source = source;
     }
-    m_computed += FillGrid(*entry, step, first, count,
-                           [&](double jed) { return ComputeBodyMotion(jed, code, source); });
+    m_computed += FillSampledColumns(*entry, step, first, count, [&](double jed) {
+        return ComputeBodyMotion(jed, code, source);
+    });
     return entry->values.data();
 }
 
@@ -319,7 +292,8 @@ CMotionSampler::ObliquityEntry& CMotionSampler::ObliquityEntryOf(PositionSource 
 const double* CMotionSampler::Obliquity(PositionSource source, double step, std::int64_t first,
                                         std::size_t count) {
     ObliquityEntry& entry = ObliquityEntryOf(source);
-    FillGrid(entry, step, first, count, [&](double jed) { return ObliquityOfDate(jed, source); });
+    FillSampledColumns(entry, step, first, count,
+                       [&](double jed) { return ObliquityOfDate(jed, source); });
     return entry.values.data();
 }
 

@@ -222,23 +222,8 @@ void CLongitudeSampler::SampleMany(const std::vector<int>& codes, PositionSource
 const double* CLongitudeSampler::Sample(int code, PositionSource source, double step,
                                         std::int64_t first, std::size_t count) {
     Entry* entry = &EntryOf(code, source);
-    const bool sameGrid = entry->step == step;
-    const std::int64_t oldFirst = entry->first;
-    const std::int64_t oldEnd = oldFirst + static_cast<std::int64_t>(entry->values.size());
-    entry->scratch.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::int64_t index = first + static_cast<std::int64_t>(i);
-        if (sameGrid && index >= oldFirst && index < oldEnd) {
-            entry->scratch[i] = entry->values[static_cast<std::size_t>(index - oldFirst)];
-        } else {
-            entry->scratch[i] =
-                BodyLongitude(JedOfSeconds(static_cast<double>(index) * step), code, source);
-            ++m_computed;
-        }
-    }
-    entry->values.swap(entry->scratch);
-    entry->first = first;
-    entry->step = step;
+    m_computed += FillSampledColumns(*entry, step, first, count,
+                                     [&](double jed) { return BodyLongitude(jed, code, source); });
     return entry->values.data();
 }
 
